@@ -1,0 +1,11 @@
+#pragma once
+
+class QApplication;
+
+// Japanese desktop conventions, whatever the machine's locale: Japanese
+// locale and Qt's own Japanese strings, the Windows font names of the
+// design mapped onto the IPA fonts, and the application font.
+void setupApplication(QApplication &app);
+
+// The application's title (window placement, settings).
+extern const char *const kAppTitle;

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+class QPrinter;
+
+// Everything modal goes through this interface: message boxes, file
+// dialogs, the print and page-setup dialogs and the print preview. The
+// program uses QtDialogs; tests use a scripted implementation that answers
+// in order and fails on any question it did not expect.
+class Dialogs {
+public:
+    enum class Answer { Ok, Yes, No, Cancel };
+    enum class Buttons { Ok, YesNo };
+    enum class Icon { None, Information, Warning, Critical, Question };
+
+    virtual ~Dialogs() = default;
+
+    virtual Answer message(QWidget *parent, const QString &text, Buttons buttons,
+                           Icon icon = Icon::None, const QString &title = QString()) = 0;
+    // Filters are given in the "label|pattern" form; an empty result means cancelled.
+    virtual QString openFileName(QWidget *parent, const QString &title, const QString &filter) = 0;
+    virtual QString saveFileName(QWidget *parent, const QString &title, const QString &filter) = 0;
+    // False when cancelled.
+    virtual bool pageSetup(QWidget *parent, QPrinter *printer) = 0;
+    virtual bool printDialog(QWidget *parent, QPrinter *printer, const QString &title) = 0;
+    // Shows `paint` in a preview window; false when the preview was closed without printing.
+    virtual void printPreview(QWidget *parent, QPrinter *printer,
+                              const std::function<void(QPrinter *)> &paint) = 0;
+
+    // Convenience for the common OK message.
+    void info(QWidget *parent, const QString &text, Icon icon = Icon::None)
+    {
+        message(parent, text, Buttons::Ok, icon);
+    }
+};
+
+class QtDialogs : public Dialogs {
+public:
+    Answer message(QWidget *parent, const QString &text, Buttons buttons, Icon icon,
+                   const QString &title) override;
+    QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
+    QString saveFileName(QWidget *parent, const QString &title, const QString &filter) override;
+    bool pageSetup(QWidget *parent, QPrinter *printer) override;
+    bool printDialog(QWidget *parent, QPrinter *printer, const QString &title) override;
+    void printPreview(QWidget *parent, QPrinter *printer,
+                      const std::function<void(QPrinter *)> &paint) override;
+};
+
+// "すべてのﾌｧｲﾙ (*.*)|*.*" -> "すべてのﾌｧｲﾙ (*.*)" (Qt's filter form).
+QString qtFileFilter(const QString &filter);

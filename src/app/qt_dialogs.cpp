@@ -1,0 +1,94 @@
+#include "app/application.h"
+#include "app/dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+QString qtFileFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString label = parts[i];
+        // Labels normally carry the pattern already; add it when they do not.
+        out << (label.contains(parts[i + 1]) ? label : label + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')'));
+    }
+    return out.join(QStringLiteral(";;"));
+}
+
+Dialogs::Answer QtDialogs::message(QWidget *parent, const QString &text, Buttons buttons, Icon icon,
+                                   const QString &title)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(title.isEmpty() ? QString::fromUtf8(kAppTitle) : title);
+    // Message texts join their lines with a carriage return.
+    QString shown = text;
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.setText(shown);
+    switch (icon) {
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case Icon::None: break;
+    }
+    if (buttons == Buttons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    const int r = box.exec();
+    if (buttons == Buttons::YesNo)
+        return r == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    return Answer::Ok;
+}
+
+QString QtDialogs::openFileName(QWidget *parent, const QString &title, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(parent, title, QString(), qtFileFilter(filter));
+}
+
+QString QtDialogs::saveFileName(QWidget *parent, const QString &title, const QString &filter)
+{
+    QFileDialog dialog(parent, title, QString(), qtFileFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+bool QtDialogs::pageSetup(QWidget *parent, QPrinter *printer)
+{
+    QPageSetupDialog dialog(printer, parent);
+    dialog.setWindowTitle(QStringLiteral("ﾍﾟｰｼﾞ設定"));
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool QtDialogs::printDialog(QWidget *parent, QPrinter *printer, const QString &title)
+{
+    QPrintDialog dialog(printer, parent);
+    dialog.setWindowTitle(title);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void QtDialogs::printPreview(QWidget *parent, QPrinter *printer,
+                             const std::function<void(QPrinter *)> &paint)
+{
+    QPrintPreviewDialog dialog(printer, parent);
+    dialog.setWindowTitle(QStringLiteral("印刷プレビュー"));
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&paint](QPrinter *p) { paint(p); });
+    dialog.resize(900, 1000);
+    dialog.exec();
+}

@@ -1,0 +1,31 @@
+// One remembered article name (use count, last use) and the node of the
+// sentinel-headed selection list that feeds the article drop-down lists.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <memory>
+
+class MekaluSelection;
+using SelectionPtr = std::shared_ptr<MekaluSelection>;
+
+class MekaluSelection {
+public:
+    MekaluSelection();
+    MekaluSelection(const QString &article, qint16 count, const QDateTime &date);
+    ~MekaluSelection();
+    MekaluSelection(const MekaluSelection &) = delete;
+    MekaluSelection &operator=(const MekaluSelection &) = delete;
+
+    QDateTime tsDate;
+    QString tsArticle;
+    SelectionPtr tsLink;
+    qint16 tsCount = 0;
+
+    void appendSelectionWithCount(const SelectionPtr &ts_source);
+    void deleteSelection(const MekaluSelection *ts_delrec);
+    void addSelection(const SelectionPtr &ts_newrec);
+    void removeNextSelection();
+    void insertSelection(const SelectionPtr &ts_rec);
+    SelectionPtr nextSelection() const { return tsLink; }
+};

@@ -1,0 +1,231 @@
+#include "model/values.h"
+
+#include <QRegularExpression>
+#include <cmath>
+#include <limits>
+
+HarumokaError::HarumokaError(const QString &message)
+    : std::runtime_error(message.toStdString()), m_message(message) {}
+
+OverflowError::OverflowError()
+    : HarumokaError(QStringLiteral("数値が扱える範囲を超えました（桁あふれ）。")) {}
+
+OverflowError::OverflowError(const QString &what)
+    : HarumokaError(what + QStringLiteral("が扱える範囲を超えました（桁あふれ）。")) {}
+
+qint32 to32(qint64 v)
+{
+    if (v < std::numeric_limits<qint32>::min() || v > std::numeric_limits<qint32>::max())
+        throw OverflowError();
+    return static_cast<qint32>(v);
+}
+
+qint16 to16(qint64 v)
+{
+    if (v < std::numeric_limits<qint16>::min() || v > std::numeric_limits<qint16>::max())
+        throw OverflowError();
+    return static_cast<qint16>(v);
+}
+
+qint32 add32(qint64 a, qint64 b) { return to32(a + b); }
+qint32 sub32(qint64 a, qint64 b) { return to32(a - b); }
+qint16 add16(qint64 a, qint64 b) { return to16(a + b); }
+
+qint32 mul32(qint64 a, qint64 b)
+{
+    qint64 r = 0;
+    if (__builtin_mul_overflow(a, b, &r))
+        throw OverflowError();
+    return to32(r);
+}
+
+static qint64 roundHalfEven(double v)
+{
+    if (!std::isfinite(v) || std::fabs(v) > 9.0e15)
+        throw OverflowError();
+    double r = std::nearbyint(v); // default rounding mode: to nearest, ties to even
+    return static_cast<qint64>(r);
+}
+
+qint16 roundTo16(double v) { return to16(roundHalfEven(v)); }
+qint32 roundTo32(double v) { return to32(roundHalfEven(v)); }
+
+QString Str(qint64 n)
+{
+    return n < 0 ? QString::number(n) : QLatin1Char(' ') + QString::number(n);
+}
+
+double Val(const QString &text)
+{
+    // Keep only what can make a number, skipping blanks, tabs and line feeds.
+    QString s;
+    s.reserve(text.size());
+    for (QChar c : text) {
+        if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\n')
+            || c == QLatin1Char('\r'))
+            continue;
+        s.append(c);
+    }
+    int i = 0;
+    const int n = int(s.size());
+    bool negative = false;
+    if (i < n && (s[i] == QLatin1Char('-') || s[i] == QLatin1Char('+'))) {
+        negative = s[i] == QLatin1Char('-');
+        ++i;
+    }
+    double value = 0;
+    bool any = false;
+    while (i < n && s[i] >= QLatin1Char('0') && s[i] <= QLatin1Char('9')) {
+        value = value * 10 + (s[i].unicode() - '0');
+        any = true;
+        ++i;
+    }
+    if (i < n && s[i] == QLatin1Char('.')) {
+        ++i;
+        double scale = 0.1;
+        while (i < n && s[i] >= QLatin1Char('0') && s[i] <= QLatin1Char('9')) {
+            value += (s[i].unicode() - '0') * scale;
+            scale /= 10;
+            any = true;
+            ++i;
+        }
+    }
+    if (any && i < n && (s[i] == QLatin1Char('e') || s[i] == QLatin1Char('E')
+                         || s[i] == QLatin1Char('d') || s[i] == QLatin1Char('D'))) {
+        int j = i + 1;
+        bool eneg = false;
+        if (j < n && (s[j] == QLatin1Char('-') || s[j] == QLatin1Char('+'))) {
+            eneg = s[j] == QLatin1Char('-');
+            ++j;
+        }
+        int exp = 0;
+        bool edigits = false;
+        while (j < n && s[j] >= QLatin1Char('0') && s[j] <= QLatin1Char('9')) {
+            if (exp < 10000)
+                exp = exp * 10 + (s[j].unicode() - '0');
+            edigits = true;
+            ++j;
+        }
+        if (edigits)
+            value *= std::pow(10.0, eneg ? -exp : exp);
+    }
+    return negative ? -value : value;
+}
+
+QString formatAmount(qint64 amount)
+{
+    const bool negative = amount < 0;
+    // Work on the magnitude as unsigned so the lowest 64-bit value is safe.
+    quint64 mag = negative ? quint64(0) - quint64(amount) : quint64(amount);
+    QString digits = QString::number(mag);
+    QString out;
+    out.reserve(digits.size() + digits.size() / 3 + 1);
+    const int len = int(digits.size());
+    for (int i = 0; i < len; ++i) {
+        if (i > 0 && (len - i) % 3 == 0)
+            out.append(QLatin1Char(','));
+        out.append(digits[i]);
+    }
+    return negative ? QLatin1Char('-') + out : out;
+}
+
+QDateTime makeDate(const QDate &d, const QTime &t)
+{
+    return QDateTime(d, t, Qt::UTC);
+}
+
+QDateTime zeroDate()
+{
+    return makeDate(QDate(1899, 12, 30));
+}
+
+QString shortDate(const QDateTime &d)
+{
+    const QDate date = d.date();
+    return QStringLiteral("%1/%2/%3")
+        .arg(date.year(), 4, 10, QLatin1Char('0'))
+        .arg(date.month(), 2, 10, QLatin1Char('0'))
+        .arg(date.day(), 2, 10, QLatin1Char('0'));
+}
+
+QString generalDate(const QDateTime &d)
+{
+    const QTime t = d.time();
+    if (t == QTime(0, 0))
+        return shortDate(d);
+    return shortDate(d) + QStringLiteral(" %1:%2:%3")
+                              .arg(t.hour())
+                              .arg(t.minute(), 2, 10, QLatin1Char('0'))
+                              .arg(t.second(), 2, 10, QLatin1Char('0'));
+}
+
+QDateTime parseDate(const QString &text)
+{
+    static const QRegularExpression re(QStringLiteral(
+        R"(^\s*(\d{1,4})\s*[/\-.年]\s*(\d{1,2})\s*[/\-.月]\s*(\d{1,2})\s*日?)"
+        R"((?:\s+(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?)?\s*$)"));
+    const QRegularExpressionMatch m = re.match(text);
+    if (!m.hasMatch())
+        return QDateTime();
+    int year = m.captured(1).toInt();
+    if (m.captured(1).size() <= 2)
+        year += year < 30 ? 2000 : 1900;
+    const QDate date(year, m.captured(2).toInt(), m.captured(3).toInt());
+    if (!date.isValid() || year < 100)
+        return QDateTime();
+    QTime time(0, 0);
+    if (m.capturedLength(4) > 0) {
+        time = QTime(m.captured(4).toInt(), m.captured(5).toInt(),
+                     m.capturedLength(6) > 0 ? m.captured(6).toInt() : 0);
+        if (!time.isValid())
+            return QDateTime();
+    }
+    return makeDate(date, time);
+}
+
+static QDate s_today;
+
+QDate today()
+{
+    return s_today.isValid() ? s_today : QDate::currentDate();
+}
+
+void setTodayForTesting(const QDate &d)
+{
+    s_today = d;
+}
+
+QString eraDateText(const QDate &d)
+{
+    QString era;
+    int year;
+    if (d >= QDate(2019, 5, 1)) {
+        era = QStringLiteral("令和");
+        year = d.year() - 2018;
+    } else if (d >= QDate(1989, 1, 1)) {
+        era = QStringLiteral("平成");
+        year = d.year() - 1988;
+    } else {
+        era = QStringLiteral("昭和");
+        year = d.year() - 1925;
+    }
+    return era + QString::number(year) + QStringLiteral("年") + QString::number(d.month())
+        + QStringLiteral("月") + QString::number(d.day()) + QStringLiteral("日");
+}
+
+QString schoolYearItem(int year)
+{
+    const QString era = year >= 2019 ? QStringLiteral("令和") : QStringLiteral("平成");
+    const int eraYear = year >= 2019 ? year - 2018 : year - 1988;
+    return era + QString::number(eraYear) + QStringLiteral("年度(") + QString::number(year)
+        + QStringLiteral("年度）");
+}
+
+QStringList schoolYearItems(const QDate &today)
+{
+    const int current = today.month() >= 4 ? today.year() : today.year() - 1;
+    QStringList items;
+    for (int y = current - 3; y < current + 5; ++y)
+        items << schoolYearItem(y);
+    return items;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/dialogs.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Answers the program's questions in the order a test scripted them. Any
+// question that was not expected, or that differs from the expectation,
+// fails the running test at once.
+class ScriptedDialogs : public Dialogs {
+public:
+    enum class Kind { Message, Open, Save, PageSetup, Print, Preview };
+
+    // `text` must equal the message text exactly, unless `containsOnly` is set.
+    ScriptedDialogs &expectMessage(const QString &text, Answer answer = Answer::Ok,
+                                   bool containsOnly = false);
+    ScriptedDialogs &expectMessageContaining(const QString &part, Answer answer = Answer::Ok);
+    ScriptedDialogs &expectOpen(const QString &fileName); // empty: cancel
+    ScriptedDialogs &expectSave(const QString &fileName); // empty: cancel
+    ScriptedDialogs &expectPageSetup(bool accept);
+    // Accepting prints to `pdfPath` (a PDF file) when given.
+    ScriptedDialogs &expectPrint(bool accept, const QString &pdfPath = QString());
+    ScriptedDialogs &expectPreview();
+
+    // True when every scripted step was used.
+    bool done() const { return m_steps.isEmpty(); }
+    QStringList pending() const;
+    // Everything asked so far, for failure messages.
+    QStringList log;
+    QList<Buttons> buttonsSeen;
+    QStringList titlesSeen;
+
+    Answer message(QWidget *parent, const QString &text, Buttons buttons, Icon icon,
+                   const QString &title) override;
+    QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
+    QString saveFileName(QWidget *parent, const QString &title, const QString &filter) override;
+    bool pageSetup(QWidget *parent, QPrinter *printer) override;
+    bool printDialog(QWidget *parent, QPrinter *printer, const QString &title) override;
+    void printPreview(QWidget *parent, QPrinter *printer,
+                      const std::function<void(QPrinter *)> &paint) override;
+
+private:
+    struct Step {
+        Kind kind;
+        QString text;
+        bool containsOnly = false;
+        Answer answer = Answer::Ok;
+        bool accept = false;
+    };
+    bool take(Kind kind, const QString &what, Step *out);
+    QList<Step> m_steps;
+};
