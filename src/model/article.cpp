@@ -2,6 +2,8 @@
 
 #include "model/values.h"
 
+#include <bitset>
+
 MekaluArticle::MekaluArticle() : taDate(zeroDate()) {}
 
 MekaluArticle::~MekaluArticle()
@@ -238,4 +240,20 @@ void MekaluArticle::collectMonthlyArticle(bool ta_inout, qint16 ta_first_month, 
                                           ArticlePtr &ta_original)
 {
     collect(ta_inout, ta_first_month, ta_last_month, ta_original);
+}
+
+QStringList freeReceiptNumbers(const MekaluArticle &head)
+{
+    // One pass marks the numbers in use; a second picks the lowest free ones.
+    std::bitset<1000> used;
+    for (const MekaluArticle *cur = head.taLink.get(); cur; cur = cur->taLink.get()) {
+        if (cur->taReceipt > 0 && cur->taReceipt < 1000)
+            used.set(size_t(cur->taReceipt));
+    }
+    QStringList out;
+    for (int n = 1; n <= 999 && out.size() < 11; ++n) {
+        if (!used.test(size_t(n)))
+            out << Str(n);
+    }
+    return out;
 }

@@ -11,6 +11,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class MekaluArticle;
@@ -62,6 +63,10 @@ public:
 private:
     void collect(bool ta_inout, int first, int last, ArticlePtr &ta_original);
 };
+
+// The eleven lowest receipt numbers from 1 to 999 that no entry of the list
+// uses, in spaced decimal (" 3"), ascending.
+QStringList freeReceiptNumbers(const MekaluArticle &head);
 
 // Month of an entry counted in the school year: April is 4 ... March is 15.
 int schoolMonth(const QDateTime &d);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDate>
+#include <QDateEdit>
+
+// Date picker: a QDateEdit with its calendar popup, showing the short date
+// form. CloseUp is emitted after the user chose a date in the calendar and
+// the popup closed (Value already holds the date); KeyDown reports every key
+// pressed in the field (Qt key codes; Enter and Return are reported as 13).
+class DatePicker : public QDateEdit {
+    Q_OBJECT
+public:
+    explicit DatePicker(QWidget *parent = nullptr);
+
+    QDate Value() const { return date(); }
+    void setValue(const QDate &d) { setDate(d); }
+
+    // Twips placement relative to the parent, as the windows lay editors over grid cells.
+    void moveTwips(int left, int top);
+    int Left() const;
+    int Top() const;
+
+signals:
+    void CloseUp();
+    void KeyDown(int keyCode);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool m_chosen = false;
+};

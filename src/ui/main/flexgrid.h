@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QColor>
+#include <QTableView>
+#include <memory>
+
+class FlexGridModel;
+
+// The grid control every table on screen uses. It offers the operations the
+// windows rely on, with positions and sizes in twips and colours as RGB
+// values in the platform's long form (red in the low byte: 255 is red,
+// 16777215 white). Row 0 is the fixed header row and column 0 the fixed
+// left column. The grid is display-only: the user clicks cells, the program
+// writes them; nothing is edited in place. Cells live in a plain cell store
+// behind a QTableView, so large grids fill quickly.
+class FlexGrid : public QTableView {
+    Q_OBJECT
+public:
+    enum Alignment { LeftCenter = 1, CenterCenter = 4, RightCenter = 7 };
+
+    explicit FlexGrid(QWidget *parent = nullptr);
+    ~FlexGrid() override;
+
+    int Rows() const;
+    void setRows(int rows);  // raising adds empty rows at the bottom, lowering drops rows there
+    int Cols() const;
+    void setCols(int cols);
+
+    QString TextMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, const QString &text);
+
+    // The current cell; the cell formats below act on it.
+    int Row() const;
+    void setRow(int row);
+    int Col() const;
+    void setCol(int col);
+
+    int CellAlignment() const;
+    void setCellAlignment(int alignment);
+    long CellForeColor() const;
+    void setCellForeColor(long rgb);
+    long CellBackColor() const;
+    void setCellBackColor(long rgb);
+    // Format of any cell, for tests and for code that does not move the current cell.
+    int cellAlignmentAt(int row, int col) const;
+    long cellForeColorAt(int row, int col) const;
+    long cellBackColorAt(int row, int col) const;
+
+    bool WordWrap() const;
+    void setWordWrap(bool on);
+
+    int ColWidth(int col) const;       // twips
+    void setColWidth(int col, int twips);
+    int RowHeight(int row) const;      // twips
+    void setRowHeight(int row, int twips);
+
+    int TopRow() const;                // first visible scrolling row (1 when not scrolled)
+    void setTopRow(int row);
+    int CellLeft() const;              // offset of the current cell inside the grid, twips
+    int CellTop() const;
+
+    // The grid's own geometry in twips, relative to its parent.
+    int Left() const;
+    int Top() const;
+    int Width() const;
+    int Height() const;
+    void setTwipsGeometry(int left, int top, int width, int height);
+
+    // Simulates the user clicking a cell (tests, keyboard): sets Row and Col and emits Click.
+    void clickCell(int row, int col);
+
+signals:
+    void Click();   // Row() and Col() are the clicked cell; the header row gives row 0
+    void Scroll();  // TopRow() already has its new value
+
+private:
+    std::unique_ptr<FlexGridModel> m_model;
+    int m_row = 0;
+    int m_col = 0;
+    bool m_wordWrap = false;
+    friend class FlexGridModel;
+};
+
+// RGB long <-> QColor.
+QColor vbColor(long rgb);
+constexpr long vbRGB(int r, int g, int b) { return long(r) | (long(g) << 8) | (long(b) << 16); }
