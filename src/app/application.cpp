@@ -8,8 +8,15 @@
 
 const char *const kAppTitle = "ハルモカ";
 
+static void initResources()
+{
+    // The resources live in a static library: register them explicitly.
+    Q_INIT_RESOURCE(harumoka);
+}
+
 void setupApplication(QApplication &app)
 {
+    initResources();
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
     QApplication::setOrganizationName(QString::fromUtf8(kAppTitle));

@@ -1,15 +1,12 @@
 #include "app/startup.h"
 
 #include "app/module1.h"
+#include "ui/main/frmmain.h"
 
-#include <QMainWindow>
-
-std::unique_ptr<QWidget> Main(Module1 &m)
+std::unique_ptr<frmMain> Main(Module1 &m, Dialogs &dialogs)
 {
     m.clearCounters();
-    auto window = std::make_unique<QMainWindow>();
-    window->setWindowTitle(QStringLiteral("ハルモカ　Ver1.0.11"));
-    m.mainWindow = window.get();
+    auto window = std::make_unique<frmMain>(m, dialogs);
     m.fillPeriodTitles();
     window->show();
     return window;

@@ -1,0 +1,474 @@
+#include "ui/detail/frmdetail.h"
+
+#include "app/dialogs.h"
+#include "app/module1.h"
+#include "model/values.h"
+#include "ui/main/flexgrid.h"
+#include "ui/main/panel_util.h"
+#include "ui/main/sheet_widgets.h"
+#include "ui/main/twips.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace sheet;
+
+QString formatYen(qint64 amount)
+{
+    const QString text = QStringLiteral("¥") + formatAmount(amount < 0 ? -amount : amount);
+    return amount < 0 ? QLatin1Char('-') + text : text;
+}
+
+QString frmDetail::helpText()
+{
+    return QStringLiteral(
+        "○ 修正したいセルの上にマウスカーソルを移動して、マウスをクリックしてください。\n"
+        "○ 行を挿入したいときは空白行をクリックするか、右の「行の追加」ボタンを押してください。\n"
+        "○ 行を削除したいときは、削除したい行の上でマウスをクリックし、色が変わったら右の\n"
+        "　　「行の削除」ボタンを押してください。\n"
+        "○ 会計報告書の印刷で、明細書の項目は支出表の項目よりも優先して採られます。\n"
+        "○ 元帳の印刷では逆に、支出表の項目が採られます。明細書の項目は反映されません。");
+}
+
+frmDetail::frmDetail(Module1 &m, Dialogs &dialogs, QWidget *mainWindow)
+    : EntryPanel(mainWindow), m(m), m_dialogs(dialogs)
+{
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("明細書"));
+    setFixedSize(twipsToPixels(11100, this), twipsToPixels(7700, this));
+    lineHeight = [&m] { return m.rowHeightUnit; };
+
+    TitleDetailDate = label(this, QStringLiteral("日付"), 120, 120, 900, 330);
+    LabelDetailDate = label(this, QString(), 1050, 120, 1800, 330);
+    TitleDetailReceipt = label(this, QStringLiteral("領収書番号"), 3000, 120, 1300, 330);
+    LabelDetailRexeipt = label(this, QString(), 4350, 120, 1500, 330);
+    TitleDetailArticle = label(this, QStringLiteral("費目"), 120, 500, 900, 330);
+    LabelDetailArticle = label(this, QString(), 1050, 500, 6000, 330);
+    LabelDetailRest = label(this, QStringLiteral("支出表の記載金額"), 7200, 120, 2100, 330);
+    LabelDetailRemainder = label(this, QString(), 9300, 120, 1650, 330);
+    Label1 = label(this, QStringLiteral("明細書の合計"), 7200, 500, 2100, 330);
+    LabelDetailSum = label(this, QStringLiteral("¥ 0"), 9300, 500, 1650, 330);
+    for (QLabel *l : {LabelDetailRemainder, LabelDetailSum})
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    LabelDetailHelp = label(this, QString(), 120, 900, 10800, 1500);
+    LabelDetailHelp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    MSFlexGridDetail = new FlexGrid(this);
+    MSFlexGridDetail->setTwipsGeometry(120, 2500, 8600, 4960);
+    setGrid(MSFlexGridDetail);
+    TextDetailNo = lineEdit(this, 8900, 2500, 900, 400);
+    numberBox = TextDetailNo;
+    numericBox(TextDetailNo);
+    TextDetailNo->setToolTip(QStringLiteral("行番号"));
+    CommandDetailNew = button(this, QStringLiteral("行の追加"), 8900, 3050, 2000);
+    CommandDetailRecord = button(this, QStringLiteral("登録"), 8900, 3550, 2000);
+    CommandDetailDelete = button(this, QStringLiteral("行の削除"), 8900, 4050, 2000);
+    CommandDetailCancel = button(this, QStringLiteral("ｷｬﾝｾﾙ"), 8900, 4550, 2000);
+    CommandDetailClose = button(this, QStringLiteral("閉じる"), 8900, 7000, 2000);
+    newButton = CommandDetailNew;
+    recordButton = CommandDetailRecord;
+    deleteButton = CommandDetailDelete;
+    cancelButton = CommandDetailCancel;
+    ComboDetailArticle = combo(this, 0, 0, 6540);
+    TextDetailAmount = lineEdit(this, 0, 0, 1200);
+    numericBox(TextDetailAmount);
+    TextDetailAmount->setAlignment(Qt::AlignRight);
+
+    guard = [this](const std::function<void()> &f) {
+        try {
+            f();
+            return true;
+        } catch (const HarumokaError &e) {
+            m_dialogs.message(this, e.message(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        }
+        return false;
+    };
+
+    connect(MSFlexGridDetail, &FlexGrid::Click, this, [this] { guarded([this] { MSFlexGridDetail_Click(); }); });
+    connect(MSFlexGridDetail, &FlexGrid::Scroll, this, [this] { guarded([this] { MSFlexGridDetail_Scroll(); }); });
+    connect(CommandDetailNew, &QPushButton::clicked, this, [this] { guarded([this] { CommandDetailNew_Click(); }); });
+    connect(CommandDetailRecord, &QPushButton::clicked, this, [this] { guarded([this] { CommandDetailRecord_Click(); }); });
+    connect(CommandDetailDelete, &QPushButton::clicked, this, [this] { guarded([this] { CommandDetailDelete_Click(); }); });
+    connect(CommandDetailCancel, &QPushButton::clicked, this, [this] { guarded([this] { CommandDetailCancel_Click(); }); });
+    connect(CommandDetailClose, &QPushButton::clicked, this, [this] { guarded([this] { CommandDetailClose_Click(); }); });
+    connect(TextDetailNo, &QLineEdit::textChanged, this, [this] { guarded([this] { TextDetailNo_Change(); }); });
+    connect(TextDetailAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { TextDetailAmount_Change(); }); });
+    auto record = [this] { CommandDetailRecord_Click(); };
+    auto add = [this] { CommandDetailNew_Click(); };
+    enterRecordsOrAdds(TextDetailNo, record, add, false);
+    enterRecordsOrAdds(ComboDetailArticle, record, add, true);
+    enterRecordsOrAdds(TextDetailAmount, record, add, true);
+
+    Form_Load();
+}
+
+void frmDetail::hideEditors()
+{
+    ComboDetailArticle->hide();
+    TextDetailAmount->hide();
+}
+
+void frmDetail::setSumLabel()
+{
+    const DetailPtr &list = m.detailArticle->taDetailList;
+    const qint32 sum = list ? list->sumDetail() : 0;
+    LabelDetailSum->setText(QStringLiteral("¥") + formatAmount(sum));
+    const long color = sum == m.detailArticle->taAmount ? kGridBlack : (sum < m.detailArticle->taAmount ? kGridBlue : kGridRed);
+    LabelDetailSum->setStyleSheet(QStringLiteral("color: %1;").arg(vbColor(color).name()));
+}
+
+void frmDetail::Form_Load()
+{
+    hideEditors();
+    ArticlePtr first = m.articleList->nextSupplyArticle();
+    m.detailArticle = first ? first->getSupplyNumberedArticle(m.selectedSupplyRow) : nullptr;
+    if (!m.detailArticle)
+        throw HarumokaError(QStringLiteral("明細書を開く支出が見つかりません。"));
+    const MekaluArticle &e = *m.detailArticle;
+    LabelDetailDate->setText(shortDate(e.taDate));
+    LabelDetailRexeipt->setText(e.taReceipt != 0 ? QStringLiteral("No.") + Str(e.taReceipt) : QString());
+    LabelDetailArticle->setText(e.taArticle + QStringLiteral("  ") + e.taSubArticle);
+    LabelDetailRemainder->setText(formatYen(e.taAmount));
+    LabelDetailHelp->setText(helpText());
+
+    FlexGrid *g = MSFlexGridDetail;
+    g->setCols(4);
+    g->setRows(100);
+    g->setRowHeight(0, 360);
+    const int w = g->Width();
+    const int widths[4] = {500, w - 2060, 1200, 0};
+    for (int c = 0; c < 4; ++c)
+        g->setColWidth(c, widths[c]);
+    g->setRow(0);
+    const QStringList headers = {QStringLiteral("No."), QStringLiteral("項目"), QStringLiteral("金額")};
+    for (int c = 0; c < 3; ++c) {
+        g->setCol(c);
+        g->setCellAlignment(FlexGrid::CenterCenter);
+        g->setTextMatrix(0, c, headers[c]);
+    }
+    g->setWordWrap(true);
+
+    m.detailRowWatermark = 0;
+    m.selectedDetailRow = 0;
+    m.editedDetailCol = 0;
+    m.detailCount = 0;
+    if (e.taDetailList) {
+        for (MekaluDetail *line = e.taDetailList->tdLink.get(); line; line = line->tdLink.get()) {
+            m.detailCount = add16(m.detailCount, 1);
+            const int r = m.detailCount;
+            if (r >= g->Rows())
+                g->setRows(r + 100);
+            g->setTextMatrix(r, 0, Str(r));
+            setCellAligned(r, 1, FlexGrid::LeftCenter);
+            g->setTextMatrix(r, 1, line->tdArticle);
+            g->setRowHeight(r, rowHeightFor(line->tdArticle, 1));
+            setCellAligned(r, 2, FlexGrid::RightCenter);
+            g->setTextMatrix(r, 2, line->tdAmount == 0 ? QString() : formatAmount(line->tdAmount));
+            colorAmountCell(r, 2, line->tdAmount);
+        }
+        setSumLabel();
+    }
+    m.currentDetail.reset();
+    m.sourceDetail.reset();
+    setIdleButtons();
+    CommandDetailClose->setEnabled(true);
+}
+
+void frmDetail::editFlexGridDetail()
+{
+    FlexGrid *g = MSFlexGridDetail;
+    int r = 1;
+    const DetailPtr &list = m.detailArticle->taDetailList;
+    for (DetailPtr line = list ? list->tdLink : nullptr; line; line = line->tdLink, ++r) {
+        m.currentDetail = line;
+        if (r + 1 > m.detailRowWatermark) {
+            g->setRows(r + 100);
+            g->setRow(r);
+            m.detailRowWatermark = to16(r + 1);
+            setCellAligned(r, 1, FlexGrid::LeftCenter);
+            setCellAligned(r, 2, FlexGrid::RightCenter);
+        }
+        g->setTextMatrix(r, 0, Str(r));
+        g->setTextMatrix(r, 1, line->tdArticle);
+        g->setRowHeight(r, rowHeightFor(line->tdArticle, 1));
+        if (line->tdAmount == 0) {
+            g->setTextMatrix(r, 2, QString());
+        } else {
+            g->setTextMatrix(r, 2, formatAmount(line->tdAmount));
+            colorAmountCell(r, 2, line->tdAmount);
+        }
+    }
+    m.currentDetail.reset();
+    setIdleButtons();
+    TextDetailNo->clear();
+    setComboText(ComboDetailArticle, QString());
+    TextDetailAmount->clear();
+    TextDetailNo->setReadOnly(false);
+    setSumLabel();
+}
+
+void frmDetail::MSFlexGridDetail_Click()
+{
+    FlexGrid *g = MSFlexGridDetail;
+    int r = g->Row();
+    if (r == 0)
+        return;
+    // Any row below the lines counts as the first blank row.
+    if (r > m.detailCount + 1)
+        r = m.detailCount + 1;
+    const int c = g->Col();
+    m.editedDetailCol = qint16(c);
+    if (m.selectedDetailRow != 0)
+        CommandDetailRecord_Click();
+    if (r != m.selectedDetailRow) {
+        if (m.selectedDetailRow != 0)
+            paintRow(m.selectedDetailRow, 1, 2, kGridWhite);
+        m.selectedDetailRow = to16(r);
+    }
+    if (r >= m.detailCount + 1) {
+        CommandDetailNew_Click();
+        return;
+    }
+    paintRow(r, 1, 2, kGridPaleYellow);
+    g->setRow(r);
+    g->setCol(c);
+    TextDetailNo->setText(Str(r));
+    hideEditors();
+    showDetailCellEditor(r, c);
+}
+
+void frmDetail::MSFlexGridDetail_Scroll()
+{
+    FlexGrid *g = MSFlexGridDetail;
+    if (m.selectedDetailRow != 0 && g->Row() != 0)
+        showDetailCellEditor(g->Row(), g->Col());
+}
+
+void frmDetail::showDetailCellEditor(int r, int c)
+{
+    FlexGrid *g = MSFlexGridDetail;
+    const int t = g->TopRow();
+    if (r < t || r > t + 11) {
+        hideEditors();
+        return;
+    }
+    const int x = g->Left() + g->CellLeft();
+    const int y = g->Top() + g->CellTop();
+    if (c == 1) {
+        placeEditor(ComboDetailArticle, x, y + 15, g->Width() - 2060);
+        setComboText(ComboDetailArticle, g->TextMatrix(r, c));
+        openEditor(ComboDetailArticle);
+    } else if (c == 2) {
+        placeEditor(TextDetailAmount, x, y);
+        TextDetailAmount->setText(g->TextMatrix(r, c));
+        openEditor(TextDetailAmount);
+    }
+}
+
+void frmDetail::TextDetailNo_Change()
+{
+    if (TextDetailNo->isReadOnly())
+        return;
+    if (!passesDigitRule(TextDetailNo->text())) {
+        TextDetailNo->clear();
+        TextDetailNo->setFocus();
+        return;
+    }
+    const double n = textValue(TextDetailNo->text());
+    if (n > m.detailCount) {
+        TextDetailNo->clear();
+        CommandDetailCancel_Click();
+    } else if (n == m.detailCount && !CommandDetailDelete->isEnabled() && !CommandDetailNew->isEnabled()
+               && CommandDetailRecord->isEnabled()) {
+        // A line is being added: nothing to load.
+    } else if (n <= 0) {
+        TextDetailNo->clear();
+        CommandDetailCancel_Click();
+    } else {
+        const DetailPtr &list = m.detailArticle->taDetailList;
+        DetailPtr line = list ? list->tdLink : nullptr;
+        for (int i = 1; line && i < int(n); ++i)
+            line = line->tdLink;
+        if (!line)
+            return;
+        m.sourceDetail = line;
+        m.currentDetail = std::make_shared<MekaluDetail>();
+        setComboText(ComboDetailArticle, line->tdArticle);
+        m.currentDetail->tdArticle = line->tdArticle;
+        TextDetailAmount->setText(line->tdAmount == 0 ? QString() : Str(line->tdAmount));
+        m.currentDetail->tdAmount = line->tdAmount;
+        setEditingButtons();
+    }
+}
+
+void frmDetail::TextDetailAmount_Change()
+{
+    if (TextDetailAmount->isReadOnly())
+        return;
+    const QString text = TextDetailAmount->text();
+    if (!passesAmountRule(text)) {
+        TextDetailAmount->clear();
+        return;
+    }
+    if (!text.endsWith(QLatin1Char('-')) && textValue(text, true) == 0)
+        TextDetailAmount->clear();
+}
+
+void frmDetail::CommandDetailRecord_Click()
+{
+    qint32 amount = 0;
+    if (m.currentDetail) {
+        // Checked before the chain changes: an amount that does not fit leaves it as it was.
+        try {
+            amount = readAmountField(TextDetailAmount->text(), QStringLiteral("金額"));
+        } catch (const HarumokaError &) {
+            hideEditors();
+            if (m.selectedDetailRow > 0 && m.selectedDetailRow < MSFlexGridDetail->Rows()) {
+                MSFlexGridDetail->setRow(m.selectedDetailRow);
+                MSFlexGridDetail->setCol(2);
+                showDetailCellEditor(m.selectedDetailRow, 2);
+            }
+            throw;
+        }
+    }
+    hideEditors();
+    if (!m.detailArticle->taDetailList)
+        m.detailArticle->taDetailList = std::make_shared<MekaluDetail>();
+    if (!m.currentDetail)
+        return;
+    m.fileChanged = true;
+    if (m.sourceDetail) {
+        m.detailArticle->taDetailList->deleteDetail(m.sourceDetail.get());
+        m.sourceDetail.reset();
+    }
+    DetailPtr line = m.currentDetail;
+    line->tdArticle = comboText(ComboDetailArticle);
+    line->tdAmount = amount;
+    m.detailArticle->taDetailList->insertNumberedDetail(line, m.selectedDetailRow);
+    m.supplySelectionList->appendSelectionWithCount(
+        std::make_shared<MekaluSelection>(comboText(ComboDetailArticle), 1, makeDate(today())));
+    fillDetailArticleList();
+    m.summariesStale = true;
+    editFlexGridDetail();
+    MSFlexGridDetail->setRow(m.selectedDetailRow);
+    MSFlexGridDetail->setCol(m.editedDetailCol);
+    MSFlexGridDetail_Click();
+}
+
+void frmDetail::CommandDetailNew_Click()
+{
+    FlexGrid *g = MSFlexGridDetail;
+    m.detailCount = add16(m.detailCount, 1);
+    TextDetailNo->clear();
+    m.currentDetail = std::make_shared<MekaluDetail>();
+    if (g->Rows() <= m.detailCount)
+        g->setRows(m.detailCount + 100);
+    setCellAligned(m.detailCount, 1, FlexGrid::LeftCenter);
+    setCellAligned(m.detailCount, 2, FlexGrid::RightCenter);
+    setAddingButtons();
+    TextDetailNo->setText(Str(m.detailCount));
+    TextDetailNo->setReadOnly(true);
+    setComboText(ComboDetailArticle, QString());
+    TextDetailAmount->clear();
+    CommandDetailRecord_Click();
+    g->setRow(m.detailCount);
+    g->setCol(1);
+}
+
+void frmDetail::CommandDetailDelete_Click()
+{
+    if (!m.detailArticle->taDetailList)
+        return;
+    if (m.sourceDetail) {
+        m.detailArticle->taDetailList->deleteDetail(m.sourceDetail.get());
+        m.summariesStale = true;
+        // A deleted line is a change that must be saved.
+        m.fileChanged = true;
+        m.sourceDetail.reset();
+    }
+    m.detailCount = qint16(m.detailCount - 1);
+    const int freed = m.detailCount + 1;
+    if (freed > 0 && freed < MSFlexGridDetail->Rows()) {
+        for (int c = 0; c <= 3; ++c)
+            MSFlexGridDetail->setTextMatrix(freed, c, QString());
+    }
+    hideEditors();
+    if (m.selectedDetailRow != 0)
+        paintRow(m.selectedDetailRow, 1, 3, kGridWhite);
+    m.selectedDetailRow = 0;
+    m.editedDetailCol = 0;
+    editFlexGridDetail();
+}
+
+void frmDetail::CommandDetailCancel_Click()
+{
+    m.currentDetail.reset();
+    m.sourceDetail.reset();
+    TextDetailNo->setReadOnly(false);
+    TextDetailNo->clear();
+    setComboText(ComboDetailArticle, QString());
+    TextDetailAmount->clear();
+    setIdleButtons();
+}
+
+void frmDetail::fillDetailArticleList()
+{
+    QStringList items;
+    for (MekaluSelection *s = m.supplySelectionList->tsLink.get(); s; s = s->tsLink.get())
+        items << s->tsArticle;
+    refillCombo(ComboDetailArticle, items);
+}
+
+bool frmDetail::CommandDetailClose_Click()
+{
+    const DetailPtr &list = m.detailArticle->taDetailList;
+    if (list) {
+        MekaluDetail *prev = list.get();
+        while (prev->tdLink) {
+            if (prev->tdLink->isBlank())
+                prev->removeNextDetail();
+            else
+                prev = prev->tdLink.get();
+        }
+        if (list->sumDetail() != m.detailArticle->taAmount) {
+            const auto answer = m_dialogs.message(
+                this, QStringLiteral("支出表の記載金額と、明細の合計金額が違っています。\r明細表を見直しますか？"),
+                Dialogs::Buttons::YesNo);
+            if (answer == Dialogs::Answer::Yes)
+                return false;
+        }
+    }
+    m.enableMainWindow();
+    if (m.currentSupplyArticle)
+        m.currentSupplyArticle->taDetailList = m.detailArticle->taDetailList;
+    m_closing = true;
+    hide();
+    close();
+    emit closedAndUnloaded();
+    return true;
+}
+
+void frmDetail::forceUnload()
+{
+    m.enableMainWindow();
+    m_closing = true;
+    close();
+}
+
+void frmDetail::closeEvent(QCloseEvent *event)
+{
+    if (m_closing) {
+        event->accept();
+        return;
+    }
+    // The close box runs the same Close; a Yes to the question keeps the window.
+    bool closed = false;
+    guarded([&] { closed = CommandDetailClose_Click(); });
+    if (closed)
+        event->accept();
+    else
+        event->ignore();
+}

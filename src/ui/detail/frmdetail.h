@@ -1,0 +1,79 @@
+// The detail window ("明細書"): edits the itemised lines of one recorded
+// expense. It works on the list entry itself (not on the expense panel's
+// working copy), shows the total of the lines against the expense amount,
+// and on closing drops blank lines and warns when the totals differ. The
+// main window is disabled while it is open.
+#pragma once
+
+#include "ui/main/entry_panel.h"
+
+class Module1;
+class Dialogs;
+class FlexGrid;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class frmDetail : public EntryPanel {
+    Q_OBJECT
+public:
+    frmDetail(Module1 &m, Dialogs &dialogs, QWidget *mainWindow);
+
+    void Form_Load();
+    void editFlexGridDetail();
+    void MSFlexGridDetail_Click();
+    void MSFlexGridDetail_Scroll();
+    void showDetailCellEditor(int r, int c);
+    void fillDetailArticleList();
+    void CommandDetailNew_Click();
+    void CommandDetailRecord_Click();
+    void CommandDetailDelete_Click();
+    void CommandDetailCancel_Click();
+    // False when the user chose to review the lines (the window stays open).
+    bool CommandDetailClose_Click();
+    void TextDetailNo_Change();
+    void TextDetailAmount_Change();
+    // Closes without the question (the program is quitting).
+    void forceUnload();
+
+    static QString helpText();
+
+    QLabel *TitleDetailDate = nullptr;
+    QLabel *LabelDetailDate = nullptr;
+    QLabel *TitleDetailReceipt = nullptr;
+    QLabel *LabelDetailRexeipt = nullptr;
+    QLabel *TitleDetailArticle = nullptr;
+    QLabel *LabelDetailArticle = nullptr;
+    QLabel *LabelDetailRest = nullptr;
+    QLabel *LabelDetailRemainder = nullptr;
+    QLabel *Label1 = nullptr;
+    QLabel *LabelDetailSum = nullptr;
+    QLabel *LabelDetailHelp = nullptr;
+    FlexGrid *MSFlexGridDetail = nullptr;
+    QLineEdit *TextDetailNo = nullptr;
+    QComboBox *ComboDetailArticle = nullptr;
+    QLineEdit *TextDetailAmount = nullptr;
+    QPushButton *CommandDetailNew = nullptr;
+    QPushButton *CommandDetailRecord = nullptr;
+    QPushButton *CommandDetailDelete = nullptr;
+    QPushButton *CommandDetailCancel = nullptr;
+    QPushButton *CommandDetailClose = nullptr;
+
+signals:
+    // The window closed; the main window refills its expense grid.
+    void closedAndUnloaded();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void hideEditors();
+    void setSumLabel();
+    Module1 &m;
+    Dialogs &m_dialogs;
+    bool m_closing = false;
+};
+
+// "¥1,234"; "-¥1,234" for a negative amount.
+QString formatYen(qint64 amount);

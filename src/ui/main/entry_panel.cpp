@@ -1,0 +1,117 @@
+#include "ui/main/entry_panel.h"
+
+#include "model/values.h"
+#include "ui/main/flexgrid.h"
+#include "ui/main/panel_util.h"
+#include "ui/main/twips.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+EntryPanel::EntryPanel(QWidget *parent) : QWidget(parent)
+{
+    lineHeight = [] { return 360; };
+}
+
+void EntryPanel::setGrid(FlexGrid *grid)
+{
+    m_grid = grid;
+}
+
+void EntryPanel::guarded(const std::function<void()> &f) const
+{
+    if (guard)
+        guard(f);
+    else
+        f();
+}
+
+void EntryPanel::setIdleButtons()
+{
+    newButton->setEnabled(true);
+    recordButton->setEnabled(false);
+    deleteButton->setEnabled(false);
+    cancelButton->setEnabled(false);
+}
+
+void EntryPanel::setEditingButtons()
+{
+    newButton->setEnabled(true);
+    recordButton->setEnabled(true);
+    deleteButton->setEnabled(true);
+    cancelButton->setEnabled(true);
+}
+
+void EntryPanel::setAddingButtons()
+{
+    newButton->setEnabled(false);
+    deleteButton->setEnabled(false);
+    recordButton->setEnabled(true);
+    cancelButton->setEnabled(true);
+}
+
+void EntryPanel::paintRow(int row, int firstCol, int lastCol, long color)
+{
+    if (row <= 0 || row >= m_grid->Rows())
+        return;
+    for (int c = firstCol; c <= lastCol; ++c) {
+        m_grid->setRow(row);
+        m_grid->setCol(c);
+        m_grid->setCellBackColor(color);
+    }
+}
+
+int EntryPanel::rowHeightFor(const QString &text, int col) const
+{
+    // Lines needed for the text in the column; computed in 32 bits so that a
+    // very long text only makes a tall row instead of failing.
+    const qint64 w = qint64(textWidthTwips(m_grid->font(), text, m_grid)) + 100;
+    const int c = m_grid->ColWidth(col);
+    const qint64 lines = c > 0 ? w / c + 1 : 1;
+    return int(std::min<qint64>(lines, 200) * lineHeight());
+}
+
+void EntryPanel::colorAmountCell(int row, int col, qint64 amount)
+{
+    m_grid->setRow(row);
+    m_grid->setCol(col);
+    m_grid->setCellForeColor(amount < 0 ? kGridRed : kGridBlack);
+}
+
+void EntryPanel::setCellAligned(int row, int col, int alignment)
+{
+    m_grid->setRow(row);
+    m_grid->setCol(col);
+    m_grid->setCellAlignment(alignment);
+}
+
+void EntryPanel::placeEditor(QWidget *editor, int x, int y, int widthTwips)
+{
+    const int w = widthTwips > 0 ? twipsToPixels(widthTwips, this) : editor->width();
+    editor->setGeometry(twipsToPixels(x, this), twipsToPixels(y, this), w, editor->height());
+}
+
+void EntryPanel::openEditor(QWidget *editor, bool focus)
+{
+    editor->show();
+    editor->raise();
+    if (focus) {
+        editor->setFocus(Qt::OtherFocusReason);
+        selectAllText(editor);
+    }
+}
+
+void EntryPanel::enterRecordsOrAdds(QWidget *w, const std::function<void()> &record,
+                                    const std::function<void()> &add, bool hideAfter)
+{
+    onEnterKey(w, [this, w, record, add, hideAfter] {
+        guarded([&] {
+            if (recordButton->isEnabled())
+                record();
+            else if (newButton->isEnabled())
+                add();
+            if (hideAfter)
+                w->hide();
+        });
+    });
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+class FlexGrid;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class frmMain;
+
+// What the income sheet, the expense sheet and the detail window share: a
+// display-only grid whose clicked cell gets an editor laid over it, a
+// row-number box, the four panel buttons (add row, record, delete row,
+// cancel) with their idle/editing/adding states, and row painting.
+class EntryPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit EntryPanel(QWidget *parent = nullptr);
+
+    FlexGrid *grid() const { return m_grid; }
+
+    // Button states.
+    void setIdleButtons();
+    void setEditingButtons();
+    void setAddingButtons();
+
+    // Paints columns [first, last] of a row with a background colour.
+    void paintRow(int row, int firstCol, int lastCol, long color);
+    // Height in twips for a row whose wrapped text is `text` in column `col`.
+    int rowHeightFor(const QString &text, int col) const;
+    // Sets the text colour of (row, col) red for a negative amount, black otherwise.
+    void colorAmountCell(int row, int col, qint64 amount);
+    // Moves `editor` so that its top-left is (x, y) twips in this panel; width in twips (0 keeps it).
+    void placeEditor(QWidget *editor, int x, int y, int widthTwips = 0);
+    // Shows, raises and focuses an editor, selecting its whole text.
+    void openEditor(QWidget *editor, bool focus = true);
+    // Writes a cell and aligns it.
+    void setCellAligned(int row, int col, int alignment);
+
+    // Enter in `w`: record when the record button is enabled, otherwise add a row.
+    void enterRecordsOrAdds(QWidget *w, const std::function<void()> &record,
+                            const std::function<void()> &add, bool hideAfter);
+
+    QLineEdit *numberBox = nullptr;
+    QPushButton *newButton = nullptr;
+    QPushButton *recordButton = nullptr;
+    QPushButton *deleteButton = nullptr;
+    QPushButton *cancelButton = nullptr;
+
+    // Height of one text line in a grid row (rowHeightUnit).
+    std::function<int()> lineHeight;
+    // Runs a handler, showing any error as a message; set by the owning window.
+    std::function<bool(const std::function<void()> &)> guard;
+
+protected:
+    void setGrid(FlexGrid *grid);
+    // Wires a widget signal to a handler through the error guard.
+    void guarded(const std::function<void()> &f) const;
+
+private:
+    FlexGrid *m_grid = nullptr;
+};
+
+constexpr long kGridWhite = 16777215;
+constexpr long kGridPaleYellow = 255L | (255L << 8) | (200L << 16);
+constexpr long kGridRed = 255;
+constexpr long kGridBlack = 0;
+constexpr long kGridBlue = 255L << 16;

@@ -1,0 +1,737 @@
+#include "ui/main/frmmain.h"
+
+#include "app/application.h"
+#include "app/dialogs.h"
+#include "app/module1.h"
+#include "model/values.h"
+#include "print/printer_surface.h"
+#include "print/printouts.h"
+#include "storage/account_file.h"
+#include "storage/placement.h"
+#include "summary/summaries.h"
+#include "summary/summary_sheet.h"
+#include "ui/detail/frmdetail.h"
+#include "ui/main/datepicker.h"
+#include "ui/main/flexgrid.h"
+#include "ui/main/help_window.h"
+#include "ui/main/income_sheet.h"
+#include "ui/main/panel_util.h"
+#include "ui/main/print_settings_sheet.h"
+#include "ui/main/sheet_widgets.h"
+#include "ui/main/supply_sheet.h"
+#include "ui/main/twips.h"
+
+#include <QLayout>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QMenuBar>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+
+namespace {
+
+// Resource strings for the captions of the menu (designed as numbers).
+const QHash<int, QString> &stringTable()
+{
+    static const QHash<int, QString> table = {
+        {1000, QStringLiteral("ﾌｧｲﾙ(&F)")},
+        {1001, QStringLiteral("開く(&O)...")},
+        {1002, QStringLiteral("閉じる(&C)")},
+        {1003, QStringLiteral("上書き保存(&S)")},
+        {1004, QStringLiteral("名前を付けて保存(&A)...")},
+        {1005, QStringLiteral("ﾍﾟｰｼﾞ設定(&U)...")},
+        {1006, QStringLiteral("終了(&X)")},
+        {1007, QStringLiteral("ﾍﾙﾌﾟ(&H)")},
+    };
+    return table;
+}
+
+const QString kSaveQuestion = QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？");
+const QString kNoHelp = QStringLiteral(
+    "ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。");
+const QString kCaption = QStringLiteral("ハルモカ　Ver1.0.11");
+
+QIcon themedIcon(const char *theme, QStyle::StandardPixmap fallback, const QWidget *w)
+{
+    return QIcon::fromTheme(QString::fromLatin1(theme), w->style()->standardIcon(fallback));
+}
+
+} // namespace
+
+frmMain::frmMain(Module1 &m, Dialogs &dialogs, QWidget *parent)
+    : QMainWindow(parent), m(m), m_dialogs(dialogs)
+{
+    setWindowTitle(kCaption);
+    setWindowIcon(QIcon(QStringLiteral(":/icons/harumoka.svg")));
+    m.mainWindow = this;
+    helpFileName = QStringLiteral(":/help/help.html");
+
+    buildMenus();
+    buildToolBar();
+
+    SSTabSheets = new QTabWidget(this);
+    SSTabSheets->setDocumentMode(false);
+    printSheet = new PrintSettingsSheet(m, SSTabSheets);
+    incomeSheet = new IncomeSheet(m, *this, SSTabSheets);
+    supplySheet = new SupplySheet(m, *this, SSTabSheets);
+    const QIcon sheetIcon = style()->standardIcon(QStyle::SP_FileIcon);
+    SSTabSheets->addTab(printSheet, style()->standardIcon(QStyle::SP_FileDialogDetailedView),
+                        QStringLiteral(" 印刷設定"));
+    SSTabSheets->addTab(incomeSheet, style()->standardIcon(QStyle::SP_ArrowDown), QStringLiteral(" 収入元帳"));
+    SSTabSheets->addTab(supplySheet, style()->standardIcon(QStyle::SP_ArrowUp), QStringLiteral(" 支出元帳"));
+    const QStringList summaryCaptions = {QStringLiteral(" 1学期明細"), QStringLiteral(" 2学期明細"),
+                                         QStringLiteral(" 3学期明細"), QStringLiteral(" 前期明細"),
+                                         QStringLiteral(" 後期明細"),  QStringLiteral(" 年間明細")};
+    for (int p = 0; p < 6; ++p) {
+        summarySheets[p] = new SummarySheet(SSTabSheets);
+        SSTabSheets->addTab(summarySheets[p], sheetIcon, summaryCaptions[p]);
+    }
+    for (EntryPanel *panel : {static_cast<EntryPanel *>(incomeSheet), static_cast<EntryPanel *>(supplySheet)}) {
+        panel->guard = [this](const std::function<void()> &f) { return guarded(f); };
+        panel->lineHeight = [this] { return this->m.rowHeightUnit; };
+    }
+    auto *central = new QWidget(this);
+    SSTabSheets->setParent(central);
+    // The design's fixed geometry: the sheets do not re-layout.
+    SSTabSheets->setGeometry(0, twipsToPixels(60, this), twipsToPixels(13455, this) + 6,
+                             twipsToPixels(8055, this) + 6);
+    central->setFixedSize(SSTabSheets->width(), SSTabSheets->y() + SSTabSheets->height());
+    setCentralWidget(central);
+
+    QFont remainderFont = font();
+    remainderFont.setBold(true);
+    remainderFont.setPointSizeF(remainderFont.pointSizeF() * 1.3);
+    incomeSheet->LabelIncomeRemainder->setFont(remainderFont);
+    supplySheet->LabelSupplyRemainder->setFont(remainderFont);
+
+    m.printSettings = [this] { return printSheet->settings(); };
+    connect(SSTabSheets, &QTabWidget::currentChanged, this, [this] { guarded([this] { SSTabSheets_Click(); }); });
+
+    Form_Load();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    WindowPlacement placement;
+    if (readWindowPlacement(placement)) {
+        const QPoint pos(twipsToPixels(placement.left, this), twipsToPixels(placement.top, this));
+        for (QScreen *screen : QGuiApplication::screens()) {
+            if (screen->availableGeometry().contains(pos + QPoint(40, 40))) {
+                move(pos);
+                break;
+            }
+        }
+    }
+}
+
+frmMain::~frmMain()
+{
+    if (m.mainWindow == this)
+        m.mainWindow = nullptr;
+}
+
+void frmMain::buildMenus()
+{
+    // Captions are designed as string-table numbers and replaced at load.
+    QMenu *file = menuBar()->addMenu(QStringLiteral("1000"));
+    mnuFile = file->menuAction();
+    mnuFileOpen = file->addAction(QStringLiteral("1001"));
+    mnuFileOpen->setShortcut(QKeySequence::Open);
+    mnuFileClose = file->addAction(QStringLiteral("1002"));
+    file->addSeparator();
+    mnuFileSave = file->addAction(QStringLiteral("1003"));
+    mnuFileSave->setShortcut(QKeySequence::Save);
+    mnuFileSaveAs = file->addAction(QStringLiteral("1004"));
+    file->addSeparator();
+    mnuFilePageSetup = file->addAction(QStringLiteral("1005"));
+    mnuFilePrintPreview = file->addAction(QStringLiteral("印刷プレビュー(&V)..."));
+    mnuFilePrint = file->addAction(QStringLiteral("印刷"));
+    mnuFilePrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    file->addSeparator();
+    mnuFileExit = file->addAction(QStringLiteral("1006"));
+    QMenu *help = menuBar()->addMenu(QStringLiteral("1007"));
+    mnuHelp = help->menuAction();
+    mnuHelpHelp = help->addAction(QStringLiteral("ﾍﾙﾌﾟ"));
+    mnuHelpHelp->setShortcut(QKeySequence::HelpContents);
+
+    connect(mnuFileOpen, &QAction::triggered, this, [this] { guarded([this] { mnuFileOpen_Click(); }); });
+    connect(mnuFileClose, &QAction::triggered, this, [this] { guarded([this] { mnuFileClose_Click(); }); });
+    connect(mnuFileSave, &QAction::triggered, this, [this] { mnuFileSave_Click(); });
+    connect(mnuFileSaveAs, &QAction::triggered, this, [this] { mnuFileSaveAs_Click(); });
+    connect(mnuFilePageSetup, &QAction::triggered, this, [this] { mnuFilePageSetup_Click(); });
+    connect(mnuFilePrintPreview, &QAction::triggered, this, [this] { guarded([this] { mnuFilePrintPreview_Click(); }); });
+    connect(mnuFilePrint, &QAction::triggered, this, [this] { guarded([this] { mnuFilePrint_Click(); }); });
+    connect(mnuFileExit, &QAction::triggered, this, [this] { mnuFileExit_Click(); });
+    connect(mnuHelpHelp, &QAction::triggered, this, [this] { guarded([this] { mnuHelpHelp_Click(); }); });
+}
+
+void frmMain::buildToolBar()
+{
+    tbToolBar = addToolBar(QStringLiteral("tbToolBar"));
+    tbToolBar->setMovable(false);
+    tbToolBar->setIconSize(QSize(20, 20));
+    struct Button {
+        const char *key, *tip, *desc, *theme;
+        QStyle::StandardPixmap fallback;
+    };
+    const Button buttons[] = {
+        {"開く", "元帳ﾌｧｲﾙを開く", "元帳ファイルを開く", "document-open", QStyle::SP_DialogOpenButton},
+        {"名前をつけて保存", "元帳ﾌｧｲﾙを名前をつけて保存", "名前をつけて保存", "document-save-as", QStyle::SP_DirIcon},
+        {"上書き保存", "元帳ﾌｧｲﾙを上書き保存", "上書き保存", "document-save", QStyle::SP_DialogSaveButton},
+        {"ページ設定", "ﾌﾟﾘﾝﾀの設定", "プリンタの設定", "document-page-setup", QStyle::SP_FileDialogListView},
+        {"印刷プレビュー", "印刷プレビュー", "印刷プレビュー", "document-print-preview", QStyle::SP_FileDialogContentsView},
+        {"印刷", "印刷", "印刷", "document-print", QStyle::SP_ComputerIcon},
+    };
+    int i = 0;
+    for (const Button &b : buttons) {
+        if (i == 3 || i == 4)
+            tbToolBar->addSeparator();
+        const QString key = QString::fromUtf8(b.key);
+        QAction *a = tbToolBar->addAction(themedIcon(b.theme, b.fallback, this), QString::fromUtf8(b.desc));
+        a->setObjectName(key);
+        a->setToolTip(QString::fromUtf8(b.tip));
+        a->setStatusTip(QString::fromUtf8(b.desc));
+        toolButtons.insert(key, a);
+        connect(a, &QAction::triggered, this, [this, key] { tbToolBar_ButtonClick(key); });
+        ++i;
+    }
+}
+
+void frmMain::loadResourceCaptions()
+{
+    // Menu items whose caption is a number take it from the string table;
+    // any other caption (separators, 印刷, ﾍﾙﾌﾟ) stays.
+    const auto &table = stringTable();
+    QList<QAction *> actions = {mnuFile, mnuHelp};
+    for (QMenu *menu : menuBar()->findChildren<QMenu *>())
+        actions += menu->actions();
+    for (QAction *a : actions) {
+        bool ok = false;
+        const int id = a->text().toInt(&ok);
+        if (ok && table.contains(id))
+            a->setText(table.value(id));
+    }
+}
+
+void frmMain::Form_Load()
+{
+    loadResourceCaptions();
+    supplySheet->CommandSupplyDetail->setEnabled(false);
+    incomeSheet->LabelIncomeHelp->setText(IncomeSheet::helpText());
+    supplySheet->LabelSupplyHelp->setText(SupplySheet::helpText());
+    printSheet->TextSchoolName->clear();
+    setComboText(printSheet->ComboYearHome, QString());
+    setComboText(printSheet->ComboGradeHome, QString());
+    setComboText(printSheet->ComboRoomHome, QString());
+    printSheet->TextChargeHome->clear();
+    printSheet->optPrint_Click(0);
+    printSheet->DTPickerPrintDate->setValue(today());
+    try {
+        m.loadSelectionLists();
+    } catch (const HarumokaError &) {
+        // The remembered names are a convenience; an unreadable file loads none.
+    }
+    QFont helpFont = incomeSheet->LabelIncomeHelp->font();
+    helpFont.setPointSize(10);
+    incomeSheet->LabelIncomeHelp->setFont(helpFont);
+    supplySheet->LabelSupplyHelp->setFont(helpFont);
+    incomeSheet->layoutGrid();
+    supplySheet->layoutGrid();
+    for (SummarySheet *s : summarySheets)
+        s->layoutGrid();
+    incomeSheet->DTPickerIncomeDate->setValue(today());
+    supplySheet->DTPickerSupplyDate->setValue(today());
+    fillFreeReceiptNumbers();
+    SSTabSheets->setCurrentIndex(0);
+    toolButtons.value(QStringLiteral("上書き保存"))->setEnabled(false);
+    mnuFileSave->setEnabled(false);
+    mnuFileSaveAs->setEnabled(true);
+    incomeSheet->fillIncomeArticleList();
+    supplySheet->fillSupplyArticleList();
+    incomeSheet->setIdleButtons();
+    supplySheet->setIdleButtons();
+    setRemainderLabels();
+}
+
+void frmMain::Form_Activate()
+{
+    supplySheet->editFlexGridSupply();
+}
+
+void frmMain::SSTabSheets_Click()
+{
+    const int tab = SSTabSheets->currentIndex();
+    if (tab >= 3 && tab <= 8 && m.summariesStale)
+        refreshSummaries();
+}
+
+bool frmMain::guarded(const std::function<void()> &f)
+{
+    try {
+        f();
+        return true;
+    } catch (const HarumokaError &e) {
+        m_dialogs.message(this, e.message(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+    } catch (const std::exception &e) {
+        m_dialogs.message(this, QStringLiteral("処理を続けられませんでした。\r") + QString::fromLocal8Bit(e.what()),
+                          Dialogs::Buttons::Ok, Dialogs::Icon::Critical);
+    }
+    return false;
+}
+
+int frmMain::textWidth(const QString &text) const
+{
+    return textWidthTwips(font(), text, this);
+}
+
+void frmMain::refreshSummaries()
+{
+    ::refreshSummaries(m, [this](int p) {
+        summarySheets[p]->fillSummaryGrid(*m.incomeLists[p], *m.supplyLists[p], m.summaryRowWatermark[p],
+                                          m.rowHeightUnit);
+    });
+}
+
+void frmMain::clearSummaryTotals()
+{
+    for (int p = 0; p < 6; ++p)
+        summarySheets[p]->clearLastRow(m.summaryRowWatermark[p]);
+}
+
+void frmMain::setRemainderLabels()
+{
+    const qint32 remainder = m.articleList->sumArticle();
+    // The yen sign: a backslash would show as a backslash in Linux fonts.
+    const QString text = QStringLiteral("¥") + formatAmount(remainder);
+    const QString color = remainder < 0 ? QStringLiteral("color: rgb(255,0,0);") : QStringLiteral("color: rgb(0,0,0);");
+    for (QLabel *l : {incomeSheet->LabelIncomeRemainder, supplySheet->LabelSupplyRemainder}) {
+        l->setText(text);
+        l->setStyleSheet(color);
+    }
+}
+
+void frmMain::fillFreeReceiptNumbers()
+{
+    supplySheet->fillReceiptList();
+}
+
+void frmMain::setDocumentCommands(bool open, bool save, bool saveAsButton, bool saveAsMenu)
+{
+    toolButtons.value(QStringLiteral("開く"))->setEnabled(open);
+    mnuFileOpen->setEnabled(open);
+    toolButtons.value(QStringLiteral("上書き保存"))->setEnabled(save);
+    mnuFileSave->setEnabled(save);
+    toolButtons.value(QStringLiteral("名前をつけて保存"))->setEnabled(saveAsButton);
+    mnuFileSaveAs->setEnabled(saveAsMenu);
+}
+
+void frmMain::clearDocumentView()
+{
+    FlexGrid *income = incomeSheet->MSFlexGridIncome;
+    FlexGrid *supply = supplySheet->MSFlexGridSupply;
+    if (m.selectedIncomeRow > 0)
+        incomeSheet->paintRow(m.selectedIncomeRow, 1, 7, kGridWhite);
+    if (m.selectedSupplyRow > 0)
+        supplySheet->paintRow(m.selectedSupplyRow, 1, 7, kGridWhite);
+    for (int r = 1; r <= m.incomeCount && r < income->Rows(); ++r)
+        for (int c = 0; c <= 7; ++c)
+            income->setTextMatrix(r, c, QString());
+    for (int r = 1; r <= m.supplyCount && r < supply->Rows(); ++r)
+        for (int c = 0; c <= 7; ++c)
+            supply->setTextMatrix(r, c, QString());
+    for (int p = 0; p < 6; ++p)
+        summarySheets[p]->clearView(m.summaryRowWatermark[p]);
+}
+
+AccountHeader frmMain::currentHeader() const
+{
+    const PrintSettings s = printSheet->settings();
+    AccountHeader h;
+    h.classMode = s.classAccountMode;
+    h.schoolName = s.schoolName;
+    h.schoolYear = s.schoolYear;
+    h.grade = s.grade;
+    h.room = s.room;
+    h.charge = s.charge;
+    h.title = s.title;
+    h.reporter = s.reporter;
+    h.carryOverName = s.carryOverName;
+    return h;
+}
+
+void frmMain::applyHeader(const AccountHeader &h)
+{
+    if (h.hasSchoolName)
+        printSheet->TextSchoolName->setText(h.schoolName);
+    if (h.hasYearGradeRoomCharge) {
+        setComboText(printSheet->ComboYearHome, h.schoolYear);
+        setComboText(printSheet->ComboGradeHome, h.grade);
+        setComboText(printSheet->ComboRoomHome, h.room);
+        printSheet->TextChargeHome->setText(h.charge);
+    }
+    if (!h.classMode)
+        printSheet->selectTitleMode(1);
+    if (h.hasTitleReporter) {
+        printSheet->TextTlTle->setText(h.title);
+        printSheet->TextReporter->setText(h.reporter);
+    }
+    if (h.hasCarryOverName)
+        printSheet->TextCarryOver->setText(h.carryOverName);
+}
+
+void frmMain::saveArticleFile(const QString &fileName)
+{
+    writeAccountFile(fileName, currentHeader(), *m.articleList);
+    m.fileChanged = false;
+}
+
+void frmMain::loadArticleFile(const QString &fileName)
+{
+    AccountHeader header;
+    auto refresh = [&] {
+        applyHeader(header);
+        refreshSummaries();
+        incomeSheet->editFlexGridIncome();
+        supplySheet->editFlexGridSupply();
+        fillFreeReceiptNumbers();
+    };
+    try {
+        readAccountFile(fileName, m, header);
+    } catch (const AccountFileError &e) {
+        // What could be read of a damaged file is shown; nothing else is touched.
+        if (e.kind() == AccountFileError::Damaged)
+            refresh();
+        throw;
+    }
+    refresh();
+}
+
+bool frmMain::lockFile(const QString &fileName)
+{
+    const QFileInfo info(fileName);
+    auto lock = std::make_unique<QLockFile>(info.absolutePath() + QStringLiteral("/.~lock.")
+                                            + info.fileName() + QLatin1Char('#'));
+    // Only a lock whose program is gone is stale, however old it is.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        if (lock->error() == QLockFile::LockFailedError) {
+            m_dialogs.message(this,
+                              QStringLiteral("「%1」は、ほかのハルモカで開かれています。\r"
+                                             "同じファイルを二つのウィンドウで開くと、内容が失われるおそれがあります。")
+                                  .arg(QDir::toNativeSeparators(fileName)),
+                              Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+            return false;
+        }
+        // The folder does not take a lock file (read-only): open without one.
+        lock.reset();
+    }
+    releaseLock();
+    m_lock = std::move(lock);
+    return true;
+}
+
+void frmMain::releaseLock()
+{
+    if (m_lock)
+        m_lock->unlock();
+    m_lock.reset();
+}
+
+bool frmMain::openFile(const QString &fileName)
+{
+    if (!lockFile(fileName))
+        return false;
+    try {
+        loadArticleFile(fileName);
+    } catch (const HarumokaError &e) {
+        if (!m.documentDamaged) {
+            // Nothing was read: stay on the empty document, not named after that file.
+            releaseLock();
+            m_dialogs.message(this, e.message(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+            return false;
+        }
+        m.currentFileName = fileName;
+        setDocumentCommands(false, false, true, true);
+        m_dialogs.message(this,
+                          e.message() + QStringLiteral("\r読み込めた部分だけを表示しています。"
+                                                       "元のファイルを守るため、上書き保存はできません。"
+                                                       "「名前を付けて保存」で別の名前を付けて保存してください。"),
+                          Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        return true;
+    }
+    m.currentFileName = fileName;
+    setDocumentCommands(false, true, true, true);
+    return true;
+}
+
+void frmMain::mnuFileOpen_Click()
+{
+    if (!mnuFileClose_Click())
+        return;
+    const QString name = m_dialogs.openFileName(this, QStringLiteral("開く"),
+                                                QStringLiteral("すべてのﾌｧｲﾙ (*.*)|*.*"));
+    if (!name.isEmpty())
+        openFile(name);
+}
+
+bool frmMain::mnuFileClose_Click()
+{
+    if (m.fileChanged) {
+        const auto answer = m_dialogs.message(this, kSaveQuestion, Dialogs::Buttons::YesNo);
+        if (answer == Dialogs::Answer::Yes) {
+            bool saved = true;
+            if (mnuFileSave->isEnabled())
+                saved = mnuFileSave_Click();
+            else if (mnuFileSaveAs->isEnabled())
+                saved = mnuFileSaveAs_Click();
+            // A save that did not complete closes nothing.
+            if (!saved)
+                return false;
+        }
+        m.fileChanged = false;
+    }
+    // The names typed since start-up are written before the lists are reset.
+    try {
+        m.saveSelectionLists();
+    } catch (const HarumokaError &e) {
+        m_dialogs.message(this, e.message(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+    }
+    clearDocumentView();
+    m.clearCounters();
+    m.articleList.reset();
+    setDocumentCommands(true, false, false, true);
+    printSheet->selectTitleMode(0);
+    printSheet->TextTlTle->clear();
+    printSheet->TextReporter->clear();
+    incomeSheet->hideEditors();
+    supplySheet->hideEditors();
+    m.resetDocument();
+    releaseLock();
+    Form_Load();
+    return true;
+}
+
+bool frmMain::mnuFileSave_Click()
+{
+    if (m.documentDamaged)
+        return mnuFileSaveAs_Click();
+    return guarded([this] {
+        saveArticleFile(m.currentFileName);
+        m.fileChanged = false;
+    });
+}
+
+bool frmMain::mnuFileSaveAs_Click()
+{
+    const QString name = m_dialogs.saveFileName(this, QStringLiteral("名前をつけて保存する"),
+                                                QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt"));
+    if (name.isEmpty())
+        return false;
+    const bool sameFile = QFileInfo(name).absoluteFilePath() == QFileInfo(m.currentFileName).absoluteFilePath();
+    std::unique_ptr<QLockFile> previousLock;
+    if (!sameFile) {
+        previousLock = std::move(m_lock);
+        if (!lockFile(name)) {
+            m_lock = std::move(previousLock);
+            return false;
+        }
+    }
+    const QString previousName = m.currentFileName;
+    const bool wasDamaged = m.documentDamaged;
+    m.currentFileName = name;
+    m.documentDamaged = false;
+    const bool saved = guarded([this] {
+        saveArticleFile(m.currentFileName);
+        m.fileChanged = false;
+    });
+    if (!saved) {
+        // A failed Save As leaves the document as it was.
+        m.currentFileName = previousName;
+        m.documentDamaged = wasDamaged;
+        if (!sameFile) {
+            releaseLock();
+            m_lock = std::move(previousLock);
+        }
+        return false;
+    }
+    if (previousLock)
+        previousLock->unlock();
+    toolButtons.value(QStringLiteral("上書き保存"))->setEnabled(true);
+    mnuFileSave->setEnabled(true);
+    return true;
+}
+
+QPrinter *frmMain::printer()
+{
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        PrinterSurface::preparePrinter(*m_printer);
+    }
+    return m_printer.get();
+}
+
+void frmMain::mnuFilePageSetup_Click()
+{
+    // Whatever happens here, the command ends quietly.
+    try {
+        m_dialogs.pageSetup(this, printer());
+    } catch (...) {
+    }
+}
+
+void frmMain::mnuFilePrint_Click()
+{
+    refreshSummaries();
+    const qint16 n = findDetailMismatch(*m.articleList);
+    if (n != 0) {
+        const QString question = QStringLiteral("支出表の") + QString::number(n)
+            + QStringLiteral("番目の記載金額と、その明細書の合計金額が違っています。\r印刷してもいいですか？");
+        if (m_dialogs.message(this, question, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
+            return;
+    }
+    const QString confirm = m.periodTitles[m.printKind - 1] + QStringLiteral("を印刷します。よろしいですか？");
+    if (m_dialogs.message(this, confirm, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes) {
+        m_dialogs.message(this, QStringLiteral("「設定」画面から、印刷の種類を選択してください。"),
+                          Dialogs::Buttons::Ok);
+        return;
+    }
+    if (!m_dialogs.printDialog(this, printer(), QStringLiteral("ﾍﾟｰｼﾞ設定")))
+        return;
+    try {
+        printKindOnPrinter(m, *printer(), printSheet->settings(), m.printKind);
+    } catch (const HarumokaError &e) {
+        // A printout that fails half-way must not look like success.
+        m_dialogs.message(this, QStringLiteral("印刷できませんでした。\r") + e.message(), Dialogs::Buttons::Ok,
+                          Dialogs::Icon::Warning);
+    }
+    // A ledger re-sorts the entry list; the grids follow so that row n is still entry No. n.
+    incomeSheet->editFlexGridIncome();
+    supplySheet->editFlexGridSupply();
+}
+
+void frmMain::mnuFilePrintPreview_Click()
+{
+    refreshSummaries();
+    const PrintSettings settings = printSheet->settings();
+    QString error;
+    m_dialogs.printPreview(this, printer(), [&](QPrinter *p) {
+        try {
+            printKindOnPrinter(m, *p, settings, m.printKind);
+        } catch (const HarumokaError &e) {
+            error = e.message();
+        }
+    });
+    incomeSheet->editFlexGridIncome();
+    supplySheet->editFlexGridSupply();
+    if (!error.isEmpty())
+        m_dialogs.message(this, QStringLiteral("印刷プレビューを表示できませんでした。\r") + error,
+                          Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+}
+
+void frmMain::mnuFileExit_Click()
+{
+    close();
+}
+
+void frmMain::mnuHelpHelp_Click()
+{
+    if (helpFileName.isEmpty()) {
+        m_dialogs.message(this, kNoHelp, Dialogs::Buttons::Ok, Dialogs::Icon::Information, kCaption);
+        return;
+    }
+    QString error;
+    if (!HelpWindow::show(this, helpFileName, &error))
+        m_dialogs.message(this, error, Dialogs::Buttons::Ok);
+}
+
+void frmMain::tbToolBar_ButtonClick(const QString &key)
+{
+    // Toolbar commands end quietly on an error, except that a failed save
+    // reports itself (its own message box) and the program goes on.
+    try {
+        if (key == QStringLiteral("開く"))
+            guarded([this] { mnuFileOpen_Click(); });
+        else if (key == QStringLiteral("名前をつけて保存"))
+            mnuFileSaveAs_Click();
+        else if (key == QStringLiteral("上書き保存"))
+            mnuFileSave_Click();
+        else if (key == QStringLiteral("ページ設定"))
+            mnuFilePageSetup_Click();
+        else if (key == QStringLiteral("印刷プレビュー"))
+            guarded([this] { mnuFilePrintPreview_Click(); });
+        else if (key == QStringLiteral("印刷"))
+            guarded([this] { mnuFilePrint_Click(); });
+    } catch (...) {
+    }
+}
+
+void frmMain::openDetailWindow()
+{
+    auto *detail = new frmDetail(m, m_dialogs, this);
+    detail->setAttribute(Qt::WA_DeleteOnClose);
+    connect(detail, &frmDetail::closedAndUnloaded, this, [this] { guarded([this] { Form_Activate(); }); });
+    setEnabled(false);
+    detail->setEnabled(true);
+    detail->show();
+}
+
+bool frmMain::Form_Unload()
+{
+    if (m.fileChanged) {
+        const auto answer = m_dialogs.message(this, kSaveQuestion, Dialogs::Buttons::YesNo);
+        if (answer == Dialogs::Answer::Yes) {
+            bool saved = true;
+            if (mnuFileSave->isEnabled())
+                saved = mnuFileSave_Click();
+            else if (mnuFileSaveAs->isEnabled())
+                saved = mnuFileSaveAs_Click();
+            // The window stays open when the save the user asked for did not complete.
+            if (!saved)
+                return false;
+        }
+        m.fileChanged = false;
+    }
+    try {
+        m.saveSelectionLists();
+    } catch (const HarumokaError &e) {
+        m_dialogs.message(this, e.message(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+    }
+    for (frmDetail *d : findChildren<frmDetail *>())
+        d->forceUnload();
+    if (!isMinimized()) {
+        WindowPlacement p;
+        p.left = pixelsToTwips(x(), this);
+        p.top = pixelsToTwips(y(), this);
+        p.width = pixelsToTwips(width(), this);
+        p.height = pixelsToTwips(height(), this);
+        writeWindowPlacement(p);
+    }
+    releaseLock();
+    m_unloaded = true;
+    return true;
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_unloaded) {
+        event->accept();
+        return;
+    }
+    bool ok = false;
+    guarded([&] { ok = Form_Unload(); });
+    if (ok)
+        event->accept();
+    else
+        event->ignore();
+}

@@ -1,0 +1,534 @@
+#include "ui/main/income_sheet.h"
+
+#include "app/module1.h"
+#include "model/values.h"
+#include "ui/main/datepicker.h"
+#include "ui/main/flexgrid.h"
+#include "ui/main/frmmain.h"
+#include "ui/main/panel_util.h"
+#include "ui/main/sheet_widgets.h"
+
+#include <QFont>
+
+using namespace sheet;
+
+QString IncomeSheet::helpText()
+{
+    return QStringLiteral(
+    "○ 修正したいセルの上にマウスカーソルを移動して、マウスをクリックしてください。\n"
+    "○ 日付を修正すると自動的に並べ替えます。\n"
+    "○ 行を挿入したいときは空白行をクリックするか、右の「行の追加」ボタンを押してください。\n"
+    "○ 行を削除したいときは、削除したい行を選択し、右の「行の削除」ボタンを押してください。");
+}
+
+IncomeSheet::IncomeSheet(Module1 &m, frmMain &main, QWidget *parent)
+    : EntryPanel(parent), m(m), main(main)
+{
+    MSFlexGridIncome = new FlexGrid(this);
+    MSFlexGridIncome->setTwipsGeometry(0, 1680 - kTabHeader, 13455, 6375);
+    setGrid(MSFlexGridIncome);
+
+    LabelIncomeHelp = label(this, QString(), 120, 60, 8900, 1180);
+    LabelIncomeHelp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    TextIncomeNo = lineEdit(this, 9150, 100, 700, 400);
+    numberBox = TextIncomeNo;
+    numericBox(TextIncomeNo);
+    TextIncomeNo->setToolTip(QStringLiteral("行番号"));
+    CommandIncomeNew = button(this, QStringLiteral("行の追加"), 9950, 60, 1650);
+    CommandIncomeRecord = button(this, QStringLiteral("登録"), 11700, 60, 1650);
+    CommandIncomeDelete = button(this, QStringLiteral("行の削除"), 9950, 520, 1650);
+    CommandIncomeCancel = button(this, QStringLiteral("ｷｬﾝｾﾙ"), 11700, 520, 1650);
+    newButton = CommandIncomeNew;
+    recordButton = CommandIncomeRecord;
+    deleteButton = CommandIncomeDelete;
+    cancelButton = CommandIncomeCancel;
+    LabelIncomeRest = label(this, QStringLiteral("残金"), 9150, 1000, 760, 330);
+    LabelIncomeRemainder = label(this, QString(), 9950, 960, 3400, 360);
+    LabelIncomeRemainder->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    // Cell editors, laid over the clicked cell.
+    DTPickerIncomeDate = new DatePicker(this);
+    place(DTPickerIncomeDate, 0, 0, 1695, 360);
+    ComboIncomeArticle = combo(this, 0, 0, 6325);
+    ComboIncomeSubArticle = combo(this, 0, 0, 1575);
+    TextIncomePerPerson = lineEdit(this, 0, 0, 1000);
+    TextIncomeStudents = lineEdit(this, 0, 0, 560);
+    UpDownIncomeStudents = new UpDown(TextIncomeStudents, this);
+    place(UpDownIncomeStudents, 0, 0, 240, 360);
+    TextIncomeAmount = lineEdit(this, 0, 0, 1200);
+    for (QLineEdit *e : {TextIncomePerPerson, TextIncomeStudents, TextIncomeAmount}) {
+        numericBox(e);
+        e->setAlignment(Qt::AlignRight);
+    }
+    TextIncomeStudents->setText(QStringLiteral("30"));
+    hideEditors();
+
+    connect(MSFlexGridIncome, &FlexGrid::Click, this, [this] { guarded([this] { MSFlexGridIncome_Click(); }); });
+    connect(MSFlexGridIncome, &FlexGrid::Scroll, this, [this] { guarded([this] { MSFlexGridIncome_Scroll(); }); });
+    connect(CommandIncomeNew, &QPushButton::clicked, this, [this] { guarded([this] { CommandIncomeNew_Click(); }); });
+    connect(CommandIncomeRecord, &QPushButton::clicked, this, [this] { guarded([this] { CommandIncomeRecord_Click(); }); });
+    connect(CommandIncomeDelete, &QPushButton::clicked, this, [this] { guarded([this] { CommandIncomeDelete_Click(); }); });
+    connect(CommandIncomeCancel, &QPushButton::clicked, this, [this] { guarded([this] { CommandIncomeCancel_Click(); }); });
+    connect(TextIncomeNo, &QLineEdit::textChanged, this, [this] { guarded([this] { TextIncomeNo_Change(); }); });
+    connect(TextIncomePerPerson, &QLineEdit::textChanged, this, [this] { guarded([this] { TextIncomePerPerson_Change(); }); });
+    connect(TextIncomeStudents, &QLineEdit::textChanged, this, [this] { guarded([this] { TextIncomeStudents_Change(); }); });
+    connect(TextIncomeAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { TextIncomeAmount_Change(); }); });
+    connect(DTPickerIncomeDate, &DatePicker::CloseUp, this, [this] { guarded([this] { DTPickerIncomeDate_CloseUp(); }); });
+    connect(DTPickerIncomeDate, &DatePicker::KeyDown, this, [this](int key) {
+        if (key == 13)
+            guarded([this] { CommandIncomeRecord_Click(); });
+    });
+
+    auto record = [this] { CommandIncomeRecord_Click(); };
+    auto add = [this] { CommandIncomeNew_Click(); };
+    enterRecordsOrAdds(TextIncomeNo, record, add, false);
+    enterRecordsOrAdds(TextIncomePerPerson, record, add, false);
+    enterRecordsOrAdds(TextIncomeStudents, record, add, false);
+    enterRecordsOrAdds(ComboIncomeArticle, record, add, true);
+    enterRecordsOrAdds(ComboIncomeSubArticle, record, add, true);
+    // Any key in the amount box makes it a plain amount (after the Enter action).
+    onAnyKey(TextIncomeAmount, [this, record, add](int key) {
+        guarded([&] {
+            if (key == 13) {
+                if (CommandIncomeRecord->isEnabled())
+                    record();
+                else if (CommandIncomeNew->isEnabled())
+                    add();
+            }
+            TextIncomePerPerson->clear();
+        });
+    });
+}
+
+void IncomeSheet::hideEditors()
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{DTPickerIncomeDate, ComboIncomeArticle,
+                                                      ComboIncomeSubArticle, TextIncomePerPerson,
+                                                      TextIncomeStudents, UpDownIncomeStudents,
+                                                      TextIncomeAmount})
+        w->hide();
+}
+
+void IncomeSheet::layoutGrid()
+{
+    FlexGrid *g = MSFlexGridIncome;
+    g->setCols(8);
+    g->setRows(100);
+    g->setRowHeight(0, 360);
+    const int w = g->Width();
+    const int widths[8] = {500, 1695, w - 7130, 1575, 1000, 800, 1200, 0};
+    for (int c = 0; c < 8; ++c)
+        g->setColWidth(c, widths[c]);
+    g->setRow(0);
+    m.rowHeightUnit = g->RowHeight(0);
+    g->setVisible(true);
+    for (int c = 1; c <= 6; ++c) {
+        g->setCol(c);
+        g->setCellAlignment(FlexGrid::CenterCenter);
+    }
+    const QStringList headers = {QStringLiteral("No."), QStringLiteral("日付"), QStringLiteral("項目"),
+                                 QStringLiteral("内訳"), QStringLiteral("一人分"),
+                                 QStringLiteral("生徒数"), QStringLiteral("金額")};
+    for (int c = 0; c < headers.size(); ++c)
+        g->setTextMatrix(0, c, headers[c]);
+    g->setWordWrap(true);
+}
+
+void IncomeSheet::editFlexGridIncome()
+{
+    FlexGrid *g = MSFlexGridIncome;
+    ArticlePtr e = m.articleList->nextIncomeArticle();
+    int r = 1;
+    m.currentIncomeArticle = e;
+    while (e) {
+        if (r + 1 > m.incomeRowWatermark) {
+            g->setRows(r + 100);
+            g->setRow(r);
+            m.incomeRowWatermark = to16(r + 1);
+            setCellAligned(r, 1, FlexGrid::CenterCenter);
+            setCellAligned(r, 2, FlexGrid::LeftCenter);
+            setCellAligned(r, 3, FlexGrid::LeftCenter);
+            setCellAligned(r, 4, FlexGrid::RightCenter);
+            setCellAligned(r, 5, FlexGrid::RightCenter);
+            setCellAligned(r, 6, FlexGrid::RightCenter);
+        }
+        const QString key = g->TextMatrix(r, 7);
+        if (key.isEmpty() || Val(key) != e->taKey) {
+            g->setRow(r);
+            g->setTextMatrix(r, 0, Str(r));
+            g->setTextMatrix(r, 1, shortDate(e->taDate));
+            g->setTextMatrix(r, 2, e->taArticle);
+            g->setRowHeight(r, rowHeightFor(e->taArticle, 2));
+            g->setTextMatrix(r, 3, e->taSubArticle);
+            g->setTextMatrix(r, 4, QString());
+            g->setTextMatrix(r, 5, QString::number(e->taStudentsNumber));
+            g->setTextMatrix(r, 7, Str(e->taKey));
+        }
+        g->setTextMatrix(r, 6, QString());
+        if (e->taPerPerson != 0) {
+            g->setTextMatrix(r, 4, formatAmount(e->taPerPerson));
+            colorAmountCell(r, 4, e->taPerPerson);
+        }
+        if (e->taAmount != 0) {
+            g->setTextMatrix(r, 6, formatAmount(e->taAmount));
+            colorAmountCell(r, 6, e->taAmount);
+        }
+        e = e->nextIncomeArticle();
+        m.currentIncomeArticle = e;
+        ++r;
+    }
+    m.currentIncomeArticle.reset();
+
+    CommandIncomeNew->setEnabled(true);
+    CommandIncomeRecord->setEnabled(false);
+    CommandIncomeDelete->setEnabled(false);
+    CommandIncomeCancel->setEnabled(false);
+    TextIncomeNo->clear();
+    DTPickerIncomeDate->setValue(today());
+    setComboText(ComboIncomeArticle, QString());
+    setComboText(ComboIncomeSubArticle, QString());
+    TextIncomePerPerson->clear();
+    TextIncomeAmount->clear();
+    TextIncomeStudents->setText(Str(m.defaultStudents));
+    TextIncomeNo->setReadOnly(false);
+    main.setRemainderLabels();
+}
+
+void IncomeSheet::MSFlexGridIncome_Click()
+{
+    FlexGrid *g = MSFlexGridIncome;
+    const int r = g->Row();
+    if (r == 0)
+        return;
+    const int c = g->Col();
+    m.editedIncomeCol = qint16(c);
+    if (m.selectedIncomeRow != 0)
+        CommandIncomeRecord_Click();
+    if (r != m.selectedIncomeRow) {
+        if (m.selectedIncomeRow != 0)
+            paintRow(m.selectedIncomeRow, 1, 6, kGridWhite);
+        m.selectedIncomeRow = to16(r);
+    }
+    if (r >= m.incomeCount + 1) {
+        CommandIncomeNew_Click();
+        return;
+    }
+    paintRow(r, 1, 6, kGridPaleYellow);
+    g->setRow(r);
+    g->setCol(c);
+    TextIncomeNo->setText(Str(r));
+    hideEditors();
+    showIncomeCellEditor(r, c);
+}
+
+void IncomeSheet::MSFlexGridIncome_Scroll()
+{
+    FlexGrid *g = MSFlexGridIncome;
+    if (m.selectedIncomeRow != 0 && g->Row() != 0)
+        showIncomeCellEditor(g->Row(), g->Col());
+}
+
+void IncomeSheet::showIncomeCellEditor(int r, int c)
+{
+    FlexGrid *g = MSFlexGridIncome;
+    const int t = g->TopRow();
+    if (r > t + 16 || r < t) {
+        hideEditors();
+        return;
+    }
+    const int x = g->Left() + g->CellLeft();
+    const int y = g->Top() + g->CellTop();
+    const QString text = g->TextMatrix(r, c);
+    switch (c) {
+    case 1:
+        placeEditor(DTPickerIncomeDate, x, y);
+        if (!text.isEmpty()) {
+            const QDateTime dt = parseDate(text);
+            if (dt.isValid())
+                DTPickerIncomeDate->setValue(dt.date());
+        }
+        openEditor(DTPickerIncomeDate, false);
+        break;
+    case 2:
+        placeEditor(ComboIncomeArticle, x, y + 15, g->Width() - 7130);
+        setComboText(ComboIncomeArticle, text);
+        openEditor(ComboIncomeArticle);
+        break;
+    case 3:
+        placeEditor(ComboIncomeSubArticle, x, y + 15);
+        setComboText(ComboIncomeSubArticle, text);
+        openEditor(ComboIncomeSubArticle);
+        break;
+    case 4:
+        placeEditor(TextIncomePerPerson, x, y);
+        TextIncomePerPerson->setText(text);
+        openEditor(TextIncomePerPerson);
+        break;
+    case 5:
+        placeEditor(TextIncomeStudents, x, y);
+        TextIncomeStudents->setText(text);
+        openEditor(TextIncomeStudents);
+        placeEditor(UpDownIncomeStudents, x + 560, y);
+        openEditor(UpDownIncomeStudents, false);
+        break;
+    case 6:
+        placeEditor(TextIncomeAmount, x, y);
+        TextIncomeAmount->setText(text);
+        openEditor(TextIncomeAmount);
+        break;
+    default:
+        break;
+    }
+}
+
+void IncomeSheet::TextIncomeNo_Change()
+{
+    if (TextIncomeNo->isReadOnly())
+        return;
+    if (!passesDigitRule(TextIncomeNo->text())) {
+        TextIncomeNo->clear();
+        TextIncomeNo->setFocus();
+        return;
+    }
+    const double n = textValue(TextIncomeNo->text());
+    if (n > m.incomeCount) {
+        TextIncomeNo->clear();
+        CommandIncomeCancel_Click();
+    } else if (n == m.incomeCount && !CommandIncomeDelete->isEnabled() && !CommandIncomeNew->isEnabled()
+               && CommandIncomeRecord->isEnabled()) {
+        // An entry is being added: nothing to load.
+    } else if (n <= 0) {
+        TextIncomeNo->clear();
+        CommandIncomeCancel_Click();
+    } else {
+        int count = 0;
+        ArticlePtr src;
+        for (ArticlePtr cur = m.articleList->nextArticle(); cur; cur = cur->nextArticle()) {
+            if (cur->taIncome && ++count == int(n)) {
+                src = cur;
+                break;
+            }
+        }
+        if (!src)
+            return;
+        m.sourceIncomeArticle = src;
+        auto cur = std::make_shared<MekaluArticle>();
+        m.currentIncomeArticle = cur;
+        DTPickerIncomeDate->setValue(src->taDate.date());
+        cur->taDate = src->taDate;
+        setComboText(ComboIncomeArticle, src->taArticle);
+        cur->taArticle = src->taArticle;
+        setComboText(ComboIncomeSubArticle, src->taSubArticle);
+        cur->taSubArticle = src->taSubArticle;
+        TextIncomePerPerson->setText(src->taPerPerson == 0 ? QString() : Str(src->taPerPerson));
+        cur->taPerPerson = src->taPerPerson;
+        TextIncomeStudents->setText(Str(src->taStudentsNumber));
+        cur->taStudentsNumber = src->taStudentsNumber;
+        TextIncomeAmount->setText(src->taAmount == 0 ? QString() : Str(src->taAmount));
+        cur->taAmount = src->taAmount;
+        cur->taIncome = true;
+        setEditingButtons();
+    }
+}
+
+void IncomeSheet::TextIncomePerPerson_Change()
+{
+    if (TextIncomePerPerson->isReadOnly())
+        return;
+    const QString text = TextIncomePerPerson->text();
+    if (!passesAmountRule(text)) {
+        TextIncomePerPerson->clear();
+        return;
+    }
+    if (text.endsWith(QLatin1Char('-')))
+        return;
+    const double p = textValue(text, true);
+    if (p == 0) {
+        TextIncomePerPerson->clear();
+        return;
+    }
+    // Kept as text; Record refuses a product that does not fit.
+    TextIncomeAmount->setText(Str(qint64(p * textValue(TextIncomeStudents->text()))));
+}
+
+void IncomeSheet::TextIncomeStudents_Change()
+{
+    const QString text = TextIncomeStudents->text();
+    if (!passesDigitRule(text)) {
+        TextIncomeStudents->clear();
+        TextIncomeStudents->setFocus();
+        return;
+    }
+    const double n = textValue(text);
+    if (n > 0) {
+        if (!TextIncomePerPerson->text().isEmpty())
+            TextIncomeAmount->setText(Str(qint64(textValue(TextIncomePerPerson->text(), true) * n)));
+        if (n <= 32767)
+            m.defaultStudents = qint16(n);
+    }
+}
+
+void IncomeSheet::TextIncomeAmount_Change()
+{
+    if (TextIncomeAmount->isReadOnly())
+        return;
+    const QString text = TextIncomeAmount->text();
+    if (!passesAmountRule(text)) {
+        TextIncomeAmount->clear();
+        return;
+    }
+    if (!text.endsWith(QLatin1Char('-')) && textValue(text, true) == 0)
+        TextIncomeAmount->clear();
+}
+
+void IncomeSheet::DTPickerIncomeDate_CloseUp()
+{
+    CommandIncomeRecord_Click();
+    DTPickerIncomeDate->hide();
+}
+
+void IncomeSheet::validateForRecord()
+{
+    // Every value is converted before the list is touched: a value that does
+    // not fit leaves the entry list as it was and reopens the box to correct.
+    auto fail = [this](int col, const HarumokaError &e) {
+        hideEditors();
+        if (m.selectedIncomeRow > 0 && m.selectedIncomeRow < MSFlexGridIncome->Rows()) {
+            MSFlexGridIncome->setRow(m.selectedIncomeRow);
+            MSFlexGridIncome->setCol(col);
+            showIncomeCellEditor(m.selectedIncomeRow, col);
+        }
+        throw e;
+    };
+    try {
+        readAmountField(TextIncomePerPerson->text(), QStringLiteral("一人分"));
+    } catch (const HarumokaError &e) {
+        fail(4, e);
+    }
+    try {
+        readCountField(TextIncomeStudents->text(), QStringLiteral("生徒数"));
+    } catch (const HarumokaError &e) {
+        fail(5, e);
+    }
+    try {
+        readAmountField(TextIncomeAmount->text(), QStringLiteral("金額"));
+    } catch (const HarumokaError &e) {
+        if (!TextIncomePerPerson->text().isEmpty())
+            fail(6, HarumokaError(QStringLiteral("「一人分」×「生徒数」の金額が大きすぎます。一人分か生徒数を直してください。")));
+        fail(6, e);
+    }
+    add32(m.nextArticleKey, 1);
+}
+
+void IncomeSheet::CommandIncomeRecord_Click()
+{
+    if (m.currentIncomeArticle)
+        validateForRecord();
+    hideEditors();
+    if (!m.currentIncomeArticle)
+        return;
+    m.fileChanged = true;
+    if (m.sourceIncomeArticle) {
+        m.articleList->deleteArticle(m.sourceIncomeArticle.get());
+        m.sourceIncomeArticle.reset();
+    }
+    ArticlePtr cur = m.currentIncomeArticle;
+    cur->taDate = makeDate(DTPickerIncomeDate->Value());
+    cur->taArticle = comboText(ComboIncomeArticle);
+    cur->taSubArticle = comboText(ComboIncomeSubArticle);
+    cur->taPerPerson = readAmountField(TextIncomePerPerson->text(), QStringLiteral("一人分"));
+    cur->taStudentsNumber = readCountField(TextIncomeStudents->text(), QStringLiteral("生徒数"));
+    cur->taAmount = readAmountField(TextIncomeAmount->text(), QStringLiteral("金額"));
+    cur->taIncome = true;
+    cur->taKey = m.nextArticleKey;
+    m.nextArticleKey = add32(m.nextArticleKey, 1);
+    qint32 row = 0;
+    if (m.editedIncomeCol == 1)
+        row = m.articleList->addArticle(cur);
+    else
+        m.articleList->insertNumberedArticle(cur, m.selectedIncomeRow);
+
+    m.incomeSelectionList->appendSelectionWithCount(std::make_shared<MekaluSelection>(
+        comboText(ComboIncomeArticle), 1, makeDate(DTPickerIncomeDate->Value())));
+    fillIncomeArticleList();
+    m.summariesStale = true;
+    editFlexGridIncome();
+    MSFlexGridIncome->setRow(row);
+    MSFlexGridIncome->setCol(m.editedIncomeCol);
+    MSFlexGridIncome_Click();
+}
+
+void IncomeSheet::CommandIncomeNew_Click()
+{
+    FlexGrid *g = MSFlexGridIncome;
+    m.incomeCount = add16(m.incomeCount, 1);
+    TextIncomeNo->clear();
+    m.currentIncomeArticle = std::make_shared<MekaluArticle>();
+    if (g->Rows() <= m.incomeCount)
+        g->setRows(m.incomeCount + 100);
+    g->setRow(m.incomeCount);
+    g->setTextMatrix(m.incomeCount, 0, Str(m.incomeCount));
+    setCellAligned(m.incomeCount, 1, FlexGrid::CenterCenter);
+    setCellAligned(m.incomeCount, 2, FlexGrid::LeftCenter);
+    setCellAligned(m.incomeCount, 4, FlexGrid::RightCenter);
+    setCellAligned(m.incomeCount, 6, FlexGrid::RightCenter);
+    m.defaultStudents = readCountField(TextIncomeStudents->text(), QStringLiteral("生徒数"));
+    setAddingButtons();
+    TextIncomeNo->setText(Str(m.incomeCount));
+    TextIncomeNo->setReadOnly(true);
+    setComboText(ComboIncomeArticle, QString());
+    setComboText(ComboIncomeSubArticle, QString());
+    TextIncomePerPerson->clear();
+    TextIncomeAmount->clear();
+    CommandIncomeRecord_Click();
+    g->setRow(m.incomeCount);
+    g->setCol(1);
+    MSFlexGridIncome_Click();
+}
+
+void IncomeSheet::CommandIncomeDelete_Click()
+{
+    FlexGrid *g = MSFlexGridIncome;
+    if (m.sourceIncomeArticle) {
+        m.articleList->deleteArticle(m.sourceIncomeArticle.get());
+        m.summariesStale = true;
+        // A deletion is a change that must be saved.
+        m.fileChanged = true;
+        m.sourceIncomeArticle.reset();
+    }
+    m.incomeCount = qint16(m.incomeCount - 1);
+    const int freed = m.incomeCount + 1;
+    if (freed > 0 && freed < g->Rows()) {
+        for (int c = 0; c < 8; ++c)
+            g->setTextMatrix(freed, c, QString());
+    }
+    hideEditors();
+    if (m.selectedIncomeRow != 0)
+        paintRow(m.selectedIncomeRow, 1, 6, kGridWhite);
+    m.selectedIncomeRow = 0;
+    m.editedIncomeCol = 0;
+    main.clearSummaryTotals();
+    editFlexGridIncome();
+}
+
+void IncomeSheet::CommandIncomeCancel_Click()
+{
+    m.currentIncomeArticle.reset();
+    m.sourceIncomeArticle.reset();
+    TextIncomeNo->setReadOnly(false);
+    TextIncomeNo->clear();
+    DTPickerIncomeDate->setValue(today());
+    setComboText(ComboIncomeArticle, QString());
+    setComboText(ComboIncomeSubArticle, QString());
+    TextIncomePerPerson->clear();
+    TextIncomeAmount->clear();
+    setIdleButtons();
+}
+
+void IncomeSheet::fillIncomeArticleList()
+{
+    QStringList items;
+    for (MekaluSelection *s = m.incomeSelectionList->tsLink.get(); s; s = s->tsLink.get())
+        items << s->tsArticle;
+    refillCombo(ComboIncomeArticle, items);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QComboBox;
+class QLineEdit;
+class QWidget;
+class QObject;
+
+// Input rules shared by the entry panels and the detail window.
+
+// Digit rule: only blanks and 0-9.
+bool passesDigitRule(const QString &text);
+// Amount rule: only blanks, 0-9, "-" and ",".
+bool passesAmountRule(const QString &text);
+// Value of a text as the panels read it, every "," removed first when asked.
+double textValue(const QString &text, bool removeCommas = false);
+// Reads a box for recording; throws HarumokaError naming the field when the
+// value does not fit its 16- or 32-bit field.
+qint32 readAmountField(const QString &text, const QString &fieldName);
+qint16 readCountField(const QString &text, const QString &fieldName);
+
+// Selects the whole text whenever the widget gets the focus.
+void selectAllOnFocus(QWidget *w);
+// Cuts pasted or typed text at the first line break (a value is one line).
+void keepSingleLine(QLineEdit *edit);
+void keepSingleLine(QComboBox *combo);
+// Numeric boxes take plain key presses, not the input method.
+void numericBox(QLineEdit *edit);
+// Calls `onEnter` when Return/Enter is pressed in `w` (the key is consumed).
+void onEnterKey(QWidget *w, const std::function<void()> &onEnter);
+// Calls `onKey` for every key pressed in `w`, before its normal handling.
+void onAnyKey(QWidget *w, const std::function<void(int key)> &onKey);
+
+// Refills a combo's drop-down list; the edit text ends empty, as after a
+// list clear.
+void refillCombo(QComboBox *combo, const QStringList &items);
+void selectAllText(QWidget *w);
+QString comboText(const QComboBox *combo);
+void setComboText(QComboBox *combo, const QString &text);

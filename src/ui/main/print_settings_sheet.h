@@ -1,0 +1,68 @@
+#pragma once
+
+#include "app/print_settings.h"
+
+#include <QWidget>
+#include <array>
+
+class Module1;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class DatePicker;
+
+// Sheet 0 " 印刷設定": the account title, the school fields, the ledger and
+// report format options and the kind of printout. The printouts and the
+// summaries read these controls at the moment they run (settings()).
+class PrintSettingsSheet : public QWidget {
+    Q_OBJECT
+public:
+    PrintSettingsSheet(Module1 &m, QWidget *parent = nullptr);
+
+    PrintSettings settings() const;
+
+    void optTiTle_Click(int index);
+    void optPrint_Click(int index);
+    // Selects a title option as the program does (runs optTiTle_Click).
+    void selectTitleMode(int index);
+    bool classAccountMode() const;
+
+    QGroupBox *FrameHome = nullptr;
+    std::array<QRadioButton *, 2> optTiTle{};
+    QLabel *LabelSchoolName = nullptr;
+    QLineEdit *TextSchoolName = nullptr;
+    QLabel *LabelYearHome = nullptr;
+    QComboBox *ComboYearHome = nullptr;
+    QLabel *LabelGradeHome = nullptr;
+    QComboBox *ComboGradeHome = nullptr;
+    QLabel *LabelRoomHome = nullptr;
+    QComboBox *ComboRoomHome = nullptr;
+    QLabel *LabelChargeHome = nullptr;
+    QLineEdit *TextChargeHome = nullptr;
+    QLabel *LabelTiTle = nullptr;
+    QLineEdit *TextTlTle = nullptr;
+    QLabel *LabelReporter = nullptr;
+    QLineEdit *TextReporter = nullptr;
+    QLabel *LabelCarryOver = nullptr;
+    QLineEdit *TextCarryOver = nullptr;
+    QGroupBox *FrameReadgerForm = nullptr;
+    QCheckBox *CheckPrintCarry = nullptr;
+    QGroupBox *FrameReportForm = nullptr;
+    QLabel *LabelPrintRespect = nullptr;
+    QComboBox *ComboPrintRespect = nullptr;
+    QLabel *LabelPrintDate = nullptr;
+    DatePicker *DTPickerPrintDate = nullptr;
+    QLabel *LabelReportColumn = nullptr;
+    QRadioButton *OptionAltColumn1 = nullptr;
+    QRadioButton *OptionAltColumn2 = nullptr;
+    QGroupBox *frmPrint = nullptr;
+    std::array<QRadioButton *, 12> optPrint{};
+    QLabel *LabelCommentHome = nullptr;
+
+private:
+    Module1 &m;
+};

@@ -1,0 +1,79 @@
+#include "ui/main/sheet_widgets.h"
+
+#include "model/values.h"
+#include "ui/main/panel_util.h"
+#include "ui/main/twips.h"
+
+#include <QVBoxLayout>
+
+namespace sheet {
+
+void place(QWidget *w, int left, int top, int width, int height)
+{
+    w->setGeometry(twipsToPixels(left, w), twipsToPixels(top, w), twipsToPixels(width, w),
+                   twipsToPixels(height, w));
+}
+
+QLineEdit *lineEdit(QWidget *parent, int left, int top, int width, int height)
+{
+    auto *e = new QLineEdit(parent);
+    place(e, left, top, width, height);
+    keepSingleLine(e);
+    selectAllOnFocus(e);
+    return e;
+}
+
+QComboBox *combo(QWidget *parent, int left, int top, int width, int height)
+{
+    auto *c = new QComboBox(parent);
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->setMaxVisibleItems(20);
+    place(c, left, top, width, height);
+    keepSingleLine(c);
+    selectAllOnFocus(c);
+    return c;
+}
+
+QPushButton *button(QWidget *parent, const QString &caption, int left, int top, int width, int height)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setAutoDefault(false);
+    place(b, left, top, width, height);
+    return b;
+}
+
+QLabel *label(QWidget *parent, const QString &text, int left, int top, int width, int height)
+{
+    auto *l = new QLabel(text, parent);
+    place(l, left, top, width, height);
+    return l;
+}
+
+} // namespace sheet
+
+UpDown::UpDown(QLineEdit *buddy, QWidget *parent, int min, int max)
+    : QWidget(parent), m_buddy(buddy), m_min(min), m_max(max)
+{
+    auto *up = new QToolButton(this);
+    auto *down = new QToolButton(this);
+    up->setArrowType(Qt::UpArrow);
+    down->setArrowType(Qt::DownArrow);
+    up->setAutoRepeat(true);
+    down->setAutoRepeat(true);
+    up->setFocusPolicy(Qt::NoFocus);
+    down->setFocusPolicy(Qt::NoFocus);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(up);
+    layout->addWidget(down);
+    connect(up, &QToolButton::clicked, this, [this] { step(1); });
+    connect(down, &QToolButton::clicked, this, [this] { step(-1); });
+}
+
+void UpDown::step(int delta)
+{
+    const int v = std::clamp(int(std::clamp(Val(m_buddy->text()), -1e6, 1e6)) + delta, m_min, m_max);
+    m_buddy->setText(QString::number(v));
+}
