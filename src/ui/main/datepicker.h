@@ -29,5 +29,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void reportChoice(QDate chosen);
+
     bool m_chosen = false;
+    QDate m_dateAtOpen;  // restored when the calendar closes without a choice
 };

@@ -74,10 +74,20 @@ signals:
     void Scroll();  // TopRow() already has its new value
 
 private:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void syncLayout() const;
+
     std::unique_ptr<FlexGridModel> m_model;
     int m_row = 0;
     int m_col = 0;
     bool m_wordWrap = false;
+    int m_pressRow = -1;        // cell under a left-button press, until its release
+    int m_pressCol = -1;
+    int m_headerPressCol = -1;  // header section under a left-button press
     friend class FlexGridModel;
 };
 

@@ -1,0 +1,82 @@
+#include "ui/main/datepicker.h"
+
+#include "ui/main/twips.h"
+
+#include <QCalendarWidget>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLocale>
+
+DatePicker::DatePicker(QWidget *parent) : QDateEdit(parent)
+{
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    setLocale(japanese);
+    setCalendarPopup(true);
+    setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    setDateRange(QDate(1900, 1, 1), QDate(9999, 12, 31));
+
+    QCalendarWidget *calendar = calendarWidget();
+    calendar->setLocale(japanese);
+    calendar->setFirstDayOfWeek(Qt::Sunday);
+    calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+
+    // A date counts as chosen only when the user clicks a day or confirms
+    // one with Enter. Browsing with the arrow keys moves the field's date
+    // along; leaving with Escape or a click outside chooses nothing and puts
+    // the date back as it was when the calendar opened.
+    connect(calendar, &QCalendarWidget::clicked, this, &DatePicker::reportChoice);
+    connect(calendar, &QCalendarWidget::activated, this, &DatePicker::reportChoice);
+    calendar->window()->installEventFilter(this);
+}
+
+void DatePicker::moveTwips(int left, int top)
+{
+    move(twipsToPixels(left, this), twipsToPixels(top, this));
+}
+
+int DatePicker::Left() const
+{
+    return pixelsToTwips(x(), this);
+}
+
+int DatePicker::Top() const
+{
+    return pixelsToTwips(y(), this);
+}
+
+void DatePicker::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    emit KeyDown(key == Qt::Key_Return || key == Qt::Key_Enter ? 13 : key);
+    QDateEdit::keyPressEvent(event);
+}
+
+// The calendar closes itself on the same clicked/activated signals, so the
+// choice may arrive before the popup hides (the hide then reports it) or just
+// after it (reported here; the hide took it for a cancel and put the old date
+// back, so the chosen one is set again).
+void DatePicker::reportChoice(QDate chosen)
+{
+    m_chosen = true;
+    if (calendarWidget()->window()->isVisible())
+        return;
+    setDate(chosen);
+    emit CloseUp();
+}
+
+bool DatePicker::eventFilter(QObject *watched, QEvent *event)
+{
+    QCalendarWidget *calendar = calendarWidget();
+    if (calendar && watched == calendar->window()) {
+        if (event->type() == QEvent::Show) {
+            m_chosen = false;
+            m_dateAtOpen = date();
+        } else if (event->type() == QEvent::Hide) {
+            if (m_chosen)
+                emit CloseUp();
+            else if (m_dateAtOpen.isValid())
+                setDate(m_dateAtOpen);
+        }
+    }
+    return QDateEdit::eventFilter(watched, event);
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/module1.h"
+#include "support/scripted_dialogs.h"
+#include "ui/main/frmmain.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+class FlexGrid;
+class QWidget;
+
+// A fresh application state, scripted dialogs and a real main window, with
+// the settings file in a private folder.
+struct WindowFixture {
+    WindowFixture();
+    ~WindowFixture();
+
+    QTemporaryDir dir;
+    Module1 m;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<frmMain> w;
+
+    QString path(const QString &name) const { return dir.filePath(name); }
+    // Adds an entry to articleList the way the file reader does (new key).
+    ArticlePtr add(const ArticlePtr &e);
+    // Refills both grids from articleList, counting the entries.
+    void refill();
+};
+
+// Sends text as an input method commits it (works for Japanese).
+void commitText(QWidget *w, const QString &text);
+// Real mouse click on a cell of a grid (the header row is row 0).
+void mouseClickCell(FlexGrid *grid, int row, int col);
+// Writes a file in code page 932 with CR LF line ends.
+void writeCp932(const QString &path, const QStringList &lines);
+QStringList gridRow(FlexGrid *g, int row, int cols);

@@ -1,0 +1,233 @@
+// The detail window through its real widgets, opened from the expense panel.
+#include "model/values.h"
+#include "summary/summary_sheet.h"
+#include "support/test_main.h"
+#include "support/test_util.h"
+#include "support/window_fixture.h"
+#include "ui/detail/frmdetail.h"
+#include "ui/main/flexgrid.h"
+#include "ui/main/supply_sheet.h"
+
+#include <QTabWidget>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+static QStringList lines(const ArticlePtr &e)
+{
+    QStringList out;
+    if (e->taDetailList)
+        for (MekaluDetail *l = e->taDetailList->tdLink.get(); l; l = l->tdLink.get())
+            out << l->tdArticle + QLatin1Char('=') + QString::number(l->tdAmount);
+    return out;
+}
+
+class TestDetail : public QObject {
+    Q_OBJECT
+
+    // Selects expense row `row` and presses "編集" as a user does.
+    frmDetail *open(WindowFixture &f, int row)
+    {
+        f.w->SSTabSheets->setCurrentIndex(2);
+        SupplySheet *s = f.w->supplySheet;
+        s->MSFlexGridSupply->clickCell(row, 6);
+        if (!s->CommandSupplyDetail->isVisible() || !s->CommandSupplyDetail->isEnabled())
+            return nullptr;
+        s->CommandSupplyDetail->click();
+        return f.w->findChild<frmDetail *>();
+    }
+
+private slots:
+    void opensOnTheSelectedExpenseWithTheMainWindowDisabled()
+    {
+        WindowFixture f;
+        f.add(expense(d(2026, 4, 1), "first", 100));
+        f.add(expense(d(2026, 5, 10), "画用紙", 3000, "図工", 12));
+        f.refill();
+        frmDetail *dw = open(f, 2);
+        QVERIFY(dw);
+        QVERIFY(dw->isVisible());
+        QVERIFY(!f.w->isEnabled());
+        QCOMPARE(dw->windowTitle(), QStringLiteral("明細書"));
+        QCOMPARE(dw->LabelDetailDate->text(), QStringLiteral("2026/05/10"));
+        QCOMPARE(dw->LabelDetailRexeipt->text(), QStringLiteral("No. 12"));
+        QCOMPARE(dw->LabelDetailArticle->text(), QStringLiteral("画用紙  図工"));
+        QCOMPARE(dw->LabelDetailRemainder->text(), QStringLiteral("¥3,000"));
+        QCOMPARE(dw->LabelDetailSum->text(), QStringLiteral("¥ 0"));
+        QCOMPARE(gridRow(dw->MSFlexGridDetail, 0, 3), (QStringList{"No.", "項目", "金額"}));
+        QVERIFY(dw->ComboDetailArticle->count() == 0);
+        QVERIFY(dw->CommandDetailClose->isEnabled());
+        QVERIFY(!dw->CommandDetailRecord->isEnabled());
+        // Closing an expense that never had lines asks nothing.
+        dw->CommandDetailClose->click();
+        QVERIFY(f.w->isEnabled());
+        QVERIFY(f.dialogs.done());
+    }
+
+    void receiptLabelEmptyWithoutANumberAndYenForms()
+    {
+        WindowFixture f;
+        f.add(expense(d(2026, 4, 1), "a", -1234));
+        f.refill();
+        frmDetail *dw = open(f, 1);
+        QVERIFY(dw);
+        QVERIFY(dw->LabelDetailRexeipt->text().isEmpty());
+        QCOMPARE(dw->LabelDetailRemainder->text(), QStringLiteral("-¥1,234"));
+        QCOMPARE(formatYen(1234), QStringLiteral("¥1,234"));
+        dw->forceUnload();
+    }
+
+    void sumLabelColoursAgainstTheExpense_data()
+    {
+        QTest::addColumn<int>("second");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("color");
+        QTest::newRow("more") << 2500 << "¥3,500" << "#ff0000";
+        QTest::newRow("less") << 1500 << "¥2,500" << "#0000ff";
+        QTest::newRow("equal") << 2000 << "¥3,000" << "#000000";
+    }
+    void sumLabelColoursAgainstTheExpense()
+    {
+        QFETCH(int, second);
+        QFETCH(QString, text);
+        QFETCH(QString, color);
+        WindowFixture f;
+        auto e = f.add(expense(d(2026, 4, 1), "a", 3000));
+        setDetails(e, {{"x", 1000}, {"y", second}});
+        f.refill();
+        frmDetail *dw = open(f, 1);
+        QVERIFY(dw);
+        QCOMPARE(dw->LabelDetailSum->text(), text);
+        QVERIFY(dw->LabelDetailSum->styleSheet().contains(color));
+        QCOMPARE(gridRow(dw->MSFlexGridDetail, 2, 3), (QStringList{" 2", "y", formatAmount(second)}));
+        dw->forceUnload();
+    }
+
+    void editingLinesThroughTheGrid()
+    {
+        WindowFixture f;
+        auto e = f.add(expense(d(2026, 4, 1), "a", 600));
+        setDetails(e, {{"A", 100}, {"B", 200}, {"C", 300}});
+        f.refill();
+        frmDetail *dw = open(f, 1);
+        QVERIFY(dw);
+        FlexGrid *g = dw->MSFlexGridDetail;
+        // A click on the tenth row of a three-line grid starts line 4.
+        g->clickCell(10, 1);
+        QCOMPARE(f.m.detailCount, qint16(4));
+        QCOMPARE(f.m.selectedDetailRow, qint16(4));
+        QVERIFY(dw->ComboDetailArticle->isVisible());
+        commitText(dw->ComboDetailArticle, QStringLiteral("のり"));
+        g->clickCell(4, 2);
+        QVERIFY(dw->TextDetailAmount->isVisible());
+        QTest::keyClicks(dw->TextDetailAmount, QStringLiteral("50"));
+        QTest::keyClick(dw->TextDetailAmount, Qt::Key_Return);
+        QCOMPARE(lines(e), (QStringList{"A=100", "B=200", "C=300", "のり=50"}));
+        QVERIFY(f.m.fileChanged);
+        QVERIFY(f.m.summariesStale);
+        // The article combo now offers the expense names.
+        QCOMPARE(dw->ComboDetailArticle->itemText(0), QStringLiteral("のり"));
+        QCOMPARE(dw->LabelDetailSum->text(), QStringLiteral("¥650"));
+        // Change a line in place.
+        g->clickCell(2, 2);
+        dw->TextDetailAmount->setText(QStringLiteral("250"));
+        QTest::keyClick(dw->TextDetailAmount, Qt::Key_Return);
+        QCOMPARE(lines(e), (QStringList{"A=100", "B=250", "C=300", "のり=50"}));
+        // Delete a line: a change to save; the line below it keeps an empty cell for 0.
+        e->taDetailList->tdLink->tdLink->tdLink->tdAmount = 0;
+        dw->editFlexGridDetail();
+        g->clickCell(2, 1);
+        f.m.fileChanged = false;
+        dw->CommandDetailDelete->click();
+        QCOMPARE(lines(e), (QStringList{"A=100", "C=0", "のり=50"}));
+        QVERIFY(f.m.fileChanged);
+        QVERIFY(g->TextMatrix(2, 2).isEmpty());
+        QVERIFY(g->TextMatrix(4, 0).isEmpty());
+        // An amount beyond 32 bits is refused and the chain is unchanged.
+        g->clickCell(1, 2);
+        dw->TextDetailAmount->setText(QStringLiteral("3000000000"));
+        f.dialogs.expectMessageContaining(QStringLiteral("金額"));
+        dw->CommandDetailRecord->click();
+        QCOMPARE(lines(e), (QStringList{"A=100", "C=0", "のり=50"}));
+        dw->CommandDetailCancel->click();
+        f.dialogs.expectMessage(QStringLiteral("支出表の記載金額と、明細の合計金額が違っています。\r明細表を見直しますか？"),
+                                Dialogs::Answer::No);
+        dw->CommandDetailClose->click();
+        QVERIFY(f.dialogs.done());
+    }
+
+    void closeRemovesBlankLinesAndAsksWhenTotalsDiffer()
+    {
+        WindowFixture f;
+        auto e = f.add(expense(d(2026, 4, 1), "a", 300));
+        setDetails(e, {{"A", 100}, {QString(), 0}, {"B", 200}});
+        f.refill();
+        frmDetail *dw = open(f, 1);
+        QVERIFY(dw);
+        dw->CommandDetailClose->click();
+        QCOMPARE(lines(e), (QStringList{"A=100", "B=200"}));
+        QVERIFY(f.w->isEnabled());
+        QVERIFY(f.dialogs.done());
+
+        // An existing empty list with amount 500: asked; Yes keeps the window open.
+        WindowFixture g;
+        auto empty = g.add(expense(d(2026, 4, 1), "b", 500));
+        empty->taDetailList = std::make_shared<MekaluDetail>();
+        g.refill();
+        frmDetail *dw2 = open(g, 1);
+        QVERIFY(dw2);
+        const QString question = QStringLiteral("支出表の記載金額と、明細の合計金額が違っています。\r明細表を見直しますか？");
+        g.dialogs.expectMessage(question, Dialogs::Answer::Yes);
+        dw2->CommandDetailClose->click();
+        QVERIFY(dw2->isVisible());
+        QVERIFY(!g.w->isEnabled());
+        // The window's close box runs the same Close.
+        g.dialogs.expectMessage(question, Dialogs::Answer::No);
+        QVERIFY(dw2->close());
+        QVERIFY(g.w->isEnabled());
+        QVERIFY(g.dialogs.done());
+    }
+
+    void linesReplaceTheExpenseInSummariesAndSurviveSave()
+    {
+        WindowFixture f;
+        f.add(expense(d(2026, 6, 1), "画材", 300));
+        f.refill();
+        frmDetail *dw = open(f, 1);
+        QVERIFY(dw);
+        for (auto [name, amount] : {std::pair{"絵の具", "100"}, std::pair{"筆", "200"}}) {
+            // A click on the first blank row starts a new line there.
+            dw->MSFlexGridDetail->clickCell(f.m.detailCount + 1, 1);
+            commitText(dw->ComboDetailArticle, QString::fromUtf8(name));
+            dw->MSFlexGridDetail->clickCell(f.m.detailCount, 2);
+            dw->TextDetailAmount->setText(QString::fromLatin1(amount));
+            QTest::keyClick(dw->TextDetailAmount, Qt::Key_Return);
+        }
+        dw->CommandDetailClose->click();
+        QVERIFY(f.dialogs.done());
+        SupplySheet *s = f.w->supplySheet;
+        QCOMPARE(s->MSFlexGridSupply->TextMatrix(1, 6), QStringLiteral("○"));
+        f.w->refreshSummaries();
+        FlexGrid *t1 = f.w->summarySheets[Term1]->grid;
+        QCOMPARE(t1->TextMatrix(1, 1), QStringLiteral("絵の具 "));
+        QCOMPARE(t1->TextMatrix(2, 1), QStringLiteral("筆 "));
+        QCOMPARE(t1->TextMatrix(3, 1), QStringLiteral("合　計"));
+        // Saved and reopened, the expense keeps its own article and amount.
+        const QString name = f.path(QStringLiteral("d.txt"));
+        f.dialogs.expectSave(name);
+        QVERIFY(f.w->mnuFileSaveAs_Click());
+        QVERIFY(f.w->mnuFileClose_Click());
+        QVERIFY(f.w->openFile(name));
+        ArticlePtr e = f.m.articleList->nextSupplyArticle();
+        QCOMPARE(e->taArticle, QStringLiteral("画材"));
+        QCOMPARE(e->taAmount, 300);
+        QCOMPARE(lines(e), (QStringList{"絵の具=100", "筆=200"}));
+        QCOMPARE(s->MSFlexGridSupply->TextMatrix(1, 6), QStringLiteral("○"));
+        QCOMPARE(s->MSFlexGridSupply->TextMatrix(1, 3), QStringLiteral("画材"));
+    }
+};
+
+HARUMOKA_TEST_MAIN(TestDetail)
+#include "tst_detail.moc"

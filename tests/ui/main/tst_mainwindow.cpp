@@ -1,0 +1,530 @@
+// The main window through its real widgets: start-up state, the entry grids,
+// selection and cell editors, the summaries and the document commands.
+#include "model/values.h"
+#include "storage/account_file.h"
+#include "summary/summary_sheet.h"
+#include "support/test_main.h"
+#include "support/test_util.h"
+#include "support/window_fixture.h"
+#include "ui/main/datepicker.h"
+#include "ui/main/flexgrid.h"
+#include "ui/main/income_sheet.h"
+#include "ui/main/print_settings_sheet.h"
+#include "ui/main/supply_sheet.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+
+static QStringList comboItems(QComboBox *c)
+{
+    QStringList out;
+    for (int i = 0; i < c->count(); ++i)
+        out << c->itemText(i);
+    return out;
+}
+
+static QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    return f.readAll();
+}
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void freshStartShowsTheEmptyDocument()
+    {
+        WindowFixture f;
+        frmMain &w = *f.w;
+        QCOMPARE(w.windowTitle(), QStringLiteral("ハルモカ　Ver1.0.11"));
+        QCOMPARE(w.SSTabSheets->currentIndex(), 0);
+        QCOMPARE(w.SSTabSheets->tabText(0), QStringLiteral(" 印刷設定"));
+        QCOMPARE(w.SSTabSheets->tabText(8), QStringLiteral(" 年間明細"));
+        QCOMPARE(w.SSTabSheets->count(), 9);
+        QVERIFY(w.printSheet->TextSchoolName->text().isEmpty());
+        QVERIFY(w.printSheet->ComboYearHome->currentText().isEmpty());
+        QVERIFY(w.printSheet->ComboGradeHome->currentText().isEmpty());
+        QVERIFY(w.printSheet->ComboRoomHome->currentText().isEmpty());
+        QVERIFY(w.printSheet->TextChargeHome->text().isEmpty());
+        QCOMPARE(w.printSheet->DTPickerPrintDate->Value(), today());
+        QCOMPARE(w.incomeSheet->DTPickerIncomeDate->Value(), today());
+        QCOMPARE(w.supplySheet->DTPickerSupplyDate->Value(), today());
+        QVERIFY(!w.mnuFileSave->isEnabled());
+        QVERIFY(!w.toolButtons.value(QStringLiteral("上書き保存"))->isEnabled());
+        QVERIFY(w.mnuFileSaveAs->isEnabled());
+        QVERIFY(w.mnuFileOpen->isEnabled());
+        QStringList expected;
+        for (int i = 1; i <= 11; ++i)
+            expected << QLatin1Char(' ') + QString::number(i);
+        QCOMPARE(comboItems(w.supplySheet->ComboSupplyReceipt), expected);
+        QCOMPARE(f.m.printKind, qint16(11));
+        QCOMPARE(f.m.periodTitles[10], QStringLiteral("年間元帳"));
+        // Menu captions come from the string table.
+        QCOMPARE(w.mnuFile->text(), QStringLiteral("ﾌｧｲﾙ(&F)"));
+        QCOMPARE(w.mnuFileSaveAs->text(), QStringLiteral("名前を付けて保存(&A)..."));
+        QCOMPARE(w.mnuFilePrint->text(), QStringLiteral("印刷"));
+        QCOMPARE(w.toolButtons.value(QStringLiteral("開く"))->toolTip(), QStringLiteral("元帳ﾌｧｲﾙを開く"));
+        // Panels idle; the detail button disabled.
+        QVERIFY(w.incomeSheet->CommandIncomeNew->isEnabled());
+        QVERIFY(!w.incomeSheet->CommandIncomeRecord->isEnabled());
+        QVERIFY(!w.supplySheet->CommandSupplyDetail->isEnabled());
+        QCOMPARE(w.incomeSheet->TextIncomeStudents->text(), QStringLiteral("30"));
+        // The grids are laid out.
+        FlexGrid *g = w.incomeSheet->MSFlexGridIncome;
+        QCOMPARE(g->Cols(), 8);
+        QCOMPARE(g->Rows(), 100);
+        QCOMPARE(gridRow(g, 0, 7), (QStringList{"No.", "日付", "項目", "内訳", "一人分", "生徒数", "金額"}));
+        QCOMPARE(g->ColWidth(2), g->Width() - 7130);
+        QCOMPARE(g->ColWidth(7), 0);
+        QCOMPARE(f.m.rowHeightUnit, 360);
+        QCOMPARE(gridRow(w.summarySheets[0]->grid, 0, 5), (QStringList{"No.", "項目", "収入", "支出", "残高"}));
+        QCOMPARE(w.incomeSheet->LabelIncomeRemainder->text(), QStringLiteral("¥0"));
+    }
+
+    void printSettingsSheetOptions()
+    {
+        WindowFixture f;
+        PrintSettingsSheet *s = f.w->printSheet;
+        QVERIFY(s->TextSchoolName->isEnabled());
+        QVERIFY(!s->TextTlTle->isEnabled());
+        s->optTiTle[1]->click();
+        QVERIFY(!s->TextSchoolName->isEnabled() && !s->LabelSchoolName->isEnabled());
+        QVERIFY(!s->ComboRoomHome->isEnabled() && !s->TextChargeHome->isEnabled());
+        QVERIFY(s->TextTlTle->isEnabled() && s->TextReporter->isEnabled() && s->TextCarryOver->isEnabled());
+        QVERIFY(s->LabelCarryOver->isEnabled());
+        s->optTiTle[0]->click();
+        QVERIFY(s->TextSchoolName->isEnabled() && !s->TextCarryOver->isEnabled());
+        s->optPrint[3]->click();
+        QCOMPARE(f.m.printKind, qint16(4));
+        QCOMPARE(comboItems(s->ComboRoomHome).last(), QStringLiteral("9組"));
+        QCOMPARE(comboItems(s->ComboGradeHome).first(), QStringLiteral("第１学年"));
+        QVERIFY(comboItems(s->ComboYearHome).contains(QStringLiteral("令和8年度(2026年度）")));
+        QCOMPARE(s->ComboPrintRespect->currentText(), QStringLiteral("保護者各位"));
+        QVERIFY(s->OptionAltColumn2->isChecked());
+        // The carry-over name only counts in other-account mode.
+        s->TextCarryOver->setText(QStringLiteral("X"));
+        QVERIFY(s->settings().carryOverOverride().isEmpty());
+        s->optTiTle[1]->click();
+        QCOMPARE(s->settings().carryOverOverride(), QStringLiteral("X"));
+    }
+
+    void gridsShowEveryFieldInPlace()
+    {
+        WindowFixture f;
+        f.add(income(d(2003, 4, 15), "学級費", 45000, "4月分", 1500, 30));
+        f.add(income(d(2003, 4, 20), "返金", -800, QString(), 0, 0));
+        auto e = f.add(expense(d(2003, 4, 15), "画用紙", 3000, "図工", 12));
+        setDetails(e, {{"A", 1000}, {"B", 2000}});
+        f.add(expense(d(2003, 5, 1), "ノート", -50));
+        f.refill();
+        FlexGrid *g = f.w->incomeSheet->MSFlexGridIncome;
+        QCOMPARE(gridRow(g, 1, 7), (QStringList{" 1", "2003/04/15", "学級費", "4月分", "1,500", "30", "45,000"}));
+        QCOMPARE(gridRow(g, 2, 7), (QStringList{" 2", "2003/04/20", "返金", "", "", "0", "-800"}));
+        QCOMPARE(g->TextMatrix(1, 7), QStringLiteral(" 0"));
+        QCOMPARE(g->cellForeColorAt(2, 6), 255L);
+        QCOMPARE(g->cellForeColorAt(1, 6), 0L);
+        QCOMPARE(g->cellAlignmentAt(1, 1), int(FlexGrid::CenterCenter));
+        QCOMPARE(g->cellAlignmentAt(1, 2), int(FlexGrid::LeftCenter));
+        QCOMPARE(g->cellAlignmentAt(1, 6), int(FlexGrid::RightCenter));
+        FlexGrid *s = f.w->supplySheet->MSFlexGridSupply;
+        QCOMPARE(gridRow(s, 1, 7), (QStringList{" 1", "03/04/15", "No. 12", "画用紙", "図工", "3,000", "○"}));
+        QCOMPARE(gridRow(s, 2, 7), (QStringList{" 2", "03/05/01", "", "ノート", "", "-50", ""}));
+        QCOMPARE(s->cellForeColorAt(1, 2), 255L);
+        QCOMPARE(s->cellForeColorAt(2, 5), 255L);
+        QCOMPARE(s->cellAlignmentAt(1, 6), int(FlexGrid::CenterCenter));
+        // Remainder: 45,000 - 800 - 3,000 + 50.
+        QCOMPARE(f.w->incomeSheet->LabelIncomeRemainder->text(), QStringLiteral("¥41,250"));
+        QCOMPARE(f.w->supplySheet->LabelSupplyRemainder->text(), QStringLiteral("¥41,250"));
+        // Receipt 12 is not offered.
+        QVERIFY(!comboItems(f.w->supplySheet->ComboSupplyReceipt).contains(QStringLiteral(" 12")));
+    }
+
+    void longArticleMakesATallerRow()
+    {
+        WindowFixture f;
+        f.add(income(d(2026, 4, 1), "短い", 1));
+        f.add(income(d(2026, 4, 2), QString(60, QChar(0x9577)), 1));
+        f.refill();
+        FlexGrid *g = f.w->incomeSheet->MSFlexGridIncome;
+        QCOMPARE(g->RowHeight(1), 360);
+        QVERIFY(g->RowHeight(2) >= 720);
+        QCOMPARE(g->RowHeight(2) % 360, 0);
+    }
+
+    void freeReceiptNumbersSkipThoseInUse()
+    {
+        WindowFixture f;
+        f.add(expense(d(2026, 4, 1), "a", 1, QString(), 1));
+        f.add(expense(d(2026, 4, 2), "b", 1, QString(), 2));
+        f.add(expense(d(2026, 4, 3), "c", 1, QString(), 5));
+        f.refill();
+        QStringList expected;
+        for (int n : {3, 4, 6, 7, 8, 9, 10, 11, 12, 13, 14})
+            expected << Str(n);
+        QCOMPARE(comboItems(f.w->supplySheet->ComboSupplyReceipt), expected);
+    }
+
+    void clickSelectsAndLaysTheEditorOverTheCell()
+    {
+        WindowFixture f;
+        f.add(income(d(2026, 4, 1), "A", 100));
+        f.add(income(d(2026, 4, 2), "B", 200));
+        f.refill();
+        IncomeSheet *s = f.w->incomeSheet;
+        FlexGrid *g = s->MSFlexGridIncome;
+        f.w->SSTabSheets->setCurrentIndex(1);
+        mouseClickCell(g, 2, 2);
+        QCOMPARE(f.m.selectedIncomeRow, qint16(2));
+        QCOMPARE(g->cellBackColorAt(2, 1), kGridPaleYellow);
+        QCOMPARE(g->cellBackColorAt(2, 6), kGridPaleYellow);
+        QCOMPARE(g->cellBackColorAt(1, 1), kGridWhite);
+        QVERIFY(s->ComboIncomeArticle->isVisible());
+        QCOMPARE(s->ComboIncomeArticle->currentText(), QStringLiteral("B"));
+        QCOMPARE(s->TextIncomeNo->text(), QStringLiteral(" 2"));
+        // The editor covers the clicked cell.
+        g->setRow(2);
+        g->setCol(2);
+        const int tpp = 15;
+        QVERIFY(qAbs(s->ComboIncomeArticle->x() - (g->Left() + g->CellLeft()) / tpp) <= 1);
+        QVERIFY(qAbs(s->ComboIncomeArticle->y() - (g->Top() + g->CellTop() + 15) / tpp) <= 1);
+        QVERIFY(s->CommandIncomeDelete->isEnabled());
+        // Moving to another row repaints the old one white.
+        g->clickCell(1, 6);
+        QCOMPARE(g->cellBackColorAt(2, 1), kGridWhite);
+        QCOMPARE(g->cellBackColorAt(1, 1), kGridPaleYellow);
+        QVERIFY(s->TextIncomeAmount->isVisible());
+        QVERIFY(!s->ComboIncomeArticle->isVisible());
+        QCOMPARE(s->TextIncomeAmount->text(), QStringLiteral("100"));
+        // A click on the header row does nothing.
+        g->clickCell(0, 3);
+        QCOMPARE(f.m.selectedIncomeRow, qint16(1));
+    }
+
+    void clickBelowTheLastEntryAddsARow()
+    {
+        WindowFixture f;
+        f.add(expense(d(2026, 4, 1), "A", 100));
+        f.refill();
+        f.w->SSTabSheets->setCurrentIndex(2);
+        SupplySheet *s = f.w->supplySheet;
+        s->MSFlexGridSupply->clickCell(7, 3);
+        QCOMPARE(f.m.supplyCount, qint16(2));
+        QCOMPARE(describe(f.m.articleList).size(), 2);
+        QCOMPARE(s->MSFlexGridSupply->TextMatrix(2, 0), QStringLiteral(" 2"));
+        QCOMPARE(f.m.selectedSupplyRow, qint16(2));
+        QVERIFY(s->DTPickerSupplyDate->isVisible());
+        QVERIFY(f.m.fileChanged);
+    }
+
+    void loadingTheWindowTwiceKeepsTheGrids()
+    {
+        WindowFixture f;
+        f.w->Form_Load();
+        FlexGrid *g = f.w->supplySheet->MSFlexGridSupply;
+        QCOMPARE(g->Cols(), 8);
+        QCOMPARE(g->Rows(), 100);
+        QCOMPARE(gridRow(g, 0, 7), (QStringList{"No.", "日付", "領収書", "項目", "内訳", "金額", "明細"}));
+        QCOMPARE(g->ColWidth(3), g->Width() - 7050);
+        QCOMPARE(f.w->summarySheets[5]->grid->Cols(), 6);
+        QCOMPARE(f.w->summarySheets[5]->grid->ColWidth(1), f.w->summarySheets[5]->grid->Width() - 4460);
+    }
+
+    void summariesRefreshOnlyWhenStale()
+    {
+        WindowFixture f;
+        f.add(income(d(2026, 5, 1), "A", 100));
+        f.m.summariesStale = true;
+        f.w->SSTabSheets->setCurrentIndex(1);
+        QVERIFY(f.m.summariesStale); // sheets 0-2 never refresh
+        f.w->SSTabSheets->setCurrentIndex(3);
+        QVERIFY(!f.m.summariesStale);
+        FlexGrid *g = f.w->summarySheets[0]->grid;
+        QCOMPARE(gridRow(g, 1, 5), (QStringList{" 1", "A ", "100", "", "100"}));
+        QCOMPARE(gridRow(g, 2, 5), (QStringList{"", "合　計", "100", "0", "100"}));
+        // Not stale: no refresh even though the list changed.
+        f.add(income(d(2026, 5, 2), "B", 5));
+        f.w->SSTabSheets->setCurrentIndex(0);
+        f.w->SSTabSheets->setCurrentIndex(3);
+        QCOMPARE(g->TextMatrix(2, 1), QStringLiteral("合　計"));
+    }
+
+    void summaryTablesAndCarryOver()
+    {
+        WindowFixture f;
+        f.add(income(d(2026, 5, 1), "学級費", 30000, "5月"));
+        f.add(income(d(2026, 5, 20), "学級費", 20000, "5月"));
+        auto e = f.add(expense(d(2026, 6, 1), "画材", 12345, "図工"));
+        setDetails(e, {{"絵の具", 10000}, {"筆", 2345}});
+        f.add(income(d(2026, 9, 1), "学級費", 1000, "9月"));
+        f.add(expense(d(2026, 10, 5), "文具", 500));
+        f.add(income(d(2027, 1, 10), "返金", 200));
+        f.w->refreshSummaries();
+        FlexGrid *t1 = f.w->summarySheets[Term1]->grid;
+        QCOMPARE(gridRow(t1, 1, 5), (QStringList{" 1", "学級費 5月", "50,000", "", "50,000"}));
+        QCOMPARE(gridRow(t1, 2, 5), (QStringList{" 2", "絵の具 図工", "", "10,000", "40,000"}));
+        QCOMPARE(gridRow(t1, 3, 5), (QStringList{" 3", "筆 図工", "", "2,345", "37,655"}));
+        QCOMPARE(gridRow(t1, 4, 5), (QStringList{"", "合　計", "50,000", "12,345", "37,655"}));
+        FlexGrid *t2 = f.w->summarySheets[Term2]->grid;
+        QCOMPARE(gridRow(t2, 1, 5), (QStringList{" 1", "１学期の繰越金 ", "37,655", "", "37,655"}));
+        QCOMPARE(gridRow(t2, 2, 5), (QStringList{" 2", "学級費 9月", "1,000", "", "38,655"}));
+        QCOMPARE(gridRow(t2, 4, 5), (QStringList{"", "合　計", "38,655", "500", "38,155"}));
+        FlexGrid *t3 = f.w->summarySheets[Term3]->grid;
+        QCOMPARE(gridRow(t3, 1, 5), (QStringList{" 1", "２学期の繰越金 ", "38,155", "", "38,155"}));
+        QCOMPARE(gridRow(t3, 2, 5), (QStringList{" 2", "返金 ", "200", "", "38,355"}));
+        FlexGrid *h2 = f.w->summarySheets[Half2]->grid;
+        QCOMPARE(gridRow(h2, 1, 5), (QStringList{" 1", "前期の繰越金 ", "38,655", "", "38,655"}));
+        FlexGrid *year = f.w->summarySheets[Year]->grid;
+        QCOMPARE(gridRow(year, 7, 5), (QStringList{"", "合　計", "51,200", "12,845", "38,355"}));
+        // Other-account mode names every carry-over after TextCarryOver.
+        f.w->printSheet->optTiTle[1]->click();
+        f.w->printSheet->TextCarryOver->setText(QStringLiteral("前回からの繰越"));
+        f.w->refreshSummaries();
+        QCOMPARE(t2->TextMatrix(1, 1), QStringLiteral("前回からの繰越 "));
+        QCOMPARE(h2->TextMatrix(1, 1), QStringLiteral("前回からの繰越 "));
+    }
+
+    void emptyAccountSummariesAndNoStaleRows()
+    {
+        WindowFixture f;
+        auto a = f.add(income(d(2026, 5, 1), "A", 100));
+        f.add(income(d(2026, 5, 2), "B", 100));
+        f.w->refreshSummaries();
+        FlexGrid *t1 = f.w->summarySheets[Term1]->grid;
+        QCOMPARE(t1->TextMatrix(3, 1), QStringLiteral("合　計"));
+        f.m.articleList->clearList();
+        f.w->refreshSummaries();
+        QCOMPARE(gridRow(t1, 1, 5), (QStringList{"", "合　計", "0", "0", "0"}));
+        QCOMPARE(gridRow(t1, 2, 5), (QStringList{"", "", "", "", ""}));
+        QCOMPARE(gridRow(t1, 3, 5), (QStringList{"", "", "", "", ""}));
+        FlexGrid *t2 = f.w->summarySheets[Term2]->grid;
+        QCOMPARE(gridRow(t2, 1, 5), (QStringList{" 1", "１学期の繰越金 ", "0", "", "0"}));
+        QCOMPARE(gridRow(t2, 2, 5), (QStringList{"", "合　計", "0", "0", "0"}));
+    }
+
+    void documentCommandsAvailability()
+    {
+        WindowFixture f;
+        frmMain &w = *f.w;
+        const QString name = f.path(QStringLiteral("a.txt"));
+        // Save As on the empty document writes it and enables Save.
+        f.dialogs.expectSave(name);
+        QVERIFY(w.mnuFileSaveAs_Click());
+        QVERIFY(QFile::exists(name));
+        QVERIFY(w.mnuFileSave->isEnabled());
+        QVERIFY(w.toolButtons.value(QStringLiteral("上書き保存"))->isEnabled());
+        QCOMPARE(f.m.currentFileName, name);
+        // A further change followed by Save writes without a dialog.
+        f.add(income(d(2026, 4, 1), "A", 100));
+        f.m.fileChanged = true;
+        QVERIFY(w.mnuFileSave_Click());
+        QVERIFY(!f.m.fileChanged);
+        QVERIFY(readAll(name).contains("A\r\n"));
+        // Close: Open enabled, Save disabled, Save As button disabled, menu enabled.
+        QVERIFY(w.mnuFileClose_Click());
+        QVERIFY(w.mnuFileOpen->isEnabled());
+        QVERIFY(!w.mnuFileSave->isEnabled());
+        QVERIFY(!w.toolButtons.value(QStringLiteral("名前をつけて保存"))->isEnabled());
+        QVERIFY(w.mnuFileSaveAs->isEnabled());
+        QCOMPARE(f.m.currentFileName, name); // Close keeps the name
+        // Open: the file's entries, Open disabled, Save enabled.
+        f.dialogs.expectOpen(name);
+        w.mnuFileOpen_Click();
+        QVERIFY(f.dialogs.done());
+        QCOMPARE(w.incomeSheet->MSFlexGridIncome->TextMatrix(1, 2), QStringLiteral("A"));
+        QVERIFY(!w.mnuFileOpen->isEnabled());
+        QVERIFY(!w.toolButtons.value(QStringLiteral("開く"))->isEnabled());
+        QVERIFY(w.mnuFileSave->isEnabled());
+    }
+
+    void saveQuestionOnCloseOpenAndExit()
+    {
+        // No: closes without saving.
+        {
+            WindowFixture f;
+            f.add(income(d(2026, 4, 1), "A", 100));
+            f.m.fileChanged = true;
+            f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No);
+            QVERIFY(f.w->mnuFileClose_Click());
+            QVERIFY(!f.m.fileChanged);
+            QVERIFY(!f.m.articleList->taLink);
+        }
+        // Yes on an unnamed document runs Save As; cancelling it closes nothing.
+        {
+            WindowFixture f;
+            f.add(income(d(2026, 4, 1), "A", 100));
+            f.m.fileChanged = true;
+            f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::Yes)
+                .expectSave(QString());
+            QVERIFY(!f.w->mnuFileClose_Click());
+            QVERIFY(f.m.fileChanged);
+            QVERIFY(f.m.articleList->taLink);
+        }
+        // Open asks before the dialog; No then a cancelled dialog leaves an empty document.
+        {
+            WindowFixture f;
+            f.add(income(d(2026, 4, 1), "A", 100));
+            f.m.fileChanged = true;
+            f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No)
+                .expectOpen(QString());
+            f.w->mnuFileOpen_Click();
+            QVERIFY(!f.m.articleList->taLink);
+            QVERIFY(f.dialogs.done());
+        }
+        // Exit with Yes and a completed Save As quits; with a cancelled one it stays open.
+        {
+            WindowFixture f;
+            f.m.fileChanged = true;
+            f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::Yes)
+                .expectSave(QString());
+            QVERIFY(!f.w->close());
+            QVERIFY(f.w->isVisible());
+            QVERIFY(f.m.fileChanged);
+            f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::Yes)
+                .expectSave(f.path(QStringLiteral("exit.txt")));
+            QVERIFY(f.w->close());
+            QVERIFY(QFile::exists(f.path(QStringLiteral("exit.txt"))));
+        }
+        // Deleting an entry is a change: Close asks.
+        {
+            WindowFixture f;
+            f.add(income(d(2026, 4, 1), "A", 100));
+            f.refill();
+            f.w->incomeSheet->MSFlexGridIncome->clickCell(1, 2);
+            f.m.fileChanged = false;
+            f.w->incomeSheet->CommandIncomeDelete->click();
+            QVERIFY(f.m.fileChanged);
+            f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No);
+            QVERIFY(f.w->mnuFileClose_Click());
+        }
+    }
+
+    void closeKeepsTheCarryOverNameAndResetsTheTitle()
+    {
+        WindowFixture f;
+        PrintSettingsSheet *s = f.w->printSheet;
+        s->optTiTle[1]->click();
+        s->TextTlTle->setText(QStringLiteral("PTA"));
+        s->TextReporter->setText(QStringLiteral("会計"));
+        s->TextCarryOver->setText(QStringLiteral("繰越"));
+        f.w->mnuFileClose_Click();
+        QVERIFY(s->optTiTle[0]->isChecked());
+        QVERIFY(s->TextTlTle->text().isEmpty());
+        QVERIFY(s->TextReporter->text().isEmpty());
+        QCOMPARE(s->TextCarryOver->text(), QStringLiteral("繰越"));
+        QCOMPARE(f.m.periodTitles[0], QStringLiteral("一学期元帳"));
+    }
+
+    void openingOlderFormsAndDamagedFiles()
+    {
+        WindowFixture f;
+        const QString old = f.path(QStringLiteral("old.txt"));
+        writeCp932(old, {"Mekalu", "平成15年度(2003年度）", "第２学年", "１組", "山田", "True", "2003/05/10", " 30",
+                         "学級費", "5月", " 0", " 1000", " 30000", "False", "2003/05/12", " 0", "画用紙", "",
+                         " 3", " 0", " 1500"});
+        QVERIFY(f.w->openFile(old));
+        QCOMPARE(f.w->printSheet->ComboYearHome->currentText(), QStringLiteral("平成15年度(2003年度）"));
+        QCOMPARE(f.w->printSheet->ComboGradeHome->currentText(), QStringLiteral("第２学年"));
+        QCOMPARE(f.w->printSheet->TextChargeHome->text(), QStringLiteral("山田"));
+        QVERIFY(f.w->printSheet->TextSchoolName->text().isEmpty());
+        QCOMPARE(f.w->supplySheet->MSFlexGridSupply->TextMatrix(1, 2), QStringLiteral("No. 3"));
+        QCOMPARE(f.w->summarySheets[Term1]->grid->TextMatrix(3, 1), QStringLiteral("合　計"));
+        QCOMPARE(f.w->supplySheet->ComboSupplyReceipt->findText(QStringLiteral(" 3")), -1);
+        QVERIFY(f.w->mnuFileSave->isEnabled());
+        QVERIFY(f.w->mnuFileClose_Click());
+
+        // Not an account file: reported, nothing opened, the name not taken.
+        const QString other = f.path(QStringLiteral("other.txt"));
+        writeCp932(other, {"hello"});
+        f.dialogs.expectMessageContaining(QStringLiteral("学級会計のファイルではありません"));
+        QVERIFY(!f.w->openFile(other));
+        QVERIFY(f.m.currentFileName != other);
+        QVERIFY(f.w->mnuFileOpen->isEnabled());
+
+        // Damaged: what was read is shown, Save stays unavailable, Save As works.
+        const QString damaged = f.path(QStringLiteral("damaged.txt"));
+        writeCp932(damaged, {"iMekalu135", "True", "学校", "", "", "", "", "True", "2026/05/01", " 30", "A", "",
+                             " 0", " 0", " 100", "True", "2026/05/02"});
+        f.dialogs.expectMessageContaining(QStringLiteral("上書き保存はできません"));
+        QVERIFY(f.w->openFile(damaged));
+        QCOMPARE(f.w->incomeSheet->MSFlexGridIncome->TextMatrix(1, 2), QStringLiteral("A"));
+        QVERIFY(!f.w->mnuFileSave->isEnabled());
+        const QByteArray before = readAll(damaged);
+        f.m.fileChanged = true;
+        f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::Yes)
+            .expectSave(f.path(QStringLiteral("repaired.txt")));
+        QVERIFY(f.w->mnuFileClose_Click());
+        QCOMPARE(readAll(damaged), before);
+        QVERIFY(QFile::exists(f.path(QStringLiteral("repaired.txt"))));
+    }
+
+    void secondWindowRefusesAnOpenFile()
+    {
+        WindowFixture f;
+        const QString name = f.path(QStringLiteral("shared.txt"));
+        writeCp932(name, {"iMekalu135", "True", "", "", "", "", ""});
+        QVERIFY(f.w->openFile(name));
+        WindowFixture g;
+        g.dialogs.expectMessageContaining(QStringLiteral("ほかのハルモカで開かれています"));
+        QVERIFY(!g.w->openFile(name));
+        QVERIFY(g.dialogs.done());
+        // Once the first window closes the file, it can be opened.
+        QVERIFY(f.w->mnuFileClose_Click());
+        QVERIFY(g.w->openFile(name));
+    }
+
+    void failedSaveKeepsTheChangesMarked()
+    {
+        WindowFixture f;
+        f.add(income(d(2026, 4, 1), "A", 100));
+        f.m.fileChanged = true;
+        // A folder that does not exist cannot take the file.
+        const QString bad = f.path(QStringLiteral("missing/folder/a.txt"));
+        f.dialogs.expectSave(bad).expectMessageContaining(QStringLiteral("a.txt"));
+        QVERIFY(!f.w->mnuFileSaveAs_Click());
+        QVERIFY(f.m.fileChanged);
+        QVERIFY(f.m.currentFileName.isEmpty());
+        QVERIFY(!f.w->mnuFileSave->isEnabled());
+        // Unencodable text: refused with the text named, nothing written.
+        f.m.articleList->taLink->taArticle = QStringLiteral("𠮷野家");
+        const QString good = f.path(QStringLiteral("b.txt"));
+        f.dialogs.expectSave(good).expectMessageContaining(QStringLiteral("𠮷"));
+        QVERIFY(!f.w->mnuFileSaveAs_Click());
+        QVERIFY(!QFile::exists(good));
+        QVERIFY(f.m.fileChanged);
+    }
+
+    void pageSetupAndHelpEndQuietly()
+    {
+        WindowFixture f;
+        f.dialogs.expectPageSetup(false);
+        f.w->tbToolBar_ButtonClick(QStringLiteral("ページ設定"));
+        f.dialogs.expectPageSetup(true);
+        f.w->mnuFilePageSetup_Click();
+        QVERIFY(f.dialogs.done());
+        f.w->helpFileName.clear();
+        f.dialogs.expectMessage(QStringLiteral(
+            "ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"));
+        f.w->mnuHelpHelp_Click();
+        QCOMPARE(f.dialogs.titlesSeen.last(), QStringLiteral("ハルモカ　Ver1.0.11"));
+        f.w->helpFileName = f.path(QStringLiteral("nohelp.html"));
+        f.dialogs.expectMessageContaining(QStringLiteral("nohelp.html"));
+        f.w->mnuHelpHelp_Click();
+        // The real help opens in a window of its own.
+        f.w->helpFileName = QStringLiteral(":/help/help.html");
+        f.w->mnuHelpHelp_Click();
+        auto *help = f.w->findChild<QDialog *>(QStringLiteral("helpWindow"));
+        QVERIFY(help && help->isVisible());
+        QVERIFY(f.dialogs.done());
+    }
+};
+
+HARUMOKA_TEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
