@@ -1,6 +1,127 @@
 #include "storage/settings_file.h"
 
-// Placeholder until the storage subsystem lands.
-QString defaultSettingsFilePath() { return QString(); }
-void readSelectionFile(const QString &, MekaluSelection &, MekaluSelection &) {}
-void writeSelectionFile(const QString &, const MekaluSelection &, const MekaluSelection &) {}
+#include "model/values.h"
+#include "storage/codec.h"
+#include "storage/safe_save.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <optional>
+
+namespace {
+
+const QString kIncome = QStringLiteral("Income");
+const QString kSupply = QStringLiteral("Supply");
+const QString kFileName = QStringLiteral("Mekalu.ini");
+// A real file holds a few hundred names; anything far larger is not ours.
+constexpr qint64 kMaxSettingsBytes = 4 * 1024 * 1024;
+
+void appendRecords(QByteArray &out, Cp932Codec &codec, const MekaluSelection &head)
+{
+    for (const MekaluSelection *s = head.tsLink.get(); s; s = s->tsLink.get()) {
+        if (s->tsArticle.contains(QLatin1Char('\r')) || s->tsArticle.contains(QLatin1Char('\n')))
+            continue;
+        QByteArray name;
+        if (!codec.encode(s->tsArticle, name))
+            continue;
+        out += name + "\r\n";
+        out += Str(s->tsCount).toLatin1() + "\r\n";
+        out += generalDate(s->tsDate).toLatin1() + "\r\n";
+    }
+}
+
+} // namespace
+
+QString defaultSettingsFilePath()
+{
+    const QString programDir = QCoreApplication::applicationDirPath();
+    if (!programDir.isEmpty() && QFileInfo(programDir).isWritable())
+        return QDir(programDir).filePath(kFileName);
+    const QString configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    QDir().mkpath(configDir);
+    return QDir(configDir).filePath(kFileName);
+}
+
+QByteArray encodeSelectionFile(const MekaluSelection &income, const MekaluSelection &supply)
+{
+    Cp932Codec codec;
+    QByteArray out = kIncome.toLatin1() + "\r\n";
+    appendRecords(out, codec, income);
+    out += kSupply.toLatin1() + "\r\n";
+    appendRecords(out, codec, supply);
+    return out;
+}
+
+void writeSelectionFile(const QString &path, const MekaluSelection &income,
+                        const MekaluSelection &supply)
+{
+    const QByteArray content = encodeSelectionFile(income, supply);
+    try {
+        saveFileAtomically(path, content);
+    } catch (const HarumokaError &) {
+        throw HarumokaError(QStringLiteral("設定ファイル「%1」に書き込めませんでした。"
+                                           "入力した項目名の一覧は保存されていません。")
+                                .arg(displayPath(path)));
+    }
+}
+
+void readSelectionFile(const QString &path, MekaluSelection &income, MekaluSelection &supply)
+{
+    QByteArray bytes;
+    if (!readFileLimited(path, kMaxSettingsBytes, bytes, nullptr, nullptr))
+        return;
+    QString text;
+    Cp932Codec codec;
+    // Undecodable bytes end the file where they start; the partial line
+    // they sit in is dropped.
+    bool truncated = !codec.decode(bytes, text);
+    if (truncated) {
+        const qsizetype lastBreak = std::max(text.lastIndexOf(QLatin1Char('\n')),
+                                             text.lastIndexOf(QLatin1Char('\r')));
+        text.truncate(lastBreak + 1);
+    }
+
+    LineCursor cursor(text);
+    auto next = [&]() -> std::optional<QString> {
+        if (cursor.atEnd())
+            return std::nullopt;
+        return cursor.next().toString();
+    };
+
+    const std::optional<QString> first = next();
+    if (!first || *first != kIncome)
+        return;
+    MekaluSelection *section = &income;
+    std::optional<QString> line = next();
+    // A line is only taken as the start of a record when more lines follow it.
+    while (line && !cursor.atEnd()) {
+        if (*line == kSupply) {
+            section = &supply;
+            line = next();
+            if (!line)
+                return;
+        }
+        const std::optional<QString> count = next();
+        const std::optional<QString> date = next();
+        if (!count || !date)
+            return;
+        auto record = std::make_shared<MekaluSelection>();
+        record->tsArticle = *line;
+        try {
+            record->tsCount = roundTo16(Val(*count));
+        } catch (const OverflowError &) {
+            return;
+        }
+        record->tsDate = parseDate(*date);
+        if (!record->tsDate.isValid())
+            return;
+        try {
+            section->appendSelectionWithCount(record);
+        } catch (const OverflowError &) {
+            return; // a count of 32,767 used once more
+        }
+        line = next();
+    }
+}

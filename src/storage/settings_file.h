@@ -4,13 +4,23 @@
 
 #include <QString>
 
-// The settings file beside the program: the remembered article names of the
-// income and expense drop-down lists (sections "Income" and "Supply").
+// The settings file: the remembered article names of the income and expense
+// drop-down lists, in sections "Income" and "Supply", three lines a name
+// (name, use count, last use), code page 932, CR LF line ends.
+
+// "Mekalu.ini" in the program's folder when that folder is writable,
+// otherwise in the per-user configuration folder (created when missing).
 QString defaultSettingsFilePath();
 // Appends what the file holds to the two lists through
-// appendSelectionWithCount; a missing or malformed file ends the reading
+// appendSelectionWithCount (which also forgets names not used for more than
+// two calendar years); a missing or malformed file ends the reading
 // quietly, keeping what was read.
 void readSelectionFile(const QString &path, MekaluSelection &income, MekaluSelection &supply);
-// Throws HarumokaError when the file cannot be written.
+// Replaces the file atomically. Names that the code page cannot hold or
+// that contain a line break are left out (the file is a convenience list).
+// Throws HarumokaError naming the file when it cannot be written.
 void writeSelectionFile(const QString &path, const MekaluSelection &income,
                         const MekaluSelection &supply);
+
+// The file's bytes for the two lists.
+QByteArray encodeSelectionFile(const MekaluSelection &income, const MekaluSelection &supply);

@@ -1,0 +1,474 @@
+#include "storage/account_file.h"
+
+#include "storage/codec.h"
+
+#include <QFileInfo>
+#include <array>
+#include <limits>
+
+namespace {
+
+const QString kMagic = QStringLiteral("iMekalu135");
+const QString kMagicOlder = QStringLiteral("iMekalu");
+const QString kMagicOldest = QStringLiteral("Mekalu");
+const QString kTrue = QStringLiteral("True");
+const QString kFalse = QStringLiteral("False");
+const QString kDetailBegin = QStringLiteral("<DETAIL>");
+const QString kDetailEnd = QStringLiteral("</DETAIL>");
+
+QString kindName(bool income)
+{
+    return income ? QStringLiteral("収入") : QStringLiteral("支出");
+}
+
+// ---- reading ------------------------------------------------------------------
+
+class Reader {
+public:
+    Reader(const QString &fileName, const QString &text, bool badBytes, Module1 &m,
+           AccountHeader &header)
+        : m_fileName(fileName), m_cursor(text), m_badBytes(badBytes), m_m(m), m_header(header)
+    {
+    }
+
+    void run()
+    {
+        readMagic();
+        readHeader();
+        m_m.nextArticleKey = 1;
+        prepareAppend();
+        readRecords();
+    }
+
+private:
+    // A line that cannot be decoded still counts as more file: reading it reports it.
+    bool atEnd() const { return m_cursor.atEnd() && !m_badBytes; }
+
+    [[noreturn]] void damaged(qsizetype line, const QString &what)
+    {
+        m_m.documentDamaged = true;
+        throw AccountFileError(
+            AccountFileError::Damaged,
+            QStringLiteral("ファイル「%1」は壊れているため、途中までしか読み込めませんでした。\n"
+                           "%2 行目: %3\n"
+                           "それより前に書かれていたデータは読み込まれています。")
+                .arg(displayPath(m_fileName), QString::number(line), what),
+            line);
+    }
+
+    [[noreturn]] void notAccountFile()
+    {
+        throw AccountFileError(AccountFileError::NotAccountFile,
+                               QStringLiteral("ファイル「%1」は学級会計のファイルではありません。")
+                                   .arg(displayPath(m_fileName)),
+                               1);
+    }
+
+    // The next line, where `what` says what the line should hold.
+    QString readLine(const QString &what)
+    {
+        if (m_cursor.atEnd()) {
+            if (m_badBytes)
+                damaged(m_cursor.lineNumber() + 1, badBytesText(what));
+            damaged(m_cursor.lineNumber() + 1,
+                    QStringLiteral("ファイルが途中で終わっています（%1の行があるはずです）。").arg(what));
+        }
+        const QStringView line = m_cursor.next();
+        if (m_badBytes && m_cursor.atEnd() && !m_cursor.lastLineTerminated())
+            damaged(m_cursor.lineNumber(), badBytesText(what));
+        if (line.size() > kMaxLineLength)
+            damaged(m_cursor.lineNumber(),
+                    QStringLiteral("行が長すぎます（%1の行のはずですが、%2 文字を超えています）。")
+                        .arg(what, formatAmount(kMaxLineLength)));
+        return line.toString();
+    }
+
+    static QString badBytesText(const QString &what)
+    {
+        return QStringLiteral("シフトJIS（コードページ932）として読めない文字があります（%1の行のはずです）。")
+            .arg(what);
+    }
+
+    qint64 readNumber(const QString &what, qint64 low, qint64 high)
+    {
+        const QString line = readLine(what);
+        const double v = Val(line);
+        try {
+            return high <= std::numeric_limits<qint16>::max() ? qint64(roundTo16(v))
+                                                              : qint64(roundTo32(v));
+        } catch (const OverflowError &) {
+            damaged(m_cursor.lineNumber(),
+                    QStringLiteral("「%1」は%2として扱える範囲（%3～%4）を超えています。")
+                        .arg(line.trimmed(), what, formatAmount(low), formatAmount(high)));
+        }
+    }
+    qint16 read16(const QString &what)
+    {
+        return qint16(readNumber(what, std::numeric_limits<qint16>::min(),
+                                 std::numeric_limits<qint16>::max()));
+    }
+    qint32 read32(const QString &what)
+    {
+        return qint32(readNumber(what, std::numeric_limits<qint32>::min(),
+                                 std::numeric_limits<qint32>::max()));
+    }
+    QDateTime readDate(const QString &what)
+    {
+        const QString line = readLine(what);
+        const QDateTime d = parseDate(line);
+        if (!d.isValid())
+            damaged(m_cursor.lineNumber(),
+                    QStringLiteral("「%1」は日付として読めません（%2の行のはずです）。").arg(line, what));
+        return d;
+    }
+
+    void readMagic()
+    {
+        if (m_cursor.atEnd())
+            notAccountFile();
+        const QStringView first = m_cursor.next();
+        if (m_badBytes && m_cursor.atEnd() && !m_cursor.lastLineTerminated())
+            notAccountFile();
+        if (first == kMagic)
+            m_magic = kMagic;
+        else if (first == kMagicOlder)
+            m_magic = kMagicOlder;
+        else if (first == kMagicOldest)
+            m_magic = kMagicOldest;
+        else
+            notAccountFile();
+    }
+
+    void readYearGradeRoomCharge()
+    {
+        m_header.hasYearGradeRoomCharge = true;
+        m_header.schoolYear = readLine(QStringLiteral("「年度」"));
+        m_header.grade = readLine(QStringLiteral("「学年」"));
+        m_header.room = readLine(QStringLiteral("「学級」"));
+        m_header.charge = readLine(QStringLiteral("「担任」"));
+    }
+
+    void readHeader()
+    {
+        if (m_magic == kMagicOldest) {
+            m_header.classMode = true;
+            readYearGradeRoomCharge();
+            return;
+        }
+        const QString mode = readLine(QStringLiteral("表題の種類（True または False）"));
+        if (mode == kTrue) {
+            m_header.classMode = true;
+            if (m_magic == kMagic) {
+                m_header.hasSchoolName = true;
+                m_header.schoolName = readLine(QStringLiteral("「学校」"));
+            }
+            readYearGradeRoomCharge();
+        } else {
+            m_header.classMode = false;
+            m_header.hasTitleReporter = true;
+            m_header.title = readLine(QStringLiteral("「表題」"));
+            m_header.reporter = readLine(QStringLiteral("「報告者」"));
+            // Read by position, so a name "True" or "False" is not taken for an entry.
+            m_header.hasCarryOverName = true;
+            m_header.carryOverName = readLine(QStringLiteral("「繰越金の名称」"));
+        }
+    }
+
+    // Entries usually come in date order; appending one that no entry of its
+    // kind is dated after gives the same list as addArticle without walking it.
+    void prepareAppend()
+    {
+        m_tail = m_m.articleList.get();
+        while (m_tail->taLink) {
+            m_tail = m_tail->taLink.get();
+            updateLatest(*m_tail);
+        }
+    }
+    void updateLatest(const MekaluArticle &a)
+    {
+        QDateTime &latest = m_latest[a.taIncome ? 1 : 0];
+        if (!latest.isValid() || a.taDate > latest)
+            latest = a.taDate;
+    }
+    void add(const ArticlePtr &a)
+    {
+        const QDateTime &latest = m_latest[a->taIncome ? 1 : 0];
+        if (!latest.isValid() || a->taDate >= latest) {
+            m_tail->insertArticle(a);
+            m_tail = a.get();
+        } else {
+            m_m.articleList->addArticle(a);
+        }
+        updateLatest(*a);
+    }
+
+    void readRecords()
+    {
+        while (!atEnd()) {
+            QString line = readLine(QStringLiteral("収入か支出か（True または False）"));
+            if (line == kDetailBegin) {
+                if (!m_last)
+                    damaged(m_cursor.lineNumber(),
+                            QStringLiteral("明細の始まり「<DETAIL>」の前に収入・支出の行がありません。"));
+                readDetailBlock();
+                if (atEnd())
+                    break;
+                line = readLine(QStringLiteral("収入か支出か（True または False）"));
+            }
+            if (line != kTrue && line != kFalse) {
+                if (line == kDetailBegin || line == kDetailEnd)
+                    damaged(m_cursor.lineNumber(),
+                            QStringLiteral("明細の区切り「%1」がここにあるはずがありません。").arg(line));
+                // A line between records names the carry-over.
+                m_header.hasCarryOverName = true;
+                m_header.carryOverName = line;
+                if (atEnd())
+                    break;
+                line = readLine(QStringLiteral("収入か支出か（True または False）"));
+            }
+            readEntry(line == kTrue);
+        }
+    }
+
+    void readEntry(bool income)
+    {
+        const qsizetype firstLine = m_cursor.lineNumber();
+        qint16 &count = income ? m_m.incomeCount : m_m.supplyCount;
+        if (count == std::numeric_limits<qint16>::max())
+            damaged(firstLine, QStringLiteral("%1の件数が多すぎます（%2 件まで）。")
+                                   .arg(kindName(income), formatAmount(count)));
+        const QString k = kindName(income);
+        auto a = std::make_shared<MekaluArticle>();
+        a->taIncome = income;
+        a->taDate = readDate(k + QStringLiteral("の「日付」"));
+        a->taStudentsNumber = read16(k + QStringLiteral("の「生徒数」"));
+        a->taArticle = readLine(k + QStringLiteral("の「項目」"));
+        a->taSubArticle = readLine(k + QStringLiteral("の「内訳」"));
+        a->taReceipt = read16(k + QStringLiteral("の「領収書番号」"));
+        a->taPerPerson = read32(k + QStringLiteral("の「一人分」"));
+        a->taAmount = read32(k + QStringLiteral("の「金額」"));
+        a->taKey = m_m.nextArticleKey;
+        m_m.nextArticleKey = add32(m_m.nextArticleKey, 1);
+        add(a);
+        count = add16(count, 1);
+        m_last = a;
+    }
+
+    void readDetailBlock()
+    {
+        auto head = std::make_shared<MekaluDetail>();
+        m_last->taDetailList = head;
+        MekaluDetail *tail = head.get();
+        qint32 lines = 0;
+        for (;;) {
+            const QString article = readLine(QStringLiteral("明細の「項目」または明細の終わり「</DETAIL>」"));
+            if (article == kDetailEnd)
+                break;
+            if (lines == kMaxDetailLinesPerEntry)
+                damaged(m_cursor.lineNumber(),
+                        QStringLiteral("明細の行が多すぎます（1 件につき %1 行まで）。")
+                            .arg(formatAmount(kMaxDetailLinesPerEntry)));
+            if (m_detailLines == kMaxDetailLinesPerFile)
+                damaged(m_cursor.lineNumber(),
+                        QStringLiteral("明細の行が多すぎます（ファイル全体で %1 行まで）。")
+                            .arg(formatAmount(kMaxDetailLinesPerFile)));
+            ++lines;
+            ++m_detailLines;
+            const qint32 amount = read32(QStringLiteral("明細の「金額」"));
+            auto detail = std::make_shared<MekaluDetail>(article, amount);
+            tail->tdLink = detail;
+            tail = detail.get();
+        }
+    }
+
+    QString m_fileName;
+    LineCursor m_cursor;
+    bool m_badBytes;
+    Module1 &m_m;
+    AccountHeader &m_header;
+    QString m_magic;
+    ArticlePtr m_last;
+    MekaluArticle *m_tail = nullptr;
+    std::array<QDateTime, 2> m_latest; // latest date per kind: [0] expense, [1] income
+    qint32 m_detailLines = 0;
+};
+
+// ---- writing ------------------------------------------------------------------
+
+class Writer {
+public:
+    QByteArray take() { return std::move(m_out); }
+
+    void ascii(const QString &value)
+    {
+        m_out += value.toLatin1();
+        m_out += "\r\n";
+    }
+
+    template <typename Where>
+    void text(const QString &value, Where where)
+    {
+        for (qsizetype i = 0; i < value.size(); ++i) {
+            if (value[i] == u'\r' || value[i] == u'\n')
+                refuse(where(), value,
+                       QStringLiteral("改行を含む値は保存できません。改行を取り除いてから保存してください。"));
+        }
+        if (value.size() > kMaxLineLength)
+            refuse(where(), value,
+                   QStringLiteral("値が長すぎます（%1 文字まで）。").arg(formatAmount(kMaxLineLength)));
+        qsizetype bad = 0;
+        if (!m_codec.encode(value, m_out, &bad)) {
+            const QString c = characterAt(value, bad);
+            const uint code = c.size() == 2 ? QChar::surrogateToUcs4(c[0], c[1]) : c[0].unicode();
+            refuse(where(), value,
+                   QStringLiteral("文字「%1」（U+%2）はシフトJIS（コードページ932）で表せません。"
+                                  "別の文字に置き換えてから保存してください。")
+                       .arg(c, QStringLiteral("%1").arg(code, 4, 16, QLatin1Char('0')).toUpper()));
+        }
+        m_out += "\r\n";
+    }
+
+    template <typename Where>
+    void date(const QDateTime &value, Where where)
+    {
+        const int year = value.date().year();
+        if (!value.isValid() || year < 100 || year > 9999)
+            refuse(where(), generalDate(value),
+                   QStringLiteral("日付がないか、ファイルに書けない日付です。"));
+        ascii(generalDate(value));
+    }
+
+    [[noreturn]] static void refuse(const QString &where, const QString &value, const QString &why)
+    {
+        throw AccountFileError(AccountFileError::CannotEncode,
+                               QStringLiteral("保存できない値があるため、保存しませんでした。\n"
+                                              "場所: %1\n値: 「%2」\n%3")
+                                   .arg(where, value, why));
+    }
+
+private:
+    Cp932Codec m_codec;
+    QByteArray m_out;
+};
+
+auto field(const QString &name)
+{
+    return [name] { return QStringLiteral("「%1」の欄").arg(name); };
+}
+
+} // namespace
+
+void parseAccountFile(const QByteArray &bytes, const QString &fileName, Module1 &m,
+                      AccountHeader &header)
+{
+    m.clearCounters();
+    m.documentDamaged = false;
+    QString text;
+    qsizetype badOffset = 0;
+    Cp932Codec codec;
+    const bool badBytes = !codec.decode(bytes, text, &badOffset);
+    Reader(fileName, text, badBytes, m, header).run();
+}
+
+void readAccountFile(const QString &path, Module1 &m, AccountHeader &header)
+{
+    m.clearCounters();
+    m.documentDamaged = false;
+    QByteArray bytes;
+    bool tooLarge = false;
+    QString error;
+    if (!readFileLimited(path, kMaxAccountFileBytes, bytes, &tooLarge, &error)) {
+        if (tooLarge)
+            throw AccountFileError(AccountFileError::TooLarge,
+                                   QStringLiteral("ファイル「%1」は大きすぎるため開けません（%2 MB まで）。"
+                                                  "学級会計のファイルではないかもしれません。")
+                                       .arg(displayPath(path))
+                                       .arg(kMaxAccountFileBytes / (1024 * 1024)));
+        throw AccountFileError(AccountFileError::CannotOpen,
+                               QStringLiteral("ファイル「%1」を開けませんでした。\n（詳細: %2）")
+                                   .arg(displayPath(path), error));
+    }
+    parseAccountFile(bytes, path, m, header);
+}
+
+QByteArray encodeAccountFile(const AccountHeader &header, const MekaluArticle &list)
+{
+    Writer w;
+    w.ascii(kMagic);
+    if (header.classMode) {
+        w.ascii(kTrue);
+        w.text(header.schoolName, field(QStringLiteral("学校")));
+        w.text(header.schoolYear, field(QStringLiteral("年度")));
+        w.text(header.grade, field(QStringLiteral("学年")));
+        w.text(header.room, field(QStringLiteral("学級")));
+        w.text(header.charge, field(QStringLiteral("担任")));
+    } else {
+        w.ascii(kFalse);
+        w.text(header.title, field(QStringLiteral("表題")));
+        w.text(header.reporter, field(QStringLiteral("報告者")));
+        w.text(header.carryOverName, field(QStringLiteral("繰越金の名称")));
+    }
+
+    qint64 incomeNo = 0, supplyNo = 0;
+    for (const MekaluArticle *a = list.taLink.get(); a; a = a->taLink.get()) {
+        const qint64 no = a->taIncome ? ++incomeNo : ++supplyNo;
+        const QString entry = QStringLiteral("%1 No.%2 の").arg(kindName(a->taIncome)).arg(no);
+        w.ascii(a->taIncome ? kTrue : kFalse);
+        w.date(a->taDate, [&] { return entry + QStringLiteral("「日付」"); });
+        w.ascii(Str(a->taStudentsNumber));
+        w.text(a->taArticle, [&] { return entry + QStringLiteral("「項目」"); });
+        w.text(a->taSubArticle, [&] { return entry + QStringLiteral("「内訳」"); });
+        w.ascii(Str(a->taReceipt));
+        w.ascii(Str(a->taPerPerson));
+        w.ascii(Str(a->taAmount));
+
+        if (!a->taDetailList)
+            continue;
+        // Leading blank lines are left out; blank lines after the first
+        // non-blank one are kept.
+        const MekaluDetail *d = a->taDetailList->tdLink.get();
+        qint64 lineNo = 1;
+        while (d && d->isBlank()) {
+            d = d->tdLink.get();
+            ++lineNo;
+        }
+        if (!d)
+            continue;
+        w.ascii(kDetailBegin);
+        for (; d; d = d->tdLink.get(), ++lineNo) {
+            auto where = [&] {
+                return entry + QStringLiteral("明細 %1 行目の「項目」").arg(lineNo);
+            };
+            if (d->tdArticle == kDetailEnd)
+                Writer::refuse(where(), d->tdArticle,
+                               QStringLiteral("明細の終わりの印と同じ文字列は明細の項目にできません。"));
+            w.text(d->tdArticle, where);
+            w.ascii(Str(d->tdAmount));
+        }
+        w.ascii(kDetailEnd);
+    }
+    return w.take();
+}
+
+void writeAccountFile(const QString &path, const AccountHeader &header, const MekaluArticle &list,
+                      const SaveDeviceFilter &filter)
+{
+    const QByteArray content = encodeAccountFile(header, list);
+    try {
+        saveFileAtomically(path, content, backupFileName(path), filter);
+    } catch (const AccountFileError &) {
+        throw;
+    } catch (const HarumokaError &e) {
+        throw AccountFileError(AccountFileError::CannotWrite, e.message());
+    }
+}
+
+QString backupFileName(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    const QString folder = path.left(path.size() - name.size());
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return folder + name + QStringLiteral(".bak");
+    return folder + name.left(dot + 1) + QStringLiteral("bak");
+}

@@ -1,0 +1,84 @@
+// The account file: one class's accounts for one school year as a text file
+// in code page 932 with CR LF line ends. The magic line "iMekalu135", the
+// title header, then every entry (eight lines) with its detail lines between
+// "<DETAIL>" and "</DETAIL>". Files beginning "iMekalu" or "Mekalu" (older
+// headers) are read too. This module knows nothing of widgets: the window
+// turns its fields into an AccountHeader and back.
+#pragma once
+
+#include "app/module1.h"
+#include "model/article.h"
+#include "model/values.h"
+#include "storage/safe_save.h"
+
+#include <QByteArray>
+#include <QString>
+
+// The title header: which title mode, and the fields of both modes.
+struct AccountHeader {
+    bool classMode = true;                               // "True" / "False"
+    QString schoolName, schoolYear, grade, room, charge; // class-account mode
+    QString title, reporter, carryOverName;              // other-account mode
+    // Which fields the file set; the window leaves the others as they are.
+    bool hasSchoolName = false, hasYearGradeRoomCharge = false, hasTitleReporter = false,
+         hasCarryOverName = false;
+};
+
+// A failure of reading or writing the account file, with a message for the user.
+class AccountFileError : public HarumokaError {
+public:
+    enum Kind {
+        CannotOpen,     // nothing read
+        TooLarge,       // nothing read
+        NotAccountFile, // wrong first line; nothing read
+        Damaged,        // the records before the damage were read
+        CannotEncode,   // a value cannot be written; nothing written
+        CannotWrite,    // nothing on disk changed
+    };
+    AccountFileError(Kind kind, const QString &message, qsizetype line = 0)
+        : HarumokaError(message), m_kind(kind), m_line(line)
+    {
+    }
+    Kind kind() const { return m_kind; }
+    // 1-based line of the damage, 0 when not about a line.
+    qsizetype line() const { return m_line; }
+
+private:
+    Kind m_kind;
+    qsizetype m_line;
+};
+
+// Limits that keep a broken or hostile file from exhausting memory. Real
+// accounts are a few hundred entries and a few tens of kilobytes.
+constexpr qint64 kMaxAccountFileBytes = 16 * 1024 * 1024;
+constexpr qsizetype kMaxLineLength = 32767;
+constexpr qint32 kMaxDetailLinesPerEntry = 32767;
+constexpr qint32 kMaxDetailLinesPerFile = 200000;
+
+// Reads the file into m: clearCounters(), then every record added with
+// addArticle, keys 1, 2, 3... in file order, incomeCount and supplyCount
+// counting the entries of each kind. The selection lists are left alone and
+// articleList is added to, not cleared. Fills header as far as it gets.
+// Throws AccountFileError: on a file that cannot be opened, is too large or
+// is not an account file nothing is read; on a damaged file the records
+// before the damage stay and m.documentDamaged is set.
+void readAccountFile(const QString &path, Module1 &m, AccountHeader &header);
+// The same on the file's bytes; fileName is used in messages only.
+void parseAccountFile(const QByteArray &bytes, const QString &fileName, Module1 &m,
+                      AccountHeader &header);
+
+// The file's bytes for a header and an entry list (the head). Throws
+// AccountFileError (CannotEncode) naming the value and the character when a
+// value holds a character code page 932 cannot hold or a line break.
+QByteArray encodeAccountFile(const AccountHeader &header, const MekaluArticle &list);
+
+// Encodes, then saves atomically after copying the old file to
+// backupFileName(path). Throws AccountFileError (CannotEncode, CannotWrite);
+// the old file and its backup are then untouched. filter is for tests.
+void writeAccountFile(const QString &path, const AccountHeader &header, const MekaluArticle &list,
+                      const SaveDeviceFilter &filter = SaveDeviceFilter());
+
+// The backup's name, always beside the file: the file name up to and
+// including its first full stop, then "bak" ("a.txt" -> "a.bak", "x.y.txt"
+// -> "x.bak"); a name without a full stop gets ".bak" appended.
+QString backupFileName(const QString &path);

@@ -1,0 +1,175 @@
+#include "storage/codec.h"
+
+#include "model/values.h"
+
+#include <QtEndian>
+#include <cerrno>
+#include <iconv.h>
+
+namespace {
+
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+const char *const kUtf16 = "UTF-16LE";
+#else
+const char *const kUtf16 = "UTF-16BE";
+#endif
+
+iconv_t handle(void *p) { return static_cast<iconv_t>(p); }
+
+void *openIconv(const char *to, const char *from)
+{
+    iconv_t h = iconv_open(to, from);
+    if (h == reinterpret_cast<iconv_t>(-1))
+        throw HarumokaError(QStringLiteral("文字コードの変換（コードページ932）が使えません。"));
+    return h;
+}
+
+// One code page 932 character stands for each of these Unicode forms; the
+// file reads back the second one.
+bool sameJapaneseCharacter(char16_t written, char16_t readBack)
+{
+    switch (written) {
+    case 0x301C: return readBack == 0xFF5E; // 〜 -> ～
+    case 0x2016: return readBack == 0x2225; // ‖ -> ∥
+    case 0x2212: return readBack == 0xFF0D; // − -> －
+    case 0x2014: return readBack == 0x2015; // — -> ―
+    case 0x00A2: return readBack == 0xFFE0; // ¢ -> ￠
+    case 0x00A3: return readBack == 0xFFE1; // £ -> ￡
+    case 0x00AC: return readBack == 0xFFE2; // ¬ -> ￢
+    default: return false;
+    }
+}
+
+} // namespace
+
+Cp932Codec::Cp932Codec()
+    : m_encoder(openIconv("CP932", kUtf16)), m_decoder(openIconv(kUtf16, "CP932"))
+{
+}
+
+Cp932Codec::~Cp932Codec()
+{
+    iconv_close(handle(m_encoder));
+    iconv_close(handle(m_decoder));
+}
+
+bool Cp932Codec::encode(QStringView text, QByteArray &out, qsizetype *badIndex)
+{
+    if (text.isEmpty())
+        return true;
+    QByteArray bytes(text.size() * 2, Qt::Uninitialized);
+    char *in = const_cast<char *>(reinterpret_cast<const char *>(text.utf16()));
+    size_t inLeft = size_t(text.size()) * 2;
+    char *outPtr = bytes.data();
+    size_t outLeft = size_t(bytes.size());
+    iconv(handle(m_encoder), nullptr, nullptr, nullptr, nullptr);
+    const size_t r = iconv(handle(m_encoder), &in, &inLeft, &outPtr, &outLeft);
+    if (r == size_t(-1)) {
+        if (badIndex)
+            *badIndex = (qsizetype(text.size()) * 2 - qsizetype(inLeft)) / 2;
+        return false;
+    }
+    bytes.truncate(bytes.size() - qsizetype(outLeft));
+
+    // A character written as something that reads back differently would be
+    // changed silently; compare unit by unit (the code page has no
+    // characters outside the BMP, so the lengths match).
+    QString back;
+    qsizetype badByte = 0;
+    if (!decode(bytes, back, &badByte) || back.size() != text.size()) {
+        if (badIndex)
+            *badIndex = 0;
+        return false;
+    }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t w = text[i].unicode();
+        const char16_t b = back[i].unicode();
+        if (w != b && !sameJapaneseCharacter(w, b)) {
+            if (badIndex)
+                *badIndex = i;
+            return false;
+        }
+    }
+    out.append(bytes);
+    return true;
+}
+
+bool Cp932Codec::decode(QByteArrayView bytes, QString &out, qsizetype *badOffset)
+{
+    out.clear();
+    if (bytes.isEmpty())
+        return true;
+    // Every byte or byte pair gives one UTF-16 unit at most.
+    QByteArray buffer(bytes.size() * 2, Qt::Uninitialized);
+    char *in = const_cast<char *>(bytes.data());
+    size_t inLeft = size_t(bytes.size());
+    char *outPtr = buffer.data();
+    size_t outLeft = size_t(buffer.size());
+    iconv(handle(m_decoder), nullptr, nullptr, nullptr, nullptr);
+    const size_t r = iconv(handle(m_decoder), &in, &inLeft, &outPtr, &outLeft);
+    const qsizetype produced = (buffer.size() - qsizetype(outLeft)) / 2;
+    out = QString(reinterpret_cast<const QChar *>(buffer.constData()), produced);
+    if (r == size_t(-1)) {
+        if (badOffset)
+            *badOffset = bytes.size() - qsizetype(inLeft);
+        return false;
+    }
+    return true;
+}
+
+QString decodeCp932(const QByteArray &bytes, qsizetype *badOffset, bool *ok)
+{
+    Cp932Codec codec;
+    QString out;
+    const bool good = codec.decode(bytes, out, badOffset);
+    if (ok)
+        *ok = good;
+    return out;
+}
+
+QByteArray encodeCp932(const QString &text, bool *ok, qsizetype *badIndex)
+{
+    Cp932Codec codec;
+    QByteArray out;
+    const bool good = codec.encode(text, out, badIndex);
+    if (ok)
+        *ok = good;
+    return out;
+}
+
+QString characterAt(const QString &text, qsizetype i)
+{
+    if (i < 0 || i >= text.size())
+        return QString();
+    if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+        return text.mid(i, 2);
+    return text.mid(i, 1);
+}
+
+QStringView LineCursor::next()
+{
+    const qsizetype start = m_pos;
+    qsizetype end = start;
+    const qsizetype n = m_text.size();
+    while (end < n && m_text[end] != u'\r' && m_text[end] != u'\n')
+        ++end;
+    m_terminated = end < n;
+    m_pos = end;
+    if (m_pos < n) {
+        if (m_text[m_pos] == u'\r' && m_pos + 1 < n && m_text[m_pos + 1] == u'\n')
+            m_pos += 2;
+        else
+            m_pos += 1;
+    }
+    ++m_line;
+    return m_text.mid(start, end - start);
+}
+
+QStringList splitLines(const QString &text)
+{
+    QStringList lines;
+    LineCursor cursor(text);
+    while (!cursor.atEnd())
+        lines << cursor.next().toString();
+    return lines;
+}
