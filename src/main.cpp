@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "app/cli.h"
 #include "app/dialogs.h"
 #include "app/module1.h"
 #include "app/startup.h"
@@ -8,13 +9,20 @@
 
 int main(int argc, char *argv[])
 {
+    // An export needs no window: without a display it runs on the offscreen platform.
+    if (wantsHeadless(argc, argv) && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     setupApplication(app);
+    const CommandLine cl = parseCommandLine(QApplication::arguments());
+    if (cl.headless() || cl.help || cl.version || !cl.error.isEmpty())
+        return runHeadless(cl);
+
     QtDialogs dialogs;
     Module1 m;
     auto window = Main(m, dialogs);
-    const QStringList args = QApplication::arguments();
-    if (args.size() > 1)
-        window->guarded([&] { window->openFile(args.at(1)); });
+    if (!cl.file.isEmpty())
+        window->guarded([&] { window->openFile(cl.file); });
     return app.exec();
 }

@@ -3,7 +3,9 @@
 #include "app/application.h"
 #include "app/dialogs.h"
 #include "app/module1.h"
+#include "app/recent_files.h"
 #include "model/values.h"
+#include "print/csv_export.h"
 #include "print/printer_surface.h"
 #include "print/printouts.h"
 #include "storage/account_file.h"
@@ -38,6 +40,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
 
@@ -84,6 +87,10 @@ frmMain::frmMain(Module1 &m, Dialogs &dialogs, QWidget *parent)
 
     SSTabSheets = new QTabWidget(this);
     SSTabSheets->setDocumentMode(false);
+    // Nine captions must fit the design width without scroll buttons.
+    SSTabSheets->setIconSize(QSize(14, 14));
+    SSTabSheets->tabBar()->setUsesScrollButtons(false);
+    SSTabSheets->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 6px 4px 4px; }"));
     printSheet = new PrintSettingsSheet(m, SSTabSheets);
     incomeSheet = new IncomeSheet(m, *this, SSTabSheets);
     supplySheet = new SupplySheet(m, *this, SSTabSheets);
@@ -158,6 +165,11 @@ void frmMain::buildMenus()
     mnuFilePrintPreview = file->addAction(QStringLiteral("印刷プレビュー(&V)..."));
     mnuFilePrint = file->addAction(QStringLiteral("印刷"));
     mnuFilePrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    mnuFileCsv = file->addAction(QStringLiteral("CSVに出力(&E)..."));
+    file->addSeparator();
+    mnuFileRecent = file->addMenu(QStringLiteral("最近使ったファイル(&R)"));
+    connect(mnuFileRecent, &QMenu::aboutToShow, this, [this] { fillRecentMenu(); });
+    fillRecentMenu();
     file->addSeparator();
     mnuFileExit = file->addAction(QStringLiteral("1006"));
     QMenu *help = menuBar()->addMenu(QStringLiteral("1007"));
@@ -172,6 +184,7 @@ void frmMain::buildMenus()
     connect(mnuFilePageSetup, &QAction::triggered, this, [this] { mnuFilePageSetup_Click(); });
     connect(mnuFilePrintPreview, &QAction::triggered, this, [this] { guarded([this] { mnuFilePrintPreview_Click(); }); });
     connect(mnuFilePrint, &QAction::triggered, this, [this] { guarded([this] { mnuFilePrint_Click(); }); });
+    connect(mnuFileCsv, &QAction::triggered, this, [this] { guarded([this] { mnuFileCsv_Click(); }); });
     connect(mnuFileExit, &QAction::triggered, this, [this] { mnuFileExit_Click(); });
     connect(mnuHelpHelp, &QAction::triggered, this, [this] { guarded([this] { mnuHelpHelp_Click(); }); });
 }
@@ -311,7 +324,10 @@ void frmMain::clearSummaryTotals()
 
 void frmMain::setRemainderLabels()
 {
-    const qint32 remainder = m.articleList->sumArticle();
+    // Summed in 64 bits: the label shows any total, the 32-bit period sums report an overflow.
+    qint64 remainder = 0;
+    for (const MekaluArticle *e = m.articleList->taLink.get(); e; e = e->taLink.get())
+        remainder += e->taIncome ? e->taAmount : -qint64(e->taAmount);
     // The yen sign: a backslash would show as a backslash in Linux fonts.
     const QString text = QStringLiteral("¥") + formatAmount(remainder);
     const QString color = remainder < 0 ? QStringLiteral("color: rgb(255,0,0);") : QStringLiteral("color: rgb(0,0,0);");
@@ -456,7 +472,9 @@ bool frmMain::openFile(const QString &fileName)
         loadArticleFile(fileName);
     } catch (const HarumokaError &e) {
         if (!m.documentDamaged) {
-            // Nothing was read: stay on the empty document, not named after that file.
+            // Nothing usable was read: back to the empty document, not named after that file.
+            if (m.articleList->taLink)
+                closeDocument();
             releaseLock();
             m_dialogs.message(this, e.message(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
             return false;
@@ -472,7 +490,39 @@ bool frmMain::openFile(const QString &fileName)
     }
     m.currentFileName = fileName;
     setDocumentCommands(false, true, true, true);
+    addRecentFile(fileName);
+    fillRecentMenu();
     return true;
+}
+
+void frmMain::fillRecentMenu()
+{
+    mnuFileRecent->clear();
+    const QStringList files = recentFiles();
+    int n = 1;
+    for (const QString &file : files) {
+        const QString caption = QStringLiteral("&%1 %2").arg(n++).arg(QDir::toNativeSeparators(file));
+        QAction *a = mnuFileRecent->addAction(caption);
+        a->setData(file);
+        connect(a, &QAction::triggered, this, [this, file] { guarded([this, file] { openRecentFile(file); }); });
+    }
+    mnuFileRecent->setEnabled(!files.isEmpty());
+}
+
+void frmMain::openRecentFile(const QString &fileName)
+{
+    // The same path as Open: close (with its question), then read the file.
+    if (!QFileInfo::exists(fileName)) {
+        removeRecentFile(fileName);
+        fillRecentMenu();
+        m_dialogs.message(this, QStringLiteral("「%1」が見つかりません。最近使ったファイルの一覧から外しました。")
+                                    .arg(QDir::toNativeSeparators(fileName)),
+                          Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        return;
+    }
+    if (!mnuFileClose_Click())
+        return;
+    openFile(fileName);
 }
 
 void frmMain::mnuFileOpen_Click()
@@ -507,6 +557,12 @@ bool frmMain::mnuFileClose_Click()
     } catch (const HarumokaError &e) {
         m_dialogs.message(this, e.message(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
     }
+    closeDocument();
+    return true;
+}
+
+void frmMain::closeDocument()
+{
     clearDocumentView();
     m.clearCounters();
     m.articleList.reset();
@@ -519,7 +575,6 @@ bool frmMain::mnuFileClose_Click()
     m.resetDocument();
     releaseLock();
     Form_Load();
-    return true;
 }
 
 bool frmMain::mnuFileSave_Click()
@@ -567,6 +622,8 @@ bool frmMain::mnuFileSaveAs_Click()
     }
     if (previousLock)
         previousLock->unlock();
+    addRecentFile(name);
+    fillRecentMenu();
     toolButtons.value(QStringLiteral("上書き保存"))->setEnabled(true);
     mnuFileSave->setEnabled(true);
     return true;
@@ -637,6 +694,15 @@ void frmMain::mnuFilePrintPreview_Click()
     if (!error.isEmpty())
         m_dialogs.message(this, QStringLiteral("印刷プレビューを表示できませんでした。\r") + error,
                           Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+}
+
+void frmMain::mnuFileCsv_Click()
+{
+    const QString name = m_dialogs.saveFileName(this, QStringLiteral("CSVに出力"),
+                                                QStringLiteral("CSVﾌｧｲﾙ (*.csv)|*.csv"));
+    if (name.isEmpty())
+        return;
+    exportCsv(m, printSheet->settings(), m.printKind, name);
 }
 
 void frmMain::mnuFileExit_Click()

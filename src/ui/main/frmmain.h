@@ -17,6 +17,7 @@ class Module1;
 class Dialogs;
 class QAction;
 class QLabel;
+class QMenu;
 class QLockFile;
 class QTabWidget;
 class QToolBar;
@@ -54,7 +55,10 @@ public:
     void mnuFilePageSetup_Click();
     void mnuFilePrint_Click();
     void mnuFilePrintPreview_Click();
+    void mnuFileCsv_Click();
     void mnuFileExit_Click();
+    void openRecentFile(const QString &fileName);
+    void fillRecentMenu();
     void mnuHelpHelp_Click();
     void tbToolBar_ButtonClick(const QString &key);
     void clearDocumentView();
@@ -90,6 +94,8 @@ public:
     QAction *mnuFilePageSetup = nullptr;
     QAction *mnuFilePrint = nullptr;
     QAction *mnuFilePrintPreview = nullptr;
+    QAction *mnuFileCsv = nullptr;
+    QMenu *mnuFileRecent = nullptr;
     QAction *mnuFileExit = nullptr;
     QAction *mnuHelp = nullptr;
     QAction *mnuHelpHelp = nullptr;
@@ -106,6 +112,8 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // Empties the document and reloads the window state (Close without the question).
+    void closeDocument();
     void buildMenus();
     void buildToolBar();
     void loadResourceCaptions();

@@ -1,0 +1,157 @@
+#include "app/cli.h"
+
+#include "app/module1.h"
+#include "model/values.h"
+#include "print/csv_export.h"
+#include "print/printouts.h"
+#include "storage/account_file.h"
+#include "summary/summaries.h"
+
+#include <QDate>
+#include <QRegularExpression>
+#include <QTextStream>
+#include <cstring>
+
+bool wantsHeadless(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--pdf") == 0 || std::strcmp(argv[i], "--csv") == 0
+            || std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0
+            || std::strcmp(argv[i], "--version") == 0)
+            return true;
+    }
+    return false;
+}
+
+QString commandLineHelp()
+{
+    return QStringLiteral(
+        "使い方: harumoka [ファイル]\n"
+        "        harumoka --pdf 出力.pdf --kind 番号 [オプション] ファイル\n"
+        "        harumoka --csv 出力.csv --kind 番号 ファイル\n"
+        "\n"
+        "学級会計のファイルを開きます。--pdf か --csv を付けると、ウィンドウを開かずに\n"
+        "印刷物を PDF ファイルに、またはその表を CSV ファイルに書き出します。\n"
+        "\n"
+        "オプション:\n"
+        "  --pdf 出力.pdf         印刷物を PDF ファイルに書き出す\n"
+        "  --csv 出力.csv         印刷物の表（元帳の行、または期の集計表）を CSV に書き出す\n"
+        "  --kind 番号            印刷の種類（既定は 11）:\n"
+        "                          1 一学期元帳   2 一学期会計報告   3 二学期元帳   4 二学期会計報告\n"
+        "                          5 三学期元帳   6 三学期会計報告   7 前期元帳     8 前期会計報告\n"
+        "                          9 後期元帳    10 後期会計報告    11 年間元帳    12 年間会計報告\n"
+        "  --date YYYY-MM-DD      会計報告の日付（既定は今日）\n"
+        "  --one-column           会計報告の支出欄を 1 行に 1 項目にする（既定は 2 項目）\n"
+        "  --carry-as-expense     元帳で繰越金を期の支出とする\n"
+        "  --addressee 名称       会計報告の報告相手（既定は「保護者各位」）\n"
+        "  -h, --help             この説明を表示する\n"
+        "  --version              版を表示する\n");
+}
+
+CommandLine parseCommandLine(const QStringList &args)
+{
+    CommandLine cl;
+    auto value = [&](int &i, const QString &name) -> QString {
+        if (i + 1 >= args.size()) {
+            cl.error = QStringLiteral("%1 には値が必要です。").arg(name);
+            return QString();
+        }
+        return args.at(++i);
+    };
+    for (int i = 1; i < args.size() && cl.error.isEmpty(); ++i) {
+        const QString a = args.at(i);
+        if (a == QLatin1String("-h") || a == QLatin1String("--help"))
+            cl.help = true;
+        else if (a == QLatin1String("--version"))
+            cl.version = true;
+        else if (a == QLatin1String("--pdf"))
+            cl.pdfPath = value(i, a);
+        else if (a == QLatin1String("--csv"))
+            cl.csvPath = value(i, a);
+        else if (a == QLatin1String("--kind")) {
+            bool ok = false;
+            const QString v = value(i, a);
+            cl.kind = v.toInt(&ok);
+            if (cl.error.isEmpty() && (!ok || cl.kind < 1 || cl.kind > 12))
+                cl.error = QStringLiteral("--kind には 1 から 12 までの番号を指定してください。");
+        } else if (a == QLatin1String("--date")) {
+            cl.date = value(i, a);
+            static const QRegularExpression iso(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+            if (cl.error.isEmpty()
+                && (!iso.match(cl.date).hasMatch() || !QDate::fromString(cl.date, Qt::ISODate).isValid()))
+                cl.error = QStringLiteral("--date は YYYY-MM-DD の形で指定してください。");
+        } else if (a == QLatin1String("--one-column"))
+            cl.oneColumn = true;
+        else if (a == QLatin1String("--carry-as-expense"))
+            cl.carryAsExpense = true;
+        else if (a == QLatin1String("--addressee"))
+            cl.addressee = value(i, a);
+        else if (a.startsWith(QLatin1Char('-')) && a.size() > 1)
+            cl.error = QStringLiteral("知らないオプションです: %1").arg(a);
+        else if (cl.file.isEmpty())
+            cl.file = a;
+        else
+            cl.error = QStringLiteral("ファイルは一つだけ指定してください。");
+    }
+    if (cl.error.isEmpty() && cl.headless() && cl.file.isEmpty() && !cl.help)
+        cl.error = QStringLiteral("書き出す学級会計のファイルを指定してください。");
+    return cl;
+}
+
+int runHeadless(const CommandLine &cl)
+{
+    QTextStream err(stderr);
+    QTextStream out(stdout);
+    if (cl.help) {
+        out << commandLineHelp();
+        return 0;
+    }
+    if (cl.version) {
+        out << QStringLiteral("ハルモカ　Ver1.0.11\n");
+        return 0;
+    }
+    if (!cl.error.isEmpty()) {
+        err << cl.error << '\n' << QStringLiteral("harumoka --help で使い方を表示します。\n");
+        return 2;
+    }
+    Module1 m;
+    m.fillPeriodTitles();
+    AccountHeader header;
+    try {
+        readAccountFile(cl.file, m, header);
+    } catch (const HarumokaError &e) {
+        err << e.message() << '\n';
+        return 1;
+    }
+    PrintSettings ps;
+    ps.classAccountMode = header.classMode;
+    ps.schoolName = header.schoolName;
+    ps.schoolYear = header.schoolYear;
+    ps.grade = header.grade;
+    ps.room = header.room;
+    ps.charge = header.charge;
+    ps.title = header.title;
+    ps.reporter = header.reporter;
+    ps.carryOverName = header.carryOverName;
+    ps.printCarry = cl.carryAsExpense;
+    ps.oneColumn = cl.oneColumn;
+    ps.printDate = cl.date.isEmpty() ? today() : QDate::fromString(cl.date, Qt::ISODate);
+    if (!cl.addressee.isEmpty())
+        ps.respect = cl.addressee;
+    m.printSettings = [ps] { return ps; };
+    m.printKind = qint16(cl.kind);
+    try {
+        refreshSummaries(m);
+        if (const qint16 n = findDetailMismatch(*m.articleList))
+            err << QStringLiteral("支出表の") << n
+                << QStringLiteral("番目の記載金額と、その明細書の合計金額が違っています。\n");
+        if (!cl.pdfPath.isEmpty())
+            exportPdf(m, ps, cl.kind, cl.pdfPath);
+        if (!cl.csvPath.isEmpty())
+            exportCsv(m, ps, cl.kind, cl.csvPath);
+    } catch (const HarumokaError &e) {
+        err << e.message() << '\n';
+        return 1;
+    }
+    return 0;
+}

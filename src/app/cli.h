@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The command line: `harumoka [FILE]` opens an account in the window;
+// `harumoka --pdf OUT.pdf --kind N ... FILE` and `--csv OUT.csv` write a
+// printout without a window, for scripts and for sending reports by mail.
+struct CommandLine {
+    bool help = false;
+    bool version = false;
+    QString pdfPath;
+    QString csvPath;
+    int kind = 11;
+    QString date;          // YYYY-MM-DD, the report's date
+    bool oneColumn = false;
+    bool carryAsExpense = false;
+    QString addressee;
+    QString file;
+    QString error;         // set when the arguments are wrong
+
+    bool headless() const { return !pdfPath.isEmpty() || !csvPath.isEmpty(); }
+};
+
+CommandLine parseCommandLine(const QStringList &args);
+QString commandLineHelp();
+// Runs an export (PDF or CSV) of the file; messages go to standard error.
+// Returns the process exit status.
+int runHeadless(const CommandLine &cl);
+// True when the raw arguments ask for an export, before any Qt object exists
+// (a headless run picks the offscreen platform when there is no display).
+bool wantsHeadless(int argc, char **argv);

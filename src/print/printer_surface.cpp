@@ -1,0 +1,128 @@
+#include "print/printer_surface.h"
+
+#include "model/values.h"
+
+#include <QFontMetricsF>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPen>
+#include <QPrinter>
+
+namespace {
+const QString kNotActive = QStringLiteral("印刷中ではないプリンタに書き込もうとしました。");
+
+QColor colorFromRgb(qint32 rgb)
+{
+    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
+} // namespace
+
+PrinterSurface::PrinterSurface(QPrinter &printer) : m_printer(printer)
+{
+    if (!m_painter.begin(&m_printer))
+        throw HarumokaError(QStringLiteral("プリンタへの印刷を開始できませんでした。"));
+    // The painter starts at the printable area; the layouts count from the
+    // paper's corner.
+    if (!m_printer.fullPage()) {
+        const QRectF page = m_printer.pageRect(QPrinter::DevicePixel);
+        const QRectF paper = m_printer.paperRect(QPrinter::DevicePixel);
+        m_painter.translate(paper.left() - page.left(), paper.top() - page.top());
+    }
+    const double scale = m_printer.resolution() / 1440.0;
+    m_painter.scale(scale, scale);
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.setRenderHint(QPainter::TextAntialiasing, true);
+    setFontName(QStringLiteral("ＭＳ 明朝"));
+    applyPen();
+}
+
+PrinterSurface::~PrinterSurface()
+{
+    // Cancel a job cut short by an error where the printer allows it (the
+    // PDF and CUPS engines do not; their partial output is still written).
+    if (m_painter.isActive()) {
+        m_printer.abort();
+        m_painter.end();
+    }
+}
+
+void PrinterSurface::preparePrinter(QPrinter &printer)
+{
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setColorMode(QPrinter::Color);
+}
+
+void PrinterSurface::checkActive() const
+{
+    if (!m_painter.isActive())
+        throw HarumokaError(kNotActive);
+}
+
+void PrinterSurface::applyFont()
+{
+    m_font = QFont(m_fontName);
+    // A point size would be converted with the printer's resolution and then
+    // scaled again by the painter; a size in logical units (twips) is exact.
+    m_font.setPixelSize(qMax(1, qRound(m_fontSize * 20)));
+    m_font.setKerning(false);
+    m_painter.setFont(m_font);
+}
+
+void PrinterSurface::applyPen()
+{
+    QPen pen(colorFromRgb(m_color));
+    pen.setWidthF(m_lineWidth * 2.4); // n/600 inch
+    pen.setCapStyle(Qt::SquareCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    m_painter.setPen(pen);
+}
+
+void PrinterSurface::setFontName(const QString &name)
+{
+    m_fontName = name;
+    if (m_painter.isActive())
+        applyFont();
+}
+
+void PrinterSurface::setFontSize(double points)
+{
+    m_fontSize = points;
+    if (m_painter.isActive())
+        applyFont();
+}
+
+void PrinterSurface::drawText(const QString &text)
+{
+    checkActive();
+    applyPen();
+    const QFontMetricsF fm(m_font, m_painter.device());
+    m_painter.drawText(QPointF(m_x, m_y + fm.ascent()), text);
+}
+
+double PrinterSurface::textWidth(const QString &text)
+{
+    return QFontMetricsF(m_font, m_painter.device()).horizontalAdvance(text);
+}
+
+void PrinterSurface::drawLine(double x1, double y1, double x2, double y2)
+{
+    checkActive();
+    applyPen();
+    m_painter.drawLine(QPointF(x1, y1), QPointF(x2, y2));
+}
+
+void PrinterSurface::endPage()
+{
+    checkActive();
+    if (!m_printer.newPage())
+        throw HarumokaError(QStringLiteral("プリンタで新しいページを始められませんでした。"));
+    ++m_pages;
+}
+
+void PrinterSurface::endDocument()
+{
+    checkActive();
+    if (!m_painter.end())
+        throw HarumokaError(QStringLiteral("印刷を最後まで送ることができませんでした。"));
+}

@@ -1,0 +1,81 @@
+// A page surface that draws nothing and remembers everything, so that tests
+// (and anything else that wants to inspect a printout) can check each text
+// and rule of each page exactly.
+//
+// Text metric: fixed and independent of installed fonts, chosen to match a
+// full-width Mincho font. A character below U+0100 or a half-width katakana
+// (U+FF61 to U+FF9F) is half the font size wide, every other character
+// (a surrogate pair counts as one) the full font size, where a point is
+// 20 twips: at 12 pt "あ" is 240 twips wide and "A" 120.
+#pragma once
+
+#include "print/page_surface.h"
+
+#include <QList>
+#include <QString>
+
+struct RecordedText {
+    int page = 0; // 0-based
+    double x = 0;
+    double y = 0;
+    QString text;
+    QString fontName;
+    double fontSize = 0;
+    qint32 color = kBlack;
+};
+
+struct RecordedLine {
+    int page = 0;
+    double x1 = 0;
+    double y1 = 0;
+    double x2 = 0;
+    double y2 = 0;
+    int width = 1;
+    qint32 color = kBlack;
+};
+
+class RecordingSurface : public PageSurface {
+public:
+    void setFontName(const QString &name) override { m_fontName = name; }
+    QString fontName() const override { return m_fontName; }
+    void setFontSize(double points) override { m_fontSize = points; }
+    double fontSize() const override { return m_fontSize; }
+    void setCurrentX(double x) override { m_x = x; }
+    void setCurrentY(double y) override { m_y = y; }
+    double currentX() const override { return m_x; }
+    double currentY() const override { return m_y; }
+    void drawText(const QString &text) override;
+    double textWidth(const QString &text) override;
+    void setLineWidth(int n) override { m_lineWidth = n; }
+    int lineWidth() const override { return m_lineWidth; }
+    void setColor(qint32 rgb) override { m_color = rgb; }
+    qint32 color() const override { return m_color; }
+    void drawLine(double x1, double y1, double x2, double y2) override;
+    void endPage() override;
+    void endDocument() override;
+
+    // The metric on its own, for a given font size.
+    static double widthOf(const QString &text, double points);
+
+    const QList<RecordedText> &texts() const { return m_texts; }
+    const QList<RecordedLine> &lines() const { return m_lines; }
+    QList<RecordedText> textsOnPage(int page) const;
+    QList<RecordedLine> linesOnPage(int page) const;
+    // Pages ended with endPage, plus the last one when the document was ended.
+    int pageCount() const { return m_page + (m_documentEnded ? 1 : 0); }
+    int pageEnds() const { return m_pageEnds; }
+    bool documentEnded() const { return m_documentEnded; }
+
+private:
+    QString m_fontName;
+    double m_fontSize = 12;
+    double m_x = 0;
+    double m_y = 0;
+    int m_lineWidth = 1;
+    qint32 m_color = kBlack;
+    int m_page = 0;
+    int m_pageEnds = 0;
+    bool m_documentEnded = false;
+    QList<RecordedText> m_texts;
+    QList<RecordedLine> m_lines;
+};

@@ -1,0 +1,385 @@
+#include "print/report.h"
+
+#include "model/values.h"
+#include "print/layout.h"
+
+#include <QList>
+#include <QPair>
+#include <algorithm>
+
+using namespace layout;
+
+namespace {
+
+constexpr double kLeft = 1000;
+constexpr double kRight = 10600;
+constexpr double kLabelRight = 4700;   // totals block and "合　計" labels
+constexpr double kTotalsAmountRight = 8440;
+constexpr double kItemRight = 10540;   // amounts at the right border
+constexpr double kTextInset = 60;
+
+// Income table.
+constexpr double kIncomeAmountLeft = 4700;
+constexpr double kIncomeBreakdownLeft = 6100;
+constexpr double kIncomeTextWidth = 3700;
+constexpr double kIncomeAmountRight = 6040;
+// Income groups start a new page once the table reaches this far down.
+constexpr double kIncomePageFull = 14640;
+
+// Expense table.
+constexpr double kPairLeftAmount = 4400;
+constexpr double kPairMiddle = 5800;
+constexpr double kPairRightAmount = 9200;
+constexpr double kPairTextWidth = 3400;
+constexpr double kSingleTextWidth = 8200;
+// Expense rows start a new page once the table reaches this far down.
+constexpr double kExpensePageFull = 13560;
+
+class ReportPrinter {
+public:
+    ReportPrinter(PageSurface &s, const PrintSettings &ps, const QString &label,
+                  const ArticlePtr &incomeList, const ArticlePtr &supplyList,
+                  const QString &closing)
+        : m_surface(s), m_settings(ps), m_label(label), m_incomeList(incomeList),
+          m_supplyList(supplyList), m_closing(closing)
+    {
+    }
+
+    void run()
+    {
+        // Everything that can overflow is computed before the first page.
+        m_incomeTotal = m_incomeList->sumArticle();
+        m_expenseTotal = to32(-qint64(m_supplyList->sumArticle()));
+        const qint32 difference = sub32(m_incomeTotal, m_expenseTotal);
+        const QString date = reportDateText(m_settings.printDate);
+
+        header();
+        totalsBlock(difference);
+        incomeSection();
+        expenseSection();
+        closingRows(date);
+    }
+
+private:
+    PageSurface &s() { return m_surface; }
+    double textY(qint64 row) const { return rowTop(row) + kTextOffset; }
+    void across(double y) { m_surface.drawLine(kLeft, y, kRight, y); }
+    void vertical(double x, double top, double bottom) { m_surface.drawLine(x, top, x, bottom); }
+    // Whether rows up to (not including) `endRow` end above the bottom of the paper.
+    static bool fits(qint64 endRow) { return rowTop(endRow) <= kPrintableBottom; }
+
+    void header()
+    {
+        s().setColor(kBlack);
+        s().setLineWidth(kThin);
+        s().setFontName(kFontName);
+        s().setFontSize(12);
+        s().textAt(kLeft, 800, m_settings.respect);
+        s().textRightAligned(kRight, 800, m_settings.schoolName);
+        s().setFontSize(16);
+        s().textAt(kLeft, 1200, reportTitle(m_settings, m_label));
+        s().setFontSize(12);
+    }
+
+    void totalsBlock(qint32 difference)
+    {
+        s().setLineWidth(kThick);
+        across(rowTop(0));
+        s().setLineWidth(kThin);
+        const QString labels[] = {QStringLiteral("収入総額"), QStringLiteral("支出総額"),
+                                  QStringLiteral("差引総額")};
+        const qint32 amounts[] = {m_incomeTotal, m_expenseTotal, difference};
+        for (int r = 0; r < 3; ++r) {
+            if (r > 0)
+                across(rowTop(r));
+            s().textCentred(kLeft, kLabelRight, textY(r), labels[r]);
+            s().textRightAligned(kTotalsAmountRight, textY(r), yenText(amounts[r]));
+        }
+        s().setLineWidth(kThick);
+        across(rowTop(3));
+        vertical(kLeft, rowTop(0), rowTop(3));
+        vertical(kRight, rowTop(0), rowTop(3));
+        s().setLineWidth(kThin);
+        vertical(kLabelRight, rowTop(0), rowTop(3));
+    }
+
+    // ---- income --------------------------------------------------------
+
+    void incomeHeader()
+    {
+        ++m_row;
+        m_tableTop = rowTop(m_row);
+        s().setLineWidth(kThick);
+        across(m_tableTop);
+        const double y = m_tableTop + kTextOffset;
+        s().textCentred(kLeft, kIncomeAmountLeft, y, QStringLiteral("項　目"));
+        s().textCentred(kIncomeAmountLeft, kIncomeBreakdownLeft, y, QStringLiteral("金　額"));
+        s().textCentred(kIncomeBreakdownLeft, kRight, y, QStringLiteral("内　訳"));
+        ++m_row;
+        across(rowTop(m_row));
+        s().setLineWidth(kThin);
+        m_firstItemRow = m_row;
+    }
+
+    // Closes the income table on this page and continues it on the next.
+    void incomePageBreak()
+    {
+        const double y = rowTop(m_row);
+        s().setLineWidth(kThick);
+        vertical(kLeft, m_tableTop, y);
+        vertical(kRight, m_tableTop, y);
+        s().setLineWidth(kThin);
+        vertical(kIncomeAmountLeft, m_tableTop, y);
+        vertical(kIncomeBreakdownLeft, m_tableTop, y);
+        s().endPage();
+        m_row = 0;
+        incomeHeader();
+    }
+
+    void incomeSection()
+    {
+        m_row = 4;
+        s().textAt(kLeft, textY(m_row), QStringLiteral("１．収入の部"));
+
+        // Items grouped by article, the groups in the order their articles
+        // first occur; within a group the items keep the list order.
+        QList<QPair<QString, bool>> groups;
+        for (MekaluArticle *e = m_incomeList->taLink.get(); e; e = e->taLink.get()) {
+            const QPair<QString, bool> key(e->taArticle, e->taIncome);
+            if (!groups.contains(key))
+                groups.append(key);
+        }
+        QList<QList<const MekaluArticle *>> items;
+        for (const auto &g : groups) {
+            items.append(QList<const MekaluArticle *>());
+            for (MekaluArticle *e = m_incomeList->taLink.get(); e; e = e->taLink.get())
+                if (e->taArticle == g.first && e->taIncome == g.second)
+                    items.last().append(e);
+        }
+
+        incomeHeader();
+        for (qsizetype g = 0; g < items.size(); ++g) {
+            for (qsizetype i = 0; i < items[g].size(); ++i) {
+                const bool last = g == items.size() - 1 && i == items[g].size() - 1;
+                incomeItem(*items[g][i], last);
+            }
+            if (g + 1 < items.size() && rowTop(m_row) > kIncomePageFull)
+                incomePageBreak();
+        }
+
+        const double y = rowTop(m_row);
+        across(y + 25);
+        vertical(kIncomeBreakdownLeft, m_tableTop, y);
+        s().textCentred(kLeft, kLabelRight, y + kTextOffset, QStringLiteral("合　計"));
+        s().textRightAligned(kItemRight, y + kTextOffset, yenText(m_incomeTotal));
+        ++m_row;
+        const double bottom = rowTop(m_row);
+        s().setLineWidth(kThick);
+        across(bottom);
+        vertical(kLeft, m_tableTop, bottom);
+        vertical(kRight, m_tableTop, bottom);
+        s().setLineWidth(kThin);
+        vertical(kLabelRight, m_tableTop, bottom);
+    }
+
+    void incomeItem(const MekaluArticle &e, bool lastOfTable)
+    {
+        const QStringList lines =
+            wrapText(s(), e.taArticle + QLatin1Char(' ') + e.taSubArticle, kIncomeTextWidth);
+        // An item that would run off the paper (with the totals row after
+        // the last one) continues the table on the next page.
+        if (m_row > m_firstItemRow && !fits(m_row + lines.size() + (lastOfTable ? 1 : 0)))
+            incomePageBreak();
+
+        const double y = textY(m_row);
+        for (qsizetype k = 0; k < lines.size(); ++k)
+            s().textAt(kLeft + kTextInset, y + kRowHeight * double(k), lines[k]);
+        s().textRightAligned(kIncomeAmountRight, y, yenText(e.taAmount));
+        if (e.taPerPerson != 0)
+            s().textRightAligned(kItemRight, y,
+                                 QStringLiteral(" ＠") + formatAmount(e.taPerPerson)
+                                     + QStringLiteral("×") + QString::number(e.taStudentsNumber)
+                                     + QStringLiteral("人"));
+        m_row += lines.size();
+        across(rowTop(m_row));
+    }
+
+    // ---- expenses ------------------------------------------------------
+
+    bool twoPerRow() const { return !m_settings.oneColumn; }
+
+    void expenseHeader()
+    {
+        ++m_row;
+        m_tableTop = rowTop(m_row);
+        s().setLineWidth(kThick);
+        across(m_tableTop);
+        const double y = m_tableTop + kTextOffset;
+        const QString article = QStringLiteral("項　目");
+        const QString amount = QStringLiteral("金　額");
+        if (twoPerRow()) {
+            s().textCentred(kLeft, kPairLeftAmount, y, article);
+            s().textCentred(kPairLeftAmount, kPairMiddle, y, amount);
+            s().textCentred(kPairMiddle, kPairRightAmount, y, article);
+            s().textCentred(kPairRightAmount, kRight, y, amount);
+        } else {
+            s().textCentred(kLeft, kPairRightAmount, y, article);
+            s().textCentred(kPairRightAmount, kRight, y, amount);
+        }
+        ++m_row;
+        across(rowTop(m_row));
+        s().setLineWidth(kThin);
+        m_firstItemRow = m_row;
+    }
+
+    void expensePageBreak()
+    {
+        const double y = rowTop(m_row);
+        s().setLineWidth(kThick);
+        across(y);
+        vertical(kLeft, m_tableTop, y);
+        if (twoPerRow())
+            vertical(kPairMiddle, m_tableTop, y);
+        vertical(kRight, m_tableTop, y);
+        s().setLineWidth(kThin);
+        if (twoPerRow())
+            vertical(kPairLeftAmount, m_tableTop, y);
+        vertical(kPairRightAmount, m_tableTop, y);
+        s().endPage();
+        m_row = 0;
+        expenseHeader();
+    }
+
+    void expenseSection()
+    {
+        QList<const MekaluArticle *> entries;
+        for (MekaluArticle *e = m_supplyList->taLink.get(); e; e = e->taLink.get())
+            entries.append(e);
+        const qsizetype perRow = twoPerRow() ? 2 : 1;
+        const double limit = twoPerRow() ? kPairTextWidth : kSingleTextWidth;
+        QList<QStringList> texts;
+        for (const MekaluArticle *e : entries)
+            texts.append(wrapText(s(), e->taArticle, limit));
+        // Rows taken by the row starting with item i.
+        auto rowLines = [&](qsizetype i) {
+            qsizetype n = 0;
+            for (qsizetype j = i; j < std::min(i + perRow, entries.size()); ++j)
+                n = std::max(n, texts[j].size());
+            return n;
+        };
+
+        // The heading, the table header and the first row (with the totals
+        // row when nothing follows) stay together.
+        {
+            const qint64 heading = m_row + 1;
+            const qint64 rows = entries.isEmpty() ? 1 : rowLines(0) + (entries.size() <= perRow ? 1 : 0);
+            if (!fits(heading + 2 + rows)) {
+                s().endPage();
+                m_row = 0;
+            }
+        }
+        ++m_row;
+        s().textAt(kLeft, textY(m_row), QStringLiteral("２．支出の部"));
+        expenseHeader();
+
+        for (qsizetype i = 0; i < entries.size(); i += perRow) {
+            const qsizetype n = rowLines(i);
+            const bool lastRow = i + perRow >= entries.size();
+            if (m_row > m_firstItemRow && !fits(m_row + n + (lastRow ? 1 : 0)))
+                expensePageBreak();
+
+            for (qsizetype j = i; j < std::min(i + perRow, entries.size()); ++j) {
+                const bool right = j > i;
+                const double x = (right ? kPairMiddle : kLeft) + kTextInset;
+                const double amountRight = twoPerRow() && !right ? kPairMiddle - kTextInset
+                                                                 : kItemRight;
+                const double y = textY(m_row);
+                for (qsizetype k = 0; k < texts[j].size(); ++k)
+                    s().textAt(x, y + kRowHeight * double(k), texts[j][k]);
+                s().textRightAligned(amountRight, y, yenText(entries[j]->taAmount));
+            }
+            m_row += n;
+            across(rowTop(m_row));
+            if (!lastRow && rowTop(m_row) > kExpensePageFull)
+                expensePageBreak();
+        }
+
+        const double y = rowTop(m_row);
+        across(y + 25);
+        vertical(kPairRightAmount, m_tableTop, y);
+        if (twoPerRow())
+            vertical(kPairLeftAmount, m_tableTop, y);
+        s().textCentred(kLeft, kLabelRight, y + kTextOffset, QStringLiteral("合　計"));
+        s().textRightAligned(kItemRight, y + kTextOffset, yenText(m_expenseTotal));
+        ++m_row;
+        const double bottom = rowTop(m_row);
+        s().setLineWidth(kThick);
+        across(bottom);
+        vertical(kLeft, m_tableTop, bottom);
+        if (twoPerRow())
+            vertical(kPairMiddle, m_tableTop, bottom);
+        else
+            vertical(kPairMiddle, bottom - kRowHeight, bottom);
+        vertical(kRight, m_tableTop, bottom);
+        s().setLineWidth(kThin);
+    }
+
+    // ---- closing -------------------------------------------------------
+
+    void closingRows(const QString &date)
+    {
+        // One empty row under the table and three rows of text.
+        if (!fits(m_row + 4)) {
+            s().endPage();
+            m_row = 0;
+        }
+        ++m_row;
+        s().textAt(kLeft, textY(m_row), QStringLiteral("上記の通りご報告します。"));
+        ++m_row;
+        s().textAt(kLeft, textY(m_row), m_closing);
+        ++m_row;
+        s().textAt(kLeft, textY(m_row), date);
+        s().textRightAligned(kRight, textY(m_row), reportSignature(m_settings));
+        s().endDocument();
+    }
+
+    PageSurface &m_surface;
+    const PrintSettings &m_settings;
+    QString m_label;
+    ArticlePtr m_incomeList;
+    ArticlePtr m_supplyList;
+    QString m_closing;
+    qint32 m_incomeTotal = 0;
+    qint32 m_expenseTotal = 0;
+    qint64 m_row = 0;
+    qint64 m_firstItemRow = 0;
+    double m_tableTop = 0;
+};
+
+} // namespace
+
+QString reportDateText(const QDate &d)
+{
+    return eraDateText(d.isValid() ? d : today());
+}
+
+QString reportTitle(const PrintSettings &ps, const QString &label)
+{
+    if (ps.classAccountMode)
+        return ps.grade + ps.room + QStringLiteral("  ") + label + QStringLiteral(" 学級会計報告");
+    return ps.title;
+}
+
+QString reportSignature(const PrintSettings &ps)
+{
+    if (ps.classAccountMode)
+        return ps.grade + ps.room + QStringLiteral("  　担任　") + ps.charge;
+    return ps.reporter;
+}
+
+void printReport(Module1 &, PageSurface &s, const PrintSettings &ps, const QString &label,
+                 const ArticlePtr &incomeList, const ArticlePtr &supplyList,
+                 const QString &closing)
+{
+    ReportPrinter(s, ps, label, incomeList, supplyList, closing).run();
+}

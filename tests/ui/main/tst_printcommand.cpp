@@ -1,0 +1,140 @@
+// The print command and the preview through the real window.
+#include "model/values.h"
+#include "support/test_main.h"
+#include "support/test_util.h"
+#include "support/window_fixture.h"
+#include "ui/main/flexgrid.h"
+#include "ui/main/income_sheet.h"
+#include "ui/main/print_settings_sheet.h"
+#include "ui/main/supply_sheet.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QRadioButton>
+#include <QStandardPaths>
+
+static QString pdfText(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(20000))
+        return QString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+static const QString kConfirmYear = QStringLiteral("年間元帳を印刷します。よろしいですか？");
+
+class TestPrintCommand : public QObject {
+    Q_OBJECT
+
+    void addMismatchedAccount(WindowFixture &f)
+    {
+        f.add(expense(d(2026, 4, 1), "first", 100));
+        f.add(income(d(2026, 4, 2), "in", 5000));
+        auto ok = f.add(expense(d(2026, 4, 3), "second", 300));
+        setDetails(ok, {{"a", 100}, {"b", 200}});
+        f.add(income(d(2026, 4, 4), "in2", 5000));
+        auto bad = f.add(expense(d(2026, 4, 5), "third", 300));
+        setDetails(bad, {{"a", 100}, {"b", 199}});
+        f.refill();
+    }
+
+private slots:
+    void mismatchQuestionNamesTheExpenseAndNoPrintsNothing()
+    {
+        WindowFixture f;
+        addMismatchedAccount(f);
+        f.dialogs.expectMessage(QStringLiteral("支出表の3番目の記載金額と、その明細書の合計金額が違っています。\r印刷してもいいですか？"),
+                                Dialogs::Answer::No);
+        f.w->mnuFilePrint->trigger();
+        QVERIFY(f.dialogs.done());
+        QCOMPARE(f.dialogs.log.size(), 1);
+    }
+
+    void confirmationNoShowsWhereToChoose()
+    {
+        WindowFixture f;
+        f.dialogs.expectMessage(kConfirmYear, Dialogs::Answer::No)
+            .expectMessage(QStringLiteral("「設定」画面から、印刷の種類を選択してください。"));
+        f.w->toolButtons.value(QStringLiteral("印刷"))->trigger();
+        QVERIFY(f.dialogs.done());
+    }
+
+    void cancelledDialogPrintsNothingAndSaysNothing()
+    {
+        WindowFixture f;
+        addMismatchedAccount(f);
+        f.dialogs.expectMessageContaining(QStringLiteral("支出表の3番目"), Dialogs::Answer::Yes)
+            .expectMessage(kConfirmYear, Dialogs::Answer::Yes)
+            .expectPrint(false);
+        f.w->mnuFilePrint_Click();
+        QVERIFY(f.dialogs.done());
+    }
+
+    void printsTheChosenKindToPdf()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        WindowFixture f;
+        f.w->printSheet->TextSchoolName->setText(QStringLiteral("さくら小学校"));
+        f.w->printSheet->ComboGradeHome->setEditText(QStringLiteral("第３学年"));
+        f.w->printSheet->ComboRoomHome->setEditText(QStringLiteral("２組"));
+        f.w->printSheet->TextChargeHome->setText(QStringLiteral("山田"));
+        f.add(income(d(2026, 5, 1), "学級費", 48000, "5月分", 1500, 32));
+        f.add(expense(d(2026, 5, 2), "画用紙", 12345, QString(), 7));
+        f.refill();
+        f.w->printSheet->optPrint[1]->click(); // 一学期会計報告
+        const QString pdf = f.path(QStringLiteral("report.pdf"));
+        f.dialogs.expectMessage(QStringLiteral("一学期会計報告を印刷します。よろしいですか？"), Dialogs::Answer::Yes)
+            .expectPrint(true, pdf);
+        f.w->mnuFilePrint_Click();
+        QVERIFY(f.dialogs.done());
+        const QString text = pdfText(pdf);
+        QVERIFY2(text.contains(QStringLiteral("学級会計報告")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("さくら小学校")));
+        QVERIFY(text.contains(QStringLiteral("＠1,500×32人")));
+        QVERIFY(text.contains(QStringLiteral("35,655")));
+        QVERIFY(text.contains(QStringLiteral("令和8年12月7日")));
+
+        // A ledger re-sorts the list; the grids still show entry n in row n.
+        f.w->printSheet->optPrint[10]->click();
+        const QString ledger = f.path(QStringLiteral("ledger.pdf"));
+        f.dialogs.expectMessage(kConfirmYear, Dialogs::Answer::Yes).expectPrint(true, ledger);
+        f.w->mnuFilePrint_Click();
+        QVERIFY(pdfText(ledger).contains(QStringLiteral("学級会計元帳")));
+        QCOMPARE(f.w->incomeSheet->MSFlexGridIncome->TextMatrix(1, 2), QStringLiteral("学級費"));
+        QCOMPARE(f.w->supplySheet->MSFlexGridSupply->TextMatrix(1, 3), QStringLiteral("画用紙"));
+    }
+
+    void previewDrawsThroughTheSameCode()
+    {
+        WindowFixture f;
+        f.add(income(d(2026, 5, 1), "学級費", 1000));
+        f.refill();
+        const QString pdf = f.path(QStringLiteral("preview.pdf"));
+        f.w->printer()->setOutputFileName(pdf);
+        f.dialogs.expectPreview();
+        f.w->mnuFilePrintPreview->trigger();
+        QVERIFY(f.dialogs.done());
+        QVERIFY(QFile(pdf).size() > 1000);
+    }
+
+    void overflowWhileDrawingIsReported()
+    {
+        WindowFixture f;
+        f.add(income(d(2026, 5, 1), "a", 2147483647));
+        f.add(income(d(2027, 1, 1), "b", 1));
+        f.refill();
+        // The year total leaves 32 bits: the summaries already fail with a clear message.
+        f.dialogs.expectMessageContaining(QStringLiteral("範囲"));
+        f.w->mnuFilePrint->trigger();
+        QVERIFY(f.dialogs.done());
+    }
+};
+
+HARUMOKA_TEST_MAIN(TestPrintCommand)
+#include "tst_printcommand.moc"
