@@ -67,10 +67,6 @@ const QString kNoHelp = QStringLiteral(
     "ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。");
 const QString kCaption = QStringLiteral("ハルモカ　Ver1.0.11");
 
-QIcon themedIcon(const char *theme, QStyle::StandardPixmap fallback, const QWidget *w)
-{
-    return QIcon::fromTheme(QString::fromLatin1(theme), w->style()->standardIcon(fallback));
-}
 
 } // namespace
 
@@ -78,7 +74,9 @@ frmMain::frmMain(Module1 &m, Dialogs &dialogs, QWidget *parent)
     : QMainWindow(parent), m(m), m_dialogs(dialogs)
 {
     setWindowTitle(kCaption);
-    setWindowIcon(QIcon(QStringLiteral(":/icons/harumoka.svg")));
+    QIcon appIcon(QStringLiteral(":/icons/harumoka.png"));
+    appIcon.addFile(QStringLiteral(":/icons/harumoka-48.png"));
+    setWindowIcon(appIcon);
     m.mainWindow = this;
     helpFileName = QStringLiteral(":/help/help.html");
 
@@ -195,23 +193,24 @@ void frmMain::buildToolBar()
     tbToolBar->setMovable(false);
     tbToolBar->setIconSize(QSize(20, 20));
     struct Button {
-        const char *key, *tip, *desc, *theme;
-        QStyle::StandardPixmap fallback;
+        const char *key, *tip, *desc, *image;
     };
+    // The images are the program's own, the same on every desktop theme.
     const Button buttons[] = {
-        {"開く", "元帳ﾌｧｲﾙを開く", "元帳ファイルを開く", "document-open", QStyle::SP_DialogOpenButton},
-        {"名前をつけて保存", "元帳ﾌｧｲﾙを名前をつけて保存", "名前をつけて保存", "document-save-as", QStyle::SP_DirIcon},
-        {"上書き保存", "元帳ﾌｧｲﾙを上書き保存", "上書き保存", "document-save", QStyle::SP_DialogSaveButton},
-        {"ページ設定", "ﾌﾟﾘﾝﾀの設定", "プリンタの設定", "document-page-setup", QStyle::SP_FileDialogListView},
-        {"印刷プレビュー", "印刷プレビュー", "印刷プレビュー", "document-print-preview", QStyle::SP_FileDialogContentsView},
-        {"印刷", "印刷", "印刷", "document-print", QStyle::SP_ComputerIcon},
+        {"開く", "元帳ﾌｧｲﾙを開く", "元帳ファイルを開く", "open"},
+        {"名前をつけて保存", "元帳ﾌｧｲﾙを名前をつけて保存", "名前をつけて保存", "saveas"},
+        {"上書き保存", "元帳ﾌｧｲﾙを上書き保存", "上書き保存", "save"},
+        {"ページ設定", "ﾌﾟﾘﾝﾀの設定", "プリンタの設定", "setup"},
+        {"印刷プレビュー", "印刷プレビュー", "印刷プレビュー", "preview"},
+        {"印刷", "印刷", "印刷", "print"},
     };
     int i = 0;
     for (const Button &b : buttons) {
         if (i == 3 || i == 4)
             tbToolBar->addSeparator();
         const QString key = QString::fromUtf8(b.key);
-        QAction *a = tbToolBar->addAction(themedIcon(b.theme, b.fallback, this), QString::fromUtf8(b.desc));
+        const QIcon icon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(b.image)));
+        QAction *a = tbToolBar->addAction(icon, QString::fromUtf8(b.desc));
         a->setObjectName(key);
         a->setToolTip(QString::fromUtf8(b.tip));
         a->setStatusTip(QString::fromUtf8(b.desc));

@@ -126,6 +126,7 @@ PrintSettingsSheet::PrintSettingsSheet(Module1 &m, QWidget *parent) : QWidget(pa
     home->addWidget(TextCarryOver, 7, 1, 1, 3);
     home->addWidget(FrameReadgerForm, 8, 0, 1, 4);
     home->addWidget(FrameReportForm, 9, 0, 1, 4);
+    home->setRowStretch(10, 1);
     home->setColumnStretch(1, 1);
     home->setColumnStretch(3, 1);
 
