@@ -101,6 +101,10 @@ frmDetail::frmDetail(Module1 &m, Dialogs &dialogs, QWidget *mainWindow)
     enterRecordsOrAdds(TextDetailNo, record, add, false);
     enterRecordsOrAdds(ComboDetailArticle, record, add, true);
     enterRecordsOrAdds(TextDetailAmount, record, add, true);
+    escapeCancels({ComboDetailArticle, TextDetailAmount}, [this] {
+        hideEditors();
+        CommandDetailCancel_Click();
+    });
 
     Form_Load();
 }

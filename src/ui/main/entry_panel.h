@@ -43,6 +43,11 @@ public:
     void enterRecordsOrAdds(QWidget *w, const std::function<void()> &record,
                             const std::function<void()> &add, bool hideAfter);
 
+    // Escape in an editor drops the edit (hides the editors) and returns to the grid.
+    void escapeCancels(const QList<QWidget *> &editors, const std::function<void()> &cancel);
+    // Gives the focus to the grid when `editor` has just closed.
+    void keepFocusInPanel(QWidget *editor);
+
     QLineEdit *numberBox = nullptr;
     QPushButton *newButton = nullptr;
     QPushButton *recordButton = nullptr;

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <algorithm>
@@ -533,9 +534,44 @@ void FlexGrid::setTwipsGeometry(int left, int top, int width, int height)
 
 void FlexGrid::clickCell(int row, int col)
 {
+    if (row > 0)
+        setKeyCell(row, col);
     setRow(row);
     setCol(col);
     emit Click();
+}
+
+void FlexGrid::setKeyCell(int row, int col)
+{
+    m_keyRow = std::clamp(row, 1, std::max(1, Rows() - 1));
+    m_keyCol = std::clamp(col, 1, std::max(1, Cols() - 1));
+    viewport()->update();
+}
+
+void FlexGrid::paintEvent(QPaintEvent *event)
+{
+    QTableView::paintEvent(event);
+    if (!hasFocus() || m_keyRow >= Rows() || m_keyCol >= Cols())
+        return;
+    // The keyboard cursor: a frame around its cell while the grid has the focus.
+    const QRect r = visualRect(m_model->index(m_keyRow - 1, m_keyCol)).adjusted(1, 1, -2, -2);
+    if (!r.isValid())
+        return;
+    QPainter p(viewport());
+    p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    p.drawRect(r);
+}
+
+void FlexGrid::focusInEvent(QFocusEvent *event)
+{
+    QTableView::focusInEvent(event);
+    viewport()->update();
+}
+
+void FlexGrid::focusOutEvent(QFocusEvent *event)
+{
+    QTableView::focusOutEvent(event);
+    viewport()->update();
 }
 
 void FlexGrid::mousePressEvent(QMouseEvent *event)
@@ -575,38 +611,41 @@ void FlexGrid::mouseDoubleClickEvent(QMouseEvent *event)
 
 void FlexGrid::keyPressEvent(QKeyEvent *event)
 {
-    // There is no keyboard cell cursor (the program selects rows itself);
-    // the navigation keys just scroll.
-    QScrollBar *bar = verticalScrollBar();
+    // The keyboard cursor moves over the data cells (the program selects
+    // rows itself); Enter, Space or F2 clicks the cell under it.
+    auto visibleCol = [this](int col, int step) {
+        while (col >= 1 && col < Cols() && ColWidth(col) == 0)
+            col += step;
+        return col;
+    };
+    const int page = std::max(1, viewport()->height() / std::max(1, rowHeight(0)));
+    int row = m_keyRow;
+    int col = m_keyCol;
     switch (event->key()) {
-    case Qt::Key_Up:
-        bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        break;
-    case Qt::Key_Down:
-        bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        break;
-    case Qt::Key_PageUp:
-        bar->triggerAction(QAbstractSlider::SliderPageStepSub);
-        break;
-    case Qt::Key_PageDown:
-        bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
-        break;
-    case Qt::Key_Home:
-        bar->triggerAction(QAbstractSlider::SliderToMinimum);
-        break;
-    case Qt::Key_End:
-        bar->triggerAction(QAbstractSlider::SliderToMaximum);
-        break;
-    case Qt::Key_Left:
-        horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
-        break;
-    case Qt::Key_Right:
-        horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-        break;
+    case Qt::Key_Up: --row; break;
+    case Qt::Key_Down: ++row; break;
+    case Qt::Key_PageUp: row -= page; break;
+    case Qt::Key_PageDown: row += page; break;
+    case Qt::Key_Home: row = 1; break;
+    case Qt::Key_End: row = Rows() - 1; break;
+    case Qt::Key_Left: col = visibleCol(col - 1, -1); break;
+    case Qt::Key_Right: col = visibleCol(col + 1, 1); break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_F2:
+        event->accept();
+        clickCell(m_keyRow, m_keyCol);
+        return;
     default:
         QTableView::keyPressEvent(event);
         return;
     }
+    if (col < 1 || col >= Cols())
+        col = m_keyCol;
+    setKeyCell(row, col);
+    if (m_keyRow < Rows())
+        scrollTo(m_model->index(m_keyRow - 1, m_keyCol));
     event->accept();
 }
 

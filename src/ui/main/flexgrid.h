@@ -69,6 +69,13 @@ public:
     // Simulates the user clicking a cell (tests, keyboard): sets Row and Col and emits Click.
     void clickCell(int row, int col);
 
+    // The keyboard cursor: arrow keys move it, Enter, Space or F2 click its
+    // cell. It is separate from Row/Col, which the program moves while it
+    // formats cells.
+    int keyRow() const { return m_keyRow; }
+    int keyCol() const { return m_keyCol; }
+    void setKeyCell(int row, int col);
+
 signals:
     void Click();   // Row() and Col() are the clicked cell; the header row gives row 0
     void Scroll();  // TopRow() already has its new value
@@ -78,6 +85,9 @@ private:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void syncLayout() const;
 
@@ -88,6 +98,8 @@ private:
     int m_pressRow = -1;        // cell under a left-button press, until its release
     int m_pressCol = -1;
     int m_headerPressCol = -1;  // header section under a left-button press
+    int m_keyRow = 1;           // keyboard cursor
+    int m_keyCol = 1;
     friend class FlexGridModel;
 };
 

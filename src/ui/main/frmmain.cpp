@@ -144,6 +144,12 @@ frmMain::~frmMain()
 {
     if (m.mainWindow == this)
         m.mainWindow = nullptr;
+    // The state may outlive the window: stop it reading this window's controls.
+    m.printSettings = [] {
+        PrintSettings s;
+        s.printDate = today();
+        return s;
+    };
 }
 
 void frmMain::buildMenus()

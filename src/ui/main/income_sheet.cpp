@@ -97,7 +97,15 @@ IncomeSheet::IncomeSheet(Module1 &m, frmMain &main, QWidget *parent)
             }
             TextIncomePerPerson->clear();
         });
+        if (key == 13)
+            keepFocusInPanel(TextIncomeAmount);
     });
+    escapeCancels({DTPickerIncomeDate, ComboIncomeArticle, ComboIncomeSubArticle, TextIncomePerPerson,
+                   TextIncomeStudents, TextIncomeAmount},
+                  [this] {
+                      hideEditors();
+                      CommandIncomeCancel_Click();
+                  });
 }
 
 void IncomeSheet::hideEditors()

@@ -69,8 +69,9 @@ public:
 
 class KeyFilter : public QObject {
 public:
-    KeyFilter(QObject *parent, std::function<void(int)> any, std::function<void()> enter)
-        : QObject(parent), m_any(std::move(any)), m_enter(std::move(enter))
+    KeyFilter(QObject *parent, std::function<void(int)> any, std::function<void()> enter,
+              std::function<void()> escape = {})
+        : QObject(parent), m_any(std::move(any)), m_enter(std::move(enter)), m_escape(std::move(escape))
     {
     }
     bool eventFilter(QObject *, QEvent *event) override
@@ -78,6 +79,12 @@ public:
         if (event->type() != QEvent::KeyPress)
             return false;
         auto *ke = static_cast<QKeyEvent *>(event);
+        if (m_escape) {
+            if (ke->key() != Qt::Key_Escape)
+                return false;
+            m_escape();
+            return true;
+        }
         const bool isEnter = ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
         if (m_enter && isEnter) {
             m_enter();
@@ -91,6 +98,7 @@ public:
 private:
     std::function<void(int)> m_any;
     std::function<void()> m_enter;
+    std::function<void()> m_escape;
 };
 
 QString firstLine(const QString &text)
@@ -145,6 +153,11 @@ void onEnterKey(QWidget *w, const std::function<void()> &onEnter)
     if (auto *c = qobject_cast<QComboBox *>(w); c && c->lineEdit())
         target = c->lineEdit();
     target->installEventFilter(new KeyFilter(target, {}, onEnter));
+}
+
+void onEscapeKey(QWidget *w, const std::function<void()> &onEscape)
+{
+    w->installEventFilter(new KeyFilter(w, {}, {}, onEscape));
 }
 
 void onAnyKey(QWidget *w, const std::function<void(int)> &onKey)

@@ -30,6 +30,8 @@ void keepSingleLine(QComboBox *combo);
 void numericBox(QLineEdit *edit);
 // Calls `onEnter` when Return/Enter is pressed in `w` (the key is consumed).
 void onEnterKey(QWidget *w, const std::function<void()> &onEnter);
+// Calls `onEscape` when Escape is pressed in `w` (the key is consumed).
+void onEscapeKey(QWidget *w, const std::function<void()> &onEscape);
 // Calls `onKey` for every key pressed in `w`, before its normal handling.
 void onAnyKey(QWidget *w, const std::function<void(int key)> &onKey);
 

@@ -84,6 +84,12 @@ SupplySheet::SupplySheet(Module1 &m, frmMain &main, QWidget *parent)
     enterRecordsOrAdds(ComboSupplySubArticle, record, add, true);
     // Enter in the date picker does nothing here.
     onEnterKey(DTPickerSupplyDate, [] {});
+    escapeCancels({DTPickerSupplyDate, ComboSupplyReceipt, ComboSupplyArticle, ComboSupplySubArticle,
+                   TextSupplyAmount},
+                  [this] {
+                      hideEditors();
+                      CommandSupplyCancel_Click();
+                  });
 }
 
 void SupplySheet::hideEditors()

@@ -324,6 +324,40 @@ private slots:
         QCOMPARE(comboItems(s->ComboSupplyArticle), QStringList{QStringLiteral("文房具")});
     }
 
+    void keyboardOnlyEditing()
+    {
+        WindowFixture f;
+        f.add(income(d(2026, 4, 1), "A", 100));
+        f.add(income(d(2026, 4, 2), "B", 200));
+        f.refill();
+        f.w->SSTabSheets->setCurrentIndex(1);
+        IncomeSheet *s = f.w->incomeSheet;
+        FlexGrid *g = s->MSFlexGridIncome;
+        g->setFocus();
+        // Arrows move the keyboard cursor, Enter opens the cell's editor.
+        QTest::keyClick(g, Qt::Key_Down);
+        QTest::keyClick(g, Qt::Key_Right);
+        QCOMPARE(g->keyRow(), 2);
+        QCOMPARE(g->keyCol(), 2);
+        QTest::keyClick(g, Qt::Key_Return);
+        QVERIFY(s->ComboIncomeArticle->isVisible());
+        QVERIFY(s->ComboIncomeArticle->lineEdit()->hasFocus());
+        commitText(s->ComboIncomeArticle, QStringLiteral("修学旅行"));
+        QTest::keyClick(s->ComboIncomeArticle->lineEdit(), Qt::Key_Return);
+        QCOMPARE(f.m.articleList->taLink->taLink->taArticle, QStringLiteral("修学旅行"));
+        // The closed editor hands the focus back to the grid.
+        QVERIFY(g->hasFocus());
+        // Escape drops an edit.
+        QTest::keyClick(g, Qt::Key_Up);
+        QTest::keyClick(g, Qt::Key_Return);
+        commitText(s->ComboIncomeArticle, QStringLiteral("取り消す"));
+        QTest::keyClick(s->ComboIncomeArticle->lineEdit(), Qt::Key_Escape);
+        QVERIFY(!s->ComboIncomeArticle->isVisible());
+        QVERIFY(!f.m.currentIncomeArticle);
+        QCOMPARE(f.m.articleList->taLink->taArticle, QStringLiteral("A"));
+        QVERIFY(g->hasFocus());
+    }
+
     void typicalSessionSurvivesSaveAndReopen()
     {
         WindowFixture f;
