@@ -2,6 +2,7 @@
 // selection and cell editors, the summaries and the document commands.
 #include "model/values.h"
 #include "storage/account_file.h"
+#include "storage/placement.h"
 #include "summary/summary_sheet.h"
 #include "support/test_main.h"
 #include "support/test_util.h"
@@ -465,6 +466,30 @@ private slots:
         QVERIFY(QFile::exists(f.path(QStringLiteral("repaired.txt"))));
     }
 
+    void iMekaluFormAndAnAccountWhoseSumsOverflow()
+    {
+        WindowFixture f;
+        const QString old = f.path(QStringLiteral("imekalu.txt"));
+        writeCp932(old, {"iMekalu", "False", "PTA会計", "会計係", "前年度繰越", "True", "2003/05/10", " 30",
+                         "会費", "", " 0", " 0", " 5000"});
+        QVERIFY(f.w->openFile(old));
+        QVERIFY(f.w->printSheet->optTiTle[1]->isChecked());
+        QCOMPARE(f.w->printSheet->TextTlTle->text(), QStringLiteral("PTA会計"));
+        QCOMPARE(f.w->printSheet->TextCarryOver->text(), QStringLiteral("前年度繰越"));
+        QCOMPARE(f.w->summarySheets[Term2]->grid->TextMatrix(1, 1), QStringLiteral("前年度繰越 "));
+        QVERIFY(f.w->mnuFileClose_Click());
+
+        // Totals beyond 32 bits: reported, and the window is back on the empty document.
+        const QString big = f.path(QStringLiteral("big.txt"));
+        writeCp932(big, {"iMekalu135", "True", "", "", "", "", "", "True", "2026/05/01", " 0", "a", "", " 0",
+                         " 0", " 2147483647", "True", "2026/05/02", " 0", "b", "", " 0", " 0", " 1"});
+        f.dialogs.expectMessageContaining(QStringLiteral("範囲"));
+        QVERIFY(!f.w->openFile(big));
+        QVERIFY(!f.m.articleList->taLink);
+        QVERIFY(f.w->incomeSheet->MSFlexGridIncome->TextMatrix(1, 2).isEmpty());
+        QVERIFY(f.m.currentFileName != big);
+    }
+
     void secondWindowRefusesAnOpenFile()
     {
         WindowFixture f;
@@ -499,6 +524,40 @@ private slots:
         QVERIFY(!f.w->mnuFileSaveAs_Click());
         QVERIFY(!QFile::exists(good));
         QVERIFY(f.m.fileChanged);
+    }
+
+    void quittingWritesThePlacementUnlessMinimized()
+    {
+        {
+            WindowFixture f;
+            f.w->move(40, 30);
+            QVERIFY(f.w->close());
+        }
+        WindowPlacement p;
+        QVERIFY(readWindowPlacement(p));
+        QVERIFY(p.width > 10000 && p.height > 5000);
+        const WindowPlacement before = p;
+        {
+            WindowFixture f;
+            f.w->showMinimized();
+            f.w->move(400, 300);
+            QVERIFY(f.w->close());
+        }
+        QVERIFY(readWindowPlacement(p));
+        QCOMPARE(p.left, before.left);
+        QCOMPARE(p.top, before.top);
+        // The names remembered in this run are saved on quit and read at the next start.
+        {
+            WindowFixture f;
+            f.m.settingsFilePath = f.path(QStringLiteral("names.ini"));
+            f.m.incomeSelectionList->appendSelectionWithCount(
+                std::make_shared<MekaluSelection>(QStringLiteral("学級費"), 1, makeDate(today())));
+            QVERIFY(f.w->close());
+            Module1 again;
+            again.settingsFilePath = f.path(QStringLiteral("names.ini"));
+            again.loadSelectionLists();
+            QCOMPARE(again.incomeSelectionList->tsLink->tsArticle, QStringLiteral("学級費"));
+        }
     }
 
     void pageSetupAndHelpEndQuietly()
