@@ -540,28 +540,40 @@ void frmMain::mnuFileOpen_Click()
         openFile(name);
 }
 
-bool frmMain::mnuFileClose_Click()
+bool frmMain::askToSaveChanges()
 {
-    if (m.fileChanged) {
-        const auto answer = m_dialogs.message(this, kSaveQuestion, Dialogs::Buttons::YesNo);
-        if (answer == Dialogs::Answer::Yes) {
-            bool saved = true;
-            if (mnuFileSave->isEnabled())
-                saved = mnuFileSave_Click();
-            else if (mnuFileSaveAs->isEnabled())
-                saved = mnuFileSaveAs_Click();
-            // A save that did not complete closes nothing.
-            if (!saved)
-                return false;
-        }
-        m.fileChanged = false;
+    if (!m.fileChanged)
+        return true;
+    const auto answer = m_dialogs.message(this, kSaveQuestion, Dialogs::Buttons::YesNo);
+    if (answer == Dialogs::Answer::Yes) {
+        bool saved = true;
+        if (mnuFileSave->isEnabled())
+            saved = mnuFileSave_Click();
+        else if (mnuFileSaveAs->isEnabled())
+            saved = mnuFileSaveAs_Click();
+        // A save that did not complete keeps the changes marked.
+        if (!saved)
+            return false;
     }
-    // The names typed since start-up are written before the lists are reset.
+    m.fileChanged = false;
+    return true;
+}
+
+void frmMain::saveRememberedNames()
+{
     try {
         m.saveSelectionLists();
     } catch (const HarumokaError &e) {
         m_dialogs.message(this, e.message(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
     }
+}
+
+bool frmMain::mnuFileClose_Click()
+{
+    if (!askToSaveChanges())
+        return false;
+    // The names typed since start-up are written before the lists are reset.
+    saveRememberedNames();
     closeDocument();
     return true;
 }
@@ -759,25 +771,10 @@ void frmMain::openDetailWindow()
 
 bool frmMain::Form_Unload()
 {
-    if (m.fileChanged) {
-        const auto answer = m_dialogs.message(this, kSaveQuestion, Dialogs::Buttons::YesNo);
-        if (answer == Dialogs::Answer::Yes) {
-            bool saved = true;
-            if (mnuFileSave->isEnabled())
-                saved = mnuFileSave_Click();
-            else if (mnuFileSaveAs->isEnabled())
-                saved = mnuFileSaveAs_Click();
-            // The window stays open when the save the user asked for did not complete.
-            if (!saved)
-                return false;
-        }
-        m.fileChanged = false;
-    }
-    try {
-        m.saveSelectionLists();
-    } catch (const HarumokaError &e) {
-        m_dialogs.message(this, e.message(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
-    }
+    // The window stays open when the save the user asked for did not complete.
+    if (!askToSaveChanges())
+        return false;
+    saveRememberedNames();
     for (frmDetail *d : findChildren<frmDetail *>())
         d->forceUnload();
     if (!isMinimized()) {

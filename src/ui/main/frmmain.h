@@ -112,6 +112,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // The unsaved-changes question; false when the user's save did not complete.
+    bool askToSaveChanges();
+    // Writes the remembered article names, reporting a failure.
+    void saveRememberedNames();
     // Empties the document and reloads the window state (Close without the question).
     void closeDocument();
     void buildMenus();
