@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <array>
 #include <limits>
+#include <map>
 
 namespace {
 
@@ -19,6 +20,17 @@ const QString kDetailEnd = QStringLiteral("</DETAIL>");
 QString kindName(bool income)
 {
     return income ? QStringLiteral("収入") : QStringLiteral("支出");
+}
+
+// A value quoted in a message, cut short: a line can be 32,767 characters
+// long, and the message has to fit a message box.
+QString shown(const QString &value)
+{
+    constexpr qsizetype kShown = 60;
+    if (value.size() <= kShown)
+        return value;
+    const qsizetype keep = value[kShown - 1].isHighSurrogate() ? kShown - 1 : kShown;
+    return value.left(keep) + QStringLiteral("…");
 }
 
 // ---- reading ------------------------------------------------------------------
@@ -99,7 +111,7 @@ private:
         } catch (const OverflowError &) {
             damaged(m_cursor.lineNumber(),
                     QStringLiteral("「%1」は%2として扱える範囲（%3～%4）を超えています。")
-                        .arg(line.trimmed(), what, formatAmount(low), formatAmount(high)));
+                        .arg(shown(line.trimmed()), what, formatAmount(low), formatAmount(high)));
         }
     }
     qint16 read16(const QString &what)
@@ -118,7 +130,7 @@ private:
         const QDateTime d = parseDate(line);
         if (!d.isValid())
             damaged(m_cursor.lineNumber(),
-                    QStringLiteral("「%1」は日付として読めません（%2の行のはずです）。").arg(line, what));
+                    QStringLiteral("「%1」は日付として読めません（%2の行のはずです）。").arg(shown(line), what));
         return d;
     }
 
@@ -174,32 +186,52 @@ private:
         }
     }
 
-    // Entries usually come in date order; appending one that no entry of its
-    // kind is dated after gives the same list as addArticle without walking it.
+    // addArticle links a new entry just before the first entry of its kind
+    // dated later, or after the last element; walking the list for every
+    // entry made a file in mixed date order take minutes to open. Entries of
+    // one kind stay in date order, so a map per kind from each date to the
+    // element linked before the first entry of that date finds the same
+    // place at once. A list that breaks that order (or holds dates the map
+    // cannot compare) is left to addArticle itself.
+    static bool comparable(const QDateTime &d) { return d.isValid() && d.timeSpec() == Qt::UTC; }
+
     void prepareAppend()
     {
-        m_tail = m_m.articleList.get();
-        while (m_tail->taLink) {
-            m_tail = m_tail->taLink.get();
-            updateLatest(*m_tail);
+        MekaluArticle *before = m_m.articleList.get();
+        for (MekaluArticle *a = before->taLink.get(); a; before = a, a = a->taLink.get()) {
+            if (!comparable(a->taDate)) {
+                m_indexed = false;
+                continue;
+            }
+            auto &dates = m_beforeDate[a->taIncome ? 1 : 0];
+            const qint64 key = a->taDate.toMSecsSinceEpoch();
+            if (!dates.empty() && key < dates.rbegin()->first)
+                m_indexed = false;
+            dates.try_emplace(key, before);
         }
+        m_tail = before;
     }
-    void updateLatest(const MekaluArticle &a)
-    {
-        QDateTime &latest = m_latest[a.taIncome ? 1 : 0];
-        if (!latest.isValid() || a.taDate > latest)
-            latest = a.taDate;
-    }
+
     void add(const ArticlePtr &a)
     {
-        const QDateTime &latest = m_latest[a->taIncome ? 1 : 0];
-        if (!latest.isValid() || a->taDate >= latest) {
-            m_tail->insertArticle(a);
+        if (!m_indexed || !comparable(a->taDate)) {
+            m_indexed = false;
+            m_m.articleList->addArticle(a);
+            return;
+        }
+        auto &dates = m_beforeDate[a->taIncome ? 1 : 0];
+        const qint64 key = a->taDate.toMSecsSinceEpoch();
+        const auto later = dates.upper_bound(key);
+        MekaluArticle *before;
+        if (later == dates.end()) {
+            before = m_tail;
             m_tail = a.get();
         } else {
-            m_m.articleList->addArticle(a);
+            before = later->second;
+            later->second = a.get();
         }
-        updateLatest(*a);
+        before->insertArticle(a);
+        dates.try_emplace(key, before);
     }
 
     void readRecords()
@@ -288,8 +320,11 @@ private:
     AccountHeader &m_header;
     QString m_magic;
     ArticlePtr m_last;
-    MekaluArticle *m_tail = nullptr;
-    std::array<QDateTime, 2> m_latest; // latest date per kind: [0] expense, [1] income
+    // Per kind ([0] expense, [1] income): date -> the element linked before
+    // the first entry of that date.
+    std::array<std::map<qint64, MekaluArticle *>, 2> m_beforeDate;
+    MekaluArticle *m_tail = nullptr;                  // the last element
+    bool m_indexed = true;
     qint32 m_detailLines = 0;
 };
 
@@ -343,7 +378,7 @@ public:
         throw AccountFileError(AccountFileError::CannotEncode,
                                QStringLiteral("保存できない値があるため、保存しませんでした。\n"
                                               "場所: %1\n値: 「%2」\n%3")
-                                   .arg(where, value, why));
+                                   .arg(where, shown(value), why));
     }
 
 private:

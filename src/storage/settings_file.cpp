@@ -17,6 +17,13 @@ const QString kSupply = QStringLiteral("Supply");
 const QString kFileName = QStringLiteral("Mekalu.ini");
 // A real file holds a few hundred names; anything far larger is not ours.
 constexpr qint64 kMaxSettingsBytes = 4 * 1024 * 1024;
+// Every name read walks the list it joins, so only this many names of a
+// section are read: the quarter of a million names of a broken or hostile
+// file kept the program from starting for many minutes.
+constexpr int kMaxRecordsPerSection = 2000;
+// A longer line is no name (the account file holds no longer value) and
+// ends the reading.
+constexpr qsizetype kMaxNameLength = 32767;
 
 void appendRecords(QByteArray &out, Cp932Codec &codec, const MekaluSelection &head)
 {
@@ -72,6 +79,11 @@ void readSelectionFile(const QString &path, MekaluSelection &income, MekaluSelec
     QByteArray bytes;
     if (!readFileLimited(path, kMaxSettingsBytes, bytes, nullptr, nullptr))
         return;
+    parseSelectionFile(bytes, income, supply);
+}
+
+void parseSelectionFile(const QByteArray &bytes, MekaluSelection &income, MekaluSelection &supply)
+{
     QString text;
     Cp932Codec codec;
     // Undecodable bytes end the file where they start; the partial line
@@ -87,7 +99,10 @@ void readSelectionFile(const QString &path, MekaluSelection &income, MekaluSelec
     auto next = [&]() -> std::optional<QString> {
         if (cursor.atEnd())
             return std::nullopt;
-        return cursor.next().toString();
+        const QStringView line = cursor.next();
+        if (line.size() > kMaxNameLength)
+            return std::nullopt;
+        return line.toString();
     };
 
     const std::optional<QString> first = next();
@@ -95,14 +110,26 @@ void readSelectionFile(const QString &path, MekaluSelection &income, MekaluSelec
         return;
     MekaluSelection *section = &income;
     std::optional<QString> line = next();
+    int records = 0;
     // A line is only taken as the start of a record when more lines follow it.
     while (line && !cursor.atEnd()) {
         if (*line == kSupply) {
             section = &supply;
+            records = 0;
             line = next();
             if (!line)
                 return;
         }
+        if (records == kMaxRecordsPerSection) {
+            // The rest of the section is passed over, record by record.
+            if (section == &supply)
+                return;
+            next();
+            next();
+            line = next();
+            continue;
+        }
+        ++records;
         const std::optional<QString> count = next();
         const std::optional<QString> date = next();
         if (!count || !date)

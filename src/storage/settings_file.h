@@ -14,8 +14,11 @@ QString defaultSettingsFilePath();
 // Appends what the file holds to the two lists through
 // appendSelectionWithCount (which also forgets names not used for more than
 // two calendar years); a missing or malformed file ends the reading
-// quietly, keeping what was read.
+// quietly, keeping what was read. At most 2,000 names of each section are
+// read, and a line longer than 32,767 characters ends the reading.
 void readSelectionFile(const QString &path, MekaluSelection &income, MekaluSelection &supply);
+// The same on the file's bytes.
+void parseSelectionFile(const QByteArray &bytes, MekaluSelection &income, MekaluSelection &supply);
 // Replaces the file atomically. Names that the code page cannot hold or
 // that contain a line break are left out (the file is a convenience list).
 // Throws HarumokaError naming the file when it cannot be written.

@@ -1,0 +1,133 @@
+// Feeds arbitrary bytes to the account-file reader, as Open does. Any
+// outcome but a loaded document or an AccountFileError with a message is a
+// fault: another exception escaping, a crash, a sanitizer report, a hang.
+// What was read must also save and read back to the same file, so that a
+// file the program accepted never turns into one it cannot open.
+#include "app/module1.h"
+#include "model/values.h"
+#include "storage/account_file.h"
+#include "summary/summaries.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+[[noreturn]] void fault(const char *what, const QString &detail = QString())
+{
+    std::fprintf(stderr, "account file fault: %s %s\n", what, qPrintable(detail));
+    std::abort();
+}
+
+// Counts, keys and order are what the window relies on.
+void checkDocument(const Module1 &m)
+{
+    qint32 incomes = 0, supplies = 0, key = 0;
+    QDateTime lastIncome, lastSupply;
+    for (const MekaluArticle *a = m.articleList->taLink.get(); a; a = a->taLink.get()) {
+        QDateTime &last = a->taIncome ? lastIncome : lastSupply;
+        if (last.isValid() && a->taDate < last)
+            fault("entries of one kind are not in date order");
+        last = a->taDate;
+        ++(a->taIncome ? incomes : supplies);
+        if (a->taKey <= 0 || a->taKey > m.nextArticleKey)
+            fault("entry key out of range");
+        key = std::max(key, a->taKey);
+        if (a->taDetailList && a->taDetailList->isBlank() == false)
+            fault("detail head is not blank");
+    }
+    if (incomes != m.incomeCount || supplies != m.supplyCount)
+        fault("entry counts differ from the list");
+    if (key != incomes + supplies || (key > 0 && m.nextArticleKey != key + 1))
+        fault("keys are not 1..n");
+
+    // The reader places entries without walking the list: the order must be
+    // exactly what one addArticle per entry, in file (key) order, gives.
+    std::vector<const MekaluArticle *> loaded;
+    for (const MekaluArticle *a = m.articleList->taLink.get(); a; a = a->taLink.get())
+        loaded.push_back(a);
+    std::vector<const MekaluArticle *> inFileOrder = loaded;
+    std::sort(inFileOrder.begin(), inFileOrder.end(),
+              [](const MekaluArticle *a, const MekaluArticle *b) { return a->taKey < b->taKey; });
+    MekaluArticle reference;
+    for (const MekaluArticle *a : inFileOrder) {
+        auto c = std::make_shared<MekaluArticle>();
+        c->taIncome = a->taIncome;
+        c->taDate = a->taDate;
+        c->taKey = a->taKey;
+        reference.addArticle(c);
+    }
+    size_t i = 0;
+    for (const MekaluArticle *c = reference.taLink.get(); c; c = c->taLink.get(), ++i)
+        if (loaded[i]->taKey != c->taKey)
+            fault("entries not where addArticle puts them");
+}
+
+struct Loaded {
+    Module1 m;
+    AccountHeader header;
+    bool damaged = false;
+};
+
+void load(const QByteArray &bytes, Loaded &out)
+{
+    try {
+        parseAccountFile(bytes, QStringLiteral("fuzz.txt"), out.m, out.header);
+    } catch (const AccountFileError &e) {
+        if (e.message().isEmpty())
+            fault("AccountFileError without a message");
+        if (e.kind() == AccountFileError::Damaged) {
+            if (!out.m.documentDamaged || e.line() <= 0)
+                fault("damage reported without its line", e.message());
+            out.damaged = true;
+        } else if (e.kind() != AccountFileError::NotAccountFile) {
+            fault("unexpected kind of AccountFileError", e.message());
+        }
+        if (e.kind() == AccountFileError::NotAccountFile && out.m.articleList->taLink)
+            fault("a foreign file added entries");
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    setTodayForTesting(QDate(2024, 6, 1));
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data),
+                                                     qsizetype(size));
+    Loaded first;
+    load(bytes, first);
+    checkDocument(first.m);
+
+    // What Open does next with what was read; an overflow of a period total
+    // is the summaries' own message.
+    try {
+        refreshSummaries(first.m);
+    } catch (const OverflowError &) {
+    }
+
+    QByteArray saved;
+    try {
+        saved = encodeAccountFile(first.header, *first.m.articleList);
+    } catch (const AccountFileError &e) {
+        fault("a document that was read cannot be saved", e.message());
+    }
+    Loaded second;
+    load(saved, second);
+    if (second.damaged)
+        fault("a saved document reads back damaged");
+    checkDocument(second.m);
+    if (encodeAccountFile(second.header, *second.m.articleList) != saved)
+        fault("a saved document reads back different");
+    return 0;
+}

@@ -1,0 +1,50 @@
+// The accounts that tst_crash_safety has its helper save: large, and
+// different from each other in every entry and in size, so that a file cut
+// or mixed anywhere matches none of them.
+#pragma once
+
+#include "app/module1.h"
+#include "model/values.h"
+#include "storage/account_file.h"
+
+#include <memory>
+
+constexpr int kCrashSafetyVersions = 3;
+
+inline void makeCrashSafetyVersion(int v, Module1 &m, AccountHeader &h)
+{
+    h.classMode = true;
+    h.schoolName = QStringLiteral("第%1版　ひばり小学校").arg(v);
+    h.schoolYear = QStringLiteral("令和6年度(2024年度）");
+    h.grade = QStringLiteral("第１学年");
+    h.room = QStringLiteral("9組");
+    h.charge = QStringLiteral("山田　花子");
+    const int entries = 2000 + 400 * v;
+    // Dated in order, so linking each after the last gives addArticle's list.
+    MekaluArticle *last = m.articleList.get();
+    for (int i = 0; i < entries; ++i) {
+        auto a = std::make_shared<MekaluArticle>();
+        a->taDate = makeDate(QDate(2024, 4, 1).addDays(i * 360 / entries));
+        a->taArticle = QStringLiteral("版%1の項目%2").arg(v).arg(i);
+        a->taIncome = i % 3 == 0;
+        if (a->taIncome) {
+            a->taSubArticle = QStringLiteral("内訳");
+            a->taPerPerson = 30;
+            a->taStudentsNumber = 30;
+            a->taAmount = 1000 + i + v;
+        } else {
+            a->taSubArticle = QStringLiteral("店%1").arg(i % 7);
+            a->taReceipt = qint16(i % 999 + 1);
+            a->taAmount = 300 * (v + 1);
+            a->taDetailList = std::make_shared<MekaluDetail>();
+            MekaluDetail *line = a->taDetailList.get();
+            for (const QString &name : {QStringLiteral("ノート"), QStringLiteral("鉛筆"),
+                                        QStringLiteral("消費税%1").arg(v)}) {
+                line->tdLink = std::make_shared<MekaluDetail>(name, 100 * (v + 1));
+                line = line->tdLink.get();
+            }
+        }
+        last->taLink = a;
+        last = a.get();
+    }
+}
