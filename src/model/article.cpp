@@ -2,7 +2,37 @@
 
 #include "model/values.h"
 
+#include <QHash>
+#include <algorithm>
 #include <bitset>
+#include <vector>
+
+namespace {
+
+// Dates the fast paths order by their milliseconds: valid and in UTC, as
+// every date the program makes is. Anything else takes the plain walks.
+bool comparableDate(const QDateTime &d)
+{
+    return d.isValid() && d.timeSpec() == Qt::UTC;
+}
+
+// What makes two lines of a period list equal (appendArticleWithSum).
+struct LineKey {
+    QString article;
+    QString subArticle;
+    bool income;
+    bool operator==(const LineKey &o) const
+    {
+        return income == o.income && article == o.article && subArticle == o.subArticle;
+    }
+};
+
+size_t qHash(const LineKey &k, size_t seed = 0)
+{
+    return qHashMulti(seed, k.article, k.subArticle, k.income);
+}
+
+} // namespace
 
 MekaluArticle::MekaluArticle() : taDate(zeroDate()) {}
 
@@ -167,9 +197,53 @@ ArticlePtr MekaluArticle::sorting() const
     const MekaluArticle *cur = taLink.get();
     if (!cur)
         return head; // an empty list sorts to an empty head
-    head->insertArticle(cur->cloneArticle());
-    for (cur = cur->taLink.get(); cur; cur = cur->taLink.get())
-        head->sortingAddArticle(cur->cloneArticle());
+
+    // The copies, each kind on its own in list order.
+    struct Item {
+        qint64 msecs;
+        ArticlePtr clone;
+    };
+    std::vector<Item> incomes, expenses;
+    bool comparable = true;
+    for (; cur; cur = cur->taLink.get()) {
+        comparable = comparable && comparableDate(cur->taDate);
+        (cur->taIncome ? incomes : expenses)
+            .push_back({comparable ? cur->taDate.toMSecsSinceEpoch() : 0, cur->cloneArticle()});
+    }
+
+    if (!comparable) {
+        // One sortingAddArticle per copy, in list order.
+        size_t i = 0, e = 0;
+        for (cur = taLink.get(); cur; cur = cur->taLink.get()) {
+            const ArticlePtr &c = (cur->taIncome ? incomes[i++] : expenses[e++]).clone;
+            if (cur == taLink.get())
+                head->insertArticle(c);
+            else
+                head->sortingAddArticle(c);
+        }
+        return head;
+    }
+
+    // sortingAddArticle puts each entry after every entry that is earlier,
+    // or as early with income before expense, and after those equal to it:
+    // a stable sort by date, income before expense on the same date. That
+    // is each kind sorted stably by date (already so in an entry list,
+    // which addArticle keeps in date order), then merged, income first
+    // among equal dates.
+    auto earlier = [](const Item &a, const Item &b) { return a.msecs < b.msecs; };
+    for (std::vector<Item> *kind : {&incomes, &expenses}) {
+        if (!std::is_sorted(kind->begin(), kind->end(), earlier))
+            std::stable_sort(kind->begin(), kind->end(), earlier);
+    }
+    MekaluArticle *tail = head.get();
+    size_t i = 0, e = 0;
+    while (i < incomes.size() || e < expenses.size()) {
+        const bool takeIncome =
+            e == expenses.size() || (i < incomes.size() && incomes[i].msecs <= expenses[e].msecs);
+        Item &item = takeIncome ? incomes[i++] : expenses[e++];
+        tail->taLink = std::move(item.clone);
+        tail = tail->taLink.get();
+    }
     return head;
 }
 
@@ -206,6 +280,29 @@ void MekaluArticle::appendSubArticleWithSum(const ArticlePtr &ta_source)
 void MekaluArticle::collect(bool ta_inout, int first, int last, ArticlePtr &ta_original)
 {
     clearList();
+    // What appendArticleWithSum does, without walking the list for every
+    // line: nothing else touches this list while it is collected, so an
+    // index of its lines (one per key, appended in order) finds the line
+    // to merge with. A merged line needs no clone of its own.
+    QHash<LineKey, MekaluArticle *> index;
+    MekaluArticle *tail = this;
+    auto append = [&](const MekaluArticle &e, const QString &article, qint32 amount) {
+        LineKey key{article, e.taSubArticle, e.taIncome};
+        if (MekaluArticle *line = index.value(key)) {
+            const qint32 sum = add32(line->taAmount, amount);
+            if (e.taStudentsNumber > 0)
+                line->taStudentsNumber = add16(line->taStudentsNumber, e.taStudentsNumber);
+            line->taAmount = sum;
+            return;
+        }
+        ArticlePtr c = e.cloneArticle();
+        c->taArticle = article;
+        c->taAmount = amount;
+        tail->taLink = c;
+        tail = c.get();
+        index.insert(std::move(key), tail);
+    };
+
     while (ta_original) {
         const MekaluArticle &e = *ta_original;
         const int m = schoolMonth(e.taDate);
@@ -217,15 +314,12 @@ void MekaluArticle::collect(bool ta_inout, int first, int last, ArticlePtr &ta_o
                 while (line && line->isBlank())
                     line = line->tdLink.get();
                 for (; line; line = line->tdLink.get()) {
-                    ArticlePtr c = e.cloneArticle();
-                    c->taArticle = line->tdArticle;
-                    c->taAmount = line->tdAmount;
-                    appendArticleWithSum(c);
+                    append(e, line->tdArticle, line->tdAmount);
                     viaDetails = true;
                 }
             }
             if (!viaDetails)
-                appendArticleWithSum(e.cloneArticle());
+                append(e, e.taArticle, e.taAmount);
         }
         ta_original = ta_original->taLink;
     }
@@ -240,6 +334,43 @@ void MekaluArticle::collectMonthlyArticle(bool ta_inout, qint16 ta_first_month, 
                                           ArticlePtr &ta_original)
 {
     collect(ta_inout, ta_first_month, ta_last_month, ta_original);
+}
+
+ArticleAppender::ArticleAppender(MekaluArticle &head) : m_head(head), m_tail(&head)
+{
+    while (m_tail->taLink) {
+        m_tail = m_tail->taLink.get();
+        note(*m_tail);
+    }
+}
+
+void ArticleAppender::note(const MekaluArticle &a)
+{
+    const size_t k = a.taIncome ? 1 : 0;
+    m_count[k] = add32(m_count[k], 1);
+    if (!comparableDate(a.taDate))
+        m_comparable[k] = false;
+    else if (!m_latest[k].isValid() || a.taDate > m_latest[k])
+        m_latest[k] = a.taDate;
+}
+
+qint32 ArticleAppender::add(const ArticlePtr &ta_newrec)
+{
+    const size_t k = ta_newrec->taIncome ? 1 : 0;
+    qint32 n;
+    // addArticle stops before the first entry of the kind dated later; when
+    // there is none it links the entry after the last element.
+    if (m_comparable[k] && comparableDate(ta_newrec->taDate)
+        && (!m_latest[k].isValid() || !(m_latest[k] > ta_newrec->taDate))) {
+        n = add32(m_count[k], 1);
+        m_tail->insertArticle(ta_newrec);
+    } else {
+        n = m_head.addArticle(ta_newrec);
+    }
+    if (!ta_newrec->taLink)
+        m_tail = ta_newrec.get();
+    note(*ta_newrec);
+    return n;
 }
 
 QStringList freeReceiptNumbers(const MekaluArticle &head)

@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <memory>
 
 class MekaluArticle;
@@ -49,6 +50,10 @@ public:
     void insertNumberedArticle(const ArticlePtr &ta_insrec, qint16 ta_rec);
     ArticlePtr getSupplyNumberedArticle(qint16 ta_rec);
     qint32 addArticle(const ArticlePtr &ta_newrec);
+    // When every date is a UTC one (as the program makes them) the kinds
+    // are sorted apart and merged, in one pass when each kind is already in
+    // date order; otherwise one sortingAddArticle per entry. Both give the
+    // same list.
     ArticlePtr sorting() const;
     void sortingAddArticle(const ArticlePtr &ta_newrec);
     void removeNextArticle();
@@ -62,6 +67,28 @@ public:
 
 private:
     void collect(bool ta_inout, int first, int last, ArticlePtr &ta_original);
+};
+
+// Adds many entries to one list with exactly the results of addArticle
+// (the same list, the same numbers), but appends an entry that no entry of
+// its kind is dated after without walking the list. It remembers the tail
+// and the latest date of each kind, so nothing else may change the list
+// while it is in use; for loading and building lists in bulk.
+class ArticleAppender {
+public:
+    explicit ArticleAppender(MekaluArticle &head);
+    qint32 add(const ArticlePtr &ta_newrec);
+
+private:
+    void note(const MekaluArticle &a);
+
+    MekaluArticle &m_head;
+    MekaluArticle *m_tail;
+    // Per kind ([0] expense, [1] income): entries counted, the latest date,
+    // and whether every date so far is one the fast path can compare.
+    std::array<qint32, 2> m_count{};
+    std::array<QDateTime, 2> m_latest;
+    std::array<bool, 2> m_comparable{true, true};
 };
 
 // The eleven lowest receipt numbers from 1 to 999 that no entry of the list

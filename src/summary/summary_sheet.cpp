@@ -1,8 +1,15 @@
 #include "summary/summary_sheet.h"
 
 #include "model/values.h"
+#include "ui/main/entry_panel.h"
 #include "ui/main/flexgrid.h"
 #include "ui/main/twips.h"
+
+
+// Row heights measure the text of every row in the grid's font, and the six
+// tables repeat the same lines: measuring shapes the text each time, so the
+// widths are remembered for the current font and scale. Bounded, so that
+// many distinct texts cannot grow it.
 
 SummarySheet::SummarySheet(QWidget *parent) : QWidget(parent)
 {
@@ -36,7 +43,7 @@ static void growRow(FlexGrid *g, int row, qint16 &watermark)
 {
     if (row + 1 > watermark) {
         g->setRows(row + 100);
-        watermark = to16(row + 1);
+        watermark = rowWatermark(row);
         for (int c = 2; c <= 4; ++c) {
             g->setRow(row);
             g->setCol(c);
@@ -62,12 +69,7 @@ void SummarySheet::fillSummaryGrid(const MekaluArticle &incomeList, const Mekalu
             g->setTextMatrix(row, 0, Str(row));
             const QString text = e->taArticle + QLatin1Char(' ') + e->taSubArticle;
             g->setTextMatrix(row, 1, text);
-            // Long texts take as many line heights as they need; 32-bit so
-            // a very long text cannot fail.
-            const qint64 width = qint64(textWidthTwips(g->font(), text, g)) + 100;
-            const int colWidth = g->ColWidth(1);
-            const qint64 lines = colWidth > 0 ? width / colWidth + 1 : 1;
-            g->setRowHeight(row, int(std::min<qint64>(lines, 200) * rowHeightUnit));
+            g->setRowHeight(row, wrappedRowHeight(g->font(), text, g->ColWidth(1), rowHeightUnit, g));
             g->setTextMatrix(row, amountCol, formatAmount(amount));
             g->setTextMatrix(row, otherCol, QString());
             g->setTextMatrix(row, 4, formatAmount(balance));

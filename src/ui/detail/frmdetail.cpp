@@ -191,7 +191,7 @@ void frmDetail::editFlexGridDetail()
         if (r + 1 > m.detailRowWatermark) {
             g->setRows(r + 100);
             g->setRow(r);
-            m.detailRowWatermark = to16(r + 1);
+            m.detailRowWatermark = rowWatermark(r);
             setCellAligned(r, 1, FlexGrid::LeftCenter);
             setCellAligned(r, 2, FlexGrid::RightCenter);
         }

@@ -5,7 +5,6 @@
 #include "ui/main/panel_util.h"
 #include "ui/main/twips.h"
 
-#include <QHash>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -15,29 +14,6 @@
 // year repeats the same few dozen articles thousands of times: measuring
 // shapes the text each time, so the widths are remembered for the current
 // font and scale. Bounded, so that many distinct texts cannot grow it.
-static int rememberedWidthTwips(const QFont &font, const QString &text, const QWidget *w)
-{
-    struct Widths {
-        QFont font;
-        double scale = 0;
-        QHash<QString, int> byText;
-    };
-    // Never destroyed: a QFont released after the application has gone is not safe.
-    static Widths *const memo = new Widths;
-    const double scale = twipsPerPixel(w);
-    if (scale != memo->scale || font != memo->font) {
-        memo->byText.clear();
-        memo->font = font;
-        memo->scale = scale;
-    }
-    if (const auto it = memo->byText.constFind(text); it != memo->byText.cend())
-        return *it;
-    if (memo->byText.size() >= 4096)
-        memo->byText.clear();
-    const int width = textWidthTwips(font, text, w);
-    memo->byText.insert(text, width);
-    return width;
-}
 
 EntryPanel::EntryPanel(QWidget *parent) : QWidget(parent)
 {
@@ -94,12 +70,7 @@ void EntryPanel::paintRow(int row, int firstCol, int lastCol, long color)
 
 int EntryPanel::rowHeightFor(const QString &text, int col) const
 {
-    // Lines needed for the text in the column; computed in 32 bits so that a
-    // very long text only makes a tall row instead of failing.
-    const qint64 w = qint64(rememberedWidthTwips(m_grid->font(), text, m_grid)) + 100;
-    const int c = m_grid->ColWidth(col);
-    const qint64 lines = c > 0 ? w / c + 1 : 1;
-    return int(std::min<qint64>(lines, 200) * lineHeight());
+    return wrappedRowHeight(m_grid->font(), text, m_grid->ColWidth(col), lineHeight(), m_grid);
 }
 
 void EntryPanel::colorAmountCell(int row, int col, qint64 amount)

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <algorithm>
 #include <functional>
 
 class FlexGrid;
@@ -67,6 +68,13 @@ protected:
 private:
     FlexGrid *m_grid = nullptr;
 };
+
+// The watermark after formatting row `row`: one more, kept within 16 bits so
+// that the last row a kind can hold (32,767) does not overflow it.
+inline qint16 rowWatermark(int row)
+{
+    return qint16(std::min(row + 1, 32767));
+}
 
 constexpr long kGridWhite = 16777215;
 constexpr long kGridPaleYellow = 255L | (255L << 8) | (200L << 16);

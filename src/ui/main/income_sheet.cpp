@@ -152,7 +152,7 @@ void IncomeSheet::editFlexGridIncome()
         if (r + 1 > m.incomeRowWatermark) {
             g->setRows(r + 100);
             g->setRow(r);
-            m.incomeRowWatermark = to16(r + 1);
+            m.incomeRowWatermark = rowWatermark(r);
             setCellAligned(r, 1, FlexGrid::CenterCenter);
             setCellAligned(r, 2, FlexGrid::LeftCenter);
             setCellAligned(r, 3, FlexGrid::LeftCenter);

@@ -138,7 +138,7 @@ void SupplySheet::editFlexGridSupply()
         if (r + 1 > m.supplyRowWatermark) {
             g->setRows(r + 100);
             g->setRow(r);
-            m.supplyRowWatermark = to16(r + 1);
+            m.supplyRowWatermark = rowWatermark(r);
             setCellAligned(r, 1, FlexGrid::CenterCenter);
             setCellAligned(r, 3, FlexGrid::LeftCenter);
             setCellAligned(r, 4, FlexGrid::LeftCenter);

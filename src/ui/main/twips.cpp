@@ -3,6 +3,7 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QHash>
 #include <QWidget>
 #include <cmath>
 
@@ -32,4 +33,38 @@ int textWidthTwips(const QFont &font, const QString &text, const QWidget *w)
 {
     const QFontMetricsF fm(font);
     return int(std::lround(fm.horizontalAdvance(text) * twipsPerPixel(w)));
+}
+
+static int cachedTextWidthTwips(const QFont &font, const QString &text, const QWidget *w)
+{
+    struct Widths {
+        QFont font;
+        double scale = 0;
+        QHash<QString, int> byText;
+    };
+    // Never destroyed: a QFont released after the application has gone is not safe.
+    static Widths *const memo = new Widths;
+    const double scale = twipsPerPixel(w);
+    if (scale != memo->scale || font != memo->font) {
+        memo->byText.clear();
+        memo->font = font;
+        memo->scale = scale;
+    }
+    if (const auto it = memo->byText.constFind(text); it != memo->byText.cend())
+        return *it;
+    if (memo->byText.size() >= 4096)
+        memo->byText.clear();
+    const int width = textWidthTwips(font, text, w);
+    memo->byText.insert(text, width);
+    return width;
+}
+
+int wrappedRowHeight(const QFont &font, const QString &text, int colWidthTwips, int lineHeight,
+                     const QWidget *w)
+{
+    // Lines = (width + 100) \ column width + 1, computed in 64 bits so that a
+    // very long text only makes a tall row instead of failing.
+    const qint64 width = qint64(cachedTextWidthTwips(font, text, w)) + 100;
+    const qint64 lines = colWidthTwips > 0 ? width / colWidthTwips + 1 : 1;
+    return int(std::min<qint64>(lines, 200) * lineHeight);
 }

@@ -1,0 +1,274 @@
+// Timings of everything that grows with the size of an account, each on
+// generated accounts of 300, 3,000 and 30,000 entries, with a floor to
+// compare them with: reading and decoding the same file into text lines.
+#include "account_generator.h"
+#include "bench_support.h"
+
+#include "app/module1.h"
+#include "model/values.h"
+#include "print/printouts.h"
+#include "print/recording_surface.h"
+#include "storage/account_file.h"
+#include "storage/codec.h"
+#include "storage/safe_save.h"
+#include "summary/summaries.h"
+#include "ui/main/flexgrid.h"
+#include "ui/main/income_sheet.h"
+#include "ui/main/supply_sheet.h"
+
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <benchmark/benchmark.h>
+#include <map>
+#include <memory>
+
+namespace {
+
+void sizes(benchmark::internal::Benchmark *b)
+{
+    b->Arg(300)->Arg(3000)->Arg(30000)->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+void perEntry(benchmark::State &state)
+{
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+// An account read once per size and kept for the benchmarks that start
+// from a loaded document.
+struct LoadedAccount {
+    Module1 m;
+    AccountHeader header;
+};
+
+LoadedAccount &loaded(int entries)
+{
+    static std::map<int, std::unique_ptr<LoadedAccount>> cache;
+    auto &slot = cache[entries];
+    if (!slot) {
+        slot = std::make_unique<LoadedAccount>();
+        readAccountFile(accountFile(entries), slot->m, slot->header);
+        slot->m.fillPeriodTitles();
+        // Every receipt's detail lines add up, as the print command wants.
+        if (findDetailMismatch(*slot->m.articleList) != 0)
+            qFatal("generated account: detail lines that do not add up");
+    }
+    return *slot;
+}
+
+PrintSettings printSettingsOf(const AccountHeader &h)
+{
+    PrintSettings ps;
+    ps.classAccountMode = h.classMode;
+    ps.schoolName = h.schoolName;
+    ps.schoolYear = h.schoolYear;
+    ps.grade = h.grade;
+    ps.room = h.room;
+    ps.charge = h.charge;
+    ps.printDate = QDate(2026, 3, 24);
+    return ps;
+}
+
+// ---- floor ----------------------------------------------------------------------
+
+// The least any reader must do: the file's bytes, decoded, cut into lines.
+void BM_Floor_ReadDecodeLines(benchmark::State &state)
+{
+    const QString path = accountFile(int(state.range(0)));
+    for (auto _ : state) {
+        QByteArray bytes;
+        bool tooLarge = false;
+        QString error;
+        if (!readFileLimited(path, kMaxAccountFileBytes, bytes, &tooLarge, &error)) {
+            state.SkipWithError("cannot read the account file");
+            break;
+        }
+        Cp932Codec codec;
+        QString text;
+        codec.decode(bytes, text);
+        const QStringList lines = splitLines(text);
+        benchmark::DoNotOptimize(lines.size());
+    }
+    perEntry(state);
+    state.counters["file_KiB"] = double(QFileInfo(path).size()) / 1024.0;
+}
+BENCHMARK(BM_Floor_ReadDecodeLines)->Apply(sizes);
+
+// ---- opening through the window ------------------------------------------------------
+
+// File to filled grids, summaries and receipt list on a just-started program.
+void BM_Open_LoadArticleFile(benchmark::State &state)
+{
+    const int entries = int(state.range(0));
+    const QString path = accountFile(entries);
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto program = std::make_unique<ProgramWindow>();
+        state.ResumeTiming();
+
+        program->w->loadArticleFile(path);
+        settle();
+
+        state.PauseTiming();
+        const bool ok = program->m.incomeCount + program->m.supplyCount == entries
+            && program->dialogs.messages.isEmpty();
+        program.reset();
+        state.ResumeTiming();
+        if (!ok) {
+            state.SkipWithError("the account did not load completely");
+            break;
+        }
+    }
+    perEntry(state);
+}
+BENCHMARK(BM_Open_LoadArticleFile)->Apply(sizes);
+
+// ---- storage ------------------------------------------------------------------------
+
+void BM_Reader_ReadAccountFile(benchmark::State &state)
+{
+    const QString path = accountFile(int(state.range(0)));
+    for (auto _ : state) {
+        auto m = std::make_unique<Module1>();
+        AccountHeader header;
+        readAccountFile(path, *m, header);
+        benchmark::DoNotOptimize(m->articleList.get());
+        state.PauseTiming();
+        m.reset();
+        state.ResumeTiming();
+    }
+    perEntry(state);
+}
+BENCHMARK(BM_Reader_ReadAccountFile)->Apply(sizes);
+
+// Encoding plus the safe save (temporary file, flush, rename, backup).
+void BM_Writer_WriteAccountFile(benchmark::State &state)
+{
+    LoadedAccount &a = loaded(int(state.range(0)));
+    const QString path = scratchPath(QStringLiteral("written-%1.txt").arg(state.range(0)));
+    for (auto _ : state)
+        writeAccountFile(path, a.header, *a.m.articleList);
+    perEntry(state);
+}
+BENCHMARK(BM_Writer_WriteAccountFile)->Apply(sizes);
+
+void BM_Writer_EncodeOnly(benchmark::State &state)
+{
+    LoadedAccount &a = loaded(int(state.range(0)));
+    for (auto _ : state) {
+        const QByteArray bytes = encodeAccountFile(a.header, *a.m.articleList);
+        benchmark::DoNotOptimize(bytes.size());
+    }
+    perEntry(state);
+}
+BENCHMARK(BM_Writer_EncodeOnly)->Apply(sizes);
+
+// ---- summaries and grids ------------------------------------------------------------
+
+void BM_RefreshSummaries(benchmark::State &state)
+{
+    LoadedAccount &a = loaded(int(state.range(0)));
+    for (auto _ : state)
+        refreshSummaries(a.m);
+    perEntry(state);
+    // Lines of the year's two period lists: what the merging works against.
+    int lines = 0;
+    for (const MekaluArticle *e = a.m.supplyLists[Year]->taLink.get(); e; e = e->taLink.get())
+        ++lines;
+    for (const MekaluArticle *e = a.m.incomeLists[Year]->taLink.get(); e; e = e->taLink.get())
+        ++lines;
+    state.counters["year_lines"] = lines;
+}
+BENCHMARK(BM_RefreshSummaries)->Apply(sizes);
+
+// Both entry grids filled on a just-started window (every row formatted
+// and written in full).
+void BM_FillEntryGrids(benchmark::State &state)
+{
+    LoadedAccount &a = loaded(int(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto program = std::make_unique<ProgramWindow>();
+        program->m.articleList = a.m.articleList;
+        program->m.incomeCount = a.m.incomeCount;
+        program->m.supplyCount = a.m.supplyCount;
+        state.ResumeTiming();
+
+        program->w->incomeSheet->editFlexGridIncome();
+        program->w->supplySheet->editFlexGridSupply();
+        settle();
+
+        state.PauseTiming();
+        program.reset();
+        state.ResumeTiming();
+    }
+    perEntry(state);
+}
+BENCHMARK(BM_FillEntryGrids)->Apply(sizes);
+
+// One edit on an open account, through the widgets: click the amount cell
+// of an income row in the middle, type a new amount, press 登録 (record).
+// The entry goes back to its row and the grid is refilled.
+void BM_Edit_RecordIncomeAmount(benchmark::State &state)
+{
+    const int entries = int(state.range(0));
+    auto program = std::make_unique<ProgramWindow>();
+    program->w->loadArticleFile(accountFile(entries));
+    settle();
+    IncomeSheet *sheet = program->w->incomeSheet;
+    const int row = std::max(1, program->m.incomeCount / 2);
+    int amount = 1000;
+    for (auto _ : state) {
+        sheet->MSFlexGridIncome->clickCell(row, 6);
+        sheet->TextIncomeAmount->setText(QString::number(amount += 10));
+        sheet->CommandIncomeRecord->click();
+        settle();
+    }
+    if (!program->dialogs.messages.isEmpty())
+        state.SkipWithError("the edit asked a question");
+    else if (sheet->MSFlexGridIncome->TextMatrix(row, 6) != formatAmount(amount))
+        state.SkipWithError("the edit was not recorded in its row");
+    perEntry(state);
+}
+BENCHMARK(BM_Edit_RecordIncomeAmount)->Apply(sizes);
+
+// ---- printouts ----------------------------------------------------------------------
+
+// The year ledger laid out page by page on the recording surface (the
+// re-sort of the entry list included).
+void BM_YearLedger_Recording(benchmark::State &state)
+{
+    LoadedAccount &a = loaded(int(state.range(0)));
+    refreshSummaries(a.m);
+    const PrintSettings ps = printSettingsOf(a.header);
+    int pages = 0;
+    for (auto _ : state) {
+        auto s = std::make_unique<RecordingSurface>();
+        printKindOn(a.m, *s, ps, 11);
+        pages = s->pageCount();
+        // Throwing the recording away is not part of laying the ledger out.
+        state.PauseTiming();
+        s.reset();
+        state.ResumeTiming();
+    }
+    perEntry(state);
+    state.counters["pages"] = pages;
+}
+BENCHMARK(BM_YearLedger_Recording)->Apply(sizes);
+
+// The year ledger as a PDF file, as the export writes it: summaries
+// refreshed, rehearsed on the recording surface, painted by QPrinter.
+void BM_YearLedger_Pdf(benchmark::State &state)
+{
+    LoadedAccount &a = loaded(int(state.range(0)));
+    const PrintSettings ps = printSettingsOf(a.header);
+    const QString path = scratchPath(QStringLiteral("ledger-%1.pdf").arg(state.range(0)));
+    for (auto _ : state)
+        exportPdf(a.m, ps, 11, path);
+    perEntry(state);
+    state.counters["pdf_KiB"] = double(QFileInfo(path).size()) / 1024.0;
+}
+BENCHMARK(BM_YearLedger_Pdf)->Apply(sizes);
+
+} // namespace

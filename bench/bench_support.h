@@ -1,0 +1,62 @@
+// What the benchmark programs share: a headless QApplication set up as the
+// program sets itself up, account files generated once per run, a Dialogs
+// that never shows anything, and a main window on a private settings file.
+#pragma once
+
+#include "app/dialogs.h"
+#include "app/module1.h"
+#include "ui/main/frmmain.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+// Call first in main: the offscreen platform unless one is chosen already,
+// without its notes about window features it does not have.
+void useOffscreenPlatformByDefault();
+
+// The generated account of `entries` entries, written once into a private
+// folder for this run; later calls return the same file.
+QString accountFile(int entries);
+// Folder for files the benchmarks write (removed at exit).
+QString scratchPath(const QString &name);
+
+// Answers every question with "no" and remembers it: a benchmark whose run
+// asked anything reports an error instead of a figure.
+class SilentDialogs : public Dialogs {
+public:
+    Answer message(QWidget *, const QString &text, Buttons, Icon, const QString &) override
+    {
+        messages << text;
+        return Answer::No;
+    }
+    QString openFileName(QWidget *, const QString &, const QString &) override { return {}; }
+    QString saveFileName(QWidget *, const QString &, const QString &) override { return {}; }
+    bool pageSetup(QWidget *, QPrinter *) override { return false; }
+    bool printDialog(QWidget *, QPrinter *, const QString &) override { return false; }
+    void printPreview(QWidget *, QPrinter *, const std::function<void(QPrinter *)> &) override {}
+
+    QStringList messages;
+};
+
+// The program as it starts: application state and main window (empty
+// document), with the remembered names kept in the scratch folder.
+struct ProgramWindow {
+    ProgramWindow();
+    ~ProgramWindow();
+    ProgramWindow(const ProgramWindow &) = delete;
+    ProgramWindow &operator=(const ProgramWindow &) = delete;
+
+    Module1 m;
+    SilentDialogs dialogs;
+    std::unique_ptr<frmMain> w;
+};
+
+// Lets queued work (deferred grid updates, layout, painting) finish, so a
+// timing covers what the user waits for.
+void settle();
+
+// Peak resident set size of this process so far, in MiB (getrusage).
+double peakRssMiB();
+// Resident set size now, in MiB (/proc/self/statm).
+double currentRssMiB();
