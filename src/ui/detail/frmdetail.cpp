@@ -274,27 +274,11 @@ void frmDetail::showDetailCellEditor(int r, int c)
 
 void frmDetail::TextDetailNo_Change()
 {
-    if (TextDetailNo->isReadOnly())
-        return;
-    if (!passesDigitRule(TextDetailNo->text())) {
-        TextDetailNo->clear();
-        TextDetailNo->setFocus();
-        return;
-    }
-    const double n = textValue(TextDetailNo->text());
-    if (n > m.detailCount) {
-        TextDetailNo->clear();
-        CommandDetailCancel_Click();
-    } else if (n == m.detailCount && !CommandDetailDelete->isEnabled() && !CommandDetailNew->isEnabled()
-               && CommandDetailRecord->isEnabled()) {
-        // A line is being added: nothing to load.
-    } else if (n <= 0) {
-        TextDetailNo->clear();
-        CommandDetailCancel_Click();
-    } else {
+    const int n = numberBoxChanged(m.detailCount, [this] { CommandDetailCancel_Click(); });
+    if (n > 0) {
         const DetailPtr &list = m.detailArticle->taDetailList;
         DetailPtr line = list ? list->tdLink : nullptr;
-        for (int i = 1; line && i < int(n); ++i)
+        for (int i = 1; line && i < n; ++i)
             line = line->tdLink;
         if (!line)
             return;
@@ -310,15 +294,7 @@ void frmDetail::TextDetailNo_Change()
 
 void frmDetail::TextDetailAmount_Change()
 {
-    if (TextDetailAmount->isReadOnly())
-        return;
-    const QString text = TextDetailAmount->text();
-    if (!passesAmountRule(text)) {
-        TextDetailAmount->clear();
-        return;
-    }
-    if (!text.endsWith(QLatin1Char('-')) && textValue(text, true) == 0)
-        TextDetailAmount->clear();
+    amountBoxChanged(TextDetailAmount);
 }
 
 void frmDetail::CommandDetailRecord_Click()

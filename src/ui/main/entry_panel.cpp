@@ -139,3 +139,40 @@ void EntryPanel::escapeCancels(const QList<QWidget *> &editors, const std::funct
         });
     }
 }
+
+void EntryPanel::amountBoxChanged(QLineEdit *box)
+{
+    if (box->isReadOnly())
+        return;
+    const QString text = box->text();
+    if (!passesAmountRule(text)) {
+        box->clear();
+        return;
+    }
+    if (!text.endsWith(QLatin1Char('-')) && textValue(text, true) == 0)
+        box->clear();
+}
+
+int EntryPanel::numberBoxChanged(int count, const std::function<void()> &cancel)
+{
+    if (numberBox->isReadOnly())
+        return 0;
+    if (!passesDigitRule(numberBox->text())) {
+        numberBox->clear();
+        numberBox->setFocus();
+        return 0;
+    }
+    const double n = textValue(numberBox->text());
+    if (n > count) {
+        numberBox->clear();
+        cancel();
+    } else if (n == count && !deleteButton->isEnabled() && !newButton->isEnabled() && recordButton->isEnabled()) {
+        // An entry is being added: nothing to load.
+    } else if (n <= 0) {
+        numberBox->clear();
+        cancel();
+    } else {
+        return int(n);
+    }
+    return 0;
+}

@@ -44,6 +44,14 @@ public:
     void enterRecordsOrAdds(QWidget *w, const std::function<void()> &record,
                             const std::function<void()> &add, bool hideAfter);
 
+    // The amount box rules, run on every change of its text: only blanks,
+    // digits, "-" and ","; a value of 0 empties the box unless it ends in "-".
+    static void amountBoxChanged(QLineEdit *box);
+    // The row-number box's change: applies the digit rule and decides what to
+    // do with the number. Returns the row to load (1..count), or 0 when the
+    // change was handled here (emptied, cancelled, or an entry being added).
+    int numberBoxChanged(int count, const std::function<void()> &cancel);
+
     // Escape in an editor drops the edit (hides the editors) and returns to the grid.
     void escapeCancels(const QList<QWidget *> &editors, const std::function<void()> &cancel);
     // Gives the focus to the grid when `editor` has just closed.

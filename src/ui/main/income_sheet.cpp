@@ -291,28 +291,12 @@ void IncomeSheet::showIncomeCellEditor(int r, int c)
 
 void IncomeSheet::TextIncomeNo_Change()
 {
-    if (TextIncomeNo->isReadOnly())
-        return;
-    if (!passesDigitRule(TextIncomeNo->text())) {
-        TextIncomeNo->clear();
-        TextIncomeNo->setFocus();
-        return;
-    }
-    const double n = textValue(TextIncomeNo->text());
-    if (n > m.incomeCount) {
-        TextIncomeNo->clear();
-        CommandIncomeCancel_Click();
-    } else if (n == m.incomeCount && !CommandIncomeDelete->isEnabled() && !CommandIncomeNew->isEnabled()
-               && CommandIncomeRecord->isEnabled()) {
-        // An entry is being added: nothing to load.
-    } else if (n <= 0) {
-        TextIncomeNo->clear();
-        CommandIncomeCancel_Click();
-    } else {
+    const int n = numberBoxChanged(m.incomeCount, [this] { CommandIncomeCancel_Click(); });
+    if (n > 0) {
         int count = 0;
         ArticlePtr src;
         for (ArticlePtr cur = m.articleList->nextArticle(); cur; cur = cur->nextArticle()) {
-            if (cur->taIncome && ++count == int(n)) {
+            if (cur->taIncome && ++count == n) {
                 src = cur;
                 break;
             }
@@ -378,15 +362,7 @@ void IncomeSheet::TextIncomeStudents_Change()
 
 void IncomeSheet::TextIncomeAmount_Change()
 {
-    if (TextIncomeAmount->isReadOnly())
-        return;
-    const QString text = TextIncomeAmount->text();
-    if (!passesAmountRule(text)) {
-        TextIncomeAmount->clear();
-        return;
-    }
-    if (!text.endsWith(QLatin1Char('-')) && textValue(text, true) == 0)
-        TextIncomeAmount->clear();
+    amountBoxChanged(TextIncomeAmount);
 }
 
 void IncomeSheet::DTPickerIncomeDate_CloseUp()

@@ -285,28 +285,12 @@ void SupplySheet::showSupplyCellEditor(int r, int c)
 
 void SupplySheet::TextSupplyNo_Change()
 {
-    if (TextSupplyNo->isReadOnly())
-        return;
-    if (!passesDigitRule(TextSupplyNo->text())) {
-        TextSupplyNo->clear();
-        TextSupplyNo->setFocus();
-        return;
-    }
-    const double n = textValue(TextSupplyNo->text());
-    if (n > m.supplyCount) {
-        TextSupplyNo->clear();
-        CommandSupplyCancel_Click();
-    } else if (n == m.supplyCount && !CommandSupplyDelete->isEnabled() && !CommandSupplyNew->isEnabled()
-               && CommandSupplyRecord->isEnabled()) {
-        // An entry is being added: nothing to load.
-    } else if (n <= 0) {
-        TextSupplyNo->clear();
-        CommandSupplyCancel_Click();
-    } else {
+    const int n = numberBoxChanged(m.supplyCount, [this] { CommandSupplyCancel_Click(); });
+    if (n > 0) {
         int count = 0;
         ArticlePtr src;
         for (ArticlePtr cur = m.articleList->nextArticle(); cur; cur = cur->nextArticle()) {
-            if (!cur->taIncome && ++count == int(n)) {
+            if (!cur->taIncome && ++count == n) {
                 src = cur;
                 break;
             }
@@ -334,15 +318,7 @@ void SupplySheet::TextSupplyNo_Change()
 
 void SupplySheet::TextSupplyAmount_Change()
 {
-    if (TextSupplyAmount->isReadOnly())
-        return;
-    const QString text = TextSupplyAmount->text();
-    if (!passesAmountRule(text)) {
-        TextSupplyAmount->clear();
-        return;
-    }
-    if (!text.endsWith(QLatin1Char('-')) && textValue(text, true) == 0)
-        TextSupplyAmount->clear();
+    amountBoxChanged(TextSupplyAmount);
 }
 
 void SupplySheet::ComboSupplyReceipt_Change()
