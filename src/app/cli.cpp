@@ -143,8 +143,9 @@ int runHeadless(const CommandLine &cl)
     try {
         refreshSummaries(m);
         if (const qint16 n = findDetailMismatch(*m.articleList))
+            // The window's question, as a warning: the export goes on.
             err << QStringLiteral("支出表の") << n
-                << QStringLiteral("番目の記載金額と、その明細書の合計金額が違っています。\n");
+                << QStringLiteral("番目の記載金額と、その明細書の合計金額が違っています。\n印刷してもいいですか？\n");
         if (!cl.pdfPath.isEmpty())
             exportPdf(m, ps, cl.kind, cl.pdfPath);
         if (!cl.csvPath.isEmpty())

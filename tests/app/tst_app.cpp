@@ -130,6 +130,15 @@ private slots:
         QCOMPARE(rows.at(rows.size() - 2), (QStringList{"", "", "１学期 合計", "144000", "27170", "116830"}));
         QCOMPARE(rows.last(), (QStringList{"", "", "２学期へ繰り越し", "", "116830", ""}));
 
+        // A detail mismatch is reported on standard error and the export goes on.
+        const QString mismatched = dir.filePath(QStringLiteral("m.txt"));
+        writeCp932(mismatched, {"iMekalu135", "True", "", "", "", "", "", "False", "2026/05/01", " 0", "紙", "",
+                                " 0", " 0", " 300", "<DETAIL>", "A", " 100", "</DETAIL>"});
+        const QString mpdf = dir.filePath(QStringLiteral("m.pdf"));
+        QCOMPARE(run({"--pdf", mpdf, "--kind", "1", mismatched}, &err), 0);
+        QVERIFY(err.contains(QStringLiteral("支出表の1番目の記載金額と、その明細書の合計金額が違っています。")));
+        QVERIFY(QFile::exists(mpdf));
+
         // Errors: a clear message and a non-zero status.
         QVERIFY(run({"--pdf", pdf, "--kind", "1", dir.filePath(QStringLiteral("missing.txt"))}, &err) != 0);
         QVERIFY(err.contains(QStringLiteral("missing.txt")));
