@@ -3,10 +3,12 @@
 #include "model/values.h"
 #include "ui/main/flexgrid.h"
 #include "ui/main/panel_util.h"
+#include "ui/main/sheet_widgets.h"
 #include "ui/main/twips.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -23,6 +25,28 @@ EntryPanel::EntryPanel(QWidget *parent) : QWidget(parent)
 void EntryPanel::setGrid(FlexGrid *grid)
 {
     m_grid = grid;
+}
+
+EntryPanel::SheetControls EntryPanel::buildSheetControls()
+{
+    using namespace sheet;
+    SheetControls c;
+    c.grid = new FlexGrid(this);
+    c.grid->setTwipsGeometry(0, 1680 - kTabHeader, 13455, 6375);
+    setGrid(c.grid);
+    c.help = label(this, QString(), 120, 60, 8900, 1200);
+    c.help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    numberBox = lineEdit(this, 9150, 100, 700, 400);
+    numericBox(numberBox);
+    numberBox->setToolTip(QStringLiteral("行番号"));
+    newButton = button(this, QStringLiteral("行の追加"), 9950, 60, 1650);
+    recordButton = button(this, QStringLiteral("登録"), 11700, 60, 1650);
+    deleteButton = button(this, QStringLiteral("行の削除"), 9950, 520, 1650);
+    cancelButton = button(this, QStringLiteral("ｷｬﾝｾﾙ"), 11700, 520, 1650);
+    c.rest = label(this, QStringLiteral("残金"), 9150, 1000, 760, 330);
+    c.remainder = label(this, QString(), 9950, 960, 3400, 360);
+    c.remainder->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return c;
 }
 
 void EntryPanel::guarded(const std::function<void()> &f) const

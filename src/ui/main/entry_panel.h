@@ -70,6 +70,18 @@ public:
 
 protected:
     void setGrid(FlexGrid *grid);
+
+    // The layout the income and expense sheets share: the grid below, the
+    // help text at the top left, the row-number box, the four buttons and
+    // the remaining money at the top right. Sets the grid, the number box
+    // and the buttons of this panel.
+    struct SheetControls {
+        FlexGrid *grid;
+        QLabel *help;
+        QLabel *rest;
+        QLabel *remainder;
+    };
+    SheetControls buildSheetControls();
     // Wires a widget signal to a handler through the error guard.
     void guarded(const std::function<void()> &f) const;
 

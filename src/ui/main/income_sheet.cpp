@@ -24,27 +24,16 @@ QString IncomeSheet::helpText()
 IncomeSheet::IncomeSheet(Module1 &m, frmMain &main, QWidget *parent)
     : EntryPanel(parent), m(m), main(main)
 {
-    MSFlexGridIncome = new FlexGrid(this);
-    MSFlexGridIncome->setTwipsGeometry(0, 1680 - kTabHeader, 13455, 6375);
-    setGrid(MSFlexGridIncome);
-
-    LabelIncomeHelp = label(this, QString(), 120, 60, 8900, 1180);
-    LabelIncomeHelp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    TextIncomeNo = lineEdit(this, 9150, 100, 700, 400);
-    numberBox = TextIncomeNo;
-    numericBox(TextIncomeNo);
-    TextIncomeNo->setToolTip(QStringLiteral("行番号"));
-    CommandIncomeNew = button(this, QStringLiteral("行の追加"), 9950, 60, 1650);
-    CommandIncomeRecord = button(this, QStringLiteral("登録"), 11700, 60, 1650);
-    CommandIncomeDelete = button(this, QStringLiteral("行の削除"), 9950, 520, 1650);
-    CommandIncomeCancel = button(this, QStringLiteral("ｷｬﾝｾﾙ"), 11700, 520, 1650);
-    newButton = CommandIncomeNew;
-    recordButton = CommandIncomeRecord;
-    deleteButton = CommandIncomeDelete;
-    cancelButton = CommandIncomeCancel;
-    LabelIncomeRest = label(this, QStringLiteral("残金"), 9150, 1000, 760, 330);
-    LabelIncomeRemainder = label(this, QString(), 9950, 960, 3400, 360);
-    LabelIncomeRemainder->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    const SheetControls c = buildSheetControls();
+    MSFlexGridIncome = c.grid;
+    LabelIncomeHelp = c.help;
+    LabelIncomeRest = c.rest;
+    LabelIncomeRemainder = c.remainder;
+    TextIncomeNo = numberBox;
+    CommandIncomeNew = newButton;
+    CommandIncomeRecord = recordButton;
+    CommandIncomeDelete = deleteButton;
+    CommandIncomeCancel = cancelButton;
 
     // Cell editors, laid over the clicked cell.
     DTPickerIncomeDate = new DatePicker(this);

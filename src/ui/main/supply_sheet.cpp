@@ -29,27 +29,16 @@ QString supplyGridDate(const QString &text)
 SupplySheet::SupplySheet(Module1 &m, frmMain &main, QWidget *parent)
     : EntryPanel(parent), m(m), main(main)
 {
-    MSFlexGridSupply = new FlexGrid(this);
-    MSFlexGridSupply->setTwipsGeometry(0, 1680 - kTabHeader, 13455, 6375);
-    setGrid(MSFlexGridSupply);
-
-    LabelSupplyHelp = label(this, QString(), 120, 60, 8900, 1200);
-    LabelSupplyHelp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    TextSupplyNo = lineEdit(this, 9150, 100, 700, 400);
-    numberBox = TextSupplyNo;
-    numericBox(TextSupplyNo);
-    TextSupplyNo->setToolTip(QStringLiteral("行番号"));
-    CommandSupplyNew = button(this, QStringLiteral("行の追加"), 9950, 60, 1650);
-    CommandSupplyRecord = button(this, QStringLiteral("登録"), 11700, 60, 1650);
-    CommandSupplyDelete = button(this, QStringLiteral("行の削除"), 9950, 520, 1650);
-    CommandSupplyCancel = button(this, QStringLiteral("ｷｬﾝｾﾙ"), 11700, 520, 1650);
-    newButton = CommandSupplyNew;
-    recordButton = CommandSupplyRecord;
-    deleteButton = CommandSupplyDelete;
-    cancelButton = CommandSupplyCancel;
-    LabelSupplyRest = label(this, QStringLiteral("残金"), 9150, 1000, 760, 330);
-    LabelSupplyRemainder = label(this, QString(), 9950, 960, 3400, 360);
-    LabelSupplyRemainder->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    const SheetControls c = buildSheetControls();
+    MSFlexGridSupply = c.grid;
+    LabelSupplyHelp = c.help;
+    LabelSupplyRest = c.rest;
+    LabelSupplyRemainder = c.remainder;
+    TextSupplyNo = numberBox;
+    CommandSupplyNew = newButton;
+    CommandSupplyRecord = recordButton;
+    CommandSupplyDelete = deleteButton;
+    CommandSupplyCancel = cancelButton;
 
     DTPickerSupplyDate = new DatePicker(this);
     place(DTPickerSupplyDate, 0, 0, 1695, 360);
