@@ -100,3 +100,13 @@ void Module1::saveSelectionLists()
     writeSelectionFile(settingsFilePath.isEmpty() ? defaultSettingsFilePath() : settingsFilePath,
                        *incomeSelectionList, *supplySelectionList);
 }
+
+void Module1::removeEntry(ArticlePtr &entry)
+{
+    if (!entry)
+        return;
+    articleList->deleteArticle(entry.get());
+    summariesStale = true;
+    fileChanged = true;
+    entry.reset();
+}

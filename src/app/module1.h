@@ -83,6 +83,11 @@ public:
     // Current contents of the print settings sheet; defaults until a window sets it.
     std::function<PrintSettings()> printSettings;
 
+    // Takes an entry the user deleted out of articleList (nothing when `entry`
+    // is none, which it becomes): the summaries are out of date and the
+    // deletion is a change to save.
+    void removeEntry(ArticlePtr &entry);
+
     void clearCounters();
     void resetDocument();
     void enableMainWindow();

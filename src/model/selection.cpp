@@ -80,3 +80,11 @@ void MekaluSelection::appendSelectionWithCount(const SelectionPtr &ts_source)
         }
     }
 }
+
+QStringList selectionArticles(const MekaluSelection &head)
+{
+    QStringList names;
+    for (const MekaluSelection *s = head.tsLink.get(); s; s = s->tsLink.get())
+        names << s->tsArticle;
+    return names;
+}

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class MekaluSelection;
@@ -29,3 +30,6 @@ public:
     void insertSelection(const SelectionPtr &ts_rec);
     SelectionPtr nextSelection() const { return tsLink; }
 };
+
+// The names of the records after a head, in list order (what a drop-down list offers).
+QStringList selectionArticles(const MekaluSelection &head);

@@ -341,16 +341,11 @@ void frmDetail::CommandDetailRecord_Click()
 void frmDetail::CommandDetailNew_Click()
 {
     FlexGrid *g = MSFlexGridDetail;
-    m.detailCount = add16(m.detailCount, 1);
-    TextDetailNo->clear();
+    const int row = beginAddRow(m.detailCount);
     m.currentDetail = std::make_shared<MekaluDetail>();
-    if (g->Rows() <= m.detailCount)
-        g->setRows(m.detailCount + 100);
-    setCellAligned(m.detailCount, 1, FlexGrid::LeftCenter);
-    setCellAligned(m.detailCount, 2, FlexGrid::RightCenter);
-    setAddingButtons();
-    TextDetailNo->setText(Str(m.detailCount));
-    TextDetailNo->setReadOnly(true);
+    setCellAligned(row, 1, FlexGrid::LeftCenter);
+    setCellAligned(row, 2, FlexGrid::RightCenter);
+    enterAddingState(row);
     setComboText(ComboDetailArticle, QString());
     TextDetailAmount->clear();
     CommandDetailRecord_Click();
@@ -369,17 +364,7 @@ void frmDetail::CommandDetailDelete_Click()
         m.fileChanged = true;
         m.sourceDetail.reset();
     }
-    m.detailCount = qint16(m.detailCount - 1);
-    const int freed = m.detailCount + 1;
-    if (freed > 0 && freed < MSFlexGridDetail->Rows()) {
-        for (int c = 0; c <= 3; ++c)
-            MSFlexGridDetail->setTextMatrix(freed, c, QString());
-    }
-    hideEditors();
-    if (m.selectedDetailRow != 0)
-        paintRow(m.selectedDetailRow, 1, 3, kGridWhite);
-    m.selectedDetailRow = 0;
-    m.editedDetailCol = 0;
+    releaseRow(m.detailCount, m.selectedDetailRow, m.editedDetailCol, 3, 3);
     editFlexGridDetail();
 }
 
@@ -396,10 +381,7 @@ void frmDetail::CommandDetailCancel_Click()
 
 void frmDetail::fillDetailArticleList()
 {
-    QStringList items;
-    for (MekaluSelection *s = m.supplySelectionList->tsLink.get(); s; s = s->tsLink.get())
-        items << s->tsArticle;
-    refillCombo(ComboDetailArticle, items);
+    refillCombo(ComboDetailArticle, selectionArticles(*m.supplySelectionList));
 }
 
 bool frmDetail::CommandDetailClose_Click()

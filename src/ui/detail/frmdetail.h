@@ -68,7 +68,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void hideEditors();
+    void hideEditors() override;
     void setSumLabel();
     Module1 &m;
     Dialogs &m_dialogs;

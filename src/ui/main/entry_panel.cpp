@@ -200,3 +200,34 @@ int EntryPanel::numberBoxChanged(int count, const std::function<void()> &cancel)
     }
     return 0;
 }
+
+int EntryPanel::beginAddRow(qint16 &count)
+{
+    count = add16(count, 1);
+    numberBox->clear();
+    if (m_grid->Rows() <= count)
+        m_grid->setRows(count + 100);
+    return count;
+}
+
+void EntryPanel::enterAddingState(int row)
+{
+    setAddingButtons();
+    numberBox->setText(Str(row));
+    numberBox->setReadOnly(true);
+}
+
+void EntryPanel::releaseRow(qint16 &count, qint16 &selectedRow, qint16 &editedCol, int lastCol, int paintLastCol)
+{
+    count = qint16(count - 1);
+    const int freed = count + 1;
+    if (freed > 0 && freed < m_grid->Rows()) {
+        for (int c = 0; c <= lastCol; ++c)
+            m_grid->setTextMatrix(freed, c, QString());
+    }
+    hideEditors();
+    if (selectedRow != 0)
+        paintRow(selectedRow, 1, paintLastCol, kGridWhite);
+    selectedRow = 0;
+    editedCol = 0;
+}

@@ -52,6 +52,21 @@ public:
     // change was handled here (emptied, cancelled, or an entry being added).
     int numberBoxChanged(int count, const std::function<void()> &cancel);
 
+    // The panel's cell editors, all hidden.
+    virtual void hideEditors() {}
+
+    // Add row, first steps: one more row in use, an edit in progress
+    // cancelled through the number box, the grid grown to hold the row.
+    // Returns the new row.
+    int beginAddRow(qint16 &count);
+    // Add row, once the new row's cells are aligned: the adding state, with
+    // the row's number locked in the number box.
+    void enterAddingState(int row);
+    // Delete row, after the entry left its list: one row fewer, the row that
+    // falls out of use emptied (columns 0 to lastCol), the editors hidden and
+    // the selection (painted in columns 1 to paintLastCol) cleared.
+    void releaseRow(qint16 &count, qint16 &selectedRow, qint16 &editedCol, int lastCol, int paintLastCol);
+
     // Escape in an editor drops the edit (hides the editors) and returns to the grid.
     void escapeCancels(const QList<QWidget *> &editors, const std::function<void()> &cancel);
     // Gives the focus to the grid when `editor` has just closed.

@@ -434,21 +434,16 @@ void IncomeSheet::CommandIncomeRecord_Click()
 void IncomeSheet::CommandIncomeNew_Click()
 {
     FlexGrid *g = MSFlexGridIncome;
-    m.incomeCount = add16(m.incomeCount, 1);
-    TextIncomeNo->clear();
+    const int row = beginAddRow(m.incomeCount);
     m.currentIncomeArticle = std::make_shared<MekaluArticle>();
-    if (g->Rows() <= m.incomeCount)
-        g->setRows(m.incomeCount + 100);
-    g->setRow(m.incomeCount);
-    g->setTextMatrix(m.incomeCount, 0, Str(m.incomeCount));
-    setCellAligned(m.incomeCount, 1, FlexGrid::CenterCenter);
-    setCellAligned(m.incomeCount, 2, FlexGrid::LeftCenter);
-    setCellAligned(m.incomeCount, 4, FlexGrid::RightCenter);
-    setCellAligned(m.incomeCount, 6, FlexGrid::RightCenter);
+    g->setRow(row);
+    g->setTextMatrix(row, 0, Str(row));
+    setCellAligned(row, 1, FlexGrid::CenterCenter);
+    setCellAligned(row, 2, FlexGrid::LeftCenter);
+    setCellAligned(row, 4, FlexGrid::RightCenter);
+    setCellAligned(row, 6, FlexGrid::RightCenter);
     m.defaultStudents = readCountField(TextIncomeStudents->text(), QStringLiteral("生徒数"));
-    setAddingButtons();
-    TextIncomeNo->setText(Str(m.incomeCount));
-    TextIncomeNo->setReadOnly(true);
+    enterAddingState(row);
     setComboText(ComboIncomeArticle, QString());
     setComboText(ComboIncomeSubArticle, QString());
     TextIncomePerPerson->clear();
@@ -461,25 +456,8 @@ void IncomeSheet::CommandIncomeNew_Click()
 
 void IncomeSheet::CommandIncomeDelete_Click()
 {
-    FlexGrid *g = MSFlexGridIncome;
-    if (m.sourceIncomeArticle) {
-        m.articleList->deleteArticle(m.sourceIncomeArticle.get());
-        m.summariesStale = true;
-        // A deletion is a change that must be saved.
-        m.fileChanged = true;
-        m.sourceIncomeArticle.reset();
-    }
-    m.incomeCount = qint16(m.incomeCount - 1);
-    const int freed = m.incomeCount + 1;
-    if (freed > 0 && freed < g->Rows()) {
-        for (int c = 0; c < 8; ++c)
-            g->setTextMatrix(freed, c, QString());
-    }
-    hideEditors();
-    if (m.selectedIncomeRow != 0)
-        paintRow(m.selectedIncomeRow, 1, 6, kGridWhite);
-    m.selectedIncomeRow = 0;
-    m.editedIncomeCol = 0;
+    m.removeEntry(m.sourceIncomeArticle);
+    releaseRow(m.incomeCount, m.selectedIncomeRow, m.editedIncomeCol, 7, 6);
     main.clearSummaryTotals();
     editFlexGridIncome();
 }
@@ -500,8 +478,5 @@ void IncomeSheet::CommandIncomeCancel_Click()
 
 void IncomeSheet::fillIncomeArticleList()
 {
-    QStringList items;
-    for (MekaluSelection *s = m.incomeSelectionList->tsLink.get(); s; s = s->tsLink.get())
-        items << s->tsArticle;
-    refillCombo(ComboIncomeArticle, items);
+    refillCombo(ComboIncomeArticle, selectionArticles(*m.incomeSelectionList));
 }

@@ -27,7 +27,7 @@ public:
     void MSFlexGridIncome_Click();
     void MSFlexGridIncome_Scroll();
     void showIncomeCellEditor(int r, int c);
-    void hideEditors();
+    void hideEditors() override;
 
     void CommandIncomeNew_Click();
     void CommandIncomeRecord_Click();

@@ -417,19 +417,14 @@ void SupplySheet::CommandSupplyRecord_Click()
 void SupplySheet::CommandSupplyNew_Click()
 {
     FlexGrid *g = MSFlexGridSupply;
-    m.supplyCount = add16(m.supplyCount, 1);
-    TextSupplyNo->clear();
+    const int row = beginAddRow(m.supplyCount);
     m.currentSupplyArticle = std::make_shared<MekaluArticle>();
-    if (g->Rows() <= m.supplyCount)
-        g->setRows(m.supplyCount + 100);
-    g->setRow(m.supplyCount);
-    g->setTextMatrix(m.supplyCount, 0, Str(m.supplyCount));
-    setCellAligned(m.supplyCount, 1, FlexGrid::CenterCenter);
-    setCellAligned(m.supplyCount, 3, FlexGrid::LeftCenter);
-    setCellAligned(m.supplyCount, 5, FlexGrid::RightCenter);
-    setAddingButtons();
-    TextSupplyNo->setText(Str(m.supplyCount));
-    TextSupplyNo->setReadOnly(true);
+    g->setRow(row);
+    g->setTextMatrix(row, 0, Str(row));
+    setCellAligned(row, 1, FlexGrid::CenterCenter);
+    setCellAligned(row, 3, FlexGrid::LeftCenter);
+    setCellAligned(row, 5, FlexGrid::RightCenter);
+    enterAddingState(row);
     setComboText(ComboSupplyReceipt, QString());
     setComboText(ComboSupplyArticle, QString());
     setComboText(ComboSupplySubArticle, QString());
@@ -442,25 +437,8 @@ void SupplySheet::CommandSupplyNew_Click()
 
 void SupplySheet::CommandSupplyDelete_Click()
 {
-    FlexGrid *g = MSFlexGridSupply;
-    if (m.sourceSupplyArticle) {
-        m.articleList->deleteArticle(m.sourceSupplyArticle.get());
-        m.summariesStale = true;
-        // A deletion is a change that must be saved.
-        m.fileChanged = true;
-        m.sourceSupplyArticle.reset();
-    }
-    m.supplyCount = qint16(m.supplyCount - 1);
-    const int freed = m.supplyCount + 1;
-    if (freed > 0 && freed < g->Rows()) {
-        for (int c = 0; c < 8; ++c)
-            g->setTextMatrix(freed, c, QString());
-    }
-    hideEditors();
-    if (m.selectedSupplyRow != 0)
-        paintRow(m.selectedSupplyRow, 1, 6, kGridWhite);
-    m.selectedSupplyRow = 0;
-    m.editedSupplyCol = 0;
+    m.removeEntry(m.sourceSupplyArticle);
+    releaseRow(m.supplyCount, m.selectedSupplyRow, m.editedSupplyCol, 7, 6);
     CommandSupplyDetail->setEnabled(false);
     main.clearSummaryTotals();
     editFlexGridSupply();
@@ -489,8 +467,5 @@ void SupplySheet::CommandSupplyDetail_Click()
 
 void SupplySheet::fillSupplyArticleList()
 {
-    QStringList items;
-    for (MekaluSelection *s = m.supplySelectionList->tsLink.get(); s; s = s->tsLink.get())
-        items << s->tsArticle;
-    refillCombo(ComboSupplyArticle, items);
+    refillCombo(ComboSupplyArticle, selectionArticles(*m.supplySelectionList));
 }

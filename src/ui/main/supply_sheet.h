@@ -25,7 +25,7 @@ public:
     void MSFlexGridSupply_Click();
     void MSFlexGridSupply_Scroll();
     void showSupplyCellEditor(int r, int c);
-    void hideEditors();
+    void hideEditors() override;
     void fillReceiptList();
 
     void CommandSupplyNew_Click();
