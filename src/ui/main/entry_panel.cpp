@@ -1,6 +1,7 @@
 #include "ui/main/entry_panel.h"
 
 #include "model/values.h"
+#include "ui/main/datepicker.h"
 #include "ui/main/flexgrid.h"
 #include "ui/main/panel_util.h"
 #include "ui/main/sheet_widgets.h"
@@ -230,4 +231,15 @@ void EntryPanel::releaseRow(qint16 &count, qint16 &selectedRow, qint16 &editedCo
         paintRow(selectedRow, 1, paintLastCol, kGridWhite);
     selectedRow = 0;
     editedCol = 0;
+}
+
+void EntryPanel::openDateEditor(DatePicker *picker, int x, int y, const QString &cellText)
+{
+    placeEditor(picker, x, y);
+    if (!cellText.isEmpty()) {
+        const QDateTime date = parseDate(cellText);
+        if (date.isValid())
+            picker->setValue(date.date());
+    }
+    openEditor(picker, false);
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 
+class DatePicker;
 class FlexGrid;
 class QLabel;
 class QLineEdit;
@@ -66,6 +67,9 @@ public:
     // falls out of use emptied (columns 0 to lastCol), the editors hidden and
     // the selection (painted in columns 1 to paintLastCol) cleared.
     void releaseRow(qint16 &count, qint16 &selectedRow, qint16 &editedCol, int lastCol, int paintLastCol);
+
+    // Lays a date picker over a date cell at (x, y) twips, showing the cell's date.
+    void openDateEditor(DatePicker *picker, int x, int y, const QString &cellText);
 
     // Escape in an editor drops the edit (hides the editors) and returns to the grid.
     void escapeCancels(const QList<QWidget *> &editors, const std::function<void()> &cancel);

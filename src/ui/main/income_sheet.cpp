@@ -238,13 +238,7 @@ void IncomeSheet::showIncomeCellEditor(int r, int c)
     const QString text = g->TextMatrix(r, c);
     switch (c) {
     case 1:
-        placeEditor(DTPickerIncomeDate, x, y);
-        if (!text.isEmpty()) {
-            const QDateTime dt = parseDate(text);
-            if (dt.isValid())
-                DTPickerIncomeDate->setValue(dt.date());
-        }
-        openEditor(DTPickerIncomeDate, false);
+        openDateEditor(DTPickerIncomeDate, x, y, text);
         break;
     case 2:
         placeEditor(ComboIncomeArticle, x, y + 15, g->Width() - 7130);

@@ -234,13 +234,7 @@ void SupplySheet::showSupplyCellEditor(int r, int c)
     const QString s = g->TextMatrix(r, c);
     switch (c) {
     case 1:
-        placeEditor(DTPickerSupplyDate, x, y);
-        if (!s.isEmpty()) {
-            const QDateTime dt = parseDate(s);
-            if (dt.isValid())
-                DTPickerSupplyDate->setValue(dt.date());
-        }
-        openEditor(DTPickerSupplyDate, false);
+        openDateEditor(DTPickerSupplyDate, x, y, s);
         break;
     case 2:
         placeEditor(ComboSupplyReceipt, x, y + 15, 1000);
