@@ -158,7 +158,7 @@ GeneratedAccount generateAccount(int entries, quint32 seed, int schoolYear)
     out.header.charge = text("山田花子");
     out.list = std::make_shared<MekaluArticle>();
 
-    ArticleAppender appender(*out.list);
+    DateOrderInserter inserter(*out.list);
     qint16 receipt = 0;
     qint32 key = 1;
     for (const Slot &slot : plan) {
@@ -201,7 +201,7 @@ GeneratedAccount generateAccount(int entries, quint32 seed, int schoolYear)
                 }
             }
         }
-        appender.add(a);
+        inserter.insert(a);
     }
     return out;
 }

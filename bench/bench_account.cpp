@@ -4,7 +4,7 @@
 #include "account_generator.h"
 #include "bench_support.h"
 
-#include "app/module1.h"
+#include "model/document.h"
 #include "model/values.h"
 #include "print/printouts.h"
 #include "print/recording_surface.h"
@@ -37,35 +37,27 @@ void perEntry(benchmark::State &state)
 
 // An account read once per size and kept for the benchmarks that start
 // from a loaded document.
-struct LoadedAccount {
-    Module1 m;
-    AccountHeader header;
+struct OpenAccount {
+    Document doc;
 };
 
-LoadedAccount &loaded(int entries)
+OpenAccount &loaded(int entries)
 {
-    static std::map<int, std::unique_ptr<LoadedAccount>> cache;
+    static std::map<int, std::unique_ptr<OpenAccount>> cache;
     auto &slot = cache[entries];
     if (!slot) {
-        slot = std::make_unique<LoadedAccount>();
-        readAccountFile(accountFile(entries), slot->m, slot->header);
-        slot->m.fillPeriodTitles();
+        slot = std::make_unique<OpenAccount>();
+        readAccountFile(accountFile(entries), slot->doc);
         // Every receipt's detail lines add up, as the print command wants.
-        if (findDetailMismatch(*slot->m.articleList) != 0)
+        if (findDetailMismatch(*slot->doc.articleList()) != 0)
             qFatal("generated account: detail lines that do not add up");
     }
     return *slot;
 }
 
-PrintSettings printSettingsOf(const AccountHeader &h)
+PrintSettings printSettingsOf(const Document &doc)
 {
-    PrintSettings ps;
-    ps.classAccountMode = h.classMode;
-    ps.schoolName = h.schoolName;
-    ps.schoolYear = h.schoolYear;
-    ps.grade = h.grade;
-    ps.room = h.room;
-    ps.charge = h.charge;
+    PrintSettings ps(doc.title());
     ps.printDate = QDate(2026, 3, 24);
     return ps;
 }
@@ -111,7 +103,7 @@ void BM_Open_LoadArticleFile(benchmark::State &state)
         settle();
 
         state.PauseTiming();
-        const bool ok = program->m.incomeCount + program->m.supplyCount == entries
+        const bool ok = program->w->document().incomeCount() + program->w->document().supplyCount() == entries
             && program->dialogs.messages.isEmpty();
         program.reset();
         state.ResumeTiming();
@@ -130,7 +122,7 @@ void BM_Reader_ReadAccountFile(benchmark::State &state)
 {
     const QString path = accountFile(int(state.range(0)));
     for (auto _ : state) {
-        auto m = std::make_unique<Module1>();
+        auto m = std::make_unique<LoadedAccount>();
         AccountHeader header;
         readAccountFile(path, *m, header);
         benchmark::DoNotOptimize(m->articleList.get());
@@ -145,19 +137,19 @@ BENCHMARK(BM_Reader_ReadAccountFile)->Apply(sizes);
 // Encoding plus the safe save (temporary file, flush, rename, backup).
 void BM_Writer_WriteAccountFile(benchmark::State &state)
 {
-    LoadedAccount &a = loaded(int(state.range(0)));
+    OpenAccount &a = loaded(int(state.range(0)));
     const QString path = scratchPath(QStringLiteral("written-%1.txt").arg(state.range(0)));
     for (auto _ : state)
-        writeAccountFile(path, a.header, *a.m.articleList);
+        writeAccountFile(path, a.doc.title(), *a.doc.articleList());
     perEntry(state);
 }
 BENCHMARK(BM_Writer_WriteAccountFile)->Apply(sizes);
 
 void BM_Writer_EncodeOnly(benchmark::State &state)
 {
-    LoadedAccount &a = loaded(int(state.range(0)));
+    OpenAccount &a = loaded(int(state.range(0)));
     for (auto _ : state) {
-        const QByteArray bytes = encodeAccountFile(a.header, *a.m.articleList);
+        const QByteArray bytes = encodeAccountFile(a.doc.title(), *a.doc.articleList());
         benchmark::DoNotOptimize(bytes.size());
     }
     perEntry(state);
@@ -168,15 +160,16 @@ BENCHMARK(BM_Writer_EncodeOnly)->Apply(sizes);
 
 void BM_RefreshSummaries(benchmark::State &state)
 {
-    LoadedAccount &a = loaded(int(state.range(0)));
+    OpenAccount &a = loaded(int(state.range(0)));
+    PeriodSummaries sums;
     for (auto _ : state)
-        refreshSummaries(a.m);
+        sums = computeSummaries(*a.doc.articleList(), QString(), kDefaultStudents);
     perEntry(state);
     // Lines of the year's two period lists: what the merging works against.
     int lines = 0;
-    for (const MekaluArticle *e = a.m.supplyLists[Year]->taLink.get(); e; e = e->taLink.get())
+    for (const MekaluArticle *e = sums[Year].supplyList->taLink.get(); e; e = e->taLink.get())
         ++lines;
-    for (const MekaluArticle *e = a.m.incomeLists[Year]->taLink.get(); e; e = e->taLink.get())
+    for (const MekaluArticle *e = sums[Year].incomeList->taLink.get(); e; e = e->taLink.get())
         ++lines;
     state.counters["year_lines"] = lines;
 }
@@ -186,13 +179,14 @@ BENCHMARK(BM_RefreshSummaries)->Apply(sizes);
 // and written in full).
 void BM_FillEntryGrids(benchmark::State &state)
 {
-    LoadedAccount &a = loaded(int(state.range(0)));
+    OpenAccount &a = loaded(int(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
         auto program = std::make_unique<ProgramWindow>();
-        program->m.articleList = a.m.articleList;
-        program->m.incomeCount = a.m.incomeCount;
-        program->m.supplyCount = a.m.supplyCount;
+        // The entries without the window hearing of them: the fill is what is timed.
+        const QSignalBlocker quiet(program->w->document());
+        program->w->document().load(a.doc.articleList(), a.doc.title(), a.doc.nextArticleKey(), false,
+                                    QString());
         state.ResumeTiming();
 
         program->w->incomeSheet->editFlexGridIncome();
@@ -217,7 +211,7 @@ void BM_Edit_RecordIncomeAmount(benchmark::State &state)
     program->w->loadArticleFile(accountFile(entries));
     settle();
     IncomeSheet *sheet = program->w->incomeSheet;
-    const int row = std::max(1, program->m.incomeCount / 2);
+    const int row = std::max(1, program->w->document().incomeCount() / 2);
     int amount = 1000;
     for (auto _ : state) {
         sheet->MSFlexGridIncome->clickCell(row, 6);
@@ -239,13 +233,13 @@ BENCHMARK(BM_Edit_RecordIncomeAmount)->Apply(sizes);
 // re-sort of the entry list included).
 void BM_YearLedger_Recording(benchmark::State &state)
 {
-    LoadedAccount &a = loaded(int(state.range(0)));
-    refreshSummaries(a.m);
-    const PrintSettings ps = printSettingsOf(a.header);
+    OpenAccount &a = loaded(int(state.range(0)));
+    const PrintSettings ps = printSettingsOf(a.doc);
+    const PeriodSummaries sums = printSummaries(a.doc, ps);
     int pages = 0;
     for (auto _ : state) {
         auto s = std::make_unique<RecordingSurface>();
-        printKindOn(a.m, *s, ps, 11);
+        printKindOn(a.doc, sums, *s, ps, 11);
         pages = s->pageCount();
         // Throwing the recording away is not part of laying the ledger out.
         state.PauseTiming();
@@ -261,11 +255,11 @@ BENCHMARK(BM_YearLedger_Recording)->Apply(sizes);
 // refreshed, rehearsed on the recording surface, painted by QPrinter.
 void BM_YearLedger_Pdf(benchmark::State &state)
 {
-    LoadedAccount &a = loaded(int(state.range(0)));
-    const PrintSettings ps = printSettingsOf(a.header);
+    OpenAccount &a = loaded(int(state.range(0)));
+    const PrintSettings ps = printSettingsOf(a.doc);
     const QString path = scratchPath(QStringLiteral("ledger-%1.pdf").arg(state.range(0)));
     for (auto _ : state)
-        exportPdf(a.m, ps, 11, path);
+        exportPdf(a.doc, ps, 11, path);
     perEntry(state);
     state.counters["pdf_KiB"] = double(QFileInfo(path).size()) / 1024.0;
 }

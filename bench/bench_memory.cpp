@@ -35,7 +35,7 @@ void BM_OpenAccountMemory(benchmark::State &state)
         settle();
 
         state.PauseTiming();
-        state.counters["entries"] = program->m.incomeCount + program->m.supplyCount;
+        state.counters["entries"] = program->w->document().incomeCount() + program->w->document().supplyCount();
         state.counters["peak_before_MiB"] = peakBefore;
         state.counters["peak_after_MiB"] = peakRssMiB();
         state.counters["peak_growth_MiB"] = peakRssMiB() - peakBefore;

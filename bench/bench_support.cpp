@@ -53,8 +53,7 @@ QString accountFile(int entries)
 
 ProgramWindow::ProgramWindow()
 {
-    m.settingsFilePath = scratchPath(QStringLiteral("Mekalu.ini"));
-    w = Main(m, dialogs);
+    w = Main(dialogs, scratchPath(QStringLiteral("Mekalu.ini")));
     settle();
 }
 

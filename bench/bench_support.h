@@ -3,8 +3,7 @@
 // that never shows anything, and a main window on a private settings file.
 #pragma once
 
-#include "app/dialogs.h"
-#include "app/module1.h"
+#include "ui/main/dialogs.h"
 #include "ui/main/frmmain.h"
 
 #include <QString>
@@ -39,15 +38,14 @@ public:
     QStringList messages;
 };
 
-// The program as it starts: application state and main window (empty
-// document), with the remembered names kept in the scratch folder.
+// The program as it starts: the main window with its empty document, with
+// the remembered names kept in the scratch folder.
 struct ProgramWindow {
     ProgramWindow();
     ~ProgramWindow();
     ProgramWindow(const ProgramWindow &) = delete;
     ProgramWindow &operator=(const ProgramWindow &) = delete;
 
-    Module1 m;
     SilentDialogs dialogs;
     std::unique_ptr<frmMain> w;
 };

@@ -1,7 +1,6 @@
 #include "app/application.h"
 #include "app/cli.h"
-#include "app/dialogs.h"
-#include "app/module1.h"
+#include "app/qt_dialogs.h"
 #include "app/startup.h"
 #include "ui/main/frmmain.h"
 
@@ -20,8 +19,7 @@ int main(int argc, char *argv[])
         return runHeadless(cl);
 
     QtDialogs dialogs;
-    Module1 m;
-    auto window = Main(m, dialogs);
+    auto window = Main(dialogs);
     if (!cl.file.isEmpty())
         window->guarded([&] { window->openFile(cl.file); });
     return app.exec();

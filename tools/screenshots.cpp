@@ -1,8 +1,7 @@
 // Renders the windows into PNG files for the README:
 //   harumoka_screenshots ACCOUNT.txt OUTDIR
 #include "app/application.h"
-#include "app/dialogs.h"
-#include "app/module1.h"
+#include "app/qt_dialogs.h"
 #include "app/startup.h"
 #include "model/values.h"
 #include "ui/detail/frmdetail.h"
@@ -28,9 +27,7 @@ int main(int argc, char *argv[])
     setTodayForTesting(QDate(2027, 3, 20));
     QtDialogs dialogs;
     QTemporaryDir settings;
-    Module1 m;
-    m.settingsFilePath = settings.filePath(QStringLiteral("Mekalu.ini"));
-    auto w = Main(m, dialogs);
+    auto w = Main(dialogs, settings.filePath(QStringLiteral("Mekalu.ini")));
     if (!w->openFile(QString::fromLocal8Bit(argv[1])))
         return 1;
     const QDir out(QString::fromLocal8Bit(argv[2]));

@@ -1,12 +1,13 @@
 #include "app/application.h"
 
+#include "model/version.h"
+#include "print/fonts.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
-
-const char *const kAppTitle = "ハルモカ";
 
 static void initResources()
 {
@@ -26,11 +27,7 @@ void setupApplication(QApplication &app)
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
 
-    // The design and the printouts name Windows fonts; Debian's IPA fonts stand in.
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ 明朝"), {QStringLiteral("IPAMincho")});
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐ明朝"), {QStringLiteral("IPAPMincho")});
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"), {QStringLiteral("IPAGothic")});
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"), {QStringLiteral("IPAPGothic")});
+    installFontSubstitutions();
 
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
     font.setPointSize(10);

@@ -7,5 +7,3 @@ class QApplication;
 // design mapped onto the IPA fonts, and the application font.
 void setupApplication(QApplication &app);
 
-// The application's title (window placement, settings).
-extern const char *const kAppTitle;

@@ -1,11 +1,11 @@
 #include "app/cli.h"
 
-#include "app/module1.h"
+#include "model/document.h"
+#include "model/version.h"
 #include "model/values.h"
 #include "print/csv_export.h"
 #include "print/printouts.h"
 #include "storage/account_file.h"
-#include "summary/summaries.h"
 
 #include <QDate>
 #include <QRegularExpression>
@@ -107,49 +107,35 @@ int runHeadless(const CommandLine &cl)
         return 0;
     }
     if (cl.version) {
-        out << QStringLiteral("ハルモカ　Ver1.0.11\n");
+        out << versionCaption() << QLatin1Char('\n');
         return 0;
     }
     if (!cl.error.isEmpty()) {
         err << cl.error << '\n' << QStringLiteral("harumoka --help で使い方を表示します。\n");
         return 2;
     }
-    Module1 m;
-    m.fillPeriodTitles();
-    AccountHeader header;
+    Document doc;
     try {
-        readAccountFile(cl.file, m, header);
+        readAccountFile(cl.file, doc);
     } catch (const HarumokaError &e) {
         err << e.message() << '\n';
         return 1;
     }
-    PrintSettings ps;
-    ps.classAccountMode = header.classMode;
-    ps.schoolName = header.schoolName;
-    ps.schoolYear = header.schoolYear;
-    ps.grade = header.grade;
-    ps.room = header.room;
-    ps.charge = header.charge;
-    ps.title = header.title;
-    ps.reporter = header.reporter;
-    ps.carryOverName = header.carryOverName;
+    PrintSettings ps(doc.title());
     ps.printCarry = cl.carryAsExpense;
     ps.oneColumn = cl.oneColumn;
     ps.printDate = cl.date.isEmpty() ? today() : QDate::fromString(cl.date, Qt::ISODate);
     if (!cl.addressee.isEmpty())
         ps.respect = cl.addressee;
-    m.printSettings = [ps] { return ps; };
-    m.printKind = qint16(cl.kind);
     try {
-        refreshSummaries(m);
-        if (const qint16 n = findDetailMismatch(*m.articleList))
+        if (const qint16 n = findDetailMismatch(*doc.articleList()))
             // The window's question, as a warning: the export goes on.
             err << QStringLiteral("支出表の") << n
                 << QStringLiteral("番目の記載金額と、その明細書の合計金額が違っています。\n印刷してもいいですか？\n");
         if (!cl.pdfPath.isEmpty())
-            exportPdf(m, ps, cl.kind, cl.pdfPath);
+            exportPdf(doc, ps, cl.kind, cl.pdfPath);
         if (!cl.csvPath.isEmpty())
-            exportCsv(m, ps, cl.kind, cl.csvPath);
+            exportCsv(doc, ps, cl.kind, cl.csvPath);
     } catch (const HarumokaError &e) {
         err << e.message() << '\n';
         return 1;

@@ -1,5 +1,6 @@
 #include "app/application.h"
-#include "app/dialogs.h"
+#include "app/qt_dialogs.h"
+#include "model/version.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,12 +1,13 @@
 #pragma once
 
+#include <QString>
 #include <memory>
 
-class Module1;
 class Dialogs;
 class frmMain;
 
-// The start procedure: clears the counters (the lists are made by Module1),
-// loads the main window, fills the printout titles and shows the window.
-// The program then lives in the window's event handlers.
-std::unique_ptr<frmMain> Main(Module1 &m, Dialogs &dialogs);
+// The start procedure: loads the main window (which reads the remembered
+// article names from `settingsFilePath`, empty for the default place),
+// wires it to the detail window and shows it. The program then lives in
+// the windows' event handlers.
+std::unique_ptr<frmMain> Main(Dialogs &dialogs, const QString &settingsFilePath = QString());

@@ -1,5 +1,6 @@
 #include "model/article.h"
 
+#include "model/periods.h"
 #include "model/values.h"
 
 #include <QHash>
@@ -49,12 +50,6 @@ void MekaluArticle::clearList()
     ArticlePtr next = std::move(taLink);
     while (next && next.use_count() == 1)
         next = std::move(next->taLink);
-}
-
-int schoolMonth(const QDateTime &d)
-{
-    const int m = d.date().month();
-    return m <= 3 ? m + 12 : m;
 }
 
 ArticlePtr MekaluArticle::nextIncomeArticle() const
@@ -336,41 +331,45 @@ void MekaluArticle::collectMonthlyArticle(bool ta_inout, qint16 ta_first_month, 
     collect(ta_inout, ta_first_month, ta_last_month, ta_original);
 }
 
-ArticleAppender::ArticleAppender(MekaluArticle &head) : m_head(head), m_tail(&head)
+DateOrderInserter::DateOrderInserter(MekaluArticle &head) : m_head(head), m_tail(&head)
 {
-    while (m_tail->taLink) {
-        m_tail = m_tail->taLink.get();
-        note(*m_tail);
+    MekaluArticle *before = &head;
+    for (MekaluArticle *a = before->taLink.get(); a; before = a, a = a->taLink.get()) {
+        if (!comparableDate(a->taDate)) {
+            m_indexed = false;
+            continue;
+        }
+        auto &dates = m_beforeDate[a->taIncome ? 1 : 0];
+        const qint64 key = a->taDate.toMSecsSinceEpoch();
+        if (!dates.empty() && key < dates.rbegin()->first)
+            m_indexed = false;
+        dates.try_emplace(key, before);
     }
+    m_tail = before;
 }
 
-void ArticleAppender::note(const MekaluArticle &a)
+void DateOrderInserter::insert(const ArticlePtr &a)
 {
-    const size_t k = a.taIncome ? 1 : 0;
-    m_count[k] = add32(m_count[k], 1);
-    if (!comparableDate(a.taDate))
-        m_comparable[k] = false;
-    else if (!m_latest[k].isValid() || a.taDate > m_latest[k])
-        m_latest[k] = a.taDate;
-}
-
-qint32 ArticleAppender::add(const ArticlePtr &ta_newrec)
-{
-    const size_t k = ta_newrec->taIncome ? 1 : 0;
-    qint32 n;
-    // addArticle stops before the first entry of the kind dated later; when
-    // there is none it links the entry after the last element.
-    if (m_comparable[k] && comparableDate(ta_newrec->taDate)
-        && (!m_latest[k].isValid() || !(m_latest[k] > ta_newrec->taDate))) {
-        n = add32(m_count[k], 1);
-        m_tail->insertArticle(ta_newrec);
+    if (!m_indexed || !comparableDate(a->taDate)) {
+        m_indexed = false;
+        m_head.addArticle(a);
+        return;
+    }
+    // addArticle links the entry just before the first entry of its kind
+    // dated later, or after the last element when there is none.
+    auto &dates = m_beforeDate[a->taIncome ? 1 : 0];
+    const qint64 key = a->taDate.toMSecsSinceEpoch();
+    const auto later = dates.upper_bound(key);
+    MekaluArticle *before;
+    if (later == dates.end()) {
+        before = m_tail;
+        m_tail = a.get();
     } else {
-        n = m_head.addArticle(ta_newrec);
+        before = later->second;
+        later->second = a.get();
     }
-    if (!ta_newrec->taLink)
-        m_tail = ta_newrec.get();
-    note(*ta_newrec);
-    return n;
+    before->insertArticle(a);
+    dates.try_emplace(key, before);
 }
 
 QStringList freeReceiptNumbers(const MekaluArticle &head)

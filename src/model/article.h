@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <map>
 #include <memory>
 
 class MekaluArticle;
@@ -69,31 +70,28 @@ private:
     void collect(bool ta_inout, int first, int last, ArticlePtr &ta_original);
 };
 
-// Adds many entries to one list with exactly the results of addArticle
-// (the same list, the same numbers), but appends an entry that no entry of
-// its kind is dated after without walking the list. It remembers the tail
-// and the latest date of each kind, so nothing else may change the list
-// while it is in use; for loading and building lists in bulk.
-class ArticleAppender {
+// Links many entries into one list exactly where addArticle would put each
+// of them, without walking the list for every entry: for each kind, an
+// index from every date to the element linked just before the first entry
+// of that date finds the place at once. A list whose kinds are not each in
+// date order, or a date the index cannot compare (invalid, or not the UTC
+// date-time the program makes), is left to addArticle itself. Nothing else
+// may change the list while an inserter is in use. The file reader, the
+// document and the benchmarks' generator build their lists with it.
+class DateOrderInserter {
 public:
-    explicit ArticleAppender(MekaluArticle &head);
-    qint32 add(const ArticlePtr &ta_newrec);
+    explicit DateOrderInserter(MekaluArticle &head);
+    void insert(const ArticlePtr &ta_newrec);
 
 private:
-    void note(const MekaluArticle &a);
-
     MekaluArticle &m_head;
+    // Per kind ([0] expense, [1] income): date -> the element before the
+    // first entry of that date.
+    std::array<std::map<qint64, MekaluArticle *>, 2> m_beforeDate;
     MekaluArticle *m_tail;
-    // Per kind ([0] expense, [1] income): entries counted, the latest date,
-    // and whether every date so far is one the fast path can compare.
-    std::array<qint32, 2> m_count{};
-    std::array<QDateTime, 2> m_latest;
-    std::array<bool, 2> m_comparable{true, true};
+    bool m_indexed = true;
 };
 
 // The eleven lowest receipt numbers from 1 to 999 that no entry of the list
 // uses, in spaced decimal (" 3"), ascending.
 QStringList freeReceiptNumbers(const MekaluArticle &head);
-
-// Month of an entry counted in the school year: April is 4 ... March is 15.
-int schoolMonth(const QDateTime &d);

@@ -33,3 +33,16 @@ public:
 
 // The names of the records after a head, in list order (what a drop-down list offers).
 QStringList selectionArticles(const MekaluSelection &head);
+
+// The remembered article names: the income drop-down list's, and the
+// expense list's, which the detail window offers too. Kept between runs in
+// the settings file.
+struct SelectionLists {
+    SelectionPtr income = std::make_shared<MekaluSelection>();
+    SelectionPtr supply = std::make_shared<MekaluSelection>();
+    void reset()
+    {
+        income = std::make_shared<MekaluSelection>();
+        supply = std::make_shared<MekaluSelection>();
+    }
+};

@@ -1,9 +1,8 @@
 #include "print/ledger.h"
 
 #include "model/values.h"
+#include "model/document.h"
 #include "print/layout.h"
-#include "print/settings_scope.h"
-#include "summary/summaries.h"
 
 #include <array>
 
@@ -26,30 +25,6 @@ constexpr double kPageFull = 14640;
 // Top of the totals block of the last page.
 constexpr double kTotalsTop = 15000;
 
-struct LedgerPeriod {
-    const char *label;
-    Period months;      // whose months are kept
-    qint16 carryKind;   // makeTermCarryOver kind of the first row, 0 = none
-    Period carryFrom;   // period whose remainder that row brings
-    const char *carryOut; // label of the row that hands the remainder on, or null
-};
-
-const std::array<LedgerPeriod, 6> kLedgerPeriods = {{
-    {"", Year, 0, Year, nullptr},
-    {"１学期", Term1, 0, Year, "２学期へ繰り越し"},
-    {"２学期", Term2, 1, Term1, "３学期へ繰り越し"},
-    {"３学期", Term3, 2, Term2, nullptr},
-    {"前期", Half1, 0, Year, "後期へ繰り越し"},
-    {"後期", Half2, 3, Half1, nullptr},
-}};
-
-const LedgerPeriod &ledgerPeriod(int period)
-{
-    if (period < 0 || period >= int(kLedgerPeriods.size()))
-        throw HarumokaError(QStringLiteral("元帳の期間の指定が正しくありません。"));
-    return kLedgerPeriods[size_t(period)];
-}
-
 // "2001/04/05" -> "01/04/05": a four-digit year loses its century.
 QString ledgerDate(const QDateTime &d)
 {
@@ -61,8 +36,8 @@ QString ledgerDate(const QDateTime &d)
 
 class LedgerPrinter {
 public:
-    LedgerPrinter(Module1 &m, PageSurface &s, const PrintSettings &ps, int period)
-        : m_module(m), m_surface(s), m_settings(ps), m_period(period), m_info(ledgerPeriod(period))
+    LedgerPrinter(const LedgerTable &table, PageSurface &s, const PrintSettings &ps, int period)
+        : m_table(table), m_surface(s), m_settings(ps), m_period(period)
     {
     }
 
@@ -76,25 +51,15 @@ public:
         s.setFontSize(12);
 
         pageStart();
-        ArticlePtr cur = m_module.articleList->nextArticle();
-        while (cur) {
-            if (!cur->isBlank() && inPeriod(*cur))
-                printEntry(*cur);
-            cur = cur->nextArticle();
-            if (cur && rowTop(m_row) > kPageFull)
+        for (const LedgerLine &line : m_table.entries) {
+            printEntry(line);
+            if (line.moreInList && rowTop(m_row) > kPageFull)
                 pageEnd();
         }
         endBlock();
     }
 
 private:
-    bool inPeriod(const MekaluArticle &e) const
-    {
-        const PeriodInfo &p = Module1::periodInfo(m_info.months);
-        const int month = schoolMonth(e.taDate);
-        return p.firstMonth <= month && month <= p.lastMonth;
-    }
-
     void amounts(double y)
     {
         m_surface.textRightAligned(kIncomeRight, y, formatAmount(m_incomeTotal));
@@ -135,17 +100,12 @@ private:
             amounts(y);
             m_row = 2;
             across(rowTop(2));
-        } else if (m_info.carryKind != 0) {
-            // The ledger prints neither date nor receipt of this entry, so
-            // its year does not matter.
-            PrintSettingsScope scope(m_module, m_settings);
-            const ArticlePtr carry =
-                makeTermCarryOver(m_module, m_info.carryKind,
-                                  periodRemainder(m_module, m_info.carryFrom), kCarryOverYear);
-            s.textAt(kArticleX, y, carry->taArticle);
-            m_incomeTotal = carry->taAmount;
-            s.textRightAligned(kIncomeRight, y, formatAmount(m_incomeTotal));
-            m_balance = m_incomeTotal;
+        } else if (m_table.carryIn) {
+            const LedgerLine &carry = *m_table.carryIn;
+            s.textAt(kArticleX, y, carry.text);
+            m_incomeTotal = carry.incomeTotal;
+            s.textRightAligned(kIncomeRight, y, formatAmount(carry.income));
+            m_balance = carry.balance;
             s.textRightAligned(kBalanceRight, y, formatAmount(m_balance));
             m_row = 2;
             across(rowTop(2));
@@ -172,11 +132,11 @@ private:
         pageStart();
     }
 
-    void printEntry(const MekaluArticle &e)
+    void printEntry(const LedgerLine &line)
     {
         PageSurface &s = m_surface;
-        const QStringList lines =
-            wrapText(s, e.taArticle + QLatin1Char(' ') + e.taSubArticle, kArticleWidth);
+        const MekaluArticle &e = *line.entry;
+        const QStringList lines = wrapText(s, line.text, kArticleWidth);
         // The entry and the page's closing total row must fit above the
         // bottom of the paper; otherwise the entry starts the next page.
         if (m_row > m_pageFirstRow && rowTop(m_row + lines.size() + 1) > kPrintableBottom)
@@ -192,15 +152,10 @@ private:
         for (qsizetype k = 0; k < lines.size(); ++k)
             s.textAt(kArticleX, y + kRowHeight * double(k), lines[k]);
 
-        if (e.taIncome) {
-            s.textRightAligned(kIncomeRight, y, formatAmount(e.taAmount));
-            m_incomeTotal += e.taAmount;
-            m_balance += e.taAmount;
-        } else {
-            s.textRightAligned(kExpenseRight, y, formatAmount(e.taAmount));
-            m_expenseTotal = add32(m_expenseTotal, e.taAmount);
-            m_balance -= e.taAmount;
-        }
+        s.textRightAligned(e.taIncome ? kIncomeRight : kExpenseRight, y, formatAmount(e.taAmount));
+        m_incomeTotal = line.incomeTotal;
+        m_expenseTotal = line.expenseTotal;
+        m_balance = line.balance;
         s.textRightAligned(kBalanceRight, y, formatAmount(m_balance));
 
         m_row += lines.size();
@@ -210,9 +165,7 @@ private:
     void endBlock()
     {
         PageSurface &s = m_surface;
-        const bool hasCarryOut = m_info.carryOut != nullptr;
-        const QString carryOut = hasCarryOut ? QString::fromUtf8(m_info.carryOut) : QString();
-        const bool carryRow = hasCarryOut && m_settings.printCarry;
+        const bool carryRow = m_table.carryOutRow.has_value();
 
         // The diagonal and the totals block need the rows to end above the
         // totals; a page filled to the bottom hands the end block on.
@@ -222,12 +175,10 @@ private:
 
         s.setLineWidth(kThin);
         if (carryRow) {
-            // Booking the remainder as the period's last expense closes it at zero.
-            m_expenseTotal = add32(m_expenseTotal, m_balance);
-            s.textAt(kArticleX, y + kTextOffset, carryOut);
-            s.textRightAligned(kExpenseRight, y + kTextOffset, formatAmount(m_balance));
-            m_balance = 0;
-            s.textRightAligned(kBalanceRight, y + kTextOffset, formatAmount(m_balance));
+            const LedgerLine &carry = *m_table.carryOutRow;
+            s.textAt(kArticleX, y + kTextOffset, carry.text);
+            s.textRightAligned(kExpenseRight, y + kTextOffset, formatAmount(carry.expense));
+            s.textRightAligned(kBalanceRight, y + kTextOffset, formatAmount(carry.balance));
             y += kRowHeight;
             s.setColor(kBlack);
             across(y);
@@ -245,8 +196,11 @@ private:
         s.setLineWidth(kThin);
         s.setColor(kBlack);
 
-        const QString label = QString::fromUtf8(m_info.label) + QStringLiteral(" 合計");
-        s.textAt(kArticleX, y + kTextOffset, label);
+        const LedgerLine &total = m_table.total;
+        m_incomeTotal = total.incomeTotal;
+        m_expenseTotal = total.expenseTotal;
+        m_balance = total.balance;
+        s.textAt(kArticleX, y + kTextOffset, total.text);
         amounts(y + kTextOffset);
 
         y = kTotalsTop + kRowHeight;
@@ -257,9 +211,10 @@ private:
         s.setColor(kBlack);
 
         s.setLineWidth(kThick);
-        if (hasCarryOut && !m_settings.printCarry) {
-            s.textAt(kArticleX, y + kTextOffset, carryOut);
-            s.textRightAligned(kExpenseRight, y + kTextOffset, formatAmount(m_balance));
+        if (m_table.carryOutAfterTotal) {
+            const LedgerLine &carry = *m_table.carryOutAfterTotal;
+            s.textAt(kArticleX, y + kTextOffset, carry.text);
+            s.textRightAligned(kExpenseRight, y + kTextOffset, formatAmount(carry.expense));
             y += kRowHeight;
             across(y);
         }
@@ -267,14 +222,13 @@ private:
         s.endDocument();
     }
 
-    Module1 &m_module;
+    const LedgerTable &m_table;
     PageSurface &m_surface;
     const PrintSettings &m_settings;
     int m_period;
-    const LedgerPeriod &m_info;
     qint64 m_incomeTotal = 0;
     qint64 m_balance = 0;
-    qint32 m_expenseTotal = 0;
+    qint64 m_expenseTotal = 0;
     int m_page = 0;
     qint64 m_row = 0;
     qint64 m_pageFirstRow = 1;
@@ -284,30 +238,92 @@ private:
 
 QString ledgerPeriodLabel(int period)
 {
-    return QString::fromUtf8(ledgerPeriod(period).label);
+    return QString::fromUtf8(periodInfo(periodOfLedgerNumber(period)).label);
 }
 
 QString ledgerTitle(const PrintSettings &ps, int period)
 {
     const QString p = ledgerPeriodLabel(period);
-    if (ps.classAccountMode)
+    if (ps.classMode)
         return QStringLiteral("学級会計元帳 ") + p + QLatin1Char(' ') + ps.grade + ps.room
             + QStringLiteral("  担任 ") + ps.charge;
     return ps.title + QStringLiteral(" 会計元帳 ") + p + QStringLiteral("  ") + ps.reporter;
 }
 
-void printLedger(Module1 &m, PageSurface &s, const PrintSettings &ps, qint16 period)
+LedgerTable ledgerTable(const MekaluArticle &sorted, const PeriodSummaries &sums, const PrintSettings &ps,
+                        int period)
 {
-    LedgerPrinter printer(m, s, ps, period); // checks the period before anything changes
+    const Period p = periodOfLedgerNumber(period);
+    const PeriodInfo &info = periodInfo(p);
+    LedgerTable t;
+    qint64 income = 0, balance = 0, expense = 0;
+    // The ledger prints neither date nor receipt of the carry-over, so its
+    // year does not matter.
+    if (const ArticlePtr carry = carryOverInto(p, sums, ps.carryOverOverride(), kDefaultStudents)) {
+        income = balance = carry->taAmount;
+        LedgerLine line;
+        line.text = carry->taArticle;
+        line.income = carry->taAmount;
+        line.incomeTotal = income;
+        line.balance = balance;
+        t.carryIn = line;
+    }
+    for (const MekaluArticle *e = sorted.taLink.get(); e; e = e->taLink.get()) {
+        if (e->isBlank() || !periodContains(p, e->taDate))
+            continue;
+        LedgerLine line;
+        line.entry = e;
+        line.text = e->taArticle + QLatin1Char(' ') + e->taSubArticle;
+        if (e->taIncome) {
+            income += e->taAmount;
+            balance += e->taAmount;
+            line.income = e->taAmount;
+        } else {
+            expense = add32(expense, e->taAmount);
+            balance -= e->taAmount;
+            line.expense = e->taAmount;
+        }
+        line.incomeTotal = income;
+        line.expenseTotal = expense;
+        line.balance = balance;
+        line.moreInList = e->taLink != nullptr;
+        t.entries.append(line);
+    }
+    const bool carriesOut = info.carryOutLabel != nullptr;
+    const QString carryOut = carriesOut ? QString::fromUtf8(info.carryOutLabel) : QString();
+    if (carriesOut && ps.printCarry) {
+        // Booking the remainder as the period's last expense closes it at zero.
+        LedgerLine line;
+        line.text = carryOut;
+        line.expense = balance;
+        expense = add32(expense, balance);
+        balance = 0;
+        line.incomeTotal = income;
+        line.expenseTotal = expense;
+        line.balance = balance;
+        t.carryOutRow = line;
+    }
+    t.total.text = QString::fromUtf8(info.label) + QStringLiteral(" 合計");
+    t.total.income = t.total.incomeTotal = income;
+    t.total.expense = t.total.expenseTotal = expense;
+    t.total.balance = balance;
+    if (carriesOut && !ps.printCarry) {
+        LedgerLine line;
+        line.text = carryOut;
+        line.expense = balance;
+        line.incomeTotal = income;
+        line.expenseTotal = expense;
+        line.balance = balance;
+        t.carryOutAfterTotal = line;
+    }
+    return t;
+}
 
-    m.articleList = m.articleList->sorting();
-    // The panels' working copies and selections point into the old list.
-    m.currentIncomeArticle.reset();
-    m.sourceIncomeArticle.reset();
-    m.currentSupplyArticle.reset();
-    m.sourceSupplyArticle.reset();
-    m.selectedIncomeRow = 0;
-    m.selectedSupplyRow = 0;
-
-    printer.run();
+void printLedger(Document &doc, const PeriodSummaries &sums, PageSurface &s, const PrintSettings &ps,
+                 qint16 period)
+{
+    periodOfLedgerNumber(period); // checks the period before anything changes
+    doc.sortByDate();
+    const LedgerTable table = ledgerTable(*doc.articleList(), sums, ps, period);
+    LedgerPrinter(table, s, ps, period).run();
 }

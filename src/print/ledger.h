@@ -3,18 +3,50 @@
 // and the red-ruled totals block at the bottom of the last page.
 #pragma once
 
-#include "app/module1.h"
-#include "app/print_settings.h"
 #include "print/page_surface.h"
+#include "print/print_settings.h"
+#include "summary/summaries.h"
 
-// Ledger periods: 0 year, 1 term 1, 2 term 2, 3 term 3, 4 first half,
-// 5 second half.
-// Re-sorts m.articleList (by date, income before expense on a day) and
-// clears the entry panels' editing state, because the list is rebuilt.
-// Reads the period totals, so refreshSummaries must have run. Draws the
-// whole ledger and ends the document; throws HarumokaError (an overflow,
-// a printer failure) and leaves the surface unfinished then.
-void printLedger(Module1 &m, PageSurface &s, const PrintSettings &ps, qint16 period);
+#include <QDateTime>
+#include <QList>
+#include <optional>
+
+class Document;
+
+// One row of a ledger with the running totals after it: an entry, or one of
+// the rows the ledger adds (the carry-over in, the carry-over out, the totals).
+struct LedgerLine {
+    const MekaluArticle *entry = nullptr; // an entry's row; none for the added rows
+    QString text;                         // article and breakdown, or the row's label
+    qint64 income = 0;                    // this row's amounts
+    qint64 expense = 0;
+    qint64 incomeTotal = 0;               // totals and balance after this row
+    qint64 expenseTotal = 0;
+    qint64 balance = 0;
+    bool moreInList = false;              // an element follows the entry in the list
+};
+
+// What a period's ledger shows, for the printer and the CSV export alike.
+struct LedgerTable {
+    std::optional<LedgerLine> carryIn;     // the remainder the period receives
+    QList<LedgerLine> entries;             // in list order, blank entries left out
+    std::optional<LedgerLine> carryOutRow; // the remainder booked as the last expense
+    LedgerLine total;                      // "１学期 合計" ...
+    std::optional<LedgerLine> carryOutAfterTotal; // the remainder handed on, under the totals
+};
+
+// Ledger periods are numbered 0 year, 1 term 1, 2 term 2, 3 term 3, 4 first
+// half, 5 second half. `sorted` is the entry list in print order. Throws
+// OverflowError when the expense total leaves 32 bits.
+LedgerTable ledgerTable(const MekaluArticle &sorted, const PeriodSummaries &sums,
+                        const PrintSettings &ps, int period);
+
+// Puts the document's entries in print order (by date, income before
+// expense on a day), then draws the whole ledger and ends the document.
+// Throws HarumokaError (an overflow, a printer failure) and leaves the
+// surface unfinished then.
+void printLedger(Document &doc, const PeriodSummaries &sums, PageSurface &s, const PrintSettings &ps,
+                 qint16 period);
 
 // "１学期", "前期", ... ("" for the year).
 QString ledgerPeriodLabel(int period);

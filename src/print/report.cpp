@@ -365,19 +365,19 @@ QString reportDateText(const QDate &d)
 
 QString reportTitle(const PrintSettings &ps, const QString &label)
 {
-    if (ps.classAccountMode)
+    if (ps.classMode)
         return ps.grade + ps.room + QStringLiteral("  ") + label + QStringLiteral(" 学級会計報告");
     return ps.title;
 }
 
 QString reportSignature(const PrintSettings &ps)
 {
-    if (ps.classAccountMode)
+    if (ps.classMode)
         return ps.grade + ps.room + QStringLiteral("  　担任　") + ps.charge;
     return ps.reporter;
 }
 
-void printReport(Module1 &, PageSurface &s, const PrintSettings &ps, const QString &label,
+void printReport(PageSurface &s, const PrintSettings &ps, const QString &label,
                  const ArticlePtr &incomeList, const ArticlePtr &supplyList,
                  const QString &closing)
 {

@@ -4,9 +4,9 @@
 // itemise) in one or two columns, the closing sentences, date and signature.
 #pragma once
 
-#include "app/module1.h"
-#include "app/print_settings.h"
+#include "model/article.h"
 #include "print/page_surface.h"
+#include "print/print_settings.h"
 
 #include <QDate>
 
@@ -14,7 +14,7 @@
 // summary refresh built them) and ends the document. `label` is the period
 // as the title names it ("１学期", "年度"), `closing` the sentence above the
 // date. Throws HarumokaError (an overflow, a printer failure).
-void printReport(Module1 &m, PageSurface &s, const PrintSettings &ps, const QString &label,
+void printReport(PageSurface &s, const PrintSettings &ps, const QString &label,
                  const ArticlePtr &incomeList, const ArticlePtr &supplyList,
                  const QString &closing);
 

@@ -1,5 +1,6 @@
 #include "storage/account_file.h"
 
+#include "model/document.h"
 #include "storage/codec.h"
 
 #include <QFileInfo>
@@ -37,9 +38,10 @@ QString shown(const QString &value)
 
 class Reader {
 public:
-    Reader(const QString &fileName, const QString &text, bool badBytes, Module1 &m,
+    Reader(const QString &fileName, const QString &text, bool badBytes, LoadedAccount &out,
            AccountHeader &header)
-        : m_fileName(fileName), m_cursor(text), m_badBytes(badBytes), m_m(m), m_header(header)
+        : m_fileName(fileName), m_cursor(text), m_badBytes(badBytes), m_m(out), m_header(header),
+          m_inserter(*out.articleList)
     {
     }
 
@@ -48,7 +50,6 @@ public:
         readMagic();
         readHeader();
         m_m.nextArticleKey = 1;
-        prepareAppend();
         readRecords();
     }
 
@@ -186,54 +187,6 @@ private:
         }
     }
 
-    // addArticle links a new entry just before the first entry of its kind
-    // dated later, or after the last element; walking the list for every
-    // entry made a file in mixed date order take minutes to open. Entries of
-    // one kind stay in date order, so a map per kind from each date to the
-    // element linked before the first entry of that date finds the same
-    // place at once. A list that breaks that order (or holds dates the map
-    // cannot compare) is left to addArticle itself.
-    static bool comparable(const QDateTime &d) { return d.isValid() && d.timeSpec() == Qt::UTC; }
-
-    void prepareAppend()
-    {
-        MekaluArticle *before = m_m.articleList.get();
-        for (MekaluArticle *a = before->taLink.get(); a; before = a, a = a->taLink.get()) {
-            if (!comparable(a->taDate)) {
-                m_indexed = false;
-                continue;
-            }
-            auto &dates = m_beforeDate[a->taIncome ? 1 : 0];
-            const qint64 key = a->taDate.toMSecsSinceEpoch();
-            if (!dates.empty() && key < dates.rbegin()->first)
-                m_indexed = false;
-            dates.try_emplace(key, before);
-        }
-        m_tail = before;
-    }
-
-    void add(const ArticlePtr &a)
-    {
-        if (!m_indexed || !comparable(a->taDate)) {
-            m_indexed = false;
-            m_m.articleList->addArticle(a);
-            return;
-        }
-        auto &dates = m_beforeDate[a->taIncome ? 1 : 0];
-        const qint64 key = a->taDate.toMSecsSinceEpoch();
-        const auto later = dates.upper_bound(key);
-        MekaluArticle *before;
-        if (later == dates.end()) {
-            before = m_tail;
-            m_tail = a.get();
-        } else {
-            before = later->second;
-            later->second = a.get();
-        }
-        before->insertArticle(a);
-        dates.try_emplace(key, before);
-    }
-
     void readRecords()
     {
         while (!atEnd()) {
@@ -281,7 +234,7 @@ private:
         a->taAmount = read32(k + QStringLiteral("の「金額」"));
         a->taKey = m_m.nextArticleKey;
         m_m.nextArticleKey = add32(m_m.nextArticleKey, 1);
-        add(a);
+        m_inserter.insert(a);
         count = add16(count, 1);
         m_last = a;
     }
@@ -316,15 +269,13 @@ private:
     QString m_fileName;
     LineCursor m_cursor;
     bool m_badBytes;
-    Module1 &m_m;
+    LoadedAccount &m_m;
     AccountHeader &m_header;
+    // Walking the list for every entry made a file in mixed date order take
+    // minutes to open.
+    DateOrderInserter m_inserter;
     QString m_magic;
     ArticlePtr m_last;
-    // Per kind ([0] expense, [1] income): date -> the element linked before
-    // the first entry of that date.
-    std::array<std::map<qint64, MekaluArticle *>, 2> m_beforeDate;
-    MekaluArticle *m_tail = nullptr;                  // the last element
-    bool m_indexed = true;
     qint32 m_detailLines = 0;
 };
 
@@ -393,10 +344,32 @@ auto field(const QString &name)
 
 } // namespace
 
-void parseAccountFile(const QByteArray &bytes, const QString &fileName, Module1 &m,
+AccountTitle AccountHeader::appliedTo(const AccountTitle &current) const
+{
+    AccountTitle t = current;
+    t.classMode = classMode;
+    if (hasSchoolName)
+        t.schoolName = schoolName;
+    if (hasYearGradeRoomCharge) {
+        t.schoolYear = schoolYear;
+        t.grade = grade;
+        t.room = room;
+        t.charge = charge;
+    }
+    if (hasTitleReporter) {
+        t.title = title;
+        t.reporter = reporter;
+    }
+    if (hasCarryOverName)
+        t.carryOverName = carryOverName;
+    return t;
+}
+
+void parseAccountFile(const QByteArray &bytes, const QString &fileName, LoadedAccount &m,
                       AccountHeader &header)
 {
-    m.clearCounters();
+    m.incomeCount = 0;
+    m.supplyCount = 0;
     m.documentDamaged = false;
     QString text;
     qsizetype badOffset = 0;
@@ -405,9 +378,10 @@ void parseAccountFile(const QByteArray &bytes, const QString &fileName, Module1 
     Reader(fileName, text, badBytes, m, header).run();
 }
 
-void readAccountFile(const QString &path, Module1 &m, AccountHeader &header)
+void readAccountFile(const QString &path, LoadedAccount &m, AccountHeader &header)
 {
-    m.clearCounters();
+    m.incomeCount = 0;
+    m.supplyCount = 0;
     m.documentDamaged = false;
     QByteArray bytes;
     bool tooLarge = false;
@@ -426,7 +400,22 @@ void readAccountFile(const QString &path, Module1 &m, AccountHeader &header)
     parseAccountFile(bytes, path, m, header);
 }
 
-QByteArray encodeAccountFile(const AccountHeader &header, const MekaluArticle &list)
+void readAccountFile(const QString &path, Document &doc)
+{
+    LoadedAccount loaded;
+    AccountHeader header;
+    try {
+        readAccountFile(path, loaded, header);
+    } catch (const AccountFileError &e) {
+        // What could be read of a damaged file is shown; nothing else is touched.
+        if (e.kind() == AccountFileError::Damaged)
+            doc.load(loaded.articleList, header.appliedTo(doc.title()), loaded.nextArticleKey, true, path);
+        throw;
+    }
+    doc.load(loaded.articleList, header.appliedTo(doc.title()), loaded.nextArticleKey, false, path);
+}
+
+QByteArray encodeAccountFile(const AccountTitle &header, const MekaluArticle &list)
 {
     Writer w;
     w.ascii(kMagic);
@@ -485,7 +474,7 @@ QByteArray encodeAccountFile(const AccountHeader &header, const MekaluArticle &l
     return w.take();
 }
 
-void writeAccountFile(const QString &path, const AccountHeader &header, const MekaluArticle &list,
+void writeAccountFile(const QString &path, const AccountTitle &header, const MekaluArticle &list,
                       const SaveDeviceFilter &filter)
 {
     const QByteArray content = encodeAccountFile(header, list);

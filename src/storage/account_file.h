@@ -2,11 +2,10 @@
 // in code page 932 with CR LF line ends. The magic line "iMekalu135", the
 // title header, then every entry (eight lines) with its detail lines between
 // "<DETAIL>" and "</DETAIL>". Files beginning "iMekalu" or "Mekalu" (older
-// headers) are read too. This module knows nothing of widgets: the window
-// turns its fields into an AccountHeader and back.
+// headers) are read too.
 #pragma once
 
-#include "app/module1.h"
+#include "model/account_title.h"
 #include "model/article.h"
 #include "model/values.h"
 #include "storage/safe_save.h"
@@ -14,14 +13,27 @@
 #include <QByteArray>
 #include <QString>
 
-// The title header: which title mode, and the fields of both modes.
-struct AccountHeader {
-    bool classMode = true;                               // "True" / "False"
-    QString schoolName, schoolYear, grade, room, charge; // class-account mode
-    QString title, reporter, carryOverName;              // other-account mode
-    // Which fields the file set; the window leaves the others as they are.
+class Document;
+
+// The title header as a file holds it: the title, and which of its fields
+// the file set (older files lack some); the others keep their values.
+struct AccountHeader : AccountTitle {
     bool hasSchoolName = false, hasYearGradeRoomCharge = false, hasTitleReporter = false,
          hasCarryOverName = false;
+    // `current` with the fields this header sets replaced.
+    AccountTitle appliedTo(const AccountTitle &current) const;
+};
+
+// What the reader makes of a file: the entries, added to `articleList` in
+// date order within each kind (addArticle's order), keys 1, 2, 3 ... in
+// file order, the number of entries of each kind, the next key, and whether
+// the file was damaged (then what stood before the damage).
+struct LoadedAccount {
+    ArticlePtr articleList = std::make_shared<MekaluArticle>();
+    qint16 incomeCount = 0;
+    qint16 supplyCount = 0;
+    qint32 nextArticleKey = 0;
+    bool documentDamaged = false;
 };
 
 // A failure of reading or writing the account file, with a message for the user.
@@ -55,27 +67,29 @@ constexpr qsizetype kMaxLineLength = 32767;
 constexpr qint32 kMaxDetailLinesPerEntry = 32767;
 constexpr qint32 kMaxDetailLinesPerFile = 200000;
 
-// Reads the file into m: clearCounters(), then every record added with
-// addArticle, keys 1, 2, 3... in file order, incomeCount and supplyCount
-// counting the entries of each kind. The selection lists are left alone and
-// articleList is added to, not cleared. Fills header as far as it gets.
-// Throws AccountFileError: on a file that cannot be opened, is too large or
-// is not an account file nothing is read; on a damaged file the records
-// before the damage stay and m.documentDamaged is set.
-void readAccountFile(const QString &path, Module1 &m, AccountHeader &header);
+// Reads the file into `out`, filling `header` as far as it gets. Throws
+// AccountFileError: on a file that cannot be opened, is too large or is not
+// an account file nothing is read; on a damaged file the records before the
+// damage stay and out.documentDamaged is set.
+void readAccountFile(const QString &path, LoadedAccount &out, AccountHeader &header);
 // The same on the file's bytes; fileName is used in messages only.
-void parseAccountFile(const QByteArray &bytes, const QString &fileName, Module1 &m,
+void parseAccountFile(const QByteArray &bytes, const QString &fileName, LoadedAccount &out,
                       AccountHeader &header);
+// Open: reads the file and loads it into the document (which the caller has
+// emptied), named after the file. A damaged file is loaded as far as it was
+// read, marked damaged, and the error is thrown on; any other error leaves
+// the document as it was.
+void readAccountFile(const QString &path, Document &doc);
 
 // The file's bytes for a header and an entry list (the head). Throws
 // AccountFileError (CannotEncode) naming the value and the character when a
 // value holds a character code page 932 cannot hold or a line break.
-QByteArray encodeAccountFile(const AccountHeader &header, const MekaluArticle &list);
+QByteArray encodeAccountFile(const AccountTitle &header, const MekaluArticle &list);
 
 // Encodes, then saves atomically after copying the old file to
 // backupFileName(path). Throws AccountFileError (CannotEncode, CannotWrite);
 // the old file and its backup are then untouched. filter is for tests.
-void writeAccountFile(const QString &path, const AccountHeader &header, const MekaluArticle &list,
+void writeAccountFile(const QString &path, const AccountTitle &header, const MekaluArticle &list,
                       const SaveDeviceFilter &filter = SaveDeviceFilter());
 
 // The backup's name, always beside the file: the file name up to and

@@ -1,6 +1,6 @@
 #include "storage/placement.h"
 
-#include "app/application.h"
+#include "model/version.h"
 
 #include <QSettings>
 

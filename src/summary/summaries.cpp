@@ -2,97 +2,83 @@
 
 #include "model/values.h"
 
-ArticlePtr makeTermCarryOver(Module1 &m, qint16 kind, qint32 amount, qint16 year)
+qint32 PeriodSummary::remainder() const
+{
+    return add32(incomeTotal, supplyTotal);
+}
+
+ArticlePtr makeTermCarryOver(qint16 kind, qint32 amount, qint16 year, const QString &carryOverName,
+                             qint16 students)
 {
     auto e = std::make_shared<MekaluArticle>();
     if (kind >= 1 && kind <= 3) {
-        static const int months[] = {9, 1, 10};
-        static const char *names[] = {"１学期の繰越金", "２学期の繰越金", "前期の繰越金"};
-        e->taDate = makeDate(QDate(year, months[kind - 1], 1));
-        e->taArticle = QString::fromUtf8(names[kind - 1]);
-        const QString override = m.printSettings ? m.printSettings().carryOverOverride() : QString();
-        if (!override.isEmpty())
-            e->taArticle = override;
+        static const Period receiver[] = {Term2, Term3, Half2};
+        const PeriodInfo &info = periodInfo(receiver[kind - 1]);
+        e->taDate = makeDate(QDate(year, info.carryMonth, 1));
+        e->taArticle = carryOverName.isEmpty() ? QString::fromUtf8(info.carryName) : carryOverName;
     }
     e->taPerPerson = 0;
-    e->taStudentsNumber = m.defaultStudents;
+    e->taStudentsNumber = students;
     e->taAmount = amount;
     e->taSubArticle.clear();
     e->taIncome = true;
     return e;
 }
 
-ArticlePtr makeHalfCarryOver(Module1 &m, qint16 kind, qint32 amount, qint16 year)
+ArticlePtr makeHalfCarryOver(qint16 kind, qint32 amount, qint16 year, const QString &carryOverName,
+                             qint16 students)
 {
     if (kind == 1)
-        return makeTermCarryOver(m, 3, amount, year);
+        return makeTermCarryOver(3, amount, year, carryOverName, students);
     auto e = std::make_shared<MekaluArticle>();
-    e->taStudentsNumber = m.defaultStudents;
+    e->taStudentsNumber = students;
     e->taAmount = amount;
     e->taIncome = true;
     return e;
 }
 
-qint32 periodRemainder(const Module1 &m, int period)
+ArticlePtr carryOverInto(int period, const PeriodSummaries &sums, const QString &carryOverName,
+                         qint16 students)
 {
-    return add32(m.incomeTotals[period], m.supplyTotals[period]);
+    const PeriodInfo &info = periodInfo(period);
+    if (info.carryFrom < 0)
+        return nullptr;
+    const qint16 kind = period == Term2 ? 1 : period == Term3 ? 2 : 3;
+    return makeTermCarryOver(kind, sums[info.carryFrom].remainder(), kCarryOverYear, carryOverName,
+                             students);
 }
 
-void refreshSummaries(Module1 &m, const std::function<void(int period)> &fill)
+PeriodSummaries computeSummaries(const MekaluArticle &entries, const QString &carryOverName,
+                                 qint16 students)
 {
-    auto collect = [&m](int p) {
-        const PeriodInfo &info = Module1::periodInfo(p);
-        ArticlePtr source = m.articleList->taLink;
-        m.incomeLists[p]->collectMonthlyArticle(true, info.firstMonth, info.lastMonth, source);
-        source = m.articleList->taLink;
-        m.supplyLists[p]->collectMonthlyArticle(false, info.firstMonth, info.lastMonth, source);
-    };
-    auto totals = [&m](int p) {
-        m.incomeTotals[p] = m.incomeLists[p]->sumArticle();
-        m.supplyTotals[p] = m.supplyLists[p]->sumArticle();
-    };
-    auto doFill = [&fill](int p) {
-        if (fill)
-            fill(p);
-    };
-    auto collectWithCarry = [&m](int p, const ArticlePtr &carry) {
-        const PeriodInfo &info = Module1::periodInfo(p);
-        ArticlePtr source = m.articleList->taLink;
-        m.incomeLists[p]->collectMonthlyArticle(true, info.firstMonth, info.lastMonth, source);
-        m.incomeLists[p]->addArticle(carry);
-        source = m.articleList->taLink;
-        m.supplyLists[p]->collectMonthlyArticle(false, info.firstMonth, info.lastMonth, source);
-    };
+    PeriodSummaries sums;
+    // Each period after the one it receives from: term 1, term 2, term 3,
+    // the first half, the second half, the year.
+    for (int p = 0; p < PeriodCount; ++p) {
+        PeriodSummary &s = sums[p];
+        const PeriodInfo &info = periodInfo(p);
+        ArticlePtr source = entries.taLink;
+        s.incomeList->collectMonthlyArticle(true, qint16(info.firstMonth), qint16(info.lastMonth), source);
+        if (ArticlePtr carry = carryOverInto(p, sums, carryOverName, students))
+            s.incomeList->addArticle(carry);
+        source = entries.taLink;
+        s.supplyList->collectMonthlyArticle(false, qint16(info.firstMonth), qint16(info.lastMonth), source);
+        s.incomeTotal = s.incomeList->sumArticle();
+        s.supplyTotal = s.supplyList->sumArticle();
+    }
+    return sums;
+}
 
-    collect(Term1);
-    doFill(Term1);
-    totals(Term1);
-    ArticlePtr carry1 = makeTermCarryOver(m, 1, periodRemainder(m, Term1), kCarryOverYear);
-
-    collectWithCarry(Term2, carry1);
-    doFill(Term2);
-    totals(Term2);
-    ArticlePtr carry2 = makeTermCarryOver(m, 2, periodRemainder(m, Term2), kCarryOverYear);
-
-    collectWithCarry(Term3, carry2);
-    doFill(Term3);
-    totals(Term3);
-
-    collect(Half1);
-    doFill(Half1);
-    totals(Half1);
-    ArticlePtr carryH = makeHalfCarryOver(m, 1, periodRemainder(m, Half1), kCarryOverYear);
-
-    collectWithCarry(Half2, carryH);
-    doFill(Half2);
-    totals(Half2);
-
-    ArticlePtr source = m.articleList->taLink;
-    m.incomeLists[Year]->collectArticle(true, source);
-    source = m.articleList->taLink;
-    m.supplyLists[Year]->collectArticle(false, source);
-    totals(Year);
-    doFill(Year);
-
-    m.summariesStale = false;
+SummaryTable summaryTable(const PeriodSummary &period)
+{
+    SummaryTable t;
+    for (const ArticlePtr &list : {period.incomeList, period.supplyList}) {
+        for (const MekaluArticle *e = list->taLink.get(); e; e = e->taLink.get()) {
+            t.balance = e->taIncome ? add32(t.balance, e->taAmount) : sub32(t.balance, e->taAmount);
+            t.rows.append({e, t.balance});
+        }
+    }
+    t.incomeTotal = period.incomeList->sumArticle();
+    t.expenseTotal = -qint64(period.supplyList->sumArticle());
+    return t;
 }

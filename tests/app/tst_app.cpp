@@ -1,7 +1,9 @@
 // The program as scripts and the desktop see it: the command line (PDF and
 // CSV export), the recent-files list and the MIME type of account files.
 #include "app/cli.h"
-#include "app/recent_files.h"
+#include "storage/recent_files.h"
+#include "model/document.h"
+#include "model/periods.h"
 #include "model/values.h"
 #include "print/csv_export.h"
 #include "storage/codec.h"
@@ -148,13 +150,13 @@ private slots:
 
     void csvQuotingAndSummaryTable()
     {
-        Module1 m;
-        m.articleList->addArticle(income(d(2026, 5, 1), "会費, 5月", 100, "\"特別\""));
-        m.articleList->addArticle(expense(d(2026, 5, 2), "紙", 30));
+        Document doc;
+        doc.insertEntry(income(d(2026, 5, 1), "会費, 5月", 100, "\"特別\""));
+        doc.insertEntry(expense(d(2026, 5, 2), "紙", 30));
         PrintSettings ps;
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("s.csv"));
-        exportCsv(m, ps, 2, path);
+        exportCsv(doc, ps, 2, path);
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QString text = decodeCp932(f.readAll());
@@ -164,9 +166,9 @@ private slots:
         QCOMPARE(rows.at(2), (QStringList{"2", "紙", "", "", "30", "70"}));
         QCOMPARE(rows.at(3), (QStringList{"", "合計", "", "100", "30", "70"}));
         // A character Shift_JIS cannot hold is refused, and nothing is written.
-        m.articleList->taLink->taArticle = QStringLiteral("𠮷");
+        doc.insertEntry(income(d(2026, 6, 1), "𠮷", 1));
         const QString bad = dir.filePath(QStringLiteral("bad.csv"));
-        QVERIFY_THROWS_EXCEPTION(HarumokaError, exportCsv(m, ps, 2, bad));
+        QVERIFY_THROWS_EXCEPTION(HarumokaError, exportCsv(doc, ps, 2, bad));
         QVERIFY(!QFile::exists(bad));
     }
 
@@ -200,11 +202,11 @@ private slots:
         QVERIFY(f.w->mnuFileRecent->isEnabled());
         QVERIFY(f.w->mnuFileRecent->actions().first()->text().contains(QStringLiteral("recent.txt")));
         // Opening from the list runs Close first, with its question.
-        f.m.fileChanged = true;
+        f.doc().setModified(true);
         f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No);
         f.w->mnuFileRecent->actions().first()->trigger();
         QVERIFY(f.dialogs.done());
-        QCOMPARE(f.m.currentFileName, name);
+        QCOMPARE(f.doc().fileName(), name);
         // A file that is gone is taken off the list with a message.
         f.dialogs.expectMessageContaining(QStringLiteral("見つかりません"));
         f.w->openRecentFile(f.path(QStringLiteral("f9.txt")));

@@ -3,7 +3,6 @@
 // fault: another exception escaping, a crash, a sanitizer report, a hang.
 // What was read must also save and read back to the same file, so that a
 // file the program accepted never turns into one it cannot open.
-#include "app/module1.h"
 #include "model/values.h"
 #include "storage/account_file.h"
 #include "summary/summaries.h"
@@ -25,7 +24,7 @@ namespace {
 }
 
 // Counts, keys and order are what the window relies on.
-void checkDocument(const Module1 &m)
+void checkDocument(const LoadedAccount &m)
 {
     qint32 incomes = 0, supplies = 0, key = 0;
     QDateTime lastIncome, lastSupply;
@@ -69,7 +68,7 @@ void checkDocument(const Module1 &m)
 }
 
 struct Loaded {
-    Module1 m;
+    LoadedAccount m;
     AccountHeader header;
     bool damaged = false;
 };
@@ -112,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // What Open does next with what was read; an overflow of a period total
     // is the summaries' own message.
     try {
-        refreshSummaries(first.m);
+        computeSummaries(*first.m.articleList, first.header.carryOverOverride(), kDefaultStudents);
     } catch (const OverflowError &) {
     }
 

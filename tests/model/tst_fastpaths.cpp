@@ -1,19 +1,13 @@
 // The quick ways through the lists must give exactly what the plain walks
 // give: the collect operations' indexed merging against one
 // appendArticleWithSum per line, the sort against one sortingAddArticle per
-// entry, ArticleAppender against one addArticle per entry, all on many
-// random lists full of ties, blanks and detail lines; and the grids'
-// remembered text widths against measuring every row.
+// entry, DateOrderInserter against one addArticle per entry, all on many
+// random lists full of ties, blanks and detail lines.
 #include "model/article.h"
+#include "model/periods.h"
 #include "model/values.h"
-#include "summary/summary_sheet.h"
-#include "support/test_main.h"
+#include "support/core_test_main.h"
 #include "support/test_util.h"
-#include "support/window_fixture.h"
-#include "ui/main/flexgrid.h"
-#include "ui/main/income_sheet.h"
-#include "ui/main/supply_sheet.h"
-#include "ui/main/twips.h"
 
 #include <QRandomGenerator>
 #include <limits>
@@ -307,9 +301,9 @@ private slots:
         }
     }
 
-    // ---- ArticleAppender ---------------------------------------------------------------
+    // ---- DateOrderInserter ---------------------------------------------------------------
 
-    void appenderGivesTheListsAndNumbersOfAddArticle()
+    void inserterGivesTheListOfAddArticle()
     {
         for (quint32 seed = 1; seed <= 300; ++seed) {
             RandomEntries r(seed);
@@ -326,8 +320,8 @@ private slots:
                 tailB = tailB->taLink.get();
             }
 
-            // Mostly later dates (the quick way), some earlier or odd ones.
-            ArticleAppender appender(*viaAppender);
+            // Mostly later dates (appended), some earlier (inside the list) or odd ones.
+            DateOrderInserter inserter(*viaAppender);
             QDate day(2026, 4, 1);
             const int count = r.below(80);
             for (int i = 0; i < count; ++i) {
@@ -338,65 +332,14 @@ private slots:
                 }
                 if (r.chance(3))
                     e->taDate = QDateTime(e->taDate.date(), QTime(9, 0), Qt::LocalTime);
-                const qint32 a = appender.add(e);
-                const qint32 b = viaAdd->addArticle(twin(*e));
-                QCOMPARE(a, b);
+                inserter.insert(e);
+                viaAdd->addArticle(twin(*e));
             }
             QCOMPARE(snapshot(*viaAppender), snapshot(*viaAdd));
         }
     }
 
-    // ---- remembered text widths ------------------------------------------------------------
-
-    void gridRowHeightsFollowTheFont()
-    {
-        WindowFixture f;
-        const QString shortText = QStringLiteral("学級費");
-        const QString mid = QStringLiteral("卒業記念品の寄せ書き色紙");
-        const QString longText = QString(mid).repeated(4);
-        auto fill = [&] {
-            f.m.articleList = std::make_shared<MekaluArticle>();
-            f.m.incomeCount = f.m.supplyCount = 0;
-            for (const QString &t : {shortText, mid, longText, shortText, mid, longText}) {
-                f.add(income(d(2026, 5, 1), t, 100));
-                f.add(expense(d(2026, 5, 2), t, 50));
-            }
-            f.refill();
-            f.w->refreshSummaries();
-        };
-        const int unit = f.m.rowHeightUnit;
-        auto expected = [unit](FlexGrid *g, const QString &text, int col) {
-            const qint64 w = qint64(textWidthTwips(g->font(), text, g)) + 100;
-            return int((w / g->ColWidth(col) + 1) * unit);
-        };
-        FlexGrid *incomeGrid = f.w->incomeSheet->MSFlexGridIncome;
-        FlexGrid *supplyGrid = f.w->supplySheet->MSFlexGridSupply;
-        FlexGrid *yearGrid = f.w->summarySheets[Year]->grid;
-        auto check = [&] {
-            for (int r = 1; r <= 6; ++r) {
-                QCOMPARE(incomeGrid->RowHeight(r), expected(incomeGrid, incomeGrid->TextMatrix(r, 2), 2));
-                QCOMPARE(supplyGrid->RowHeight(r), expected(supplyGrid, supplyGrid->TextMatrix(r, 3), 3));
-            }
-            for (int r = 1; r <= 6; ++r)
-                QCOMPARE(yearGrid->RowHeight(r), expected(yearGrid, yearGrid->TextMatrix(r, 1), 1));
-        };
-
-        fill();
-        check();
-        const int smallIncome = incomeGrid->RowHeight(2);
-        const int smallYear = yearGrid->RowHeight(2);
-
-        // A much larger font: the remembered widths must not be reused.
-        QFont big = incomeGrid->font();
-        big.setPixelSize(60);
-        for (FlexGrid *g : {incomeGrid, supplyGrid, yearGrid})
-            g->setFont(big);
-        fill();
-        check();
-        QVERIFY(incomeGrid->RowHeight(2) > smallIncome);
-        QVERIFY(yearGrid->RowHeight(2) > smallYear);
-    }
 };
 
-HARUMOKA_TEST_MAIN(TestFastPaths)
+HARUMOKA_CORE_TEST_MAIN(TestFastPaths)
 #include "tst_fastpaths.moc"

@@ -1,7 +1,7 @@
 #include "model/article.h"
 #include "model/selection.h"
 #include "model/values.h"
-#include "support/test_main.h"
+#include "support/core_test_main.h"
 #include "support/test_util.h"
 
 static ArticlePtr head() { return std::make_shared<MekaluArticle>(); }
@@ -319,5 +319,5 @@ private slots:
     }
 };
 
-HARUMOKA_TEST_MAIN(TestLists)
+HARUMOKA_CORE_TEST_MAIN(TestLists)
 #include "tst_lists.moc"

@@ -1,5 +1,5 @@
 #include "model/values.h"
-#include "support/test_main.h"
+#include "support/core_test_main.h"
 
 class TestValues : public QObject {
     Q_OBJECT
@@ -126,5 +126,5 @@ private slots:
     }
 };
 
-HARUMOKA_TEST_MAIN(TestValues)
+HARUMOKA_CORE_TEST_MAIN(TestValues)
 #include "tst_values.moc"

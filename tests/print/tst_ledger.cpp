@@ -1,14 +1,16 @@
 // The ledger printout drawn on a recording surface: exact texts, positions
 // and rules of the cases that go wrong most easily (empty periods, the
 // carry-over rows, page breaks, wrapping, the end block).
-#include "app/module1.h"
+#include "model/document.h"
 #include "model/values.h"
 #include "print/ledger.h"
+#include "print/printouts.h"
 #include "print/recording_surface.h"
 #include "print_checks.h"
-#include "summary/summaries.h"
-#include "support/test_main.h"
+#include "support/print_test_main.h"
 #include "support/test_util.h"
+
+#include <QSignalSpy>
 
 namespace {
 
@@ -16,24 +18,21 @@ double rowY(int r) { return 1640 + 360.0 * r; }
 double textY(int r) { return rowY(r) + 60; }
 
 struct Account {
-    Module1 m;
+    Document doc;
     PrintSettings ps;
 
     Account()
     {
-        m.fillPeriodTitles();
         ps.grade = QStringLiteral("第３学年");
         ps.room = QStringLiteral("２組");
         ps.charge = QStringLiteral("山田花子");
         ps.printDate = QDate(2003, 4, 5);
-        m.printSettings = [this] { return ps; };
     }
-    void add(const ArticlePtr &a) { m.articleList->addArticle(a); }
+    void add(const ArticlePtr &a) { doc.insertEntry(a); }
     RecordingSurface ledger(int period)
     {
-        refreshSummaries(m);
         RecordingSurface rec;
-        printLedger(m, rec, ps, qint16(period));
+        printLedger(doc, printSummaries(doc, ps), rec, ps, qint16(period));
         return rec;
     }
 };
@@ -170,7 +169,7 @@ void TestLedger::termTwoStartsWithCarryOverRow()
 void TestLedger::carryOverRowInOtherAccountMode()
 {
     Account a;
-    a.ps.classAccountMode = false;
+    a.ps.classMode = false;
     a.ps.title = QStringLiteral("ＰＴＡ");
     a.ps.reporter = QStringLiteral("会計　鈴木");
     a.ps.carryOverName = QStringLiteral("前回からの残金");
@@ -182,14 +181,6 @@ void TestLedger::carryOverRowInOtherAccountMode()
     QVERIFY2(findText(rec, QStringLiteral("ＰＴＡ 会計元帳 ３学期  会計　鈴木")),
              qPrintable(pageTexts(rec, 0).join('\n')));
     QCOMPARE(textsAtY(rec, 0, 2060), QStringList({QStringLiteral("前回からの残金"), "1,500", "1,500"}));
-
-    // The printout uses the settings it is given, even when the window's differ.
-    a.m.printSettings = [] { return PrintSettings(); };
-    refreshSummaries(a.m);
-    RecordingSurface again;
-    printLedger(a.m, again, a.ps, 3);
-    QCOMPARE(textsAtY(again, 0, 2060), QStringList({QStringLiteral("前回からの残金"), "1,500", "1,500"}));
-    QVERIFY(a.m.printSettings().classAccountMode); // restored afterwards
 }
 
 void TestLedger::halvesAndYearKeepTheirMonths()
@@ -442,24 +433,20 @@ void TestLedger::resortsListAndClearsEditingState()
     a.add(expense(d(2003, 5, 1), QStringLiteral("支出"), 100));
     a.add(income(d(2003, 5, 1), QStringLiteral("収入"), 300));
     a.add(income(d(2003, 4, 20), QStringLiteral("前"), 50));
-    QCOMPARE(describe(a.m.articleList),
+    QCOMPARE(describe(a.doc.articleList()),
              QStringList({"E:05/01:支出:100", "I:04/20:前:50", "I:05/01:収入:300"}));
-    a.m.currentIncomeArticle = std::make_shared<MekaluArticle>();
-    a.m.sourceIncomeArticle = a.m.articleList->nextIncomeArticle();
-    a.m.currentSupplyArticle = std::make_shared<MekaluArticle>();
-    a.m.sourceSupplyArticle = a.m.articleList->nextSupplyArticle();
-    a.m.selectedIncomeRow = 2;
-    a.m.selectedSupplyRow = 1;
-    const ArticlePtr oldHead = a.m.articleList;
+    a.doc.markSaved();
+    const ArticlePtr oldHead = a.doc.articleList();
+    QSignalSpy changed(&a.doc, &Document::changed);
 
     const RecordingSurface rec = a.ledger(1);
-    QVERIFY(a.m.articleList != oldHead);
-    QCOMPARE(describe(a.m.articleList),
+    QVERIFY(a.doc.articleList() != oldHead);
+    QCOMPARE(describe(a.doc.articleList()),
              QStringList({"I:04/20:前:50", "I:05/01:収入:300", "E:05/01:支出:100"}));
-    QVERIFY(!a.m.currentIncomeArticle && !a.m.sourceIncomeArticle);
-    QVERIFY(!a.m.currentSupplyArticle && !a.m.sourceSupplyArticle);
-    QCOMPARE(a.m.selectedIncomeRow, qint16(0));
-    QCOMPARE(a.m.selectedSupplyRow, qint16(0));
+    // The views are told that every entry object is new; no entry changed.
+    QCOMPARE(changed.count(), 1);
+    QVERIFY(changed.at(0).at(0).value<Document::Changes>() & Document::EntriesReplaced);
+    QVERIFY(!a.doc.isModified());
     // Printed in the sorted order: income before expense on the same day.
     QCOMPARE(textsAtY(rec, 0, textY(2))[1], QStringLiteral("収入 "));
     QCOMPARE(textsAtY(rec, 0, textY(3))[1], QStringLiteral("支出 "));
@@ -472,21 +459,19 @@ void TestLedger::overflowAndBadPeriodAreErrors()
     a.add(expense(d(2003, 5, 2), QStringLiteral("大"), 2000000000));
     RecordingSurface rec;
     try {
-        printLedger(a.m, rec, a.ps, 0);
+        printLedger(a.doc, printSummaries(a.doc, a.ps), rec, a.ps, 0);
         QFAIL("an expense total beyond 32 bits must be an error");
     } catch (const HarumokaError &e) {
         QVERIFY(e.message().contains(QStringLiteral("範囲")));
     }
     QVERIFY(!rec.documentEnded());
 
-    const ArticlePtr head = a.m.articleList;
-    a.m.selectedIncomeRow = 1;
+    const ArticlePtr head = a.doc.articleList();
     RecordingSurface bad;
-    QVERIFY_THROWS_EXCEPTION(HarumokaError, printLedger(a.m, bad, a.ps, 6));
-    QVERIFY(a.m.articleList == head); // nothing changed
-    QCOMPARE(a.m.selectedIncomeRow, qint16(1));
+    QVERIFY_THROWS_EXCEPTION(HarumokaError, printLedger(a.doc, PeriodSummaries(), bad, a.ps, 6));
+    QVERIFY(a.doc.articleList() == head); // nothing changed
     QVERIFY(bad.texts().isEmpty());
 }
 
-HARUMOKA_TEST_MAIN(TestLedger)
+HARUMOKA_PRINT_TEST_MAIN(TestLedger)
 #include "tst_ledger.moc"

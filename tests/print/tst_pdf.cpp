@@ -1,12 +1,11 @@
 // Real output: printouts written to PDF through QPrinter, read back with
 // poppler's pdftotext and pdftoppm. Set HARUMOKA_PRINT_OUT to a folder to
 // keep the PDFs for looking at them.
-#include "app/module1.h"
+#include "model/document.h"
 #include "model/values.h"
 #include "print/printer_surface.h"
 #include "print/printouts.h"
-#include "summary/summaries.h"
-#include "support/test_main.h"
+#include "support/print_test_main.h"
 #include "support/test_util.h"
 
 #include <QDir>
@@ -20,20 +19,18 @@
 namespace {
 
 struct Account {
-    Module1 m;
+    Document doc;
     PrintSettings ps;
 
     Account()
     {
-        m.fillPeriodTitles();
         ps.schoolName = QStringLiteral("青空小学校");
         ps.grade = QStringLiteral("第３学年");
         ps.room = QStringLiteral("２組");
         ps.charge = QStringLiteral("山田花子");
         ps.printDate = QDate(2026, 7, 20);
-        m.printSettings = [this] { return ps; };
     }
-    void add(const ArticlePtr &a) { m.articleList->addArticle(a); }
+    void add(const ArticlePtr &a) { doc.insertEntry(a); }
 };
 
 // Text of a PDF, pages separated by form feeds; empty when the tool fails.
@@ -120,7 +117,7 @@ void TestPdf::ledgerIsOneMultiPageFile()
                  QStringLiteral("内訳")));
     QTemporaryDir dir;
     const QString pdf = (keepDir().isEmpty() ? dir.path() : keepDir()) + QStringLiteral("/ledger.pdf");
-    exportPdf(a.m, a.ps, 11, pdf);
+    exportPdf(a.doc, a.ps, 11, pdf);
 
     const QString text = pdfText(pdf);
     QVERIFY2(!text.isEmpty(), "pdftotext could not read the ledger");
@@ -149,7 +146,7 @@ void TestPdf::reportComesOutInJapanese()
     a.add(expense(d(2026, 6, 2), QStringLiteral("記念品"), 4000, QString(), 3));
     QTemporaryDir dir;
     const QString pdf = (keepDir().isEmpty() ? dir.path() : keepDir()) + QStringLiteral("/report.pdf");
-    exportPdf(a.m, a.ps, 2, pdf);
+    exportPdf(a.doc, a.ps, 2, pdf);
 
     const QString text = pdfText(pdf);
     QCOMPARE(pageCount(text), 1);
@@ -241,7 +238,7 @@ void TestPdf::failuresLeaveNoFile()
     // A folder that does not exist: a clear message naming the file.
     const QString missing = dir.path() + QStringLiteral("/無い/ledger.pdf");
     try {
-        exportPdf(a.m, a.ps, 11, missing);
+        exportPdf(a.doc, a.ps, 11, missing);
         QFAIL("writing into a missing folder must fail");
     } catch (const HarumokaError &e) {
         QVERIFY2(e.message().contains(QStringLiteral("ledger.pdf")), qPrintable(e.message()));
@@ -260,8 +257,8 @@ void TestPdf::failuresLeaveNoFile()
     Account bad;
     bad.add(expense(d(2026, 5, 1), QStringLiteral("大"), 2000000000));
     bad.add(expense(d(2026, 5, 2), QStringLiteral("大"), 2000000000));
-    QVERIFY_THROWS_EXCEPTION(HarumokaError, exportPdf(bad.m, bad.ps, 11, target));
-    QVERIFY_THROWS_EXCEPTION(HarumokaError, exportPdf(a.m, a.ps, 13, target));
+    QVERIFY_THROWS_EXCEPTION(HarumokaError, exportPdf(bad.doc, bad.ps, 11, target));
+    QVERIFY_THROWS_EXCEPTION(HarumokaError, exportPdf(a.doc, a.ps, 13, target));
     QFile f(target);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("old contents"));
@@ -272,11 +269,11 @@ void TestPdf::failuresLeaveNoFile()
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(printed);
-    QVERIFY_THROWS_EXCEPTION(HarumokaError, printKindOnPrinter(bad.m, printer, bad.ps, 11));
+    QVERIFY_THROWS_EXCEPTION(HarumokaError, printKindOnPrinter(bad.doc, PeriodSummaries(), printer, bad.ps, 11));
     QVERIFY(!QFileInfo::exists(printed));
 
     // A successful export replaces the old file and leaves it readable to others.
-    exportPdf(a.m, a.ps, 11, target);
+    exportPdf(a.doc, a.ps, 11, target);
     QVERIFY(QFileInfo(target).size() > 1000);
     QVERIFY(QFileInfo(target).permissions() & QFileDevice::ReadOther);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
@@ -288,5 +285,5 @@ void TestPdf::failuresLeaveNoFile()
     QVERIFY_THROWS_EXCEPTION(HarumokaError, PrinterSurface surface(broken));
 }
 
-HARUMOKA_TEST_MAIN(TestPdf)
+HARUMOKA_PRINT_TEST_MAIN(TestPdf)
 #include "tst_pdf.moc"

@@ -1,13 +1,12 @@
 // The accounting report, the closing sentences, the detail check and the
 // printout dispatcher, drawn on a recording surface and checked exactly.
-#include "app/module1.h"
+#include "model/document.h"
 #include "model/values.h"
 #include "print/printouts.h"
 #include "print/recording_surface.h"
 #include "print/report.h"
 #include "print_checks.h"
-#include "summary/summaries.h"
-#include "support/test_main.h"
+#include "support/print_test_main.h"
 #include "support/test_util.h"
 
 namespace {
@@ -16,26 +15,26 @@ double rowY(int r) { return 1640 + 360.0 * r; }
 double textY(int r) { return rowY(r) + 60; }
 
 struct Account {
-    Module1 m;
+    Document doc;
     PrintSettings ps;
+    PeriodSummaries sums;
 
     Account()
     {
-        m.fillPeriodTitles();
         ps.schoolName = QStringLiteral("青空小学校");
         ps.grade = QStringLiteral("第３学年");
         ps.room = QStringLiteral("２組");
         ps.charge = QStringLiteral("山田花子");
         ps.printDate = QDate(2003, 4, 5);
-        m.printSettings = [this] { return ps; };
     }
-    void add(const ArticlePtr &a) { m.articleList->addArticle(a); }
+    void add(const ArticlePtr &a) { doc.insertEntry(a); }
+    void refresh() { sums = printSummaries(doc, ps); }
     RecordingSurface report(Period p = Term1, const QString &label = QStringLiteral("１学期"),
                             const QString &closing = QStringLiteral("結び"))
     {
-        refreshSummaries(m);
+        refresh();
         RecordingSurface rec;
-        printReport(m, rec, ps, label, m.incomeLists[p], m.supplyLists[p], closing);
+        printReport(rec, ps, label, sums[p].incomeList, sums[p].supplyList, closing);
         return rec;
     }
 };
@@ -225,9 +224,9 @@ void TestReport::termTwoReportListsCarryOver()
     a.add(expense(d(2003, 6, 2), QStringLiteral("画用紙"), 12345));
     a.add(income(d(2003, 10, 1), QStringLiteral("遠足代"), 1000, QString(), 100, 10));
     a.add(expense(d(2003, 11, 1), QStringLiteral("バス"), 3000));
-    refreshSummaries(a.m);
+    a.refresh();
     RecordingSurface rec;
-    printKindOn(a.m, rec, a.ps, 4);
+    printKindOn(a.doc, a.sums, rec, a.ps, 4);
 
     QVERIFY(findText(rec, QStringLiteral("第３学年２組  ２学期 学級会計報告")));
     QCOMPARE(textsAtY(rec, 0, textY(6)),
@@ -330,7 +329,7 @@ void TestReport::onePerRow()
 void TestReport::otherAccountTitleAndSignature()
 {
     Account a;
-    a.ps.classAccountMode = false;
+    a.ps.classMode = false;
     a.ps.title = QStringLiteral("ＰＴＡ広報委員会　会計報告");
     a.ps.reporter = QStringLiteral("会計　佐藤");
     a.ps.respect = QStringLiteral("保護者のみなさま");
@@ -358,37 +357,37 @@ void TestReport::closingSentences()
     a.add(income(d(2003, 4, 10), QStringLiteral("学級費"), 50000));
     a.add(expense(d(2003, 5, 10), QStringLiteral("教材"), 12345));
     a.add(expense(d(2003, 10, 10), QStringLiteral("行事"), 40000));
-    refreshSummaries(a.m);
-    QCOMPARE(closingSentence(a.m, a.ps, 2),
+    a.refresh();
+    QCOMPARE(closingSentence(a.sums, a.ps, 2),
              QStringLiteral("尚、残金の37,655円は第２学期学級会計に繰り越させていただきます。"));
-    QCOMPARE(closingSentence(a.m, a.ps, 4),
+    QCOMPARE(closingSentence(a.sums, a.ps, 4),
              QStringLiteral("尚、残金の-2,345円は第３学期学級会計に繰り越させていただきます。"));
-    QCOMPARE(closingSentence(a.m, a.ps, 8),
+    QCOMPARE(closingSentence(a.sums, a.ps, 8),
              QStringLiteral("尚、残金の37,655円は後期学級会計に繰り越させていただきます。"));
     for (int kind : {6, 10, 12})
-        QCOMPARE(closingSentence(a.m, a.ps, kind), QStringLiteral("一年間ご協力ありがとうございました。"));
+        QCOMPARE(closingSentence(a.sums, a.ps, kind), QStringLiteral("一年間ご協力ありがとうございました。"));
     for (int kind : {1, 3, 5, 7, 9, 11})
-        QVERIFY(closingSentence(a.m, a.ps, kind).isEmpty());
+        QVERIFY(closingSentence(a.sums, a.ps, kind).isEmpty());
 
-    a.ps.classAccountMode = false;
-    QCOMPARE(closingSentence(a.m, a.ps, 2),
+    a.ps.classMode = false;
+    QCOMPARE(closingSentence(a.sums, a.ps, 2),
              QStringLiteral("尚、残金の37,655円は第２学期会計に繰り越させていただきます。"));
-    QCOMPARE(closingSentence(a.m, a.ps, 4),
+    QCOMPARE(closingSentence(a.sums, a.ps, 4),
              QStringLiteral("尚、残金の-2,345円は第３学期会計に繰り越させていただきます。"));
-    QCOMPARE(closingSentence(a.m, a.ps, 8),
+    QCOMPARE(closingSentence(a.sums, a.ps, 8),
              QStringLiteral("尚、残金の37,655円は後期会計に繰り越させていただきます。"));
 
     Account minus;
     minus.add(expense(d(2003, 6, 1), QStringLiteral("立替"), 1200));
-    refreshSummaries(minus.m);
-    QCOMPARE(closingSentence(minus.m, minus.ps, 2),
+    minus.refresh();
+    QCOMPARE(closingSentence(minus.sums, minus.ps, 2),
              QStringLiteral("尚、残金の-1,200円は第２学期学級会計に繰り越させていただきます。"));
 
     Account zero;
-    refreshSummaries(zero.m);
-    QCOMPARE(closingSentence(zero.m, zero.ps, 2),
+    zero.refresh();
+    QCOMPARE(closingSentence(zero.sums, zero.ps, 2),
              QStringLiteral("尚、残金の0円は第２学期学級会計に繰り越させていただきます。"));
-    QVERIFY_THROWS_EXCEPTION(HarumokaError, closingSentence(zero.m, zero.ps, 13));
+    QVERIFY_THROWS_EXCEPTION(HarumokaError, closingSentence(zero.sums, zero.ps, 13));
 }
 
 void TestReport::detailMismatch()
@@ -424,7 +423,7 @@ void TestReport::dispatcher()
 {
     Account a;
     a.add(income(d(2003, 4, 10), QStringLiteral("学級費"), 1000));
-    refreshSummaries(a.m);
+    a.refresh();
     struct Expect {
         int kind;
         QString title;
@@ -446,7 +445,7 @@ void TestReport::dispatcher()
     };
     for (const Expect &e : expected) {
         RecordingSurface rec;
-        printKindOn(a.m, rec, a.ps, e.kind);
+        printKindOn(a.doc, a.sums, rec, a.ps, e.kind);
         QVERIFY(rec.documentEnded());
         const auto title = findText(rec, e.title);
         QVERIFY2(title, qPrintable(e.title));
@@ -457,18 +456,18 @@ void TestReport::dispatcher()
             const RecordedText date = rec.texts().at(rec.texts().size() - 2);
             QCOMPARE(date.text, QStringLiteral("平成15年4月5日"));
             QCOMPARE(textsAtY(rec, date.page, date.y - 360),
-                     QStringList({closingSentence(a.m, a.ps, e.kind)}));
+                     QStringList({closingSentence(a.sums, a.ps, e.kind)}));
         }
     }
     // The year report prints the year lists.
     RecordingSurface year;
-    printKindOn(a.m, year, a.ps, 12);
+    printKindOn(a.doc, a.sums, year, a.ps, 12);
     QVERIFY(findText(year, QStringLiteral("学級費 ")));
     QVERIFY(findText(year, QStringLiteral("一年間ご協力ありがとうございました。")));
 
     for (int bad : {0, 13, -1}) {
         RecordingSurface rec;
-        QVERIFY_THROWS_EXCEPTION(HarumokaError, printKindOn(a.m, rec, a.ps, bad));
+        QVERIFY_THROWS_EXCEPTION(HarumokaError, printKindOn(a.doc, a.sums, rec, a.ps, bad));
         QVERIFY(rec.texts().isEmpty());
     }
 }
@@ -588,11 +587,11 @@ void TestReport::overflowIsReportedBeforeDrawing()
                                        income(d(2003, 5, 2), QStringLiteral("B"), 2000000000)});
     RecordingSurface rec;
     QVERIFY_THROWS_EXCEPTION(HarumokaError,
-                             printReport(a.m, rec, a.ps, QStringLiteral("１学期"), incomes,
+                             printReport(rec, a.ps, QStringLiteral("１学期"), incomes,
                                          std::make_shared<MekaluArticle>(), QString()));
     QVERIFY(rec.texts().isEmpty());
     QVERIFY(rec.lines().isEmpty());
 }
 
-HARUMOKA_TEST_MAIN(TestReport)
+HARUMOKA_PRINT_TEST_MAIN(TestReport)
 #include "tst_report.moc"

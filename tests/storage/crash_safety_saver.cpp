@@ -21,7 +21,7 @@ int main(int argc, char **argv)
     }
     const QString target = QString::fromLocal8Bit(argv[1]);
     const int start = std::atoi(argv[2]);
-    std::array<Module1, kCrashSafetyVersions> versions;
+    std::array<LoadedAccount, kCrashSafetyVersions> versions;
     std::array<AccountHeader, kCrashSafetyVersions> headers;
     for (int v = 0; v < kCrashSafetyVersions; ++v)
         makeCrashSafetyVersion(v, versions[v], headers[v]);

@@ -3,7 +3,6 @@
 // or mixed anywhere matches none of them.
 #pragma once
 
-#include "app/module1.h"
 #include "model/values.h"
 #include "storage/account_file.h"
 
@@ -11,7 +10,7 @@
 
 constexpr int kCrashSafetyVersions = 3;
 
-inline void makeCrashSafetyVersion(int v, Module1 &m, AccountHeader &h)
+inline void makeCrashSafetyVersion(int v, LoadedAccount &m, AccountHeader &h)
 {
     h.classMode = true;
     h.schoolName = QStringLiteral("第%1版　ひばり小学校").arg(v);

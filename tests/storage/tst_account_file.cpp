@@ -1,11 +1,10 @@
 // Account file: exact bytes, round trips, the older headers, entry order
 // and keys, line ends, and what a damaged or foreign file does to the
 // document.
-#include "app/module1.h"
 #include "model/values.h"
 #include "storage/account_file.h"
 #include "storage/codec.h"
-#include "support/test_main.h"
+#include "support/core_test_main.h"
 #include "support/test_util.h"
 
 #include <QFile>
@@ -180,7 +179,7 @@ private slots:
         writeAccountFile(path, written, *list);
         const QByteArray first = readBytes(path);
 
-        Module1 m;
+        LoadedAccount m;
         AccountHeader h;
         readAccountFile(path, m, h);
         QVERIFY(!m.documentDamaged);
@@ -239,7 +238,7 @@ private slots:
         AccountHeader h = classHeader();
         const QByteArray bytes = encodeAccountFile(h, *newList());
         QCOMPARE(bytes.count("\r\n"), 7);
-        Module1 m;
+        LoadedAccount m;
         AccountHeader back;
         parseAccountFile(bytes, QStringLiteral("empty.txt"), m, back);
         QVERIFY(!m.articleList->taLink);
@@ -251,11 +250,8 @@ private slots:
 
     void readerClearsCountersFirst()
     {
-        Module1 m;
-        m.fileChanged = true;
+        LoadedAccount m;
         m.incomeCount = 5;
-        m.selectedSupplyRow = 3;
-        m.defaultStudents = 12;
         m.nextArticleKey = 99;
         m.documentDamaged = true;
         AccountHeader h;
@@ -265,10 +261,7 @@ private slots:
                                  QStringLiteral(" 30"), QStringLiteral("A"), QString(),
                                  QStringLiteral(" 0"), QStringLiteral(" 10"), QStringLiteral(" 300")}),
                          QStringLiteral("x.txt"), m, h);
-        QVERIFY(!m.fileChanged);
         QCOMPARE(m.incomeCount, qint16(1));
-        QCOMPARE(m.selectedSupplyRow, qint16(0));
-        QCOMPARE(m.defaultStudents, qint16(30));
         QCOMPARE(m.nextArticleKey, 2);
         QVERIFY(!m.documentDamaged);
         // Empty carry-over name: read, and set, as empty.
@@ -302,7 +295,7 @@ private slots:
         QFETCH(bool, hasSchoolName);
         QFETCH(QStringList, fields);
         const QStringList record = {"False", "2002/05/10", " 0", "文具", "", " 1", " 0", " 800"};
-        Module1 m;
+        LoadedAccount m;
         AccountHeader h;
         h.schoolName = QStringLiteral("left alone");
         parseAccountFile(fileOf(headerLines + record), QStringLiteral("old.txt"), m, h);
@@ -338,7 +331,7 @@ private slots:
         lines += rec("False", "2003/04/01", "E-April", " 70");
         lines += rec("True", "2003/06/01", "I-June-2", " 300");
         lines += rec("False", "2003/05/20", "E-May20-2", " 80");
-        Module1 m;
+        LoadedAccount m;
         AccountHeader h;
         parseAccountFile(fileOf(lines), QStringLiteral("order.txt"), m, h);
         const QStringList expected = {
@@ -385,7 +378,7 @@ private slots:
         h.carryOverName = name;
         ArticlePtr list = newList();
         list->addArticle(income(d(2003, 4, 1), QStringLiteral("A"), 100));
-        Module1 m;
+        LoadedAccount m;
         AccountHeader back;
         parseAccountFile(encodeAccountFile(h, *list), QStringLiteral("c.txt"), m, back);
         QVERIFY(!m.documentDamaged);
@@ -400,7 +393,7 @@ private slots:
                                    "前年度繰越金",
                                    "False", "2003/04/02", " 0", "B", "", " 0", " 0", " 2",
                                    "最後の名称"};
-        Module1 m;
+        LoadedAccount m;
         AccountHeader h;
         parseAccountFile(fileOf(lines), QStringLiteral("c.txt"), m, h);
         QVERIFY(!m.documentDamaged);
@@ -424,7 +417,7 @@ private slots:
         const QStringList lines = {"iMekalu135", "True", "表ソ", "ポ|\\", "", "", "",
                                    "False", "2003/04/02", " 0", "表示ソフト", "ポ", " 0", " 0", " 2",
                                    "<DETAIL>", "予\\", " 5", "</DETAIL>"};
-        Module1 m;
+        LoadedAccount m;
         AccountHeader h;
         parseAccountFile(fileOf(lines, lineEnd), QStringLiteral("le.txt"), m, h);
         QCOMPARE(h.schoolName, QStringLiteral("表ソ"));
@@ -435,7 +428,7 @@ private slots:
         // A last line without its line end is still read.
         QByteArray noFinalEnd = fileOf(lines, lineEnd);
         noFinalEnd.chop(lineEnd.size());
-        Module1 m2;
+        LoadedAccount m2;
         parseAccountFile(noFinalEnd, QStringLiteral("le.txt"), m2, h);
         QVERIFY(!m2.documentDamaged);
         QCOMPARE(dump(m2.articleList), dump(m.articleList));
@@ -485,5 +478,5 @@ private slots:
     }
 };
 
-HARUMOKA_TEST_MAIN(TestAccountFile)
+HARUMOKA_CORE_TEST_MAIN(TestAccountFile)
 #include "tst_account_file.moc"

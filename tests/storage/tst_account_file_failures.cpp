@@ -2,11 +2,10 @@
 // damaged files, resource limits, values the code page cannot hold, and
 // saves that fail part-way. In every case nothing on disk is lost and the
 // message says what happened.
-#include "app/module1.h"
 #include "model/values.h"
 #include "storage/account_file.h"
 #include "storage/codec.h"
-#include "support/test_main.h"
+#include "support/core_test_main.h"
 #include "support/test_util.h"
 
 #include <QDir>
@@ -39,7 +38,7 @@ QByteArray fileOf(const QStringList &lines)
     return out;
 }
 
-QStringList entryNames(const Module1 &m)
+QStringList entryNames(const LoadedAccount &m)
 {
     QStringList out;
     for (const MekaluArticle *a = m.articleList->taLink.get(); a; a = a->taLink.get())
@@ -124,7 +123,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("メモ.txt"));
         QVERIFY(writeBytes(path, bytes));
-        Module1 m;
+        LoadedAccount m;
         AccountHeader h;
         try {
             readAccountFile(path, m, h);
@@ -145,7 +144,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("ない.txt"));
-        Module1 m;
+        LoadedAccount m;
         AccountHeader h;
         try {
             readAccountFile(path, m, h);
@@ -177,7 +176,7 @@ private slots:
         for (int kept = 0; kept <= lines.size(); ++kept) {
             const QByteArray bytes = fileOf(lines.mid(0, kept));
             QVERIFY(writeBytes(path, bytes));
-            Module1 m;
+            LoadedAccount m;
             AccountHeader h;
             const QString row = QStringLiteral("kept %1").arg(kept);
             try {
@@ -205,7 +204,7 @@ private slots:
             QCOMPARE(readBytes(path), bytes);
         }
         // A cut inside the detail block keeps the detail lines read so far.
-        Module1 m;
+        LoadedAccount m;
         AccountHeader h;
         QVERIFY_THROWS_EXCEPTION(AccountFileError,
                                  parseAccountFile(fileOf(lines.mid(0, 27)), path, m, h));
@@ -221,7 +220,7 @@ private slots:
     {
         const QByteArray full = encodeAccountFile(simpleHeader(), *simpleList());
         for (qsizetype n = 0; n <= full.size(); ++n) {
-            Module1 m;
+            LoadedAccount m;
             AccountHeader h;
             try {
                 parseAccountFile(full.left(n), QStringLiteral("cut.txt"), m, h);
@@ -239,7 +238,7 @@ private slots:
         QByteArray bytes = kHeader + kEntry;
         bytes += "False\r\n2003/04/02\r\n 0\r\nab\x81\x7f\r\n"; // 0x81 0x7F is no character
         bytes += kEntry;
-        Module1 m;
+        LoadedAccount m;
         AccountHeader h;
         try {
             parseAccountFile(bytes, QStringLiteral("bad.txt"), m, h);
@@ -254,7 +253,7 @@ private slots:
         QCOMPARE(entryNames(m), QStringList{QStringLiteral("A")});
 
         // Right after a line end.
-        Module1 m2;
+        LoadedAccount m2;
         QVERIFY_THROWS_EXCEPTION(AccountFileError,
                                  parseAccountFile(kHeader + kEntry + "\xff\r\n", QStringLiteral("b"), m2, h));
         QVERIFY(m2.documentDamaged);
@@ -281,7 +280,7 @@ private slots:
         QStringList second = {"True", "2003/04/02", " 30", "B", "", " 0", " 0", " 2"};
         second[line - 1] = text;
         const QByteArray bytes = kHeader + kEntry + fileOf(second) + kEntry;
-        Module1 m;
+        LoadedAccount m;
         AccountHeader h;
         try {
             parseAccountFile(bytes, QStringLiteral("field.txt"), m, h);
@@ -298,7 +297,7 @@ private slots:
 
     void misplacedDetailMarks()
     {
-        Module1 m;
+        LoadedAccount m;
         AccountHeader h;
         try {
             parseAccountFile(kHeader + "<DETAIL>\r\nx\r\n 1\r\n</DETAIL>\r\n", QStringLiteral("d"), m, h);
@@ -307,7 +306,7 @@ private slots:
             QCOMPARE(e.line(), qsizetype(8));
             QVERIFY(e.message().contains(QStringLiteral("<DETAIL>")));
         }
-        Module1 m2;
+        LoadedAccount m2;
         try {
             parseAccountFile(kHeader + kEntry + "</DETAIL>\r\n" + kEntry, QStringLiteral("d"), m2, h);
             QFAIL("no error");
@@ -322,7 +321,7 @@ private slots:
     {
         AccountHeader h;
         {   // A line of megabytes.
-            Module1 m;
+            LoadedAccount m;
             const QByteArray bytes = kHeader + kEntry + "True\r\n2003/04/01\r\n 0\r\n"
                 + QByteArray(4 * 1024 * 1024, 'x') + "\r\n";
             try {
@@ -335,7 +334,7 @@ private slots:
             QCOMPARE(entryNames(m).size(), 1);
         }
         {   // More entries of one kind than a 16-bit count holds.
-            Module1 m;
+            LoadedAccount m;
             const QByteArray bytes = kHeader + kEntry.repeated(32768);
             try {
                 parseAccountFile(bytes, QStringLiteral("many.txt"), m, h);
@@ -349,7 +348,7 @@ private slots:
             QVERIFY(m.documentDamaged);
         }
         {   // A detail block of a million lines.
-            Module1 m;
+            LoadedAccount m;
             const QByteArray bytes = kHeader + kEntry + "<DETAIL>\r\n" + QByteArray("x\r\n 1\r\n").repeated(1000000);
             try {
                 parseAccountFile(bytes, QStringLiteral("details.txt"), m, h);
@@ -360,7 +359,7 @@ private slots:
             }
         }
         {   // Many full detail blocks.
-            Module1 m;
+            LoadedAccount m;
             const QByteArray block = kEntry + "<DETAIL>\r\n" + QByteArray("x\r\n 1\r\n").repeated(32767)
                 + "</DETAIL>\r\n";
             const QByteArray bytes = kHeader + block.repeated(7);
@@ -380,7 +379,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("big.txt"));
         QVERIFY(writeBytes(path, kHeader + QByteArray(kMaxAccountFileBytes, ' ')));
-        Module1 m;
+        LoadedAccount m;
         AccountHeader h;
         try {
             readAccountFile(path, m, h);
@@ -621,5 +620,5 @@ private slots:
     }
 };
 
-HARUMOKA_TEST_MAIN(TestAccountFileFailures)
+HARUMOKA_CORE_TEST_MAIN(TestAccountFileFailures)
 #include "tst_account_file_failures.moc"

@@ -4,7 +4,7 @@
 // in progress or the one it was writing, and the backup a complete earlier
 // version, exactly where the order of saves allows.
 #include "crash_safety_versions.h"
-#include "support/test_main.h"
+#include "support/core_test_main.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -113,7 +113,7 @@ class TestCrashSafety : public QObject {
 
         // Whatever a killed save left behind does not stop the next save.
         const int next = (fileVersion + 1) % kCrashSafetyVersions;
-        Module1 m;
+        LoadedAccount m;
         AccountHeader h;
         makeCrashSafetyVersion(next, m, h);
         writeAccountFile(target, h, *m.articleList);
@@ -127,7 +127,7 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         for (int v = 0; v < kCrashSafetyVersions; ++v) {
-            Module1 m;
+            LoadedAccount m;
             AccountHeader h;
             makeCrashSafetyVersion(v, m, h);
             QElapsedTimer timer;
@@ -141,7 +141,7 @@ private slots:
             m_versions << f.readAll();
             QVERIFY(m_versions.last().size() > 150000);
 
-            Module1 back;
+            LoadedAccount back;
             AccountHeader backHeader;
             readAccountFile(path, back, backHeader);
             QCOMPARE(encodeAccountFile(backHeader, *back.articleList), m_versions.last());
@@ -166,5 +166,5 @@ private slots:
     }
 };
 
-HARUMOKA_TEST_MAIN(TestCrashSafety)
+HARUMOKA_CORE_TEST_MAIN(TestCrashSafety)
 #include "tst_crash_safety.moc"

@@ -3,12 +3,11 @@
 // readers as Open and start-up do: each must load or end with a clear
 // message, never crash, and what was loaded must save and read back the
 // same. Also the reader's placement of entries against addArticle.
-#include "app/module1.h"
 #include "model/values.h"
 #include "storage/account_file.h"
 #include "storage/codec.h"
 #include "storage/settings_file.h"
-#include "support/test_main.h"
+#include "support/core_test_main.h"
 
 #include <QDir>
 #include <QRandomGenerator>
@@ -81,7 +80,7 @@ private slots:
     void accountFile()
     {
         QFETCH(QString, path);
-        Module1 m;
+        LoadedAccount m;
         AccountHeader h;
         try {
             readAccountFile(path, m, h);
@@ -95,7 +94,7 @@ private slots:
 
         // What was read saves, and reads back to the same file.
         const QByteArray saved = encodeAccountFile(h, *m.articleList);
-        Module1 m2;
+        LoadedAccount m2;
         AccountHeader h2;
         parseAccountFile(saved, QStringLiteral("saved.txt"), m2, h2);
         QCOMPARE(encodeAccountFile(h2, *m2.articleList), saved);
@@ -150,7 +149,7 @@ private slots:
             return makeDate(QDate(2024, 4, 1).addDays(random.bounded(40)),
                             random.bounded(5) == 0 ? QTime(9, 30) : QTime(0, 0));
         };
-        Module1 m;
+        LoadedAccount m;
         auto expected = std::make_shared<MekaluArticle>();
         qint32 key = -1000;
         for (int i = 0; held > 0 && i < 200; ++i) {
@@ -178,5 +177,5 @@ private slots:
     }
 };
 
-HARUMOKA_TEST_MAIN(TestRegressions)
+HARUMOKA_CORE_TEST_MAIN(TestRegressions)
 #include "tst_regressions.moc"

@@ -2,11 +2,10 @@
 // megabytes, millions of detail lines or entries, numbers past their field,
 // files of gigabytes. Each ends with a clear message (the settings file:
 // quietly, keeping what was read) while the process memory stays bounded.
-#include "app/module1.h"
 #include "model/values.h"
 #include "storage/account_file.h"
 #include "storage/settings_file.h"
-#include "support/test_main.h"
+#include "support/core_test_main.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -125,7 +124,7 @@ private slots:
 
         const long before = currentRssMb();
         {
-            Module1 m;
+            LoadedAccount m;
             AccountHeader h;
             int caught = -1;
             try {
@@ -153,7 +152,7 @@ private slots:
             QVERIFY(f.resize(qint64(4) << 30)); // sparse: no disk used
         }
         const long before = currentRssMb();
-        Module1 m;
+        LoadedAccount m;
         AccountHeader h;
         try {
             readAccountFile(account, m, h);
@@ -222,5 +221,5 @@ private slots:
     }
 };
 
-HARUMOKA_TEST_MAIN(TestResourceLimits)
+HARUMOKA_CORE_TEST_MAIN(TestResourceLimits)
 #include "tst_resource_limits.moc"

@@ -1,10 +1,9 @@
 // The settings file (remembered article names) and the window placement.
-#include "app/module1.h"
 #include "model/values.h"
 #include "storage/codec.h"
 #include "storage/placement.h"
 #include "storage/settings_file.h"
-#include "support/test_main.h"
+#include "support/core_test_main.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -95,18 +94,18 @@ private slots:
         QCOMPARE(dump(supply2), dump(supply));
     }
 
-    void moduleSavesAndLoadsThroughItsSettingsPath()
+    void listsSaveAndLoadThroughAPath()
     {
         QTemporaryDir dir;
-        Module1 m;
-        m.settingsFilePath = dir.filePath(QStringLiteral("Mekalu.ini"));
-        append(*m.supplySelectionList, QStringLiteral("画用紙"), 1, QDate(2005, 5, 1));
-        m.saveSelectionLists();
-        m.resetDocument();
-        QVERIFY(!m.supplySelectionList->tsLink);
-        m.loadSelectionLists();
-        QCOMPARE(dump(*m.supplySelectionList), QStringList{QStringLiteral("画用紙 1 2005/05/01")});
-        QVERIFY(!m.incomeSelectionList->tsLink);
+        const QString path = dir.filePath(QStringLiteral("Mekalu.ini"));
+        SelectionLists names;
+        append(*names.supply, QStringLiteral("画用紙"), 1, QDate(2005, 5, 1));
+        writeSelectionFile(path, *names.income, *names.supply);
+        names.reset();
+        QVERIFY(!names.supply->tsLink);
+        readSelectionFile(path, *names.income, *names.supply);
+        QCOMPARE(dump(*names.supply), QStringList{QStringLiteral("画用紙 1 2005/05/01")});
+        QVERIFY(!names.income->tsLink);
     }
 
     void supplyNameInIncomeSectionSwitchesSections()
@@ -257,5 +256,5 @@ private slots:
     }
 };
 
-HARUMOKA_TEST_MAIN(TestSettingsStorage)
+HARUMOKA_CORE_TEST_MAIN(TestSettingsStorage)
 #include "tst_settings_storage.moc"

@@ -18,8 +18,7 @@
 WindowFixture::WindowFixture()
 {
     setTodayForTesting(QDate(2026, 12, 7));
-    m.settingsFilePath = dir.filePath(QStringLiteral("Mekalu.ini"));
-    w = Main(m, dialogs);
+    w = Main(dialogs, dir.filePath(QStringLiteral("Mekalu.ini")));
     QApplication::setActiveWindow(w.get());
 }
 
@@ -31,12 +30,9 @@ WindowFixture::~WindowFixture()
 
 ArticlePtr WindowFixture::add(const ArticlePtr &e)
 {
-    e->taKey = m.nextArticleKey++;
-    if (e->taIncome)
-        ++m.incomeCount;
-    else
-        ++m.supplyCount;
-    m.articleList->addArticle(e);
+    const bool modified = doc().isModified();
+    doc().insertEntry(e);
+    doc().setModified(modified);
     return e;
 }
 
@@ -45,6 +41,7 @@ void WindowFixture::refill()
     w->incomeSheet->editFlexGridIncome();
     w->supplySheet->editFlexGridSupply();
     w->fillFreeReceiptNumbers();
+    w->setRemainderLabels();
 }
 
 void commitText(QWidget *w, const QString &text)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/module1.h"
+#include "model/document.h"
 #include "support/scripted_dialogs.h"
 #include "ui/main/frmmain.h"
 
@@ -10,21 +10,22 @@
 class FlexGrid;
 class QWidget;
 
-// A fresh application state, scripted dialogs and a real main window, with
-// the settings file in a private folder.
+// Scripted dialogs and a real main window (with its document), with the
+// settings file in a private folder.
 struct WindowFixture {
     WindowFixture();
     ~WindowFixture();
 
     QTemporaryDir dir;
-    Module1 m;
     ScriptedDialogs dialogs;
     std::unique_ptr<frmMain> w;
 
+    Document &doc() { return w->document(); }
     QString path(const QString &name) const { return dir.filePath(name); }
-    // Adds an entry to articleList the way the file reader does (new key).
+    // Adds an entry by date under a new key, as if it had been read from a
+    // file: the unsaved mark stays as it was.
     ArticlePtr add(const ArticlePtr &e);
-    // Refills both grids from articleList, counting the entries.
+    // Refills both grids from the document.
     void refill();
 };
 

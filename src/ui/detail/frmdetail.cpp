@@ -1,8 +1,9 @@
 #include "ui/detail/frmdetail.h"
 
-#include "app/dialogs.h"
-#include "app/module1.h"
+#include "model/document.h"
+#include "model/selection.h"
 #include "model/values.h"
+#include "ui/main/dialogs.h"
 #include "ui/main/flexgrid.h"
 #include "ui/main/panel_util.h"
 #include "ui/main/sheet_widgets.h"
@@ -33,13 +34,15 @@ QString frmDetail::helpText()
         "○ 元帳の印刷では逆に、支出表の項目が採られます。明細書の項目は反映されません。");
 }
 
-frmDetail::frmDetail(Module1 &m, Dialogs &dialogs, QWidget *mainWindow)
-    : EntryPanel(mainWindow), m(m), m_dialogs(dialogs)
+frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, const ArticlePtr &entry,
+                     int rowHeightUnit, QWidget *mainWindow)
+    : EntryPanel(mainWindow), detailArticle(entry), m_doc(doc), m_names(names), m_dialogs(dialogs),
+      m_mainWindow(mainWindow)
 {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("明細書"));
     setFixedSize(twipsToPixels(11100, this), twipsToPixels(7700, this));
-    lineHeight = [&m] { return m.rowHeightUnit; };
+    lineHeight = [rowHeightUnit] { return rowHeightUnit; };
 
     TitleDetailDate = label(this, QStringLiteral("日付"), 120, 120, 900, 330);
     LabelDetailDate = label(this, QString(), 1050, 120, 1800, 330);
@@ -117,21 +120,19 @@ void frmDetail::hideEditors()
 
 void frmDetail::setSumLabel()
 {
-    const DetailPtr &list = m.detailArticle->taDetailList;
+    const DetailPtr &list = detailArticle->taDetailList;
     const qint32 sum = list ? list->sumDetail() : 0;
     LabelDetailSum->setText(QStringLiteral("¥") + formatAmount(sum));
-    const long color = sum == m.detailArticle->taAmount ? kGridBlack : (sum < m.detailArticle->taAmount ? kGridBlue : kGridRed);
+    const long color = sum == detailArticle->taAmount ? kGridBlack : (sum < detailArticle->taAmount ? kGridBlue : kGridRed);
     LabelDetailSum->setStyleSheet(QStringLiteral("color: %1;").arg(vbColor(color).name()));
 }
 
 void frmDetail::Form_Load()
 {
     hideEditors();
-    ArticlePtr first = m.articleList->nextSupplyArticle();
-    m.detailArticle = first ? first->getSupplyNumberedArticle(m.selectedSupplyRow) : nullptr;
-    if (!m.detailArticle)
+    if (!detailArticle)
         throw HarumokaError(QStringLiteral("明細書を開く支出が見つかりません。"));
-    const MekaluArticle &e = *m.detailArticle;
+    const MekaluArticle &e = *detailArticle;
     LabelDetailDate->setText(shortDate(e.taDate));
     LabelDetailRexeipt->setText(e.taReceipt != 0 ? QStringLiteral("No.") + Str(e.taReceipt) : QString());
     LabelDetailArticle->setText(e.taArticle + QStringLiteral("  ") + e.taSubArticle);
@@ -155,14 +156,14 @@ void frmDetail::Form_Load()
     }
     g->setWordWrap(true);
 
-    m.detailRowWatermark = 0;
-    m.selectedDetailRow = 0;
-    m.editedDetailCol = 0;
-    m.detailCount = 0;
+    detailRowWatermark = 0;
+    selectedDetailRow = 0;
+    editedDetailCol = 0;
+    detailCount = 0;
     if (e.taDetailList) {
         for (MekaluDetail *line = e.taDetailList->tdLink.get(); line; line = line->tdLink.get()) {
-            m.detailCount = add16(m.detailCount, 1);
-            const int r = m.detailCount;
+            detailCount = add16(detailCount, 1);
+            const int r = detailCount;
             if (r >= g->Rows())
                 g->setRows(r + 100);
             g->setTextMatrix(r, 0, Str(r));
@@ -175,8 +176,8 @@ void frmDetail::Form_Load()
         }
         setSumLabel();
     }
-    m.currentDetail.reset();
-    m.sourceDetail.reset();
+    currentDetail.reset();
+    sourceDetail.reset();
     setIdleButtons();
     CommandDetailClose->setEnabled(true);
 }
@@ -185,13 +186,13 @@ void frmDetail::editFlexGridDetail()
 {
     FlexGrid *g = MSFlexGridDetail;
     int r = 1;
-    const DetailPtr &list = m.detailArticle->taDetailList;
+    const DetailPtr &list = detailArticle->taDetailList;
     for (DetailPtr line = list ? list->tdLink : nullptr; line; line = line->tdLink, ++r) {
-        m.currentDetail = line;
-        if (r + 1 > m.detailRowWatermark) {
+        currentDetail = line;
+        if (r + 1 > detailRowWatermark) {
             g->setRows(r + 100);
             g->setRow(r);
-            m.detailRowWatermark = rowWatermark(r);
+            detailRowWatermark = nextWatermark(r);
             setCellAligned(r, 1, FlexGrid::LeftCenter);
             setCellAligned(r, 2, FlexGrid::RightCenter);
         }
@@ -205,7 +206,7 @@ void frmDetail::editFlexGridDetail()
             colorAmountCell(r, 2, line->tdAmount);
         }
     }
-    m.currentDetail.reset();
+    currentDetail.reset();
     setIdleButtons();
     TextDetailNo->clear();
     setComboText(ComboDetailArticle, QString());
@@ -221,18 +222,18 @@ void frmDetail::MSFlexGridDetail_Click()
     if (r == 0)
         return;
     // Any row below the lines counts as the first blank row.
-    if (r > m.detailCount + 1)
-        r = m.detailCount + 1;
+    if (r > detailCount + 1)
+        r = detailCount + 1;
     const int c = g->Col();
-    m.editedDetailCol = qint16(c);
-    if (m.selectedDetailRow != 0)
+    editedDetailCol = qint16(c);
+    if (selectedDetailRow != 0)
         CommandDetailRecord_Click();
-    if (r != m.selectedDetailRow) {
-        if (m.selectedDetailRow != 0)
-            paintRow(m.selectedDetailRow, 1, 2, kGridWhite);
-        m.selectedDetailRow = to16(r);
+    if (r != selectedDetailRow) {
+        if (selectedDetailRow != 0)
+            paintRow(selectedDetailRow, 1, 2, kGridWhite);
+        selectedDetailRow = to16(r);
     }
-    if (r >= m.detailCount + 1) {
+    if (r >= detailCount + 1) {
         CommandDetailNew_Click();
         return;
     }
@@ -247,7 +248,7 @@ void frmDetail::MSFlexGridDetail_Click()
 void frmDetail::MSFlexGridDetail_Scroll()
 {
     FlexGrid *g = MSFlexGridDetail;
-    if (m.selectedDetailRow != 0 && g->Row() != 0)
+    if (selectedDetailRow != 0 && g->Row() != 0)
         showDetailCellEditor(g->Row(), g->Col());
 }
 
@@ -274,20 +275,20 @@ void frmDetail::showDetailCellEditor(int r, int c)
 
 void frmDetail::TextDetailNo_Change()
 {
-    const int n = numberBoxChanged(m.detailCount, [this] { CommandDetailCancel_Click(); });
+    const int n = numberBoxChanged(detailCount, [this] { CommandDetailCancel_Click(); });
     if (n > 0) {
-        const DetailPtr &list = m.detailArticle->taDetailList;
+        const DetailPtr &list = detailArticle->taDetailList;
         DetailPtr line = list ? list->tdLink : nullptr;
         for (int i = 1; line && i < n; ++i)
             line = line->tdLink;
         if (!line)
             return;
-        m.sourceDetail = line;
-        m.currentDetail = std::make_shared<MekaluDetail>();
+        sourceDetail = line;
+        currentDetail = std::make_shared<MekaluDetail>();
         setComboText(ComboDetailArticle, line->tdArticle);
-        m.currentDetail->tdArticle = line->tdArticle;
+        currentDetail->tdArticle = line->tdArticle;
         TextDetailAmount->setText(line->tdAmount == 0 ? QString() : Str(line->tdAmount));
-        m.currentDetail->tdAmount = line->tdAmount;
+        currentDetail->tdAmount = line->tdAmount;
         setEditingButtons();
     }
 }
@@ -300,78 +301,71 @@ void frmDetail::TextDetailAmount_Change()
 void frmDetail::CommandDetailRecord_Click()
 {
     qint32 amount = 0;
-    if (m.currentDetail) {
+    if (currentDetail) {
         // Checked before the chain changes: an amount that does not fit leaves it as it was.
         try {
             amount = readAmountField(TextDetailAmount->text(), QStringLiteral("金額"));
         } catch (const HarumokaError &) {
             hideEditors();
-            if (m.selectedDetailRow > 0 && m.selectedDetailRow < MSFlexGridDetail->Rows()) {
-                MSFlexGridDetail->setRow(m.selectedDetailRow);
+            if (selectedDetailRow > 0 && selectedDetailRow < MSFlexGridDetail->Rows()) {
+                MSFlexGridDetail->setRow(selectedDetailRow);
                 MSFlexGridDetail->setCol(2);
-                showDetailCellEditor(m.selectedDetailRow, 2);
+                showDetailCellEditor(selectedDetailRow, 2);
             }
             throw;
         }
     }
     hideEditors();
-    if (!m.detailArticle->taDetailList)
-        m.detailArticle->taDetailList = std::make_shared<MekaluDetail>();
-    if (!m.currentDetail)
+    m_doc.ensureDetailList(*detailArticle);
+    if (!currentDetail)
         return;
-    m.fileChanged = true;
-    if (m.sourceDetail) {
-        m.detailArticle->taDetailList->deleteDetail(m.sourceDetail.get());
-        m.sourceDetail.reset();
-    }
-    DetailPtr line = m.currentDetail;
+    DetailPtr line = currentDetail;
     line->tdArticle = comboText(ComboDetailArticle);
     line->tdAmount = amount;
-    m.detailArticle->taDetailList->insertNumberedDetail(line, m.selectedDetailRow);
-    m.supplySelectionList->appendSelectionWithCount(
-        std::make_shared<MekaluSelection>(comboText(ComboDetailArticle), 1, makeDate(today())));
+    const DetailPtr source = sourceDetail;
+    sourceDetail.reset();
+    m_doc.recordDetailLine(*detailArticle, line, source.get(), selectedDetailRow);
+    m_names.supply->appendSelectionWithCount(
+        std::make_shared<MekaluSelection>(line->tdArticle, 1, makeDate(today())));
     fillDetailArticleList();
-    m.summariesStale = true;
     editFlexGridDetail();
-    MSFlexGridDetail->setRow(m.selectedDetailRow);
-    MSFlexGridDetail->setCol(m.editedDetailCol);
+    MSFlexGridDetail->setRow(selectedDetailRow);
+    MSFlexGridDetail->setCol(editedDetailCol);
     MSFlexGridDetail_Click();
 }
 
 void frmDetail::CommandDetailNew_Click()
 {
     FlexGrid *g = MSFlexGridDetail;
-    const int row = beginAddRow(m.detailCount);
-    m.currentDetail = std::make_shared<MekaluDetail>();
+    const int row = beginAddRow(detailCount);
+    currentDetail = std::make_shared<MekaluDetail>();
     setCellAligned(row, 1, FlexGrid::LeftCenter);
     setCellAligned(row, 2, FlexGrid::RightCenter);
     enterAddingState(row);
     setComboText(ComboDetailArticle, QString());
     TextDetailAmount->clear();
     CommandDetailRecord_Click();
-    g->setRow(m.detailCount);
+    g->setRow(detailCount);
     g->setCol(1);
 }
 
 void frmDetail::CommandDetailDelete_Click()
 {
-    if (!m.detailArticle->taDetailList)
+    if (!detailArticle->taDetailList)
         return;
-    if (m.sourceDetail) {
-        m.detailArticle->taDetailList->deleteDetail(m.sourceDetail.get());
-        m.summariesStale = true;
-        // A deleted line is a change that must be saved.
-        m.fileChanged = true;
-        m.sourceDetail.reset();
+    if (sourceDetail) {
+        const DetailPtr line = sourceDetail;
+        sourceDetail.reset();
+        m_doc.removeDetailLine(*detailArticle, line.get());
     }
-    releaseRow(m.detailCount, m.selectedDetailRow, m.editedDetailCol, 3, 3);
+    releaseRow(detailCount, selectedDetailRow, editedDetailCol, 3, 3);
     editFlexGridDetail();
 }
 
 void frmDetail::CommandDetailCancel_Click()
 {
-    m.currentDetail.reset();
-    m.sourceDetail.reset();
+    currentDetail.reset();
+    sourceDetail.reset();
     TextDetailNo->setReadOnly(false);
     TextDetailNo->clear();
     setComboText(ComboDetailArticle, QString());
@@ -381,21 +375,15 @@ void frmDetail::CommandDetailCancel_Click()
 
 void frmDetail::fillDetailArticleList()
 {
-    refillCombo(ComboDetailArticle, selectionArticles(*m.supplySelectionList));
+    refillCombo(ComboDetailArticle, selectionArticles(*m_names.supply));
 }
 
 bool frmDetail::CommandDetailClose_Click()
 {
-    const DetailPtr &list = m.detailArticle->taDetailList;
+    m_doc.dropBlankDetailLines(*detailArticle);
+    const DetailPtr &list = detailArticle->taDetailList;
     if (list) {
-        MekaluDetail *prev = list.get();
-        while (prev->tdLink) {
-            if (prev->tdLink->isBlank())
-                prev->removeNextDetail();
-            else
-                prev = prev->tdLink.get();
-        }
-        if (list->sumDetail() != m.detailArticle->taAmount) {
+        if (list->sumDetail() != detailArticle->taAmount) {
             const auto answer = m_dialogs.message(
                 this, QStringLiteral("支出表の記載金額と、明細の合計金額が違っています。\r明細表を見直しますか？"),
                 Dialogs::Buttons::YesNo);
@@ -403,9 +391,7 @@ bool frmDetail::CommandDetailClose_Click()
                 return false;
         }
     }
-    m.enableMainWindow();
-    if (m.currentSupplyArticle)
-        m.currentSupplyArticle->taDetailList = m.detailArticle->taDetailList;
+    enableMainWindow();
     m_closing = true;
     hide();
     close();
@@ -413,9 +399,15 @@ bool frmDetail::CommandDetailClose_Click()
     return true;
 }
 
+void frmDetail::enableMainWindow()
+{
+    if (m_mainWindow)
+        m_mainWindow->setEnabled(true);
+}
+
 void frmDetail::forceUnload()
 {
-    m.enableMainWindow();
+    enableMainWindow();
     m_closing = true;
     close();
 }

@@ -5,10 +5,12 @@
 // main window is disabled while it is open.
 #pragma once
 
+#include "model/article.h"
 #include "ui/main/entry_panel.h"
 
-class Module1;
 class Dialogs;
+class Document;
+struct SelectionLists;
 class FlexGrid;
 class QComboBox;
 class QLabel;
@@ -18,7 +20,10 @@ class QPushButton;
 class frmDetail : public EntryPanel {
     Q_OBJECT
 public:
-    frmDetail(Module1 &m, Dialogs &dialogs, QWidget *mainWindow);
+    // Edits the detail lines of `entry`, an expense of the document; the
+    // main window stays disabled until the window closes.
+    frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, const ArticlePtr &entry,
+              int rowHeightUnit, QWidget *mainWindow);
 
     void Form_Load();
     void editFlexGridDetail();
@@ -60,6 +65,15 @@ public:
     QPushButton *CommandDetailCancel = nullptr;
     QPushButton *CommandDetailClose = nullptr;
 
+    // Editing state.
+    ArticlePtr detailArticle;  // the expense whose lines are open
+    DetailPtr currentDetail;   // working copy of the line being edited
+    DetailPtr sourceDetail;    // the line it was loaded from
+    qint16 detailCount = 0;
+    qint16 selectedDetailRow = 0;
+    qint16 editedDetailCol = 0;
+    qint16 detailRowWatermark = 0;
+
 signals:
     // The window closed; the main window refills its expense grid.
     void closedAndUnloaded();
@@ -70,8 +84,11 @@ protected:
 private:
     void hideEditors() override;
     void setSumLabel();
-    Module1 &m;
+    void enableMainWindow();
+    Document &m_doc;
+    SelectionLists &m_names;
     Dialogs &m_dialogs;
+    QWidget *m_mainWindow;
     bool m_closing = false;
 };
 

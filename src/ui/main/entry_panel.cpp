@@ -13,11 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-// Row heights measure the article of every row in the grid's font, and a
-// year repeats the same few dozen articles thousands of times: measuring
-// shapes the text each time, so the widths are remembered for the current
-// font and scale. Bounded, so that many distinct texts cannot grow it.
-
 EntryPanel::EntryPanel(QWidget *parent) : QWidget(parent)
 {
     lineHeight = [] { return 360; };

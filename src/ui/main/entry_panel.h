@@ -110,7 +110,7 @@ private:
 
 // The watermark after formatting row `row`: one more, kept within 16 bits so
 // that the last row a kind can hold (32,767) does not overflow it.
-inline qint16 rowWatermark(int row)
+inline qint16 nextWatermark(int row)
 {
     return qint16(std::min(row + 1, 32767));
 }

@@ -1,25 +1,24 @@
 #include "ui/main/frmmain.h"
 
-#include "app/application.h"
-#include "app/dialogs.h"
-#include "app/module1.h"
-#include "app/recent_files.h"
+#include "model/periods.h"
 #include "model/values.h"
+#include "model/version.h"
 #include "print/csv_export.h"
 #include "print/printer_surface.h"
 #include "print/printouts.h"
 #include "storage/account_file.h"
 #include "storage/placement.h"
-#include "summary/summaries.h"
-#include "summary/summary_sheet.h"
-#include "ui/detail/frmdetail.h"
+#include "storage/recent_files.h"
+#include "storage/settings_file.h"
 #include "ui/main/datepicker.h"
+#include "ui/main/dialogs.h"
 #include "ui/main/flexgrid.h"
 #include "ui/main/help_window.h"
 #include "ui/main/income_sheet.h"
 #include "ui/main/panel_util.h"
 #include "ui/main/print_settings_sheet.h"
 #include "ui/main/sheet_widgets.h"
+#include "ui/main/summary_sheet.h"
 #include "ui/main/supply_sheet.h"
 #include "ui/main/twips.h"
 
@@ -65,19 +64,18 @@ const QHash<int, QString> &stringTable()
 const QString kSaveQuestion = QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？");
 const QString kNoHelp = QStringLiteral(
     "ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。");
-const QString kCaption = QStringLiteral("ハルモカ　Ver1.0.11");
 
 
 } // namespace
 
-frmMain::frmMain(Module1 &m, Dialogs &dialogs, QWidget *parent)
-    : QMainWindow(parent), m(m), m_dialogs(dialogs)
+frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *parent)
+    : QMainWindow(parent), m_dialogs(dialogs)
 {
-    setWindowTitle(kCaption);
+    this->settingsFilePath = settingsFilePath;
+    setWindowTitle(versionCaption());
     QIcon appIcon(QStringLiteral(":/icons/harumoka.png"));
     appIcon.addFile(QStringLiteral(":/icons/harumoka-48.png"));
     setWindowIcon(appIcon);
-    m.mainWindow = this;
     helpFileName = QStringLiteral(":/help/help.html");
 
     buildMenus();
@@ -89,24 +87,21 @@ frmMain::frmMain(Module1 &m, Dialogs &dialogs, QWidget *parent)
     SSTabSheets->setIconSize(QSize(14, 14));
     SSTabSheets->tabBar()->setUsesScrollButtons(false);
     SSTabSheets->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 6px 4px 4px; }"));
-    printSheet = new PrintSettingsSheet(m, SSTabSheets);
-    incomeSheet = new IncomeSheet(m, *this, SSTabSheets);
-    supplySheet = new SupplySheet(m, *this, SSTabSheets);
+    printSheet = new PrintSettingsSheet(m_doc, SSTabSheets);
+    incomeSheet = new IncomeSheet(m_doc, m_names, m_dialogs, SSTabSheets);
+    supplySheet = new SupplySheet(m_doc, m_names, m_dialogs, SSTabSheets);
     const QIcon sheetIcon = style()->standardIcon(QStyle::SP_FileIcon);
     SSTabSheets->addTab(printSheet, style()->standardIcon(QStyle::SP_FileDialogDetailedView),
                         QStringLiteral(" 印刷設定"));
     SSTabSheets->addTab(incomeSheet, style()->standardIcon(QStyle::SP_ArrowDown), QStringLiteral(" 収入元帳"));
     SSTabSheets->addTab(supplySheet, style()->standardIcon(QStyle::SP_ArrowUp), QStringLiteral(" 支出元帳"));
-    const QStringList summaryCaptions = {QStringLiteral(" 1学期明細"), QStringLiteral(" 2学期明細"),
-                                         QStringLiteral(" 3学期明細"), QStringLiteral(" 前期明細"),
-                                         QStringLiteral(" 後期明細"),  QStringLiteral(" 年間明細")};
-    for (int p = 0; p < 6; ++p) {
+    for (int p = 0; p < PeriodCount; ++p) {
         summarySheets[p] = new SummarySheet(SSTabSheets);
-        SSTabSheets->addTab(summarySheets[p], sheetIcon, summaryCaptions[p]);
+        SSTabSheets->addTab(summarySheets[p], sheetIcon, QString::fromUtf8(periodInfo(p).sheetCaption));
     }
     for (EntryPanel *panel : {static_cast<EntryPanel *>(incomeSheet), static_cast<EntryPanel *>(supplySheet)}) {
         panel->guard = [this](const std::function<void()> &f) { return guarded(f); };
-        panel->lineHeight = [this] { return this->m.rowHeightUnit; };
+        panel->lineHeight = [this] { return rowHeightUnit; };
     }
     auto *central = new QWidget(this);
     SSTabSheets->setParent(central);
@@ -122,7 +117,13 @@ frmMain::frmMain(Module1 &m, Dialogs &dialogs, QWidget *parent)
     incomeSheet->LabelIncomeRemainder->setFont(remainderFont);
     supplySheet->LabelSupplyRemainder->setFont(remainderFont);
 
-    m.printSettings = [this] { return printSheet->settings(); };
+    connect(&m_doc, &Document::changed, this, [this](Document::Changes what) {
+        guarded([this, what] { documentChanged(what); });
+    });
+    connect(supplySheet, &SupplySheet::detailRequested, this, [this](const ArticlePtr &entry) {
+        setEnabled(false);
+        emit detailWindowRequested(entry);
+    });
     connect(SSTabSheets, &QTabWidget::currentChanged, this, [this] { guarded([this] { SSTabSheets_Click(); }); });
 
     Form_Load();
@@ -142,14 +143,9 @@ frmMain::frmMain(Module1 &m, Dialogs &dialogs, QWidget *parent)
 
 frmMain::~frmMain()
 {
-    if (m.mainWindow == this)
-        m.mainWindow = nullptr;
-    // The state may outlive the window: stop it reading this window's controls.
-    m.printSettings = [] {
-        PrintSettings s;
-        s.printDate = today();
-        return s;
-    };
+    // The sheets hold the document by reference: nothing may reach them while
+    // the window is being taken apart.
+    m_doc.disconnect(this);
 }
 
 void frmMain::buildMenus()
@@ -248,23 +244,16 @@ void frmMain::Form_Load()
     supplySheet->CommandSupplyDetail->setEnabled(false);
     incomeSheet->LabelIncomeHelp->setText(IncomeSheet::helpText());
     supplySheet->LabelSupplyHelp->setText(SupplySheet::helpText());
-    printSheet->TextSchoolName->clear();
-    setComboText(printSheet->ComboYearHome, QString());
-    setComboText(printSheet->ComboGradeHome, QString());
-    setComboText(printSheet->ComboRoomHome, QString());
-    printSheet->TextChargeHome->clear();
+    printSheet->showTitle(m_doc.title());
     printSheet->optPrint_Click(0);
     printSheet->DTPickerPrintDate->setValue(today());
-    try {
-        m.loadSelectionLists();
-    } catch (const HarumokaError &) {
-        // The remembered names are a convenience; an unreadable file loads none.
-    }
+    loadSelectionLists();
     QFont helpFont = incomeSheet->LabelIncomeHelp->font();
     helpFont.setPointSize(10);
     incomeSheet->LabelIncomeHelp->setFont(helpFont);
     supplySheet->LabelSupplyHelp->setFont(helpFont);
     incomeSheet->layoutGrid();
+    rowHeightUnit = incomeSheet->MSFlexGridIncome->RowHeight(0);
     supplySheet->layoutGrid();
     for (SummarySheet *s : summarySheets)
         s->layoutGrid();
@@ -290,8 +279,41 @@ void frmMain::Form_Activate()
 void frmMain::SSTabSheets_Click()
 {
     const int tab = SSTabSheets->currentIndex();
-    if (tab >= 3 && tab <= 8 && m.summariesStale)
+    if (tab >= 3 && tab <= 8 && summariesStale)
         refreshSummaries();
+}
+
+void frmMain::loadSelectionLists()
+{
+    try {
+        readSelectionFile(this->settingsFilePath.isEmpty() ? defaultSettingsFilePath() : this->settingsFilePath,
+                          *m_names.income, *m_names.supply);
+    } catch (const HarumokaError &) {
+        // The remembered names are a convenience; an unreadable file loads none.
+    }
+}
+
+void frmMain::documentChanged(Document::Changes what)
+{
+    using C = Document::Change;
+    if (what & C::EntriesReplaced) {
+        // The panels' working copies and selections point at entries that left the list.
+        incomeSheet->forgetEntries();
+        supplySheet->forgetEntries();
+    }
+    if (what & C::EntryRemoved)
+        clearSummaryTotals();
+    if (what & C::IncomeEntries)
+        incomeSheet->editFlexGridIncome();
+    if (what & C::SupplyEntries) {
+        supplySheet->editFlexGridSupply();
+        fillFreeReceiptNumbers();
+    }
+    if (what & C::TitleFields)
+        printSheet->showTitle(m_doc.title());
+    if (what & (C::IncomeEntries | C::SupplyEntries | C::DetailLines | C::TitleFields))
+        summariesStale = true;
+    setRemainderLabels();
 }
 
 bool frmMain::guarded(const std::function<void()> &f)
@@ -315,24 +337,23 @@ int frmMain::textWidth(const QString &text) const
 
 void frmMain::refreshSummaries()
 {
-    ::refreshSummaries(m, [this](int p) {
-        summarySheets[p]->fillSummaryGrid(*m.incomeLists[p], *m.supplyLists[p], m.summaryRowWatermark[p],
-                                          m.rowHeightUnit);
-    });
+    m_summaries = computeSummaries(*m_doc.articleList(), m_doc.title().carryOverOverride(),
+                                   incomeSheet->defaultStudents);
+    for (int p = 0; p < PeriodCount; ++p)
+        summarySheets[p]->fillSummaryGrid(m_summaries[p], rowHeightUnit);
+    summariesStale = false;
 }
 
 void frmMain::clearSummaryTotals()
 {
-    for (int p = 0; p < 6; ++p)
-        summarySheets[p]->clearLastRow(m.summaryRowWatermark[p]);
+    for (SummarySheet *s : summarySheets)
+        s->clearLastRow();
 }
 
 void frmMain::setRemainderLabels()
 {
     // Summed in 64 bits: the label shows any total, the 32-bit period sums report an overflow.
-    qint64 remainder = 0;
-    for (const MekaluArticle *e = m.articleList->taLink.get(); e; e = e->taLink.get())
-        remainder += e->taIncome ? e->taAmount : -qint64(e->taAmount);
+    const qint64 remainder = m_doc.remainder();
     // The yen sign: a backslash would show as a backslash in Linux fonts.
     const QString text = QStringLiteral("¥") + formatAmount(remainder);
     const QString color = remainder < 0 ? QStringLiteral("color: rgb(255,0,0);") : QStringLiteral("color: rgb(0,0,0);");
@@ -359,83 +380,30 @@ void frmMain::setDocumentCommands(bool open, bool save, bool saveAsButton, bool 
 
 void frmMain::clearDocumentView()
 {
-    FlexGrid *income = incomeSheet->MSFlexGridIncome;
-    FlexGrid *supply = supplySheet->MSFlexGridSupply;
-    if (m.selectedIncomeRow > 0)
-        incomeSheet->paintRow(m.selectedIncomeRow, 1, 7, kGridWhite);
-    if (m.selectedSupplyRow > 0)
-        supplySheet->paintRow(m.selectedSupplyRow, 1, 7, kGridWhite);
-    for (int r = 1; r <= m.incomeCount && r < income->Rows(); ++r)
-        for (int c = 0; c <= 7; ++c)
-            income->setTextMatrix(r, c, QString());
-    for (int r = 1; r <= m.supplyCount && r < supply->Rows(); ++r)
-        for (int c = 0; c <= 7; ++c)
-            supply->setTextMatrix(r, c, QString());
-    for (int p = 0; p < 6; ++p)
-        summarySheets[p]->clearView(m.summaryRowWatermark[p]);
-}
-
-AccountHeader frmMain::currentHeader() const
-{
-    const PrintSettings s = printSheet->settings();
-    AccountHeader h;
-    h.classMode = s.classAccountMode;
-    h.schoolName = s.schoolName;
-    h.schoolYear = s.schoolYear;
-    h.grade = s.grade;
-    h.room = s.room;
-    h.charge = s.charge;
-    h.title = s.title;
-    h.reporter = s.reporter;
-    h.carryOverName = s.carryOverName;
-    return h;
-}
-
-void frmMain::applyHeader(const AccountHeader &h)
-{
-    if (h.hasSchoolName)
-        printSheet->TextSchoolName->setText(h.schoolName);
-    if (h.hasYearGradeRoomCharge) {
-        setComboText(printSheet->ComboYearHome, h.schoolYear);
-        setComboText(printSheet->ComboGradeHome, h.grade);
-        setComboText(printSheet->ComboRoomHome, h.room);
-        printSheet->TextChargeHome->setText(h.charge);
+    for (EntrySheet *sheet : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)}) {
+        if (sheet->selectedRow > 0)
+            sheet->paintRow(sheet->selectedRow, 1, 7, kGridWhite);
+        FlexGrid *g = sheet->grid();
+        for (int r = 1; r <= sheet->rowsInUse() && r < g->Rows(); ++r)
+            for (int c = 0; c <= 7; ++c)
+                g->setTextMatrix(r, c, QString());
     }
-    if (!h.classMode)
-        printSheet->selectTitleMode(1);
-    if (h.hasTitleReporter) {
-        printSheet->TextTlTle->setText(h.title);
-        printSheet->TextReporter->setText(h.reporter);
-    }
-    if (h.hasCarryOverName)
-        printSheet->TextCarryOver->setText(h.carryOverName);
+    for (SummarySheet *s : summarySheets)
+        s->clearView();
 }
 
 void frmMain::saveArticleFile(const QString &fileName)
 {
-    writeAccountFile(fileName, currentHeader(), *m.articleList);
-    m.fileChanged = false;
+    writeAccountFile(fileName, m_doc.title(), *m_doc.articleList());
+    m_doc.markSaved();
 }
 
 void frmMain::loadArticleFile(const QString &fileName)
 {
-    AccountHeader header;
-    auto refresh = [&] {
-        applyHeader(header);
-        refreshSummaries();
-        incomeSheet->editFlexGridIncome();
-        supplySheet->editFlexGridSupply();
-        fillFreeReceiptNumbers();
-    };
-    try {
-        readAccountFile(fileName, m, header);
-    } catch (const AccountFileError &e) {
-        // What could be read of a damaged file is shown; nothing else is touched.
-        if (e.kind() == AccountFileError::Damaged)
-            refresh();
-        throw;
-    }
-    refresh();
+    // The document tells the window (changed) to show what was read, also
+    // what could be read of a damaged file.
+    readAccountFile(fileName, m_doc);
+    refreshSummaries();
 }
 
 bool frmMain::lockFile(const QString &fileName)
@@ -473,18 +441,25 @@ bool frmMain::openFile(const QString &fileName)
 {
     if (!lockFile(fileName))
         return false;
+    const QString previousName = m_doc.fileName();
     try {
         loadArticleFile(fileName);
     } catch (const HarumokaError &e) {
-        if (!m.documentDamaged) {
+        if (!m_doc.isDamaged()) {
             // Nothing usable was read: back to the empty document, not named after that file.
-            if (m.articleList->taLink)
+            if (m_doc.articleList()->taLink || m_doc.fileName() != previousName) {
                 closeDocument();
+                m_doc.setFileName(previousName);
+            }
             releaseLock();
             m_dialogs.message(this, e.message(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
             return false;
         }
-        m.currentFileName = fileName;
+        try {
+            refreshSummaries();
+        } catch (const HarumokaError &) {
+            // What was read is shown; its sums are reported when a summary is asked for.
+        }
         setDocumentCommands(false, false, true, true);
         m_dialogs.message(this,
                           e.message() + QStringLiteral("\r読み込めた部分だけを表示しています。"
@@ -493,7 +468,6 @@ bool frmMain::openFile(const QString &fileName)
                           Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         return true;
     }
-    m.currentFileName = fileName;
     setDocumentCommands(false, true, true, true);
     addRecentFile(fileName);
     fillRecentMenu();
@@ -542,7 +516,7 @@ void frmMain::mnuFileOpen_Click()
 
 bool frmMain::askToSaveChanges()
 {
-    if (!m.fileChanged)
+    if (!m_doc.isModified())
         return true;
     const auto answer = m_dialogs.message(this, kSaveQuestion, Dialogs::Buttons::YesNo);
     if (answer == Dialogs::Answer::Yes) {
@@ -555,14 +529,15 @@ bool frmMain::askToSaveChanges()
         if (!saved)
             return false;
     }
-    m.fileChanged = false;
+    m_doc.setModified(false);
     return true;
 }
 
 void frmMain::saveRememberedNames()
 {
     try {
-        m.saveSelectionLists();
+        writeSelectionFile(this->settingsFilePath.isEmpty() ? defaultSettingsFilePath() : this->settingsFilePath,
+                           *m_names.income, *m_names.supply);
     } catch (const HarumokaError &e) {
         m_dialogs.message(this, e.message(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
     }
@@ -581,27 +556,23 @@ bool frmMain::mnuFileClose_Click()
 void frmMain::closeDocument()
 {
     clearDocumentView();
-    m.clearCounters();
-    m.articleList.reset();
+    incomeSheet->resetState();
+    supplySheet->resetState();
+    incomeSheet->defaultStudents = kDefaultStudents;
+    for (SummarySheet *s : summarySheets)
+        s->summaryRowWatermark = 0;
     setDocumentCommands(true, false, false, true);
-    printSheet->selectTitleMode(0);
-    printSheet->TextTlTle->clear();
-    printSheet->TextReporter->clear();
-    incomeSheet->hideEditors();
-    supplySheet->hideEditors();
-    m.resetDocument();
+    m_names.reset();
+    m_doc.reset();
     releaseLock();
     Form_Load();
 }
 
 bool frmMain::mnuFileSave_Click()
 {
-    if (m.documentDamaged)
+    if (m_doc.isDamaged())
         return mnuFileSaveAs_Click();
-    return guarded([this] {
-        saveArticleFile(m.currentFileName);
-        m.fileChanged = false;
-    });
+    return guarded([this] { saveArticleFile(m_doc.fileName()); });
 }
 
 bool frmMain::mnuFileSaveAs_Click()
@@ -610,7 +581,7 @@ bool frmMain::mnuFileSaveAs_Click()
                                                 QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt"));
     if (name.isEmpty())
         return false;
-    const bool sameFile = QFileInfo(name).absoluteFilePath() == QFileInfo(m.currentFileName).absoluteFilePath();
+    const bool sameFile = QFileInfo(name).absoluteFilePath() == QFileInfo(m_doc.fileName()).absoluteFilePath();
     std::unique_ptr<QLockFile> previousLock;
     if (!sameFile) {
         previousLock = std::move(m_lock);
@@ -619,18 +590,15 @@ bool frmMain::mnuFileSaveAs_Click()
             return false;
         }
     }
-    const QString previousName = m.currentFileName;
-    const bool wasDamaged = m.documentDamaged;
-    m.currentFileName = name;
-    m.documentDamaged = false;
-    const bool saved = guarded([this] {
-        saveArticleFile(m.currentFileName);
-        m.fileChanged = false;
-    });
+    const QString previousName = m_doc.fileName();
+    const bool wasDamaged = m_doc.isDamaged();
+    m_doc.setFileName(name);
+    m_doc.setDamaged(false);
+    const bool saved = guarded([this] { saveArticleFile(m_doc.fileName()); });
     if (!saved) {
         // A failed Save As leaves the document as it was.
-        m.currentFileName = previousName;
-        m.documentDamaged = wasDamaged;
+        m_doc.setFileName(previousName);
+        m_doc.setDamaged(wasDamaged);
         if (!sameFile) {
             releaseLock();
             m_lock = std::move(previousLock);
@@ -667,14 +635,15 @@ void frmMain::mnuFilePageSetup_Click()
 void frmMain::mnuFilePrint_Click()
 {
     refreshSummaries();
-    const qint16 n = findDetailMismatch(*m.articleList);
+    const qint16 n = findDetailMismatch(*m_doc.articleList());
     if (n != 0) {
         const QString question = QStringLiteral("支出表の") + QString::number(n)
             + QStringLiteral("番目の記載金額と、その明細書の合計金額が違っています。\r印刷してもいいですか？");
         if (m_dialogs.message(this, question, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
             return;
     }
-    const QString confirm = m.periodTitles[m.printKind - 1] + QStringLiteral("を印刷します。よろしいですか？");
+    const int kind = printSheet->printKind;
+    const QString confirm = printoutTitle(kind) + QStringLiteral("を印刷します。よろしいですか？");
     if (m_dialogs.message(this, confirm, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes) {
         m_dialogs.message(this, QStringLiteral("「設定」画面から、印刷の種類を選択してください。"),
                           Dialogs::Buttons::Ok);
@@ -683,15 +652,14 @@ void frmMain::mnuFilePrint_Click()
     if (!m_dialogs.printDialog(this, printer(), QStringLiteral("ﾍﾟｰｼﾞ設定")))
         return;
     try {
-        printKindOnPrinter(m, *printer(), printSheet->settings(), m.printKind);
+        // A ledger puts the entries in print order; the document's changed
+        // signal refills the grids, so that row n is still entry No. n.
+        printKindOnPrinter(m_doc, m_summaries, *printer(), printSheet->settings(), kind);
     } catch (const HarumokaError &e) {
         // A printout that fails half-way must not look like success.
         m_dialogs.message(this, QStringLiteral("印刷できませんでした。\r") + e.message(), Dialogs::Buttons::Ok,
                           Dialogs::Icon::Warning);
     }
-    // A ledger re-sorts the entry list; the grids follow so that row n is still entry No. n.
-    incomeSheet->editFlexGridIncome();
-    supplySheet->editFlexGridSupply();
 }
 
 void frmMain::mnuFilePrintPreview_Click()
@@ -699,15 +667,14 @@ void frmMain::mnuFilePrintPreview_Click()
     refreshSummaries();
     const PrintSettings settings = printSheet->settings();
     QString error;
+    const int kind = printSheet->printKind;
     m_dialogs.printPreview(this, printer(), [&](QPrinter *p) {
         try {
-            printKindOnPrinter(m, *p, settings, m.printKind);
+            printKindOnPrinter(m_doc, m_summaries, *p, settings, kind);
         } catch (const HarumokaError &e) {
             error = e.message();
         }
     });
-    incomeSheet->editFlexGridIncome();
-    supplySheet->editFlexGridSupply();
     if (!error.isEmpty())
         m_dialogs.message(this, QStringLiteral("印刷プレビューを表示できませんでした。\r") + error,
                           Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
@@ -719,7 +686,7 @@ void frmMain::mnuFileCsv_Click()
                                                 QStringLiteral("CSVﾌｧｲﾙ (*.csv)|*.csv"));
     if (name.isEmpty())
         return;
-    exportCsv(m, printSheet->settings(), m.printKind, name);
+    exportCsv(m_doc, printSheet->settings(), printSheet->printKind, name);
 }
 
 void frmMain::mnuFileExit_Click()
@@ -730,7 +697,7 @@ void frmMain::mnuFileExit_Click()
 void frmMain::mnuHelpHelp_Click()
 {
     if (helpFileName.isEmpty()) {
-        m_dialogs.message(this, kNoHelp, Dialogs::Buttons::Ok, Dialogs::Icon::Information, kCaption);
+        m_dialogs.message(this, kNoHelp, Dialogs::Buttons::Ok, Dialogs::Icon::Information, versionCaption());
         return;
     }
     QString error;
@@ -759,24 +726,14 @@ void frmMain::tbToolBar_ButtonClick(const QString &key)
     }
 }
 
-void frmMain::openDetailWindow()
-{
-    auto *detail = new frmDetail(m, m_dialogs, this);
-    detail->setAttribute(Qt::WA_DeleteOnClose);
-    connect(detail, &frmDetail::closedAndUnloaded, this, [this] { guarded([this] { Form_Activate(); }); });
-    setEnabled(false);
-    detail->setEnabled(true);
-    detail->show();
-}
-
 bool frmMain::Form_Unload()
 {
     // The window stays open when the save the user asked for did not complete.
     if (!askToSaveChanges())
         return false;
     saveRememberedNames();
-    for (frmDetail *d : findChildren<frmDetail *>())
-        d->forceUnload();
+    // The other windows (the detail window) close without their questions.
+    emit unloading();
     if (!isMinimized()) {
         WindowPlacement p;
         p.left = pixelsToTwips(x(), this);

@@ -2,10 +2,15 @@
 // expenses, six period summaries). Each sheet is its own widget class; this
 // class owns them, runs the window's load/unload handlers and the document
 // commands (open, close, save, save as, page setup, print, exit, help), and
-// moves data between the sheets, the application state and the storage and
-// print subsystems. Every handler that can fail turns HarumokaError into a
-// message box; the program goes on running.
+// keeps the derived data (the period summaries) in step with the document:
+// every change of the document arrives through Document::changed, and this
+// window refills what shows it. Every handler that can fail turns
+// HarumokaError into a message box; the program goes on running.
 #pragma once
+
+#include "model/document.h"
+#include "model/selection.h"
+#include "summary/summaries.h"
 
 #include <QMainWindow>
 #include <QHash>
@@ -13,7 +18,6 @@
 #include <functional>
 #include <memory>
 
-class Module1;
 class Dialogs;
 class QAction;
 class QLabel;
@@ -27,15 +31,18 @@ class IncomeSheet;
 class SupplySheet;
 class SummarySheet;
 class FlexGrid;
-struct AccountHeader;
 
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
-    frmMain(Module1 &m, Dialogs &dialogs, QWidget *parent = nullptr);
+    // `settingsFilePath` is where the remembered article names are kept;
+    // empty means the default place.
+    frmMain(Dialogs &dialogs, const QString &settingsFilePath = QString(), QWidget *parent = nullptr);
     ~frmMain() override;
 
-    Module1 &state() { return m; }
+    Document &document() { return m_doc; }
+    const PeriodSummaries &summaries() const { return m_summaries; }
+    SelectionLists &selectionLists() { return m_names; }
     Dialogs &dialogs() { return m_dialogs; }
 
     // Lifecycle.
@@ -73,8 +80,6 @@ public:
     void clearSummaryTotals();
     void setRemainderLabels();
     void fillFreeReceiptNumbers();
-    // Opens the detail window on the selected expense; the main window is disabled meanwhile.
-    void openDetailWindow();
     int textWidth(const QString &text) const; // twips, in the window's font
     // Runs `f`, turning HarumokaError into a message box. Returns false on error.
     bool guarded(const std::function<void()> &f);
@@ -108,6 +113,21 @@ public:
     // Where the help text is looked for; empty shows the "no help" message.
     QString helpFileName;
 
+    // Where the remembered article names are kept; empty means the default place.
+    QString settingsFilePath;
+
+    // Height in twips of one text line of a grid row (the income grid's header row).
+    int rowHeightUnit = 360;
+    // Entries changed since the summaries were last computed.
+    bool summariesStale = false;
+
+signals:
+    // The detail window is to be opened on an expense; the main window is
+    // disabled meanwhile and enabled by the detail window when it closes.
+    void detailWindowRequested(const ArticlePtr &entry);
+    // The window is unloading: the other windows close without their questions.
+    void unloading();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -121,13 +141,15 @@ private:
     void buildMenus();
     void buildToolBar();
     void loadResourceCaptions();
-    void applyHeader(const AccountHeader &header);
-    AccountHeader currentHeader() const;
+    void documentChanged(Document::Changes what);
+    void loadSelectionLists();
     void setDocumentCommands(bool open, bool save, bool saveAsButton, bool saveAsMenu);
     bool lockFile(const QString &fileName);
     void releaseLock();
 
-    Module1 &m;
+    Document m_doc;
+    SelectionLists m_names;
+    PeriodSummaries m_summaries;
     Dialogs &m_dialogs;
     std::unique_ptr<QPrinter> m_printer;
     std::unique_ptr<QLockFile> m_lock;

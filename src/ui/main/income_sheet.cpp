@@ -1,10 +1,8 @@
 #include "ui/main/income_sheet.h"
 
-#include "app/module1.h"
 #include "model/values.h"
 #include "ui/main/datepicker.h"
 #include "ui/main/flexgrid.h"
-#include "ui/main/frmmain.h"
 #include "ui/main/panel_util.h"
 #include "ui/main/sheet_widgets.h"
 
@@ -21,8 +19,8 @@ QString IncomeSheet::helpText()
     "○ 行を削除したいときは、削除したい行を選択し、右の「行の削除」ボタンを押してください。");
 }
 
-IncomeSheet::IncomeSheet(Module1 &m, frmMain &main, QWidget *parent)
-    : EntryPanel(parent), m(m), main(main)
+IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent)
+    : EntrySheet({true, 2, 7130}, doc, names, dialogs, parent)
 {
     const SheetControls c = buildSheetControls();
     MSFlexGridIncome = c.grid;
@@ -50,6 +48,9 @@ IncomeSheet::IncomeSheet(Module1 &m, frmMain &main, QWidget *parent)
         e->setAlignment(Qt::AlignRight);
     }
     TextIncomeStudents->setText(QStringLiteral("30"));
+    articleCombo = ComboIncomeArticle;
+    subArticleCombo = ComboIncomeSubArticle;
+    remainderLabel = LabelIncomeRemainder;
     hideEditors();
 
     connect(MSFlexGridIncome, &FlexGrid::Click, this, [this] { guarded([this] { MSFlexGridIncome_Click(); }); });
@@ -117,7 +118,6 @@ void IncomeSheet::layoutGrid()
     for (int c = 0; c < 8; ++c)
         g->setColWidth(c, widths[c]);
     g->setRow(0);
-    m.rowHeightUnit = g->RowHeight(0);
     g->setVisible(true);
     for (int c = 1; c <= 6; ++c) {
         g->setCol(c);
@@ -131,117 +131,59 @@ void IncomeSheet::layoutGrid()
     g->setWordWrap(true);
 }
 
-void IncomeSheet::editFlexGridIncome()
+void IncomeSheet::formatNewRow(int r)
+{
+    setCellAligned(r, 1, FlexGrid::CenterCenter);
+    setCellAligned(r, 2, FlexGrid::LeftCenter);
+    setCellAligned(r, 3, FlexGrid::LeftCenter);
+    setCellAligned(r, 4, FlexGrid::RightCenter);
+    setCellAligned(r, 5, FlexGrid::RightCenter);
+    setCellAligned(r, 6, FlexGrid::RightCenter);
+}
+
+void IncomeSheet::writeFullRow(int r, const MekaluArticle &e)
 {
     FlexGrid *g = MSFlexGridIncome;
-    ArticlePtr e = m.articleList->nextIncomeArticle();
-    int r = 1;
-    m.currentIncomeArticle = e;
-    while (e) {
-        if (r + 1 > m.incomeRowWatermark) {
-            g->setRows(r + 100);
-            g->setRow(r);
-            m.incomeRowWatermark = rowWatermark(r);
-            setCellAligned(r, 1, FlexGrid::CenterCenter);
-            setCellAligned(r, 2, FlexGrid::LeftCenter);
-            setCellAligned(r, 3, FlexGrid::LeftCenter);
-            setCellAligned(r, 4, FlexGrid::RightCenter);
-            setCellAligned(r, 5, FlexGrid::RightCenter);
-            setCellAligned(r, 6, FlexGrid::RightCenter);
-        }
-        const QString key = g->TextMatrix(r, 7);
-        if (key.isEmpty() || Val(key) != e->taKey) {
-            g->setRow(r);
-            g->setTextMatrix(r, 0, Str(r));
-            g->setTextMatrix(r, 1, shortDate(e->taDate));
-            g->setTextMatrix(r, 2, e->taArticle);
-            g->setRowHeight(r, rowHeightFor(e->taArticle, 2));
-            g->setTextMatrix(r, 3, e->taSubArticle);
-            g->setTextMatrix(r, 4, QString());
-            g->setTextMatrix(r, 5, QString::number(e->taStudentsNumber));
-            g->setTextMatrix(r, 7, Str(e->taKey));
-        }
-        g->setTextMatrix(r, 6, QString());
-        if (e->taPerPerson != 0) {
-            g->setTextMatrix(r, 4, formatAmount(e->taPerPerson));
-            colorAmountCell(r, 4, e->taPerPerson);
-        }
-        if (e->taAmount != 0) {
-            g->setTextMatrix(r, 6, formatAmount(e->taAmount));
-            colorAmountCell(r, 6, e->taAmount);
-        }
-        e = e->nextIncomeArticle();
-        m.currentIncomeArticle = e;
-        ++r;
-    }
-    m.currentIncomeArticle.reset();
+    g->setTextMatrix(r, 0, Str(r));
+    g->setTextMatrix(r, 1, shortDate(e.taDate));
+    g->setTextMatrix(r, 2, e.taArticle);
+    g->setTextMatrix(r, 3, e.taSubArticle);
+    g->setTextMatrix(r, 4, QString());
+    g->setTextMatrix(r, 5, QString::number(e.taStudentsNumber));
+}
 
-    CommandIncomeNew->setEnabled(true);
-    CommandIncomeRecord->setEnabled(false);
-    CommandIncomeDelete->setEnabled(false);
-    CommandIncomeCancel->setEnabled(false);
-    TextIncomeNo->clear();
+void IncomeSheet::writeEveryRefill(int r, const MekaluArticle &e)
+{
+    FlexGrid *g = MSFlexGridIncome;
+    g->setTextMatrix(r, 6, QString());
+    if (e.taPerPerson != 0) {
+        g->setTextMatrix(r, 4, formatAmount(e.taPerPerson));
+        colorAmountCell(r, 4, e.taPerPerson);
+    }
+    if (e.taAmount != 0) {
+        g->setTextMatrix(r, 6, formatAmount(e.taAmount));
+        colorAmountCell(r, 6, e.taAmount);
+    }
+}
+
+void IncomeSheet::clearForIdle()
+{
     DTPickerIncomeDate->setValue(today());
     setComboText(ComboIncomeArticle, QString());
     setComboText(ComboIncomeSubArticle, QString());
     TextIncomePerPerson->clear();
     TextIncomeAmount->clear();
-    TextIncomeStudents->setText(Str(m.defaultStudents));
-    TextIncomeNo->setReadOnly(false);
-    main.setRemainderLabels();
+    TextIncomeStudents->setText(Str(defaultStudents));
 }
 
-void IncomeSheet::MSFlexGridIncome_Click()
+void IncomeSheet::openColumnEditor(int c, int x, int y, const QString &text)
 {
-    FlexGrid *g = MSFlexGridIncome;
-    const int r = g->Row();
-    if (r == 0)
-        return;
-    const int c = g->Col();
-    m.editedIncomeCol = qint16(c);
-    if (m.selectedIncomeRow != 0)
-        CommandIncomeRecord_Click();
-    if (r != m.selectedIncomeRow) {
-        if (m.selectedIncomeRow != 0)
-            paintRow(m.selectedIncomeRow, 1, 6, kGridWhite);
-        m.selectedIncomeRow = to16(r);
-    }
-    if (r >= m.incomeCount + 1) {
-        CommandIncomeNew_Click();
-        return;
-    }
-    paintRow(r, 1, 6, kGridPaleYellow);
-    g->setRow(r);
-    g->setCol(c);
-    TextIncomeNo->setText(Str(r));
-    hideEditors();
-    showIncomeCellEditor(r, c);
-}
-
-void IncomeSheet::MSFlexGridIncome_Scroll()
-{
-    FlexGrid *g = MSFlexGridIncome;
-    if (m.selectedIncomeRow != 0 && g->Row() != 0)
-        showIncomeCellEditor(g->Row(), g->Col());
-}
-
-void IncomeSheet::showIncomeCellEditor(int r, int c)
-{
-    FlexGrid *g = MSFlexGridIncome;
-    const int t = g->TopRow();
-    if (r > t + 16 || r < t) {
-        hideEditors();
-        return;
-    }
-    const int x = g->Left() + g->CellLeft();
-    const int y = g->Top() + g->CellTop();
-    const QString text = g->TextMatrix(r, c);
     switch (c) {
     case 1:
         openDateEditor(DTPickerIncomeDate, x, y, text);
         break;
     case 2:
-        placeEditor(ComboIncomeArticle, x, y + 15, g->Width() - 7130);
+        placeEditor(ComboIncomeArticle, x, y + 15, MSFlexGridIncome->Width() - 7130);
         setComboText(ComboIncomeArticle, text);
         openEditor(ComboIncomeArticle);
         break;
@@ -272,38 +214,20 @@ void IncomeSheet::showIncomeCellEditor(int r, int c)
     }
 }
 
-void IncomeSheet::TextIncomeNo_Change()
+void IncomeSheet::loadEntry(const MekaluArticle &src, MekaluArticle &cur)
 {
-    const int n = numberBoxChanged(m.incomeCount, [this] { CommandIncomeCancel_Click(); });
-    if (n > 0) {
-        int count = 0;
-        ArticlePtr src;
-        for (ArticlePtr cur = m.articleList->nextArticle(); cur; cur = cur->nextArticle()) {
-            if (cur->taIncome && ++count == n) {
-                src = cur;
-                break;
-            }
-        }
-        if (!src)
-            return;
-        m.sourceIncomeArticle = src;
-        auto cur = std::make_shared<MekaluArticle>();
-        m.currentIncomeArticle = cur;
-        DTPickerIncomeDate->setValue(src->taDate.date());
-        cur->taDate = src->taDate;
-        setComboText(ComboIncomeArticle, src->taArticle);
-        cur->taArticle = src->taArticle;
-        setComboText(ComboIncomeSubArticle, src->taSubArticle);
-        cur->taSubArticle = src->taSubArticle;
-        TextIncomePerPerson->setText(src->taPerPerson == 0 ? QString() : Str(src->taPerPerson));
-        cur->taPerPerson = src->taPerPerson;
-        TextIncomeStudents->setText(Str(src->taStudentsNumber));
-        cur->taStudentsNumber = src->taStudentsNumber;
-        TextIncomeAmount->setText(src->taAmount == 0 ? QString() : Str(src->taAmount));
-        cur->taAmount = src->taAmount;
-        cur->taIncome = true;
-        setEditingButtons();
-    }
+    DTPickerIncomeDate->setValue(src.taDate.date());
+    cur.taDate = src.taDate;
+    setComboText(ComboIncomeArticle, src.taArticle);
+    cur.taArticle = src.taArticle;
+    setComboText(ComboIncomeSubArticle, src.taSubArticle);
+    cur.taSubArticle = src.taSubArticle;
+    TextIncomePerPerson->setText(src.taPerPerson == 0 ? QString() : Str(src.taPerPerson));
+    cur.taPerPerson = src.taPerPerson;
+    TextIncomeStudents->setText(Str(src.taStudentsNumber));
+    cur.taStudentsNumber = src.taStudentsNumber;
+    TextIncomeAmount->setText(src.taAmount == 0 ? QString() : Str(src.taAmount));
+    cur.taAmount = src.taAmount;
 }
 
 void IncomeSheet::TextIncomePerPerson_Change()
@@ -339,7 +263,7 @@ void IncomeSheet::TextIncomeStudents_Change()
         if (!TextIncomePerPerson->text().isEmpty())
             TextIncomeAmount->setText(Str(qint64(textValue(TextIncomePerPerson->text(), true) * n)));
         if (n <= 32767)
-            m.defaultStudents = qint16(n);
+            defaultStudents = qint16(n);
     }
 }
 
@@ -354,17 +278,12 @@ void IncomeSheet::DTPickerIncomeDate_CloseUp()
     DTPickerIncomeDate->hide();
 }
 
-void IncomeSheet::validateForRecord()
+void IncomeSheet::checkBoxes()
 {
     // Every value is converted before the list is touched: a value that does
     // not fit leaves the entry list as it was and reopens the box to correct.
     auto fail = [this](int col, const HarumokaError &e) {
-        hideEditors();
-        if (m.selectedIncomeRow > 0 && m.selectedIncomeRow < MSFlexGridIncome->Rows()) {
-            MSFlexGridIncome->setRow(m.selectedIncomeRow);
-            MSFlexGridIncome->setCol(col);
-            showIncomeCellEditor(m.selectedIncomeRow, col);
-        }
+        reopenEditor(col);
         throw e;
     };
     try {
@@ -384,93 +303,37 @@ void IncomeSheet::validateForRecord()
             fail(6, HarumokaError(QStringLiteral("「一人分」×「生徒数」の金額が大きすぎます。一人分か生徒数を直してください。")));
         fail(6, e);
     }
-    add32(m.nextArticleKey, 1);
 }
 
-void IncomeSheet::CommandIncomeRecord_Click()
+bool IncomeSheet::readBoxes(MekaluArticle &cur)
 {
-    if (m.currentIncomeArticle)
-        validateForRecord();
-    hideEditors();
-    if (!m.currentIncomeArticle)
-        return;
-    m.fileChanged = true;
-    if (m.sourceIncomeArticle) {
-        m.articleList->deleteArticle(m.sourceIncomeArticle.get());
-        m.sourceIncomeArticle.reset();
-    }
-    ArticlePtr cur = m.currentIncomeArticle;
-    cur->taDate = makeDate(DTPickerIncomeDate->Value());
-    cur->taArticle = comboText(ComboIncomeArticle);
-    cur->taSubArticle = comboText(ComboIncomeSubArticle);
-    cur->taPerPerson = readAmountField(TextIncomePerPerson->text(), QStringLiteral("一人分"));
-    cur->taStudentsNumber = readCountField(TextIncomeStudents->text(), QStringLiteral("生徒数"));
-    cur->taAmount = readAmountField(TextIncomeAmount->text(), QStringLiteral("金額"));
-    cur->taIncome = true;
-    cur->taKey = m.nextArticleKey;
-    m.nextArticleKey = add32(m.nextArticleKey, 1);
-    qint32 row = 0;
-    if (m.editedIncomeCol == 1)
-        row = m.articleList->addArticle(cur);
-    else
-        m.articleList->insertNumberedArticle(cur, m.selectedIncomeRow);
-
-    m.incomeSelectionList->appendSelectionWithCount(std::make_shared<MekaluSelection>(
-        comboText(ComboIncomeArticle), 1, makeDate(DTPickerIncomeDate->Value())));
-    fillIncomeArticleList();
-    m.summariesStale = true;
-    editFlexGridIncome();
-    MSFlexGridIncome->setRow(row);
-    MSFlexGridIncome->setCol(m.editedIncomeCol);
-    MSFlexGridIncome_Click();
+    cur.taDate = makeDate(DTPickerIncomeDate->Value());
+    cur.taArticle = comboText(ComboIncomeArticle);
+    cur.taSubArticle = comboText(ComboIncomeSubArticle);
+    cur.taPerPerson = readAmountField(TextIncomePerPerson->text(), QStringLiteral("一人分"));
+    cur.taStudentsNumber = readCountField(TextIncomeStudents->text(), QStringLiteral("生徒数"));
+    cur.taAmount = readAmountField(TextIncomeAmount->text(), QStringLiteral("金額"));
+    return true;
 }
 
-void IncomeSheet::CommandIncomeNew_Click()
+void IncomeSheet::prepareNewRow(int row)
 {
-    FlexGrid *g = MSFlexGridIncome;
-    const int row = beginAddRow(m.incomeCount);
-    m.currentIncomeArticle = std::make_shared<MekaluArticle>();
-    g->setRow(row);
-    g->setTextMatrix(row, 0, Str(row));
     setCellAligned(row, 1, FlexGrid::CenterCenter);
     setCellAligned(row, 2, FlexGrid::LeftCenter);
     setCellAligned(row, 4, FlexGrid::RightCenter);
     setCellAligned(row, 6, FlexGrid::RightCenter);
-    m.defaultStudents = readCountField(TextIncomeStudents->text(), QStringLiteral("生徒数"));
-    enterAddingState(row);
+    defaultStudents = readCountField(TextIncomeStudents->text(), QStringLiteral("生徒数"));
     setComboText(ComboIncomeArticle, QString());
     setComboText(ComboIncomeSubArticle, QString());
     TextIncomePerPerson->clear();
     TextIncomeAmount->clear();
-    CommandIncomeRecord_Click();
-    g->setRow(m.incomeCount);
-    g->setCol(1);
-    MSFlexGridIncome_Click();
 }
 
-void IncomeSheet::CommandIncomeDelete_Click()
+void IncomeSheet::clearForCancel()
 {
-    m.removeEntry(m.sourceIncomeArticle);
-    releaseRow(m.incomeCount, m.selectedIncomeRow, m.editedIncomeCol, 7, 6);
-    main.clearSummaryTotals();
-    editFlexGridIncome();
-}
-
-void IncomeSheet::CommandIncomeCancel_Click()
-{
-    m.currentIncomeArticle.reset();
-    m.sourceIncomeArticle.reset();
-    TextIncomeNo->setReadOnly(false);
-    TextIncomeNo->clear();
     DTPickerIncomeDate->setValue(today());
     setComboText(ComboIncomeArticle, QString());
     setComboText(ComboIncomeSubArticle, QString());
     TextIncomePerPerson->clear();
     TextIncomeAmount->clear();
-    setIdleButtons();
-}
-
-void IncomeSheet::fillIncomeArticleList()
-{
-    refillCombo(ComboIncomeArticle, selectionArticles(*m.incomeSelectionList));
 }

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "ui/main/entry_panel.h"
+#include "ui/main/entry_sheet.h"
 
-class Module1;
-class frmMain;
 class DatePicker;
 class FlexGrid;
 class QComboBox;
@@ -12,33 +10,37 @@ class QLineEdit;
 class QPushButton;
 class UpDown;
 
-// Sheet 1 " 収入元帳": the income grid and its entry panel. A click on a
-// cell loads that entry into a working copy and lays the matching editor
-// over the cell; recording replaces the list entry by the working copy under
-// a new key and refills the grid.
-class IncomeSheet : public EntryPanel {
+// Sheet 1 " 収入元帳": the income grid and its entry panel. Besides the
+// article and breakdown, an income has an amount per pupil and a number of
+// pupils whose product fills the amount; typing into the amount box makes
+// it a plain amount.
+class IncomeSheet : public EntrySheet {
     Q_OBJECT
 public:
-    IncomeSheet(Module1 &m, frmMain &main, QWidget *parent = nullptr);
+    IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent = nullptr);
 
     static QString helpText();
     void layoutGrid();
-    void editFlexGridIncome();
-    void MSFlexGridIncome_Click();
-    void MSFlexGridIncome_Scroll();
-    void showIncomeCellEditor(int r, int c);
+    void editFlexGridIncome() { fillGrid(); }
+    void MSFlexGridIncome_Click() { gridClick(); }
+    void MSFlexGridIncome_Scroll() { gridScroll(); }
+    void showIncomeCellEditor(int r, int c) { showCellEditor(r, c); }
     void hideEditors() override;
 
-    void CommandIncomeNew_Click();
-    void CommandIncomeRecord_Click();
-    void CommandIncomeDelete_Click();
-    void CommandIncomeCancel_Click();
-    void TextIncomeNo_Change();
+    void CommandIncomeNew_Click() { addRow(); }
+    void CommandIncomeRecord_Click() { record(); }
+    void CommandIncomeDelete_Click() { deleteRow(); }
+    void CommandIncomeCancel_Click() { cancel(); }
+    void TextIncomeNo_Change() { numberChanged(); }
     void TextIncomePerPerson_Change();
     void TextIncomeStudents_Change();
     void TextIncomeAmount_Change();
     void DTPickerIncomeDate_CloseUp();
-    void fillIncomeArticleList();
+    void fillIncomeArticleList() { fillArticleList(); }
+
+    // Pupils offered for a new income entry and given to the carry-over
+    // entries; follows the pupils box.
+    qint16 defaultStudents = 30;
 
     FlexGrid *MSFlexGridIncome = nullptr;
     DatePicker *DTPickerIncomeDate = nullptr;
@@ -57,8 +59,16 @@ public:
     QLabel *LabelIncomeRest = nullptr;
     QLabel *LabelIncomeRemainder = nullptr;
 
-private:
-    void validateForRecord();
-    Module1 &m;
-    frmMain &main;
+protected:
+    void formatNewRow(int r) override;
+    void writeFullRow(int r, const MekaluArticle &e) override;
+    void writeEveryRefill(int r, const MekaluArticle &e) override;
+    void clearForIdle() override;
+    void openColumnEditor(int c, int x, int y, const QString &text) override;
+    void loadEntry(const MekaluArticle &src, MekaluArticle &cur) override;
+    void checkBoxes() override;
+    bool readBoxes(MekaluArticle &cur) override;
+    bool recordsByDate() const override { return editedCol == 1; }
+    void prepareNewRow(int row) override;
+    void clearForCancel() override;
 };

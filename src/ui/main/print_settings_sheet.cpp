@@ -1,6 +1,7 @@
 #include "ui/main/print_settings_sheet.h"
 
-#include "app/module1.h"
+#include "model/document.h"
+#include "model/periods.h"
 #include "model/values.h"
 #include "ui/main/datepicker.h"
 #include "ui/main/panel_util.h"
@@ -35,7 +36,7 @@ static QLineEdit *makeText(QWidget *parent)
     return e;
 }
 
-PrintSettingsSheet::PrintSettingsSheet(Module1 &m, QWidget *parent) : QWidget(parent), m(m)
+PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget(parent), m_doc(doc)
 {
     FrameHome = new QGroupBox(QStringLiteral("会計タイトルの設定"), this);
     optTiTle[0] = new QRadioButton(QStringLiteral("学級の会計"), FrameHome);
@@ -134,7 +135,7 @@ PrintSettingsSheet::PrintSettingsSheet(Module1 &m, QWidget *parent) : QWidget(pa
     auto *printGroup = new QButtonGroup(this);
     auto *printLayout = new QGridLayout(frmPrint);
     for (int i = 0; i < 12; ++i) {
-        optPrint[i] = new QRadioButton(Module1::periodTitle(i), frmPrint);
+        optPrint[i] = new QRadioButton(printoutTitle(i + 1), frmPrint);
         printGroup->addButton(optPrint[i], i);
         // Ledger and report of one period side by side.
         printLayout->addWidget(optPrint[i], i / 2, i % 2);
@@ -164,6 +165,59 @@ PrintSettingsSheet::PrintSettingsSheet(Module1 &m, QWidget *parent) : QWidget(pa
     });
     optTiTle[0]->setChecked(true);
     optTiTle_Click(0);
+
+    // Wired last, so that building the sheet edits nothing.
+    connect(titleGroup, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            fieldEdited();
+    });
+    for (QLineEdit *e : {TextSchoolName, TextChargeHome, TextTlTle, TextReporter, TextCarryOver})
+        connect(e, &QLineEdit::textChanged, this, [this] { fieldEdited(); });
+    for (QComboBox *c : {ComboYearHome, ComboGradeHome, ComboRoomHome})
+        connect(c, &QComboBox::editTextChanged, this, [this] { fieldEdited(); });
+}
+
+void PrintSettingsSheet::fieldEdited()
+{
+    AccountTitle t;
+    t.classMode = optTiTle[0]->isChecked();
+    t.schoolName = TextSchoolName->text();
+    t.schoolYear = ComboYearHome->currentText();
+    t.grade = ComboGradeHome->currentText();
+    t.room = ComboRoomHome->currentText();
+    t.charge = TextChargeHome->text();
+    t.title = TextTlTle->text();
+    t.reporter = TextReporter->text();
+    t.carryOverName = TextCarryOver->text();
+    m_doc.setTitle(t);
+}
+
+void PrintSettingsSheet::showTitle(const AccountTitle &t)
+{
+    // One field at a time: the sheet must not write a half-shown title back.
+    const QSignalBlocker blockers[] = {QSignalBlocker(TextSchoolName), QSignalBlocker(ComboYearHome),
+                                       QSignalBlocker(ComboGradeHome), QSignalBlocker(ComboRoomHome),
+                                       QSignalBlocker(TextChargeHome), QSignalBlocker(TextTlTle),
+                                       QSignalBlocker(TextReporter),   QSignalBlocker(TextCarryOver)};
+    auto setText = [](QLineEdit *e, const QString &v) {
+        if (e->text() != v)
+            e->setText(v);
+    };
+    auto setCombo = [](QComboBox *c, const QString &v) {
+        if (c->currentText() != v)
+            c->setEditText(v);
+    };
+    setText(TextSchoolName, t.schoolName);
+    setCombo(ComboYearHome, t.schoolYear);
+    setCombo(ComboGradeHome, t.grade);
+    setCombo(ComboRoomHome, t.room);
+    setText(TextChargeHome, t.charge);
+    setText(TextTlTle, t.title);
+    setText(TextReporter, t.reporter);
+    setText(TextCarryOver, t.carryOverName);
+    // Last: selecting the mode reads the fields back, which now show `t`.
+    if (t.classMode != classAccountMode())
+        selectTitleMode(t.classMode ? 0 : 1);
 }
 
 void PrintSettingsSheet::optTiTle_Click(int index)
@@ -183,7 +237,7 @@ void PrintSettingsSheet::optPrint_Click(int)
 {
     for (int i = 0; i < 12; ++i) {
         if (optPrint[i]->isChecked()) {
-            m.printKind = qint16(i + 1);
+            printKind = qint16(i + 1);
             return;
         }
     }
@@ -204,16 +258,7 @@ bool PrintSettingsSheet::classAccountMode() const
 
 PrintSettings PrintSettingsSheet::settings() const
 {
-    PrintSettings s;
-    s.classAccountMode = classAccountMode();
-    s.schoolName = TextSchoolName->text();
-    s.schoolYear = ComboYearHome->currentText();
-    s.grade = ComboGradeHome->currentText();
-    s.room = ComboRoomHome->currentText();
-    s.charge = TextChargeHome->text();
-    s.title = TextTlTle->text();
-    s.reporter = TextReporter->text();
-    s.carryOverName = TextCarryOver->text();
+    PrintSettings s(m_doc.title());
     s.printCarry = CheckPrintCarry->isChecked();
     s.respect = ComboPrintRespect->currentText();
     s.printDate = DTPickerPrintDate->Value();

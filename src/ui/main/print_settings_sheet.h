@@ -1,11 +1,11 @@
 #pragma once
 
-#include "app/print_settings.h"
+#include "print/print_settings.h"
 
 #include <QWidget>
 #include <array>
 
-class Module1;
+class Document;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -16,14 +16,21 @@ class QRadioButton;
 class DatePicker;
 
 // Sheet 0 " 印刷設定": the account title, the school fields, the ledger and
-// report format options and the kind of printout. The printouts and the
-// summaries read these controls at the moment they run (settings()).
+// report format options and the kind of printout. The title fields edit the
+// document's title (each edit is a change to save); the format options and
+// the kind of printout belong to the sheet. The printouts read everything
+// at the moment they run (settings()).
 class PrintSettingsSheet : public QWidget {
     Q_OBJECT
 public:
-    PrintSettingsSheet(Module1 &m, QWidget *parent = nullptr);
+    PrintSettingsSheet(Document &doc, QWidget *parent = nullptr);
 
     PrintSettings settings() const;
+    // Shows a title in the fields (a file was opened or closed, an undo);
+    // fields that already show it are left alone.
+    void showTitle(const AccountTitle &title);
+    // The selected printout, 1-12 (optPrint index + 1).
+    qint16 printKind = 11;
 
     void optTiTle_Click(int index);
     void optPrint_Click(int index);
@@ -64,5 +71,7 @@ public:
     QLabel *LabelCommentHome = nullptr;
 
 private:
-    Module1 &m;
+    // A field the user edited: the document's title takes its value.
+    void fieldEdited();
+    Document &m_doc;
 };

@@ -1,11 +1,10 @@
 #include "ui/main/supply_sheet.h"
 
-#include "app/dialogs.h"
-#include "app/module1.h"
+#include "model/document.h"
 #include "model/values.h"
 #include "ui/main/datepicker.h"
+#include "ui/main/dialogs.h"
 #include "ui/main/flexgrid.h"
-#include "ui/main/frmmain.h"
 #include "ui/main/panel_util.h"
 #include "ui/main/sheet_widgets.h"
 
@@ -26,8 +25,8 @@ QString supplyGridDate(const QString &text)
     return text.indexOf(QLatin1Char('/')) == 4 ? text.mid(2) : text;
 }
 
-SupplySheet::SupplySheet(Module1 &m, frmMain &main, QWidget *parent)
-    : EntryPanel(parent), m(m), main(main)
+SupplySheet::SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent)
+    : EntrySheet({false, 3, 7050}, doc, names, dialogs, parent)
 {
     const SheetControls c = buildSheetControls();
     MSFlexGridSupply = c.grid;
@@ -50,6 +49,9 @@ SupplySheet::SupplySheet(Module1 &m, frmMain &main, QWidget *parent)
     numericBox(TextSupplyAmount);
     TextSupplyAmount->setAlignment(Qt::AlignRight);
     CommandSupplyDetail = button(this, QStringLiteral("編集"), 0, 0, 720, 360);
+    articleCombo = ComboSupplyArticle;
+    subArticleCombo = ComboSupplySubArticle;
+    remainderLabel = LabelSupplyRemainder;
     hideEditors();
 
     connect(MSFlexGridSupply, &FlexGrid::Click, this, [this] { guarded([this] { MSFlexGridSupply_Click(); }); });
@@ -117,121 +119,68 @@ static bool hasDetailLines(const MekaluArticle &e)
     return e.taDetailList && e.taDetailList->tdLink;
 }
 
-void SupplySheet::editFlexGridSupply()
+void SupplySheet::formatNewRow(int r)
+{
+    setCellAligned(r, 1, FlexGrid::CenterCenter);
+    setCellAligned(r, 3, FlexGrid::LeftCenter);
+    setCellAligned(r, 4, FlexGrid::LeftCenter);
+    setCellAligned(r, 5, FlexGrid::RightCenter);
+    setCellAligned(r, 6, FlexGrid::CenterCenter);
+}
+
+static QString receiptText(const MekaluArticle &e)
+{
+    return e.taReceipt != 0 ? QStringLiteral("No.") + Str(e.taReceipt) : QString();
+}
+
+void SupplySheet::writeFullRow(int r, const MekaluArticle &e)
 {
     FlexGrid *g = MSFlexGridSupply;
-    ArticlePtr e = m.articleList->nextSupplyArticle();
-    int r = 1;
-    m.currentSupplyArticle = e;
-    while (e) {
-        if (r + 1 > m.supplyRowWatermark) {
-            g->setRows(r + 100);
-            g->setRow(r);
-            m.supplyRowWatermark = rowWatermark(r);
-            setCellAligned(r, 1, FlexGrid::CenterCenter);
-            setCellAligned(r, 3, FlexGrid::LeftCenter);
-            setCellAligned(r, 4, FlexGrid::LeftCenter);
-            setCellAligned(r, 5, FlexGrid::RightCenter);
-            setCellAligned(r, 6, FlexGrid::CenterCenter);
-        }
-        const QString date = supplyGridDate(shortDate(e->taDate));
-        const QString receipt = e->taReceipt != 0 ? QStringLiteral("No.") + Str(e->taReceipt) : QString();
-        const QString key = g->TextMatrix(r, 7);
-        if (key.isEmpty() || Val(key) != e->taKey) {
-            g->setRow(r);
-            g->setTextMatrix(r, 0, Str(r));
-            g->setTextMatrix(r, 1, date);
-            g->setTextMatrix(r, 2, receipt);
-            g->setCol(2);
-            g->setCellForeColor(kGridRed);
-            g->setTextMatrix(r, 3, e->taArticle);
-            g->setRowHeight(r, rowHeightFor(e->taArticle, 3));
-            g->setTextMatrix(r, 4, e->taSubArticle);
-            g->setTextMatrix(r, 5, QString());
-            g->setTextMatrix(r, 7, Str(e->taKey));
-        }
-        g->setRow(r);
-        g->setTextMatrix(r, 0, Str(r));
-        g->setTextMatrix(r, 1, date);
-        if (e->taReceipt != 0)
-            g->setTextMatrix(r, 2, receipt);
-        g->setCol(2);
-        g->setCellForeColor(kGridRed);
-        g->setTextMatrix(r, 3, e->taArticle);
-        g->setTextMatrix(r, 5, QString());
-        g->setTextMatrix(r, 6, hasDetailLines(*e) ? QStringLiteral("○") : QString());
-        if (e->taAmount != 0) {
-            g->setTextMatrix(r, 5, formatAmount(e->taAmount));
-            colorAmountCell(r, 5, e->taAmount);
-        }
-        e = e->nextSupplyArticle();
-        m.currentSupplyArticle = e;
-        ++r;
-    }
-    m.currentSupplyArticle.reset();
+    g->setTextMatrix(r, 0, Str(r));
+    g->setTextMatrix(r, 1, supplyGridDate(shortDate(e.taDate)));
+    g->setTextMatrix(r, 2, receiptText(e));
+    g->setCol(2);
+    g->setCellForeColor(kGridRed);
+    g->setTextMatrix(r, 3, e.taArticle);
+    g->setTextMatrix(r, 4, e.taSubArticle);
+    g->setTextMatrix(r, 5, QString());
+}
 
-    setIdleButtons();
-    TextSupplyNo->clear();
+void SupplySheet::writeEveryRefill(int r, const MekaluArticle &e)
+{
+    FlexGrid *g = MSFlexGridSupply;
+    g->setRow(r);
+    g->setTextMatrix(r, 0, Str(r));
+    g->setTextMatrix(r, 1, supplyGridDate(shortDate(e.taDate)));
+    if (e.taReceipt != 0)
+        g->setTextMatrix(r, 2, receiptText(e));
+    g->setCol(2);
+    g->setCellForeColor(kGridRed);
+    g->setTextMatrix(r, 3, e.taArticle);
+    g->setTextMatrix(r, 5, QString());
+    g->setTextMatrix(r, 6, hasDetailLines(e) ? QStringLiteral("○") : QString());
+    if (e.taAmount != 0) {
+        g->setTextMatrix(r, 5, formatAmount(e.taAmount));
+        colorAmountCell(r, 5, e.taAmount);
+    }
+}
+
+void SupplySheet::clearForIdle()
+{
     DTPickerSupplyDate->setValue(today());
     setComboText(ComboSupplyArticle, QString());
     setComboText(ComboSupplySubArticle, QString());
     TextSupplyAmount->clear();
     setComboText(ComboSupplyReceipt, QString());
-    TextSupplyNo->setReadOnly(false);
-    main.setRemainderLabels();
-}
-
-void SupplySheet::MSFlexGridSupply_Click()
-{
-    FlexGrid *g = MSFlexGridSupply;
-    const int r = g->Row();
-    if (r == 0)
-        return;
-    const int c = g->Col();
-    m.editedSupplyCol = qint16(c);
-    if (m.selectedSupplyRow != 0)
-        CommandSupplyRecord_Click();
-    if (r != m.selectedSupplyRow) {
-        if (m.selectedSupplyRow != 0)
-            paintRow(m.selectedSupplyRow, 1, 6, kGridWhite);
-        m.selectedSupplyRow = to16(r);
-        CommandSupplyDetail->setEnabled(true);
-    }
-    if (r >= m.supplyCount + 1) {
-        CommandSupplyNew_Click();
-        return;
-    }
-    paintRow(r, 1, 6, kGridPaleYellow);
-    g->setRow(r);
-    g->setCol(c);
-    TextSupplyNo->setText(Str(r));
-    hideEditors();
-    showSupplyCellEditor(r, c);
-}
-
-void SupplySheet::MSFlexGridSupply_Scroll()
-{
-    FlexGrid *g = MSFlexGridSupply;
-    if (m.selectedSupplyRow != 0 && g->Row() != 0)
-        showSupplyCellEditor(g->Row(), g->Col());
 }
 
 void SupplySheet::fillReceiptList()
 {
-    refillCombo(ComboSupplyReceipt, freeReceiptNumbers(*m.articleList));
+    refillCombo(ComboSupplyReceipt, freeReceiptNumbers(*m_doc.articleList()));
 }
 
-void SupplySheet::showSupplyCellEditor(int r, int c)
+void SupplySheet::openColumnEditor(int c, int x, int y, const QString &s)
 {
-    FlexGrid *g = MSFlexGridSupply;
-    const int t = g->TopRow();
-    if (r > t + 16 || r < t) {
-        hideEditors();
-        return;
-    }
-    const int x = g->Left() + g->CellLeft();
-    const int y = g->Top() + g->CellTop();
-    const QString s = g->TextMatrix(r, c);
     switch (c) {
     case 1:
         openDateEditor(DTPickerSupplyDate, x, y, s);
@@ -243,7 +192,7 @@ void SupplySheet::showSupplyCellEditor(int r, int c)
         openEditor(ComboSupplyReceipt);
         break;
     case 3:
-        placeEditor(ComboSupplyArticle, x, y + 15, g->Width() - 7050);
+        placeEditor(ComboSupplyArticle, x, y + 15, MSFlexGridSupply->Width() - 7050);
         setComboText(ComboSupplyArticle, s);
         openEditor(ComboSupplyArticle);
         break;
@@ -266,37 +215,19 @@ void SupplySheet::showSupplyCellEditor(int r, int c)
     }
 }
 
-void SupplySheet::TextSupplyNo_Change()
+void SupplySheet::loadEntry(const MekaluArticle &src, MekaluArticle &cur)
 {
-    const int n = numberBoxChanged(m.supplyCount, [this] { CommandSupplyCancel_Click(); });
-    if (n > 0) {
-        int count = 0;
-        ArticlePtr src;
-        for (ArticlePtr cur = m.articleList->nextArticle(); cur; cur = cur->nextArticle()) {
-            if (!cur->taIncome && ++count == n) {
-                src = cur;
-                break;
-            }
-        }
-        if (!src)
-            return;
-        m.sourceSupplyArticle = src;
-        auto cur = std::make_shared<MekaluArticle>();
-        m.currentSupplyArticle = cur;
-        DTPickerSupplyDate->setValue(src->taDate.date());
-        cur->taDate = src->taDate;
-        setComboText(ComboSupplyArticle, src->taArticle);
-        cur->taArticle = src->taArticle;
-        setComboText(ComboSupplySubArticle, src->taSubArticle);
-        cur->taSubArticle = src->taSubArticle;
-        setComboText(ComboSupplyReceipt, Str(src->taReceipt));
-        TextSupplyAmount->setText(src->taAmount == 0 ? QString() : Str(src->taAmount));
-        cur->taAmount = src->taAmount;
-        // The working copy shares the detail lines themselves, not a copy.
-        cur->taDetailList = src->taDetailList;
-        cur->taIncome = false;
-        setEditingButtons();
-    }
+    DTPickerSupplyDate->setValue(src.taDate.date());
+    cur.taDate = src.taDate;
+    setComboText(ComboSupplyArticle, src.taArticle);
+    cur.taArticle = src.taArticle;
+    setComboText(ComboSupplySubArticle, src.taSubArticle);
+    cur.taSubArticle = src.taSubArticle;
+    setComboText(ComboSupplyReceipt, Str(src.taReceipt));
+    TextSupplyAmount->setText(src.taAmount == 0 ? QString() : Str(src.taAmount));
+    cur.taAmount = src.taAmount;
+    // The working copy shares the detail lines themselves, not a copy.
+    cur.taDetailList = src.taDetailList;
 }
 
 void SupplySheet::TextSupplyAmount_Change()
@@ -312,7 +243,7 @@ void SupplySheet::ComboSupplyReceipt_Change()
         return;
     }
     const double v = textValue(text);
-    for (MekaluArticle *cur = m.articleList->taLink.get(); cur; cur = cur->taLink.get()) {
+    for (const MekaluArticle *cur = m_doc.articleList()->taLink.get(); cur; cur = cur->taLink.get()) {
         if (cur->taReceipt != 0 && cur->taReceipt == v) {
             DTPickerSupplyDate->setValue(cur->taDate.date());
             return;
@@ -323,143 +254,91 @@ void SupplySheet::ComboSupplyReceipt_Change()
 
 void SupplySheet::DTPickerSupplyDate_CloseUp()
 {
-    m.supplyDatePicked = true;
+    supplyDatePicked = true;
     try {
         CommandSupplyRecord_Click();
     } catch (...) {
-        m.supplyDatePicked = false;
+        supplyDatePicked = false;
         throw;
     }
-    m.supplyDatePicked = false;
+    supplyDatePicked = false;
     DTPickerSupplyDate->hide();
 }
 
-void SupplySheet::CommandSupplyRecord_Click()
+void SupplySheet::checkBoxes()
 {
-    qint32 amount = 0;
-    qint16 receipt = 0;
-    if (m.currentSupplyArticle) {
-        // Converted before anything changes: a value that does not fit
-        // leaves the list as it was and reopens the box to correct.
-        const int row = m.selectedSupplyRow;
-        auto reopen = [this, row](int col) {
-            hideEditors();
-            if (row > 0 && row < MSFlexGridSupply->Rows()) {
-                MSFlexGridSupply->setRow(row);
-                MSFlexGridSupply->setCol(col);
-                showSupplyCellEditor(row, col);
-            }
-        };
-        try {
-            amount = readAmountField(TextSupplyAmount->text(), QStringLiteral("金額"));
-        } catch (const HarumokaError &) {
-            reopen(5);
-            throw;
-        }
-        try {
-            receipt = readCountField(comboText(ComboSupplyReceipt), QStringLiteral("領収書番号"));
-        } catch (const HarumokaError &) {
-            reopen(2);
-            throw;
-        }
-        add32(m.nextArticleKey, 1);
+    // Converted before anything changes: a value that does not fit leaves
+    // the list as it was and reopens the box to correct.
+    try {
+        readAmountField(TextSupplyAmount->text(), QStringLiteral("金額"));
+    } catch (const HarumokaError &) {
+        reopenEditor(5);
+        throw;
     }
-    hideEditors();
-    if (!m.currentSupplyArticle)
-        return;
-    m.fileChanged = true;
-    ArticlePtr cur = m.currentSupplyArticle;
-    cur->taDate = makeDate(DTPickerSupplyDate->Value());
-    cur->taArticle = comboText(ComboSupplyArticle);
-    cur->taSubArticle = comboText(ComboSupplySubArticle);
-    cur->taAmount = amount;
-    if (receipt != 0) {
-        for (MekaluArticle *e = m.articleList->taLink.get(); e; e = e->taLink.get()) {
-            if (e != m.sourceSupplyArticle.get() && e->taReceipt == receipt) {
-                main.dialogs().message(&main, QStringLiteral("この領収書番号はすでに使われています。"),
-                                       Dialogs::Buttons::Ok);
-                setComboText(ComboSupplyReceipt, QString());
-                return;
-            }
-        }
+    try {
+        m_receipt = readCountField(comboText(ComboSupplyReceipt), QStringLiteral("領収書番号"));
+    } catch (const HarumokaError &) {
+        reopenEditor(2);
+        throw;
     }
-    if (m.sourceSupplyArticle) {
-        m.articleList->deleteArticle(m.sourceSupplyArticle.get());
-        m.sourceSupplyArticle.reset();
-    }
-    if (receipt != 0)
-        cur->taReceipt = receipt;
-    cur->taIncome = false;
-    cur->taKey = m.nextArticleKey;
-    m.nextArticleKey = add32(m.nextArticleKey, 1);
-    qint32 row = 0;
-    if (m.editedSupplyCol == 1 && m.supplyDatePicked)
-        row = m.articleList->addArticle(cur);
-    else
-        m.articleList->insertNumberedArticle(cur, m.selectedSupplyRow);
-    m.supplySelectionList->appendSelectionWithCount(std::make_shared<MekaluSelection>(
-        comboText(ComboSupplyArticle), 1, makeDate(DTPickerSupplyDate->Value())));
-    fillSupplyArticleList();
-    m.summariesStale = true;
-    editFlexGridSupply();
-    main.fillFreeReceiptNumbers();
-    MSFlexGridSupply->setRow(row);
-    MSFlexGridSupply->setCol(m.editedSupplyCol);
-    MSFlexGridSupply_Click();
 }
 
-void SupplySheet::CommandSupplyNew_Click()
+bool SupplySheet::readBoxes(MekaluArticle &cur)
 {
-    FlexGrid *g = MSFlexGridSupply;
-    const int row = beginAddRow(m.supplyCount);
-    m.currentSupplyArticle = std::make_shared<MekaluArticle>();
-    g->setRow(row);
-    g->setTextMatrix(row, 0, Str(row));
+    cur.taDate = makeDate(DTPickerSupplyDate->Value());
+    cur.taArticle = comboText(ComboSupplyArticle);
+    cur.taSubArticle = comboText(ComboSupplySubArticle);
+    cur.taAmount = readAmountField(TextSupplyAmount->text(), QStringLiteral("金額"));
+    const qint16 receipt = m_receipt;
+    if (receipt != 0) {
+        for (const MekaluArticle *e = m_doc.articleList()->taLink.get(); e; e = e->taLink.get()) {
+            if (e != source.get() && e->taReceipt == receipt) {
+                m_dialogs.message(this, QStringLiteral("この領収書番号はすでに使われています。"),
+                                  Dialogs::Buttons::Ok);
+                setComboText(ComboSupplyReceipt, QString());
+                return false;
+            }
+        }
+        cur.taReceipt = receipt;
+    }
+    return true;
+}
+
+void SupplySheet::prepareNewRow(int row)
+{
     setCellAligned(row, 1, FlexGrid::CenterCenter);
     setCellAligned(row, 3, FlexGrid::LeftCenter);
     setCellAligned(row, 5, FlexGrid::RightCenter);
-    enterAddingState(row);
     setComboText(ComboSupplyReceipt, QString());
     setComboText(ComboSupplyArticle, QString());
     setComboText(ComboSupplySubArticle, QString());
     TextSupplyAmount->clear();
-    CommandSupplyRecord_Click();
-    g->setRow(m.supplyCount);
-    g->setCol(1);
-    MSFlexGridSupply_Click();
 }
 
-void SupplySheet::CommandSupplyDelete_Click()
+void SupplySheet::clearForCancel()
 {
-    m.removeEntry(m.sourceSupplyArticle);
-    releaseRow(m.supplyCount, m.selectedSupplyRow, m.editedSupplyCol, 7, 6);
-    CommandSupplyDetail->setEnabled(false);
-    main.clearSummaryTotals();
-    editFlexGridSupply();
-    main.fillFreeReceiptNumbers();
-}
-
-void SupplySheet::CommandSupplyCancel_Click()
-{
-    m.currentSupplyArticle.reset();
-    m.sourceSupplyArticle.reset();
-    TextSupplyNo->setReadOnly(false);
-    TextSupplyNo->clear();
     DTPickerSupplyDate->setValue(today());
     setComboText(ComboSupplyArticle, QString());
     setComboText(ComboSupplySubArticle, QString());
     TextSupplyAmount->clear();
-    setIdleButtons();
+}
+
+void SupplySheet::selectionMoved()
+{
+    CommandSupplyDetail->setEnabled(true);
+}
+
+void SupplySheet::rowDeleted()
+{
+    CommandSupplyDetail->setEnabled(false);
 }
 
 void SupplySheet::CommandSupplyDetail_Click()
 {
-    if (m.selectedSupplyRow == 0)
+    if (selectedRow == 0)
         return;
-    main.openDetailWindow();
-}
-
-void SupplySheet::fillSupplyArticleList()
-{
-    refillCombo(ComboSupplyArticle, selectionArticles(*m.supplySelectionList));
+    const ArticlePtr entry = m_doc.entryAt(false, selectedRow);
+    if (!entry)
+        throw HarumokaError(QStringLiteral("明細書を開く支出が見つかりません。"));
+    emit detailRequested(entry);
 }

@@ -1,6 +1,6 @@
 // The detail window through its real widgets, opened from the expense panel.
 #include "model/values.h"
-#include "summary/summary_sheet.h"
+#include "ui/main/summary_sheet.h"
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/window_fixture.h"
@@ -116,8 +116,8 @@ private slots:
         FlexGrid *g = dw->MSFlexGridDetail;
         // A click on the tenth row of a three-line grid starts line 4.
         g->clickCell(10, 1);
-        QCOMPARE(f.m.detailCount, qint16(4));
-        QCOMPARE(f.m.selectedDetailRow, qint16(4));
+        QCOMPARE(dw->detailCount, qint16(4));
+        QCOMPARE(dw->selectedDetailRow, qint16(4));
         QVERIFY(dw->ComboDetailArticle->isVisible());
         commitText(dw->ComboDetailArticle, QStringLiteral("のり"));
         g->clickCell(4, 2);
@@ -125,8 +125,8 @@ private slots:
         QTest::keyClicks(dw->TextDetailAmount, QStringLiteral("50"));
         QTest::keyClick(dw->TextDetailAmount, Qt::Key_Return);
         QCOMPARE(lines(e), (QStringList{"A=100", "B=200", "C=300", "のり=50"}));
-        QVERIFY(f.m.fileChanged);
-        QVERIFY(f.m.summariesStale);
+        QVERIFY(f.doc().isModified());
+        QVERIFY(f.w->summariesStale);
         // The article combo now offers the expense names.
         QCOMPARE(dw->ComboDetailArticle->itemText(0), QStringLiteral("のり"));
         QCOMPARE(dw->LabelDetailSum->text(), QStringLiteral("¥650"));
@@ -139,10 +139,10 @@ private slots:
         e->taDetailList->tdLink->tdLink->tdLink->tdAmount = 0;
         dw->editFlexGridDetail();
         g->clickCell(2, 1);
-        f.m.fileChanged = false;
+        f.doc().setModified(false);
         dw->CommandDetailDelete->click();
         QCOMPARE(lines(e), (QStringList{"A=100", "C=0", "のり=50"}));
-        QVERIFY(f.m.fileChanged);
+        QVERIFY(f.doc().isModified());
         QVERIFY(g->TextMatrix(2, 2).isEmpty());
         QVERIFY(g->TextMatrix(4, 0).isEmpty());
         // An amount beyond 32 bits is refused and the chain is unchanged.
@@ -199,9 +199,9 @@ private slots:
         QVERIFY(dw);
         for (auto [name, amount] : {std::pair{"絵の具", "100"}, std::pair{"筆", "200"}}) {
             // A click on the first blank row starts a new line there.
-            dw->MSFlexGridDetail->clickCell(f.m.detailCount + 1, 1);
+            dw->MSFlexGridDetail->clickCell(dw->detailCount + 1, 1);
             commitText(dw->ComboDetailArticle, QString::fromUtf8(name));
-            dw->MSFlexGridDetail->clickCell(f.m.detailCount, 2);
+            dw->MSFlexGridDetail->clickCell(dw->detailCount, 2);
             dw->TextDetailAmount->setText(QString::fromLatin1(amount));
             QTest::keyClick(dw->TextDetailAmount, Qt::Key_Return);
         }
@@ -220,7 +220,7 @@ private slots:
         QVERIFY(f.w->mnuFileSaveAs_Click());
         QVERIFY(f.w->mnuFileClose_Click());
         QVERIFY(f.w->openFile(name));
-        ArticlePtr e = f.m.articleList->nextSupplyArticle();
+        ArticlePtr e = f.doc().articleList()->nextSupplyArticle();
         QCOMPARE(e->taArticle, QStringLiteral("画材"));
         QCOMPARE(e->taAmount, 300);
         QCOMPARE(lines(e), (QStringList{"絵の具=100", "筆=200"}));

@@ -1,9 +1,12 @@
 // The main window through its real widgets: start-up state, the entry grids,
 // selection and cell editors, the summaries and the document commands.
+#include "model/document.h"
+#include "model/periods.h"
 #include "model/values.h"
 #include "storage/account_file.h"
 #include "storage/placement.h"
-#include "summary/summary_sheet.h"
+#include "storage/settings_file.h"
+#include "ui/main/summary_sheet.h"
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/window_fixture.h"
@@ -12,6 +15,7 @@
 #include "ui/main/income_sheet.h"
 #include "ui/main/print_settings_sheet.h"
 #include "ui/main/supply_sheet.h"
+#include "ui/main/twips.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -66,8 +70,8 @@ private slots:
         for (int i = 1; i <= 11; ++i)
             expected << QLatin1Char(' ') + QString::number(i);
         QCOMPARE(comboItems(w.supplySheet->ComboSupplyReceipt), expected);
-        QCOMPARE(f.m.printKind, qint16(11));
-        QCOMPARE(f.m.periodTitles[10], QStringLiteral("年間元帳"));
+        QCOMPARE(f.w->printSheet->printKind, qint16(11));
+        QCOMPARE(printoutTitle(10 + 1), QStringLiteral("年間元帳"));
         // Menu captions come from the string table.
         QCOMPARE(w.mnuFile->text(), QStringLiteral("ﾌｧｲﾙ(&F)"));
         QCOMPARE(w.mnuFileSaveAs->text(), QStringLiteral("名前を付けて保存(&A)..."));
@@ -85,7 +89,7 @@ private slots:
         QCOMPARE(gridRow(g, 0, 7), (QStringList{"No.", "日付", "項目", "内訳", "一人分", "生徒数", "金額"}));
         QCOMPARE(g->ColWidth(2), g->Width() - 7130);
         QCOMPARE(g->ColWidth(7), 0);
-        QCOMPARE(f.m.rowHeightUnit, 360);
+        QCOMPARE(f.w->rowHeightUnit, 360);
         QCOMPARE(gridRow(w.summarySheets[0]->grid, 0, 5), (QStringList{"No.", "項目", "収入", "支出", "残高"}));
         QCOMPARE(w.incomeSheet->LabelIncomeRemainder->text(), QStringLiteral("¥0"));
     }
@@ -104,7 +108,7 @@ private slots:
         s->optTiTle[0]->click();
         QVERIFY(s->TextSchoolName->isEnabled() && !s->TextCarryOver->isEnabled());
         s->optPrint[3]->click();
-        QCOMPARE(f.m.printKind, qint16(4));
+        QCOMPARE(f.w->printSheet->printKind, qint16(4));
         QCOMPARE(comboItems(s->ComboRoomHome).last(), QStringLiteral("9組"));
         QCOMPARE(comboItems(s->ComboGradeHome).first(), QStringLiteral("第１学年"));
         QVERIFY(comboItems(s->ComboYearHome).contains(QStringLiteral("令和8年度(2026年度）")));
@@ -183,7 +187,7 @@ private slots:
         FlexGrid *g = s->MSFlexGridIncome;
         f.w->SSTabSheets->setCurrentIndex(1);
         mouseClickCell(g, 2, 2);
-        QCOMPARE(f.m.selectedIncomeRow, qint16(2));
+        QCOMPARE(f.w->incomeSheet->selectedRow, qint16(2));
         QCOMPARE(g->cellBackColorAt(2, 1), kGridPaleYellow);
         QCOMPARE(g->cellBackColorAt(2, 6), kGridPaleYellow);
         QCOMPARE(g->cellBackColorAt(1, 1), kGridWhite);
@@ -206,7 +210,7 @@ private slots:
         QCOMPARE(s->TextIncomeAmount->text(), QStringLiteral("100"));
         // A click on the header row does nothing.
         g->clickCell(0, 3);
-        QCOMPARE(f.m.selectedIncomeRow, qint16(1));
+        QCOMPARE(f.w->incomeSheet->selectedRow, qint16(1));
     }
 
     void clickBelowTheLastEntryAddsARow()
@@ -217,12 +221,12 @@ private slots:
         f.w->SSTabSheets->setCurrentIndex(2);
         SupplySheet *s = f.w->supplySheet;
         s->MSFlexGridSupply->clickCell(7, 3);
-        QCOMPARE(f.m.supplyCount, qint16(2));
-        QCOMPARE(describe(f.m.articleList).size(), 2);
+        QCOMPARE(f.doc().supplyCount(), qint16(2));
+        QCOMPARE(describe(f.doc().articleList()).size(), 2);
         QCOMPARE(s->MSFlexGridSupply->TextMatrix(2, 0), QStringLiteral(" 2"));
-        QCOMPARE(f.m.selectedSupplyRow, qint16(2));
+        QCOMPARE(f.w->supplySheet->selectedRow, qint16(2));
         QVERIFY(s->DTPickerSupplyDate->isVisible());
-        QVERIFY(f.m.fileChanged);
+        QVERIFY(f.doc().isModified());
     }
 
     void loadingTheWindowTwiceKeepsTheGrids()
@@ -242,19 +246,21 @@ private slots:
     {
         WindowFixture f;
         f.add(income(d(2026, 5, 1), "A", 100));
-        f.m.summariesStale = true;
+        f.w->summariesStale = true;
         f.w->SSTabSheets->setCurrentIndex(1);
-        QVERIFY(f.m.summariesStale); // sheets 0-2 never refresh
+        QVERIFY(f.w->summariesStale); // sheets 0-2 never refresh
         f.w->SSTabSheets->setCurrentIndex(3);
-        QVERIFY(!f.m.summariesStale);
+        QVERIFY(!f.w->summariesStale);
         FlexGrid *g = f.w->summarySheets[0]->grid;
         QCOMPARE(gridRow(g, 1, 5), (QStringList{" 1", "A ", "100", "", "100"}));
         QCOMPARE(gridRow(g, 2, 5), (QStringList{"", "合　計", "100", "0", "100"}));
-        // Not stale: no refresh even though the list changed.
+        // Any change of the document makes them stale; the next summary sheet refreshes.
         f.add(income(d(2026, 5, 2), "B", 5));
+        QVERIFY(f.w->summariesStale);
         f.w->SSTabSheets->setCurrentIndex(0);
         f.w->SSTabSheets->setCurrentIndex(3);
-        QCOMPARE(g->TextMatrix(2, 1), QStringLiteral("合　計"));
+        QVERIFY(!f.w->summariesStale);
+        QCOMPARE(g->TextMatrix(3, 1), QStringLiteral("合　計"));
     }
 
     void summaryTablesAndCarryOver()
@@ -300,7 +306,7 @@ private slots:
         f.w->refreshSummaries();
         FlexGrid *t1 = f.w->summarySheets[Term1]->grid;
         QCOMPARE(t1->TextMatrix(3, 1), QStringLiteral("合　計"));
-        f.m.articleList->clearList();
+        f.doc().articleList()->clearList();
         f.w->refreshSummaries();
         QCOMPARE(gridRow(t1, 1, 5), (QStringList{"", "合　計", "0", "0", "0"}));
         QCOMPARE(gridRow(t1, 2, 5), (QStringList{"", "", "", "", ""}));
@@ -321,12 +327,12 @@ private slots:
         QVERIFY(QFile::exists(name));
         QVERIFY(w.mnuFileSave->isEnabled());
         QVERIFY(w.toolButtons.value(QStringLiteral("上書き保存"))->isEnabled());
-        QCOMPARE(f.m.currentFileName, name);
+        QCOMPARE(f.doc().fileName(), name);
         // A further change followed by Save writes without a dialog.
         f.add(income(d(2026, 4, 1), "A", 100));
-        f.m.fileChanged = true;
+        f.doc().setModified(true);
         QVERIFY(w.mnuFileSave_Click());
-        QVERIFY(!f.m.fileChanged);
+        QVERIFY(!f.doc().isModified());
         QVERIFY(readAll(name).contains("A\r\n"));
         // Close: Open enabled, Save disabled, Save As button disabled, menu enabled.
         QVERIFY(w.mnuFileClose_Click());
@@ -334,7 +340,7 @@ private slots:
         QVERIFY(!w.mnuFileSave->isEnabled());
         QVERIFY(!w.toolButtons.value(QStringLiteral("名前をつけて保存"))->isEnabled());
         QVERIFY(w.mnuFileSaveAs->isEnabled());
-        QCOMPARE(f.m.currentFileName, name); // Close keeps the name
+        QCOMPARE(f.doc().fileName(), name); // Close keeps the name
         // Open: the file's entries, Open disabled, Save enabled.
         f.dialogs.expectOpen(name);
         w.mnuFileOpen_Click();
@@ -351,43 +357,43 @@ private slots:
         {
             WindowFixture f;
             f.add(income(d(2026, 4, 1), "A", 100));
-            f.m.fileChanged = true;
+            f.doc().setModified(true);
             f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No);
             QVERIFY(f.w->mnuFileClose_Click());
-            QVERIFY(!f.m.fileChanged);
-            QVERIFY(!f.m.articleList->taLink);
+            QVERIFY(!f.doc().isModified());
+            QVERIFY(!f.doc().articleList()->taLink);
         }
         // Yes on an unnamed document runs Save As; cancelling it closes nothing.
         {
             WindowFixture f;
             f.add(income(d(2026, 4, 1), "A", 100));
-            f.m.fileChanged = true;
+            f.doc().setModified(true);
             f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::Yes)
                 .expectSave(QString());
             QVERIFY(!f.w->mnuFileClose_Click());
-            QVERIFY(f.m.fileChanged);
-            QVERIFY(f.m.articleList->taLink);
+            QVERIFY(f.doc().isModified());
+            QVERIFY(f.doc().articleList()->taLink);
         }
         // Open asks before the dialog; No then a cancelled dialog leaves an empty document.
         {
             WindowFixture f;
             f.add(income(d(2026, 4, 1), "A", 100));
-            f.m.fileChanged = true;
+            f.doc().setModified(true);
             f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No)
                 .expectOpen(QString());
             f.w->mnuFileOpen_Click();
-            QVERIFY(!f.m.articleList->taLink);
+            QVERIFY(!f.doc().articleList()->taLink);
             QVERIFY(f.dialogs.done());
         }
         // Exit with Yes and a completed Save As quits; with a cancelled one it stays open.
         {
             WindowFixture f;
-            f.m.fileChanged = true;
+            f.doc().setModified(true);
             f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::Yes)
                 .expectSave(QString());
             QVERIFY(!f.w->close());
             QVERIFY(f.w->isVisible());
-            QVERIFY(f.m.fileChanged);
+            QVERIFY(f.doc().isModified());
             f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::Yes)
                 .expectSave(f.path(QStringLiteral("exit.txt")));
             QVERIFY(f.w->close());
@@ -399,9 +405,9 @@ private slots:
             f.add(income(d(2026, 4, 1), "A", 100));
             f.refill();
             f.w->incomeSheet->MSFlexGridIncome->clickCell(1, 2);
-            f.m.fileChanged = false;
+            f.doc().setModified(false);
             f.w->incomeSheet->CommandIncomeDelete->click();
-            QVERIFY(f.m.fileChanged);
+            QVERIFY(f.doc().isModified());
             f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No);
             QVERIFY(f.w->mnuFileClose_Click());
         }
@@ -415,12 +421,14 @@ private slots:
         s->TextTlTle->setText(QStringLiteral("PTA"));
         s->TextReporter->setText(QStringLiteral("会計"));
         s->TextCarryOver->setText(QStringLiteral("繰越"));
+        // Title edits are changes to save.
+        f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No);
         f.w->mnuFileClose_Click();
         QVERIFY(s->optTiTle[0]->isChecked());
         QVERIFY(s->TextTlTle->text().isEmpty());
         QVERIFY(s->TextReporter->text().isEmpty());
         QCOMPARE(s->TextCarryOver->text(), QStringLiteral("繰越"));
-        QCOMPARE(f.m.periodTitles[0], QStringLiteral("一学期元帳"));
+        QCOMPARE(printoutTitle(0 + 1), QStringLiteral("一学期元帳"));
     }
 
     void openingOlderFormsAndDamagedFiles()
@@ -446,7 +454,7 @@ private slots:
         writeCp932(other, {"hello"});
         f.dialogs.expectMessageContaining(QStringLiteral("学級会計のファイルではありません"));
         QVERIFY(!f.w->openFile(other));
-        QVERIFY(f.m.currentFileName != other);
+        QVERIFY(f.doc().fileName() != other);
         QVERIFY(f.w->mnuFileOpen->isEnabled());
 
         // Damaged: what was read is shown, Save stays unavailable, Save As works.
@@ -458,7 +466,7 @@ private slots:
         QCOMPARE(f.w->incomeSheet->MSFlexGridIncome->TextMatrix(1, 2), QStringLiteral("A"));
         QVERIFY(!f.w->mnuFileSave->isEnabled());
         const QByteArray before = readAll(damaged);
-        f.m.fileChanged = true;
+        f.doc().setModified(true);
         f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::Yes)
             .expectSave(f.path(QStringLiteral("repaired.txt")));
         QVERIFY(f.w->mnuFileClose_Click());
@@ -485,9 +493,9 @@ private slots:
                          " 0", " 2147483647", "True", "2026/05/02", " 0", "b", "", " 0", " 0", " 1"});
         f.dialogs.expectMessageContaining(QStringLiteral("範囲"));
         QVERIFY(!f.w->openFile(big));
-        QVERIFY(!f.m.articleList->taLink);
+        QVERIFY(!f.doc().articleList()->taLink);
         QVERIFY(f.w->incomeSheet->MSFlexGridIncome->TextMatrix(1, 2).isEmpty());
-        QVERIFY(f.m.currentFileName != big);
+        QVERIFY(f.doc().fileName() != big);
     }
 
     void secondWindowRefusesAnOpenFile()
@@ -509,21 +517,21 @@ private slots:
     {
         WindowFixture f;
         f.add(income(d(2026, 4, 1), "A", 100));
-        f.m.fileChanged = true;
+        f.doc().setModified(true);
         // A folder that does not exist cannot take the file.
         const QString bad = f.path(QStringLiteral("missing/folder/a.txt"));
         f.dialogs.expectSave(bad).expectMessageContaining(QStringLiteral("a.txt"));
         QVERIFY(!f.w->mnuFileSaveAs_Click());
-        QVERIFY(f.m.fileChanged);
-        QVERIFY(f.m.currentFileName.isEmpty());
+        QVERIFY(f.doc().isModified());
+        QVERIFY(f.doc().fileName().isEmpty());
         QVERIFY(!f.w->mnuFileSave->isEnabled());
         // Unencodable text: refused with the text named, nothing written.
-        f.m.articleList->taLink->taArticle = QStringLiteral("𠮷野家");
+        f.doc().articleList()->taLink->taArticle = QStringLiteral("𠮷野家");
         const QString good = f.path(QStringLiteral("b.txt"));
         f.dialogs.expectSave(good).expectMessageContaining(QStringLiteral("𠮷"));
         QVERIFY(!f.w->mnuFileSaveAs_Click());
         QVERIFY(!QFile::exists(good));
-        QVERIFY(f.m.fileChanged);
+        QVERIFY(f.doc().isModified());
     }
 
     void quittingWritesThePlacementUnlessMinimized()
@@ -549,14 +557,13 @@ private slots:
         // The names remembered in this run are saved on quit and read at the next start.
         {
             WindowFixture f;
-            f.m.settingsFilePath = f.path(QStringLiteral("names.ini"));
-            f.m.incomeSelectionList->appendSelectionWithCount(
+            f.w->settingsFilePath = f.path(QStringLiteral("names.ini"));
+            f.w->selectionLists().income->appendSelectionWithCount(
                 std::make_shared<MekaluSelection>(QStringLiteral("学級費"), 1, makeDate(today())));
             QVERIFY(f.w->close());
-            Module1 again;
-            again.settingsFilePath = f.path(QStringLiteral("names.ini"));
-            again.loadSelectionLists();
-            QCOMPARE(again.incomeSelectionList->tsLink->tsArticle, QStringLiteral("学級費"));
+            SelectionLists again;
+            readSelectionFile(f.path(QStringLiteral("names.ini")), *again.income, *again.supply);
+            QCOMPARE(again.income->tsLink->tsArticle, QStringLiteral("学級費"));
         }
     }
 
@@ -582,6 +589,56 @@ private slots:
         auto *help = f.w->findChild<QDialog *>(QStringLiteral("helpWindow"));
         QVERIFY(help && help->isVisible());
         QVERIFY(f.dialogs.done());
+    }
+    // The grids remember text widths per font; a new font must not reuse them.
+    // ---- remembered text widths ------------------------------------------------------------
+
+    void gridRowHeightsFollowTheFont()
+    {
+        WindowFixture f;
+        const QString shortText = QStringLiteral("学級費");
+        const QString mid = QStringLiteral("卒業記念品の寄せ書き色紙");
+        const QString longText = QString(mid).repeated(4);
+        auto fill = [&] {
+            f.doc().reset();
+            for (const QString &t : {shortText, mid, longText, shortText, mid, longText}) {
+                f.add(income(d(2026, 5, 1), t, 100));
+                f.add(expense(d(2026, 5, 2), t, 50));
+            }
+            f.refill();
+            f.w->refreshSummaries();
+        };
+        const int unit = f.w->rowHeightUnit;
+        auto expected = [unit](FlexGrid *g, const QString &text, int col) {
+            const qint64 w = qint64(textWidthTwips(g->font(), text, g)) + 100;
+            return int((w / g->ColWidth(col) + 1) * unit);
+        };
+        FlexGrid *incomeGrid = f.w->incomeSheet->MSFlexGridIncome;
+        FlexGrid *supplyGrid = f.w->supplySheet->MSFlexGridSupply;
+        FlexGrid *yearGrid = f.w->summarySheets[Year]->grid;
+        auto check = [&] {
+            for (int r = 1; r <= 6; ++r) {
+                QCOMPARE(incomeGrid->RowHeight(r), expected(incomeGrid, incomeGrid->TextMatrix(r, 2), 2));
+                QCOMPARE(supplyGrid->RowHeight(r), expected(supplyGrid, supplyGrid->TextMatrix(r, 3), 3));
+            }
+            for (int r = 1; r <= 6; ++r)
+                QCOMPARE(yearGrid->RowHeight(r), expected(yearGrid, yearGrid->TextMatrix(r, 1), 1));
+        };
+
+        fill();
+        check();
+        const int smallIncome = incomeGrid->RowHeight(2);
+        const int smallYear = yearGrid->RowHeight(2);
+
+        // A much larger font: the remembered widths must not be reused.
+        QFont big = incomeGrid->font();
+        big.setPixelSize(60);
+        for (FlexGrid *g : {incomeGrid, supplyGrid, yearGrid})
+            g->setFont(big);
+        fill();
+        check();
+        QVERIFY(incomeGrid->RowHeight(2) > smallIncome);
+        QVERIFY(yearGrid->RowHeight(2) > smallYear);
     }
 };
 

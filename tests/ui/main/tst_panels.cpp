@@ -2,7 +2,7 @@
 // clicks, typing (Japanese through the input method), the calendar, Enter.
 #include "model/values.h"
 #include "storage/account_file.h"
-#include "summary/summary_sheet.h"
+#include "ui/main/summary_sheet.h"
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/window_fixture.h"
@@ -42,7 +42,7 @@ private slots:
         f.w->SSTabSheets->setCurrentIndex(1);
         IncomeSheet *s = f.w->incomeSheet;
         s->CommandIncomeNew->click();
-        QCOMPARE(f.m.incomeCount, qint16(1));
+        QCOMPARE(f.doc().incomeCount(), qint16(1));
         s->MSFlexGridIncome->clickCell(1, 4);
         QVERIFY(s->TextIncomePerPerson->isVisible());
         QTest::keyClicks(s->TextIncomePerPerson, QStringLiteral("1,500"));
@@ -52,9 +52,9 @@ private slots:
         // Changing the pupils recomputes and becomes the default.
         s->TextIncomeStudents->setText(QStringLiteral("32"));
         QCOMPARE(s->TextIncomeAmount->text(), QStringLiteral(" 16000"));
-        QCOMPARE(f.m.defaultStudents, qint16(32));
+        QCOMPARE(f.w->incomeSheet->defaultStudents, qint16(32));
         QTest::keyClick(s->TextIncomePerPerson, Qt::Key_Return);
-        auto e = f.m.articleList->nextIncomeArticle();
+        auto e = f.doc().articleList()->nextIncomeArticle();
         QCOMPARE(e->taPerPerson, 500);
         QCOMPARE(e->taStudentsNumber, qint16(32));
         QCOMPARE(e->taAmount, 16000);
@@ -100,7 +100,7 @@ private slots:
         QVERIFY(s->ComboIncomeArticle->isVisible());
         commitText(s->ComboIncomeArticle, QStringLiteral("学級費"));
         QTest::keyClick(s->ComboIncomeArticle->lineEdit(), Qt::Key_Return);
-        QCOMPARE(f.m.articleList->taLink->taArticle, QStringLiteral("学級費"));
+        QCOMPARE(f.doc().articleList()->taLink->taArticle, QStringLiteral("学級費"));
         QCOMPARE(comboItems(s->ComboIncomeArticle), QStringList{QStringLiteral("学級費")});
         // A pasted line break is cut off.
         s->MSFlexGridIncome->clickCell(1, 3);
@@ -137,12 +137,12 @@ private slots:
             g->clickCell(1, 1);
         else
             emit s->DTPickerIncomeDate->CloseUp();
-        QCOMPARE(keys(f.m.articleList), order);
+        QCOMPARE(keys(f.doc().articleList()), order);
         QCOMPARE(g->TextMatrix(order.indexOf("e5") + 1, 2), QStringLiteral("e5"));
         QCOMPARE(g->TextMatrix(order.indexOf("e5") + 1, 1), QStringLiteral("2026/04/05"));
         if (how == 2) {
             // The entry is selected at its new row; the picker closed with the calendar.
-            QCOMPARE(f.m.selectedIncomeRow, qint16(3));
+            QCOMPARE(f.w->incomeSheet->selectedRow, qint16(3));
             QVERIFY(s->DTPickerIncomeDate->isHidden());
         }
     }
@@ -155,13 +155,13 @@ private slots:
         IncomeSheet *s = f.w->incomeSheet;
         s->MSFlexGridIncome->clickCell(1, 2);
         s->CommandIncomeRecord->click();
-        const qint32 k1 = f.m.articleList->taLink->taKey;
+        const qint32 k1 = f.doc().articleList()->taLink->taKey;
         s->MSFlexGridIncome->clickCell(1, 2);
         s->CommandIncomeRecord->click();
-        const qint32 k2 = f.m.articleList->taLink->taKey;
+        const qint32 k2 = f.doc().articleList()->taLink->taKey;
         QVERIFY(k1 != k2);
-        QCOMPARE(f.m.incomeCount, qint16(1));
-        QCOMPARE(keys(f.m.articleList).size(), 1);
+        QCOMPARE(f.doc().incomeCount(), qint16(1));
+        QCOMPARE(keys(f.doc().articleList()).size(), 1);
         QCOMPARE(s->MSFlexGridIncome->TextMatrix(1, 7), Str(k2));
     }
 
@@ -174,14 +174,14 @@ private slots:
         s->MSFlexGridIncome->clickCell(1, 6);
         s->TextIncomeAmount->setText(QStringLiteral("999"));
         s->CommandIncomeNew->click();
-        QCOMPARE(f.m.articleList->nextIncomeArticle()->taAmount, 100);
-        QCOMPARE(f.m.incomeCount, qint16(2));
+        QCOMPARE(f.doc().articleList()->nextIncomeArticle()->taAmount, 100);
+        QCOMPARE(f.doc().incomeCount(), qint16(2));
         // A click elsewhere records the change first.
         s->MSFlexGridIncome->clickCell(1, 6);
         s->TextIncomeAmount->setText(QStringLiteral("777"));
         s->MSFlexGridIncome->clickCell(10, 2);
-        QCOMPARE(f.m.articleList->nextIncomeArticle()->taAmount, 777);
-        QCOMPARE(f.m.incomeCount, qint16(3));
+        QCOMPARE(f.doc().articleList()->nextIncomeArticle()->taAmount, 777);
+        QCOMPARE(f.doc().incomeCount(), qint16(3));
     }
 
     void numberBoxBeyondTheEntriesCancels()
@@ -197,7 +197,7 @@ private slots:
         s->TextIncomeNo->setText(QStringLiteral("99"));
         QVERIFY(s->TextIncomeNo->text().isEmpty());
         QVERIFY(!s->CommandIncomeRecord->isEnabled());
-        QVERIFY(!f.m.currentIncomeArticle);
+        QVERIFY(!f.w->incomeSheet->current);
     }
 
     void valuesThatDoNotFitAreRefusedAndNothingChanges()
@@ -210,15 +210,15 @@ private slots:
         s->TextIncomeStudents->setText(QStringLiteral("40000"));
         f.dialogs.expectMessageContaining(QStringLiteral("生徒数"));
         s->CommandIncomeRecord->click();
-        QCOMPARE(keys(f.m.articleList), QStringList{"A"});
-        QCOMPARE(f.m.articleList->taLink->taAmount, 100);
+        QCOMPARE(keys(f.doc().articleList()), QStringList{"A"});
+        QCOMPARE(f.doc().articleList()->taLink->taAmount, 100);
         s->CommandIncomeCancel->click();
         s->MSFlexGridIncome->clickCell(1, 4);
         s->TextIncomePerPerson->setText(QStringLiteral("100000"));
         s->TextIncomeStudents->setText(QStringLiteral("30000"));
         f.dialogs.expectMessageContaining(QStringLiteral("一人分"));
         s->CommandIncomeRecord->click();
-        QCOMPARE(keys(f.m.articleList), QStringList{"A"});
+        QCOMPARE(keys(f.doc().articleList()), QStringList{"A"});
         QVERIFY(f.dialogs.done());
         // Expense amount beyond 32 bits.
         f.add(expense(d(2026, 4, 1), "E", 1));
@@ -228,7 +228,7 @@ private slots:
         e->TextSupplyAmount->setText(QStringLiteral("99999999999"));
         f.dialogs.expectMessageContaining(QStringLiteral("金額"));
         e->CommandSupplyRecord->click();
-        QCOMPARE(f.m.articleList->nextSupplyArticle()->taAmount, 1);
+        QCOMPARE(f.doc().articleList()->nextSupplyArticle()->taAmount, 1);
     }
 
     void receiptNumbersBelongToOneEntry()
@@ -249,12 +249,12 @@ private slots:
         s->CommandSupplyRecord->click();
         QVERIFY(f.dialogs.done());
         QVERIFY(s->ComboSupplyReceipt->currentText().isEmpty());
-        QCOMPARE(f.m.articleList->nextSupplyArticle()->getSupplyNumberedArticle(3)->taReceipt, qint16(0));
+        QCOMPARE(f.doc().articleList()->nextSupplyArticle()->getSupplyNumberedArticle(3)->taReceipt, qint16(0));
         // The owner keeps its number.
         g->clickCell(2, 2);
         QCOMPARE(s->ComboSupplyReceipt->currentText(), QStringLiteral(" 7"));
         s->CommandSupplyRecord->click();
-        QCOMPARE(f.m.articleList->nextSupplyArticle()->getSupplyNumberedArticle(2)->taReceipt, qint16(7));
+        QCOMPARE(f.doc().articleList()->nextSupplyArticle()->getSupplyNumberedArticle(2)->taReceipt, qint16(7));
         // An unused number hides the box and is recorded with the next record.
         g->clickCell(3, 2);
         s->ComboSupplyReceipt->setEditText(QStringLiteral("5"));
@@ -266,7 +266,7 @@ private slots:
         g->clickCell(3, 3);
         s->CommandSupplyDelete->click();
         QCOMPARE(comboItems(s->ComboSupplyReceipt).mid(0, 4), (QStringList{" 1", " 2", " 4", " 5"}));
-        QCOMPARE(f.m.supplyCount, qint16(2));
+        QCOMPARE(f.doc().supplyCount(), qint16(2));
         QVERIFY(g->TextMatrix(3, 0).isEmpty());
         QVERIFY(g->TextMatrix(3, 7).isEmpty());
     }
@@ -298,14 +298,14 @@ private slots:
         s->DTPickerSupplyDate->setValue(QDate(2026, 4, 30));
         // Enter in the expense date picker does nothing.
         QTest::keyClick(s->DTPickerSupplyDate, Qt::Key_Return);
-        QCOMPARE(keys(f.m.articleList), (QStringList{"a", "b", "c"}));
-        QVERIFY(f.m.currentSupplyArticle);
+        QCOMPARE(keys(f.doc().articleList()), (QStringList{"a", "b", "c"}));
+        QVERIFY(f.w->supplySheet->current);
         if (calendar)
             emit s->DTPickerSupplyDate->CloseUp();
         else
             g->clickCell(1, clickCol);
-        QCOMPARE(keys(f.m.articleList), order);
-        QVERIFY(!f.m.supplyDatePicked);
+        QCOMPARE(keys(f.doc().articleList()), order);
+        QVERIFY(!f.w->supplySheet->supplyDatePicked);
     }
 
     void detailMarkSurvivesRecording()
@@ -320,7 +320,7 @@ private slots:
         s->CommandSupplyRecord->click();
         QCOMPARE(s->MSFlexGridSupply->TextMatrix(1, 6), QStringLiteral("○"));
         QCOMPARE(s->MSFlexGridSupply->TextMatrix(1, 3), QStringLiteral("文房具"));
-        QVERIFY(f.m.articleList->taLink->taDetailList == e->taDetailList);
+        QVERIFY(f.doc().articleList()->taLink->taDetailList == e->taDetailList);
         QCOMPARE(comboItems(s->ComboSupplyArticle), QStringList{QStringLiteral("文房具")});
     }
 
@@ -344,7 +344,7 @@ private slots:
         QVERIFY(s->ComboIncomeArticle->lineEdit()->hasFocus());
         commitText(s->ComboIncomeArticle, QStringLiteral("修学旅行"));
         QTest::keyClick(s->ComboIncomeArticle->lineEdit(), Qt::Key_Return);
-        QCOMPARE(f.m.articleList->taLink->taLink->taArticle, QStringLiteral("修学旅行"));
+        QCOMPARE(f.doc().articleList()->taLink->taLink->taArticle, QStringLiteral("修学旅行"));
         // The closed editor hands the focus back to the grid.
         QVERIFY(g->hasFocus());
         // Escape drops an edit.
@@ -353,8 +353,8 @@ private slots:
         commitText(s->ComboIncomeArticle, QStringLiteral("取り消す"));
         QTest::keyClick(s->ComboIncomeArticle->lineEdit(), Qt::Key_Escape);
         QVERIFY(!s->ComboIncomeArticle->isVisible());
-        QVERIFY(!f.m.currentIncomeArticle);
-        QCOMPARE(f.m.articleList->taLink->taArticle, QStringLiteral("A"));
+        QVERIFY(!f.w->incomeSheet->current);
+        QCOMPARE(f.doc().articleList()->taLink->taArticle, QStringLiteral("A"));
         QVERIFY(g->hasFocus());
     }
 
@@ -367,7 +367,7 @@ private slots:
             in->CommandIncomeNew->click();
             in->DTPickerIncomeDate->setValue(QDate(2026, 4 + i, 10));
             emit in->DTPickerIncomeDate->CloseUp();
-            const int row = f.m.selectedIncomeRow;
+            const int row = f.w->incomeSheet->selectedRow;
             in->MSFlexGridIncome->clickCell(row, 2);
             commitText(in->ComboIncomeArticle, QStringLiteral("学級費"));
             in->MSFlexGridIncome->clickCell(row, 4);
@@ -377,15 +377,15 @@ private slots:
             out->CommandSupplyNew->click();
             out->DTPickerSupplyDate->setValue(QDate(2026, 4 + i, 12));
             emit out->DTPickerSupplyDate->CloseUp();
-            const int srow = f.m.selectedSupplyRow;
+            const int srow = f.w->supplySheet->selectedRow;
             out->MSFlexGridSupply->clickCell(srow, 3);
             commitText(out->ComboSupplyArticle, QStringLiteral("教材費"));
             out->MSFlexGridSupply->clickCell(srow, 5);
             out->TextSupplyAmount->setText(QString::number(1000 + i));
             QTest::keyClick(out->TextSupplyAmount, Qt::Key_Return);
         }
-        QCOMPARE(f.m.incomeCount, qint16(6));
-        QCOMPARE(f.m.supplyCount, qint16(6));
+        QCOMPARE(f.doc().incomeCount(), qint16(6));
+        QCOMPARE(f.doc().supplyCount(), qint16(6));
         // Change two, delete one.
         in->MSFlexGridIncome->clickCell(2, 6);
         in->TextIncomeAmount->setText(QStringLiteral("12345"));
@@ -395,7 +395,7 @@ private slots:
         QTest::keyClick(out->ComboSupplySubArticle->lineEdit(), Qt::Key_Return);
         out->MSFlexGridSupply->clickCell(6, 3);
         out->CommandSupplyDelete->click();
-        QCOMPARE(f.m.supplyCount, qint16(5));
+        QCOMPARE(f.doc().supplyCount(), qint16(5));
 
         const QString name = f.path(QStringLiteral("session.txt"));
         f.dialogs.expectSave(name);

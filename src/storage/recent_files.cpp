@@ -1,6 +1,6 @@
-#include "app/recent_files.h"
+#include "storage/recent_files.h"
 
-#include "app/application.h"
+#include "model/version.h"
 
 #include <QFileInfo>
 #include <QSettings>

@@ -37,17 +37,5 @@ public:
     }
 };
 
-class QtDialogs : public Dialogs {
-public:
-    Answer message(QWidget *parent, const QString &text, Buttons buttons, Icon icon,
-                   const QString &title) override;
-    QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
-    QString saveFileName(QWidget *parent, const QString &title, const QString &filter) override;
-    bool pageSetup(QWidget *parent, QPrinter *printer) override;
-    bool printDialog(QWidget *parent, QPrinter *printer, const QString &title) override;
-    void printPreview(QWidget *parent, QPrinter *printer,
-                      const std::function<void(QPrinter *)> &paint) override;
-};
-
 // "すべてのﾌｧｲﾙ (*.*)|*.*" -> "すべてのﾌｧｲﾙ (*.*)" (Qt's filter form).
 QString qtFileFilter(const QString &filter);

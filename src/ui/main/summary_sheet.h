@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/article.h"
+#include "summary/summaries.h"
 
 #include <QWidget>
 
@@ -15,14 +15,14 @@ public:
     explicit SummarySheet(QWidget *parent = nullptr);
 
     void layoutGrid();
-    // Fills the grid from the period's two lists; `watermark` is the grid's
-    // row watermark in the application state.
-    void fillSummaryGrid(const MekaluArticle &incomeList, const MekaluArticle &supplyList,
-                         qint16 &watermark, int rowHeightUnit);
+    // Fills the grid from the period's two lists.
+    void fillSummaryGrid(const PeriodSummary &period, int rowHeightUnit);
     // Blanks the last formatted row (after a deletion) and resets the watermark.
-    void clearLastRow(qint16 &watermark);
+    void clearLastRow();
     // Blanks what the grid shows of the document (Close).
-    void clearView(qint16 &watermark);
+    void clearView();
 
     FlexGrid *grid = nullptr;
+    // The highest row formatted, plus one.
+    qint16 summaryRowWatermark = 0;
 };

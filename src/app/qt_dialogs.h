@@ -1,0 +1,17 @@
+#pragma once
+
+#include "ui/main/dialogs.h"
+
+// The program's dialogs: Qt's message boxes, file dialogs, print dialogs
+// and print preview, in Japanese.
+class QtDialogs : public Dialogs {
+public:
+    Answer message(QWidget *parent, const QString &text, Buttons buttons, Icon icon,
+                   const QString &title) override;
+    QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
+    QString saveFileName(QWidget *parent, const QString &title, const QString &filter) override;
+    bool pageSetup(QWidget *parent, QPrinter *printer) override;
+    bool printDialog(QWidget *parent, QPrinter *printer, const QString &title) override;
+    void printPreview(QWidget *parent, QPrinter *printer,
+                      const std::function<void(QPrinter *)> &paint) override;
+};

@@ -1,0 +1,107 @@
+// What the income sheet and the expense sheet do alike: a grid that shows
+// the document's entries of one kind in list order, a click that loads an
+// entry into a working copy and lays the matching editor over the clicked
+// cell, and the four commands (add row, record, delete row, cancel). The
+// two sheets differ in their columns and in a few rules (the pupils and the
+// per-pupil amount of an income, the receipt number and detail lines of an
+// expense, when a record re-sorts by date); those are the virtual steps
+// below, and the kind and columns are data.
+//
+// Editing works on a copy: `current` is the working entry (never in the
+// list), `source` the list entry it was loaded from. Recording hands both to
+// Document::recordEntry; the document's changed signal then has the main
+// window refill this grid, which idles the panel.
+#pragma once
+
+#include "model/article.h"
+#include "ui/main/entry_panel.h"
+
+class Dialogs;
+class Document;
+class QComboBox;
+class QLabel;
+struct SelectionLists;
+
+class EntrySheet : public EntryPanel {
+    Q_OBJECT
+public:
+    struct Columns {
+        bool income;           // which entries the sheet shows
+        int articleCol;        // the wrapped article column (row heights)
+        int articleWidthCut;   // the article column is the grid width minus this
+    };
+
+    EntrySheet(const Columns &columns, Document &doc, SelectionLists &names, Dialogs &dialogs,
+               QWidget *parent);
+
+    // ---- the shared steps, run by the sheets' named handlers ----------------
+    void fillGrid();      // editFlexGridIncome / editFlexGridSupply
+    void gridClick();     // MSFlexGrid…_Click
+    void gridScroll();    // MSFlexGrid…_Scroll
+    void showCellEditor(int r, int c);
+    void numberChanged(); // TextIncomeNo_Change / TextSupplyNo_Change
+    void record();        // CommandIncomeRecord_Click / CommandSupplyRecord_Click
+    void addRow();        // Command…New_Click
+    void deleteRow();     // Command…Delete_Click
+    void cancel();        // Command…Cancel_Click
+    void fillArticleList();
+
+    // Rows in use: the entries of the sheet's kind, and the row being added.
+    qint16 rowsInUse() const;
+    // Drops every reference into the entry list (its entries were replaced)
+    // and the selection.
+    void forgetEntries();
+    // Back to the state of a new document: nothing selected, no row formatted.
+    void resetState();
+
+    // Editing state.
+    ArticlePtr current;       // currentIncomeArticle / currentSupplyArticle
+    ArticlePtr source;        // sourceIncomeArticle / sourceSupplyArticle
+    qint16 selectedRow = 0;   // selectedIncomeRow / selectedSupplyRow
+    qint16 editedCol = 0;     // editedIncomeCol / editedSupplyCol
+    qint16 rowWatermark = 0;  // incomeRowWatermark / supplyRowWatermark
+
+    QComboBox *articleCombo = nullptr;
+    QComboBox *subArticleCombo = nullptr;
+    QLabel *remainderLabel = nullptr;
+
+protected:
+    // Formats a grid row reached for the first time (alignments).
+    virtual void formatNewRow(int r) = 0;
+    // Writes row r in full (its key is not the entry's) and then the cells
+    // written on every refill.
+    virtual void writeFullRow(int r, const MekaluArticle &e) = 0;
+    virtual void writeEveryRefill(int r, const MekaluArticle &e) = 0;
+    // The idle panel's boxes (after a refill).
+    virtual void clearForIdle() = 0;
+    // Lays the editor of column c over the cell at (x, y) twips, showing `text`.
+    virtual void openColumnEditor(int c, int x, int y, const QString &text) = 0;
+    // Fills the boxes and the working entry from a list entry.
+    virtual void loadEntry(const MekaluArticle &src, MekaluArticle &cur) = 0;
+    // Converts the boxes before anything changes; throws HarumokaError and
+    // reopens the box at fault.
+    virtual void checkBoxes() = 0;
+    // Reads the boxes into the working entry; false refuses the record.
+    virtual bool readBoxes(MekaluArticle &cur) = 0;
+    // Whether this record re-sorts the entry by date.
+    virtual bool recordsByDate() const = 0;
+    // Add row: formats the new row and empties the boxes before the blank
+    // entry is recorded.
+    virtual void prepareNewRow(int row) = 0;
+    // Cancel: the boxes emptied.
+    virtual void clearForCancel() = 0;
+    // The selection moved to another row / the row was deleted.
+    virtual void selectionMoved() {}
+    virtual void rowDeleted() {}
+
+    // Reopens the editor of column `col` on the selected row (a value there
+    // could not be recorded).
+    void reopenEditor(int col);
+
+    Document &m_doc;
+    SelectionLists &m_names;
+    Dialogs &m_dialogs;
+    const Columns m_columns;
+    // The row of an entry being added, before it is recorded; 0 otherwise.
+    qint16 m_addingRow = 0;
+};
