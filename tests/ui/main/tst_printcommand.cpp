@@ -3,11 +3,13 @@
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/window_fixture.h"
+#include "ui/main/datepicker.h"
 #include "ui/main/flexgrid.h"
 #include "ui/main/income_sheet.h"
 #include "ui/main/print_settings_sheet.h"
 #include "ui/main/supply_sheet.h"
 
+#include <QPushButton>
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
@@ -108,6 +110,31 @@ private slots:
         QVERIFY(pdfText(ledger).contains(QStringLiteral("学級会計元帳")));
         QCOMPARE(f.w->incomeSheet->MSFlexGridIncome->TextMatrix(1, 2), QStringLiteral("学級費"));
         QCOMPARE(f.w->supplySheet->MSFlexGridSupply->TextMatrix(1, 3), QStringLiteral("画用紙"));
+    }
+
+    void ledgerOrderReachesTheGrids()
+    {
+        WindowFixture f;
+        for (int i = 1; i <= 3; ++i)
+            f.add(income(d(2026, 4, i * 2), QStringLiteral("e%1").arg(i), 100));
+        // An earlier date typed into row 3 and recorded from another column
+        // keeps the row: the list is then out of date order.
+        IncomeSheet *s = f.w->incomeSheet;
+        s->MSFlexGridIncome->clickCell(3, 1);
+        s->DTPickerIncomeDate->setValue(QDate(2026, 4, 1));
+        s->MSFlexGridIncome->clickCell(3, 2);
+        s->CommandIncomeCancel->click();
+        QCOMPARE(s->MSFlexGridIncome->TextMatrix(3, 2), QStringLiteral("e3"));
+        f.w->printSheet->optPrint[10]->click();
+        f.dialogs.expectMessage(kConfirmYear, Dialogs::Answer::Yes).expectPrint(true, f.path(QStringLiteral("l.pdf")));
+        f.w->mnuFilePrint_Click();
+        QVERIFY(f.dialogs.done());
+        // The ledger printed in date order and left the list so: row n shows entry No. n.
+        const QStringList rows = {gridRow(s->MSFlexGridIncome, 1, 3).at(2), gridRow(s->MSFlexGridIncome, 2, 3).at(2),
+                                  gridRow(s->MSFlexGridIncome, 3, 3).at(2)};
+        QCOMPARE(rows, (QStringList{"e3", "e1", "e2"}));
+        QCOMPARE(f.doc().entryAt(true, 1)->taArticle, QStringLiteral("e3"));
+        QCOMPARE(s->selectedRow, qint16(0));
     }
 
     void previewDrawsThroughTheSameCode()

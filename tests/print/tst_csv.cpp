@@ -1,0 +1,97 @@
+// The CSV export against the printout of the same kind: the carry-over in,
+// the totals and the carry-over out must be the figures the paper shows,
+// for every kind of the fixed accounts.
+#include "model/document.h"
+#include "model/periods.h"
+#include "model/values.h"
+#include "print/csv_export.h"
+#include "print/printouts.h"
+#include "print/recording_surface.h"
+#include "print_checks.h"
+#include "storage/account_file.h"
+#include "support/print_test_main.h"
+
+namespace {
+
+QString amount(const QString &csvNumber)
+{
+    return formatAmount(csvNumber.toLongLong());
+}
+
+// The texts of the printed row that carries `label`, on the page it is on.
+QStringList printedRow(const RecordingSurface &rec, const QString &label)
+{
+    const auto t = findText(rec, label);
+    return t ? textsAtY(rec, t->page, t->y) : QStringList();
+}
+
+} // namespace
+
+class TestCsv : public QObject {
+    Q_OBJECT
+private slots:
+    void csvShowsThePrintedFigures_data()
+    {
+        QTest::addColumn<QString>("account");
+        QTest::addColumn<bool>("printCarry");
+        QTest::addColumn<int>("kind");
+        for (const char *account : {"sample.txt", "mixed.txt", "other.txt"})
+            for (bool printCarry : {false, true})
+                for (int kind = 1; kind <= 12; ++kind)
+                    QTest::addRow("%s %s kind %d", account, printCarry ? "carry" : "plain", kind)
+                        << QString::fromLatin1(account) << printCarry << kind;
+    }
+    void csvShowsThePrintedFigures()
+    {
+        QFETCH(QString, account);
+        QFETCH(bool, printCarry);
+        QFETCH(int, kind);
+        Document doc;
+        readAccountFile(QStringLiteral(HARUMOKA_TEST_DATA "/golden/") + account, doc);
+        PrintSettings ps(doc.title());
+        ps.printCarry = printCarry;
+        ps.printDate = QDate(2027, 3, 19);
+        const PeriodSummaries sums = printSummaries(doc, ps);
+        const QList<QStringList> rows = printoutTable(doc, sums, ps, kind);
+        RecordingSurface rec;
+        printKindOn(doc, sums, rec, ps, kind);
+
+        if (isLedgerKind(kind)) {
+            const PeriodInfo &info = periodInfo(printKindPeriod(kind));
+            // The totals row: its label is unique on the paper.
+            const QStringList *total = nullptr;
+            for (const QStringList &r : rows)
+                if (r.at(2).endsWith(QStringLiteral(" 合計")) && r.at(0).isEmpty())
+                    total = &r;
+            QVERIFY(total);
+            QCOMPARE(printedRow(rec, total->at(2)),
+                     (QStringList{total->at(2), amount(total->at(3)), amount(total->at(4)), amount(total->at(5))}));
+            if (info.carryFrom >= 0) {
+                const QStringList &in = rows.at(1);
+                QCOMPARE(textsAtY(rec, 0, 2060), (QStringList{in.at(2), amount(in.at(3)), amount(in.at(5))}));
+            }
+            if (info.carryOutLabel) {
+                const QString label = QString::fromUtf8(info.carryOutLabel);
+                const QStringList &out = printCarry ? rows.at(rows.indexOf(*total) - 1) : rows.last();
+                QCOMPARE(out.at(2), label);
+                QStringList expected{label, amount(out.at(4))};
+                if (printCarry)
+                    expected << amount(out.at(5));
+                QCOMPARE(printedRow(rec, label), expected);
+            }
+        } else {
+            // The report's income and expense tables end in a totals row each.
+            const QStringList &total = rows.last();
+            QStringList printedTotals;
+            for (const RecordedText &t : rec.texts())
+                if (t.text == QStringLiteral("合　計"))
+                    printedTotals << textsAtY(rec, t.page, t.y).last();
+            QVERIFY(printedTotals.size() >= 2);
+            QCOMPARE(printedTotals.at(printedTotals.size() - 2), amount(total.at(3)) + QStringLiteral("円"));
+            QCOMPARE(printedTotals.last(), amount(total.at(4)) + QStringLiteral("円"));
+        }
+    }
+};
+
+HARUMOKA_PRINT_TEST_MAIN(TestCsv)
+#include "tst_csv.moc"
