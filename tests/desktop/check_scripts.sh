@@ -6,7 +6,11 @@ set -euo pipefail
 export LC_ALL=C.UTF-8
 src="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+# The install below replaces build/install_manifest.txt, the list a user
+# uninstalls with: keep the user's.
+manifest=$src/build/install_manifest.txt
+[ -f "$manifest" ] && cp "$manifest" "$work/manifest"
+trap '[ -f "$work/manifest" ] && cp "$work/manifest" "$manifest"; rm -rf "$work"' EXIT
 export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 mkdir -p "$work/学年/3年2組" "$work/out"
