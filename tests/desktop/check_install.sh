@@ -92,7 +92,7 @@ export MANPATH=$prefix/share/man MANWIDTH=100
 expect "man finds the English page" "$prefix/share/man/man1/harumoka.1" "$(man -w harumoka)"
 expect "man -L ja finds the Japanese page" "$prefix/share/man/ja/man1/harumoka.1" "$(man -L ja -w harumoka)"
 options=$("$prefix/bin/harumoka" --help | grep -oE '^ +-[-a-z, ]+' | grep -oE -- '--?[a-z-]+')
-expect "options listed by --help" 10 "$(wc -w <<<"$options")"
+check "--help lists the options (ten today)" test "$(wc -w <<<"$options")" -ge 10
 for page in man1/harumoka.1 ja/man1/harumoka.1; do
   f=$prefix/share/man/$page
   check "groff -ww: $page" bash -c "[ -z \"\$(groff -k -man -Tutf8 -ww -z '$f' 2>&1)\" ]"
