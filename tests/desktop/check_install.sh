@@ -86,9 +86,11 @@ check "desktop entry runs the installed program" grep -qx "Exec=$prefix/bin/haru
 check "metainfo valid" appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
 check "metainfo and desktop entry agree" appstreamcli validate-tree --no-net "$prefix"
 
-# Manual pages: where man looks, formatted without a warning, and naming
-# every option that --help lists.
-export MANPATH=$prefix/share/man MANWIDTH=100
+# Manual pages: found by man once the program is on PATH (man looks beside
+# PATH's bin folders), formatted without a warning, naming every option that
+# --help lists.
+unset MANPATH
+export PATH=$prefix/bin:$PATH MANWIDTH=100
 expect "man finds the English page" "$prefix/share/man/man1/harumoka.1" "$(man -w harumoka)"
 expect "man -L ja finds the Japanese page" "$prefix/share/man/ja/man1/harumoka.1" "$(man -L ja -w harumoka)"
 options=$("$prefix/bin/harumoka" --help | grep -oE '^ +-[-a-z, ]+' | grep -oE -- '--?[a-z-]+')
