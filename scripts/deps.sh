@@ -1,11 +1,22 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that are missing. Usage: scripts/deps.sh run|test
+# Installs the Debian packages that are missing. Usage: scripts/deps.sh run|install|test
+# The README's "Dependencies" says why each package is needed.
 set -euo pipefail
+mode=${1:-run}
 packages=(g++ cmake ninja-build qt6-base-dev qt6-translations-l10n
           fonts-ipafont-mincho fonts-ipafont-gothic)
-if [ "${1:-run}" = test ]; then
-  packages+=(poppler-utils libbenchmark-dev desktop-file-utils)
-fi
+case $mode in
+  run) ;;
+  install)
+    # The install refreshes the desktop's databases with these.
+    packages+=(shared-mime-info desktop-file-utils gtk-update-icon-cache) ;;
+  test)
+    packages+=(poppler-utils libbenchmark-dev
+               # the installed desktop files as desktops read them
+               shared-mime-info desktop-file-utils gtk-update-icon-cache libglib2.0-bin
+               xdg-utils libfile-mimeinfo-perl appstream groff-base man-db) ;;
+  *) echo "usage: scripts/deps.sh run|install|test" >&2; exit 2 ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
