@@ -1,6 +1,7 @@
 #include "storage/account_file.h"
 
 #include "storage/codec.h"
+#include "storage/number_line.h"
 
 #include <QFileInfo>
 #include <array>
@@ -86,13 +87,23 @@ private:
                     QStringLiteral("ファイルが途中で終わっています（%1の行があるはずです）。").arg(what));
         }
         const QStringView line = m_cursor.next();
-        if (m_badBytes && m_cursor.atEnd() && !m_cursor.lastLineTerminated())
+        const bool cutOff = m_cursor.atEnd() && !m_cursor.lastLineTerminated();
+        if (m_badBytes && cutOff)
             damaged(m_cursor.lineNumber(), badBytesText(what));
         if (line.size() > kMaxLineLength)
             damaged(m_cursor.lineNumber(),
                     QStringLiteral("行が長すぎます（%1の行のはずですが、%2 文字を超えています）。")
                         .arg(what, formatAmount(kMaxLineLength)));
+        // The writer ends every line: a last line without its end was cut
+        // off and may hold only part of its value ("32" of "32000").
+        if (cutOff)
+            damaged(m_cursor.lineNumber(), cutOffText(what));
         return line.toString();
+    }
+
+    static QString cutOffText(const QString &what)
+    {
+        return QStringLiteral("ファイルが途中で終わっています（%1の行が最後まで書かれていません）。").arg(what);
     }
 
     static QString badBytesText(const QString &what)
@@ -104,15 +115,22 @@ private:
     qint64 readNumber(const QString &what, qint64 low, qint64 high)
     {
         const QString line = readLine(what);
-        const double v = Val(line);
-        try {
-            return high <= std::numeric_limits<qint16>::max() ? qint64(roundTo16(v))
-                                                              : qint64(roundTo32(v));
-        } catch (const OverflowError &) {
+        qint64 value = 0;
+        switch (parseNumberLine(line, low, high, &value)) {
+        case NumberLine::Ok:
+            return value;
+        case NumberLine::OutOfRange:
             damaged(m_cursor.lineNumber(),
                     QStringLiteral("「%1」は%2として扱える範囲（%3～%4）を超えています。")
                         .arg(shown(line.trimmed()), what, formatAmount(low), formatAmount(high)));
+        case NumberLine::NotANumber:
+            break;
         }
+        if (line.trimmed().isEmpty())
+            damaged(m_cursor.lineNumber(),
+                    QStringLiteral("%1の行が空です（数が書かれているはずです）。").arg(what));
+        damaged(m_cursor.lineNumber(),
+                QStringLiteral("「%1」は数として読めません（%2の行のはずです）。").arg(shown(line), what));
     }
     qint16 read16(const QString &what)
     {
@@ -139,8 +157,11 @@ private:
         if (m_cursor.atEnd())
             notAccountFile();
         const QStringView first = m_cursor.next();
-        if (m_badBytes && m_cursor.atEnd() && !m_cursor.lastLineTerminated())
+        const bool cutOff = m_cursor.atEnd() && !m_cursor.lastLineTerminated();
+        if (m_badBytes && cutOff)
             notAccountFile();
+        if (cutOff && (first == kMagic || first == kMagicOlder || first == kMagicOldest))
+            damaged(1, cutOffText(QStringLiteral("先頭")));
         if (first == kMagic)
             m_magic = kMagic;
         else if (first == kMagicOlder)

@@ -2,12 +2,14 @@
 
 #include "model/values.h"
 #include "storage/codec.h"
+#include "storage/number_line.h"
 #include "storage/safe_save.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -136,11 +138,15 @@ void parseSelectionFile(const QByteArray &bytes, MekaluSelection &income, Mekalu
             return;
         auto record = std::make_shared<MekaluSelection>();
         record->tsArticle = *line;
-        try {
-            record->tsCount = roundTo16(Val(*count));
-        } catch (const OverflowError &) {
+        // Read strictly like the account file's numbers: a damaged count
+        // (" 3 0 0 0 0", "1e4") would otherwise put a stray name at the top
+        // of the list for years.
+        qint64 uses = 0;
+        if (parseNumberLine(*count, std::numeric_limits<qint16>::min(),
+                            std::numeric_limits<qint16>::max(), &uses)
+            != NumberLine::Ok)
             return;
-        }
+        record->tsCount = qint16(uses);
         record->tsDate = parseDate(*date);
         if (!record->tsDate.isValid())
             return;
