@@ -441,7 +441,7 @@ void readAccountFile(const QString &path, Module1 &m, AccountHeader &header)
                                        .arg(displayPath(path))
                                        .arg(kMaxAccountFileBytes / (1024 * 1024)));
         throw AccountFileError(AccountFileError::CannotOpen,
-                               QStringLiteral("ファイル「%1」を開けませんでした。\n（詳細: %2）")
+                               QStringLiteral("ファイル「%1」を開けませんでした。\n%2")
                                    .arg(displayPath(path), error));
     }
     parseAccountFile(bytes, path, m, header);
@@ -506,14 +506,19 @@ QByteArray encodeAccountFile(const AccountHeader &header, const MekaluArticle &l
     return w.take();
 }
 
-void writeAccountFile(const QString &path, const AccountHeader &header, const MekaluArticle &list,
-                      const SaveDeviceFilter &filter)
+SaveResult writeAccountFile(const QString &path, const AccountHeader &header, const MekaluArticle &list,
+                            const SaveDeviceFilter &filter)
 {
     const QByteArray content = encodeAccountFile(header, list);
+    // The backup sits beside the file itself, so that every link to an
+    // account shares one backup.
+    const QString target = followSymlinks(path);
+    SaveOptions options;
+    options.backupPath = backupFileName(target);
+    options.followLinks = true;
+    options.filter = filter;
     try {
-        saveFileAtomically(path, content, backupFileName(path), filter);
-    } catch (const AccountFileError &) {
-        throw;
+        return saveFileAtomically(target, content, options);
     } catch (const HarumokaError &e) {
         throw AccountFileError(AccountFileError::CannotWrite, e.message());
     }
@@ -523,8 +528,8 @@ QString backupFileName(const QString &path)
 {
     const QString name = QFileInfo(path).fileName();
     const QString folder = path.left(path.size() - name.size());
-    const qsizetype dot = name.indexOf(QLatin1Char('.'));
-    if (dot < 0)
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0)
         return folder + name + QStringLiteral(".bak");
     return folder + name.left(dot + 1) + QStringLiteral("bak");
 }

@@ -73,12 +73,16 @@ void parseAccountFile(const QByteArray &bytes, const QString &fileName, Module1 
 QByteArray encodeAccountFile(const AccountHeader &header, const MekaluArticle &list);
 
 // Encodes, then saves atomically after copying the old file to
-// backupFileName(path). Throws AccountFileError (CannotEncode, CannotWrite);
-// the old file and its backup are then untouched. filter is for tests.
-void writeAccountFile(const QString &path, const AccountHeader &header, const MekaluArticle &list,
-                      const SaveDeviceFilter &filter = SaveDeviceFilter());
+// backupFileName(path). A symbolic link at path is followed: the file it
+// names is saved (and backed up beside it), the link stays. Throws
+// AccountFileError (CannotEncode, CannotWrite); the old file and its backup
+// are then untouched. A backup that could not be updated is reported in the
+// result, the save itself having succeeded. filter is for tests.
+SaveResult writeAccountFile(const QString &path, const AccountHeader &header, const MekaluArticle &list,
+                            const SaveDeviceFilter &filter = SaveDeviceFilter());
 
-// The backup's name, always beside the file: the file name up to and
-// including its first full stop, then "bak" ("a.txt" -> "a.bak", "x.y.txt"
-// -> "x.bak"); a name without a full stop gets ".bak" appended.
+// The backup's name, always beside the file: the last suffix of the file
+// name replaced by "bak" ("a.txt" -> "a.bak", "3年2組.2026.txt" ->
+// "3年2組.2026.bak"); a name without a suffix, or one whose only full stop
+// starts it (".hidden"), gets ".bak" appended.
 QString backupFileName(const QString &path);

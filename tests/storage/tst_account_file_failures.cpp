@@ -396,7 +396,7 @@ private slots:
                 readAccountFile(QStringLiteral("/dev/zero"), m, h);
                 QFAIL("no error");
             } catch (const AccountFileError &e) {
-                QCOMPARE(e.kind(), AccountFileError::TooLarge);
+                QCOMPARE(e.kind(), AccountFileError::CannotOpen); // a device is not even opened
             }
         }
     }
@@ -406,7 +406,9 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("backup");
         QTest::newRow("txt") << "/home/u/a.txt" << "/home/u/a.bak";
-        QTest::newRow("two full stops") << "/home/u/x.y.txt" << "/home/u/x.bak";
+        QTest::newRow("two full stops") << "/home/u/x.y.txt" << "/home/u/x.y.bak";
+        QTest::newRow("school year in the name") << "/home/u/3年2組.2026.txt" << "/home/u/3年2組.2026.bak";
+        QTest::newRow("hidden, no suffix") << "/home/u/.account" << "/home/u/.account.bak";
         QTest::newRow("no full stop") << "/home/u/account" << "/home/u/account.bak";
         QTest::newRow("full stop in folder") << "/home/u.v2/account" << "/home/u.v2/account.bak";
         QTest::newRow("both") << "/home/u.v2/a.txt" << "/home/u.v2/a.bak";
