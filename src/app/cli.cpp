@@ -118,6 +118,12 @@ int runHeadless(const CommandLine &cl)
     m.fillPeriodTitles();
     AccountHeader header;
     try {
+        // Checked before anything is read or written: "--csv a.txt ... a.txt"
+        // would otherwise replace the account with its own table.
+        for (const QString &out : {cl.pdfPath, cl.csvPath}) {
+            if (!out.isEmpty())
+                checkExportTarget(out, {cl.file});
+        }
         readAccountFile(cl.file, m, header);
     } catch (const HarumokaError &e) {
         err << e.message() << '\n';

@@ -1,6 +1,7 @@
 #include "print/csv_export.h"
 
 #include "model/values.h"
+#include "storage/account_file.h"
 #include "storage/codec.h"
 #include "storage/safe_save.h"
 #include "summary/summaries.h"
@@ -147,6 +148,7 @@ QString csvText(const QList<QStringList> &rows)
 
 void exportCsv(Module1 &m, const PrintSettings &ps, int printKind, const QString &path)
 {
+    checkExportTarget(path, {m.currentFileName});
     const auto saved = m.printSettings;
     m.printSettings = [ps] { return ps; };
     QList<QStringList> rows;

@@ -19,5 +19,6 @@ QString csvText(const QList<QStringList> &rows);
 // Refreshes the summaries and writes printout `printKind`'s table as CSV in
 // code page 932 (what spreadsheets on Japanese desktops open directly).
 // Throws HarumokaError (a character the code page cannot hold, a file that
-// cannot be written).
+// cannot be written, a target that is the open account m.currentFileName
+// or any other account file: see checkExportTarget).
 void exportCsv(Module1 &m, const PrintSettings &ps, int printKind, const QString &path);

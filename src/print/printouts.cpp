@@ -6,6 +6,7 @@
 #include "print/recording_surface.h"
 #include "print/report.h"
 #include "print/settings_scope.h"
+#include "storage/account_file.h"
 #include "summary/summaries.h"
 
 #include <QDir>
@@ -118,6 +119,7 @@ void exportPdf(Module1 &m, const PrintSettings &ps, int printKind, const QString
     const QString cannotWrite = QStringLiteral("PDFファイル「%1」を書き込めませんでした。").arg(shown);
     if (pdfPath.isEmpty())
         throw HarumokaError(QStringLiteral("PDFファイルの名前がありません。"));
+    checkExportTarget(pdfPath, {m.currentFileName});
 
     {
         PrintSettingsScope scope(m, ps);

@@ -40,6 +40,7 @@ void printKindOnPrinter(Module1 &m, QPrinter &printer, const PrintSettings &ps, 
 // printout was written. `fill` is passed on to refreshSummaries; without it
 // summariesStale keeps its value, so summary grids that are out of date
 // still get refreshed by the window. Throws HarumokaError, for example when
-// the file cannot be written.
+// the file cannot be written, or when it is the open account
+// m.currentFileName or any other account file (see checkExportTarget).
 void exportPdf(Module1 &m, const PrintSettings &ps, int printKind, const QString &pdfPath,
                const std::function<void(int period)> &fill = {});

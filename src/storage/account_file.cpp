@@ -3,10 +3,15 @@
 #include "storage/codec.h"
 #include "storage/number_line.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <array>
+#include <cerrno>
+#include <fcntl.h>
 #include <limits>
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -532,4 +537,60 @@ QString backupFileName(const QString &path)
     if (dot <= 0)
         return folder + name + QStringLiteral(".bak");
     return folder + name.left(dot + 1) + QStringLiteral("bak");
+}
+
+namespace {
+
+// Whether the regular file at path begins with one of the three first
+// lines of an account file.
+bool startsLikeAnAccount(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char buffer[16];
+    ssize_t n;
+    do
+        n = ::read(fd, buffer, sizeof buffer);
+    while (n < 0 && errno == EINTR);
+    ::close(fd);
+    if (n <= 0)
+        return false;
+    QByteArray first(buffer, n);
+    const qsizetype end = first.indexOf('\r') >= 0 ? first.indexOf('\r') : first.indexOf('\n');
+    if (end >= 0)
+        first.truncate(end);
+    return first == kMagic.toLatin1() || first == kMagicOlder.toLatin1() || first == kMagicOldest.toLatin1();
+}
+
+} // namespace
+
+void checkExportTarget(const QString &target, const QStringList &protectedFiles)
+{
+    const QString shownTarget = displayPath(target);
+    auto refuse = [&](const QString &what) {
+        throw HarumokaError(QStringLiteral("書き出し先「%1」は%2上書きすると帳簿が失われるため、書き出しませんでした。"
+                                           "別の名前を指定してください。")
+                                .arg(shownTarget, what));
+    };
+    struct stat t;
+    const bool exists = ::stat(QFile::encodeName(target).constData(), &t) == 0;
+    const QString absolute = QFileInfo(followSymlinks(target)).absoluteFilePath();
+    for (const QString &file : protectedFiles) {
+        if (file.isEmpty())
+            continue;
+        struct stat p;
+        const bool same = exists && ::stat(QFile::encodeName(file).constData(), &p) == 0
+            ? p.st_dev == t.st_dev && p.st_ino == t.st_ino
+            : QFileInfo(followSymlinks(file)).absoluteFilePath() == absolute;
+        if (same)
+            refuse(QStringLiteral("、書き出す元の学級会計のファイル「%1」と同じファイルです。").arg(displayPath(file)));
+    }
+    if (!exists)
+        return;
+    if (!S_ISREG(t.st_mode))
+        throw HarumokaError(QStringLiteral("書き出し先「%1」は%2です。ファイルとして書き出せません。")
+                                .arg(shownTarget, specialFileKind(target)));
+    if (startsLikeAnAccount(target))
+        refuse(QStringLiteral("学級会計のファイルです。"));
 }

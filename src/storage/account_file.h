@@ -86,3 +86,10 @@ SaveResult writeAccountFile(const QString &path, const AccountHeader &header, co
 // "3年2組.2026.bak"); a name without a suffix, or one whose only full stop
 // starts it (".hidden"), gets ".bak" appended.
 QString backupFileName(const QString &path);
+
+// Keeps an export (CSV, PDF) from destroying an account. Throws
+// HarumokaError with a message when target is the same file as one of
+// protectedFiles (by device and inode, so through any link; empty entries
+// are ignored), when it is an existing file whose first line is an account
+// file's first line, or when it is something other than a regular file.
+void checkExportTarget(const QString &target, const QStringList &protectedFiles);
