@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -57,7 +58,22 @@ Q_DECLARE_METATYPE(AccountLock::Verdict)
 class TestAccountLock : public QObject {
     Q_OBJECT
 
+    // A running process of another program, for a lock whose process
+    // number has since been given to someone else.
+    QProcess m_other;
+
 private slots:
+    void initTestCase()
+    {
+        m_other.start(QStringLiteral("sleep"), {QStringLiteral("300")});
+        QVERIFY(m_other.waitForStarted());
+    }
+    void cleanupTestCase()
+    {
+        m_other.kill();
+        m_other.waitForFinished();
+    }
+
     void verdicts_data()
     {
         const QString host = QSysInfo::machineHostName();
@@ -69,7 +85,7 @@ private slots:
         QTest::newRow("running here") << lockOf(host, ::getpid(), me) << Verdict::HeldHere
                                       << QStringLiteral("yamada（コンピューター「%1」）").arg(host);
         QTest::newRow("program gone") << lockOf(host, goneProcess(), me) << Verdict::StaleTakenOver << "";
-        QTest::newRow("process number reused") << lockOf(host, ::getppid(), me) << Verdict::StaleTakenOver << "";
+        QTest::newRow("process number reused") << lockOf(host, m_other.processId(), me) << Verdict::StaleTakenOver << "";
         QTest::newRow("another computer") << lockOf("pc-2f-shokuin", 1234, me) << Verdict::CannotJudge
                                           << "yamada（コンピューター「pc-2f-shokuin」）";
         QTest::newRow("empty") << QByteArray() << Verdict::CannotJudge << "不明";
