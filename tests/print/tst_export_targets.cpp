@@ -30,24 +30,6 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
-// Standard error of `run` (the headless export writes its messages there).
-template <typename F>
-QString standardErrorOf(F run)
-{
-    fflush(stderr);
-    QTemporaryFile capture;
-    if (!capture.open())
-        return QString();
-    const int saved = ::dup(2);
-    ::dup2(capture.handle(), 2);
-    run();
-    fflush(stderr);
-    ::dup2(saved, 2);
-    ::close(saved);
-    capture.seek(0);
-    return QString::fromUtf8(capture.readAll());
-}
-
 const QByteArray kAccount = "iMekalu135\r\nTrue\r\n\r\n\r\n\r\n\r\n\r\n"
                             "True\r\n2026/05/01\r\n 30\r\nA\r\n\r\n 0\r\n 100\r\n 3000\r\n";
 
@@ -89,13 +71,10 @@ private slots:
                                         ? QByteArray("Mekalu\r\n2026\r\n")
                                         : kAccount + "False\r\n"));
 
-        QString message;
         if (how.startsWith(QLatin1String("cli"))) {
             const CommandLine cl = parseCommandLine(
                 {"harumoka", how.endsWith(QLatin1String("csv")) ? "--csv" : "--pdf", out, "--kind", "11", account});
-            int status = 0;
-            message = standardErrorOf([&] { status = runHeadless(cl); });
-            QCOMPARE(status, 1);
+            QCOMPARE(runHeadless(cl), 1);
         } else {
             Module1 m;
             m.fillPeriodTitles();
@@ -110,11 +89,10 @@ private slots:
                     exportPdf(m, ps, 11, out);
                 QFAIL("exported");
             } catch (const HarumokaError &e) {
-                message = e.message();
+                QVERIFY2(e.message().contains(QStringLiteral("上書きすると帳簿が失われるため、書き出しませんでした。")),
+                         qPrintable(e.message()));
             }
         }
-        QVERIFY2(message.contains(QStringLiteral("上書きすると帳簿が失われるため、書き出しませんでした。")),
-                 qPrintable(message));
         QCOMPARE(readBytes(account), kAccount);
         QCOMPARE(readBytes(out), protectedBytes);
     }
