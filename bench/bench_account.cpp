@@ -265,4 +265,57 @@ void BM_YearLedger_Pdf(benchmark::State &state)
 }
 BENCHMARK(BM_YearLedger_Pdf)->Apply(sizes);
 
+// ---- the longest breakdown -------------------------------------------------------
+
+// One income entry with a breakdown of state.range(0) characters, up to the
+// longest a file holds (32,767): the year ledger and the year report wrap
+// it into some two thousand lines. Wrapping once re-measured the whole rest
+// of the text for every line, which took many seconds; the growth from
+// 4,096 to 32,767 characters shows whether it is linear again.
+struct LongBreakdown {
+    Document doc;
+    PrintSettings ps;
+    PeriodSummaries sums;
+    explicit LongBreakdown(qsizetype length)
+    {
+        auto e = std::make_shared<MekaluArticle>();
+        e->taIncome = true;
+        e->taDate = makeDate(QDate(2026, 5, 1));
+        e->taArticle = QStringLiteral("遠足");
+        e->taSubArticle = QStringLiteral("バス代12,345円・ｶﾞｲﾄﾞ料、").repeated(length / 16 + 1).left(length);
+        e->taAmount = 1000;
+        doc.insertEntry(e);
+        ps.printDate = QDate(2026, 3, 24);
+        sums = printSummaries(doc, ps);
+    }
+};
+
+void breakdownLengths(benchmark::internal::Benchmark *b)
+{
+    b->Arg(4096)->Arg(kMaxLineLength)->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+void longBreakdownRecording(benchmark::State &state, int printKind)
+{
+    LongBreakdown a(state.range(0));
+    for (auto _ : state) {
+        RecordingSurface s;
+        printKindOn(a.doc, a.sums, s, a.ps, printKind);
+    }
+}
+void BM_LongBreakdown_YearLedger_Recording(benchmark::State &state) { longBreakdownRecording(state, 11); }
+BENCHMARK(BM_LongBreakdown_YearLedger_Recording)->Apply(breakdownLengths);
+void BM_LongBreakdown_YearReport_Recording(benchmark::State &state) { longBreakdownRecording(state, 12); }
+BENCHMARK(BM_LongBreakdown_YearReport_Recording)->Apply(breakdownLengths);
+
+// On the printer's own font metrics, as the PDF export and the printer measure.
+void BM_LongBreakdown_YearLedger_Pdf(benchmark::State &state)
+{
+    LongBreakdown a(state.range(0));
+    const QString path = scratchPath(QStringLiteral("long-breakdown-%1.pdf").arg(state.range(0)));
+    for (auto _ : state)
+        exportPdf(a.doc, a.ps, 11, path);
+}
+BENCHMARK(BM_LongBreakdown_YearLedger_Pdf)->Apply(breakdownLengths);
+
 } // namespace

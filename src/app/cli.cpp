@@ -116,6 +116,12 @@ int runHeadless(const CommandLine &cl)
     }
     Document doc;
     try {
+        // Checked before anything is read or written: "--csv a.txt ... a.txt"
+        // would otherwise replace the account with its own table.
+        for (const QString &out : {cl.pdfPath, cl.csvPath}) {
+            if (!out.isEmpty())
+                checkExportTarget(out, {cl.file});
+        }
         readAccountFile(cl.file, doc);
     } catch (const HarumokaError &e) {
         err << e.message() << '\n';

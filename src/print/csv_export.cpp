@@ -1,6 +1,7 @@
 #include "print/csv_export.h"
 
 #include "model/values.h"
+#include "storage/account_file.h"
 #include "storage/codec.h"
 #include "storage/safe_save.h"
 #include "model/document.h"
@@ -94,6 +95,7 @@ QString csvText(const QList<QStringList> &rows)
 
 void exportCsv(const Document &doc, const PrintSettings &ps, int printKind, const QString &path)
 {
+    checkExportTarget(path, {doc.fileName()});
     const QList<QStringList> rows = printoutTable(doc, printSummaries(doc, ps), ps, printKind);
     const QString text = csvText(rows);
     bool ok = true;

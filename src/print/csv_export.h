@@ -22,5 +22,6 @@ QString csvText(const QList<QStringList> &rows);
 // Writes printout `printKind`'s table of the document as CSV in code page
 // 932 (what spreadsheets on Japanese desktops open directly). Throws
 // HarumokaError (a character the code page cannot hold, a file that cannot
-// be written).
+// be written, a target that is the document's own file or any other account
+// file: see checkExportTarget).
 void exportCsv(const Document &doc, const PrintSettings &ps, int printKind, const QString &path);

@@ -6,6 +6,7 @@
 #include "print/printer_surface.h"
 #include "print/recording_surface.h"
 #include "print/report.h"
+#include "storage/account_file.h"
 #include "summary/summaries.h"
 
 #include <QDir>
@@ -85,6 +86,7 @@ void exportPdf(Document &doc, const PrintSettings &ps, int printKind, const QStr
     const QString cannotWrite = QStringLiteral("PDFファイル「%1」を書き込めませんでした。").arg(shown);
     if (pdfPath.isEmpty())
         throw HarumokaError(QStringLiteral("PDFファイルの名前がありません。"));
+    checkExportTarget(pdfPath, {doc.fileName()});
 
     const PeriodSummaries sums = printSummaries(doc, ps);
 

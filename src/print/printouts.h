@@ -41,5 +41,7 @@ void printKindOnPrinter(Document &doc, const PeriodSummaries &sums, QPrinter &pr
 
 // Writes printout `printKind` of the document to a PDF file (A4 portrait,
 // fonts embedded). The file is replaced only when the whole printout was
-// written. Throws HarumokaError, for example when the file cannot be written.
+// written. Throws HarumokaError, for example when the file cannot be
+// written, or when it is the document's own file or any other account file
+// (see checkExportTarget).
 void exportPdf(Document &doc, const PrintSettings &ps, int printKind, const QString &pdfPath);

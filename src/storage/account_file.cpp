@@ -2,11 +2,17 @@
 
 #include "model/document.h"
 #include "storage/codec.h"
+#include "storage/number_line.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <array>
+#include <cerrno>
+#include <fcntl.h>
 #include <limits>
 #include <map>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -87,13 +93,23 @@ private:
                     QStringLiteral("ファイルが途中で終わっています（%1の行があるはずです）。").arg(what));
         }
         const QStringView line = m_cursor.next();
-        if (m_badBytes && m_cursor.atEnd() && !m_cursor.lastLineTerminated())
+        const bool cutOff = m_cursor.atEnd() && !m_cursor.lastLineTerminated();
+        if (m_badBytes && cutOff)
             damaged(m_cursor.lineNumber(), badBytesText(what));
         if (line.size() > kMaxLineLength)
             damaged(m_cursor.lineNumber(),
                     QStringLiteral("行が長すぎます（%1の行のはずですが、%2 文字を超えています）。")
                         .arg(what, formatAmount(kMaxLineLength)));
+        // The writer ends every line: a last line without its end was cut
+        // off and may hold only part of its value ("32" of "32000").
+        if (cutOff)
+            damaged(m_cursor.lineNumber(), cutOffText(what));
         return line.toString();
+    }
+
+    static QString cutOffText(const QString &what)
+    {
+        return QStringLiteral("ファイルが途中で終わっています（%1の行が最後まで書かれていません）。").arg(what);
     }
 
     static QString badBytesText(const QString &what)
@@ -105,15 +121,22 @@ private:
     qint64 readNumber(const QString &what, qint64 low, qint64 high)
     {
         const QString line = readLine(what);
-        const double v = Val(line);
-        try {
-            return high <= std::numeric_limits<qint16>::max() ? qint64(roundTo16(v))
-                                                              : qint64(roundTo32(v));
-        } catch (const OverflowError &) {
+        qint64 value = 0;
+        switch (parseNumberLine(line, low, high, &value)) {
+        case NumberLine::Ok:
+            return value;
+        case NumberLine::OutOfRange:
             damaged(m_cursor.lineNumber(),
                     QStringLiteral("「%1」は%2として扱える範囲（%3～%4）を超えています。")
                         .arg(shown(line.trimmed()), what, formatAmount(low), formatAmount(high)));
+        case NumberLine::NotANumber:
+            break;
         }
+        if (line.trimmed().isEmpty())
+            damaged(m_cursor.lineNumber(),
+                    QStringLiteral("%1の行が空です（数が書かれているはずです）。").arg(what));
+        damaged(m_cursor.lineNumber(),
+                QStringLiteral("「%1」は数として読めません（%2の行のはずです）。").arg(shown(line), what));
     }
     qint16 read16(const QString &what)
     {
@@ -140,8 +163,11 @@ private:
         if (m_cursor.atEnd())
             notAccountFile();
         const QStringView first = m_cursor.next();
-        if (m_badBytes && m_cursor.atEnd() && !m_cursor.lastLineTerminated())
+        const bool cutOff = m_cursor.atEnd() && !m_cursor.lastLineTerminated();
+        if (m_badBytes && cutOff)
             notAccountFile();
+        if (cutOff && (first == kMagic || first == kMagicOlder || first == kMagicOldest))
+            damaged(1, cutOffText(QStringLiteral("先頭")));
         if (first == kMagic)
             m_magic = kMagic;
         else if (first == kMagicOlder)
@@ -394,7 +420,7 @@ void readAccountFile(const QString &path, LoadedAccount &m, AccountHeader &heade
                                        .arg(displayPath(path))
                                        .arg(kMaxAccountFileBytes / (1024 * 1024)));
         throw AccountFileError(AccountFileError::CannotOpen,
-                               QStringLiteral("ファイル「%1」を開けませんでした。\n（詳細: %2）")
+                               QStringLiteral("ファイル「%1」を開けませんでした。\n%2")
                                    .arg(displayPath(path), error));
     }
     parseAccountFile(bytes, path, m, header);
@@ -474,14 +500,19 @@ QByteArray encodeAccountFile(const AccountTitle &header, const MekaluArticle &li
     return w.take();
 }
 
-void writeAccountFile(const QString &path, const AccountTitle &header, const MekaluArticle &list,
-                      const SaveDeviceFilter &filter)
+SaveResult writeAccountFile(const QString &path, const AccountTitle &header, const MekaluArticle &list,
+                            const SaveDeviceFilter &filter)
 {
     const QByteArray content = encodeAccountFile(header, list);
+    // The backup sits beside the file itself, so that every link to an
+    // account shares one backup.
+    const QString target = followSymlinks(path);
+    SaveOptions options;
+    options.backupPath = backupFileName(target);
+    options.followLinks = true;
+    options.filter = filter;
     try {
-        saveFileAtomically(path, content, backupFileName(path), filter);
-    } catch (const AccountFileError &) {
-        throw;
+        return saveFileAtomically(target, content, options);
     } catch (const HarumokaError &e) {
         throw AccountFileError(AccountFileError::CannotWrite, e.message());
     }
@@ -491,8 +522,64 @@ QString backupFileName(const QString &path)
 {
     const QString name = QFileInfo(path).fileName();
     const QString folder = path.left(path.size() - name.size());
-    const qsizetype dot = name.indexOf(QLatin1Char('.'));
-    if (dot < 0)
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot <= 0)
         return folder + name + QStringLiteral(".bak");
     return folder + name.left(dot + 1) + QStringLiteral("bak");
+}
+
+namespace {
+
+// Whether the regular file at path begins with one of the three first
+// lines of an account file.
+bool startsLikeAnAccount(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char buffer[16];
+    ssize_t n;
+    do
+        n = ::read(fd, buffer, sizeof buffer);
+    while (n < 0 && errno == EINTR);
+    ::close(fd);
+    if (n <= 0)
+        return false;
+    QByteArray first(buffer, n);
+    const qsizetype end = first.indexOf('\r') >= 0 ? first.indexOf('\r') : first.indexOf('\n');
+    if (end >= 0)
+        first.truncate(end);
+    return first == kMagic.toLatin1() || first == kMagicOlder.toLatin1() || first == kMagicOldest.toLatin1();
+}
+
+} // namespace
+
+void checkExportTarget(const QString &target, const QStringList &protectedFiles)
+{
+    const QString shownTarget = displayPath(target);
+    auto refuse = [&](const QString &what) {
+        throw HarumokaError(QStringLiteral("書き出し先「%1」は%2上書きすると帳簿が失われるため、書き出しませんでした。"
+                                           "別の名前を指定してください。")
+                                .arg(shownTarget, what));
+    };
+    struct stat t;
+    const bool exists = ::stat(QFile::encodeName(target).constData(), &t) == 0;
+    const QString absolute = QFileInfo(followSymlinks(target)).absoluteFilePath();
+    for (const QString &file : protectedFiles) {
+        if (file.isEmpty())
+            continue;
+        struct stat p;
+        const bool same = exists && ::stat(QFile::encodeName(file).constData(), &p) == 0
+            ? p.st_dev == t.st_dev && p.st_ino == t.st_ino
+            : QFileInfo(followSymlinks(file)).absoluteFilePath() == absolute;
+        if (same)
+            refuse(QStringLiteral("、書き出す元の学級会計のファイル「%1」と同じファイルです。").arg(displayPath(file)));
+    }
+    if (!exists)
+        return;
+    if (!S_ISREG(t.st_mode))
+        throw HarumokaError(QStringLiteral("書き出し先「%1」は%2です。ファイルとして書き出せません。")
+                                .arg(shownTarget, specialFileKind(target)));
+    if (startsLikeAnAccount(target))
+        refuse(QStringLiteral("学級会計のファイルです。"));
 }

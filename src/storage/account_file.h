@@ -87,12 +87,23 @@ void readAccountFile(const QString &path, Document &doc);
 QByteArray encodeAccountFile(const AccountTitle &header, const MekaluArticle &list);
 
 // Encodes, then saves atomically after copying the old file to
-// backupFileName(path). Throws AccountFileError (CannotEncode, CannotWrite);
-// the old file and its backup are then untouched. filter is for tests.
-void writeAccountFile(const QString &path, const AccountTitle &header, const MekaluArticle &list,
-                      const SaveDeviceFilter &filter = SaveDeviceFilter());
+// backupFileName(path). A symbolic link at path is followed: the file it
+// names is saved (and backed up beside it), the link stays. Throws
+// AccountFileError (CannotEncode, CannotWrite); the old file and its backup
+// are then untouched. A backup that could not be updated is reported in the
+// result, the save itself having succeeded. filter is for tests.
+SaveResult writeAccountFile(const QString &path, const AccountTitle &header, const MekaluArticle &list,
+                            const SaveDeviceFilter &filter = SaveDeviceFilter());
 
-// The backup's name, always beside the file: the file name up to and
-// including its first full stop, then "bak" ("a.txt" -> "a.bak", "x.y.txt"
-// -> "x.bak"); a name without a full stop gets ".bak" appended.
+// The backup's name, always beside the file: the last suffix of the file
+// name replaced by "bak" ("a.txt" -> "a.bak", "3年2組.2026.txt" ->
+// "3年2組.2026.bak"); a name without a suffix, or one whose only full stop
+// starts it (".hidden"), gets ".bak" appended.
 QString backupFileName(const QString &path);
+
+// Keeps an export (CSV, PDF) from destroying an account. Throws
+// HarumokaError with a message when target is the same file as one of
+// protectedFiles (by device and inode, so through any link; empty entries
+// are ignored), when it is an existing file whose first line is an account
+// file's first line, or when it is something other than a regular file.
+void checkExportTarget(const QString &target, const QStringList &protectedFiles);

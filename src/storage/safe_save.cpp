@@ -1,16 +1,207 @@
 #include "storage/safe_save.h"
 
-#include "model/values.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
+QByteArray nativePath(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+QString withDetail(const QString &reason, int error)
+{
+    return reason + QStringLiteral("（詳細: %1）").arg(QString::fromLocal8Bit(std::strerror(error)));
+}
+
+QString kindWord(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("フォルダー");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("名前付きパイプ");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("デバイス");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("ソケット");
+    if (S_ISLNK(mode))
+        return QStringLiteral("シンボリックリンク");
+    return QStringLiteral("特殊なファイル");
+}
+
+QString creationReason(int error)
+{
+    QString why;
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        why = QStringLiteral("（フォルダーが読み取り専用か、フォルダーに書き込む権限がありません）");
+        break;
+    case EROFS:
+        why = QStringLiteral("（読み取り専用のドライブかフォルダーです）");
+        break;
+    case ENOENT:
+    case ENOTDIR:
+        why = QStringLiteral("（保存先のフォルダーがありません）");
+        break;
+    case ENOSPC:
+    case EDQUOT:
+        why = QStringLiteral("（ディスクがいっぱいです）");
+        break;
+    case ENAMETOOLONG:
+        why = QStringLiteral("（ファイル名が長すぎます）");
+        break;
+    default:
+        break;
+    }
+    return withDetail(QStringLiteral("ファイルを作れませんでした") + why + QStringLiteral("。"), error);
+}
+
+QString writeReason(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+        return withDetail(QStringLiteral("書き込みに失敗しました（ディスクがいっぱいです）。"), error);
+    case EIO:
+        return withDetail(QStringLiteral("書き込みに失敗しました（ディスクかネットワークの障害です）。"), error);
+    default:
+        return withDetail(QStringLiteral("書き込みに失敗しました。"), error);
+    }
+}
+
+QString readReason(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return withDetail(QStringLiteral("ファイルがありません。"), error);
+    case EACCES:
+    case EPERM:
+        return withDetail(QStringLiteral("ファイルを読む権限がありません。"), error);
+    default:
+        return withDetail(QStringLiteral("ファイルを読めませんでした。"), error);
+    }
+}
+
+class Fd {
+public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    ~Fd() { reset(); }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    int get() const { return m_fd; }
+    void reset(int fd = -1)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+    // Closes, reporting the error a network file system may only give here.
+    int close()
+    {
+        const int r = ::close(m_fd);
+        m_fd = -1;
+        return r == 0 ? 0 : errno;
+    }
+
+private:
+    int m_fd;
+};
+
+// A file being written beside its final place; removed unless renamed.
+class TempFile {
+public:
+    ~TempFile()
+    {
+        if (!m_path.isEmpty())
+            ::unlink(nativePath(m_path).constData());
+    }
+    // Created with the usual permissions of a new file (the umask applies).
+    // Returns 0 or the errno.
+    int create(const QString &beside)
+    {
+        const QFileInfo info(beside);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QString candidate = info.path() + QStringLiteral("/.") + info.fileName() + QLatin1Char('.')
+                + QString::number(QRandomGenerator::global()->generate(), 36) + QStringLiteral(".tmp");
+            const int fd = ::open(nativePath(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd >= 0) {
+                fd_.reset(fd);
+                m_path = candidate;
+                return 0;
+            }
+            if (errno != EEXIST)
+                return errno;
+        }
+        return EEXIST;
+    }
+    int fd() const { return fd_.get(); }
+    const QString &path() const { return m_path; }
+    // Flushes to disk and closes. Returns 0 or the errno.
+    int finish()
+    {
+        if (::fsync(fd_.get()) != 0)
+            return errno;
+        return fd_.close();
+    }
+    // Returns 0 or the errno.
+    int renameTo(const QString &target)
+    {
+        if (::rename(nativePath(m_path).constData(), nativePath(target).constData()) != 0)
+            return errno;
+        m_path.clear();
+        return 0;
+    }
+
+private:
+    Fd fd_;
+    QString m_path;
+};
+
+// Gives the new file the old one's owner (when allowed), group and
+// permission bits. A group that cannot be kept (the user is not in it) is
+// not left with the group's rights: those become the rights of others.
+// Returns 0 or the errno.
+int copyOwnership(int fd, const struct stat &old)
+{
+    mode_t mode = old.st_mode & 07777;
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, uid_t(-1), old.st_gid) != 0) {
+        struct stat now;
+        if (::fstat(fd, &now) == 0 && now.st_gid != old.st_gid)
+            mode = (mode & ~mode_t(S_ISGID | 0070)) | ((mode & 0007) << 3);
+    }
+    return ::fchmod(fd, mode) == 0 ? 0 : errno;
+}
+
+bool writeAllFd(int fd, const QByteArray &content, int *error)
+{
+    const char *p = content.constData();
+    qsizetype left = content.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(std::min<qsizetype>(left, 1 << 20)));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            *error = errno;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
 // Writes in pieces so that a device that fails part-way is noticed where it fails.
-bool writeAll(QIODevice &device, const QByteArray &content)
+bool writeAllDevice(QIODevice &device, const QByteArray &content)
 {
     constexpr qsizetype kChunk = 64 * 1024;
     for (qsizetype done = 0; done < content.size();) {
@@ -23,57 +214,100 @@ bool writeAll(QIODevice &device, const QByteArray &content)
     return true;
 }
 
-QString reasonText(QFileDevice::FileError error, const QString &detail)
+// Returns an empty string or why the content could not be written.
+QString writeContent(TempFile &temp, const QByteArray &content, const SaveDeviceFilter &filter)
 {
-    QString reason;
-    switch (error) {
-    case QFileDevice::OpenError:
-    case QFileDevice::PermissionsError:
-        reason = QStringLiteral("ファイルを作れませんでした（フォルダーに書き込めないか、フォルダーがありません）。");
-        break;
-    case QFileDevice::RenameError:
-        reason = QStringLiteral("書き終えたファイルを元のファイルと置き換えられませんでした。");
-        break;
-    default:
-        reason = QStringLiteral("書き込みに失敗しました（ディスクがいっぱいの可能性があります）。");
-        break;
+    if (!filter) {
+        int error = 0;
+        return writeAllFd(temp.fd(), content, &error) ? QString() : writeReason(error);
     }
-    if (!detail.isEmpty())
-        reason += QStringLiteral("（詳細: %1）").arg(detail);
-    return reason;
+    QFile file;
+    if (!file.open(temp.fd(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+        return writeReason(EBADF);
+    std::unique_ptr<QIODevice> device = filter(file);
+    bool ok = writeAllDevice(*device, content);
+    QString detail = ok ? QString() : device->errorString();
+    device.reset();
+    if (ok && !file.flush()) {
+        ok = false;
+        detail = file.errorString();
+    }
+    if (ok)
+        return QString();
+    return QStringLiteral("書き込みに失敗しました（ディスクがいっぱいの可能性があります）。（詳細: %1）").arg(detail);
 }
 
-[[noreturn]] void fail(const QString &path, const QString &reason)
-{
-    throw HarumokaError(QStringLiteral("ファイル「%1」に保存できませんでした。\n%2\n"
-                                       "元のファイルとバックアップは変更されていません。")
-                            .arg(displayPath(path), reason));
-}
+// A copy of the old file beside the backup's place, not yet in place, and
+// the reason when none could be made.
+struct PreparedBackup {
+    std::unique_ptr<TempFile> temp;
+    QString problem;
+};
 
-// Prepares a copy of the old file as the backup, not yet in place. The
-// backup is a courtesy, not part of the save: when it cannot be made the
-// save goes on without it.
-std::unique_ptr<QSaveFile> prepareBackup(const QString &path, const QString &backupPath)
+PreparedBackup prepareBackup(const QString &path, const struct stat &old, const QString &backupPath)
 {
-    if (backupPath.isEmpty() || QFileInfo(backupPath) == QFileInfo(path))
-        return nullptr;
-    QFile old(path);
-    if (!old.exists() || !old.open(QIODevice::ReadOnly))
-        return nullptr;
-    auto backup = std::make_unique<QSaveFile>(backupPath);
-    if (!backup->open(QIODevice::WriteOnly))
-        return nullptr;
+    PreparedBackup b;
+    struct stat existing;
+    if (::lstat(nativePath(backupPath).constData(), &existing) == 0 && !S_ISREG(existing.st_mode)
+        && !S_ISLNK(existing.st_mode)) {
+        // A link is replaced by the backup; anything else is left alone.
+        b.problem = QStringLiteral("バックアップの名前の%1があるため、バックアップを作れません。")
+                        .arg(kindWord(existing.st_mode));
+        return b;
+    }
+    Fd in(::open(nativePath(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (in.get() < 0) {
+        b.problem = QStringLiteral("元のファイルを読めませんでした。") + readReason(errno);
+        return b;
+    }
+    auto temp = std::make_unique<TempFile>();
+    if (const int error = temp->create(backupPath)) {
+        b.problem = creationReason(error);
+        return b;
+    }
     char buffer[64 * 1024];
     for (;;) {
-        const qint64 n = old.read(buffer, sizeof buffer);
+        const ssize_t n = ::read(in.get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            b.problem = QStringLiteral("元のファイルを読めませんでした。") + readReason(errno);
+            return b;
+        }
         if (n == 0)
             break;
-        if (n < 0 || backup->write(buffer, n) != n) {
-            backup->cancelWriting();
-            return nullptr;
+        int error = 0;
+        if (!writeAllFd(temp->fd(), QByteArray::fromRawData(buffer, n), &error)) {
+            b.problem = writeReason(error);
+            return b;
         }
     }
-    return backup;
+    int error = copyOwnership(temp->fd(), old);
+    if (!error)
+        error = temp->finish();
+    if (error) {
+        b.problem = writeReason(error);
+        return b;
+    }
+    b.temp = std::move(temp);
+    return b;
+}
+
+void syncFolder(const QString &path)
+{
+    Fd dir(::open(nativePath(QFileInfo(path).path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0)
+        ::fsync(dir.get());
+}
+
+[[noreturn]] void fail(const QString &path, const QString &reason, bool withBackup, bool existed)
+{
+    QString text = QStringLiteral("ファイル「%1」に保存できませんでした。\n%2").arg(displayPath(path), reason);
+    if (withBackup)
+        text += QStringLiteral("\n元のファイルとバックアップは変更されていません。");
+    else if (existed)
+        text += QStringLiteral("\n元のファイルは変更されていません。");
+    throw SaveError(text, reason);
 }
 
 } // namespace
@@ -83,71 +317,169 @@ QString displayPath(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-void saveFileAtomically(const QString &path, const QByteArray &content, const QString &backupPath,
-                        const SaveDeviceFilter &filter)
+QString followSymlinks(const QString &path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        fail(path, reasonText(file.error(), file.errorString()));
+    QString current = path;
+    // The kernel's own limit on links followed in one path.
+    for (int hop = 0; hop < 40; ++hop) {
+        struct stat st;
+        if (::lstat(nativePath(current).constData(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return current;
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t n = ::readlink(nativePath(current).constData(), target.data(), size_t(target.size()));
+        if (n <= 0 || n >= target.size())
+            return current;
+        const QString next = QFile::decodeName(target.left(n));
+        // Relative to the link's folder, resolved by the system as it is
+        // (no lexical clean-up of "..", which a linked folder would defeat).
+        current = QDir::isAbsolutePath(next) ? next : QFileInfo(current).path() + QLatin1Char('/') + next;
+    }
+    return current;
+}
 
-    bool ok;
-    QString detail;
-    if (filter) {
-        std::unique_ptr<QIODevice> device = filter(file);
-        ok = writeAll(*device, content);
-        if (!ok)
-            detail = device->errorString();
-    } else {
-        ok = writeAll(file, content);
+QString specialFileKind(const QString &path)
+{
+    struct stat st;
+    if (::stat(nativePath(path).constData(), &st) != 0 || S_ISREG(st.st_mode))
+        return QString();
+    return kindWord(st.st_mode);
+}
+
+SaveResult saveFileAtomically(const QString &path, const QByteArray &content, const SaveOptions &options)
+{
+    const QString target = options.followLinks ? followSymlinks(path) : path;
+    const QByteArray native = nativePath(target);
+    const bool withBackup = !options.backupPath.isEmpty();
+
+    struct stat old;
+    bool existed = ::lstat(native.constData(), &old) == 0;
+    if (existed && S_ISLNK(old.st_mode) && !options.followLinks) {
+        existed = false; // the link itself is replaced by the new file
+    } else if (existed && !S_ISREG(old.st_mode)) {
+        fail(path, QStringLiteral("保存先は%1です。ファイルとして保存できません。").arg(kindWord(old.st_mode)),
+             withBackup, false);
+    } else if (existed) {
+        // A file the user made read-only is not replaced behind their back,
+        // even where the folder would allow it (and even for root).
+        if ((old.st_mode & 0222) == 0)
+            fail(path, QStringLiteral("保存先のファイルは読み取り専用です。"), withBackup, true);
+        if (::access(native.constData(), W_OK) != 0) {
+            const int error = errno;
+            fail(path,
+                 withDetail(error == EROFS ? QStringLiteral("保存先は読み取り専用のドライブかフォルダーです。")
+                                           : QStringLiteral("保存先のファイルに書き込む権限がありません。"),
+                            error),
+                 withBackup, true);
+        }
     }
-    if (ok)
-        ok = file.flush();
-    if (!ok) {
-        const QFileDevice::FileError error =
-            file.error() == QFileDevice::NoError ? QFileDevice::WriteError : file.error();
-        if (detail.isEmpty())
-            detail = file.errorString();
-        file.cancelWriting();
-        fail(path, reasonText(error, detail));
+
+    TempFile temp;
+    if (const int error = temp.create(target))
+        fail(path, creationReason(error), withBackup, existed);
+    const QString problem = writeContent(temp, content, options.filter);
+    if (!problem.isEmpty())
+        fail(path, problem, withBackup, existed);
+    if (existed) {
+        if (const int error = copyOwnership(temp.fd(), old))
+            fail(path, writeReason(error), withBackup, existed);
     }
+    if (const int error = temp.finish())
+        fail(path, writeReason(error), withBackup, existed);
 
     // The backup is put in place only once the new file is: a save that
     // fails leaves both the file and its backup as they were.
-    std::unique_ptr<QSaveFile> backup = prepareBackup(path, backupPath);
+    PreparedBackup backup;
+    const bool backupWanted = withBackup && existed
+        && QFileInfo(options.backupPath).absoluteFilePath() != QFileInfo(target).absoluteFilePath();
+    if (backupWanted)
+        backup = prepareBackup(target, old, options.backupPath);
 
-    // commit() syncs the temporary file to disk before renaming it.
-    if (!file.commit()) {
-        if (backup)
-            backup->cancelWriting();
-        fail(path, reasonText(file.error(), file.errorString()));
+    if (const int error = temp.renameTo(target))
+        fail(path, withDetail(QStringLiteral("書き終えたファイルを元のファイルと置き換えられませんでした。"), error),
+             withBackup, existed);
+    if (backup.temp) {
+        if (const int error = backup.temp->renameTo(options.backupPath))
+            backup.problem = withDetail(QStringLiteral("バックアップを置き換えられませんでした。"), error);
     }
-    if (backup)
-        backup->commit();
+    syncFolder(target);
+
+    SaveResult result;
+    if (backupWanted && !backup.problem.isEmpty()) {
+        result.backupWarning = QStringLiteral("ファイル「%1」は保存しましたが、バックアップ「%2」を更新できませんでした。\n%3")
+                                   .arg(displayPath(path), displayPath(options.backupPath), backup.problem);
+        struct stat left;
+        if (::stat(nativePath(options.backupPath).constData(), &left) == 0 && S_ISREG(left.st_mode))
+            result.backupWarning += QStringLiteral("\n「%1」は、今回の保存の前の版ではなく、それより古い版のままです。")
+                                        .arg(displayPath(options.backupPath));
+    }
+    return result;
 }
 
 bool readFileLimited(const QString &path, qint64 maxBytes, QByteArray &content, bool *tooLarge,
-                     QString *error)
+                     QString *error, bool *missing)
 {
     if (tooLarge)
         *tooLarge = false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (missing)
+        *missing = false;
+    auto refuse = [&](const QString &why) {
         if (error)
-            *error = file.errorString();
+            *error = why;
         return false;
+    };
+    auto notAFile = [&](mode_t mode) {
+        return refuse(QStringLiteral("ファイルではなく%1のため、開けません。").arg(kindWord(mode)));
+    };
+
+    // Looked at before it is opened: opening a pipe blocks until someone
+    // writes to it.
+    const QByteArray native = nativePath(path);
+    struct stat st;
+    if (::stat(native.constData(), &st) != 0) {
+        const int e = errno;
+        if (missing)
+            *missing = e == ENOENT;
+        return refuse(readReason(e));
     }
-    // read() rather than readAll(): a device file can be endless.
-    content = file.read(maxBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        if (error)
-            *error = file.errorString();
-        return false;
+    if (!S_ISREG(st.st_mode))
+        return notAFile(st.st_mode);
+    // Non-blocking as well, for a pipe put in its place meanwhile.
+    Fd fd(::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0)
+        return refuse(readReason(errno));
+    if (::fstat(fd.get(), &st) != 0)
+        return refuse(readReason(errno));
+    if (!S_ISREG(st.st_mode))
+        return notAFile(st.st_mode);
+
+    // Sizes under /proc say 0; the reading goes by what read() gives.
+    content = QByteArray(qsizetype(std::min<qint64>(std::max<qint64>(st.st_size, 4096), maxBytes) + 1),
+                         Qt::Uninitialized);
+    qsizetype have = 0;
+    for (;;) {
+        if (have == content.size()) {
+            if (have > maxBytes)
+                break;
+            content.resize(qsizetype(std::min<qint64>(qint64(have) * 2, maxBytes + 1)));
+        }
+        const ssize_t n = ::read(fd.get(), content.data() + have, size_t(content.size() - have));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int e = errno;
+            content.clear();
+            return refuse(readReason(e));
+        }
+        if (n == 0)
+            break;
+        have += n;
     }
-    if (content.size() > maxBytes) {
+    if (have > maxBytes) {
         content.clear();
         if (tooLarge)
             *tooLarge = true;
         return false;
     }
+    content.truncate(have);
     return true;
 }

@@ -2,12 +2,14 @@
 
 #include "model/values.h"
 #include "storage/codec.h"
+#include "storage/number_line.h"
 #include "storage/safe_save.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -66,20 +68,32 @@ void writeSelectionFile(const QString &path, const MekaluSelection &income,
 {
     const QByteArray content = encodeSelectionFile(income, supply);
     try {
+        // A link named like the settings file is replaced, never written
+        // through: it may point anywhere, even at a device.
         saveFileAtomically(path, content);
-    } catch (const HarumokaError &) {
+    } catch (const SaveError &e) {
         throw HarumokaError(QStringLiteral("設定ファイル「%1」に書き込めませんでした。"
-                                           "入力した項目名の一覧は保存されていません。")
-                                .arg(displayPath(path)));
+                                           "入力した項目名の一覧は保存されていません。\n%2")
+                                .arg(displayPath(path), e.reason()));
     }
 }
 
-void readSelectionFile(const QString &path, MekaluSelection &income, MekaluSelection &supply)
+QString readSelectionFile(const QString &path, MekaluSelection &income, MekaluSelection &supply)
 {
     QByteArray bytes;
-    if (!readFileLimited(path, kMaxSettingsBytes, bytes, nullptr, nullptr))
-        return;
+    bool tooLarge = false, missing = false;
+    QString error;
+    if (!readFileLimited(path, kMaxSettingsBytes, bytes, &tooLarge, &error, &missing)) {
+        // No file yet is the usual first start.
+        if (missing)
+            return QString();
+        if (tooLarge)
+            error = QStringLiteral("ファイルが大きすぎます（%1 MB まで）。").arg(kMaxSettingsBytes / (1024 * 1024));
+        return QStringLiteral("設定ファイル「%1」を読み込めませんでした。入力した項目名の一覧は空で始まります。\n%2")
+            .arg(displayPath(path), error);
+    }
     parseSelectionFile(bytes, income, supply);
+    return QString();
 }
 
 void parseSelectionFile(const QByteArray &bytes, MekaluSelection &income, MekaluSelection &supply)
@@ -136,11 +150,15 @@ void parseSelectionFile(const QByteArray &bytes, MekaluSelection &income, Mekalu
             return;
         auto record = std::make_shared<MekaluSelection>();
         record->tsArticle = *line;
-        try {
-            record->tsCount = roundTo16(Val(*count));
-        } catch (const OverflowError &) {
+        // Read strictly like the account file's numbers: a damaged count
+        // (" 3 0 0 0 0", "1e4") would otherwise put a stray name at the top
+        // of the list for years.
+        qint64 uses = 0;
+        if (parseNumberLine(*count, std::numeric_limits<qint16>::min(),
+                            std::numeric_limits<qint16>::max(), &uses)
+            != NumberLine::Ok)
             return;
-        }
+        record->tsCount = qint16(uses);
         record->tsDate = parseDate(*date);
         if (!record->tsDate.isValid())
             return;

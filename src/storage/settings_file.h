@@ -16,11 +16,16 @@ QString defaultSettingsFilePath();
 // two calendar years); a missing or malformed file ends the reading
 // quietly, keeping what was read. At most 2,000 names of each section are
 // read, and a line longer than 32,767 characters ends the reading.
-void readSelectionFile(const QString &path, MekaluSelection &income, MekaluSelection &supply);
+// Returns a message for the user when something is at path that cannot be
+// read (a pipe or a device, refused at once; a file without permission to
+// read it; a file far too large); empty otherwise.
+QString readSelectionFile(const QString &path, MekaluSelection &income, MekaluSelection &supply);
 // The same on the file's bytes.
 void parseSelectionFile(const QByteArray &bytes, MekaluSelection &income, MekaluSelection &supply);
-// Replaces the file atomically. Names that the code page cannot hold or
-// that contain a line break are left out (the file is a convenience list).
+// Replaces the file atomically (a symbolic link there is replaced, not
+// written through; anything else that is not a regular file is refused).
+// Names that the code page cannot hold or that contain a line break are
+// left out (the file is a convenience list).
 // Throws HarumokaError naming the file when it cannot be written.
 void writeSelectionFile(const QString &path, const MekaluSelection &income,
                         const MekaluSelection &supply);

@@ -425,12 +425,12 @@ private slots:
         QCOMPARE(dump(m.articleList), QStringList{QStringLiteral("E:2003/04/02:表示ソフト:2:k1[予\\=5]")});
         QCOMPARE(m.articleList->taLink->taSubArticle, QStringLiteral("ポ"));
 
-        // A last line without its line end is still read.
+        // A last line without its line end was cut off: damage, with what came before it read.
         QByteArray noFinalEnd = fileOf(lines, lineEnd);
         noFinalEnd.chop(lineEnd.size());
         LoadedAccount m2;
-        parseAccountFile(noFinalEnd, QStringLiteral("le.txt"), m2, h);
-        QVERIFY(!m2.documentDamaged);
+        QVERIFY_THROWS_EXCEPTION(AccountFileError, parseAccountFile(noFinalEnd, QStringLiteral("le.txt"), m2, h));
+        QVERIFY(m2.documentDamaged);
         QCOMPARE(dump(m2.articleList), dump(m.articleList));
     }
 

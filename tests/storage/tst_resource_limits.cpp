@@ -107,7 +107,7 @@ private slots:
             << int(AccountFileError::Damaged) << "支出の「金額」として扱える範囲" << 0;
         QTest::newRow("exponent past any range")
             << kHeader + "True\r\n2003/04/01\r\n 1e999999999\r\n" << int(AccountFileError::Damaged)
-            << "収入の「生徒数」として扱える範囲" << 0;
+            << "「 1e999999999」は数として読めません（収入の「生徒数」の行のはずです）。" << 0;
     }
 
     // Through the file, as Open reads it.

@@ -1,0 +1,120 @@
+// An export never overwrites an account: not the open one, not the input
+// of a headless run, not through a link, not any other account file.
+#include "app/cli.h"
+#include "model/document.h"
+#include "model/values.h"
+#include "print/csv_export.h"
+#include "print/printouts.h"
+#include "storage/account_file.h"
+#include "support/print_test_main.h"
+#include "support/test_util.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <unistd.h>
+
+namespace {
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return f.readAll();
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+const QByteArray kAccount = "iMekalu135\r\nTrue\r\n\r\n\r\n\r\n\r\n\r\n"
+                            "True\r\n2026/05/01\r\n 30\r\nA\r\n\r\n 0\r\n 100\r\n 3000\r\n";
+
+} // namespace
+
+class TestExportTargets : public QObject {
+    Q_OBJECT
+
+private slots:
+    void accountsAreNotOverwritten_data()
+    {
+        QTest::addColumn<QString>("how");     // csv, pdf, cli csv, cli pdf
+        QTest::addColumn<QString>("target");  // what the target is
+        for (const char *how : {"csv", "pdf", "cli csv", "cli pdf"}) {
+            QTest::addRow("%s, the account itself", how) << how << "same";
+            QTest::addRow("%s, a link to it", how) << how << "symlink";
+            QTest::addRow("%s, a hard link to it", how) << how << "hard link";
+            QTest::addRow("%s, another account", how) << how << "other";
+        }
+        QTest::newRow("csv, an account of the oldest form") << "csv" << "oldest";
+    }
+    void accountsAreNotOverwritten()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, target);
+        QTemporaryDir dir;
+        const QString account = dir.filePath(QStringLiteral("3年2組.txt"));
+        QVERIFY(writeBytes(account, kAccount));
+        QString out = dir.filePath(QStringLiteral("out"));
+        QByteArray protectedBytes = kAccount;
+        if (target == QLatin1String("same"))
+            out = account;
+        else if (target == QLatin1String("symlink"))
+            QVERIFY(QFile::link(account, out));
+        else if (target == QLatin1String("hard link"))
+            QCOMPARE(::link(QFile::encodeName(account).constData(), QFile::encodeName(out).constData()), 0);
+        else
+            QVERIFY(writeBytes(out, protectedBytes = target == QLatin1String("oldest")
+                                        ? QByteArray("Mekalu\r\n2026\r\n")
+                                        : kAccount + "False\r\n"));
+
+        if (how.startsWith(QLatin1String("cli"))) {
+            const CommandLine cl = parseCommandLine(
+                {"harumoka", how.endsWith(QLatin1String("csv")) ? "--csv" : "--pdf", out, "--kind", "11", account});
+            QCOMPARE(runHeadless(cl), 1);
+        } else {
+            Document doc;
+            readAccountFile(account, doc);
+            PrintSettings ps;
+            try {
+                if (how == QLatin1String("csv"))
+                    exportCsv(doc, ps, 11, out);
+                else
+                    exportPdf(doc, ps, 11, out);
+                QFAIL("exported");
+            } catch (const HarumokaError &e) {
+                QVERIFY2(e.message().contains(QStringLiteral("上書きすると帳簿が失われるため、書き出しませんでした。")),
+                         qPrintable(e.message()));
+            }
+        }
+        QCOMPARE(readBytes(account), kAccount);
+        QCOMPARE(readBytes(out), protectedBytes);
+    }
+
+    // Export makes no backup, and its failure says nothing of one.
+    void csvFailureMentionsNoBackup()
+    {
+        QTemporaryDir dir;
+        Document m;
+        m.insertEntry(income(d(2026, 5, 1), QStringLiteral("学級費"), 100));
+        const QString path = dir.filePath(QStringLiteral("無い/表.csv"));
+        try {
+            exportCsv(m, PrintSettings(), 2, path);
+            QFAIL("exported");
+        } catch (const HarumokaError &e) {
+            QVERIFY2(!e.message().contains(QStringLiteral("バックアップ")), qPrintable(e.message()));
+            QVERIFY(e.message().contains(QStringLiteral("保存先のフォルダーがありません")));
+        }
+        // An ordinary file is replaced as before.
+        const QString old = dir.filePath(QStringLiteral("表.csv"));
+        QVERIFY(writeBytes(old, "old table"));
+        exportCsv(m, PrintSettings(), 2, old);
+        QVERIFY(readBytes(old).startsWith("No."));
+    }
+};
+
+HARUMOKA_PRINT_TEST_MAIN(TestExportTargets)
+#include "tst_export_targets.moc"
