@@ -29,8 +29,8 @@ public:
         messages << text;
         return Answer::No;
     }
-    QString openFileName(QWidget *, const QString &, const QString &) override { return {}; }
-    QString saveFileName(QWidget *, const QString &, const QString &) override { return {}; }
+    QString openFileName(QWidget *, const FileRequest &) override { return {}; }
+    QString saveFileName(QWidget *, const FileRequest &) override { return {}; }
     bool pageSetup(QWidget *, QPrinter *) override { return false; }
     bool printDialog(QWidget *, QPrinter *, const QString &) override { return false; }
     void printPreview(QWidget *, QPrinter *, const std::function<void(QPrinter *)> &) override {}

@@ -38,29 +38,42 @@ Dialogs::Answer QtDialogs::message(QWidget *parent, const QString &text, Buttons
     case Icon::Question: box.setIcon(QMessageBox::Question); break;
     case Icon::None: break;
     }
-    if (buttons == Buttons::YesNo) {
+    switch (buttons) {
+    case Buttons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
-    } else {
+        break;
+    case Buttons::YesNoCancel:
+        // Escape and the close button give Cancel: nothing is thrown away by accident.
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
+    case Buttons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
+        break;
     }
     const int r = box.exec();
-    if (buttons == Buttons::YesNo)
-        return r == QMessageBox::Yes ? Answer::Yes : Answer::No;
-    return Answer::Ok;
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    if (r == QMessageBox::Yes)
+        return Answer::Yes;
+    if (r == QMessageBox::No)
+        return Answer::No;
+    return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
 }
 
-QString QtDialogs::openFileName(QWidget *parent, const QString &title, const QString &filter)
+QString QtDialogs::openFileName(QWidget *parent, const FileRequest &request)
 {
-    return QFileDialog::getOpenFileName(parent, title, QString(), qtFileFilter(filter));
+    return QFileDialog::getOpenFileName(parent, request.title, request.start, qtFileFilter(request.filter));
 }
 
-QString QtDialogs::saveFileName(QWidget *parent, const QString &title, const QString &filter)
+QString QtDialogs::saveFileName(QWidget *parent, const FileRequest &request)
 {
-    QFileDialog dialog(parent, title, QString(), qtFileFilter(filter));
+    QFileDialog dialog(parent, request.title, request.start, qtFileFilter(request.filter));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.setDefaultSuffix(request.defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();

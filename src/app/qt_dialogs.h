@@ -8,8 +8,8 @@ class QtDialogs : public Dialogs {
 public:
     Answer message(QWidget *parent, const QString &text, Buttons buttons, Icon icon,
                    const QString &title) override;
-    QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
-    QString saveFileName(QWidget *parent, const QString &title, const QString &filter) override;
+    QString openFileName(QWidget *parent, const FileRequest &request) override;
+    QString saveFileName(QWidget *parent, const FileRequest &request) override;
     bool pageSetup(QWidget *parent, QPrinter *printer) override;
     bool printDialog(QWidget *parent, QPrinter *printer, const QString &title) override;
     void printPreview(QWidget *parent, QPrinter *printer,

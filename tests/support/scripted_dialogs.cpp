@@ -1,6 +1,7 @@
 #include "support/scripted_dialogs.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPrinter>
 #include <QtTest>
 
@@ -97,23 +98,27 @@ Dialogs::Answer ScriptedDialogs::message(QWidget *, const QString &text, Buttons
     titlesSeen << title;
     Step s;
     if (!take(Kind::Message, text, &s))
-        return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+        return buttons == Buttons::Ok ? Answer::Ok : Answer::Cancel;
     return s.answer;
 }
 
-QString ScriptedDialogs::openFileName(QWidget *, const QString &title, const QString &)
+QString ScriptedDialogs::openFileName(QWidget *, const FileRequest &request)
 {
+    fileRequests << request;
     Step s;
-    if (!take(Kind::Open, title, &s))
+    if (!take(Kind::Open, request.title, &s))
         return QString();
     return s.text;
 }
 
-QString ScriptedDialogs::saveFileName(QWidget *, const QString &title, const QString &)
+QString ScriptedDialogs::saveFileName(QWidget *, const FileRequest &request)
 {
+    fileRequests << request;
     Step s;
-    if (!take(Kind::Save, title, &s))
+    if (!take(Kind::Save, request.title, &s))
         return QString();
+    if (!s.text.isEmpty() && !request.defaultSuffix.isEmpty() && !QFileInfo(s.text).fileName().contains(QLatin1Char('.')))
+        return s.text + QLatin1Char('.') + request.defaultSuffix;
     return s.text;
 }
 

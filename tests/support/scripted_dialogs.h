@@ -30,12 +30,15 @@ public:
     // Everything asked so far, for failure messages.
     QStringList log;
     QList<Buttons> buttonsSeen;
+    QList<FileRequest> fileRequests;
     QStringList titlesSeen;
 
     Answer message(QWidget *parent, const QString &text, Buttons buttons, Icon icon,
                    const QString &title) override;
-    QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
-    QString saveFileName(QWidget *parent, const QString &title, const QString &filter) override;
+    QString openFileName(QWidget *parent, const FileRequest &request) override;
+    // The answer gets the request's default suffix when it has none, as the
+    // real dialog does.
+    QString saveFileName(QWidget *parent, const FileRequest &request) override;
     bool pageSetup(QWidget *parent, QPrinter *printer) override;
     bool printDialog(QWidget *parent, QPrinter *printer, const QString &title) override;
     void printPreview(QWidget *parent, QPrinter *printer,

@@ -13,16 +13,26 @@ class QPrinter;
 class Dialogs {
 public:
     enum class Answer { Ok, Yes, No, Cancel };
-    enum class Buttons { Ok, YesNo };
+    // YesNoCancel: Escape and the window's close button answer Cancel.
+    enum class Buttons { Ok, YesNo, YesNoCancel };
     enum class Icon { None, Information, Warning, Critical, Question };
 
     virtual ~Dialogs() = default;
 
     virtual Answer message(QWidget *parent, const QString &text, Buttons buttons,
                            Icon icon = Icon::None, const QString &title = QString()) = 0;
-    // Filters are given in the "label|pattern" form; an empty result means cancelled.
-    virtual QString openFileName(QWidget *parent, const QString &title, const QString &filter) = 0;
-    virtual QString saveFileName(QWidget *parent, const QString &title, const QString &filter) = 0;
+    // A file dialog: its title, its filter in the "label|pattern" form, where
+    // it starts (a folder, or a whole suggested path), and the suffix a save
+    // dialog adds to a name typed without one ("csv"; empty adds none).
+    struct FileRequest {
+        QString title;
+        QString filter;
+        QString start;
+        QString defaultSuffix;
+    };
+    // An empty result means cancelled.
+    virtual QString openFileName(QWidget *parent, const FileRequest &request) = 0;
+    virtual QString saveFileName(QWidget *parent, const FileRequest &request) = 0;
     // False when cancelled.
     virtual bool pageSetup(QWidget *parent, QPrinter *printer) = 0;
     virtual bool printDialog(QWidget *parent, QPrinter *printer, const QString &title) = 0;

@@ -508,8 +508,8 @@ void frmMain::mnuFileOpen_Click()
 {
     if (!mnuFileClose_Click())
         return;
-    const QString name = m_dialogs.openFileName(this, QStringLiteral("開く"),
-                                                QStringLiteral("すべてのﾌｧｲﾙ (*.*)|*.*"));
+    const QString name = m_dialogs.openFileName(
+        this, {QStringLiteral("開く"), QStringLiteral("すべてのﾌｧｲﾙ (*.*)|*.*"), QString(), QString()});
     if (!name.isEmpty())
         openFile(name);
 }
@@ -518,7 +518,10 @@ bool frmMain::askToSaveChanges()
 {
     if (!m_doc.isModified())
         return true;
-    const auto answer = m_dialogs.message(this, kSaveQuestion, Dialogs::Buttons::YesNo);
+    // キャンセル, Escape and the close button leave everything as it was.
+    const auto answer = m_dialogs.message(this, kSaveQuestion, Dialogs::Buttons::YesNoCancel);
+    if (answer == Dialogs::Answer::Cancel)
+        return false;
     if (answer == Dialogs::Answer::Yes) {
         bool saved = true;
         if (mnuFileSave->isEnabled())
@@ -577,8 +580,9 @@ bool frmMain::mnuFileSave_Click()
 
 bool frmMain::mnuFileSaveAs_Click()
 {
-    const QString name = m_dialogs.saveFileName(this, QStringLiteral("名前をつけて保存する"),
-                                                QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt"));
+    const QString name = m_dialogs.saveFileName(this, {QStringLiteral("名前をつけて保存する"),
+                                                       QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt"), QString(),
+                                                       QStringLiteral("txt")});
     if (name.isEmpty())
         return false;
     const bool sameFile = QFileInfo(name).absoluteFilePath() == QFileInfo(m_doc.fileName()).absoluteFilePath();
@@ -682,8 +686,8 @@ void frmMain::mnuFilePrintPreview_Click()
 
 void frmMain::mnuFileCsv_Click()
 {
-    const QString name = m_dialogs.saveFileName(this, QStringLiteral("CSVに出力"),
-                                                QStringLiteral("CSVﾌｧｲﾙ (*.csv)|*.csv"));
+    const QString name = m_dialogs.saveFileName(
+        this, {QStringLiteral("CSVに出力"), QStringLiteral("CSVﾌｧｲﾙ (*.csv)|*.csv"), QString(), QStringLiteral("csv")});
     if (name.isEmpty())
         return;
     exportCsv(m_doc, printSheet->settings(), printSheet->printKind, name);
