@@ -7,6 +7,7 @@
 #include "print/printer_surface.h"
 #include "print/printouts.h"
 #include "storage/account_file.h"
+#include "storage/account_lock.h"
 #include "storage/placement.h"
 #include "storage/recent_files.h"
 #include "storage/settings_file.h"
@@ -33,7 +34,6 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QMenuBar>
 #include <QPrinter>
 #include <QPushButton>
@@ -220,6 +220,14 @@ void frmMain::buildToolBar()
         connect(a, &QAction::triggered, this, [this, key] { tbToolBar_ButtonClick(key); });
         ++i;
     }
+    // At the toolbar's right end: in view without changing the window's size.
+    auto *spacer = new QWidget(tbToolBar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    tbToolBar->addWidget(spacer);
+    readOnlyNotice = new QLabel(QStringLiteral("読み取り専用で開いています（上書き保存はできません）"), tbToolBar);
+    readOnlyNotice->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; padding: 0 8px; }"));
+    readOnlyNotice->setAccessibleName(readOnlyNotice->text());
+    tbToolBar->addWidget(readOnlyNotice)->setVisible(false);
 }
 
 void frmMain::loadResourceCaptions()
@@ -285,11 +293,20 @@ void frmMain::SSTabSheets_Click()
 
 void frmMain::loadSelectionLists()
 {
+    QString problem;
     try {
-        readSelectionFile(this->settingsFilePath.isEmpty() ? defaultSettingsFilePath() : this->settingsFilePath,
-                          *m_names.income, *m_names.supply);
-    } catch (const HarumokaError &) {
-        // The remembered names are a convenience; an unreadable file loads none.
+        problem = readSelectionFile(this->settingsFilePath.isEmpty() ? defaultSettingsFilePath() : this->settingsFilePath,
+                                    *m_names.income, *m_names.supply);
+    } catch (const HarumokaError &e) {
+        problem = e.message();
+    }
+    // The remembered names are a convenience: a file that cannot be read is
+    // said once, after the window is up, and the program goes on without it.
+    if (!problem.isEmpty() && !m_namesProblemShown) {
+        m_namesProblemShown = true;
+        QMetaObject::invokeMethod(
+            this, [this, problem] { m_dialogs.message(this, problem, Dialogs::Buttons::Ok, Dialogs::Icon::Warning); },
+            Qt::QueuedConnection);
     }
 }
 
@@ -394,8 +411,14 @@ void frmMain::clearDocumentView()
 
 void frmMain::saveArticleFile(const QString &fileName)
 {
-    writeAccountFile(fileName, m_doc.title(), *m_doc.articleList());
+    const SaveResult result = writeAccountFile(fileName, m_doc.title(), *m_doc.articleList());
     m_doc.markSaved();
+    m_stamp = FileStamp::of(fileName);
+    if (m_lock)
+        m_lock->fileReplaced();
+    // The file is saved; only its backup is behind.
+    if (!result.backupWarning.isEmpty())
+        m_dialogs.message(this, result.backupWarning, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
 }
 
 void frmMain::loadArticleFile(const QString &fileName)
@@ -406,28 +429,58 @@ void frmMain::loadArticleFile(const QString &fileName)
     refreshSummaries();
 }
 
-bool frmMain::lockFile(const QString &fileName)
+frmMain::LockResult frmMain::lockFile(const QString &fileName, bool saving)
 {
-    const QFileInfo info(fileName);
-    auto lock = std::make_unique<QLockFile>(info.absolutePath() + QStringLiteral("/.~lock.")
-                                            + info.fileName() + QLatin1Char('#'));
-    // Only a lock whose program is gone is stale, however old it is.
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(0)) {
-        if (lock->error() == QLockFile::LockFailedError) {
-            m_dialogs.message(this,
-                              QStringLiteral("「%1」は、ほかのハルモカで開かれています。\r"
-                                             "同じファイルを二つのウィンドウで開くと、内容が失われるおそれがあります。")
-                                  .arg(QDir::toNativeSeparators(fileName)),
-                              Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
-            return false;
-        }
-        // The folder does not take a lock file (read-only): open without one.
+    auto lock = std::make_unique<AccountLock>(fileName);
+    const AccountLock::Verdict verdict = lock->tryLock();
+    LockResult result = LockResult::Refused;
+    switch (verdict) {
+    case AccountLock::Verdict::Acquired:
+    case AccountLock::Verdict::StaleTakenOver:
+        result = LockResult::Locked;
+        break;
+    case AccountLock::Verdict::FolderReadOnly:
+        // Saving reports the folder itself; opening shows what is there, read-only.
+        if (!saving)
+            m_dialogs.message(this, lock->explain(verdict), Dialogs::Buttons::Ok, Dialogs::Icon::Information);
         lock.reset();
+        result = saving ? LockResult::Locked : LockResult::ReadOnly;
+        break;
+    case AccountLock::Verdict::HeldHere:
+        if (saving) {
+            m_dialogs.message(this, lock->explain(verdict) + QStringLiteral("\rほかの名前で保存してください。"),
+                              Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+            return LockResult::Refused;
+        }
+        if (m_dialogs.message(this, lock->explain(verdict) + QStringLiteral("\r読み取り専用で開きますか？"),
+                              Dialogs::Buttons::YesNo, Dialogs::Icon::Warning)
+            != Dialogs::Answer::Yes)
+            return LockResult::Refused;
+        lock.reset();
+        result = LockResult::ReadOnly;
+        break;
+    case AccountLock::Verdict::CannotJudge: {
+        const QString choices = saving
+            ? QStringLiteral("\rロックを解除して保存しますか？")
+            : QStringLiteral("\r\rはい：ロックを解除して開きます。\rいいえ：読み取り専用で開きます。\r"
+                             "キャンセル：開きません。");
+        const Dialogs::Answer answer = m_dialogs.message(
+            this, lock->explain(verdict) + choices,
+            saving ? Dialogs::Buttons::YesNo : Dialogs::Buttons::YesNoCancel, Dialogs::Icon::Warning);
+        if (answer == Dialogs::Answer::Yes && lock->takeOver()) {
+            result = LockResult::Locked;
+        } else if (answer == Dialogs::Answer::No && !saving) {
+            lock.reset();
+            result = LockResult::ReadOnly;
+        } else {
+            return LockResult::Refused;
+        }
+        break;
+    }
     }
     releaseLock();
     m_lock = std::move(lock);
-    return true;
+    return result;
 }
 
 void frmMain::releaseLock()
@@ -437,29 +490,44 @@ void frmMain::releaseLock()
     m_lock.reset();
 }
 
+void frmMain::setReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+    // A widget on a toolbar is shown and hidden through its action.
+    for (QAction *a : tbToolBar->actions()) {
+        if (tbToolBar->widgetForAction(a) == readOnlyNotice)
+            a->setVisible(readOnly);
+    }
+}
+
 bool frmMain::openFile(const QString &fileName)
 {
-    if (!lockFile(fileName))
+    const LockResult lock = lockFile(fileName, false);
+    if (lock == LockResult::Refused)
         return false;
     const QString previousName = m_doc.fileName();
-    try {
-        loadArticleFile(fileName);
-    } catch (const HarumokaError &e) {
-        if (!m_doc.isDamaged()) {
-            // Nothing usable was read: back to the empty document, not named after that file.
-            if (m_doc.articleList()->taLink || m_doc.fileName() != previousName) {
-                closeDocument();
-                m_doc.setFileName(previousName);
-            }
-            releaseLock();
-            m_dialogs.message(this, e.message(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
-            return false;
+    auto giveUp = [&](const QString &message) {
+        // Nothing usable was read: back to the empty document, not named after that file.
+        if (m_doc.articleList()->taLink || m_doc.fileName() != previousName) {
+            closeDocument();
+            m_doc.setFileName(previousName);
         }
+        releaseLock();
+        m_dialogs.message(this, message, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+        return false;
+    };
+    try {
+        readAccountFile(fileName, m_doc);
+    } catch (const HarumokaError &e) {
+        if (!m_doc.isDamaged())
+            return giveUp(e.message());
         try {
             refreshSummaries();
         } catch (const HarumokaError &) {
             // What was read is shown; its sums are reported when a summary is asked for.
         }
+        m_stamp = FileStamp::of(fileName);
+        setReadOnly(lock == LockResult::ReadOnly);
         setDocumentCommands(false, false, true, true);
         m_dialogs.message(this,
                           e.message() + QStringLiteral("\r読み込めた部分だけを表示しています。"
@@ -468,7 +536,17 @@ bool frmMain::openFile(const QString &fileName)
                           Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         return true;
     }
-    setDocumentCommands(false, true, true, true);
+    try {
+        refreshSummaries();
+    } catch (const OverflowError &) {
+        return giveUp(QStringLiteral("ファイル「%1」は開けませんでした。\r期ごとの合計金額が扱える範囲"
+                                     "（2,147,483,647円まで）を超えるため、集計できません。何も開いていません。")
+                          .arg(QDir::toNativeSeparators(fileName)));
+    }
+    m_stamp = FileStamp::of(fileName);
+    setReadOnly(lock == LockResult::ReadOnly);
+    // A read-only account is saved under another name only.
+    setDocumentCommands(false, lock != LockResult::ReadOnly, true, true);
     addRecentFile(fileName);
     fillRecentMenu();
     return true;
@@ -568,14 +646,28 @@ void frmMain::closeDocument()
     m_names.reset();
     m_doc.reset();
     releaseLock();
+    setReadOnly(false);
     Form_Load();
 }
 
 bool frmMain::mnuFileSave_Click()
 {
-    if (m_doc.isDamaged())
+    if (m_doc.isDamaged() || m_readOnly)
         return mnuFileSaveAs_Click();
-    return guarded([this] { saveArticleFile(m_doc.fileName()); });
+    const QString name = m_doc.fileName();
+    // Another program may have written or removed the file since it was read or saved here.
+    const FileStamp now = FileStamp::of(name);
+    if (!(now == m_stamp)) {
+        const QString question = now.exists
+            ? QStringLiteral("「%1」は、開いた後（または前回の保存の後）にほかのプログラムで変更されています。\r"
+                             "上書きすると、その変更は失われます。上書き保存しますか？")
+            : QStringLiteral("「%1」は、ほかのプログラムで削除されたか移動されています。保存しますか？");
+        if (m_dialogs.message(this, question.arg(QDir::toNativeSeparators(name)), Dialogs::Buttons::YesNo,
+                              Dialogs::Icon::Warning)
+            != Dialogs::Answer::Yes)
+            return false;
+    }
+    return guarded([this, name] { saveArticleFile(name); });
 }
 
 bool frmMain::mnuFileSaveAs_Click()
@@ -586,10 +678,10 @@ bool frmMain::mnuFileSaveAs_Click()
     if (name.isEmpty())
         return false;
     const bool sameFile = QFileInfo(name).absoluteFilePath() == QFileInfo(m_doc.fileName()).absoluteFilePath();
-    std::unique_ptr<QLockFile> previousLock;
-    if (!sameFile) {
+    std::unique_ptr<AccountLock> previousLock;
+    if (!sameFile || !m_lock) {
         previousLock = std::move(m_lock);
-        if (!lockFile(name)) {
+        if (lockFile(name, true) != LockResult::Locked) {
             m_lock = std::move(previousLock);
             return false;
         }
@@ -603,7 +695,7 @@ bool frmMain::mnuFileSaveAs_Click()
         // A failed Save As leaves the document as it was.
         m_doc.setFileName(previousName);
         m_doc.setDamaged(wasDamaged);
-        if (!sameFile) {
+        if (previousLock || !sameFile) {
             releaseLock();
             m_lock = std::move(previousLock);
         }
@@ -611,6 +703,7 @@ bool frmMain::mnuFileSaveAs_Click()
     }
     if (previousLock)
         previousLock->unlock();
+    setReadOnly(false);
     addRecentFile(name);
     fillRecentMenu();
     toolButtons.value(QStringLiteral("上書き保存"))->setEnabled(true);

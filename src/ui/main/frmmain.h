@@ -10,6 +10,7 @@
 
 #include "model/document.h"
 #include "model/selection.h"
+#include "storage/file_stamp.h"
 #include "summary/summaries.h"
 
 #include <QMainWindow>
@@ -22,7 +23,7 @@ class Dialogs;
 class QAction;
 class QLabel;
 class QMenu;
-class QLockFile;
+class AccountLock;
 class QTabWidget;
 class QToolBar;
 class QPrinter;
@@ -104,6 +105,8 @@ public:
     QAction *mnuFileExit = nullptr;
     QAction *mnuHelp = nullptr;
     QAction *mnuHelpHelp = nullptr;
+    // Shown while the account is open read-only.
+    QLabel *readOnlyNotice = nullptr;
     // Toolbar buttons by key ("開く", "名前をつけて保存", "上書き保存", "ページ設定", "印刷").
     QHash<QString, QAction *> toolButtons;
 
@@ -144,14 +147,23 @@ private:
     void documentChanged(Document::Changes what);
     void loadSelectionLists();
     void setDocumentCommands(bool open, bool save, bool saveAsButton, bool saveAsMenu);
-    bool lockFile(const QString &fileName);
+    // Locks an account before it is opened or saved under a new name,
+    // asking the user what to do with a lock held elsewhere.
+    enum class LockResult { Locked, ReadOnly, Refused };
+    LockResult lockFile(const QString &fileName, bool saving);
     void releaseLock();
+    void setReadOnly(bool readOnly);
 
     Document m_doc;
     SelectionLists m_names;
     PeriodSummaries m_summaries;
     Dialogs &m_dialogs;
     std::unique_ptr<QPrinter> m_printer;
-    std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<AccountLock> m_lock;
+    // How the open file looked when it was read or last saved here.
+    FileStamp m_stamp;
+    // Opened without its lock (held elsewhere, or a read-only folder): Save asks for a new name.
+    bool m_readOnly = false;
+    bool m_namesProblemShown = false;
     bool m_unloaded = false;
 };

@@ -491,8 +491,9 @@ private slots:
         const QString big = f.path(QStringLiteral("big.txt"));
         writeCp932(big, {"iMekalu135", "True", "", "", "", "", "", "True", "2026/05/01", " 0", "a", "", " 0",
                          " 0", " 2147483647", "True", "2026/05/02", " 0", "b", "", " 0", " 0", " 1"});
-        f.dialogs.expectMessageContaining(QStringLiteral("範囲"));
+        f.dialogs.expectMessageContaining(QStringLiteral("ファイル「%1」は開けませんでした。").arg(big));
         QVERIFY(!f.w->openFile(big));
+        QVERIFY(f.dialogs.log.last().contains(QStringLiteral("何も開いていません")));
         QVERIFY(!f.doc().articleList()->taLink);
         QVERIFY(f.w->incomeSheet->MSFlexGridIncome->TextMatrix(1, 2).isEmpty());
         QVERIFY(f.doc().fileName() != big);

@@ -1,0 +1,201 @@
+// What the window does so that nothing a treasurer entered is lost: the
+// unsaved-changes question can be cancelled, a lock held elsewhere is
+// explained and the account opened read-only or taken over, a file changed
+// by another program is not overwritten without asking, and a backup that
+// fell behind or a settings file that cannot be read is said.
+#include "app/startup.h"
+#include "model/document.h"
+#include "model/values.h"
+#include "storage/account_lock.h"
+#include "support/test_main.h"
+#include "support/test_util.h"
+#include "support/window_fixture.h"
+#include "ui/main/income_sheet.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSysInfo>
+#include <QToolBar>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kSaveQuestion = QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？");
+const QStringList kAccount = {"iMekalu135", "True", "", "", "", "", "", "True", "2026/05/01", " 30", "会費", "",
+                              " 0", " 0", " 3000"};
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+bool noticeShown(frmMain &w)
+{
+    for (QAction *a : w.tbToolBar->actions())
+        if (w.tbToolBar->widgetForAction(a) == w.readOnlyNotice)
+            return a->isVisible();
+    return false;
+}
+
+} // namespace
+
+class TestFileSafety : public QObject {
+    Q_OBJECT
+private slots:
+    void cancelKeepsEverything_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("close") << "close";
+        QTest::newRow("open") << "open";
+        QTest::newRow("exit") << "exit";
+        QTest::newRow("close button") << "window";
+    }
+    void cancelKeepsEverything()
+    {
+        QFETCH(QString, command);
+        WindowFixture f;
+        f.w->incomeSheet->CommandIncomeNew->click();
+        QVERIFY(f.doc().isModified());
+        f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::Cancel);
+        if (command == QLatin1String("close"))
+            QVERIFY(!f.w->mnuFileClose_Click());
+        else if (command == QLatin1String("open"))
+            f.w->mnuFileOpen->trigger();
+        else if (command == QLatin1String("exit"))
+            f.w->mnuFileExit->trigger();
+        else
+            QVERIFY(!f.w->close());
+        QVERIFY(f.dialogs.done());
+        QCOMPARE(f.dialogs.buttonsSeen.last(), Dialogs::Buttons::YesNoCancel);
+        QVERIFY(f.w->isVisible());
+        QVERIFY(f.doc().isModified());
+        QCOMPARE(f.doc().incomeCount(), qint16(1));
+        // Asked again, No closes without saving.
+        f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::No);
+        QVERIFY(f.w->mnuFileClose_Click());
+    }
+
+    void locksHeldElsewhere_data()
+    {
+        QTest::addColumn<QString>("holder"); // "ours-running" or "empty"
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("result"); // "locked", "read-only" or "closed"
+        using A = Dialogs::Answer;
+        QTest::newRow("running here: read-only") << "running" << int(A::Yes) << "read-only";
+        QTest::newRow("running here: not opened") << "running" << int(A::No) << "closed";
+        QTest::newRow("cannot judge: take over") << "empty" << int(A::Yes) << "locked";
+        QTest::newRow("cannot judge: read-only") << "empty" << int(A::No) << "read-only";
+        QTest::newRow("cannot judge: not opened") << "empty" << int(A::Cancel) << "closed";
+    }
+    void locksHeldElsewhere()
+    {
+        QFETCH(QString, holder);
+        QFETCH(int, answer);
+        QFETCH(QString, result);
+        WindowFixture f;
+        const QString path = f.path(QStringLiteral("a.txt"));
+        writeCp932(path, kAccount);
+        const QString lockPath = AccountLock::lockFilePathFor(path);
+        QByteArray lock;
+        if (holder == QLatin1String("running"))
+            lock = "harumoka-lock 1\nuser=yamada\nhost=" + QSysInfo::machineHostName().toUtf8()
+                + "\npid=" + QByteArray::number(qint64(::getpid())) + "\nprogram="
+                + QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8()
+                + "\nsince=2026-05-01T09:30:00+09:00\n";
+        {
+            QFile f(lockPath);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(lock);
+        }
+        f.dialogs.expectMessageContaining(holder == QLatin1String("running") ? QStringLiteral("読み取り専用で開きますか？")
+                                                                            : QStringLiteral("ロックを解除して開きます"),
+                                          Dialogs::Answer(answer));
+        const bool opened = f.w->openFile(path);
+        QVERIFY(f.dialogs.done());
+        QCOMPARE(opened, result != QLatin1String("closed"));
+        QCOMPARE(noticeShown(*f.w), result == QLatin1String("read-only"));
+        if (result == QLatin1String("locked")) {
+            QVERIFY(readAll(lockPath).contains("pid=" + QByteArray::number(qint64(::getpid()))));
+            QVERIFY(f.w->mnuFileSave->isEnabled());
+        }
+        if (result == QLatin1String("read-only")) {
+            // Save asks for another name; the account and the lock stay as they were.
+            QVERIFY(!f.w->mnuFileSave->isEnabled());
+            f.doc().setModified(true);
+            f.dialogs.expectSave(QString());
+            QVERIFY(!f.w->mnuFileSave_Click());
+            QCOMPARE(readAll(lockPath), lock);
+            f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::No);
+        }
+        QVERIFY(f.w->mnuFileClose_Click());
+        if (result != QLatin1String("locked"))
+            QCOMPARE(readAll(lockPath), lock); // never removed what is not ours
+        else
+            QVERIFY(!QFile::exists(lockPath));
+    }
+
+    void fileChangedOnDiskIsNotOverwrittenUnasked()
+    {
+        WindowFixture f;
+        const QString path = f.path(QStringLiteral("a.txt"));
+        writeCp932(path, kAccount);
+        QVERIFY(f.w->openFile(path));
+        f.w->incomeSheet->CommandIncomeNew->click();
+        // Another program writes the file meanwhile.
+        QStringList other = kAccount;
+        other.last() = QStringLiteral(" 9999");
+        writeCp932(path, other);
+        const QByteArray theirs = readAll(path);
+        f.dialogs.expectMessageContaining(QStringLiteral("ほかのプログラムで変更されています"), Dialogs::Answer::No);
+        QVERIFY(!f.w->mnuFileSave_Click());
+        QCOMPARE(readAll(path), theirs);
+        QVERIFY(f.doc().isModified());
+        f.dialogs.expectMessageContaining(QStringLiteral("ほかのプログラムで変更されています"), Dialogs::Answer::Yes);
+        QVERIFY(f.w->mnuFileSave_Click());
+        QVERIFY(readAll(path) != theirs);
+        // Once saved here, the next Save asks nothing.
+        f.w->incomeSheet->CommandIncomeNew->click();
+        QVERIFY(f.w->mnuFileSave_Click());
+        QVERIFY(f.dialogs.done());
+    }
+
+    void aBackupThatFellBehindIsSaid()
+    {
+        WindowFixture f;
+        const QString path = f.path(QStringLiteral("a.txt"));
+        writeCp932(path, kAccount);
+        QVERIFY(f.w->openFile(path));
+        // A folder where the backup should go: the save succeeds, the backup cannot.
+        QVERIFY(QDir().mkdir(f.path(QStringLiteral("a.bak"))));
+        f.w->incomeSheet->CommandIncomeNew->click();
+        f.dialogs.expectMessageContaining(QStringLiteral("a.bak"));
+        QVERIFY(f.w->mnuFileSave_Click());
+        QVERIFY(f.dialogs.done());
+        QVERIFY(!f.doc().isModified());
+    }
+
+    void anUnreadableSettingsFileIsSaidOnce()
+    {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath(QStringLiteral("Mekalu.ini"));
+        QCOMPARE(::mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
+        ScriptedDialogs dialogs;
+        dialogs.expectMessageContaining(QStringLiteral("名前付きパイプ"));
+        auto w = Main(dialogs, ini);
+        QCoreApplication::processEvents();
+        QVERIFY(dialogs.done());
+        // Loading the window again (as Close does) reads the names again: nothing more is said.
+        w->Form_Load();
+        QCoreApplication::processEvents();
+        QVERIFY(dialogs.done());
+        w->settingsFilePath = dir.filePath(QStringLiteral("other.ini")); // where quitting saves them
+    }
+};
+
+HARUMOKA_TEST_MAIN(TestFileSafety)
+#include "tst_file_safety.moc"
