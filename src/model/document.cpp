@@ -2,7 +2,17 @@
 
 #include "model/values.h"
 
-Document::Document(QObject *parent) : QObject(parent), m_list(std::make_shared<MekaluArticle>()) {}
+#include <iterator>
+
+Document::Document(QObject *parent) : QObject(parent), m_list(std::make_shared<MekaluArticle>())
+{
+    remember();
+}
+
+void Document::remember()
+{
+    m_state = std::make_shared<const DocumentState>(capture());
+}
 
 Document::~Document() = default;
 
@@ -47,6 +57,15 @@ void Document::edited(Changes what)
     emit changed(what);
 }
 
+void Document::edited(Changes what, Edit::Kind kind, const QString &subject, int titleField)
+{
+    Edit edit{kind, subject, titleField, m_state, nullptr};
+    remember();
+    edit.after = m_state;
+    edited(what);
+    emit editDone(edit);
+}
+
 void Document::recount()
 {
     qint16 income = 0, supply = 0;
@@ -77,9 +96,15 @@ qint32 Document::recordEntry(const ArticlePtr &entry, const MekaluArticle *sourc
     else
         m_list->insertNumberedArticle(entry, row);
     count = newCount;
+    using K = Edit::Kind;
+    const bool income = entry->taIncome;
+    const K kind = replacing ? (income ? K::RecordIncome : K::RecordSupply)
+                             : (entry->isBlank() ? (income ? K::AddIncome : K::AddSupply)
+                                                 : (income ? K::RecordIncome : K::RecordSupply));
     edited(kindChange(entry->taIncome) | (replacing && source->taIncome != entry->taIncome
                                                ? kindChange(source->taIncome)
-                                               : Changes()));
+                                               : Changes()),
+           kind, entry->taArticle);
     return n;
 }
 
@@ -93,10 +118,11 @@ void Document::removeEntry(const MekaluArticle *entry)
     if (!entry || !contains(entry))
         return;
     const bool income = entry->taIncome;
+    const QString article = entry->taArticle;
     m_list->deleteArticle(entry);
     qint16 &count = income ? m_incomeCount : m_supplyCount;
     count = qint16(count - 1);
-    edited(kindChange(income) | EntryRemoved);
+    edited(kindChange(income) | EntryRemoved, income ? Edit::RemoveIncome : Edit::RemoveSupply, article);
 }
 
 void Document::ensureDetailList(MekaluArticle &entry)
@@ -112,7 +138,7 @@ void Document::recordDetailLine(MekaluArticle &entry, const DetailPtr &line, con
     if (source)
         entry.taDetailList->deleteDetail(source);
     entry.taDetailList->insertNumberedDetail(line, row);
-    edited(DetailLines | kindChange(entry.taIncome));
+    edited(DetailLines | kindChange(entry.taIncome), Edit::RecordDetail, line->tdArticle);
 }
 
 void Document::removeDetailLine(MekaluArticle &entry, const MekaluDetail *line)
@@ -124,8 +150,9 @@ void Document::removeDetailLine(MekaluArticle &entry, const MekaluDetail *line)
         found = d == line;
     if (!found)
         return;
+    const QString article = line->tdArticle;
     entry.taDetailList->deleteDetail(line);
-    edited(DetailLines | kindChange(entry.taIncome));
+    edited(DetailLines | kindChange(entry.taIncome), Edit::RemoveDetail, article);
 }
 
 void Document::dropBlankDetailLines(MekaluArticle &entry)
@@ -143,20 +170,31 @@ void Document::dropBlankDetailLines(MekaluArticle &entry)
         }
     }
     if (dropped)
-        edited(DetailLines | kindChange(entry.taIncome));
+        edited(DetailLines | kindChange(entry.taIncome), Edit::DropBlankDetails, entry.taArticle);
 }
 
 void Document::setTitle(const AccountTitle &title)
 {
     if (title == m_title)
         return;
+    const bool fields[] = {title.classMode != m_title.classMode, title.schoolName != m_title.schoolName,
+                           title.schoolYear != m_title.schoolYear, title.grade != m_title.grade,
+                           title.room != m_title.room, title.charge != m_title.charge,
+                           title.title != m_title.title, title.reporter != m_title.reporter,
+                           title.carryOverName != m_title.carryOverName};
+    int field = -1;
+    for (int f = 0; f < int(std::size(fields)); ++f) {
+        if (fields[f])
+            field = field == -1 ? f : -2;
+    }
     m_title = title;
-    edited(TitleFields);
+    edited(TitleFields, Edit::Title, QString(), field < 0 ? -1 : field);
 }
 
 void Document::sortByDate()
 {
     m_list = m_list->sorting();
+    remember();
     emit changed(IncomeEntries | SupplyEntries | EntriesReplaced);
 }
 
@@ -198,6 +236,7 @@ void Document::restore(const DocumentState &s)
     m_list->taLink = next;
     m_title = s.title;
     recount();
+    remember();
     edited(Everything);
 }
 
@@ -210,6 +249,7 @@ void Document::reset()
     m_incomeCount = 0;
     m_supplyCount = 0;
     m_damaged = false;
+    remember();
     setModified(false);
     emit changed(Everything);
 }
@@ -223,6 +263,7 @@ void Document::load(const ArticlePtr &list, const AccountTitle &title, qint32 ne
     m_damaged = damaged;
     m_fileName = fileName;
     recount();
+    remember();
     setModified(false);
     emit changed(Everything);
 }

@@ -39,6 +39,25 @@ struct DocumentState {
 class Document : public QObject {
     Q_OBJECT
 public:
+    // One edit as it happened, for undo: what it was, what it was about, and
+    // the entry list and title before and after it. Consecutive edits share
+    // the state between them.
+    struct Edit {
+        enum Kind {
+            AddIncome, RecordIncome, RemoveIncome,   // an income row added (blank), recorded, deleted
+            AddSupply, RecordSupply, RemoveSupply,   // the same for expenses
+            RecordDetail, RemoveDetail, DropBlankDetails,
+            Title,
+        };
+        Kind kind;
+        QString subject;       // the entry's or line's article; for Title the field (TitleField)
+        int titleField = -1;   // for Title: which field changed (TitleField), -1 several
+        std::shared_ptr<const DocumentState> before;
+        std::shared_ptr<const DocumentState> after;
+    };
+    enum TitleField { ModeField, SchoolField, YearField, GradeField, RoomField, ChargeField, TitleTextField,
+                      ReporterField, CarryOverNameField };
+
     enum Change {
         IncomeEntries = 0x01, // income entries added, replaced or removed
         SupplyEntries = 0x02, // the same for expenses
@@ -106,7 +125,8 @@ public:
     void sortByDate();
 
     // Puts back a captured state (undo and redo): the same entry objects in
-    // the same order with the same detail lines, and the title.
+    // the same order with the same detail lines, and the title. Marks the
+    // document modified; an undo stack decides when it is clean again.
     DocumentState capture() const;
     void restore(const DocumentState &state);
 
@@ -126,9 +146,14 @@ public:
 signals:
     void changed(Document::Changes what);
     void modifiedChanged(bool modified);
+    // After every edit (not after load, reset, sortByDate or restore).
+    void editDone(const Document::Edit &edit);
 
 private:
     void edited(Changes what);
+    void edited(Changes what, Edit::Kind kind, const QString &subject, int titleField = -1);
+    // The state after the last change of any kind: the "before" of the next edit.
+    void remember();
     void recount();
     static Changes kindChange(bool income) { return income ? IncomeEntries : SupplyEntries; }
 
@@ -140,6 +165,7 @@ private:
     bool m_modified = false;
     bool m_damaged = false;
     QString m_fileName;
+    std::shared_ptr<const DocumentState> m_state;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(Document::Changes)

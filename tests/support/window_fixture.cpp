@@ -1,6 +1,8 @@
 #include "support/window_fixture.h"
 
 #include "app/startup.h"
+
+#include <QUndoStack>
 #include "model/values.h"
 #include "storage/codec.h"
 #include "ui/main/flexgrid.h"
@@ -32,7 +34,9 @@ ArticlePtr WindowFixture::add(const ArticlePtr &e)
 {
     const bool modified = doc().isModified();
     doc().insertEntry(e);
-    doc().setModified(modified);
+    // As if read from the file: nothing to undo, nothing unsaved.
+    if (!modified)
+        w->undoStack().clear();
     return e;
 }
 

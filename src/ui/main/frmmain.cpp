@@ -22,6 +22,7 @@
 #include "ui/main/summary_sheet.h"
 #include "ui/main/supply_sheet.h"
 #include "ui/main/twips.h"
+#include "ui/main/undo_commands.h"
 
 #include <QLayout>
 
@@ -42,6 +43,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
+#include <QUndoStack>
 
 namespace {
 
@@ -78,6 +80,9 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     setWindowIcon(appIcon);
     helpFileName = QStringLiteral(":/help/help.html");
 
+    m_undo = new QUndoStack(this);
+    // Each step keeps the entry list before it: bounded, so that a large account stays small.
+    m_undo->setUndoLimit(200);
     buildMenus();
     buildToolBar();
 
@@ -172,6 +177,30 @@ void frmMain::buildMenus()
     fillRecentMenu();
     file->addSeparator();
     mnuFileExit = file->addAction(QStringLiteral("1006"));
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    mnuEdit = edit->menuAction();
+    mnuEditUndo = edit->addAction(QIcon(QStringLiteral(":/icons/undo.png")), QStringLiteral("元に戻す(&U)"));
+    mnuEditUndo->setShortcut(QKeySequence::Undo);
+    mnuEditRedo = edit->addAction(QIcon(QStringLiteral(":/icons/redo.png")), QStringLiteral("やり直し(&R)"));
+    mnuEditRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    // The items name what they undo and redo.
+    auto updateEditItems = [this] {
+        mnuEditUndo->setEnabled(m_undo->canUndo());
+        mnuEditUndo->setText(m_undo->canUndo() ? QStringLiteral("元に戻す(&U): ") + m_undo->undoText()
+                                               : QStringLiteral("元に戻す(&U)"));
+        mnuEditRedo->setEnabled(m_undo->canRedo());
+        mnuEditRedo->setText(m_undo->canRedo() ? QStringLiteral("やり直し(&R): ") + m_undo->redoText()
+                                               : QStringLiteral("やり直し(&R)"));
+    };
+    connect(m_undo, &QUndoStack::indexChanged, this, updateEditItems);
+    connect(m_undo, &QUndoStack::cleanChanged, this, [this](bool clean) { m_doc.setModified(!clean); });
+    updateEditItems();
+    connect(mnuEditUndo, &QAction::triggered, this, [this] { guarded([this] { m_undo->undo(); }); });
+    connect(mnuEditRedo, &QAction::triggered, this, [this] { guarded([this] { m_undo->redo(); }); });
+    connect(&m_doc, &Document::editDone, this, [this](const Document::Edit &edit) {
+        m_undo->push(makeUndoCommand(m_doc, edit).release());
+    });
+
     QMenu *help = menuBar()->addMenu(QStringLiteral("1007"));
     mnuHelp = help->menuAction();
     mnuHelpHelp = help->addAction(QStringLiteral("ﾍﾙﾌﾟ"));
@@ -220,6 +249,9 @@ void frmMain::buildToolBar()
         connect(a, &QAction::triggered, this, [this, key] { tbToolBar_ButtonClick(key); });
         ++i;
     }
+    tbToolBar->addSeparator();
+    for (QAction *a : {mnuEditUndo, mnuEditRedo})
+        tbToolBar->addAction(a);
     // At the toolbar's right end: in view without changing the window's size.
     auto *spacer = new QWidget(tbToolBar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -413,6 +445,7 @@ void frmMain::saveArticleFile(const QString &fileName)
 {
     const SaveResult result = writeAccountFile(fileName, m_doc.title(), *m_doc.articleList());
     m_doc.markSaved();
+    m_undo->setClean();
     m_stamp = FileStamp::of(fileName);
     if (m_lock)
         m_lock->fileReplaced();
@@ -518,7 +551,9 @@ bool frmMain::openFile(const QString &fileName)
     };
     try {
         readAccountFile(fileName, m_doc);
+        m_undo->clear();
     } catch (const HarumokaError &e) {
+        m_undo->clear();
         if (!m_doc.isDamaged())
             return giveUp(e.message());
         try {
@@ -645,6 +680,7 @@ void frmMain::closeDocument()
     setDocumentCommands(true, false, false, true);
     m_names.reset();
     m_doc.reset();
+    m_undo->clear();
     releaseLock();
     setReadOnly(false);
     Form_Load();

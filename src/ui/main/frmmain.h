@@ -25,6 +25,7 @@ class QLabel;
 class QMenu;
 class AccountLock;
 class QTabWidget;
+class QUndoStack;
 class QToolBar;
 class QPrinter;
 class PrintSettingsSheet;
@@ -44,6 +45,8 @@ public:
     Document &document() { return m_doc; }
     const PeriodSummaries &summaries() const { return m_summaries; }
     SelectionLists &selectionLists() { return m_names; }
+    // Every edit of the document, for Undo and Redo; emptied by Close and Open.
+    QUndoStack &undoStack() { return *m_undo; }
     Dialogs &dialogs() { return m_dialogs; }
 
     // Lifecycle.
@@ -103,6 +106,9 @@ public:
     QAction *mnuFileCsv = nullptr;
     QMenu *mnuFileRecent = nullptr;
     QAction *mnuFileExit = nullptr;
+    QAction *mnuEdit = nullptr;
+    QAction *mnuEditUndo = nullptr;
+    QAction *mnuEditRedo = nullptr;
     QAction *mnuHelp = nullptr;
     QAction *mnuHelpHelp = nullptr;
     // Shown while the account is open read-only.
@@ -155,6 +161,7 @@ private:
     void setReadOnly(bool readOnly);
 
     Document m_doc;
+    QUndoStack *m_undo = nullptr;
     SelectionLists m_names;
     PeriodSummaries m_summaries;
     Dialogs &m_dialogs;

@@ -1,0 +1,58 @@
+// Undo and redo of the document's edits: one command class per kind of
+// change, each putting back the exact entry list (order, keys, detail lines)
+// and title that came before or after it; the window refills from the
+// document's changed signal as after any edit. The edit itself has already
+// happened when its command is pushed, so the first redo does nothing.
+#pragma once
+
+#include "model/document.h"
+
+#include <QUndoCommand>
+#include <memory>
+
+class DocumentCommand : public QUndoCommand {
+public:
+    DocumentCommand(Document &doc, const Document::Edit &edit, const QString &text);
+    void undo() override;
+    void redo() override;
+
+protected:
+    Document &m_doc;
+    Document::Edit m_edit;
+    bool m_done = false;
+};
+
+// 収入の登録 / 支出の登録: an entry recorded from its panel.
+class RecordEntryCommand : public DocumentCommand {
+public:
+    RecordEntryCommand(Document &doc, const Document::Edit &edit);
+};
+
+// 収入の行の追加 / 支出の行の追加: a blank row added.
+class AddRowCommand : public DocumentCommand {
+public:
+    AddRowCommand(Document &doc, const Document::Edit &edit);
+};
+
+// 収入の行の削除 / 支出の行の削除.
+class DeleteEntryCommand : public DocumentCommand {
+public:
+    DeleteEntryCommand(Document &doc, const Document::Edit &edit);
+};
+
+// 明細の登録, 明細の行の削除, 明細の空白行の削除: the detail window's edits.
+class DetailLinesCommand : public DocumentCommand {
+public:
+    DetailLinesCommand(Document &doc, const Document::Edit &edit);
+};
+
+// 学校名の変更 ...: an edit of the print settings sheet's title fields.
+// Typing into one field makes one step, not one per character.
+class TitleCommand : public DocumentCommand {
+public:
+    TitleCommand(Document &doc, const Document::Edit &edit);
+    int id() const override;
+    bool mergeWith(const QUndoCommand *other) override;
+};
+
+std::unique_ptr<DocumentCommand> makeUndoCommand(Document &doc, const Document::Edit &edit);

@@ -1,0 +1,160 @@
+// Undo and redo through the Edit menu after edits made through the widgets:
+// undoing everything gives back the very file that was opened, redoing
+// everything the file as edited, and the unsaved mark follows the last save.
+#include "model/document.h"
+#include "model/values.h"
+#include "storage/account_file.h"
+#include "support/test_main.h"
+#include "support/test_util.h"
+#include "support/window_fixture.h"
+#include "ui/detail/frmdetail.h"
+#include "ui/main/datepicker.h"
+#include "ui/main/flexgrid.h"
+#include "ui/main/income_sheet.h"
+#include "ui/main/print_settings_sheet.h"
+#include "ui/main/supply_sheet.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QUndoStack>
+
+namespace {
+
+QByteArray saved(frmMain &w)
+{
+    return encodeAccountFile(w.document().title(), *w.document().articleList());
+}
+
+// One random edit, as a user makes it.
+void randomEdit(WindowFixture &f, QRandomGenerator &r)
+{
+    IncomeSheet *in = f.w->incomeSheet;
+    SupplySheet *out = f.w->supplySheet;
+    const int incomes = f.doc().incomeCount();
+    const int expenses = f.doc().supplyCount();
+    switch (r.bounded(7)) {
+    case 0:
+        in->CommandIncomeNew->click();
+        in->CommandIncomeCancel->click();
+        break;
+    case 1:
+        if (incomes > 0) {
+            in->MSFlexGridIncome->clickCell(1 + r.bounded(incomes), 6);
+            in->TextIncomeAmount->setText(QString::number(100 * (1 + r.bounded(90))));
+            in->CommandIncomeRecord->click();
+        }
+        break;
+    case 2:
+        if (incomes > 0) {
+            in->MSFlexGridIncome->clickCell(1 + r.bounded(incomes), 2);
+            in->CommandIncomeDelete->click();
+        }
+        break;
+    case 3:
+        out->CommandSupplyNew->click();
+        commitText(out->ComboSupplyArticle, QStringLiteral("画用紙%1").arg(r.bounded(5)));
+        out->CommandSupplyRecord->click();
+        break;
+    case 4:
+        if (expenses > 0) {
+            // A date chosen in the calendar re-sorts the entry.
+            out->MSFlexGridSupply->clickCell(1 + r.bounded(expenses), 1);
+            out->DTPickerSupplyDate->setValue(QDate(2026, 4 + r.bounded(9), 1 + r.bounded(28)));
+            emit out->DTPickerSupplyDate->CloseUp();
+            out->CommandSupplyCancel->click();
+        }
+        break;
+    case 5:
+        if (expenses > 0) {
+            out->MSFlexGridSupply->clickCell(1 + r.bounded(expenses), 3);
+            out->CommandSupplyDelete->click();
+        }
+        break;
+    case 6:
+        commitText(f.w->printSheet->TextChargeHome, QStringLiteral("先生%1").arg(r.bounded(9)));
+        break;
+    }
+}
+
+} // namespace
+
+class TestUndo : public QObject {
+    Q_OBJECT
+private slots:
+    void undoAllGivesTheFileBackRedoAllTheEdits()
+    {
+        for (quint32 seed = 1; seed <= 12; ++seed) {
+            WindowFixture f;
+            QVERIFY(f.w->openFile(QStringLiteral(HARUMOKA_TEST_DATA "/golden/sample.txt")));
+            const QByteArray before = saved(*f.w);
+            QRandomGenerator r(seed);
+            for (int i = 0; i < 14; ++i)
+                randomEdit(f, r);
+            const QByteArray after = saved(*f.w);
+            QVERIFY(f.doc().isModified() == (f.w->undoStack().count() > 0));
+            while (f.w->mnuEditUndo->isEnabled())
+                f.w->mnuEditUndo->trigger();
+            QVERIFY2(saved(*f.w) == before, qPrintable(QStringLiteral("seed %1").arg(seed)));
+            QVERIFY(!f.doc().isModified());
+            while (f.w->mnuEditRedo->isEnabled())
+                f.w->mnuEditRedo->trigger();
+            QVERIFY2(saved(*f.w) == after, qPrintable(QStringLiteral("seed %1").arg(seed)));
+            QCOMPARE(f.doc().isModified(), f.w->undoStack().count() > 0);
+            // The grids show what the document holds.
+            for (int row = 1; row <= f.doc().supplyCount(); ++row)
+                QCOMPARE(f.w->supplySheet->MSFlexGridSupply->TextMatrix(row, 3), f.doc().entryAt(false, row)->taArticle);
+            f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No);
+            QVERIFY(f.w->mnuFileClose_Click() || f.w->undoStack().count() == 0);
+        }
+    }
+
+    void itemsNameTheEditAndTheSavedStateIsClean()
+    {
+        WindowFixture f;
+        const QString path = f.path(QStringLiteral("a.txt"));
+        writeCp932(path, {"iMekalu135", "True", "", "", "", "", "", "False", "2026/05/01", " 0", "画用紙", "",
+                          " 1", " 0", " 300", "<DETAIL>", "白", " 300", "</DETAIL>"});
+        QVERIFY(f.w->openFile(path));
+        QVERIFY(!f.w->mnuEditUndo->isEnabled());
+        QCOMPARE(f.w->mnuEditUndo->text(), QStringLiteral("元に戻す(&U)"));
+        SupplySheet *out = f.w->supplySheet;
+        out->MSFlexGridSupply->clickCell(1, 5);
+        out->TextSupplyAmount->setText(QStringLiteral("320"));
+        out->CommandSupplyRecord->click();
+        QCOMPARE(f.w->mnuEditUndo->text(), QStringLiteral("元に戻す(&U): 支出の登録 (画用紙)"));
+        // A detail line recorded in the detail window is undone from the main window.
+        out->MSFlexGridSupply->clickCell(1, 6);
+        out->CommandSupplyDetail->click();
+        frmDetail *dw = f.w->findChild<frmDetail *>();
+        QVERIFY(dw);
+        dw->MSFlexGridDetail->clickCell(1, 2);
+        dw->TextDetailAmount->setText(QStringLiteral("320"));
+        dw->CommandDetailRecord->click();
+        dw->CommandDetailClose->click();
+        QCOMPARE(f.w->mnuEditUndo->text(), QStringLiteral("元に戻す(&U): 明細の登録 (白)"));
+        QVERIFY(f.w->mnuFileSave_Click());
+        QVERIFY(!f.doc().isModified());
+        f.w->mnuEditUndo->trigger();
+        QCOMPARE(f.doc().entryAt(false, 1)->taDetailList->sumDetail(), 300);
+        QVERIFY(f.doc().isModified());
+        QCOMPARE(f.w->mnuEditRedo->text(), QStringLiteral("やり直し(&R): 明細の登録 (白)"));
+        f.w->mnuEditRedo->trigger();
+        QVERIFY(!f.doc().isModified()); // back at the saved state
+        // Typing into a title field is one step; Close empties the stack.
+        commitText(f.w->printSheet->TextChargeHome, QStringLiteral("山"));
+        commitText(f.w->printSheet->TextChargeHome, QStringLiteral("山田"));
+        QCOMPARE(f.w->mnuEditUndo->text(), QStringLiteral("元に戻す(&U): 「担任」の変更"));
+        f.w->mnuEditUndo->trigger();
+        QVERIFY(f.w->printSheet->TextChargeHome->text().isEmpty());
+        QVERIFY(!f.doc().isModified());
+        QVERIFY(f.w->mnuFileClose_Click());
+        QVERIFY(!f.w->mnuEditUndo->isEnabled() && !f.w->mnuEditRedo->isEnabled());
+        QVERIFY(f.dialogs.done());
+    }
+};
+
+HARUMOKA_TEST_MAIN(TestUndo)
+#include "tst_undo.moc"
