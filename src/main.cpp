@@ -20,7 +20,11 @@ int main(int argc, char *argv[])
 
     QtDialogs dialogs;
     auto window = Main(dialogs);
-    if (!cl.file.isEmpty())
+    // Work a crashed run left unsaved comes first; a file named on the
+    // command line opens when nothing was restored.
+    bool restored = false;
+    window->guarded([&] { restored = window->offerRecovery(); });
+    if (!restored && !cl.file.isEmpty())
         window->guarded([&] { window->openFile(cl.file); });
     return app.exec();
 }

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QAbstractButton>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -38,6 +40,7 @@ Dialogs::Answer QtDialogs::message(QWidget *parent, const QString &text, Buttons
     case Icon::Question: box.setIcon(QMessageBox::Question); break;
     case Icon::None: break;
     }
+    QAbstractButton *deleteButton = nullptr;
     switch (buttons) {
     case Buttons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
@@ -50,18 +53,26 @@ Dialogs::Answer QtDialogs::message(QWidget *parent, const QString &text, Buttons
         box.setDefaultButton(QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::Cancel);
         break;
+    case Buttons::YesNoDelete:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+        deleteButton = box.addButton(QStringLiteral("削除"), QMessageBox::DestructiveRole);
+        break;
     case Buttons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
         break;
     }
     const int r = box.exec();
+    if (deleteButton && box.clickedButton() == deleteButton)
+        return Answer::Delete;
     if (buttons == Buttons::Ok)
         return Answer::Ok;
     if (r == QMessageBox::Yes)
         return Answer::Yes;
     if (r == QMessageBox::No)
         return Answer::No;
-    return buttons == Buttons::YesNo ? Answer::No : Answer::Cancel;
+    return buttons == Buttons::YesNoCancel ? Answer::Cancel : Answer::No;
 }
 
 QString QtDialogs::openFileName(QWidget *parent, const FileRequest &request)

@@ -1,6 +1,9 @@
 #include "model/periods.h"
 
+#include "model/article.h"
 #include "model/values.h"
+
+#include <QRegularExpression>
 
 #include <array>
 
@@ -60,6 +63,25 @@ Period periodOfLedgerNumber(int ledgerNumber)
             return Period(p);
     }
     throw HarumokaError(QStringLiteral("元帳の期間の指定が正しくありません。"));
+}
+
+int schoolYearOfDate(const QDate &date)
+{
+    return date.month() <= 3 ? date.year() - 1 : date.year();
+}
+
+int schoolYearOf(const QString &schoolYearText, const MekaluArticle &entries)
+{
+    static const QRegularExpression western(QStringLiteral("([0-9]{4})年度"));
+    const QRegularExpressionMatch m = western.match(schoolYearText);
+    if (m.hasMatch())
+        return m.captured(1).toInt();
+    QDate latest;
+    for (const MekaluArticle *e = entries.taLink.get(); e; e = e->taLink.get()) {
+        if (e->taDate.isValid() && e->taDate.date().year() > 1900 && (!latest.isValid() || e->taDate.date() > latest))
+            latest = e->taDate.date();
+    }
+    return schoolYearOfDate(latest.isValid() ? latest : today());
 }
 
 bool isLedgerKind(int printKind)

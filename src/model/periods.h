@@ -12,6 +12,8 @@
 #include <QDateTime>
 #include <QString>
 
+class MekaluArticle;
+
 enum Period { Term1 = 0, Term2, Term3, Half1, Half2, Year, PeriodCount };
 
 struct PeriodInfo {
@@ -43,6 +45,13 @@ bool periodContains(int period, const QDateTime &date);
 
 // The period whose ledger printLedger draws for a ledger number 0-5.
 Period periodOfLedgerNumber(int ledgerNumber);
+
+// The school year (the year of the April it starts in) of a date.
+int schoolYearOfDate(const QDate &date);
+// The school year an account is for: the year in its school-year text
+// ("令和8年度(2026年度）" is 2026); without one, that of its latest entry;
+// without entries, the current one.
+int schoolYearOf(const QString &schoolYearText, const MekaluArticle &entries);
 
 // ---- print kinds ----------------------------------------------------------
 // Kinds 1-12: odd kinds are a period's ledger, even kinds its report, in the

@@ -12,9 +12,10 @@ class QPrinter;
 // in order and fails on any question it did not expect.
 class Dialogs {
 public:
-    enum class Answer { Ok, Yes, No, Cancel };
+    enum class Answer { Ok, Yes, No, Cancel, Delete };
     // YesNoCancel: Escape and the window's close button answer Cancel.
-    enum class Buttons { Ok, YesNo, YesNoCancel };
+    // YesNoDelete: はい, いいえ and 削除; Escape answers No.
+    enum class Buttons { Ok, YesNo, YesNoCancel, YesNoDelete };
     enum class Icon { None, Information, Warning, Critical, Question };
 
     virtual ~Dialogs() = default;

@@ -42,6 +42,7 @@
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QUndoStack>
 
@@ -125,6 +126,23 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     connect(&m_doc, &Document::changed, this, [this](Document::Changes what) {
         guarded([this, what] { documentChanged(what); });
     });
+    // A few seconds after a change, unsaved work goes into the recovery copy;
+    // once nothing is unsaved (saved, closed, undone) the copy goes.
+    m_recoveryTimer = new QTimer(this);
+    m_recoveryTimer->setSingleShot(true);
+    connect(m_recoveryTimer, &QTimer::timeout, this, [this] { writeRecoveryCopy(); });
+    connect(&m_doc, &Document::changed, this, [this] {
+        if (m_doc.isModified())
+            m_recoveryTimer->start(recoveryDelay);
+    });
+    connect(&m_doc, &Document::modifiedChanged, this, [this](bool modified) {
+        if (modified) {
+            m_recoveryTimer->start(recoveryDelay);
+        } else {
+            m_recoveryTimer->stop();
+            m_recovery.remove();
+        }
+    });
     connect(supplySheet, &SupplySheet::detailRequested, this, [this](const ArticlePtr &entry) {
         setEnabled(false);
         emit detailWindowRequested(entry);
@@ -165,6 +183,7 @@ void frmMain::buildMenus()
     mnuFileSave = file->addAction(QStringLiteral("1003"));
     mnuFileSave->setShortcut(QKeySequence::Save);
     mnuFileSaveAs = file->addAction(QStringLiteral("1004"));
+    mnuFileNextYear = file->addAction(QStringLiteral("次年度の会計を作成(&N)..."));
     file->addSeparator();
     mnuFilePageSetup = file->addAction(QStringLiteral("1005"));
     mnuFilePrintPreview = file->addAction(QStringLiteral("印刷プレビュー(&V)..."));
@@ -215,6 +234,7 @@ void frmMain::buildMenus()
     connect(mnuFilePrint, &QAction::triggered, this, [this] { guarded([this] { mnuFilePrint_Click(); }); });
     connect(mnuFileCsv, &QAction::triggered, this, [this] { guarded([this] { mnuFileCsv_Click(); }); });
     connect(mnuFileExit, &QAction::triggered, this, [this] { mnuFileExit_Click(); });
+    connect(mnuFileNextYear, &QAction::triggered, this, [this] { guarded([this] { mnuFileNextYear_Click(); }); });
     connect(mnuHelpHelp, &QAction::triggered, this, [this] { guarded([this] { mnuHelpHelp_Click(); }); });
 }
 
@@ -827,6 +847,106 @@ void frmMain::mnuFileExit_Click()
     close();
 }
 
+void frmMain::writeRecoveryCopy()
+{
+    if (!m_doc.isModified())
+        return;
+    try {
+        m_recovery.write(encodeAccountFile(m_doc.title(), *m_doc.articleList()), m_doc.fileName(), m_stamp);
+    } catch (const HarumokaError &) {
+        // A value the file cannot hold, or no state folder: the copy waits
+        // for the next change; Save reports such values itself.
+    }
+}
+
+bool frmMain::offerRecovery()
+{
+    for (const RecoveryCopy &copy : m_recovery.leftBehind()) {
+        const QString name = copy.originalPath.isEmpty() ? QStringLiteral("（名前のない会計）")
+                                                         : QDir::toNativeSeparators(copy.originalPath);
+        const QString when = copy.savedAt.isValid()
+            ? QLocale().toString(copy.savedAt, QStringLiteral("yyyy/MM/dd HH:mm"))
+            : QStringLiteral("不明");
+        const Dialogs::Answer answer = m_dialogs.message(
+            this,
+            QStringLiteral("前回、保存されていない変更がありました。復元しますか？\r\r会計: %1\r時刻: %2\r\r"
+                           "はい：復元します（保存するまで元のファイルは変わりません）。\r"
+                           "いいえ：今は復元せず、次の起動でまた尋ねます。\r削除：この変更を捨てます。")
+                .arg(name, when),
+            Dialogs::Buttons::YesNoDelete, Dialogs::Icon::Question);
+        if (answer == Dialogs::Answer::Delete) {
+            RecoveryStore::discard(copy);
+            continue;
+        }
+        if (answer != Dialogs::Answer::Yes)
+            continue;
+        LoadedAccount loaded;
+        AccountHeader header;
+        try {
+            readAccountFile(copy.copyPath, loaded, header);
+        } catch (const HarumokaError &e) {
+            m_dialogs.message(this, QStringLiteral("復元用のコピーを読み込めませんでした。\r") + e.message(),
+                              Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+            continue;
+        }
+        LockResult lock = LockResult::Locked;
+        if (!copy.originalPath.isEmpty() && QFileInfo::exists(copy.originalPath)) {
+            lock = lockFile(copy.originalPath, false);
+            if (lock == LockResult::Refused)
+                continue;
+        }
+        m_doc.load(loaded.articleList, header.appliedTo(AccountTitle()), loaded.nextArticleKey, false,
+                   copy.originalPath);
+        try {
+            refreshSummaries();
+        } catch (const HarumokaError &) {
+            // What was restored is shown; its sums are reported when asked for.
+        }
+        // Unsaved work: nothing to undo, and never clean until it is saved.
+        m_undo->clear();
+        m_undo->resetClean();
+        m_doc.setModified(true);
+        m_stamp = copy.originalStamp;
+        setReadOnly(lock == LockResult::ReadOnly);
+        setDocumentCommands(false, !copy.originalPath.isEmpty() && lock != LockResult::ReadOnly, true, true);
+        writeRecoveryCopy();
+        RecoveryStore::discard(copy);
+        return true;
+    }
+    return false;
+}
+
+void frmMain::mnuFileNextYear_Click()
+{
+    if (!askToSaveChanges())
+        return;
+    // The next year's title and carry-over, from the account as it is.
+    AccountTitle title = m_doc.title();
+    const int year = schoolYearOf(title.schoolYear, *m_doc.articleList()) + 1;
+    title.schoolYear = schoolYearItem(year);
+    // The year ledger's remainder: every entry by its own amount.
+    const qint32 remainder = to32(m_doc.remainder());
+    saveRememberedNames();
+    closeDocument();
+    auto list = std::make_shared<MekaluArticle>();
+    qint32 nextKey = 1;
+    if (remainder != 0) {
+        auto carry = std::make_shared<MekaluArticle>();
+        carry->taIncome = true;
+        carry->taDate = makeDate(QDate(year, 4, 1));
+        carry->taArticle = QStringLiteral("前年度からの繰越金");
+        carry->taAmount = remainder;
+        carry->taKey = nextKey++;
+        list->addArticle(carry);
+    }
+    m_doc.load(list, title, nextKey, false, QString());
+    refreshSummaries();
+    m_undo->resetClean();
+    m_doc.setModified(true);
+    // A new document: named by Save As.
+    setDocumentCommands(true, false, true, true);
+}
+
 void frmMain::mnuHelpHelp_Click()
 {
     if (helpFileName.isEmpty()) {
@@ -864,6 +984,8 @@ bool frmMain::Form_Unload()
     // The window stays open when the save the user asked for did not complete.
     if (!askToSaveChanges())
         return false;
+    m_recoveryTimer->stop();
+    m_recovery.remove();
     saveRememberedNames();
     // The other windows (the detail window) close without their questions.
     emit unloading();

@@ -11,6 +11,7 @@
 #include "model/document.h"
 #include "model/selection.h"
 #include "storage/file_stamp.h"
+#include "storage/recovery.h"
 #include "summary/summaries.h"
 
 #include <QMainWindow>
@@ -25,6 +26,7 @@ class QLabel;
 class QMenu;
 class AccountLock;
 class QTabWidget;
+class QTimer;
 class QUndoStack;
 class QToolBar;
 class QPrinter;
@@ -68,6 +70,14 @@ public:
     void mnuFilePrintPreview_Click();
     void mnuFileCsv_Click();
     void mnuFileExit_Click();
+    // A new, unsaved account for the next school year: the same title with
+    // the year advanced, and the year's remainder as its first income.
+    void mnuFileNextYear_Click();
+    // Offers the recovery copies a program that did not end left behind;
+    // true when one was restored.
+    bool offerRecovery();
+    // Writes the recovery copy now (what the timer does a few seconds after a change).
+    void writeRecoveryCopy();
     void openRecentFile(const QString &fileName);
     void fillRecentMenu();
     void mnuHelpHelp_Click();
@@ -104,6 +114,7 @@ public:
     QAction *mnuFilePrint = nullptr;
     QAction *mnuFilePrintPreview = nullptr;
     QAction *mnuFileCsv = nullptr;
+    QAction *mnuFileNextYear = nullptr;
     QMenu *mnuFileRecent = nullptr;
     QAction *mnuFileExit = nullptr;
     QAction *mnuEdit = nullptr;
@@ -124,6 +135,8 @@ public:
 
     // Where the remembered article names are kept; empty means the default place.
     QString settingsFilePath;
+    // Milliseconds after a change before the recovery copy is written.
+    int recoveryDelay = 3000;
 
     // Height in twips of one text line of a grid row (the income grid's header row).
     int rowHeightUnit = 360;
@@ -172,5 +185,7 @@ private:
     // Opened without its lock (held elsewhere, or a read-only folder): Save asks for a new name.
     bool m_readOnly = false;
     bool m_namesProblemShown = false;
+    RecoveryStore m_recovery;
+    QTimer *m_recoveryTimer = nullptr;
     bool m_unloaded = false;
 };
