@@ -16,19 +16,7 @@
 
 namespace {
 
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return f.readAll();
-}
 
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 const QByteArray kAccount = "iMekalu135\r\nTrue\r\n\r\n\r\n\r\n\r\n\r\n"
                             "True\r\n2026/05/01\r\n 30\r\nA\r\n\r\n 0\r\n 100\r\n 3000\r\n";

@@ -13,13 +13,6 @@
 
 namespace {
 
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return f.readAll();
-}
 
 // Lines joined with CR LF, Japanese converted to code page 932.
 QByteArray fileOf(const QStringList &lines, const QByteArray &lineEnd = "\r\n")

@@ -4,6 +4,7 @@
 #include "storage/account_file.h"
 #include "storage/account_lock.h"
 #include "storage/file_stamp.h"
+#include "support/test_util.h"
 #include "support/core_test_main.h"
 
 #include <QDir>
@@ -19,19 +20,7 @@
 
 namespace {
 
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return f.readAll();
-}
 
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 qint64 goneProcess()
 {

@@ -5,6 +5,7 @@
 #include "model/values.h"
 #include "storage/account_file.h"
 #include "storage/settings_file.h"
+#include "support/test_util.h"
 #include "support/core_test_main.h"
 
 #include <QFile>
@@ -39,11 +40,6 @@ long currentRssMb()
     return fields.size() > 1 ? fields[1].toLong() * sysconf(_SC_PAGESIZE) / (1024 * 1024) : 0;
 }
 
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 // Income entries, each dated after the first one's date and before the
 // last one read: every one goes into the middle of what was read so far.

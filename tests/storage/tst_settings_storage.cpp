@@ -3,6 +3,7 @@
 #include "storage/codec.h"
 #include "storage/placement.h"
 #include "storage/settings_file.h"
+#include "support/test_util.h"
 #include "support/core_test_main.h"
 
 #include <QCoreApplication>
@@ -15,19 +16,7 @@
 
 namespace {
 
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return QByteArray("<missing>");
-    return f.readAll();
-}
 
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-}
 
 QByteArray fileOf(const QStringList &lines)
 {

@@ -2,6 +2,8 @@
 
 #include "model/values.h"
 
+#include <QFile>
+
 QDate d(int y, int m, int day)
 {
     return QDate(y, m, day);
@@ -62,4 +64,20 @@ QStringList describeArticles(const ArticlePtr &head)
     for (MekaluArticle *cur = head->taLink.get(); cur; cur = cur->taLink.get())
         out << cur->taArticle + QLatin1Char('=') + QString::number(cur->taAmount);
     return out;
+}
+
+
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray("<missing>");
+    return f.readAll();
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }

@@ -17,3 +17,7 @@ void setDetails(const ArticlePtr &e, const QList<QPair<QString, qint32>> &lines)
 QStringList describe(const ArticlePtr &head);
 QStringList describeArticles(const ArticlePtr &head); // "article=amount"
 QDate d(int y, int m, int day);
+
+// A file's bytes ("<missing>" when it cannot be read), and writing them.
+QByteArray readBytes(const QString &path);
+bool writeBytes(const QString &path, const QByteArray &bytes);

@@ -28,11 +28,6 @@ const QString kSaveQuestion = QStringLiteral("ﾌｧｲﾙが保存していま�
 const QStringList kAccount = {"iMekalu135", "True", "", "", "", "", "", "True", "2026/05/01", " 30", "会費", "",
                               " 0", " 0", " 3000"};
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 bool noticeShown(frmMain &w)
 {
@@ -120,7 +115,7 @@ private slots:
         QCOMPARE(opened, result != QLatin1String("closed"));
         QCOMPARE(noticeShown(*f.w), result == QLatin1String("read-only"));
         if (result == QLatin1String("locked")) {
-            QVERIFY(readAll(lockPath).contains("pid=" + QByteArray::number(qint64(::getpid()))));
+            QVERIFY(readBytes(lockPath).contains("pid=" + QByteArray::number(qint64(::getpid()))));
             QVERIFY(f.w->mnuFileSave->isEnabled());
         }
         if (result == QLatin1String("read-only")) {
@@ -129,12 +124,12 @@ private slots:
             f.doc().setModified(true);
             f.dialogs.expectSave(QString());
             QVERIFY(!f.w->mnuFileSave_Click());
-            QCOMPARE(readAll(lockPath), lock);
+            QCOMPARE(readBytes(lockPath), lock);
             f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::No);
         }
         QVERIFY(f.w->mnuFileClose_Click());
         if (result != QLatin1String("locked"))
-            QCOMPARE(readAll(lockPath), lock); // never removed what is not ours
+            QCOMPARE(readBytes(lockPath), lock); // never removed what is not ours
         else
             QVERIFY(!QFile::exists(lockPath));
     }
@@ -150,14 +145,14 @@ private slots:
         QStringList other = kAccount;
         other.last() = QStringLiteral(" 9999");
         writeCp932(path, other);
-        const QByteArray theirs = readAll(path);
+        const QByteArray theirs = readBytes(path);
         f.dialogs.expectMessageContaining(QStringLiteral("ほかのプログラムで変更されています"), Dialogs::Answer::No);
         QVERIFY(!f.w->mnuFileSave_Click());
-        QCOMPARE(readAll(path), theirs);
+        QCOMPARE(readBytes(path), theirs);
         QVERIFY(f.doc().isModified());
         f.dialogs.expectMessageContaining(QStringLiteral("ほかのプログラムで変更されています"), Dialogs::Answer::Yes);
         QVERIFY(f.w->mnuFileSave_Click());
-        QVERIFY(readAll(path) != theirs);
+        QVERIFY(readBytes(path) != theirs);
         // Once saved here, the next Save asks nothing.
         f.w->incomeSheet->CommandIncomeNew->click();
         QVERIFY(f.w->mnuFileSave_Click());

@@ -26,11 +26,6 @@ namespace {
 
 const QString kQuestion = QStringLiteral("前回、保存されていない変更がありました。復元しますか？");
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
 } // namespace
 
@@ -57,10 +52,10 @@ private slots:
         QTemporaryDir dir;
         const QString account = dir.filePath(QStringLiteral("3年2組.txt"));
         QFile::copy(QStringLiteral(HARUMOKA_TEST_DATA "/golden/sample.txt"), account);
-        const QByteArray original = readAll(account);
+        const QByteArray original = readBytes(account);
         killAfterAnEdit(account);
         // The account is as it was; the copy waits elsewhere.
-        QCOMPARE(readAll(account), original);
+        QCOMPARE(readBytes(account), original);
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.txt")}, QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("3年2組.txt")});
         QCOMPARE(RecoveryStore().leftBehind().size(), 1);
@@ -81,7 +76,7 @@ private slots:
         QVERIFY(w->document().isModified());
         QCOMPARE(w->document().fileName(), account);
         QCOMPARE(w->document().entryAt(true, 1)->taAmount, 7777);
-        QCOMPARE(readAll(account), original);
+        QCOMPARE(readBytes(account), original);
         QVERIFY(w->mnuFileSave->isEnabled());
         QVERIFY(w->mnuFileSave_Click());
         QVERIFY(d.done());
@@ -89,7 +84,7 @@ private slots:
         AccountHeader h;
         readAccountFile(account, back, h);
         QCOMPARE(back.articleList->nextIncomeArticle()->taAmount, 7777);
-        QCOMPARE(readAll(dir.filePath(QStringLiteral("3年2組.bak"))), original);
+        QCOMPARE(readBytes(dir.filePath(QStringLiteral("3年2組.bak"))), original);
         // Saved: no copy is left to offer.
         QVERIFY(RecoveryStore().leftBehind().isEmpty());
         QVERIFY(QDir(recoveryFolder()).entryList({QStringLiteral("*.txt")}, QDir::Files).isEmpty());
@@ -118,7 +113,7 @@ private slots:
         const QString old = f.path(QStringLiteral("mixed.txt"));
         QFile::copy(QStringLiteral(HARUMOKA_TEST_DATA "/golden/mixed.txt"), old);
         QVERIFY(f.w->openFile(old));
-        const QByteArray oldBytes = readAll(old);
+        const QByteArray oldBytes = readBytes(old);
         const PrintSettings ps(f.doc().title());
         const qint64 remainder =
             ledgerTable(*f.doc().articleList()->sorting(), printSummaries(f.doc(), ps), ps, 0).total.balance;
@@ -145,11 +140,11 @@ private slots:
         const QString fresh = f.path(QStringLiteral("next.txt"));
         f.dialogs.expectSave(fresh);
         QVERIFY(f.w->mnuFileSaveAs_Click());
-        QCOMPARE(readAll(old), oldBytes);
+        QCOMPARE(readBytes(old), oldBytes);
         LoadedAccount back;
         AccountHeader h;
         readAccountFile(fresh, back, h);
-        QCOMPARE(encodeAccountFile(h, *back.articleList), readAll(fresh));
+        QCOMPARE(encodeAccountFile(h, *back.articleList), readBytes(fresh));
         QCOMPARE(h.schoolYear, QStringLiteral("令和9年度(2027年度）"));
         QVERIFY(f.dialogs.done());
     }
