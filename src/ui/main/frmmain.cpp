@@ -166,9 +166,11 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
 
 frmMain::~frmMain()
 {
-    // The sheets hold the document by reference: nothing may reach them while
-    // the window is being taken apart.
+    // The sheets hold the document by reference, and the undo stack (a
+    // child, deleted later) signals as it empties: nothing may reach this
+    // window while it is being taken apart.
     m_doc.disconnect(this);
+    m_undo->disconnect(this);
 }
 
 void frmMain::buildMenus()
