@@ -1,5 +1,6 @@
 #include "ui/main/flexgrid.h"
 
+#include "ui/main/readable_colors.h"
 #include "ui/main/twips.h"
 
 #include <QAbstractTableModel>
@@ -199,6 +200,7 @@ public:
     std::vector<FlexRow> rows;
     std::vector<int> colTwips;
     int cols = 0;
+    const QWidget *view = nullptr; // whose palette the colours are shown in
 
 private:
     QVariant cellData(int row, int col, int role) const
@@ -208,16 +210,28 @@ private:
             return cell(row, col).text;
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(qtAlignment(alignAt(row, col)));
-        case Qt::ForegroundRole:
-            return QBrush(vbColor(foreAt(row, col)));
+        case Qt::ForegroundRole: {
+            // Shown against what is behind the text, so that a dark theme keeps it readable.
+            const QPalette &pal = view->palette();
+            const bool fixed = isFixed(row, col);
+            const QColor behind = row == 0 && cell(row, col).back == kUnset ? pal.color(QPalette::Button)
+                                                                            : shownBackground(row, col);
+            return QBrush(readableTextColor(vbColor(foreAt(row, col)), behind,
+                                            pal.color(fixed ? QPalette::ButtonText : QPalette::Text)));
+        }
         case Qt::BackgroundRole:
             // The header is drawn by the style; only an explicit colour overrides it.
             if (row == 0 && cell(row, col).back == kUnset)
                 return {};
-            return QBrush(vbColor(backAt(row, col)));
+            return QBrush(shownBackground(row, col));
         default:
             return {};
         }
+    }
+
+    QColor shownBackground(int row, int col) const
+    {
+        return cellBackgroundColor(vbColor(backAt(row, col)), view->palette(), isFixed(row, col));
     }
 
     void resizeStore(int newRows, int newCols)
@@ -245,6 +259,7 @@ QColor vbColor(long rgb)
 
 FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), m_model(std::make_unique<FlexGridModel>())
 {
+    m_model->view = this;
     setModel(m_model.get());
     setItemDelegate(new FlexGridDelegate(this));
     setSelectionMode(NoSelection);

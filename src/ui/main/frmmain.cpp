@@ -17,6 +17,8 @@
 #include "ui/main/income_sheet.h"
 #include "ui/main/panel_util.h"
 #include "ui/main/print_settings_sheet.h"
+#include "ui/main/readable_colors.h"
+#include "ui/main/sheet_scroll_area.h"
 #include "ui/main/sheet_widgets.h"
 #include "ui/main/summary_sheet.h"
 #include "ui/main/supply_sheet.h"
@@ -109,7 +111,9 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     SSTabSheets->setGeometry(0, twipsToPixels(60, this), twipsToPixels(13455, this) + 6,
                              twipsToPixels(8055, this) + 6);
     central->setFixedSize(SSTabSheets->width(), SSTabSheets->y() + SSTabSheets->height());
-    setCentralWidget(central);
+    // The fixed design sits in a scroll area that fits the screen at any scale.
+    auto *sheetArea = new SheetScrollArea(central, this);
+    setCentralWidget(sheetArea);
 
     QFont remainderFont = font();
     remainderFont.setBold(true);
@@ -128,6 +132,7 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
 
     Form_Load();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    sheetArea->fitToScreen();
 
     WindowPlacement placement;
     if (readWindowPlacement(placement)) {
@@ -356,10 +361,9 @@ void frmMain::setRemainderLabels()
     const qint64 remainder = m_doc.remainder();
     // The yen sign: a backslash would show as a backslash in Linux fonts.
     const QString text = QStringLiteral("¥") + formatAmount(remainder);
-    const QString color = remainder < 0 ? QStringLiteral("color: rgb(255,0,0);") : QStringLiteral("color: rgb(0,0,0);");
     for (QLabel *l : {incomeSheet->LabelIncomeRemainder, supplySheet->LabelSupplyRemainder}) {
         l->setText(text);
-        l->setStyleSheet(color);
+        setLabelTextColor(l, remainder < 0 ? kGridRed : kGridBlack);
     }
 }
 
