@@ -12,6 +12,8 @@ case $mode in
     packages+=(shared-mime-info desktop-file-utils gtk-update-icon-cache) ;;
   test)
     packages+=(poppler-utils libbenchmark-dev
+               # reads the CSV export back with its own csv module and codecs
+               python3
                # the installed desktop files as desktops read them
                shared-mime-info desktop-file-utils gtk-update-icon-cache libglib2.0-bin
                xdg-utils libfile-mimeinfo-perl appstream groff-base man-db) ;;
