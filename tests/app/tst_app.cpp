@@ -181,18 +181,33 @@ private slots:
         QVERIFY(!QFile::exists(bad));
     }
 
+    // The encoding is the filter the user leaves selected in the save dialog,
+    // offered again next time.
+    void csvFromTheWindowMenu_data()
+    {
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("Shift_JIS") << 0 << encodeCp932(QStringLiteral("日付"));
+        QTest::newRow("UTF-8") << 1 << QByteArray("\xEF\xBB\xBF") + QStringLiteral("日付").toUtf8();
+    }
     void csvFromTheWindowMenu()
     {
+        QFETCH(int, filter);
+        QFETCH(QByteArray, start);
         WindowFixture f;
         f.add(income(d(2026, 5, 1), "学級費", 1000));
         f.refill();
         const QString path = f.path(QStringLiteral("w.csv"));
-        f.dialogs.expectSave(path);
+        f.dialogs.expectSave(path, filter).expectSave(QString());
+        f.w->mnuFileCsv->trigger();
         f.w->mnuFileCsv->trigger();
         QVERIFY(f.dialogs.done());
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(decodeCp932(file.readAll()).contains(QStringLiteral("学級費")));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.startsWith(start));
+        QVERIFY(bytes.contains(filter ? QStringLiteral("学級費").toUtf8() : encodeCp932(QStringLiteral("学級費"))));
+        QCOMPARE(f.dialogs.fileRequests.last().selectedFilter, filter);
     }
 
     void recentFilesOpenThroughTheOpenPath()

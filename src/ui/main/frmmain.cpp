@@ -12,6 +12,7 @@
 #include "storage/settings_file.h"
 #include "ui/main/datepicker.h"
 #include "ui/main/dialogs.h"
+#include "ui/main/file_requests.h"
 #include "ui/main/flexgrid.h"
 #include "ui/main/help_window.h"
 #include "ui/main/income_sheet.h"
@@ -512,8 +513,7 @@ void frmMain::mnuFileOpen_Click()
 {
     if (!mnuFileClose_Click())
         return;
-    const QString name = m_dialogs.openFileName(
-        this, {QStringLiteral("開く"), QStringLiteral("すべてのﾌｧｲﾙ (*.*)|*.*"), QString(), QString()});
+    const QString name = m_dialogs.openFileName(this, openAccountRequest(m_doc.fileName()));
     if (!name.isEmpty())
         openFile(name);
 }
@@ -584,9 +584,7 @@ bool frmMain::mnuFileSave_Click()
 
 bool frmMain::mnuFileSaveAs_Click()
 {
-    const QString name = m_dialogs.saveFileName(this, {QStringLiteral("名前をつけて保存する"),
-                                                       QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt"), QString(),
-                                                       QStringLiteral("txt")});
+    const QString name = m_dialogs.saveFileName(this, saveAccountRequest(m_doc.fileName()));
     if (name.isEmpty())
         return false;
     const bool sameFile = QFileInfo(name).absoluteFilePath() == QFileInfo(m_doc.fileName()).absoluteFilePath();
@@ -657,7 +655,8 @@ void frmMain::mnuFilePrint_Click()
                           Dialogs::Buttons::Ok);
         return;
     }
-    if (!m_dialogs.printDialog(this, printer(), QStringLiteral("ﾍﾟｰｼﾞ設定")))
+    if (!m_dialogs.printDialog(this, printer(), QStringLiteral("ﾍﾟｰｼﾞ設定"),
+                               proposedOutputPath(m_doc.fileName(), printoutTitle(kind), QStringLiteral("pdf"))))
         return;
     try {
         // A ledger puts the entries in print order; the document's changed
@@ -690,11 +689,12 @@ void frmMain::mnuFilePrintPreview_Click()
 
 void frmMain::mnuFileCsv_Click()
 {
-    const QString name = m_dialogs.saveFileName(
-        this, {QStringLiteral("CSVに出力"), QStringLiteral("CSVﾌｧｲﾙ (*.csv)|*.csv"), QString(), QStringLiteral("csv")});
+    const int kind = printSheet->printKind;
+    int filter = 0;
+    const QString name = m_dialogs.saveFileName(this, csvExportRequest(m_doc.fileName(), printoutTitle(kind)), &filter);
     if (name.isEmpty())
         return;
-    exportCsv(m_doc, printSheet->settings(), printSheet->printKind, name);
+    exportCsv(m_doc, printSheet->settings(), kind, name, chosenCsvEncoding(filter));
 }
 
 void frmMain::mnuFileExit_Click()
