@@ -5,6 +5,7 @@
 
 #include <QAbstractTableModel>
 #include <QEvent>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -211,22 +212,42 @@ private:
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(qtAlignment(alignAt(row, col)));
         case Qt::ForegroundRole: {
-            // Shown against what is behind the text, so that a dark theme keeps it readable.
+            const QColor designed = vbColor(foreAt(row, col));
+            if (!darkTheme())
+                return QBrush(designed);
+            // Shown against what is behind the text, so that it stays readable.
             const QPalette &pal = view->palette();
-            const bool fixed = isFixed(row, col);
             const QColor behind = row == 0 && cell(row, col).back == kUnset ? pal.color(QPalette::Button)
                                                                             : shownBackground(row, col);
-            return QBrush(readableTextColor(vbColor(foreAt(row, col)), behind,
-                                            pal.color(fixed ? QPalette::ButtonText : QPalette::Text)));
+            const quint64 key = (quint64(designed.rgb()) << 32) | behind.rgb();
+            auto it = readableText.constFind(key);
+            if (it == readableText.cend())
+                it = readableText.insert(key, readableTextColor(designed, behind,
+                                                                pal.color(isFixed(row, col) ? QPalette::ButtonText
+                                                                                            : QPalette::Text)));
+            return QBrush(*it);
         }
         case Qt::BackgroundRole:
             // The header is drawn by the style; only an explicit colour overrides it.
             if (row == 0 && cell(row, col).back == kUnset)
                 return {};
-            return QBrush(shownBackground(row, col));
+            return QBrush(darkTheme() ? shownBackground(row, col) : vbColor(backAt(row, col)));
         default:
             return {};
         }
+    }
+
+    // Whether the view's palette is a dark theme's; the colours then need
+    // adapting. Decided once per palette, as cells are painted often.
+    bool darkTheme() const
+    {
+        const QPalette &pal = view->palette();
+        if (pal.cacheKey() != paletteKey) {
+            paletteKey = pal.cacheKey();
+            dark = isDarkBackground(pal.color(QPalette::Base)) || isDarkBackground(pal.color(QPalette::Button));
+            readableText.clear();
+        }
+        return dark;
     }
 
     QColor shownBackground(int row, int col) const
@@ -247,6 +268,10 @@ private:
         for (size_t r = oldRows; r < rows.size(); ++r)
             rows[r].cells.resize(size_t(cols));
     }
+
+    mutable qint64 paletteKey = 0;
+    mutable bool dark = false;
+    mutable QHash<quint64, QColor> readableText; // (designed, background) -> shown, for the current palette
 
     bool dirty = false;
     int dirtyTop = 0, dirtyBottom = 0, dirtyLeft = 0, dirtyRight = 0;
