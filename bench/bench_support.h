@@ -30,9 +30,9 @@ public:
         return Answer::No;
     }
     QString openFileName(QWidget *, const FileRequest &) override { return {}; }
-    QString saveFileName(QWidget *, const FileRequest &) override { return {}; }
+    QString saveFileName(QWidget *, const FileRequest &, int *) override { return {}; }
     bool pageSetup(QWidget *, QPrinter *) override { return false; }
-    bool printDialog(QWidget *, QPrinter *, const QString &) override { return false; }
+    bool printDialog(QWidget *, QPrinter *, const QString &, const QString &) override { return false; }
     void printPreview(QWidget *, QPrinter *, const std::function<void(QPrinter *)> &) override {}
 
     QStringList messages;

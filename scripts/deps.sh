@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that are missing. Usage: scripts/deps.sh run|install|test
+# Installs the Debian packages that are missing. Usage: scripts/deps.sh run|install|test|screenshots
 # The README's "Dependencies" says why each package is needed.
 set -euo pipefail
 mode=${1:-run}
@@ -12,10 +12,15 @@ case $mode in
     packages+=(shared-mime-info desktop-file-utils gtk-update-icon-cache) ;;
   test)
     packages+=(poppler-utils libbenchmark-dev
+               # reads the CSV export back with its own csv module and codecs
+               python3
                # the installed desktop files as desktops read them
                shared-mime-info desktop-file-utils gtk-update-icon-cache libglib2.0-bin
                xdg-utils libfile-mimeinfo-perl appstream groff-base man-db) ;;
-  *) echo "usage: scripts/deps.sh run|install|test" >&2; exit 2 ;;
+  screenshots)
+    # the real window under Xvfb, clicked and photographed; GTK's dark theme for Qt
+    packages+=(xvfb xdotool imagemagick qt6-gtk-platformtheme) ;;
+  *) echo "usage: scripts/deps.sh run|install|test|screenshots" >&2; exit 2 ;;
 esac
 missing=()
 for p in "${packages[@]}"; do

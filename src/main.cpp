@@ -9,7 +9,10 @@
 int main(int argc, char *argv[])
 {
     // An export needs no window: without a display it runs on the offscreen platform.
-    if (wantsHeadless(argc, argv) && qEnvironmentVariableIsEmpty("DISPLAY")
+    const bool headless = wantsHeadless(argc, argv);
+    if (headless)
+        keepQtNotesOffStandardError();
+    if (headless && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -16,6 +16,7 @@ bool wantsHeadless(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--pdf") == 0 || std::strcmp(argv[i], "--csv") == 0
+            || std::strcmp(argv[i], "--csv-encoding") == 0
             || std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0
             || std::strcmp(argv[i], "--version") == 0)
             return true;
@@ -23,12 +24,20 @@ bool wantsHeadless(int argc, char **argv)
     return false;
 }
 
+void keepQtNotesOffStandardError()
+{
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            QTextStream(stderr) << message << '\n';
+    });
+}
+
 QString commandLineHelp()
 {
     return QStringLiteral(
         "使い方: harumoka [ファイル]\n"
         "        harumoka --pdf 出力.pdf --kind 番号 [オプション] ファイル\n"
-        "        harumoka --csv 出力.csv --kind 番号 ファイル\n"
+        "        harumoka --csv 出力.csv --kind 番号 [--csv-encoding utf-8] ファイル\n"
         "\n"
         "学級会計のファイルを開きます。--pdf か --csv を付けると、ウィンドウを開かずに\n"
         "印刷物を PDF ファイルに、またはその表を CSV ファイルに書き出します。\n"
@@ -36,6 +45,8 @@ QString commandLineHelp()
         "オプション:\n"
         "  --pdf 出力.pdf         印刷物を PDF ファイルに書き出す\n"
         "  --csv 出力.csv         印刷物の表（元帳の行、または期の集計表）を CSV に書き出す\n"
+        "  --csv-encoding 文字コード\n"
+        "                         CSV の文字コード: shift_jis（既定）か utf-8（BOM 付き）\n"
         "  --kind 番号            印刷の種類（既定は 11）:\n"
         "                          1 一学期元帳   2 一学期会計報告   3 二学期元帳   4 二学期会計報告\n"
         "                          5 三学期元帳   6 三学期会計報告   7 前期元帳     8 前期会計報告\n"
@@ -51,6 +62,7 @@ QString commandLineHelp()
 CommandLine parseCommandLine(const QStringList &args)
 {
     CommandLine cl;
+    bool sawCsvEncoding = false;
     auto value = [&](int &i, const QString &name) -> QString {
         if (i + 1 >= args.size()) {
             cl.error = QStringLiteral("%1 には値が必要です。").arg(name);
@@ -68,6 +80,12 @@ CommandLine parseCommandLine(const QStringList &args)
             cl.pdfPath = value(i, a);
         else if (a == QLatin1String("--csv"))
             cl.csvPath = value(i, a);
+        else if (a == QLatin1String("--csv-encoding")) {
+            const QString v = value(i, a);
+            if (cl.error.isEmpty() && !parseCsvEncoding(v, &cl.csvEncoding))
+                cl.error = QStringLiteral("--csv-encoding には shift_jis か utf-8 を指定してください。");
+            sawCsvEncoding = true;
+        }
         else if (a == QLatin1String("--kind")) {
             bool ok = false;
             const QString v = value(i, a);
@@ -95,6 +113,8 @@ CommandLine parseCommandLine(const QStringList &args)
     }
     if (cl.error.isEmpty() && cl.headless() && cl.file.isEmpty() && !cl.help)
         cl.error = QStringLiteral("書き出す学級会計のファイルを指定してください。");
+    if (cl.error.isEmpty() && sawCsvEncoding && cl.csvPath.isEmpty() && !cl.help)
+        cl.error = QStringLiteral("--csv-encoding は --csv と一緒に指定してください。");
     return cl;
 }
 
@@ -134,14 +154,13 @@ int runHeadless(const CommandLine &cl)
     if (!cl.addressee.isEmpty())
         ps.respect = cl.addressee;
     try {
+        // Where the window asks, a script is told, and the export goes on.
         if (const qint16 n = findDetailMismatch(*doc.articleList()))
-            // The window's question, as a warning: the export goes on.
-            err << QStringLiteral("支出表の") << n
-                << QStringLiteral("番目の記載金額と、その明細書の合計金額が違っています。\n印刷してもいいですか？\n");
+            err << QStringLiteral("注意: 支出表の%1番目の記載金額と、その明細書の合計金額が違っています。\n").arg(n);
         if (!cl.pdfPath.isEmpty())
             exportPdf(doc, ps, cl.kind, cl.pdfPath);
         if (!cl.csvPath.isEmpty())
-            exportCsv(doc, ps, cl.kind, cl.csvPath);
+            exportCsv(doc, ps, cl.kind, cl.csvPath, cl.csvEncoding);
     } catch (const HarumokaError &e) {
         err << e.message() << '\n';
         return 1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "print/csv_export.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,6 +13,7 @@ struct CommandLine {
     bool version = false;
     QString pdfPath;
     QString csvPath;
+    CsvEncoding csvEncoding = CsvEncoding::ShiftJis;
     int kind = 11;
     QString date;          // YYYY-MM-DD, the report's date
     bool oneColumn = false;
@@ -24,9 +27,14 @@ struct CommandLine {
 
 CommandLine parseCommandLine(const QStringList &args);
 QString commandLineHelp();
-// Runs an export (PDF or CSV) of the file; messages go to standard error.
+// Runs an export (PDF or CSV) of the file. Standard error gets the
+// program's own messages and nothing else (Qt's notes are not shown).
 // Returns the process exit status.
 int runHeadless(const CommandLine &cl);
 // True when the raw arguments ask for an export, before any Qt object exists
 // (a headless run picks the offscreen platform when there is no display).
 bool wantsHeadless(int argc, char **argv);
+// For a headless run, before any Qt object exists: Qt's own notes (about the
+// runtime folder, the platform, fonts) stay off standard error, which scripts
+// read for the program's messages. Critical messages still show.
+void keepQtNotesOffStandardError();

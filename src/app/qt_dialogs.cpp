@@ -1,10 +1,13 @@
 #include "app/application.h"
 #include "app/qt_dialogs.h"
 #include "model/version.h"
+#include "ui/main/file_requests.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QAbstractButton>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -17,12 +20,40 @@ QString qtFileFilter(const QString &filter)
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList out;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        const QString label = parts[i];
-        // Labels normally carry the pattern already; add it when they do not.
-        out << (label.contains(parts[i + 1]) ? label : label + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')'));
+        // The pattern always goes in parentheses of its own after the label:
+        // Qt lists by the last parentheses, which the label may hold too.
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        out << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
     }
     return out.join(QStringLiteral(";;"));
 }
+
+namespace {
+
+QString runFileDialog(QWidget *parent, const Dialogs::FileRequest &request, QFileDialog::AcceptMode mode,
+                      int *chosenFilter)
+{
+    QFileDialog dialog(parent, request.title, request.start);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    // Each filter shows its label alone, exactly as the program words it.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    const QStringList filters = qtFileFilter(request.filter).split(QStringLiteral(";;"), Qt::SkipEmptyParts);
+    dialog.setNameFilters(filters);
+    if (request.selectedFilter > 0 && request.selectedFilter < filters.size())
+        dialog.selectNameFilter(filters.at(request.selectedFilter));
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    if (chosenFilter)
+        *chosenFilter = std::max<int>(0, int(filters.indexOf(dialog.selectedNameFilter())));
+    const QString file = dialog.selectedFiles().constFirst();
+    rememberDialogFolder(file);
+    return file;
+}
+
+} // namespace
 
 Dialogs::Answer QtDialogs::message(QWidget *parent, const QString &text, Buttons buttons, Icon icon,
                                    const QString &title)
@@ -77,17 +108,12 @@ Dialogs::Answer QtDialogs::message(QWidget *parent, const QString &text, Buttons
 
 QString QtDialogs::openFileName(QWidget *parent, const FileRequest &request)
 {
-    return QFileDialog::getOpenFileName(parent, request.title, request.start, qtFileFilter(request.filter));
+    return runFileDialog(parent, request, QFileDialog::AcceptOpen, nullptr);
 }
 
-QString QtDialogs::saveFileName(QWidget *parent, const FileRequest &request)
+QString QtDialogs::saveFileName(QWidget *parent, const FileRequest &request, int *chosenFilter)
 {
-    QFileDialog dialog(parent, request.title, request.start, qtFileFilter(request.filter));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(request.defaultSuffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
+    return runFileDialog(parent, request, QFileDialog::AcceptSave, chosenFilter);
 }
 
 bool QtDialogs::pageSetup(QWidget *parent, QPrinter *printer)
@@ -97,10 +123,17 @@ bool QtDialogs::pageSetup(QWidget *parent, QPrinter *printer)
     return dialog.exec() == QDialog::Accepted;
 }
 
-bool QtDialogs::printDialog(QWidget *parent, QPrinter *printer, const QString &title)
+bool QtDialogs::printDialog(QWidget *parent, QPrinter *printer, const QString &title, const QString &pdfFileName)
 {
     QPrintDialog dialog(printer, parent);
     dialog.setWindowTitle(title);
+    // Qt's own dialog on Linux proposes "print.pdf" in the folder the program
+    // was started from; the file field is its "filename" line edit. Setting
+    // the printer's output file instead would make PDF the chosen printer.
+    if (!pdfFileName.isEmpty()) {
+        if (auto *file = dialog.findChild<QLineEdit *>(QStringLiteral("filename")))
+            file->setText(QDir::toNativeSeparators(pdfFileName));
+    }
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);

@@ -73,17 +73,45 @@ QList<QStringList> printoutTable(const Document &doc, const PeriodSummaries &sum
     return summaryRows(sums[p]);
 }
 
-QString csvText(const QList<QStringList> &rows)
+QList<int> printoutTextColumns(int printKind)
+{
+    if (isLedgerKind(printKind))
+        return {2};
+    return {1, 2};
+}
+
+namespace {
+
+// What a spreadsheet would start a formula with (and tab and carriage return,
+// which some of them drop before looking).
+bool looksLikeFormula(const QString &field)
+{
+    if (field.isEmpty())
+        return false;
+    switch (field.front().unicode()) {
+    case '=': case '+': case '-': case '@': case '\t': case '\r':
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+QString csvText(const QList<QStringList> &rows, const QList<int> &textColumns)
 {
     QString out;
     for (const QStringList &row : rows) {
         QStringList fields;
-        for (const QString &f : row) {
-            if (f.contains(QLatin1Char(',')) || f.contains(QLatin1Char('"')) || f.contains(QLatin1Char('\r'))
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            QString f = row.at(c);
+            const bool guard = textColumns.contains(int(c)) && looksLikeFormula(f);
+            if (guard)
+                f.prepend(QLatin1Char('\''));
+            if (guard || f.contains(QLatin1Char(',')) || f.contains(QLatin1Char('"')) || f.contains(QLatin1Char('\r'))
                 || f.contains(QLatin1Char('\n'))) {
-                QString q = f;
-                q.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-                fields << QLatin1Char('"') + q + QLatin1Char('"');
+                f.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+                fields << QLatin1Char('"') + f + QLatin1Char('"');
             } else {
                 fields << f;
             }
@@ -93,16 +121,39 @@ QString csvText(const QList<QStringList> &rows)
     return out;
 }
 
-void exportCsv(const Document &doc, const PrintSettings &ps, int printKind, const QString &path)
+QByteArray encodeCsv(const QString &text, CsvEncoding encoding)
 {
-    checkExportTarget(path, {doc.fileName()});
-    const QList<QStringList> rows = printoutTable(doc, printSummaries(doc, ps), ps, printKind);
-    const QString text = csvText(rows);
+    if (encoding == CsvEncoding::Utf8Bom)
+        return QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();
     bool ok = true;
     qsizetype bad = -1;
     const QByteArray bytes = encodeCp932(text, &ok, &bad);
     if (!ok)
-        throw HarumokaError(QStringLiteral("「%1」はCSVファイルに書き出せない文字です（Shift_JISにない文字）。")
+        throw HarumokaError(QStringLiteral("「%1」はCSVファイルに書き出せない文字です（Shift_JISにない文字）。"
+                                           "UTF-8 で書き出してください。")
                                 .arg(characterAt(text, bad)));
-    saveFileAtomically(path, bytes);
+    return bytes;
+}
+
+bool parseCsvEncoding(const QString &name, CsvEncoding *encoding)
+{
+    QString n = name.trimmed().toLower();
+    n.remove(QLatin1Char('-')).remove(QLatin1Char('_'));
+    if (n == QLatin1String("utf8") || n == QLatin1String("utf8bom")) {
+        *encoding = CsvEncoding::Utf8Bom;
+        return true;
+    }
+    if (n == QLatin1String("shiftjis") || n == QLatin1String("sjis") || n == QLatin1String("cp932")) {
+        *encoding = CsvEncoding::ShiftJis;
+        return true;
+    }
+    return false;
+}
+
+void exportCsv(const Document &doc, const PrintSettings &ps, int printKind, const QString &path,
+               CsvEncoding encoding)
+{
+    checkExportTarget(path, {doc.fileName()});
+    const QList<QStringList> rows = printoutTable(doc, printSummaries(doc, ps), ps, printKind);
+    saveFileAtomically(path, encodeCsv(csvText(rows, printoutTextColumns(printKind)), encoding));
 }

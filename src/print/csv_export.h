@@ -15,13 +15,31 @@ class Document;
 QList<QStringList> printoutTable(const Document &doc, const PeriodSummaries &sums,
                                  const PrintSettings &ps, int printKind);
 
-// RFC 4180: fields with a comma, a double quote or a line break are quoted,
-// quotes doubled; records end with CR LF.
-QString csvText(const QList<QStringList> &rows);
+// The columns of printoutTable(…, printKind) that hold text the user typed
+// (articles, breakdowns, carry-over names); the others hold numbers, dates
+// and the program's own labels.
+QList<int> printoutTextColumns(int printKind);
 
-// Writes printout `printKind`'s table of the document as CSV in code page
-// 932 (what spreadsheets on Japanese desktops open directly). Throws
+// RFC 4180: fields with a comma, a double quote or a line break are quoted,
+// quotes doubled; records end with CR LF. A field of `textColumns` that a
+// spreadsheet would take for a formula (it begins with =, +, -, @, a tab or
+// a carriage return) is written as text: an apostrophe before it, quoted.
+// Numbers in the other columns, "-500" too, stay numbers.
+QString csvText(const QList<QStringList> &rows, const QList<int> &textColumns = {});
+
+enum class CsvEncoding {
+    ShiftJis, // code page 932: what spreadsheets on Japanese desktops open directly
+    Utf8Bom,  // UTF-8 after a byte-order mark, which current spreadsheets detect themselves
+};
+// The bytes of CSV text in `encoding`. Throws HarumokaError for a character
+// that code page 932 cannot hold.
+QByteArray encodeCsv(const QString &text, CsvEncoding encoding);
+// "utf-8", "shift_jis" and their usual spellings; false for anything else.
+bool parseCsvEncoding(const QString &name, CsvEncoding *encoding);
+
+// Writes printout `printKind`'s table of the document as CSV. Throws
 // HarumokaError (a character the code page cannot hold, a file that cannot
 // be written, a target that is the document's own file or any other account
 // file: see checkExportTarget).
-void exportCsv(const Document &doc, const PrintSettings &ps, int printKind, const QString &path);
+void exportCsv(const Document &doc, const PrintSettings &ps, int printKind, const QString &path,
+               CsvEncoding encoding = CsvEncoding::ShiftJis);

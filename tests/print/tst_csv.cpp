@@ -91,6 +91,32 @@ private slots:
             QCOMPARE(printedTotals.last(), amount(total.at(4)) + QStringLiteral("円"));
         }
     }
+
+    // A text field that a spreadsheet would run as a formula is written as
+    // text; the same characters in a number column are left alone.
+    void formulaGuard_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<bool>("textColumn");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("equals") << "=SUM(A1:A9)" << true << "\"'=SUM(A1:A9)\"";
+        QTest::newRow("plus") << "+81 電話" << true << "\"'+81 電話\"";
+        QTest::newRow("minus") << "-返金" << true << "\"'-返金\"";
+        QTest::newRow("at") << "@業者" << true << "\"'@業者\"";
+        QTest::newRow("tab") << "\t=1" << true << "\"'\t=1\"";
+        QTest::newRow("quote inside") << "=\"a\"" << true << "\"'=\"\"a\"\"\"";
+        QTest::newRow("plain text") << "画用紙=図工" << true << "画用紙=図工";
+        QTest::newRow("negative amount") << "-500" << false << "-500";
+        QTest::newRow("empty") << "" << true << "";
+    }
+    void formulaGuard()
+    {
+        QFETCH(QString, field);
+        QFETCH(bool, textColumn);
+        QFETCH(QString, written);
+        const QString line = csvText({{QStringLiteral("1"), field}}, textColumn ? QList<int>{1} : QList<int>{});
+        QCOMPARE(line, QStringLiteral("1,") + written + QStringLiteral("\r\n"));
+    }
 };
 
 HARUMOKA_PRINT_TEST_MAIN(TestCsv)

@@ -1,5 +1,7 @@
 #include "support/scripted_dialogs.h"
 
+#include "ui/main/file_requests.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
@@ -35,9 +37,9 @@ ScriptedDialogs &ScriptedDialogs::expectOpen(const QString &fileName)
     return *this;
 }
 
-ScriptedDialogs &ScriptedDialogs::expectSave(const QString &fileName)
+ScriptedDialogs &ScriptedDialogs::expectSave(const QString &fileName, int filter)
 {
-    m_steps.append({Kind::Save, fileName, false, Answer::Ok, !fileName.isEmpty()});
+    m_steps.append({Kind::Save, fileName, false, Answer::Ok, !fileName.isEmpty(), filter});
     return *this;
 }
 
@@ -108,15 +110,19 @@ QString ScriptedDialogs::openFileName(QWidget *, const FileRequest &request)
     Step s;
     if (!take(Kind::Open, request.title, &s))
         return QString();
+    rememberDialogFolder(s.text);
     return s.text;
 }
 
-QString ScriptedDialogs::saveFileName(QWidget *, const FileRequest &request)
+QString ScriptedDialogs::saveFileName(QWidget *, const FileRequest &request, int *chosenFilter)
 {
     fileRequests << request;
     Step s;
     if (!take(Kind::Save, request.title, &s))
         return QString();
+    if (chosenFilter)
+        *chosenFilter = s.filter;
+    rememberDialogFolder(s.text);
     if (!s.text.isEmpty() && !request.defaultSuffix.isEmpty() && !QFileInfo(s.text).fileName().contains(QLatin1Char('.')))
         return s.text + QLatin1Char('.') + request.defaultSuffix;
     return s.text;
@@ -128,8 +134,9 @@ bool ScriptedDialogs::pageSetup(QWidget *, QPrinter *)
     return take(Kind::PageSetup, QString(), &s) && s.accept;
 }
 
-bool ScriptedDialogs::printDialog(QWidget *, QPrinter *printer, const QString &title)
+bool ScriptedDialogs::printDialog(QWidget *, QPrinter *printer, const QString &title, const QString &pdfFileName)
 {
+    pdfNamesSeen << pdfFileName;
     Step s;
     if (!take(Kind::Print, title, &s) || !s.accept)
         return false;

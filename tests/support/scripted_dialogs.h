@@ -18,7 +18,8 @@ public:
                                    bool containsOnly = false);
     ScriptedDialogs &expectMessageContaining(const QString &part, Answer answer = Answer::Ok);
     ScriptedDialogs &expectOpen(const QString &fileName); // empty: cancel
-    ScriptedDialogs &expectSave(const QString &fileName); // empty: cancel
+    // empty: cancel; `filter` is the filter the user leaves selected.
+    ScriptedDialogs &expectSave(const QString &fileName, int filter = 0);
     ScriptedDialogs &expectPageSetup(bool accept);
     // Accepting prints to `pdfPath` (a PDF file) when given.
     ScriptedDialogs &expectPrint(bool accept, const QString &pdfPath = QString());
@@ -32,15 +33,17 @@ public:
     QList<Buttons> buttonsSeen;
     QList<FileRequest> fileRequests;
     QStringList titlesSeen;
+    QStringList pdfNamesSeen; // what each print dialog proposed for a PDF file
 
     Answer message(QWidget *parent, const QString &text, Buttons buttons, Icon icon,
                    const QString &title) override;
     QString openFileName(QWidget *parent, const FileRequest &request) override;
-    // The answer gets the request's default suffix when it has none, as the
-    // real dialog does.
-    QString saveFileName(QWidget *parent, const FileRequest &request) override;
+    // As the real dialogs do, a file answered makes its folder the last one
+    // used, and a save answer gets the request's default suffix when it has none.
+    QString saveFileName(QWidget *parent, const FileRequest &request, int *chosenFilter) override;
     bool pageSetup(QWidget *parent, QPrinter *printer) override;
-    bool printDialog(QWidget *parent, QPrinter *printer, const QString &title) override;
+    bool printDialog(QWidget *parent, QPrinter *printer, const QString &title,
+                     const QString &pdfFileName) override;
     void printPreview(QWidget *parent, QPrinter *printer,
                       const std::function<void(QPrinter *)> &paint) override;
 
@@ -51,6 +54,7 @@ private:
         bool containsOnly = false;
         Answer answer = Answer::Ok;
         bool accept = false;
+        int filter = 0;
     };
     bool take(Kind kind, const QString &what, Step *out);
     QList<Step> m_steps;

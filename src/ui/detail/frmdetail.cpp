@@ -6,6 +6,7 @@
 #include "ui/main/dialogs.h"
 #include "ui/main/flexgrid.h"
 #include "ui/main/panel_util.h"
+#include "ui/main/readable_colors.h"
 #include "ui/main/sheet_widgets.h"
 #include "ui/main/twips.h"
 
@@ -124,7 +125,7 @@ void frmDetail::setSumLabel()
     const qint32 sum = list ? list->sumDetail() : 0;
     LabelDetailSum->setText(QStringLiteral("¥") + formatAmount(sum));
     const long color = sum == detailArticle->taAmount ? kGridBlack : (sum < detailArticle->taAmount ? kGridBlue : kGridRed);
-    LabelDetailSum->setStyleSheet(QStringLiteral("color: %1;").arg(vbColor(color).name()));
+    setLabelTextColor(LabelDetailSum, color);
 }
 
 void frmDetail::Form_Load()

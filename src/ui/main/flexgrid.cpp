@@ -1,9 +1,11 @@
 #include "ui/main/flexgrid.h"
 
+#include "ui/main/readable_colors.h"
 #include "ui/main/twips.h"
 
 #include <QAbstractTableModel>
 #include <QEvent>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -199,6 +201,7 @@ public:
     std::vector<FlexRow> rows;
     std::vector<int> colTwips;
     int cols = 0;
+    const QWidget *view = nullptr; // whose palette the colours are shown in
 
 private:
     QVariant cellData(int row, int col, int role) const
@@ -208,16 +211,48 @@ private:
             return cell(row, col).text;
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(qtAlignment(alignAt(row, col)));
-        case Qt::ForegroundRole:
-            return QBrush(vbColor(foreAt(row, col)));
+        case Qt::ForegroundRole: {
+            const QColor designed = vbColor(foreAt(row, col));
+            if (!darkTheme())
+                return QBrush(designed);
+            // Shown against what is behind the text, so that it stays readable.
+            const QPalette &pal = view->palette();
+            const QColor behind = row == 0 && cell(row, col).back == kUnset ? pal.color(QPalette::Button)
+                                                                            : shownBackground(row, col);
+            const quint64 key = (quint64(designed.rgb()) << 32) | behind.rgb();
+            auto it = readableText.constFind(key);
+            if (it == readableText.cend())
+                it = readableText.insert(key, readableTextColor(designed, behind,
+                                                                pal.color(isFixed(row, col) ? QPalette::ButtonText
+                                                                                            : QPalette::Text)));
+            return QBrush(*it);
+        }
         case Qt::BackgroundRole:
             // The header is drawn by the style; only an explicit colour overrides it.
             if (row == 0 && cell(row, col).back == kUnset)
                 return {};
-            return QBrush(vbColor(backAt(row, col)));
+            return QBrush(darkTheme() ? shownBackground(row, col) : vbColor(backAt(row, col)));
         default:
             return {};
         }
+    }
+
+    // Whether the view's palette is a dark theme's; the colours then need
+    // adapting. Decided once per palette, as cells are painted often.
+    bool darkTheme() const
+    {
+        const QPalette &pal = view->palette();
+        if (pal.cacheKey() != paletteKey) {
+            paletteKey = pal.cacheKey();
+            dark = isDarkBackground(pal.color(QPalette::Base)) || isDarkBackground(pal.color(QPalette::Button));
+            readableText.clear();
+        }
+        return dark;
+    }
+
+    QColor shownBackground(int row, int col) const
+    {
+        return cellBackgroundColor(vbColor(backAt(row, col)), view->palette(), isFixed(row, col));
     }
 
     void resizeStore(int newRows, int newCols)
@@ -234,6 +269,10 @@ private:
             rows[r].cells.resize(size_t(cols));
     }
 
+    mutable qint64 paletteKey = 0;
+    mutable bool dark = false;
+    mutable QHash<quint64, QColor> readableText; // (designed, background) -> shown, for the current palette
+
     bool dirty = false;
     int dirtyTop = 0, dirtyBottom = 0, dirtyLeft = 0, dirtyRight = 0;
 };
@@ -245,6 +284,7 @@ QColor vbColor(long rgb)
 
 FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), m_model(std::make_unique<FlexGridModel>())
 {
+    m_model->view = this;
     setModel(m_model.get());
     setItemDelegate(new FlexGridDelegate(this));
     setSelectionMode(NoSelection);

@@ -13,11 +13,14 @@
 #include "storage/settings_file.h"
 #include "ui/main/datepicker.h"
 #include "ui/main/dialogs.h"
+#include "ui/main/file_requests.h"
 #include "ui/main/flexgrid.h"
 #include "ui/main/help_window.h"
 #include "ui/main/income_sheet.h"
 #include "ui/main/panel_util.h"
 #include "ui/main/print_settings_sheet.h"
+#include "ui/main/readable_colors.h"
+#include "ui/main/sheet_scroll_area.h"
 #include "ui/main/sheet_widgets.h"
 #include "ui/main/summary_sheet.h"
 #include "ui/main/supply_sheet.h"
@@ -115,7 +118,9 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     SSTabSheets->setGeometry(0, twipsToPixels(60, this), twipsToPixels(13455, this) + 6,
                              twipsToPixels(8055, this) + 6);
     central->setFixedSize(SSTabSheets->width(), SSTabSheets->y() + SSTabSheets->height());
-    setCentralWidget(central);
+    // The fixed design sits in a scroll area that fits the screen at any scale.
+    auto *sheetArea = new SheetScrollArea(central, this);
+    setCentralWidget(sheetArea);
 
     QFont remainderFont = font();
     remainderFont.setBold(true);
@@ -151,6 +156,7 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
 
     Form_Load();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    sheetArea->fitToScreen();
 
     WindowPlacement placement;
     if (readWindowPlacement(placement)) {
@@ -427,10 +433,9 @@ void frmMain::setRemainderLabels()
     const qint64 remainder = m_doc.remainder();
     // The yen sign: a backslash would show as a backslash in Linux fonts.
     const QString text = QStringLiteral("¥") + formatAmount(remainder);
-    const QString color = remainder < 0 ? QStringLiteral("color: rgb(255,0,0);") : QStringLiteral("color: rgb(0,0,0);");
     for (QLabel *l : {incomeSheet->LabelIncomeRemainder, supplySheet->LabelSupplyRemainder}) {
         l->setText(text);
-        l->setStyleSheet(color);
+        setLabelTextColor(l, remainder < 0 ? kGridRed : kGridBlack);
     }
 }
 
@@ -643,8 +648,7 @@ void frmMain::mnuFileOpen_Click()
 {
     if (!mnuFileClose_Click())
         return;
-    const QString name = m_dialogs.openFileName(
-        this, {QStringLiteral("開く"), QStringLiteral("すべてのﾌｧｲﾙ (*.*)|*.*"), QString(), QString()});
+    const QString name = m_dialogs.openFileName(this, openAccountRequest(m_doc.fileName()));
     if (!name.isEmpty())
         openFile(name);
 }
@@ -730,9 +734,7 @@ bool frmMain::mnuFileSave_Click()
 
 bool frmMain::mnuFileSaveAs_Click()
 {
-    const QString name = m_dialogs.saveFileName(this, {QStringLiteral("名前をつけて保存する"),
-                                                       QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt"), QString(),
-                                                       QStringLiteral("txt")});
+    const QString name = m_dialogs.saveFileName(this, saveAccountRequest(m_doc.fileName()));
     if (name.isEmpty())
         return false;
     const bool sameFile = QFileInfo(name).absoluteFilePath() == QFileInfo(m_doc.fileName()).absoluteFilePath();
@@ -804,7 +806,8 @@ void frmMain::mnuFilePrint_Click()
                           Dialogs::Buttons::Ok);
         return;
     }
-    if (!m_dialogs.printDialog(this, printer(), QStringLiteral("ﾍﾟｰｼﾞ設定")))
+    if (!m_dialogs.printDialog(this, printer(), QStringLiteral("ﾍﾟｰｼﾞ設定"),
+                               proposedOutputPath(m_doc.fileName(), printoutTitle(kind), QStringLiteral("pdf"))))
         return;
     try {
         // A ledger puts the entries in print order; the document's changed
@@ -837,11 +840,12 @@ void frmMain::mnuFilePrintPreview_Click()
 
 void frmMain::mnuFileCsv_Click()
 {
-    const QString name = m_dialogs.saveFileName(
-        this, {QStringLiteral("CSVに出力"), QStringLiteral("CSVﾌｧｲﾙ (*.csv)|*.csv"), QString(), QStringLiteral("csv")});
+    const int kind = printSheet->printKind;
+    int filter = 0;
+    const QString name = m_dialogs.saveFileName(this, csvExportRequest(m_doc.fileName(), printoutTitle(kind)), &filter);
     if (name.isEmpty())
         return;
-    exportCsv(m_doc, printSheet->settings(), printSheet->printKind, name);
+    exportCsv(m_doc, printSheet->settings(), kind, name, chosenCsvEncoding(filter));
 }
 
 void frmMain::mnuFileExit_Click()

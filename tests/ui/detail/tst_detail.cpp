@@ -100,7 +100,7 @@ private slots:
         frmDetail *dw = open(f, 1);
         QVERIFY(dw);
         QCOMPARE(dw->LabelDetailSum->text(), text);
-        QVERIFY(dw->LabelDetailSum->styleSheet().contains(color));
+        QCOMPARE(dw->LabelDetailSum->palette().color(dw->LabelDetailSum->foregroundRole()).name(), color);
         QCOMPARE(gridRow(dw->MSFlexGridDetail, 2, 3), (QStringList{" 2", "y", formatAmount(second)}));
         dw->forceUnload();
     }

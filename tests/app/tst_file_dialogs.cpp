@@ -1,0 +1,184 @@
+// The file dialogs: where the window's requests start and what they propose,
+// and what Qt's real dialogs then show (the filter's label, the files
+// listed, the PDF name in the print dialog).
+#include "app/qt_dialogs.h"
+#include "model/version.h"
+#include "support/test_main.h"
+#include "support/window_fixture.h"
+#include "ui/main/file_requests.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListView>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSettings>
+#include <QTimer>
+
+namespace {
+
+const QString kAccount = QStringLiteral("3年2組");
+
+void forgetLastFolder()
+{
+    QSettings(QString::fromUtf8(kAppTitle), QString::fromUtf8(kAppTitle)).remove(QStringLiteral("LastFolder"));
+}
+
+// Runs `inspect` on the modal dialog that the next call opens, once it is
+// up, and closes the dialog if `inspect` left it open (a failed check).
+template <class DialogType>
+void whenShown(const std::function<void(DialogType *)> &inspect)
+{
+    auto *poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, inspect] {
+        auto *dialog = qobject_cast<DialogType *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        inspect(dialog);
+        if (dialog->isVisible())
+            dialog->reject();
+    });
+    poll->start();
+}
+
+} // namespace
+
+class TestFileDialogs : public QObject {
+    Q_OBJECT
+private slots:
+    void windowRequestsStartWhereTheUserWorks_data()
+    {
+        QTest::addColumn<bool>("account");    // an account from folder "account" is open
+        QTest::addColumn<bool>("remembered"); // a file was last chosen in folder "last"
+        QTest::addColumn<QString>("expected"); // the user has a documents folder unless "" (home) is expected
+        QTest::newRow("the account's folder") << true << true << "account";
+        QTest::newRow("the last folder") << false << true << "last";
+        QTest::newRow("documents") << false << false << "Documents";
+        QTest::newRow("home") << false << false << "";
+    }
+    void windowRequestsStartWhereTheUserWorks()
+    {
+        QFETCH(bool, account);
+        QFETCH(bool, remembered);
+        QFETCH(QString, expected);
+        forgetLastFolder();
+        const QString home = QDir::homePath();
+        QDir(home + QStringLiteral("/Documents")).removeRecursively();
+        if (!expected.isEmpty())
+            QVERIFY(QDir(home).mkpath(QStringLiteral("Documents")));
+        WindowFixture f;
+        for (const char *folder : {"account", "last"})
+            QVERIFY(QDir(f.dir.path()).mkpath(QString::fromLatin1(folder)));
+        if (remembered) {
+            // A CSV written there is what the user last chose.
+            f.dialogs.expectSave(f.path(QStringLiteral("last/表.csv")));
+            f.w->mnuFileCsv->trigger();
+        }
+        QString prefix;
+        if (account) {
+            // A name without a dot, as the teacher named it.
+            const QString file = f.path(QStringLiteral("account/") + kAccount);
+            writeCp932(file, {"iMekalu135", "True", "", "", "", "", "", "True", "2026/05/01", " 30", "学級費", "",
+                              " 0", " 0", " 100"});
+            QVERIFY(f.w->openFile(file));
+            prefix = kAccount + QLatin1Char('_');
+        }
+        const QString folder = expected == QLatin1String("account") || expected == QLatin1String("last")
+            ? f.path(expected)
+            : QDir(home).filePath(expected);
+        const QString start = QDir::cleanPath(folder);
+
+        // Every command that asks for a file, cancelled; Open last, as it closes the account.
+        f.dialogs.expectSave(QString())
+            .expectMessage(QStringLiteral("年間元帳を印刷します。よろしいですか？"), Dialogs::Answer::Yes)
+            .expectPrint(false)
+            .expectSave(QString())
+            .expectOpen(QString());
+        f.w->mnuFileCsv_Click();
+        f.w->mnuFilePrint_Click();
+        f.w->mnuFileSaveAs_Click();
+        f.w->mnuFileOpen_Click();
+        QVERIFY(f.dialogs.done());
+
+        const QList<Dialogs::FileRequest> &asked = f.dialogs.fileRequests;
+        QCOMPARE(asked.at(asked.size() - 3).start, start + QLatin1Char('/') + prefix + QStringLiteral("年間元帳.csv"));
+        QCOMPARE(f.dialogs.pdfNamesSeen.last(), start + QLatin1Char('/') + prefix + QStringLiteral("年間元帳.pdf"));
+        QCOMPARE(asked.at(asked.size() - 2).start, start);
+        QCOMPARE(asked.last().start, start);
+        QCOMPARE(asked.last().filter, QStringLiteral("すべてのﾌｧｲﾙ (*.*)|*"));
+    }
+
+    void openDialogListsNamesWithoutADot()
+    {
+        QTemporaryDir dir;
+        for (const QString &name : {kAccount, QStringLiteral("a.txt")}) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QString label;
+        QStringList listed;
+        whenShown<QFileDialog>([&](QFileDialog *dialog) {
+            label = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"))->currentText();
+            auto *view = dialog->findChild<QListView *>(QStringLiteral("listView"));
+            auto names = [view] {
+                QStringList out;
+                for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
+                    out << view->model()->index(r, 0, view->rootIndex()).data().toString();
+                return out;
+            };
+            // The folder is read in the background: on a busy machine that takes a while.
+            QTRY_VERIFY_WITH_TIMEOUT(names().contains(QStringLiteral("a.txt")), 300000);
+            listed = names();
+            dialog->selectFile(kAccount);
+            static_cast<QDialog *>(dialog)->accept(); // as the Open or Save button does
+        });
+        forgetLastFolder();
+        QtDialogs qt;
+        const QString chosen = qt.openFileName(nullptr, openAccountRequest(dir.filePath(QStringLiteral("a.txt"))));
+        QCOMPARE(label, QStringLiteral("すべてのﾌｧｲﾙ (*.*)"));
+        QVERIFY2(listed.contains(kAccount), qPrintable(listed.join(QLatin1Char(' '))));
+        QCOMPARE(chosen, dir.filePath(kAccount));
+        QCOMPARE(lastDialogFolder(), QDir::cleanPath(dir.path()));
+    }
+
+    // The encoding chosen last time is selected; the one the user leaves selected comes back.
+    void csvDialogSelectsAndReturnsTheFilter()
+    {
+        QTemporaryDir dir;
+        chosenCsvEncoding(1);
+        QString selected;
+        whenShown<QFileDialog>([&](QFileDialog *dialog) {
+            auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+            selected = types->currentText();
+            types->setCurrentIndex(0);
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        int filter = -1;
+        QtDialogs().saveFileName(nullptr, csvExportRequest(dir.filePath(QStringLiteral("a.txt")), QStringLiteral("年間元帳")),
+                                 &filter);
+        QCOMPARE(selected, QStringLiteral("CSVﾌｧｲﾙ UTF-8 (*.csv)"));
+        QCOMPARE(filter, 0);
+    }
+
+    void printDialogProposesThePdfName()
+    {
+        const QString pdf = QDir::temp().filePath(kAccount + QStringLiteral("_年間会計報告.pdf"));
+        QString proposed;
+        whenShown<QPrintDialog>([&](QPrintDialog *dialog) {
+            proposed = dialog->findChild<QLineEdit *>(QStringLiteral("filename"))->text();
+            dialog->reject();
+        });
+        QPrinter printer;
+        QtDialogs qt;
+        QVERIFY(!qt.printDialog(nullptr, &printer, QStringLiteral("ﾍﾟｰｼﾞ設定"), pdf));
+        QCOMPARE(proposed, pdf);
+    }
+};
+
+HARUMOKA_TEST_MAIN(TestFileDialogs)
+#include "tst_file_dialogs.moc"
