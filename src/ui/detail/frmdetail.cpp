@@ -79,8 +79,8 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
     TextDetailAmount = lineEdit(this, 0, 0, 1200);
     numericBox(TextDetailAmount);
     TextDetailAmount->setAlignment(Qt::AlignRight);
-    const std::pair<QWidget *, const char *> accessibleNames[] = {{MSFlexGridDetail, "明細書"}, {TextDetailNo, "行番号"},
-                                                        {ComboDetailArticle, "項目"}, {TextDetailAmount, "金額"}};
+    const std::pair<QWidget *, const char *> accessibleNames[] = {
+        {MSFlexGridDetail, "明細書"}, {TextDetailNo, "行番号"}, {ComboDetailArticle, "項目"}, {TextDetailAmount, "金額"}};
     for (const auto &[w, name] : accessibleNames)
         nameEditor(w, QString::fromUtf8(name));
 

@@ -117,6 +117,9 @@ bool DatePicker::eventFilter(QObject *watched, QEvent *event)
         if (event->type() == QEvent::Show) {
             m_chosen = false;
             m_dateAtOpen = date();
+            // The days take the keys (arrows move the day, Enter chooses);
+            // without this, on X the popup itself gets them and only Escape works.
+            calendar->setFocus(Qt::PopupFocusReason);
         } else if (event->type() == QEvent::Hide) {
             if (m_chosen)
                 emit CloseUp();

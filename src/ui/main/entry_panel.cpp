@@ -8,7 +8,6 @@
 #include "ui/main/twips.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -176,7 +175,6 @@ void EntryPanel::tabMoves(QWidget *editor, int col, int lastCol, const std::func
                 m_grid->clickCell(row, next);
             else
                 hideEditors(); // a record may have reopened the editor
-
         });
     });
 }
@@ -190,7 +188,7 @@ void EntryPanel::focusGrid(int row, int col)
     m_grid->setFocus(Qt::OtherFocusReason);
 }
 
-void EntryPanel::hideEditorWidgets()
+void EntryPanel::hideEditorsOutOfView()
 {
     const QWidget *focus = window()->focusWidget();
     const QList<QWidget *> editors = cellEditors();
@@ -202,14 +200,9 @@ void EntryPanel::hideEditorWidgets()
 
 void EntryPanel::hideEditors()
 {
-    hideEditorWidgets();
+    hideEditorsOutOfView();
     m_editorRow = 0;
     m_editorCol = 0;
-}
-
-void EntryPanel::hideEditorsOutOfView()
-{
-    hideEditorWidgets();
 }
 
 void EntryPanel::setEditorCell(int row, int col)

@@ -140,7 +140,6 @@ protected:
     void guarded(const std::function<void()> &f) const;
 
 private:
-    void hideEditorWidgets();
     QWidget *m_focusedEditor = nullptr; // the editor the running command focused
     FlexGrid *m_grid = nullptr;
     int m_editorRow = 0;

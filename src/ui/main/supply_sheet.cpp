@@ -126,9 +126,10 @@ void SupplySheet::changeEvent(QEvent *event)
     EntrySheet::changeEvent(event);
     // Disabling the window took the focus from the grid; when the detail
     // window closes and the window is enabled again, the keyboard goes on
-    // in the grid.
+    // in the grid. The edit button goes too: it would hide the row's mark.
     if (event->type() == QEvent::EnabledChange && isEnabled() && m_detailOpen) {
         m_detailOpen = false;
+        hideEditors();
         MSFlexGridSupply->setFocus(Qt::OtherFocusReason);
     }
 }

@@ -519,6 +519,7 @@ private slots:
         QVERIFY(f.w->isEnabled());
         QTRY_VERIFY(f.w->isActiveWindow());
         QCOMPARE(QApplication::focusWidget(), out->MSFlexGridSupply);
+        QVERIFY(out->CommandSupplyDetail->isHidden());
         const ArticlePtr e = f.doc().entryAt(false, 1);
         QVERIFY(e->taDetailList && e->taDetailList->tdLink);
         QCOMPARE(e->taDetailList->tdLink->tdArticle, QStringLiteral("画用紙（四つ切り）"));
