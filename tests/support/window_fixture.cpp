@@ -21,7 +21,10 @@ WindowFixture::WindowFixture()
 {
     setTodayForTesting(QDate(2026, 12, 7));
     w = Main(dialogs, dir.filePath(QStringLiteral("Mekalu.ini")));
+    // Keys reach the focus widget of the active window only.
     QApplication::setActiveWindow(w.get());
+    if (!QTest::qWaitForWindowActive(w.get()))
+        qWarning("the main window did not become active");
 }
 
 WindowFixture::~WindowFixture()
@@ -48,14 +51,45 @@ void WindowFixture::refill()
     w->setRemainderLabels();
 }
 
-void commitText(QWidget *w, const QString &text)
+static QWidget *focused()
 {
-    QWidget *target = w;
-    if (auto *c = qobject_cast<QComboBox *>(w); c && c->lineEdit())
-        target = c->lineEdit();
+    QWidget *w = QApplication::focusWidget();
+    if (!w)
+        qWarning("no widget has the keyboard focus");
+    return w;
+}
+
+void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    if (QWidget *w = focused())
+        QTest::keyClick(w, key, modifiers);
+}
+
+void typeKeys(const QString &ascii)
+{
+    // One key at a time: a key may move the focus (the digit rules do).
+    for (QChar c : ascii) {
+        if (QWidget *w = focused())
+            QTest::keyClick(w, c.toLatin1());
+    }
+}
+
+void commitText(const QString &text)
+{
+    // An input method sends its text to the focus object; a drop-down hands
+    // it on to its line edit itself.
+    QWidget *w = focused();
+    if (!w)
+        return;
     QInputMethodEvent event;
     event.setCommitString(text);
-    QApplication::sendEvent(target, &event);
+    QApplication::sendEvent(w, &event);
+}
+
+void commitText(QWidget *w, const QString &text)
+{
+    w->setFocus(Qt::MouseFocusReason);
+    commitText(text);
 }
 
 void mouseClickCell(FlexGrid *grid, int row, int col)

@@ -29,7 +29,14 @@ struct WindowFixture {
     void refill();
 };
 
-// Sends text as an input method commits it (works for Japanese).
+// Keys as a keyboard sends them: to the widget that holds the focus
+// (QApplication::focusWidget()), never to an inner child the test picks.
+void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+void typeKeys(const QString &ascii);
+// Text as an input method commits it (Japanese): to the focus widget.
+void commitText(const QString &text);
+// Gives `w` the focus (as a click into it does), then commits text to the
+// focus widget.
 void commitText(QWidget *w, const QString &text);
 // Real mouse click on a cell of a grid (the header row is row 0).
 void mouseClickCell(FlexGrid *grid, int row, int col);

@@ -80,6 +80,10 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
     TextDetailAmount = lineEdit(this, 0, 0, 1200);
     numericBox(TextDetailAmount);
     TextDetailAmount->setAlignment(Qt::AlignRight);
+    const std::pair<QWidget *, const char *> accessibleNames[] = {
+        {MSFlexGridDetail, "明細書"}, {TextDetailNo, "行番号"}, {ComboDetailArticle, "項目"}, {TextDetailAmount, "金額"}};
+    for (const auto &[w, name] : accessibleNames)
+        nameEditor(w, QString::fromUtf8(name));
 
     guard = [this](const std::function<void()> &f) {
         try {
@@ -93,10 +97,10 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
 
     connect(MSFlexGridDetail, &FlexGrid::Click, this, [this] { guarded([this] { MSFlexGridDetail_Click(); }); });
     connect(MSFlexGridDetail, &FlexGrid::Scroll, this, [this] { guarded([this] { MSFlexGridDetail_Scroll(); }); });
-    connect(CommandDetailNew, &QPushButton::clicked, this, [this] { guarded([this] { CommandDetailNew_Click(); }); });
-    connect(CommandDetailRecord, &QPushButton::clicked, this, [this] { guarded([this] { CommandDetailRecord_Click(); }); });
-    connect(CommandDetailDelete, &QPushButton::clicked, this, [this] { guarded([this] { CommandDetailDelete_Click(); }); });
-    connect(CommandDetailCancel, &QPushButton::clicked, this, [this] { guarded([this] { CommandDetailCancel_Click(); }); });
+    connect(CommandDetailNew, &QPushButton::clicked, this, [this] { command([this] { CommandDetailNew_Click(); }); });
+    connect(CommandDetailRecord, &QPushButton::clicked, this, [this] { command([this] { CommandDetailRecord_Click(); }); });
+    connect(CommandDetailDelete, &QPushButton::clicked, this, [this] { command([this] { CommandDetailDelete_Click(); }); });
+    connect(CommandDetailCancel, &QPushButton::clicked, this, [this] { command([this] { CommandDetailCancel_Click(); }); });
     connect(CommandDetailClose, &QPushButton::clicked, this, [this] { guarded([this] { CommandDetailClose_Click(); }); });
     connect(TextDetailNo, &QLineEdit::textChanged, this, [this] { guarded([this] { TextDetailNo_Change(); }); });
     connect(TextDetailAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { TextDetailAmount_Change(); }); });
@@ -109,20 +113,38 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
         hideEditors();
         CommandDetailCancel_Click();
     });
+    auto commit = [this] {
+        if (CommandDetailRecord->isEnabled())
+            CommandDetailRecord_Click();
+        return true;
+    };
+    tabMoves(ComboDetailArticle, 1, 2, commit);
+    tabMoves(TextDetailAmount, 2, 2, commit);
 
     Form_Load();
 }
 
-void frmDetail::hideEditors()
+QList<QWidget *> frmDetail::cellEditors() const
 {
-    ComboDetailArticle->hide();
-    TextDetailAmount->hide();
+    return {ComboDetailArticle, TextDetailAmount};
+}
+
+// The total of an expense's lines in 64 bits: lines whose total leaves the
+// 32-bit range still show it and still compare with the expense amount (the
+// print check reports the overflow), so the window never keeps an older
+// figure nor refuses to close.
+static qint64 linesTotal(const MekaluArticle &e)
+{
+    qint64 sum = 0;
+    if (e.taDetailList)
+        for (const MekaluDetail *line = e.taDetailList->tdLink.get(); line; line = line->tdLink.get())
+            sum += line->tdAmount;
+    return sum;
 }
 
 void frmDetail::setSumLabel()
 {
-    const DetailPtr &list = detailArticle->taDetailList;
-    const qint32 sum = list ? list->sumDetail() : 0;
+    const qint64 sum = linesTotal(*detailArticle);
     LabelDetailSum->setText(QStringLiteral("¥") + formatAmount(sum));
     const long color = sum == detailArticle->taAmount ? kGridBlack : (sum < detailArticle->taAmount ? kGridBlue : kGridRed);
     setLabelTextColor(LabelDetailSum, color);
@@ -241,6 +263,7 @@ void frmDetail::MSFlexGridDetail_Click()
     paintRow(r, 1, 2, kGridPaleYellow);
     g->setRow(r);
     g->setCol(c);
+    g->setKeyCell(r, c);
     TextDetailNo->setText(Str(r));
     hideEditors();
     showDetailCellEditor(r, c);
@@ -248,30 +271,43 @@ void frmDetail::MSFlexGridDetail_Click()
 
 void frmDetail::MSFlexGridDetail_Scroll()
 {
-    FlexGrid *g = MSFlexGridDetail;
-    if (selectedDetailRow != 0 && g->Row() != 0)
-        showDetailCellEditor(g->Row(), g->Col());
+    // The open editor follows its cell, keeping what has been typed into it.
+    if (selectedDetailRow != 0 && editorCol() != 0)
+        showDetailCellEditor(editorRow(), editorCol(), EditorFill::Move);
 }
 
-void frmDetail::showDetailCellEditor(int r, int c)
+void frmDetail::showDetailCellEditor(int r, int c, EditorFill fill)
 {
     FlexGrid *g = MSFlexGridDetail;
     const int t = g->TopRow();
     if (r < t || r > t + 11) {
-        hideEditors();
+        if (fill == EditorFill::Move)
+            hideEditorsOutOfView();
+        else
+            hideEditors();
         return;
     }
+    if (fill != EditorFill::Move)
+        g->ensureRowVisible(r);
+    g->setRow(r);
+    g->setCol(c);
     const int x = g->Left() + g->CellLeft();
     const int y = g->Top() + g->CellTop();
+    const bool fresh = fill == EditorFill::Fresh;
     if (c == 1) {
         placeEditor(ComboDetailArticle, x, y + 15, g->Width() - 2060);
-        setComboText(ComboDetailArticle, g->TextMatrix(r, c));
-        openEditor(ComboDetailArticle);
+        if (fresh)
+            setComboText(ComboDetailArticle, g->TextMatrix(r, c));
+        openEditor(ComboDetailArticle, fill != EditorFill::Move);
     } else if (c == 2) {
         placeEditor(TextDetailAmount, x, y);
-        TextDetailAmount->setText(g->TextMatrix(r, c));
-        openEditor(TextDetailAmount);
+        if (fresh)
+            TextDetailAmount->setText(g->TextMatrix(r, c));
+        openEditor(TextDetailAmount, fill != EditorFill::Move);
+    } else {
+        return;
     }
+    setEditorCell(r, c);
 }
 
 void frmDetail::TextDetailNo_Change()
@@ -307,12 +343,10 @@ void frmDetail::CommandDetailRecord_Click()
         try {
             amount = readAmountField(TextDetailAmount->text(), QStringLiteral("金額"));
         } catch (const HarumokaError &) {
+            // The amount box opens again with what the user typed, to correct it.
             hideEditors();
-            if (selectedDetailRow > 0 && selectedDetailRow < MSFlexGridDetail->Rows()) {
-                MSFlexGridDetail->setRow(selectedDetailRow);
-                MSFlexGridDetail->setCol(2);
-                showDetailCellEditor(selectedDetailRow, 2);
-            }
+            if (selectedDetailRow > 0 && selectedDetailRow < MSFlexGridDetail->Rows())
+                showDetailCellEditor(selectedDetailRow, 2, EditorFill::Reopen);
             throw;
         }
     }
@@ -339,15 +373,25 @@ void frmDetail::CommandDetailNew_Click()
 {
     FlexGrid *g = MSFlexGridDetail;
     const int row = beginAddRow(detailCount);
-    currentDetail = std::make_shared<MekaluDetail>();
+    const DetailPtr blank = std::make_shared<MekaluDetail>();
+    currentDetail = blank;
     setCellAligned(row, 1, FlexGrid::LeftCenter);
     setCellAligned(row, 2, FlexGrid::RightCenter);
     enterAddingState(row);
     setComboText(ComboDetailArticle, QString());
     TextDetailAmount->clear();
     CommandDetailRecord_Click();
-    g->setRow(detailCount);
+    // The blank line went in at the selected row, which is not always the
+    // last one: the current cell and the keyboard cursor go to it.
+    int at = 1;
+    for (const MekaluDetail *line = detailArticle->taDetailList->tdLink.get(); line && line != blank.get();
+         line = line->tdLink.get())
+        ++at;
+    if (at > detailCount)
+        at = detailCount;
+    g->setRow(at);
     g->setCol(1);
+    g->setKeyCell(at, 1);
 }
 
 void frmDetail::CommandDetailDelete_Click()
@@ -384,7 +428,7 @@ bool frmDetail::CommandDetailClose_Click()
     m_doc.dropBlankDetailLines(*detailArticle);
     const DetailPtr &list = detailArticle->taDetailList;
     if (list) {
-        if (list->sumDetail() != detailArticle->taAmount) {
+        if (linesTotal(*detailArticle) != detailArticle->taAmount) {
             const auto answer = m_dialogs.message(
                 this, QStringLiteral("支出表の記載金額と、明細の合計金額が違っています。\r明細表を見直しますか？"),
                 Dialogs::Buttons::YesNo);
@@ -402,8 +446,12 @@ bool frmDetail::CommandDetailClose_Click()
 
 void frmDetail::enableMainWindow()
 {
-    if (m_mainWindow)
+    if (m_mainWindow) {
         m_mainWindow->setEnabled(true);
+        // The keyboard goes back to the main window, where the expense
+        // grid holds the focus.
+        m_mainWindow->activateWindow();
+    }
 }
 
 void frmDetail::forceUnload()
@@ -411,6 +459,16 @@ void frmDetail::forceUnload()
     enableMainWindow();
     m_closing = true;
     close();
+}
+
+void frmDetail::showEvent(QShowEvent *event)
+{
+    EntryPanel::showEvent(event);
+    // The main window is disabled while this window is open: the keyboard
+    // must come here, to the grid. Asked once the window is on screen.
+    if (!focusWidget())
+        MSFlexGridDetail->setFocus(Qt::OtherFocusReason);
+    QMetaObject::invokeMethod(this, [this] { activateWindow(); }, Qt::QueuedConnection);
 }
 
 void frmDetail::closeEvent(QCloseEvent *event)

@@ -29,7 +29,7 @@ public:
     void editFlexGridDetail();
     void MSFlexGridDetail_Click();
     void MSFlexGridDetail_Scroll();
-    void showDetailCellEditor(int r, int c);
+    void showDetailCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh);
     void fillDetailArticleList();
     void CommandDetailNew_Click();
     void CommandDetailRecord_Click();
@@ -80,9 +80,15 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+    QList<QWidget *> cellEditors() const override;
+
+protected:
+    int handledRow() const override { return selectedDetailRow; }
+    int handledCol() const override { return editedDetailCol; }
 
 private:
-    void hideEditors() override;
     void setSumLabel();
     void enableMainWindow();
     Document &m_doc;

@@ -2,7 +2,12 @@
 
 #include "ui/main/twips.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLocale>
@@ -27,6 +32,30 @@ DatePicker::DatePicker(QWidget *parent) : QDateEdit(parent)
     connect(calendar, &QCalendarWidget::clicked, this, &DatePicker::reportChoice);
     connect(calendar, &QCalendarWidget::activated, this, &DatePicker::reportChoice);
     calendar->window()->installEventFilter(this);
+    lineEdit()->installEventFilter(this);
+}
+
+QDate DatePicker::Value() const
+{
+    // Digits typed into a part but not yet taken (the field takes them on
+    // Enter or on leaving, and Enter may have gone to the panel) count.
+    const_cast<DatePicker *>(this)->interpretText();
+    return date();
+}
+
+void DatePicker::showCalendar()
+{
+    if (!isEnabled() || isReadOnly())
+        return;
+    // QDateEdit opens its calendar only from a press on its arrow.
+    QStyleOptionComboBox opt;
+    opt.initFrom(this);
+    opt.editable = true;
+    opt.subControls = QStyle::SC_All;
+    const QPoint arrow = style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, this).center();
+    QMouseEvent press(QEvent::MouseButtonPress, arrow, mapToGlobal(arrow), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(this, &press);
 }
 
 void DatePicker::moveTwips(int left, int top)
@@ -48,6 +77,12 @@ void DatePicker::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
     emit KeyDown(key == Qt::Key_Return || key == Qt::Key_Enter ? 13 : key);
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if ((key == Qt::Key_F4 && mods == Qt::NoModifier) || (key == Qt::Key_Down && mods == Qt::AltModifier)) {
+        event->accept();
+        showCalendar();
+        return;
+    }
     QDateEdit::keyPressEvent(event);
 }
 
@@ -66,11 +101,25 @@ void DatePicker::reportChoice(QDate chosen)
 
 bool DatePicker::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        // The click has put the cursor into a part: select the whole part.
+        // (The field itself would leave a cursor there, and digits typed in
+        // the middle of a full part are refused.) Done after the field's own
+        // release handling, which would undo a selection.
+        static_cast<QObject *>(lineEdit())->event(event);
+        if (hasFocus() && !lineEdit()->hasSelectedText())
+            setSelectedSection(currentSection());
+        return true;
+    }
     QCalendarWidget *calendar = calendarWidget();
     if (calendar && watched == calendar->window()) {
         if (event->type() == QEvent::Show) {
             m_chosen = false;
             m_dateAtOpen = date();
+            // The days take the keys (arrows move the day, Enter chooses);
+            // without this, on X the popup itself gets them and only Escape works.
+            calendar->setFocus(Qt::PopupFocusReason);
         } else if (event->type() == QEvent::Hide) {
             if (m_chosen)
                 emit CloseUp();

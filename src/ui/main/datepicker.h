@@ -7,18 +7,25 @@
 // form. CloseUp is emitted after the user chose a date in the calendar and
 // the popup closed (Value already holds the date); KeyDown reports every key
 // pressed in the field (Qt key codes; Enter and Return are reported as 13).
+//
+// Typing: a click on the year, month or day selects that part, so that the
+// digits typed next replace it; F4 and Alt+Down open the calendar, whose
+// arrow keys move the day and Enter chooses it.
 class DatePicker : public QDateEdit {
     Q_OBJECT
 public:
     explicit DatePicker(QWidget *parent = nullptr);
 
-    QDate Value() const { return date(); }
+    // The date shown, digits typed into the field included.
+    QDate Value() const;
     void setValue(const QDate &d) { setDate(d); }
 
     // Twips placement relative to the parent, as the windows lay editors over grid cells.
     void moveTwips(int left, int top);
     int Left() const;
     int Top() const;
+    // Opens the calendar as a click on the drop-down arrow does.
+    void showCalendar();
 
 signals:
     void CloseUp();

@@ -8,7 +8,6 @@
 #include "ui/main/twips.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,6 +34,7 @@ EntryPanel::SheetControls EntryPanel::buildSheetControls()
     numberBox = lineEdit(this, 9150, 100, 700, 400);
     numericBox(numberBox);
     numberBox->setToolTip(QStringLiteral("行番号"));
+    numberBox->setAccessibleName(QStringLiteral("行番号"));
     newButton = button(this, QStringLiteral("行の追加"), 9950, 60, 1650);
     recordButton = button(this, QStringLiteral("登録"), 11700, 60, 1650);
     deleteButton = button(this, QStringLiteral("行の削除"), 9950, 520, 1650);
@@ -120,44 +120,95 @@ void EntryPanel::openEditor(QWidget *editor, bool focus)
     if (focus) {
         editor->setFocus(Qt::OtherFocusReason);
         selectAllText(editor);
+        m_focusedEditor = editor;
     }
+}
+
+static bool holdsFocus(const QWidget *editor, const QWidget *focus)
+{
+    return focus && editor->isVisible() && (focus == editor || editor->isAncestorOf(focus));
+}
+
+void EntryPanel::command(const std::function<void()> &f)
+{
+    m_focusedEditor = nullptr;
+    guarded(f);
+    const QWidget *focus = window()->focusWidget();
+    if (m_focusedEditor && holdsFocus(m_focusedEditor, focus))
+        return;
+    focusGrid(handledRow(), handledCol());
 }
 
 void EntryPanel::enterRecordsOrAdds(QWidget *w, const std::function<void()> &record,
                                     const std::function<void()> &add, bool hideAfter)
 {
     onEnterKey(w, [this, w, record, add, hideAfter] {
-        guarded([&] {
+        command([&] {
             if (recordButton->isEnabled())
                 record();
             else if (newButton->isEnabled())
                 add();
-            if (hideAfter)
+            if (hideAfter && w->isVisible()) {
+                if (w->hasFocus())
+                    m_grid->setFocus(Qt::OtherFocusReason);
                 w->hide();
+            }
         });
-        keepFocusInPanel(w);
     });
-}
-
-void EntryPanel::keepFocusInPanel(QWidget *editor)
-{
-    // An editor that closed would pass the focus on to whatever comes next:
-    // hand it to the grid so that the keyboard can go on from the same place.
-    if (!editor->isVisible())
-        m_grid->setFocus(Qt::OtherFocusReason);
 }
 
 void EntryPanel::escapeCancels(const QList<QWidget *> &editors, const std::function<void()> &cancel)
 {
-    for (QWidget *editor : editors) {
-        QWidget *target = editor;
-        if (auto *c = qobject_cast<QComboBox *>(editor); c && c->lineEdit())
-            target = c->lineEdit();
-        onEscapeKey(target, [this, cancel] {
-            guarded(cancel);
-            m_grid->setFocus(Qt::OtherFocusReason);
+    for (QWidget *editor : editors)
+        onEscapeKey(editor, [this, cancel] { command(cancel); });
+}
+
+void EntryPanel::tabMoves(QWidget *editor, int col, int lastCol, const std::function<bool()> &commit)
+{
+    onTabKey(editor, [this, col, lastCol, commit](bool forward) {
+        command([&] {
+            if (!commit())
+                return;
+            const int next = col + (forward ? 1 : -1);
+            const int row = handledRow();
+            if (next >= 1 && next <= lastCol && row > 0)
+                m_grid->clickCell(row, next);
+            else
+                hideEditors(); // a record may have reopened the editor
         });
+    });
+}
+
+void EntryPanel::focusGrid(int row, int col)
+{
+    if (row > 0 && row < m_grid->Rows()) {
+        m_grid->setKeyCell(row, col > 0 ? col : m_grid->keyCol());
+        m_grid->ensureRowVisible(row);
     }
+    m_grid->setFocus(Qt::OtherFocusReason);
+}
+
+void EntryPanel::hideEditorsOutOfView()
+{
+    const QWidget *focus = window()->focusWidget();
+    const QList<QWidget *> editors = cellEditors();
+    if (std::any_of(editors.begin(), editors.end(), [focus](QWidget *e) { return holdsFocus(e, focus); }))
+        m_grid->setFocus(Qt::OtherFocusReason);
+    for (QWidget *e : editors)
+        e->hide();
+}
+
+void EntryPanel::hideEditors()
+{
+    hideEditorsOutOfView();
+    m_editorRow = 0;
+    m_editorCol = 0;
+}
+
+void EntryPanel::setEditorCell(int row, int col)
+{
+    m_editorRow = row;
+    m_editorCol = col;
 }
 
 void EntryPanel::amountBoxChanged(QLineEdit *box)
@@ -228,13 +279,14 @@ void EntryPanel::releaseRow(qint16 &count, qint16 &selectedRow, qint16 &editedCo
     editedCol = 0;
 }
 
-void EntryPanel::openDateEditor(DatePicker *picker, int x, int y, const QString &cellText)
+void EntryPanel::openDateEditor(DatePicker *picker, int x, int y, const QDate &date, EditorFill fill)
 {
     placeEditor(picker, x, y);
-    if (!cellText.isEmpty()) {
-        const QDateTime date = parseDate(cellText);
-        if (date.isValid())
-            picker->setValue(date.date());
-    }
-    openEditor(picker, false);
+    if (fill == EditorFill::Fresh && date.isValid())
+        picker->setValue(date);
+    openEditor(picker, fill != EditorFill::Move);
+    // Typing starts with the year, so that digits typed in a row
+    // (20260515) give the whole date.
+    if (fill == EditorFill::Fresh)
+        picker->setSelectedSection(picker->sectionAt(0));
 }

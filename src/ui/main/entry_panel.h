@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDate>
+#include <QList>
 #include <QString>
 #include <QWidget>
 #include <algorithm>
@@ -41,10 +43,6 @@ public:
     // Writes a cell and aligns it.
     void setCellAligned(int row, int col, int alignment);
 
-    // Enter in `w`: record when the record button is enabled, otherwise add a row.
-    void enterRecordsOrAdds(QWidget *w, const std::function<void()> &record,
-                            const std::function<void()> &add, bool hideAfter);
-
     // The amount box rules, run on every change of its text: only blanks,
     // digits, "-" and ","; a value of 0 empties the box unless it ends in "-".
     static void amountBoxChanged(QLineEdit *box);
@@ -52,9 +50,6 @@ public:
     // do with the number. Returns the row to load (1..count), or 0 when the
     // change was handled here (emptied, cancelled, or an entry being added).
     int numberBoxChanged(int count, const std::function<void()> &cancel);
-
-    // The panel's cell editors, all hidden.
-    virtual void hideEditors() {}
 
     // Add row, first steps: one more row in use, an edit in progress
     // cancelled through the number box, the grid grown to hold the row.
@@ -68,13 +63,45 @@ public:
     // the selection (painted in columns 1 to paintLastCol) cleared.
     void releaseRow(qint16 &count, qint16 &selectedRow, qint16 &editedCol, int lastCol, int paintLastCol);
 
-    // Lays a date picker over a date cell at (x, y) twips, showing the cell's date.
-    void openDateEditor(DatePicker *picker, int x, int y, const QString &cellText);
+    // How an editor is laid over its cell: Fresh shows the cell's value and
+    // takes the focus (a click); Reopen keeps what the user typed and takes
+    // the focus (a value was refused); Move only follows the cell (the grid
+    // scrolled), keeping text and focus where they are.
+    enum class EditorFill { Fresh, Reopen, Move };
 
+    // Lays a date picker over a date cell at (x, y) twips. Fresh shows `date`,
+    // the entry's own date (the grid's text may have a two-digit year).
+    void openDateEditor(DatePicker *picker, int x, int y, const QDate &date, EditorFill fill);
+
+    // ---- keys and focus ---------------------------------------------------------
+    // Enter in `w`: record when the record button is enabled, otherwise add a row.
+    void enterRecordsOrAdds(QWidget *w, const std::function<void()> &record,
+                            const std::function<void()> &add, bool hideAfter);
     // Escape in an editor drops the edit (hides the editors) and returns to the grid.
     void escapeCancels(const QList<QWidget *> &editors, const std::function<void()> &cancel);
-    // Gives the focus to the grid when `editor` has just closed.
-    void keepFocusInPanel(QWidget *editor);
+    // Tab and Shift+Tab in the editor of column `col`: `commit` records as
+    // Enter does (false: refused, the editor stays), then the next or
+    // previous cell of the row is clicked, which opens its editor. Past the
+    // first or the last column the grid takes the focus.
+    void tabMoves(QWidget *editor, int col, int lastCol, const std::function<bool()> &commit);
+    // Runs a user command through the error guard. Then, unless the command
+    // opened a cell editor that holds the focus, the grid takes the focus,
+    // its keyboard cursor on the row the panel handled: the window would
+    // otherwise leave it on a button, an editor left open or the tab bar.
+    void command(const std::function<void()> &f);
+    // The grid takes the focus with its keyboard cursor on (row, col); row 0
+    // leaves the cursor where it is.
+    void focusGrid(int row, int col);
+
+    // The panel's cell editors (a spinner counts with its box).
+    virtual QList<QWidget *> cellEditors() const { return {}; }
+    // Hides every cell editor. The focus, if one of them holds it, goes to
+    // the grid first: the window would hand it to the next control in its
+    // tab order, which is the tab bar.
+    void hideEditors();
+    // The cell whose editor is open (0, 0: none); scrolling moves that editor.
+    int editorRow() const { return m_editorRow; }
+    int editorCol() const { return m_editorCol; }
 
     QLineEdit *numberBox = nullptr;
     QPushButton *newButton = nullptr;
@@ -89,6 +116,14 @@ public:
 
 protected:
     void setGrid(FlexGrid *grid);
+    // The row and column the panel works on: where the keyboard cursor goes
+    // back after a command.
+    virtual int handledRow() const { return 0; }
+    virtual int handledCol() const { return 0; }
+    // Remembers which cell's editor is open (after laying it over the cell).
+    void setEditorCell(int row, int col);
+    // Hides the editors but keeps the open cell: it scrolled out of view.
+    void hideEditorsOutOfView();
 
     // The layout the income and expense sheets share: the grid below, the
     // help text at the top left, the row-number box, the four buttons and
@@ -105,7 +140,10 @@ protected:
     void guarded(const std::function<void()> &f) const;
 
 private:
+    QWidget *m_focusedEditor = nullptr; // the editor the running command focused
     FlexGrid *m_grid = nullptr;
+    int m_editorRow = 0;
+    int m_editorCol = 0;
 };
 
 // The watermark after formatting row `row`: one more, kept within 16 bits so

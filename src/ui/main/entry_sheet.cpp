@@ -92,6 +92,7 @@ void EntrySheet::gridClick()
     paintRow(r, 1, 6, kGridPaleYellow);
     g->setRow(r);
     g->setCol(c);
+    g->setKeyCell(r, c);
     numberBox->setText(Str(r));
     hideEditors();
     showCellEditor(r, c);
@@ -99,30 +100,59 @@ void EntrySheet::gridClick()
 
 void EntrySheet::gridScroll()
 {
-    FlexGrid *g = grid();
-    if (selectedRow != 0 && g->Row() != 0)
-        showCellEditor(g->Row(), g->Col());
+    // The open editor follows its cell, keeping what has been typed into it.
+    if (selectedRow != 0 && editorCol() != 0)
+        showCellEditor(editorRow(), editorCol(), EditorFill::Move);
 }
 
-void EntrySheet::showCellEditor(int r, int c)
+void EntrySheet::showCellEditor(int r, int c, EditorFill fill)
 {
     FlexGrid *g = grid();
     const int t = g->TopRow();
     if (r > t + 16 || r < t) {
-        hideEditors();
+        if (fill == EditorFill::Move)
+            hideEditorsOutOfView();
+        else
+            hideEditors();
         return;
     }
-    openColumnEditor(c, g->Left() + g->CellLeft(), g->Top() + g->CellTop(), g->TextMatrix(r, c));
+    // A row cut off at the bottom of the grid comes fully into view first,
+    // so that the editor lies over it and not over the grid's edge.
+    if (fill != EditorFill::Move)
+        g->ensureRowVisible(r);
+    g->setRow(r);
+    g->setCol(c);
+    openColumnEditor(c, g->Left() + g->CellLeft(), g->Top() + g->CellTop(), g->TextMatrix(r, c), fill);
+    setEditorCell(r, c);
+}
+
+QDate EntrySheet::entryDate() const
+{
+    return current ? current->taDate.date() : QDate();
+}
+
+int EntrySheet::rowOf(const MekaluArticle *entry) const
+{
+    int r = 1;
+    for (ArticlePtr e = m_columns.income ? m_doc.articleList()->nextIncomeArticle()
+                                         : m_doc.articleList()->nextSupplyArticle();
+         e; e = m_columns.income ? e->nextIncomeArticle() : e->nextSupplyArticle(), ++r) {
+        if (e.get() == entry)
+            return r;
+    }
+    return 0;
+}
+
+bool EntrySheet::commitEditor(int)
+{
+    return !recordButton->isEnabled() || record();
 }
 
 void EntrySheet::reopenEditor(int col)
 {
     hideEditors();
-    if (selectedRow > 0 && selectedRow < grid()->Rows()) {
-        grid()->setRow(selectedRow);
-        grid()->setCol(col);
-        showCellEditor(selectedRow, col);
-    }
+    if (selectedRow > 0 && selectedRow < grid()->Rows())
+        showCellEditor(selectedRow, col, EditorFill::Reopen);
 }
 
 void EntrySheet::numberChanged()
@@ -140,16 +170,16 @@ void EntrySheet::numberChanged()
     setEditingButtons();
 }
 
-void EntrySheet::record()
+bool EntrySheet::record()
 {
     if (current)
         checkBoxes();
     hideEditors();
     if (!current)
-        return;
+        return true;
     const ArticlePtr cur = current;
     if (!readBoxes(*cur))
-        return;
+        return false;
     cur->taIncome = m_columns.income;
     // The document refills the grid (through the window), which idles the panel.
     const ArticlePtr src = source;
@@ -161,6 +191,7 @@ void EntrySheet::record()
     grid()->setRow(row);
     grid()->setCol(editedCol);
     gridClick();
+    return true;
 }
 
 void EntrySheet::addRow()
@@ -168,9 +199,10 @@ void EntrySheet::addRow()
     FlexGrid *g = grid();
     const qint16 row = add16(rowsInUse(), 1);
     m_addingRow = row;
+    const ArticlePtr blank = std::make_shared<MekaluArticle>();
     try {
         numberBox->clear();
-        current = std::make_shared<MekaluArticle>();
+        current = blank;
         if (g->Rows() <= row)
             g->setRows(row + 100);
         g->setRow(row);
@@ -183,7 +215,10 @@ void EntrySheet::addRow()
         m_addingRow = 0;
         throw;
     }
-    g->setRow(rowsInUse());
+    // The blank entry went in by date or at the selected row, not always
+    // at the bottom: its editor opens wherever it is.
+    const int at = rowOf(blank.get());
+    g->setRow(at > 0 ? at : rowsInUse());
     g->setCol(1);
     gridClick();
 }
@@ -203,8 +238,11 @@ void EntrySheet::deleteRow()
             grid()->setTextMatrix(freed, c, QString());
     }
     hideEditors();
-    if (selectedRow != 0)
+    if (selectedRow != 0) {
         paintRow(selectedRow, 1, 6, kGridWhite);
+        // The keyboard goes on from the row that was deleted.
+        grid()->setKeyCell(std::min<int>(selectedRow, rowsInUse() + 1), grid()->keyCol());
+    }
     selectedRow = 0;
     editedCol = 0;
     rowDeleted();

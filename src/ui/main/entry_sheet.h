@@ -38,9 +38,11 @@ public:
     void fillGrid();      // editFlexGridIncome / editFlexGridSupply
     void gridClick();     // MSFlexGrid…_Click
     void gridScroll();    // MSFlexGrid…_Scroll
-    void showCellEditor(int r, int c);
+    void showCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh);
     void numberChanged(); // TextIncomeNo_Change / TextSupplyNo_Change
-    void record();        // CommandIncomeRecord_Click / CommandSupplyRecord_Click
+    // CommandIncomeRecord_Click / CommandSupplyRecord_Click; false when the
+    // entry was refused and its edit goes on.
+    bool record();
     void addRow();        // Command…New_Click
     void deleteRow();     // Command…Delete_Click
     void cancel();        // Command…Cancel_Click
@@ -74,8 +76,18 @@ protected:
     virtual void writeEveryRefill(int r, const MekaluArticle &e) = 0;
     // The idle panel's boxes (after a refill).
     virtual void clearForIdle() = 0;
-    // Lays the editor of column c over the cell at (x, y) twips, showing `text`.
-    virtual void openColumnEditor(int c, int x, int y, const QString &text) = 0;
+    // Lays the editor of column c over the cell at (x, y) twips; Fresh shows
+    // `text`, the cell's text (the date editor shows the entry's own date).
+    virtual void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) = 0;
+    // What Enter does in the editor of column c, for Tab: records (the date
+    // editor by date); false when the record was refused.
+    virtual bool commitEditor(int c);
+    int handledRow() const override { return selectedRow; }
+    int handledCol() const override { return editedCol; }
+    // The date the date editor shows when it opens: the working entry's.
+    QDate entryDate() const;
+    // Row (1-based, among the entries of the sheet's kind) of an entry; 0 when not listed.
+    int rowOf(const MekaluArticle *entry) const;
     // Fills the boxes and the working entry from a list entry.
     virtual void loadEntry(const MekaluArticle &src, MekaluArticle &cur) = 0;
     // Converts the boxes before anything changes; throws HarumokaError and

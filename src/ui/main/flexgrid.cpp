@@ -326,6 +326,9 @@ FlexGrid::FlexGrid(QWidget *parent) : QTableView(parent), m_model(std::make_uniq
 FlexGrid::~FlexGrid()
 {
     // Detach before the store goes, so the view never sees a dying model.
+    // Detaching resets a scrolled grid, which must not report a Scroll to
+    // a sheet that is being destroyed around it.
+    blockSignals(true);
     setModel(nullptr);
 }
 
@@ -528,6 +531,19 @@ void FlexGrid::setTopRow(int row)
 {
     syncLayout();
     verticalScrollBar()->setValue(std::max(row, 1) - 1);
+}
+
+bool FlexGrid::ensureRowVisible(int row)
+{
+    if (row <= 0 || row >= Rows())
+        return false;
+    syncLayout();
+    const int top = rowViewportPosition(row - 1);
+    if (top >= 0 && top + rowHeight(row - 1) <= viewport()->height())
+        return false;
+    const int before = verticalScrollBar()->value();
+    scrollTo(m_model->index(row - 1, std::clamp(m_keyCol, 0, Cols() - 1)), EnsureVisible);
+    return verticalScrollBar()->value() != before;
 }
 
 int FlexGrid::CellLeft() const

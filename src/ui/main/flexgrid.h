@@ -56,6 +56,9 @@ public:
 
     int TopRow() const;                // first visible scrolling row (1 when not scrolled)
     void setTopRow(int row);
+    // Scrolls a row that is cut off at the bottom (or above the view) fully
+    // into view; returns whether the grid scrolled.
+    bool ensureRowVisible(int row);
     int CellLeft() const;              // offset of the current cell inside the grid, twips
     int CellTop() const;
 

@@ -53,21 +53,24 @@ IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     remainderLabel = LabelIncomeRemainder;
     hideEditors();
 
+    const std::pair<QWidget *, const char *> accessibleNames[] = {
+        {MSFlexGridIncome, "収入元帳"}, {DTPickerIncomeDate, "日付"}, {ComboIncomeArticle, "項目"},
+        {ComboIncomeSubArticle, "内訳"}, {TextIncomePerPerson, "一人分"}, {TextIncomeStudents, "生徒数"},
+        {UpDownIncomeStudents, "生徒数の増減"}, {TextIncomeAmount, "金額"}};
+    for (const auto &[w, name] : accessibleNames)
+        nameEditor(w, QString::fromUtf8(name));
+
     connect(MSFlexGridIncome, &FlexGrid::Click, this, [this] { guarded([this] { MSFlexGridIncome_Click(); }); });
     connect(MSFlexGridIncome, &FlexGrid::Scroll, this, [this] { guarded([this] { MSFlexGridIncome_Scroll(); }); });
-    connect(CommandIncomeNew, &QPushButton::clicked, this, [this] { guarded([this] { CommandIncomeNew_Click(); }); });
-    connect(CommandIncomeRecord, &QPushButton::clicked, this, [this] { guarded([this] { CommandIncomeRecord_Click(); }); });
-    connect(CommandIncomeDelete, &QPushButton::clicked, this, [this] { guarded([this] { CommandIncomeDelete_Click(); }); });
-    connect(CommandIncomeCancel, &QPushButton::clicked, this, [this] { guarded([this] { CommandIncomeCancel_Click(); }); });
+    connect(CommandIncomeNew, &QPushButton::clicked, this, [this] { command([this] { CommandIncomeNew_Click(); }); });
+    connect(CommandIncomeRecord, &QPushButton::clicked, this, [this] { command([this] { CommandIncomeRecord_Click(); }); });
+    connect(CommandIncomeDelete, &QPushButton::clicked, this, [this] { command([this] { CommandIncomeDelete_Click(); }); });
+    connect(CommandIncomeCancel, &QPushButton::clicked, this, [this] { command([this] { CommandIncomeCancel_Click(); }); });
     connect(TextIncomeNo, &QLineEdit::textChanged, this, [this] { guarded([this] { TextIncomeNo_Change(); }); });
     connect(TextIncomePerPerson, &QLineEdit::textChanged, this, [this] { guarded([this] { TextIncomePerPerson_Change(); }); });
     connect(TextIncomeStudents, &QLineEdit::textChanged, this, [this] { guarded([this] { TextIncomeStudents_Change(); }); });
     connect(TextIncomeAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { TextIncomeAmount_Change(); }); });
-    connect(DTPickerIncomeDate, &DatePicker::CloseUp, this, [this] { guarded([this] { DTPickerIncomeDate_CloseUp(); }); });
-    connect(DTPickerIncomeDate, &DatePicker::KeyDown, this, [this](int key) {
-        if (key == 13)
-            guarded([this] { CommandIncomeRecord_Click(); });
-    });
+    connect(DTPickerIncomeDate, &DatePicker::CloseUp, this, [this] { command([this] { DTPickerIncomeDate_CloseUp(); }); });
 
     auto record = [this] { CommandIncomeRecord_Click(); };
     auto add = [this] { CommandIncomeNew_Click(); };
@@ -76,35 +79,46 @@ IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     enterRecordsOrAdds(TextIncomeStudents, record, add, false);
     enterRecordsOrAdds(ComboIncomeArticle, record, add, true);
     enterRecordsOrAdds(ComboIncomeSubArticle, record, add, true);
-    // Any key in the amount box makes it a plain amount (after the Enter action).
-    onAnyKey(TextIncomeAmount, [this, record, add](int key) {
-        guarded([&] {
-            if (key == 13) {
-                if (CommandIncomeRecord->isEnabled())
-                    record();
-                else if (CommandIncomeNew->isEnabled())
-                    add();
-            }
+    // Enter in the amount box, then (as after any key typed there) the
+    // per-pupil box empties: the amount is a plain amount.
+    enterRecordsOrAdds(
+        TextIncomeAmount,
+        [this] {
+            CommandIncomeRecord_Click();
             TextIncomePerPerson->clear();
-        });
-        if (key == 13)
-            keepFocusInPanel(TextIncomeAmount);
-    });
+        },
+        [this] {
+            CommandIncomeNew_Click();
+            TextIncomePerPerson->clear();
+        },
+        false);
+    onTextKey(TextIncomeAmount, [this] { TextIncomePerPerson->clear(); });
+    // Enter in the date editor records as a date chosen in the calendar does.
+    onEnterKey(DTPickerIncomeDate, [this] { command([this] { DTPickerIncomeDate_CloseUp(); }); });
     escapeCancels({DTPickerIncomeDate, ComboIncomeArticle, ComboIncomeSubArticle, TextIncomePerPerson,
                    TextIncomeStudents, TextIncomeAmount},
                   [this] {
                       hideEditors();
                       CommandIncomeCancel_Click();
                   });
+    QWidget *const byColumn[] = {DTPickerIncomeDate, ComboIncomeArticle, ComboIncomeSubArticle,
+                                 TextIncomePerPerson, TextIncomeStudents, TextIncomeAmount};
+    for (int c = 1; c <= 6; ++c)
+        tabMoves(byColumn[c - 1], c, 6, [this, c] { return commitEditor(c); });
 }
 
-void IncomeSheet::hideEditors()
+QList<QWidget *> IncomeSheet::cellEditors() const
 {
-    for (QWidget *w : std::initializer_list<QWidget *>{DTPickerIncomeDate, ComboIncomeArticle,
-                                                      ComboIncomeSubArticle, TextIncomePerPerson,
-                                                      TextIncomeStudents, UpDownIncomeStudents,
-                                                      TextIncomeAmount})
-        w->hide();
+    return {DTPickerIncomeDate, ComboIncomeArticle, ComboIncomeSubArticle, TextIncomePerPerson,
+            TextIncomeStudents, UpDownIncomeStudents, TextIncomeAmount};
+}
+
+bool IncomeSheet::commitEditor(int c)
+{
+    if (c != 1)
+        return EntrySheet::commitEditor(c);
+    DTPickerIncomeDate_CloseUp();
+    return true;
 }
 
 void IncomeSheet::layoutGrid()
@@ -176,38 +190,45 @@ void IncomeSheet::clearForIdle()
     TextIncomeStudents->setText(Str(defaultStudents));
 }
 
-void IncomeSheet::openColumnEditor(int c, int x, int y, const QString &text)
+void IncomeSheet::openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill)
 {
+    const bool fresh = fill == EditorFill::Fresh;
+    const bool focus = fill != EditorFill::Move;
     switch (c) {
     case 1:
-        openDateEditor(DTPickerIncomeDate, x, y, text);
+        openDateEditor(DTPickerIncomeDate, x, y, entryDate(), fill);
         break;
     case 2:
         placeEditor(ComboIncomeArticle, x, y + 15, MSFlexGridIncome->Width() - 7130);
-        setComboText(ComboIncomeArticle, text);
-        openEditor(ComboIncomeArticle);
+        if (fresh)
+            setComboText(ComboIncomeArticle, text);
+        openEditor(ComboIncomeArticle, focus);
         break;
     case 3:
         placeEditor(ComboIncomeSubArticle, x, y + 15);
-        setComboText(ComboIncomeSubArticle, text);
-        openEditor(ComboIncomeSubArticle);
+        if (fresh)
+            setComboText(ComboIncomeSubArticle, text);
+        openEditor(ComboIncomeSubArticle, focus);
         break;
     case 4:
         placeEditor(TextIncomePerPerson, x, y);
-        TextIncomePerPerson->setText(text);
-        openEditor(TextIncomePerPerson);
+        if (fresh)
+            TextIncomePerPerson->setText(text);
+        openEditor(TextIncomePerPerson, focus);
         break;
     case 5:
         placeEditor(TextIncomeStudents, x, y);
-        TextIncomeStudents->setText(text);
-        openEditor(TextIncomeStudents);
+        if (fresh)
+            TextIncomeStudents->setText(text);
+        openEditor(TextIncomeStudents, focus);
         placeEditor(UpDownIncomeStudents, x + 560, y);
         openEditor(UpDownIncomeStudents, false);
         break;
     case 6:
         placeEditor(TextIncomeAmount, x, y);
-        TextIncomeAmount->setText(text);
-        openEditor(TextIncomeAmount);
+        if (fresh)
+            TextIncomeAmount->setText(text);
+        openEditor(TextIncomeAmount, focus);
         break;
     default:
         break;
@@ -275,7 +296,8 @@ void IncomeSheet::TextIncomeAmount_Change()
 void IncomeSheet::DTPickerIncomeDate_CloseUp()
 {
     CommandIncomeRecord_Click();
-    DTPickerIncomeDate->hide();
+    // The record's click reopened the picker on the entry's (new) row.
+    hideEditors();
 }
 
 void IncomeSheet::checkBoxes()

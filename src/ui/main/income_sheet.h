@@ -25,7 +25,7 @@ public:
     void MSFlexGridIncome_Click() { gridClick(); }
     void MSFlexGridIncome_Scroll() { gridScroll(); }
     void showIncomeCellEditor(int r, int c) { showCellEditor(r, c); }
-    void hideEditors() override;
+    QList<QWidget *> cellEditors() const override;
 
     void CommandIncomeNew_Click() { addRow(); }
     void CommandIncomeRecord_Click() { record(); }
@@ -64,7 +64,8 @@ protected:
     void writeFullRow(int r, const MekaluArticle &e) override;
     void writeEveryRefill(int r, const MekaluArticle &e) override;
     void clearForIdle() override;
-    void openColumnEditor(int c, int x, int y, const QString &text) override;
+    void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) override;
+    bool commitEditor(int c) override;
     void loadEntry(const MekaluArticle &src, MekaluArticle &cur) override;
     void checkBoxes() override;
     bool readBoxes(MekaluArticle &cur) override;

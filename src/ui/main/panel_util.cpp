@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QStringList>
@@ -67,39 +69,47 @@ public:
     }
 };
 
+// Handles key presses for the widget it is installed on; the handler
+// returns true to consume the key.
 class KeyFilter : public QObject {
 public:
-    KeyFilter(QObject *parent, std::function<void(int)> any, std::function<void()> enter,
-              std::function<void()> escape = {})
-        : QObject(parent), m_any(std::move(any)), m_enter(std::move(enter)), m_escape(std::move(escape))
+    KeyFilter(QObject *parent, std::function<bool(QKeyEvent *)> handler)
+        : QObject(parent), m_handler(std::move(handler))
     {
     }
     bool eventFilter(QObject *, QEvent *event) override
     {
         if (event->type() != QEvent::KeyPress)
             return false;
-        auto *ke = static_cast<QKeyEvent *>(event);
-        if (m_escape) {
-            if (ke->key() != Qt::Key_Escape)
-                return false;
-            m_escape();
-            return true;
-        }
-        const bool isEnter = ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
-        if (m_enter && isEnter) {
-            m_enter();
-            return true;
-        }
-        if (m_any)
-            m_any(isEnter ? 13 : ke->key());
-        return false;
+        return m_handler(static_cast<QKeyEvent *>(event));
     }
 
 private:
-    std::function<void(int)> m_any;
-    std::function<void()> m_enter;
-    std::function<void()> m_escape;
+    std::function<bool(QKeyEvent *)> m_handler;
 };
+
+void onKeyPress(QWidget *w, std::function<bool(QKeyEvent *)> handler)
+{
+    w->installEventFilter(new KeyFilter(w, std::move(handler)));
+}
+
+bool isEnter(const QKeyEvent *ke)
+{
+    return ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
+}
+
+// A key that changes the text of a box: a typed character, a deletion, or
+// a paste, cut, undo or redo.
+bool editsText(const QKeyEvent *ke)
+{
+    if (ke->key() == Qt::Key_Backspace || ke->key() == Qt::Key_Delete)
+        return true;
+    for (auto k : {QKeySequence::Paste, QKeySequence::Cut, QKeySequence::Undo, QKeySequence::Redo})
+        if (ke->matches(k))
+            return true;
+    const QString text = ke->text();
+    return !text.isEmpty() && text.at(0).isPrint() && !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+}
 
 QString firstLine(const QString &text)
 {
@@ -149,20 +159,54 @@ void numericBox(QLineEdit *edit)
 
 void onEnterKey(QWidget *w, const std::function<void()> &onEnter)
 {
-    QWidget *target = w;
-    if (auto *c = qobject_cast<QComboBox *>(w); c && c->lineEdit())
-        target = c->lineEdit();
-    target->installEventFilter(new KeyFilter(target, {}, onEnter));
+    onKeyPress(w, [onEnter](QKeyEvent *ke) {
+        if (!isEnter(ke))
+            return false;
+        onEnter();
+        return true;
+    });
 }
 
 void onEscapeKey(QWidget *w, const std::function<void()> &onEscape)
 {
-    w->installEventFilter(new KeyFilter(w, {}, {}, onEscape));
+    onKeyPress(w, [onEscape](QKeyEvent *ke) {
+        if (ke->key() != Qt::Key_Escape)
+            return false;
+        onEscape();
+        return true;
+    });
 }
 
-void onAnyKey(QWidget *w, const std::function<void(int)> &onKey)
+void onTabKey(QWidget *w, const std::function<void(bool)> &onTab)
 {
-    w->installEventFilter(new KeyFilter(w, onKey, {}));
+    onKeyPress(w, [onTab](QKeyEvent *ke) {
+        const bool tab = ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab;
+        if (!tab || (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false;
+        onTab(ke->key() == Qt::Key_Tab && !(ke->modifiers() & Qt::ShiftModifier));
+        return true;
+    });
+}
+
+void onTextKey(QWidget *w, const std::function<void()> &onKey)
+{
+    onKeyPress(w, [onKey](QKeyEvent *ke) {
+        if (editsText(ke))
+            onKey();
+        return false;
+    });
+}
+
+void nameEditor(QWidget *w, const QString &name)
+{
+    w->setAccessibleName(name);
+    if (auto *c = qobject_cast<QComboBox *>(w)) {
+        if (c->lineEdit())
+            c->lineEdit()->setAccessibleName(name);
+        auto *label = new QLabel(name, c->parentWidget());
+        label->setBuddy(c);
+        label->hide();
+    }
 }
 
 void refillCombo(QComboBox *combo, const QStringList &items)

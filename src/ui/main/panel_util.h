@@ -28,12 +28,29 @@ void keepSingleLine(QLineEdit *edit);
 void keepSingleLine(QComboBox *combo);
 // Numeric boxes take plain key presses, not the input method.
 void numericBox(QLineEdit *edit);
+// Key handling. Every filter sits on the widget itself, which is the one that
+// holds the focus and receives the key presses: an editable drop-down is the
+// focus proxy of its line edit and hands keys and input-method text on to
+// that line edit directly, so a filter on the line edit would never see a
+// real keyboard.
+//
 // Calls `onEnter` when Return/Enter is pressed in `w` (the key is consumed).
 void onEnterKey(QWidget *w, const std::function<void()> &onEnter);
 // Calls `onEscape` when Escape is pressed in `w` (the key is consumed).
 void onEscapeKey(QWidget *w, const std::function<void()> &onEscape);
-// Calls `onKey` for every key pressed in `w`, before its normal handling.
-void onAnyKey(QWidget *w, const std::function<void(int key)> &onKey);
+// Calls `onTab` for Tab (forward) and Shift+Tab (backward) in `w`; the key
+// is consumed, so the focus does not wander along the window's tab order.
+void onTabKey(QWidget *w, const std::function<void(bool forward)> &onTab);
+// Calls `onKey` for every key in `w` that types or edits text (not for
+// Enter, Escape, Tab, arrows or modifier keys alone), before its normal
+// handling.
+void onTextKey(QWidget *w, const std::function<void()> &onKey);
+
+// Names a cell editor for screen readers (its column or caption). On Linux
+// a drop-down is named through the label it is the buddy of (its own name
+// is its text), so it gets a label of its own, never shown; its line edit,
+// which takes the keys, is named too.
+void nameEditor(QWidget *w, const QString &name);
 
 // Refills a combo's drop-down list; the edit text ends empty, as after a
 // list clear.

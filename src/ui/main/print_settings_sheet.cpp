@@ -97,6 +97,7 @@ PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget
     OptionAltColumn2->setChecked(true);
     LabelPrintRespect->setBuddy(ComboPrintRespect);
     LabelPrintDate->setBuddy(DTPickerPrintDate);
+    LabelReportColumn->setBuddy(OptionAltColumn1);
     auto *reportLayout = new QGridLayout(FrameReportForm);
     reportLayout->addWidget(LabelPrintRespect, 0, 0);
     reportLayout->addWidget(ComboPrintRespect, 0, 1, 1, 2);
@@ -165,6 +166,12 @@ PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget
     });
     optTiTle[0]->setChecked(true);
     optTiTle_Click(0);
+
+    // Every box is named by its label, for screen readers; the radio
+    // buttons and the check box by their captions.
+    for (QLabel *label : {LabelSchoolName, LabelYearHome, LabelGradeHome, LabelRoomHome, LabelChargeHome,
+                          LabelTiTle, LabelReporter, LabelCarryOver, LabelPrintRespect, LabelPrintDate})
+        label->buddy()->setAccessibleName(label->text());
 
     // Wired last, so that building the sheet edits nothing.
     connect(titleGroup, &QButtonGroup::idToggled, this, [this](int, bool checked) {

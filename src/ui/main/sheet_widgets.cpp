@@ -63,6 +63,8 @@ UpDown::UpDown(QLineEdit *buddy, QWidget *parent, int min, int max)
     down->setAutoRepeat(true);
     up->setFocusPolicy(Qt::NoFocus);
     down->setFocusPolicy(Qt::NoFocus);
+    up->setAccessibleName(QStringLiteral("増やす"));
+    down->setAccessibleName(QStringLiteral("減らす"));
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -8,6 +8,9 @@
 #include "ui/main/panel_util.h"
 #include "ui/main/sheet_widgets.h"
 
+#include <QFocusEvent>
+#include <QScopedValueRollback>
+
 using namespace sheet;
 
 QString SupplySheet::helpText()
@@ -54,17 +57,25 @@ SupplySheet::SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     remainderLabel = LabelSupplyRemainder;
     hideEditors();
 
+    const std::pair<QWidget *, const char *> accessibleNames[] = {
+        {MSFlexGridSupply, "支出元帳"}, {DTPickerSupplyDate, "日付"}, {ComboSupplyReceipt, "領収書"},
+        {ComboSupplyArticle, "項目"}, {ComboSupplySubArticle, "内訳"}, {TextSupplyAmount, "金額"},
+        {CommandSupplyDetail, "明細の編集"}};
+    for (const auto &[w, name] : accessibleNames)
+        nameEditor(w, QString::fromUtf8(name));
+
     connect(MSFlexGridSupply, &FlexGrid::Click, this, [this] { guarded([this] { MSFlexGridSupply_Click(); }); });
     connect(MSFlexGridSupply, &FlexGrid::Scroll, this, [this] { guarded([this] { MSFlexGridSupply_Scroll(); }); });
-    connect(CommandSupplyNew, &QPushButton::clicked, this, [this] { guarded([this] { CommandSupplyNew_Click(); }); });
-    connect(CommandSupplyRecord, &QPushButton::clicked, this, [this] { guarded([this] { CommandSupplyRecord_Click(); }); });
-    connect(CommandSupplyDelete, &QPushButton::clicked, this, [this] { guarded([this] { CommandSupplyDelete_Click(); }); });
-    connect(CommandSupplyCancel, &QPushButton::clicked, this, [this] { guarded([this] { CommandSupplyCancel_Click(); }); });
+    connect(CommandSupplyNew, &QPushButton::clicked, this, [this] { command([this] { CommandSupplyNew_Click(); }); });
+    connect(CommandSupplyRecord, &QPushButton::clicked, this, [this] { command([this] { CommandSupplyRecord_Click(); }); });
+    connect(CommandSupplyDelete, &QPushButton::clicked, this, [this] { command([this] { CommandSupplyDelete_Click(); }); });
+    connect(CommandSupplyCancel, &QPushButton::clicked, this, [this] { command([this] { CommandSupplyCancel_Click(); }); });
     connect(CommandSupplyDetail, &QPushButton::clicked, this, [this] { guarded([this] { CommandSupplyDetail_Click(); }); });
     connect(TextSupplyNo, &QLineEdit::textChanged, this, [this] { guarded([this] { TextSupplyNo_Change(); }); });
     connect(TextSupplyAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { TextSupplyAmount_Change(); }); });
     connect(ComboSupplyReceipt, &QComboBox::editTextChanged, this, [this] { guarded([this] { ComboSupplyReceipt_Change(); }); });
-    connect(DTPickerSupplyDate, &DatePicker::CloseUp, this, [this] { guarded([this] { DTPickerSupplyDate_CloseUp(); }); });
+    connect(ComboSupplyReceipt, &QComboBox::activated, this, [this] { command([this] { receiptNumberComplete(); }); });
+    connect(DTPickerSupplyDate, &DatePicker::CloseUp, this, [this] { command([this] { DTPickerSupplyDate_CloseUp(); }); });
 
     auto record = [this] { CommandSupplyRecord_Click(); };
     auto add = [this] { CommandSupplyNew_Click(); };
@@ -73,22 +84,72 @@ SupplySheet::SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     enterRecordsOrAdds(ComboSupplyReceipt, record, add, true);
     enterRecordsOrAdds(ComboSupplyArticle, record, add, true);
     enterRecordsOrAdds(ComboSupplySubArticle, record, add, true);
-    // Enter in the date picker does nothing here.
-    onEnterKey(DTPickerSupplyDate, [] {});
+    // Enter in the date editor records by date, as a date chosen in the
+    // calendar does: the sheet's help promises that a changed date re-sorts.
+    onEnterKey(DTPickerSupplyDate, [this] { command([this] { DTPickerSupplyDate_CloseUp(); }); });
+    // The edit button is pressed by Enter as well as by Space.
+    onEnterKey(CommandSupplyDetail, [this] { CommandSupplyDetail->click(); });
+    // Leaving the receipt box completes its number. A focus the program
+    // moves (a record, a refill) is no leaving by the user.
+    ComboSupplyReceipt->installEventFilter(this);
     escapeCancels({DTPickerSupplyDate, ComboSupplyReceipt, ComboSupplyArticle, ComboSupplySubArticle,
-                   TextSupplyAmount},
+                   TextSupplyAmount, CommandSupplyDetail},
                   [this] {
                       hideEditors();
                       CommandSupplyCancel_Click();
                   });
+    QWidget *const byColumn[] = {DTPickerSupplyDate, ComboSupplyReceipt, ComboSupplyArticle,
+                                 ComboSupplySubArticle, TextSupplyAmount, CommandSupplyDetail};
+    for (int c = 1; c <= 6; ++c)
+        tabMoves(byColumn[c - 1], c, 6, [this, c] { return commitEditor(c); });
 }
 
-void SupplySheet::hideEditors()
+bool SupplySheet::eventFilter(QObject *watched, QEvent *event)
 {
-    for (QWidget *w : std::initializer_list<QWidget *>{DTPickerSupplyDate, ComboSupplyReceipt,
-                                                      ComboSupplyArticle, ComboSupplySubArticle,
-                                                      TextSupplyAmount, CommandSupplyDetail})
-        w->hide();
+    if (watched == ComboSupplyReceipt && event->type() == QEvent::FocusOut && ComboSupplyReceipt->isVisible()) {
+        switch (static_cast<QFocusEvent *>(event)->reason()) {
+        case Qt::MouseFocusReason:
+        case Qt::TabFocusReason:
+        case Qt::BacktabFocusReason:
+        case Qt::ShortcutFocusReason:
+            guarded([this] { receiptNumberComplete(); });
+            break;
+        default:
+            break;
+        }
+    }
+    return EntrySheet::eventFilter(watched, event);
+}
+
+void SupplySheet::changeEvent(QEvent *event)
+{
+    EntrySheet::changeEvent(event);
+    // Disabling the window took the focus from the grid; when the detail
+    // window closes and the window is enabled again, the keyboard goes on
+    // in the grid. The edit button goes too: it would hide the row's mark.
+    if (event->type() == QEvent::EnabledChange && isEnabled() && m_detailOpen) {
+        m_detailOpen = false;
+        hideEditors();
+        MSFlexGridSupply->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+QList<QWidget *> SupplySheet::cellEditors() const
+{
+    return {DTPickerSupplyDate, ComboSupplyReceipt, ComboSupplyArticle, ComboSupplySubArticle,
+            TextSupplyAmount, CommandSupplyDetail};
+}
+
+bool SupplySheet::commitEditor(int c)
+{
+    if (c != 1)
+        return EntrySheet::commitEditor(c);
+    const bool recorded = !recordButton->isEnabled() || [this] {
+        const QScopedValueRollback picked(supplyDatePicked, true);
+        return record();
+    }();
+    hideEditors();
+    return recorded;
 }
 
 void SupplySheet::layoutGrid()
@@ -167,6 +228,7 @@ void SupplySheet::writeEveryRefill(int r, const MekaluArticle &e)
 
 void SupplySheet::clearForIdle()
 {
+    m_dateOwner = 0;
     DTPickerSupplyDate->setValue(today());
     setComboText(ComboSupplyArticle, QString());
     setComboText(ComboSupplySubArticle, QString());
@@ -179,36 +241,44 @@ void SupplySheet::fillReceiptList()
     refillCombo(ComboSupplyReceipt, freeReceiptNumbers(*m_doc.articleList()));
 }
 
-void SupplySheet::openColumnEditor(int c, int x, int y, const QString &s)
+void SupplySheet::openColumnEditor(int c, int x, int y, const QString &s, EditorFill fill)
 {
+    const bool fresh = fill == EditorFill::Fresh;
+    const bool focus = fill != EditorFill::Move;
     switch (c) {
     case 1:
-        openDateEditor(DTPickerSupplyDate, x, y, s);
+        openDateEditor(DTPickerSupplyDate, x, y, entryDate(), fill);
         break;
     case 2:
         placeEditor(ComboSupplyReceipt, x, y + 15, 1000);
-        fillReceiptList();
-        setComboText(ComboSupplyReceipt, s.size() < 4 ? QString() : s.mid(3));
-        openEditor(ComboSupplyReceipt);
+        if (fresh) {
+            fillReceiptList();
+            setComboText(ComboSupplyReceipt, s.size() < 4 ? QString() : s.mid(3));
+        }
+        openEditor(ComboSupplyReceipt, focus);
         break;
     case 3:
         placeEditor(ComboSupplyArticle, x, y + 15, MSFlexGridSupply->Width() - 7050);
-        setComboText(ComboSupplyArticle, s);
-        openEditor(ComboSupplyArticle);
+        if (fresh)
+            setComboText(ComboSupplyArticle, s);
+        openEditor(ComboSupplyArticle, focus);
         break;
     case 4:
         placeEditor(ComboSupplySubArticle, x, y + 15);
-        setComboText(ComboSupplySubArticle, s);
-        openEditor(ComboSupplySubArticle);
+        if (fresh)
+            setComboText(ComboSupplySubArticle, s);
+        openEditor(ComboSupplySubArticle, focus);
         break;
     case 5:
         placeEditor(TextSupplyAmount, x, y + 15);
-        TextSupplyAmount->setText(s);
-        openEditor(TextSupplyAmount);
+        if (fresh)
+            TextSupplyAmount->setText(s);
+        openEditor(TextSupplyAmount, focus);
         break;
     case 6:
+        // Focused, so that the keyboard reaches it (Space or Enter presses it).
         placeEditor(CommandSupplyDetail, x, y);
-        openEditor(CommandSupplyDetail, false);
+        openEditor(CommandSupplyDetail, focus);
         break;
     default:
         break;
@@ -217,6 +287,7 @@ void SupplySheet::openColumnEditor(int c, int x, int y, const QString &s)
 
 void SupplySheet::loadEntry(const MekaluArticle &src, MekaluArticle &cur)
 {
+    m_dateOwner = 0;
     DTPickerSupplyDate->setValue(src.taDate.date());
     cur.taDate = src.taDate;
     setComboText(ComboSupplyArticle, src.taArticle);
@@ -242,27 +313,45 @@ void SupplySheet::ComboSupplyReceipt_Change()
         setComboText(ComboSupplyReceipt, QString());
         return;
     }
-    const double v = textValue(text);
-    for (const MekaluArticle *cur = m_doc.articleList()->taLink.get(); cur; cur = cur->taLink.get()) {
-        if (cur->taReceipt != 0 && cur->taReceipt == v) {
-            DTPickerSupplyDate->setValue(cur->taDate.date());
+    if (m_dateOwner != 0 && textValue(text) != m_dateOwner)
+        giveBackOwnDate();
+}
+
+void SupplySheet::receiptNumberComplete()
+{
+    const double v = textValue(comboText(ComboSupplyReceipt));
+    for (const MekaluArticle *e = m_doc.articleList()->taLink.get(); e; e = e->taLink.get()) {
+        if (e->taReceipt == 0 || e->taReceipt != v)
+            continue;
+        // The entry's own number leaves its date alone.
+        if (e == source.get())
             return;
-        }
+        if (m_dateOwner == 0)
+            m_ownDate = DTPickerSupplyDate->Value();
+        m_dateOwner = e->taReceipt;
+        m_ownerDate = e->taDate.date();
+        DTPickerSupplyDate->setValue(m_ownerDate);
+        return;
     }
-    ComboSupplyReceipt->hide();
+    giveBackOwnDate();
+    if (ComboSupplyReceipt->isVisible()) {
+        if (ComboSupplyReceipt->hasFocus())
+            MSFlexGridSupply->setFocus(Qt::OtherFocusReason);
+        ComboSupplyReceipt->hide();
+    }
+}
+
+void SupplySheet::giveBackOwnDate()
+{
+    // A date the user chose meanwhile stays.
+    if (m_dateOwner != 0 && DTPickerSupplyDate->Value() == m_ownerDate)
+        DTPickerSupplyDate->setValue(m_ownDate);
+    m_dateOwner = 0;
 }
 
 void SupplySheet::DTPickerSupplyDate_CloseUp()
 {
-    supplyDatePicked = true;
-    try {
-        CommandSupplyRecord_Click();
-    } catch (...) {
-        supplyDatePicked = false;
-        throw;
-    }
-    supplyDatePicked = false;
-    DTPickerSupplyDate->hide();
+    commitEditor(1);
 }
 
 void SupplySheet::checkBoxes()
@@ -317,6 +406,7 @@ void SupplySheet::prepareNewRow(int row)
 
 void SupplySheet::clearForCancel()
 {
+    m_dateOwner = 0;
     DTPickerSupplyDate->setValue(today());
     setComboText(ComboSupplyArticle, QString());
     setComboText(ComboSupplySubArticle, QString());
@@ -340,5 +430,7 @@ void SupplySheet::CommandSupplyDetail_Click()
     const ArticlePtr entry = m_doc.entryAt(false, selectedRow);
     if (!entry)
         throw HarumokaError(QStringLiteral("明細書を開く支出が見つかりません。"));
+    m_detailOpen = true;
+    focusGrid(selectedRow, 6);
     emit detailRequested(entry);
 }

@@ -23,7 +23,7 @@ public:
     void MSFlexGridSupply_Click() { gridClick(); }
     void MSFlexGridSupply_Scroll() { gridScroll(); }
     void showSupplyCellEditor(int r, int c) { showCellEditor(r, c); }
-    void hideEditors() override;
+    QList<QWidget *> cellEditors() const override;
     void fillReceiptList();
 
     void CommandSupplyNew_Click() { addRow(); }
@@ -33,7 +33,14 @@ public:
     void CommandSupplyDetail_Click();
     void TextSupplyNo_Change() { numberChanged(); }
     void TextSupplyAmount_Change();
+    // The receipt box's change: only the digit rule runs on every keystroke
+    // (a number being typed passes through its prefixes: 18 through 1).
     void ComboSupplyReceipt_Change();
+    // The receipt rule for a complete number (the user left the box or
+    // picked a number from its list): the number of another entry brings
+    // that entry's date into the date editor, to show whose it is; any
+    // other number hides the box.
+    void receiptNumberComplete();
     void DTPickerSupplyDate_CloseUp();
     void fillSupplyArticleList() { fillArticleList(); }
 
@@ -61,11 +68,14 @@ signals:
     void detailRequested(const ArticlePtr &entry);
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void formatNewRow(int r) override;
     void writeFullRow(int r, const MekaluArticle &e) override;
     void writeEveryRefill(int r, const MekaluArticle &e) override;
     void clearForIdle() override;
-    void openColumnEditor(int c, int x, int y, const QString &text) override;
+    void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) override;
+    bool commitEditor(int c) override;
     void loadEntry(const MekaluArticle &src, MekaluArticle &cur) override;
     void checkBoxes() override;
     bool readBoxes(MekaluArticle &cur) override;
@@ -76,7 +86,16 @@ protected:
     void rowDeleted() override;
 
 private:
-    qint16 m_receipt = 0; // the receipt number read by checkBoxes
+    // The date editor showed the working entry's own date before a receipt
+    // number of another entry brought that entry's date in; it goes back as
+    // soon as the box holds another number (a refused record empties it), so
+    // an entry is never recorded under a date taken from a receipt number.
+    void giveBackOwnDate();
+    qint16 m_receipt = 0;    // the receipt number read by checkBoxes
+    bool m_detailOpen = false; // the detail window is open: the window is disabled
+    qint16 m_dateOwner = 0;  // receipt number whose entry's date the editor shows; 0: none
+    QDate m_ownDate;         // the working entry's date meanwhile
+    QDate m_ownerDate;       // the date brought in
 };
 
 // The expense grid's date: a four-digit year is shortened to two digits.

@@ -36,7 +36,11 @@ class TestDetail : public QObject {
         if (!s->CommandSupplyDetail->isVisible() || !s->CommandSupplyDetail->isEnabled())
             return nullptr;
         s->CommandSupplyDetail->click();
-        return f.w->findChild<frmDetail *>();
+        auto *dw = f.w->findChild<frmDetail *>();
+        // Keys reach the detail window once it is the active window.
+        if (dw && !QTest::qWaitFor([dw] { return dw->isActiveWindow(); }))
+            qWarning("the detail window did not become active");
+        return dw;
     }
 
 private slots:
@@ -115,15 +119,15 @@ private slots:
         QVERIFY(dw);
         FlexGrid *g = dw->MSFlexGridDetail;
         // A click on the tenth row of a three-line grid starts line 4.
-        g->clickCell(10, 1);
+        mouseClickCell(g, 10, 1);
         QCOMPARE(dw->detailCount, qint16(4));
         QCOMPARE(dw->selectedDetailRow, qint16(4));
-        QVERIFY(dw->ComboDetailArticle->isVisible());
-        commitText(dw->ComboDetailArticle, QStringLiteral("のり"));
-        g->clickCell(4, 2);
-        QVERIFY(dw->TextDetailAmount->isVisible());
-        QTest::keyClicks(dw->TextDetailAmount, QStringLiteral("50"));
-        QTest::keyClick(dw->TextDetailAmount, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), dw->ComboDetailArticle);
+        commitText(QStringLiteral("のり"));
+        mouseClickCell(g, 4, 2);
+        QCOMPARE(QApplication::focusWidget(), dw->TextDetailAmount);
+        typeKeys(QStringLiteral("50"));
+        pressKey(Qt::Key_Return);
         QCOMPARE(lines(e), (QStringList{"A=100", "B=200", "C=300", "のり=50"}));
         QVERIFY(f.doc().isModified());
         QVERIFY(f.w->summariesStale);
@@ -131,9 +135,9 @@ private slots:
         QCOMPARE(dw->ComboDetailArticle->itemText(0), QStringLiteral("のり"));
         QCOMPARE(dw->LabelDetailSum->text(), QStringLiteral("¥650"));
         // Change a line in place.
-        g->clickCell(2, 2);
-        dw->TextDetailAmount->setText(QStringLiteral("250"));
-        QTest::keyClick(dw->TextDetailAmount, Qt::Key_Return);
+        mouseClickCell(g, 2, 2);
+        typeKeys(QStringLiteral("250"));
+        pressKey(Qt::Key_Return);
         QCOMPARE(lines(e), (QStringList{"A=100", "B=250", "C=300", "のり=50"}));
         // Delete a line: a change to save; the line below it keeps an empty cell for 0.
         e->taDetailList->tdLink->tdLink->tdLink->tdAmount = 0;
@@ -145,16 +149,42 @@ private slots:
         QVERIFY(f.doc().isModified());
         QVERIFY(g->TextMatrix(2, 2).isEmpty());
         QVERIFY(g->TextMatrix(4, 0).isEmpty());
-        // An amount beyond 32 bits is refused and the chain is unchanged.
-        g->clickCell(1, 2);
-        dw->TextDetailAmount->setText(QStringLiteral("3000000000"));
+        // An amount beyond 32 bits is refused, the chain is unchanged and the
+        // box opens again with what was typed.
+        mouseClickCell(g, 1, 2);
+        typeKeys(QStringLiteral("3000000000"));
         f.dialogs.expectMessageContaining(QStringLiteral("金額"));
-        dw->CommandDetailRecord->click();
+        pressKey(Qt::Key_Return);
         QCOMPARE(lines(e), (QStringList{"A=100", "C=0", "のり=50"}));
+        QVERIFY(dw->TextDetailAmount->isVisible());
+        QCOMPARE(dw->TextDetailAmount->text(), QStringLiteral("3000000000"));
+        QCOMPARE(dw->LabelDetailSum->text(), QStringLiteral("¥150"));
         dw->CommandDetailCancel->click();
         f.dialogs.expectMessage(QStringLiteral("支出表の記載金額と、明細の合計金額が違っています。\r明細表を見直しますか？"),
                                 Dialogs::Answer::No);
         dw->CommandDetailClose->click();
+        QVERIFY(f.dialogs.done());
+    }
+
+    void aTotalBeyond32BitsIsShownAndComparedNotLeftStale()
+    {
+        WindowFixture f;
+        auto e = f.add(expense(d(2026, 4, 1), "a", 2000000000));
+        setDetails(e, {{"x", 2000000000}});
+        f.refill();
+        frmDetail *dw = open(f, 1);
+        QVERIFY(dw);
+        QCOMPARE(dw->LabelDetailSum->text(), QStringLiteral("¥2,000,000,000"));
+        mouseClickCell(dw->MSFlexGridDetail, 2, 1);
+        mouseClickCell(dw->MSFlexGridDetail, 2, 2);
+        typeKeys(QStringLiteral("2000000000"));
+        pressKey(Qt::Key_Return);
+        QCOMPARE(lines(e), (QStringList{"x=2000000000", "=2000000000"}));
+        QCOMPARE(dw->LabelDetailSum->text(), QStringLiteral("¥4,000,000,000"));
+        QCOMPARE(dw->LabelDetailSum->palette().color(dw->LabelDetailSum->foregroundRole()).name(), QStringLiteral("#ff0000"));
+        f.dialogs.expectMessageContaining(QStringLiteral("明細表を見直しますか？"), Dialogs::Answer::No);
+        dw->CommandDetailClose->click();
+        QVERIFY(f.w->isEnabled());
         QVERIFY(f.dialogs.done());
     }
 
@@ -199,11 +229,11 @@ private slots:
         QVERIFY(dw);
         for (auto [name, amount] : {std::pair{"絵の具", "100"}, std::pair{"筆", "200"}}) {
             // A click on the first blank row starts a new line there.
-            dw->MSFlexGridDetail->clickCell(dw->detailCount + 1, 1);
-            commitText(dw->ComboDetailArticle, QString::fromUtf8(name));
-            dw->MSFlexGridDetail->clickCell(dw->detailCount, 2);
-            dw->TextDetailAmount->setText(QString::fromLatin1(amount));
-            QTest::keyClick(dw->TextDetailAmount, Qt::Key_Return);
+            mouseClickCell(dw->MSFlexGridDetail, dw->detailCount + 1, 1);
+            commitText(QString::fromUtf8(name));
+            mouseClickCell(dw->MSFlexGridDetail, dw->detailCount, 2);
+            typeKeys(QString::fromLatin1(amount));
+            pressKey(Qt::Key_Return);
         }
         dw->CommandDetailClose->click();
         QVERIFY(f.dialogs.done());

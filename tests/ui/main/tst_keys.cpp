@@ -1,0 +1,533 @@
+// The entry panels driven from the keyboard the way a keyboard drives them:
+// every key goes to the widget that holds the focus after the click or key
+// that put it there (pressKey, typeKeys, commitText), never to an inner
+// widget the test picks.
+#include "model/values.h"
+#include "support/test_main.h"
+#include "support/test_util.h"
+#include "support/window_fixture.h"
+#include "ui/detail/frmdetail.h"
+#include "ui/main/datepicker.h"
+#include "ui/main/flexgrid.h"
+#include "ui/main/income_sheet.h"
+#include "ui/main/print_settings_sheet.h"
+#include "ui/main/sheet_widgets.h"
+#include "ui/main/supply_sheet.h"
+
+#include <QAccessible>
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+namespace {
+
+// An entry's fields in one line: income "date|article|sub|per pupil|pupils|amount",
+// expense "date|receipt|article|sub|amount".
+QString fields(const ArticlePtr &e)
+{
+    if (!e)
+        return QStringLiteral("(none)");
+    const QString date = shortDate(e->taDate);
+    if (e->taIncome)
+        return QStringList{date, e->taArticle, e->taSubArticle, QString::number(e->taPerPerson),
+                           QString::number(e->taStudentsNumber), QString::number(e->taAmount)}
+            .join('|');
+    return QStringList{date, QString::number(e->taReceipt), e->taArticle, e->taSubArticle,
+                       QString::number(e->taAmount)}
+        .join('|');
+}
+
+// Two entries of each kind; the second row is the one edited.
+struct Sheets : WindowFixture {
+    Sheets()
+    {
+        add(income(d(2026, 4, 1), "A", 100, QString(), 0, 30));
+        add(income(d(2026, 4, 2), "B", 200, QString(), 0, 30));
+        add(expense(d(2026, 4, 1), "a", 100));
+        add(expense(d(2026, 4, 2), "b", 200));
+        refill();
+    }
+    EntrySheet *sheet(int tab) const
+    {
+        return tab == 1 ? static_cast<EntrySheet *>(w->incomeSheet) : static_cast<EntrySheet *>(w->supplySheet);
+    }
+    // The editor laid over column `col` of a sheet's grid.
+    QWidget *editor(int tab, int col) const
+    {
+        IncomeSheet *in = w->incomeSheet;
+        SupplySheet *out = w->supplySheet;
+        const QList<QWidget *> income = {in->DTPickerIncomeDate, in->ComboIncomeArticle, in->ComboIncomeSubArticle,
+                                         in->TextIncomePerPerson, in->TextIncomeStudents, in->TextIncomeAmount};
+        const QList<QWidget *> supply = {out->DTPickerSupplyDate, out->ComboSupplyReceipt, out->ComboSupplyArticle,
+                                         out->ComboSupplySubArticle, out->TextSupplyAmount, out->CommandSupplyDetail};
+        return (tab == 1 ? income : supply).value(col - 1);
+    }
+    // Shows the sheet and clicks a cell with the mouse.
+    void open(int tab, int row, int col)
+    {
+        w->SSTabSheets->setCurrentIndex(tab);
+        mouseClickCell(sheet(tab)->grid(), row, col);
+    }
+    ArticlePtr entry(int tab, int row) { return doc().entryAt(tab == 1, row); }
+};
+
+// Types what a column takes: Japanese through the input method, digits as keys.
+void typeInto(int tab, int col, const QString &text)
+{
+    const bool japanese = (tab == 1 && (col == 2 || col == 3)) || (tab == 2 && (col == 3 || col == 4));
+    if (japanese)
+        commitText(text);
+    else
+        typeKeys(text);
+}
+
+void editorRows()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<int>("col");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("rowAfter");
+    QTest::addColumn<QString>("recorded");
+    // The date is typed digit after digit from its year; an earlier date re-sorts.
+    QTest::newRow("income date") << 1 << 1 << "20260331" << 1 << "2026/03/31|B||0|30|200";
+    QTest::newRow("income article") << 1 << 2 << "学級費" << 2 << "2026/04/02|学級費||0|30|200";
+    QTest::newRow("income breakdown") << 1 << 3 << "四月分" << 2 << "2026/04/02|B|四月分|0|30|200";
+    QTest::newRow("income per pupil") << 1 << 4 << "500" << 2 << "2026/04/02|B||500|30|15000";
+    QTest::newRow("income pupils") << 1 << 5 << "32" << 2 << "2026/04/02|B||0|32|200";
+    QTest::newRow("income amount") << 1 << 6 << "350" << 2 << "2026/04/02|B||0|30|350";
+    QTest::newRow("expense date") << 2 << 1 << "20260331" << 1 << "2026/03/31|0|b||200";
+    QTest::newRow("expense receipt") << 2 << 2 << "12" << 2 << "2026/04/02|12|b||200";
+    QTest::newRow("expense article") << 2 << 3 << "画用紙" << 2 << "2026/04/02|0|画用紙||200";
+    QTest::newRow("expense breakdown") << 2 << 4 << "図工" << 2 << "2026/04/02|0|b|図工|200";
+    QTest::newRow("expense amount") << 2 << 5 << "450" << 2 << "2026/04/02|0|b||450";
+}
+
+} // namespace
+
+class TestKeys : public QObject {
+    Q_OBJECT
+private slots:
+    void enterRecordsClosesTheEditorAndReturnsToTheGrid_data() { editorRows(); }
+    void enterRecordsClosesTheEditorAndReturnsToTheGrid()
+    {
+        QFETCH(int, tab);
+        QFETCH(int, col);
+        QFETCH(QString, typed);
+        QFETCH(int, rowAfter);
+        QFETCH(QString, recorded);
+        Sheets f;
+        f.open(tab, 2, col);
+        QWidget *editor = f.editor(tab, col);
+        // A click opens the cell's editor with the keyboard focus, date editors included.
+        QCOMPARE(QApplication::focusWidget(), editor);
+        typeInto(tab, col, typed);
+        pressKey(Qt::Key_Return);
+        QCOMPARE(fields(f.entry(tab, rowAfter)), recorded);
+        QVERIFY(editor->isHidden());
+        FlexGrid *g = f.sheet(tab)->grid();
+        QCOMPARE(QApplication::focusWidget(), g);
+        QCOMPARE(g->keyRow(), rowAfter);
+    }
+
+    void escapeDropsTheEditAndReturnsToTheGrid_data() { editorRows(); }
+    void escapeDropsTheEditAndReturnsToTheGrid()
+    {
+        QFETCH(int, tab);
+        QFETCH(int, col);
+        QFETCH(QString, typed);
+        Sheets f;
+        const QString before = fields(f.entry(tab, 2));
+        f.open(tab, 2, col);
+        typeInto(tab, col, typed);
+        pressKey(Qt::Key_Escape);
+        QCOMPARE(fields(f.entry(tab, 2)), before);
+        QVERIFY(f.editor(tab, col)->isHidden());
+        QVERIFY(!f.sheet(tab)->current);
+        QCOMPARE(QApplication::focusWidget(), f.sheet(tab)->grid());
+        QCOMPARE(f.sheet(tab)->grid()->keyRow(), 2);
+        QVERIFY(!f.doc().isModified());
+    }
+
+    // Tab records and opens the next cell's editor, Shift+Tab the previous
+    // one's; past the first or last column the grid takes the focus.
+    void tabRecordsAndMovesAlongTheRow_data() { editorRows(); }
+    void tabRecordsAndMovesAlongTheRow()
+    {
+        QFETCH(int, tab);
+        QFETCH(int, col);
+        QFETCH(QString, typed);
+        QFETCH(int, rowAfter);
+        QFETCH(QString, recorded);
+        for (bool forward : {true, false}) {
+            Sheets f;
+            f.open(tab, 2, col);
+            typeInto(tab, col, typed);
+            pressKey(Qt::Key_Tab, forward ? Qt::NoModifier : Qt::ShiftModifier);
+            QCOMPARE(fields(f.entry(tab, rowAfter)), recorded);
+            const int next = col + (forward ? 1 : -1);
+            QWidget *expected = next >= 1 ? f.editor(tab, next) : nullptr;
+            if (!expected)
+                expected = f.sheet(tab)->grid();
+            QCOMPARE(QApplication::focusWidget(), expected);
+            QCOMPARE(f.sheet(tab)->selectedRow, qint16(rowAfter));
+        }
+    }
+
+    void detailWindowKeys_data()
+    {
+        QTest::addColumn<int>("col");
+        QTest::addColumn<Qt::Key>("key");
+        QTest::addColumn<QString>("lines");
+        QTest::addColumn<int>("focusCol"); // 0: the grid
+        QTest::newRow("article, Enter") << 1 << Qt::Key_Return << "のり=100|y=200" << 0;
+        QTest::newRow("amount, Enter") << 2 << Qt::Key_Return << "x=150|y=200" << 0;
+        QTest::newRow("article, Escape") << 1 << Qt::Key_Escape << "x=100|y=200" << 0;
+        QTest::newRow("amount, Escape") << 2 << Qt::Key_Escape << "x=100|y=200" << 0;
+        QTest::newRow("article, Tab") << 1 << Qt::Key_Tab << "のり=100|y=200" << 2;
+        QTest::newRow("amount, Tab") << 2 << Qt::Key_Tab << "x=150|y=200" << 0;
+    }
+    void detailWindowKeys()
+    {
+        QFETCH(int, col);
+        QFETCH(Qt::Key, key);
+        QFETCH(QString, lines);
+        QFETCH(int, focusCol);
+        Sheets f;
+        setDetails(f.entry(2, 2), {{"x", 100}, {"y", 200}});
+        f.refill();
+        f.open(2, 2, 6);
+        f.w->supplySheet->CommandSupplyDetail->click();
+        auto *dw = f.w->findChild<frmDetail *>();
+        QVERIFY(dw);
+        QTRY_VERIFY(dw->isActiveWindow());
+        mouseClickCell(dw->MSFlexGridDetail, 1, col);
+        QWidget *editor = col == 1 ? static_cast<QWidget *>(dw->ComboDetailArticle) : dw->TextDetailAmount;
+        QCOMPARE(QApplication::focusWidget(), editor);
+        if (col == 1)
+            commitText(QStringLiteral("のり"));
+        else
+            typeKeys(QStringLiteral("150"));
+        pressKey(key);
+        QStringList got;
+        for (MekaluDetail *l = f.entry(2, 2)->taDetailList->tdLink.get(); l; l = l->tdLink.get())
+            got << l->tdArticle + '=' + QString::number(l->tdAmount);
+        QCOMPARE(got.join('|'), lines);
+        QCOMPARE(QApplication::focusWidget(), focusCol == 2 ? static_cast<QWidget *>(dw->TextDetailAmount)
+                                                            : dw->MSFlexGridDetail);
+        QCOMPARE(dw->MSFlexGridDetail->keyRow(), 1);
+        dw->forceUnload();
+    }
+
+    void numberBoxDigitRules_data()
+    {
+        QTest::addColumn<int>("box"); // 0 number box, 5 pupils, 4 per pupil, 6 amount
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("amount");
+        QTest::newRow("number box refuses a letter") << 0 << "a" << "" << "";
+        QTest::newRow("pupils refuse a letter") << 5 << "3a" << "" << " 200";
+        QTest::newRow("amount keeps a lone minus") << 6 << "-" << "-" << "-";
+        QTest::newRow("amount takes a negative") << 6 << "-5" << "-5" << "-5";
+        QTest::newRow("amount refuses a leading 0") << 6 << "0" << "" << "";
+        QTest::newRow("amount refuses a letter") << 6 << "7x" << "" << "";
+        QTest::newRow("per pupil with separator") << 4 << "1,500" << "1,500" << " 45000";
+    }
+    void numberBoxDigitRules()
+    {
+        QFETCH(int, box);
+        QFETCH(QString, typed);
+        QFETCH(QString, text);
+        QFETCH(QString, amount);
+        Sheets f;
+        IncomeSheet *s = f.w->incomeSheet;
+        f.w->SSTabSheets->setCurrentIndex(1);
+        QLineEdit *edit = box == 0 ? s->TextIncomeNo : qobject_cast<QLineEdit *>(f.editor(1, box));
+        if (box == 0)
+            QTest::mouseClick(edit, Qt::LeftButton);
+        else
+            f.open(1, 2, box);
+        QCOMPARE(QApplication::focusWidget(), edit);
+        pressKey(Qt::Key_Backspace); // the whole text was selected
+        typeKeys(typed);
+        QCOMPARE(edit->text(), text);
+        QCOMPARE(QApplication::focusWidget(), edit);
+        if (box != 0)
+            QCOMPARE(s->TextIncomeAmount->text(), amount);
+    }
+
+    void onlyTypingInTheAmountMakesItAPlainAmount()
+    {
+        Sheets f;
+        IncomeSheet *s = f.w->incomeSheet;
+        f.open(1, 2, 4);
+        typeKeys(QStringLiteral("500"));
+        pressKey(Qt::Key_Tab);
+        pressKey(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), s->TextIncomeAmount);
+        // Moving through the box leaves the per-pupil amount; typing a digit empties it.
+        pressKey(Qt::Key_Shift);
+        pressKey(Qt::Key_Left);
+        QCOMPARE(s->TextIncomePerPerson->text(), QStringLiteral(" 500"));
+        pressKey(Qt::Key_End);
+        typeKeys(QStringLiteral("1"));
+        QVERIFY(s->TextIncomePerPerson->text().isEmpty());
+        pressKey(Qt::Key_Return);
+        QCOMPARE(fields(f.entry(1, 2)), QStringLiteral("2026/04/02|B||0|30|150001"));
+    }
+
+    void clickOnADatePartSelectsItForTyping_data()
+    {
+        QTest::addColumn<int>("part"); // character index inside "2026/04/02"
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("rowAfter");
+        QTest::addColumn<QString>("recorded");
+        QTest::newRow("year") << 2 << "2027" << 3 << "2027/04/02|0|b||200";
+        QTest::newRow("month") << 6 << "5" << 2 << "2026/05/02|0|b||200";
+        QTest::newRow("day") << 9 << "20" << 2 << "2026/04/20|0|b||200";
+    }
+    void clickOnADatePartSelectsItForTyping()
+    {
+        QFETCH(int, part);
+        QFETCH(QString, typed);
+        QFETCH(int, rowAfter);
+        QFETCH(QString, recorded);
+        Sheets f;
+        f.add(expense(d(2026, 6, 1), "c", 1));
+        f.refill();
+        f.open(2, 2, 1);
+        DatePicker *picker = f.w->supplySheet->DTPickerSupplyDate;
+        auto *field = picker->findChild<QLineEdit *>();
+        // Where the part is on screen: the field's cursor there.
+        field->setCursorPosition(part);
+        const QPoint at = field->inputMethodQuery(Qt::ImCursorRectangle).toRect().center() + QPoint(2, 0);
+        picker->setSelectedSection(QDateTimeEdit::YearSection);
+        QTest::mouseClick(field, Qt::LeftButton, Qt::NoModifier, at);
+        QCOMPARE(QApplication::focusWidget(), picker);
+        typeKeys(typed);
+        pressKey(Qt::Key_Return);
+        QCOMPARE(fields(f.entry(2, rowAfter)), recorded);
+    }
+
+    void f4AndAltDownOpenTheCalendar_data()
+    {
+        QTest::addColumn<Qt::Key>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::newRow("F4") << Qt::Key_F4 << Qt::KeyboardModifiers(Qt::NoModifier);
+        QTest::newRow("Alt+Down") << Qt::Key_Down << Qt::KeyboardModifiers(Qt::AltModifier);
+    }
+    void f4AndAltDownOpenTheCalendar()
+    {
+        QFETCH(Qt::Key, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        Sheets f;
+        f.open(1, 2, 1);
+        DatePicker *picker = f.w->incomeSheet->DTPickerIncomeDate;
+        pressKey(key, modifiers);
+        QTRY_VERIFY(picker->calendarWidget()->isVisible());
+        // The calendar has the keyboard: a day back and Enter chooses it.
+        pressKey(Qt::Key_Left);
+        pressKey(Qt::Key_Return);
+        QTRY_VERIFY(!picker->calendarWidget()->isVisible());
+        QCOMPARE(fields(f.entry(1, 2)), QStringLiteral("2026/04/01|B||0|30|200"));
+        QTRY_COMPARE(QApplication::focusWidget(), f.w->incomeSheet->grid());
+    }
+
+    void theFocusGoesBackToTheRowJustHandled_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::addColumn<int>("keyRow");
+        QTest::newRow("record button") << 0 << 2;
+        QTest::newRow("cancel button") << 1 << 2;
+        QTest::newRow("delete button") << 2 << 2;
+        QTest::newRow("receipt picked from its list") << 3 << 2;
+    }
+    void theFocusGoesBackToTheRowJustHandled()
+    {
+        QFETCH(int, how);
+        QFETCH(int, keyRow);
+        Sheets f;
+        f.add(expense(d(2026, 4, 3), "c", 300));
+        f.refill();
+        SupplySheet *s = f.w->supplySheet;
+        f.open(2, 2, how == 3 ? 2 : 3);
+        QPushButton *buttons[] = {s->CommandSupplyRecord, s->CommandSupplyCancel, s->CommandSupplyDelete};
+        if (how < 3) {
+            QTest::mouseClick(buttons[how], Qt::LeftButton);
+        } else {
+            pressKey(Qt::Key_Down, Qt::AltModifier);
+            QTRY_VERIFY(s->ComboSupplyReceipt->view()->isVisible());
+            pressKey(Qt::Key_Return); // the first free number
+            QCOMPARE(s->ComboSupplyReceipt->currentText(), QStringLiteral(" 1"));
+        }
+        QTRY_COMPARE(QApplication::focusWidget(), s->grid());
+        QCOMPARE(s->grid()->keyRow(), keyRow);
+    }
+
+    void addRowOpensTheNewBlankRowWhereverItWent_data()
+    {
+        QTest::addColumn<int>("clickedCol");
+        QTest::newRow("after a date cell (by date)") << 1;
+        QTest::newRow("after another cell (at the selected row)") << 2;
+    }
+    void addRowOpensTheNewBlankRowWhereverItWent()
+    {
+        QFETCH(int, clickedCol);
+        WindowFixture f;
+        // Today is 2026/12/07: the blank entry goes in before the later one.
+        f.add(income(d(2026, 4, 1), "A", 100, QString(), 0, 30));
+        f.add(income(d(2027, 1, 10), "later", 200));
+        f.refill();
+        f.w->SSTabSheets->setCurrentIndex(1);
+        IncomeSheet *s = f.w->incomeSheet;
+        mouseClickCell(s->MSFlexGridIncome, 1, clickedCol);
+        QTest::mouseClick(s->CommandIncomeNew, Qt::LeftButton);
+        QCOMPARE(f.doc().incomeCount(), qint16(3));
+        QCOMPARE(fields(f.doc().entryAt(true, 2)), QStringLiteral("2026/12/07|||0|30|0"));
+        QCOMPARE(s->selectedRow, qint16(2));
+        QVERIFY(s->source == f.doc().entryAt(true, 2));
+        QVERIFY(s->DTPickerIncomeDate->isVisible());
+        QCOMPARE(QApplication::focusWidget(), s->DTPickerIncomeDate);
+        QCOMPARE(fields(f.doc().entryAt(true, 3)).section('|', 1, 1), QStringLiteral("later"));
+    }
+
+    void anEditorOnThePartlyShownLastRowScrollsItIntoView()
+    {
+        WindowFixture f;
+        for (int i = 1; i <= 40; ++i)
+            f.add(income(d(2026, 4, 1).addDays(i), QStringLiteral("e%1").arg(i), i));
+        f.refill();
+        f.w->SSTabSheets->setCurrentIndex(1);
+        IncomeSheet *s = f.w->incomeSheet;
+        FlexGrid *g = s->MSFlexGridIncome;
+        QApplication::processEvents();
+        auto rowRect = [g](int row) { return g->visualRect(g->model()->index(row - 1, 2)); };
+        int last = 1;
+        while (rowRect(last + 1).top() < g->viewport()->height())
+            ++last;
+        QVERIFY2(rowRect(last).bottom() >= g->viewport()->height(), "the last row shown is cut off");
+        mouseClickCell(g, last, 2);
+        QCOMPARE(s->selectedRow, qint16(last));
+        QVERIFY(rowRect(last).bottom() < g->viewport()->height());
+        const QRect editor = s->ComboIncomeArticle->geometry();
+        QVERIFY(editor.bottom() <= g->geometry().bottom());
+        QCOMPARE(QApplication::focusWidget(), s->ComboIncomeArticle);
+    }
+
+    void everyEditorButtonAndBoxHasAJapaneseName()
+    {
+        Sheets f;
+        setDetails(f.entry(2, 1), {{"x", 100}});
+        f.refill();
+        QList<QWidget *> widgets{f.w->incomeSheet->UpDownIncomeStudents};
+        for (int tab : {1, 2}) {
+            EntrySheet *s = f.sheet(tab);
+            widgets << s->grid() << s->numberBox << s->newButton << s->recordButton << s->deleteButton
+                    << s->cancelButton;
+            for (int col = 1; f.editor(tab, col); ++col)
+                widgets << f.editor(tab, col);
+        }
+        f.open(2, 1, 6);
+        f.w->supplySheet->CommandSupplyDetail->click();
+        auto *dw = f.w->findChild<frmDetail *>();
+        QVERIFY(dw);
+        widgets << dw->MSFlexGridDetail << dw->TextDetailNo << dw->ComboDetailArticle << dw->TextDetailAmount
+                << dw->CommandDetailNew << dw->CommandDetailRecord << dw->CommandDetailDelete
+                << dw->CommandDetailCancel << dw->CommandDetailClose;
+        PrintSettingsSheet *ps = f.w->printSheet;
+        for (QLabel *label : ps->findChildren<QLabel *>()) {
+            if (label == ps->LabelCommentHome)
+                continue;
+            QVERIFY2(label->buddy(), qPrintable(label->text()));
+            widgets << label->buddy();
+        }
+        for (QWidget *w : std::as_const(widgets)) {
+            // On Linux a drop-down's name is its text: what it is for comes
+            // from the label it is the buddy of.
+            QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+            const auto labels = a->relations(QAccessible::Label);
+            const QString name = labels.isEmpty() ? a->text(QAccessible::Name)
+                                                  : labels.first().first->text(QAccessible::Name);
+            QVERIFY2(std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() >= 0x3000; }),
+                     qPrintable(QStringLiteral("%1 \"%2\"").arg(w->metaObject()->className(), name)));
+        }
+        dw->forceUnload();
+    }
+
+    void wholeEntriesFromTheKeyboardAlone()
+    {
+        WindowFixture f;
+        IncomeSheet *in = f.w->incomeSheet;
+        SupplySheet *out = f.w->supplySheet;
+        // The window starts on the print settings sheet with the focus on the
+        // sheet tabs: the next tab, and Tab into its grid.
+        QCOMPARE(QApplication::focusWidget(), f.w->SSTabSheets->tabBar());
+        pressKey(Qt::Key_Right);
+        QCOMPARE(f.w->SSTabSheets->currentIndex(), 1);
+        pressKey(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), in->MSFlexGridIncome);
+        // Enter on the blank first row adds an entry and opens its date.
+        pressKey(Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), in->DTPickerIncomeDate);
+        typeKeys(QStringLiteral("20260410"));
+        pressKey(Qt::Key_Tab);
+        commitText(QStringLiteral("学級費"));
+        pressKey(Qt::Key_Tab);
+        commitText(QStringLiteral("四月分"));
+        pressKey(Qt::Key_Tab);
+        typeKeys(QStringLiteral("1500"));
+        pressKey(Qt::Key_Return);
+        QCOMPARE(fields(f.doc().entryAt(true, 1)), QStringLiteral("2026/04/10|学級費|四月分|1500|30|45000"));
+        QCOMPARE(QApplication::focusWidget(), in->MSFlexGridIncome);
+
+        // The expense sheet, Ctrl+Tab from inside a sheet: a dated expense
+        // with its receipt, article and amount.
+        pressKey(Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(QApplication::focusWidget(), out->MSFlexGridSupply);
+        pressKey(Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), out->DTPickerSupplyDate);
+        typeKeys(QStringLiteral("20260415"));
+        pressKey(Qt::Key_Tab);
+        typeKeys(QStringLiteral("1"));
+        pressKey(Qt::Key_Tab);
+        commitText(QStringLiteral("画用紙"));
+        pressKey(Qt::Key_Tab);
+        pressKey(Qt::Key_Tab);
+        typeKeys(QStringLiteral("1200"));
+        pressKey(Qt::Key_Tab);
+        QCOMPARE(fields(f.doc().entryAt(false, 1)), QStringLiteral("2026/04/15|1|画用紙||1200"));
+        // Its detail line: the edit button, then the detail window's grid.
+        QCOMPARE(QApplication::focusWidget(), out->CommandSupplyDetail);
+        pressKey(Qt::Key_Space);
+        auto *dw = f.w->findChild<frmDetail *>();
+        QVERIFY(dw);
+        QTRY_VERIFY(dw->isActiveWindow());
+        QCOMPARE(QApplication::focusWidget(), dw->MSFlexGridDetail);
+        pressKey(Qt::Key_Return); // a line on the blank row, its article open
+        QCOMPARE(QApplication::focusWidget(), dw->ComboDetailArticle);
+        commitText(QStringLiteral("画用紙（四つ切り）"));
+        pressKey(Qt::Key_Tab);
+        typeKeys(QStringLiteral("1200"));
+        pressKey(Qt::Key_Return);
+        QCOMPARE(dw->LabelDetailSum->text(), QStringLiteral("¥1,200"));
+        // To the close button along the window's tab order.
+        for (int i = 0; i < 10 && QApplication::focusWidget() != dw->CommandDetailClose; ++i)
+            pressKey(Qt::Key_Tab);
+        pressKey(Qt::Key_Space);
+        QVERIFY(f.w->isEnabled());
+        QTRY_VERIFY(f.w->isActiveWindow());
+        QCOMPARE(QApplication::focusWidget(), out->MSFlexGridSupply);
+        QVERIFY(out->CommandSupplyDetail->isHidden());
+        const ArticlePtr e = f.doc().entryAt(false, 1);
+        QVERIFY(e->taDetailList && e->taDetailList->tdLink);
+        QCOMPARE(e->taDetailList->tdLink->tdArticle, QStringLiteral("画用紙（四つ切り）"));
+        QCOMPARE(e->taDetailList->tdLink->tdAmount, 1200);
+        QCOMPARE(out->MSFlexGridSupply->TextMatrix(1, 6), QStringLiteral("○"));
+        QVERIFY(f.dialogs.done());
+    }
+};
+
+HARUMOKA_TEST_MAIN(TestKeys)
+#include "tst_keys.moc"
