@@ -260,20 +260,12 @@ void frmDetail::MSFlexGridDetail_Click()
         CommandDetailNew_Click();
         return;
     }
-    paintRow(r, 1, 2, kGridPaleYellow);
-    g->setRow(r);
-    g->setCol(c);
-    g->setKeyCell(r, c);
-    TextDetailNo->setText(Str(r));
-    hideEditors();
-    showDetailCellEditor(r, c);
+    selectRowAndOpenEditor(r, c, 2);
 }
 
 void frmDetail::MSFlexGridDetail_Scroll()
 {
-    // The open editor follows its cell, keeping what has been typed into it.
-    if (selectedDetailRow != 0 && editorCol() != 0)
-        showDetailCellEditor(editorRow(), editorCol(), EditorFill::Move);
+    editorFollowsScroll(selectedDetailRow != 0);
 }
 
 void frmDetail::showDetailCellEditor(int r, int c, EditorFill fill)

@@ -30,6 +30,7 @@ public:
     void MSFlexGridDetail_Click();
     void MSFlexGridDetail_Scroll();
     void showDetailCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh);
+    void openCellEditor(int r, int c, EditorFill fill) override { showDetailCellEditor(r, c, fill); }
     void fillDetailArticleList();
     void CommandDetailNew_Click();
     void CommandDetailRecord_Click();

@@ -290,3 +290,20 @@ void EntryPanel::openDateEditor(DatePicker *picker, int x, int y, const QDate &d
     if (fill == EditorFill::Fresh)
         picker->setSelectedSection(picker->sectionAt(0));
 }
+
+void EntryPanel::selectRowAndOpenEditor(int r, int c, int paintLastCol)
+{
+    paintRow(r, 1, paintLastCol, kGridPaleYellow);
+    m_grid->setRow(r);
+    m_grid->setCol(c);
+    m_grid->setKeyCell(r, c);
+    numberBox->setText(Str(r));
+    hideEditors();
+    openCellEditor(r, c, EditorFill::Fresh);
+}
+
+void EntryPanel::editorFollowsScroll(bool rowSelected)
+{
+    if (rowSelected && editorCol() != 0)
+        openCellEditor(editorRow(), editorCol(), EditorFill::Move);
+}

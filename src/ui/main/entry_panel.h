@@ -124,6 +124,15 @@ protected:
     void setEditorCell(int row, int col);
     // Hides the editors but keeps the open cell: it scrolled out of view.
     void hideEditorsOutOfView();
+    // Lays the editor of cell (r, c) over it (the panel's own placement).
+    virtual void openCellEditor(int r, int c, EditorFill fill) = 0;
+    // A click's last steps on a row in use: the row painted as selected
+    // (columns 1 to paintLastCol), the cell made current and the keyboard
+    // cursor's, the row loaded through the number box, its editor opened.
+    void selectRowAndOpenEditor(int r, int c, int paintLastCol);
+    // The grid scrolled: the open editor follows its cell, keeping what has
+    // been typed into it.
+    void editorFollowsScroll(bool rowSelected);
 
     // The layout the income and expense sheets share: the grid below, the
     // help text at the top left, the row-number box, the four buttons and

@@ -89,20 +89,12 @@ void EntrySheet::gridClick()
         addRow();
         return;
     }
-    paintRow(r, 1, 6, kGridPaleYellow);
-    g->setRow(r);
-    g->setCol(c);
-    g->setKeyCell(r, c);
-    numberBox->setText(Str(r));
-    hideEditors();
-    showCellEditor(r, c);
+    selectRowAndOpenEditor(r, c, 6);
 }
 
 void EntrySheet::gridScroll()
 {
-    // The open editor follows its cell, keeping what has been typed into it.
-    if (selectedRow != 0 && editorCol() != 0)
-        showCellEditor(editorRow(), editorCol(), EditorFill::Move);
+    editorFollowsScroll(selectedRow != 0);
 }
 
 void EntrySheet::showCellEditor(int r, int c, EditorFill fill)

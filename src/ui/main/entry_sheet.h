@@ -39,6 +39,7 @@ public:
     void gridClick();     // MSFlexGrid…_Click
     void gridScroll();    // MSFlexGrid…_Scroll
     void showCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh);
+    void openCellEditor(int r, int c, EditorFill fill) override { showCellEditor(r, c, fill); }
     void numberChanged(); // TextIncomeNo_Change / TextSupplyNo_Change
     // CommandIncomeRecord_Click / CommandSupplyRecord_Click; false when the
     // entry was refused and its edit goes on.
