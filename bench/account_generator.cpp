@@ -156,9 +156,7 @@ GeneratedAccount generateAccount(int entries, quint32 seed, int schoolYear)
     out.header.grade = text("第３学年");
     out.header.room = text("２組");
     out.header.charge = text("山田花子");
-    out.list = std::make_shared<MekaluArticle>();
-
-    DateOrderInserter inserter(*out.list);
+    std::vector<EntryPtr> entries;
     qint16 receipt = 0;
     qint32 key = 1;
     for (const Slot &slot : plan) {
@@ -192,23 +190,22 @@ GeneratedAccount generateAccount(int entries, quint32 seed, int schoolYear)
                 a->taReceipt = ++receipt;
             if (chance(rng, 1.0 / 3.0)) {
                 const int lines = uniform(rng, 2, 5);
-                a->taDetailList = std::make_shared<MekaluDetail>();
-                MekaluDetail *last = a->taDetailList.get();
+                DetailLines &details = a->taDetailList.emplace();
                 for (qint32 amount : split(rng, a->taAmount, lines)) {
-                    last->tdLink = std::make_shared<MekaluDetail>(text(pick(rng, kItems)), amount);
-                    last = last->tdLink.get();
+                    details.append(MekaluDetail{text(pick(rng, kItems)), amount});
                     ++out.detailLines;
                 }
             }
         }
-        inserter.insert(a);
+        entries.push_back(a);
     }
+    out.entries = EntryList(entries);
     return out;
 }
 
 GeneratedAccount writeGeneratedAccount(const QString &path, int entries, quint32 seed)
 {
     GeneratedAccount account = generateAccount(entries, seed);
-    writeAccountFile(path, account.header, *account.list);
+    writeAccountFile(path, account.header, account.entries);
     return account;
 }

@@ -5,14 +5,14 @@
 // seed always gives the same account.
 #pragma once
 
-#include "model/article.h"
+#include "model/entry_list.h"
 #include "storage/account_file.h"
 
 #include <QString>
 
 struct GeneratedAccount {
     AccountHeader header;
-    ArticlePtr list; // sentinel head; each kind in date order, as addArticle leaves it
+    EntryList entries;
     int incomeEntries = 0;
     int expenseEntries = 0;
     int detailLines = 0;

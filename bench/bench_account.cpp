@@ -49,7 +49,7 @@ OpenAccount &loaded(int entries)
         slot = std::make_unique<OpenAccount>();
         readAccountFile(accountFile(entries), slot->doc);
         // Every receipt's detail lines add up, as the print command wants.
-        if (findDetailMismatch(*slot->doc.articleList()) != 0)
+        if (findDetailMismatch(slot->doc.entries()) != 0)
             qFatal("generated account: detail lines that do not add up");
     }
     return *slot;
@@ -125,7 +125,9 @@ void BM_Reader_ReadAccountFile(benchmark::State &state)
         auto m = std::make_unique<LoadedAccount>();
         AccountHeader header;
         readAccountFile(path, *m, header);
-        benchmark::DoNotOptimize(m->articleList.get());
+        // In the document's order, as Open takes them.
+        const EntryList entries = m->entries();
+        benchmark::DoNotOptimize(entries.size());
         state.PauseTiming();
         m.reset();
         state.ResumeTiming();
@@ -140,7 +142,7 @@ void BM_Writer_WriteAccountFile(benchmark::State &state)
     OpenAccount &a = loaded(int(state.range(0)));
     const QString path = scratchPath(QStringLiteral("written-%1.txt").arg(state.range(0)));
     for (auto _ : state)
-        writeAccountFile(path, a.doc.title(), *a.doc.articleList());
+        writeAccountFile(path, a.doc.title(), a.doc.entries());
     perEntry(state);
 }
 BENCHMARK(BM_Writer_WriteAccountFile)->Apply(sizes);
@@ -149,7 +151,7 @@ void BM_Writer_EncodeOnly(benchmark::State &state)
 {
     OpenAccount &a = loaded(int(state.range(0)));
     for (auto _ : state) {
-        const QByteArray bytes = encodeAccountFile(a.doc.title(), *a.doc.articleList());
+        const QByteArray bytes = encodeAccountFile(a.doc.title(), a.doc.entries());
         benchmark::DoNotOptimize(bytes.size());
     }
     perEntry(state);
@@ -163,15 +165,10 @@ void BM_RefreshSummaries(benchmark::State &state)
     OpenAccount &a = loaded(int(state.range(0)));
     PeriodSummaries sums;
     for (auto _ : state)
-        sums = computeSummaries(*a.doc.articleList(), QString(), kDefaultStudents);
+        sums = computeSummaries(a.doc.entries(), QString());
     perEntry(state);
     // Lines of the year's two period lists: what the merging works against.
-    int lines = 0;
-    for (const MekaluArticle *e = sums[Year].supplyList->taLink.get(); e; e = e->taLink.get())
-        ++lines;
-    for (const MekaluArticle *e = sums[Year].incomeList->taLink.get(); e; e = e->taLink.get())
-        ++lines;
-    state.counters["year_lines"] = lines;
+    state.counters["year_lines"] = double(sums[Year].supplyList.size() + sums[Year].incomeList.size());
 }
 BENCHMARK(BM_RefreshSummaries)->Apply(sizes);
 
@@ -185,7 +182,7 @@ void BM_FillEntryGrids(benchmark::State &state)
         auto program = std::make_unique<ProgramWindow>();
         // The entries without the window hearing of them: the fill is what is timed.
         const QSignalBlocker quiet(program->w->document());
-        program->w->document().load(a.doc.articleList(), a.doc.title(), a.doc.nextArticleKey(), false,
+        program->w->document().load(a.doc.entries(), a.doc.title(), a.doc.nextArticleKey(), false,
                                     QString());
         state.ResumeTiming();
 
@@ -239,7 +236,7 @@ void BM_YearLedger_Recording(benchmark::State &state)
     int pages = 0;
     for (auto _ : state) {
         auto s = std::make_unique<RecordingSurface>();
-        printKindOn(a.doc, sums, *s, ps, 11);
+        printKindOn(a.doc, sums, *s, ps, Printout::fromKind(11));
         pages = s->pageCount();
         // Throwing the recording away is not part of laying the ledger out.
         state.PauseTiming();
@@ -259,7 +256,7 @@ void BM_YearLedger_Pdf(benchmark::State &state)
     const PrintSettings ps = printSettingsOf(a.doc);
     const QString path = scratchPath(QStringLiteral("ledger-%1.pdf").arg(state.range(0)));
     for (auto _ : state)
-        exportPdf(a.doc, ps, 11, path);
+        exportPdf(a.doc, ps, Printout::fromKind(11), path);
     perEntry(state);
     state.counters["pdf_KiB"] = double(QFileInfo(path).size()) / 1024.0;
 }
@@ -284,7 +281,7 @@ struct LongBreakdown {
         e->taArticle = QStringLiteral("遠足");
         e->taSubArticle = QStringLiteral("バス代12,345円・ｶﾞｲﾄﾞ料、").repeated(length / 16 + 1).left(length);
         e->taAmount = 1000;
-        doc.insertEntry(e);
+        doc.recordEntry(*e, nullptr);
         ps.printDate = QDate(2026, 3, 24);
         sums = printSummaries(doc, ps);
     }
@@ -298,9 +295,10 @@ void breakdownLengths(benchmark::internal::Benchmark *b)
 void longBreakdownRecording(benchmark::State &state, int printKind)
 {
     LongBreakdown a(state.range(0));
+    const Printout printout = Printout::fromKind(printKind);
     for (auto _ : state) {
         RecordingSurface s;
-        printKindOn(a.doc, a.sums, s, a.ps, printKind);
+        printKindOn(a.doc, a.sums, s, a.ps, printout);
     }
 }
 void BM_LongBreakdown_YearLedger_Recording(benchmark::State &state) { longBreakdownRecording(state, 11); }
@@ -314,7 +312,7 @@ void BM_LongBreakdown_YearLedger_Pdf(benchmark::State &state)
     LongBreakdown a(state.range(0));
     const QString path = scratchPath(QStringLiteral("long-breakdown-%1.pdf").arg(state.range(0)));
     for (auto _ : state)
-        exportPdf(a.doc, a.ps, 11, path);
+        exportPdf(a.doc, a.ps, Printout::fromKind(11), path);
 }
 BENCHMARK(BM_LongBreakdown_YearLedger_Pdf)->Apply(breakdownLengths);
 

@@ -155,12 +155,13 @@ int runHeadless(const CommandLine &cl)
         ps.respect = cl.addressee;
     try {
         // Where the window asks, a script is told, and the export goes on.
-        if (const qint16 n = findDetailMismatch(*doc.articleList()))
+        if (const qint16 n = findDetailMismatch(doc.entries()))
             err << QStringLiteral("注意: 支出表の%1番目の記載金額と、その明細書の合計金額が違っています。\n").arg(n);
+        const Printout printout = Printout::fromKind(cl.kind);
         if (!cl.pdfPath.isEmpty())
-            exportPdf(doc, ps, cl.kind, cl.pdfPath);
+            exportPdf(doc, ps, printout, cl.pdfPath);
         if (!cl.csvPath.isEmpty())
-            exportCsv(doc, ps, cl.kind, cl.csvPath, cl.csvEncoding);
+            exportCsv(doc, ps, printout, cl.csvPath, cl.csvEncoding);
     } catch (const HarumokaError &e) {
         err << e.message() << '\n';
         return 1;

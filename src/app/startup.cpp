@@ -7,7 +7,7 @@ std::unique_ptr<frmMain> Main(Dialogs &dialogs, const QString &settingsFilePath)
 {
     auto window = std::make_unique<frmMain>(dialogs, settingsFilePath);
     frmMain *w = window.get();
-    QObject::connect(w, &frmMain::detailWindowRequested, w, [w, &dialogs](const ArticlePtr &entry) {
+    QObject::connect(w, &frmMain::detailWindowRequested, w, [w, &dialogs](const EntryPtr &entry) {
         const bool opened = w->guarded([&] {
             auto *detail = new frmDetail(w->document(), w->selectionLists(), dialogs, entry, w->rowHeightUnit, w);
             detail->setAttribute(Qt::WA_DeleteOnClose);

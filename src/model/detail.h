@@ -1,33 +1,23 @@
-// One itemised line of an expense and the node of its sentinel-headed chain.
+// One itemised line of an expense (明細): what one receipt paid for.
 #pragma once
 
+#include <QList>
 #include <QString>
-#include <memory>
 
-class MekaluDetail;
-using DetailPtr = std::shared_ptr<MekaluDetail>;
-
-class MekaluDetail {
-public:
-    MekaluDetail() = default;
-    MekaluDetail(const QString &article, qint32 amount) : tdArticle(article), tdAmount(amount) {}
-    ~MekaluDetail();
-    MekaluDetail(const MekaluDetail &) = delete;
-    MekaluDetail &operator=(const MekaluDetail &) = delete;
-
+struct MekaluDetail {
     QString tdArticle;
     qint32 tdAmount = 0;
-    DetailPtr tdLink;
 
     bool isBlank() const { return tdArticle.isEmpty() && tdAmount == 0; }
-
-    // Operations are called on the head and work on the lines after it.
-    DetailPtr cloneDetail() const;
-    void insertDetail(const DetailPtr &td_detail);
-    void removeNextDetail();
-    DetailPtr nextDetail() const { return tdLink; }
-    qint32 sumDetail() const;
-    void deleteDetail(const MekaluDetail *td_detail);
-    void appendDetail(const DetailPtr &td_detail);
-    void insertNumberedDetail(const DetailPtr &ta_insrec, qint16 ta_rec);
+    bool operator==(const MekaluDetail &) const = default;
 };
+
+using DetailLines = QList<MekaluDetail>;
+
+// The lines' total; throws OverflowError when it leaves 32 bits.
+qint32 sumDetail(const DetailLines &lines);
+// The same in 64 bits, for a total shown whatever the lines hold.
+qint64 detailTotal(const DetailLines &lines);
+// The lines from the first non-blank one on: leading blank lines count
+// nowhere (the file, the summaries, the report), later ones are kept.
+DetailLines::const_iterator firstNonBlankDetail(const DetailLines &lines);

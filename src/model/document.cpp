@@ -1,47 +1,14 @@
 #include "model/document.h"
 
+#include "model/periods.h"
 #include "model/values.h"
 
 #include <iterator>
+#include <limits>
 
-Document::Document(QObject *parent) : QObject(parent), m_list(std::make_shared<MekaluArticle>())
-{
-    remember();
-}
-
-void Document::remember()
-{
-    m_state = std::make_shared<const DocumentState>(capture());
-}
+Document::Document(QObject *parent) : QObject(parent) {}
 
 Document::~Document() = default;
-
-ArticlePtr Document::entryAt(bool income, int n) const
-{
-    int count = 0;
-    for (ArticlePtr cur = m_list->taLink; cur; cur = cur->taLink) {
-        if (cur->taIncome == income && ++count == n)
-            return cur;
-    }
-    return nullptr;
-}
-
-bool Document::contains(const MekaluArticle *entry) const
-{
-    for (const MekaluArticle *cur = m_list->taLink.get(); cur; cur = cur->taLink.get()) {
-        if (cur == entry)
-            return true;
-    }
-    return false;
-}
-
-qint64 Document::remainder() const
-{
-    qint64 sum = 0;
-    for (const MekaluArticle *e = m_list->taLink.get(); e; e = e->taLink.get())
-        sum += e->taIncome ? e->taAmount : -qint64(e->taAmount);
-    return sum;
-}
 
 void Document::setModified(bool modified)
 {
@@ -51,126 +18,159 @@ void Document::setModified(bool modified)
     emit modifiedChanged(modified);
 }
 
-void Document::edited(Changes what)
+void Document::apply(const EntryOp &op, Update &update, bool reverse)
 {
-    setModified(true);
-    emit changed(what);
+    const EntryPtr &from = reverse ? op.after : op.before;
+    const EntryPtr &to = reverse ? op.before : op.after;
+    const EntryPtr &any = to ? to : from;
+    using R = RowChange;
+    if (from && to) {
+        m_entries.replaceAt(op.place, to);
+        update.rows.push_back({any->taIncome, R::Updated, op.place.row});
+    } else if (to) {
+        m_entries.insertAt(op.place, to);
+        update.rows.push_back({any->taIncome, R::Inserted, op.place.row});
+    } else {
+        m_entries.removeAt(op.place);
+        update.rows.push_back({any->taIncome, R::Removed, op.place.row});
+        update.what |= EntryRemoved;
+    }
+    update.what |= any->taIncome ? IncomeEntries : SupplyEntries;
 }
 
-void Document::edited(Changes what, Edit::Kind kind, const QString &subject, int titleField)
+void Document::finish(Update &update)
 {
-    Edit edit{kind, subject, titleField, m_state, nullptr};
-    remember();
-    edit.after = m_state;
-    edited(what);
+    setModified(true);
+    emit changed(update);
+}
+
+void Document::edited(Edit &edit, Update &update)
+{
+    finish(update);
     emit editDone(edit);
 }
 
-void Document::recount()
+EntryPtr Document::recordEntry(const MekaluArticle &entry, const EntryPtr &source)
 {
-    qint16 income = 0, supply = 0;
-    for (const MekaluArticle *e = m_list->taLink.get(); e; e = e->taLink.get()) {
-        if (e->taIncome)
-            income = add16(income, 1);
-        else
-            supply = add16(supply, 1);
+    // The entry the copy came from, as the document holds it now (its
+    // detail lines may have changed since the copy was made).
+    const EntryPtr current = source ? m_entries.find(source->taKey) : nullptr;
+    MekaluArticle copy = entry;
+    if (current) {
+        copy.taDetailList = current->taDetailList;
+        if (copy.sameBooking(*current))
+            return current;
+    } else if (count(copy.taIncome) == std::numeric_limits<qint16>::max()) {
+        // Checked before the list changes, so that a failure leaves it whole.
+        throw OverflowError();
     }
-    m_incomeCount = income;
-    m_supplyCount = supply;
-}
+    copy.taKey = m_nextKey;
+    m_nextKey = add32(m_nextKey, 1);
+    const auto recorded = std::make_shared<const MekaluArticle>(std::move(copy));
 
-qint32 Document::recordEntry(const ArticlePtr &entry, const MekaluArticle *source, bool byDate, qint16 row)
-{
-    const bool replacing = source && contains(source);
-    qint16 &count = entry->taIncome ? m_incomeCount : m_supplyCount;
-    // Checked before the list changes, so that a failure leaves it whole.
-    const qint16 newCount = replacing ? count : add16(count, 1);
-    const qint32 newNextKey = add32(m_nextKey, 1);
-    if (replacing)
-        m_list->deleteArticle(source);
-    entry->taKey = m_nextKey;
-    m_nextKey = newNextKey;
-    qint32 n = 0;
-    if (byDate)
-        n = m_list->addArticle(entry);
-    else
-        m_list->insertNumberedArticle(entry, row);
-    count = newCount;
     using K = Edit::Kind;
-    const bool income = entry->taIncome;
-    const K kind = replacing ? (income ? K::RecordIncome : K::RecordSupply)
-                             : (entry->isBlank() ? (income ? K::AddIncome : K::AddSupply)
-                                                 : (income ? K::RecordIncome : K::RecordSupply));
-    edited(kindChange(entry->taIncome) | (replacing && source->taIncome != entry->taIncome
-                                               ? kindChange(source->taIncome)
-                                               : Changes()),
-           kind, entry->taArticle);
-    return n;
-}
-
-qint32 Document::insertEntry(const ArticlePtr &entry)
-{
-    return recordEntry(entry, nullptr, true, 0);
-}
-
-void Document::removeEntry(const MekaluArticle *entry)
-{
-    if (!entry || !contains(entry))
-        return;
-    const bool income = entry->taIncome;
-    const QString article = entry->taArticle;
-    m_list->deleteArticle(entry);
-    qint16 &count = income ? m_incomeCount : m_supplyCount;
-    count = qint16(count - 1);
-    edited(kindChange(income) | EntryRemoved, income ? Edit::RemoveIncome : Edit::RemoveSupply, article);
-}
-
-void Document::ensureDetailList(MekaluArticle &entry)
-{
-    if (!entry.taDetailList)
-        entry.taDetailList = std::make_shared<MekaluDetail>();
-}
-
-void Document::recordDetailLine(MekaluArticle &entry, const DetailPtr &line, const MekaluDetail *source,
-                                qint16 row)
-{
-    ensureDetailList(entry);
-    if (source)
-        entry.taDetailList->deleteDetail(source);
-    entry.taDetailList->insertNumberedDetail(line, row);
-    edited(DetailLines | kindChange(entry.taIncome), Edit::RecordDetail, line->tdArticle);
-}
-
-void Document::removeDetailLine(MekaluArticle &entry, const MekaluDetail *line)
-{
-    if (!entry.taDetailList || !line)
-        return;
-    bool found = false;
-    for (const MekaluDetail *d = entry.taDetailList->tdLink.get(); d && !found; d = d->tdLink.get())
-        found = d == line;
-    if (!found)
-        return;
-    const QString article = line->tdArticle;
-    entry.taDetailList->deleteDetail(line);
-    edited(DetailLines | kindChange(entry.taIncome), Edit::RemoveDetail, article);
-}
-
-void Document::dropBlankDetailLines(MekaluArticle &entry)
-{
-    if (!entry.taDetailList)
-        return;
-    bool dropped = false;
-    MekaluDetail *prev = entry.taDetailList.get();
-    while (prev->tdLink) {
-        if (prev->tdLink->isBlank()) {
-            prev->removeNextDetail();
-            dropped = true;
-        } else {
-            prev = prev->tdLink.get();
+    const bool income = recorded->taIncome;
+    Edit edit(current || !recorded->isBlank() ? (income ? K::RecordIncome : K::RecordSupply)
+                                              : (income ? K::AddIncome : K::AddSupply),
+              recorded->taArticle);
+    edit.resultKey = recorded->taKey;
+    Update update;
+    if (current && current->taDate == recorded->taDate && current->taIncome == income) {
+        // Same day: the entry keeps its place.
+        edit.ops.push_back({m_entries.placeOf(current->taKey), current, recorded});
+        apply(edit.ops.back(), update, false);
+    } else {
+        if (current) {
+            edit.ops.push_back({m_entries.placeOf(current->taKey), current, nullptr});
+            apply(edit.ops.back(), update, false);
         }
+        edit.ops.push_back({m_entries.placeFor(*recorded), nullptr, recorded});
+        apply(edit.ops.back(), update, false);
     }
-    if (dropped)
-        edited(DetailLines | kindChange(entry.taIncome), Edit::DropBlankDetails, entry.taArticle);
+    edited(edit, update);
+    return recorded;
+}
+
+void Document::removeEntry(const EntryPtr &which)
+{
+    const EntryPtr entry = which ? m_entries.find(which->taKey) : nullptr;
+    if (!entry)
+        return;
+    Edit edit(entry->taIncome ? Edit::RemoveIncome : Edit::RemoveSupply, entry->taArticle);
+    edit.ops.push_back({m_entries.placeOf(entry->taKey), entry, nullptr});
+    Update update;
+    apply(edit.ops.back(), update, false);
+    edited(edit, update);
+}
+
+EntryPtr Document::withDetails(qint32 key, const std::function<void(::DetailLines &)> &change) const
+{
+    const EntryPtr old = entry(key);
+    if (!old)
+        return nullptr;
+    auto copy = std::make_shared<MekaluArticle>(*old);
+    if (!copy->taDetailList)
+        copy->taDetailList.emplace();
+    change(*copy->taDetailList);
+    return copy;
+}
+
+void Document::replaceEntry(Edit::Kind kind, const QString &subject, const EntryPtr &old, const EntryPtr &entry)
+{
+    Edit edit(kind, subject);
+    edit.resultKey = entry->taKey;
+    edit.ops.push_back({m_entries.placeOf(old->taKey), old, entry});
+    Update update;
+    apply(edit.ops.back(), update, false);
+    update.what |= DetailLines;
+    edited(edit, update);
+}
+
+void Document::recordDetailLine(qint32 key, int index, const MekaluDetail &line, bool replacing)
+{
+    const EntryPtr old = entry(key);
+    const EntryPtr changed = withDetails(key, [&](::DetailLines &lines) {
+        const qsizetype at = std::clamp<qsizetype>(index, 0, lines.size());
+        if (replacing && at < lines.size())
+            lines[at] = line;
+        else
+            lines.insert(at, line);
+    });
+    if (changed)
+        replaceEntry(Edit::RecordDetail, line.tdArticle, old, changed);
+}
+
+void Document::removeDetailLine(qint32 key, int index)
+{
+    const EntryPtr old = entry(key);
+    if (!old || !old->taDetailList || index < 0 || index >= old->taDetailList->size())
+        return;
+    const QString article = old->taDetailList->at(index).tdArticle;
+    replaceEntry(Edit::RemoveDetail, article, old, withDetails(key, [&](::DetailLines &lines) { lines.removeAt(index); }));
+}
+
+void Document::dropBlankDetailLines(qint32 key)
+{
+    const EntryPtr old = entry(key);
+    if (!old || !old->taDetailList
+        || std::none_of(old->taDetailList->cbegin(), old->taDetailList->cend(),
+                        [](const MekaluDetail &d) { return d.isBlank(); }))
+        return;
+    replaceEntry(Edit::DropBlankDetails, old->taArticle, old, withDetails(key, [](::DetailLines &lines) {
+                     lines.removeIf([](const MekaluDetail &d) { return d.isBlank(); });
+                 }));
+}
+
+void Document::ensureDetailList(qint32 key)
+{
+    const EntryPtr old = entry(key);
+    if (!old || old->taDetailList)
+        return;
+    // No edit: the file and the grids look the same; only the print check
+    // sees an empty list.
+    Update update;
+    apply({m_entries.placeOf(key), old, withDetails(key, [](::DetailLines &) {})}, update, false);
+    emit changed(update);
 }
 
 void Document::setTitle(const AccountTitle &title)
@@ -187,83 +187,80 @@ void Document::setTitle(const AccountTitle &title)
         if (fields[f])
             field = field == -1 ? f : -2;
     }
+    Edit edit(Edit::Title, QString(), field < 0 ? -1 : field);
+    edit.titleBefore = m_title;
+    edit.titleAfter = title;
     m_title = title;
-    edited(TitleFields, Edit::Title, QString(), field < 0 ? -1 : field);
+    Update update{TitleFields, {}};
+    edited(edit, update);
 }
 
-void Document::sortByDate()
+void Document::undo(const Edit &edit)
 {
-    m_list = m_list->sorting();
-    remember();
-    emit changed(IncomeEntries | SupplyEntries | EntriesReplaced);
-}
-
-DocumentState Document::capture() const
-{
-    DocumentState s;
-    s.title = m_title;
-    for (ArticlePtr e = m_list->taLink; e; e = e->taLink) {
-        s.entries.push_back(e);
-        s.detailHeads.push_back(e->taDetailList);
-        std::vector<DetailPtr> lines;
-        if (e->taDetailList) {
-            for (DetailPtr d = e->taDetailList->tdLink; d; d = d->tdLink)
-                lines.push_back(d);
-        }
-        s.detailLines.push_back(std::move(lines));
+    Update update;
+    for (auto op = edit.ops.rbegin(); op != edit.ops.rend(); ++op)
+        apply(*op, update, true);
+    if (edit.titleBefore) {
+        m_title = *edit.titleBefore;
+        update.what |= TitleFields;
     }
-    return s;
+    if (edit.kind == Edit::RecordDetail || edit.kind == Edit::RemoveDetail || edit.kind == Edit::DropBlankDetails)
+        update.what |= DetailLines;
+    finish(update);
 }
 
-void Document::restore(const DocumentState &s)
+void Document::redo(const Edit &edit)
 {
-    // Relink from the end so that every link is set before it is followed.
-    ArticlePtr next;
-    for (size_t i = s.entries.size(); i-- > 0;) {
-        const ArticlePtr &e = s.entries[i];
-        e->taDetailList = s.detailHeads[i];
-        if (e->taDetailList) {
-            DetailPtr line;
-            for (size_t k = s.detailLines[i].size(); k-- > 0;) {
-                s.detailLines[i][k]->tdLink = line;
-                line = s.detailLines[i][k];
-            }
-            e->taDetailList->tdLink = line;
-        }
-        e->taLink = next;
-        next = e;
+    Update update;
+    for (const EntryOp &op : edit.ops)
+        apply(op, update, false);
+    if (edit.titleAfter) {
+        m_title = *edit.titleAfter;
+        update.what |= TitleFields;
     }
-    m_list->taLink = next;
-    m_title = s.title;
-    recount();
-    remember();
-    edited(Everything);
+    if (edit.kind == Edit::RecordDetail || edit.kind == Edit::RemoveDetail || edit.kind == Edit::DropBlankDetails)
+        update.what |= DetailLines;
+    finish(update);
 }
 
 void Document::reset()
 {
-    m_list = std::make_shared<MekaluArticle>();
+    m_entries = EntryList();
     AccountTitle title;
     title.carryOverName = m_title.carryOverName;
     m_title = title;
-    m_incomeCount = 0;
-    m_supplyCount = 0;
     m_damaged = false;
-    remember();
     setModified(false);
-    emit changed(Everything);
+    emit changed(Update{Everything, {}});
 }
 
-void Document::load(const ArticlePtr &list, const AccountTitle &title, qint32 nextKey, bool damaged,
+void Document::load(EntryList entries, const AccountTitle &title, qint32 nextKey, bool damaged,
                     const QString &fileName)
 {
-    m_list = list ? list : std::make_shared<MekaluArticle>();
+    m_entries = std::move(entries);
     m_title = title;
     m_nextKey = nextKey;
     m_damaged = damaged;
     m_fileName = fileName;
-    recount();
-    remember();
     setModified(false);
-    emit changed(Everything);
+    emit changed(Update{Everything, {}});
+}
+
+NewAccount nextSchoolYear(const Document &doc)
+{
+    NewAccount next;
+    next.title = doc.title();
+    const int year = schoolYearOf(next.title.schoolYear, doc.entries()) + 1;
+    next.title.schoolYear = schoolYearItem(year);
+    const qint32 remainder = to32(doc.remainder());
+    if (remainder != 0) {
+        auto carry = std::make_shared<MekaluArticle>();
+        carry->taIncome = true;
+        carry->taDate = makeDate(QDate(year, 4, 1));
+        carry->taArticle = QStringLiteral("前年度からの繰越金");
+        carry->taAmount = remainder;
+        carry->taKey = next.nextKey++;
+        next.entries = EntryList({carry});
+    }
+    return next;
 }

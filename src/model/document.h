@@ -1,47 +1,74 @@
-// The open account: its title, its entries (income and expense mixed in one
-// sentinel-headed list, each kind in date order) with their detail lines,
-// the counters that go with them, and whether it has unsaved changes.
+// The open account: its title, its entries (EntryList: income and expense
+// mixed in file order, each kind in date order) with their detail lines, the
+// next entry key, and whether it has unsaved changes.
 //
-// Nothing else changes it. Every edit goes through one of the methods below,
-// which marks the document modified and emits changed() once, naming what
-// it touched; the windows listen to that signal to refill what shows it
-// (grids, remainder, free receipt numbers, summaries). Loading a file or
-// closing the document is not an edit: it replaces everything and emits
+// Nothing else changes it. The entries it hands out are read-only values;
+// every edit goes through one of the methods below, which changes the
+// entries, marks the document modified and emits changed() once, naming
+// what it touched and which rows of which kind, so that the windows update
+// just those rows (grids, remainder, free receipt numbers) and mark the
+// summaries stale. An edit that would change nothing (an entry recorded as
+// it was) changes nothing: no signal, no mark, no undo step. Loading a file
+// or closing the document is no edit: it replaces everything and emits
 // changed() without marking the document modified.
 //
 // One edit, from a key press to the file: the user types 1500 into the
-// per-pupil box of a new income row and presses Enter. The income sheet
-// reads its boxes into a working copy of the entry and calls recordEntry(),
-// which links the copy into the list in place of the entry it was loaded
-// from, gives it a new key, marks the document modified and emits
-// changed(IncomeEntries). The main window answers by refilling the income
-// grid and the remainder and marking the summaries stale. Save then writes
-// articleList() and title() through the account file writer and calls
-// markSaved().
+// per-pupil box of income entry No. 3 and presses Enter. The income sheet
+// copies its boxes into a working value of the entry and calls
+// recordEntry(copy, source). The document gives the copy a new key, puts it
+// where entry No. 3 stood (its date did not change), and emits changed()
+// with IncomeEntries and "income row 3 updated"; the income grid rewrites
+// that row, the remainder label takes remainder(). editDone() carries the
+// step that undo reverses. Save then writes entries() and title() through
+// the account file writer and calls markSaved().
 #pragma once
 
 #include "model/account_title.h"
-#include "model/article.h"
+#include "model/entry_list.h"
 
 #include <QObject>
 #include <QString>
+#include <functional>
+#include <optional>
 #include <vector>
-
-// Everything an undo step needs to put the entry list back exactly: the
-// entries in list order, each one's detail head and the lines after it.
-struct DocumentState {
-    std::vector<ArticlePtr> entries;
-    std::vector<DetailPtr> detailHeads;
-    std::vector<std::vector<DetailPtr>> detailLines;
-    AccountTitle title;
-};
 
 class Document : public QObject {
     Q_OBJECT
 public:
-    // One edit as it happened, for undo: what it was, what it was about, and
-    // the entry list and title before and after it. Consecutive edits share
-    // the state between them.
+    enum Change {
+        IncomeEntries = 0x01, // income entries added, replaced or removed
+        SupplyEntries = 0x02, // the same for expenses
+        DetailLines = 0x04,   // an expense's detail lines
+        TitleFields = 0x08,   // the title
+        EntryRemoved = 0x10,  // an entry left the list
+        EntriesReplaced = 0x20, // every entry is new (load, close): views start again
+        Everything = 0x3f,
+    };
+    Q_DECLARE_FLAGS(Changes, Change)
+
+    // One row of a kind's grid that an edit touched, at the moment it was
+    // touched (0-based row among the entries of that kind). Applied in
+    // order, a view that showed the rows before the edit shows them after.
+    struct RowChange {
+        enum Kind { Inserted, Removed, Updated };
+        bool income;
+        Kind kind;
+        int row;
+    };
+    struct Update {
+        Changes what;
+        std::vector<RowChange> rows; // empty with EntriesReplaced
+    };
+
+    // One change of the entry list, exactly reversible: an entry put in at
+    // a place (before none), taken out (after none) or replaced in place.
+    struct EntryOp {
+        EntryList::Place place;
+        EntryPtr before;
+        EntryPtr after;
+    };
+    // One edit as it happened, for undo: what it was, what it was about,
+    // and the changes that undo reverses.
     struct Edit {
         enum Kind {
             AddIncome, RecordIncome, RemoveIncome,   // an income row added (blank), recorded, deleted
@@ -49,43 +76,41 @@ public:
             RecordDetail, RemoveDetail, DropBlankDetails,
             Title,
         };
+        Edit(Kind k, const QString &about, int field = -1) : kind(k), subject(about), titleField(field) {}
         Kind kind;
         QString subject;       // the entry's or line's article; for Title the field (TitleField)
         int titleField = -1;   // for Title: which field changed (TitleField), -1 several
-        std::shared_ptr<const DocumentState> before;
-        std::shared_ptr<const DocumentState> after;
+        std::vector<EntryOp> ops;
+        std::optional<AccountTitle> titleBefore, titleAfter;
+        // The key of the entry the edit leaves in place of the one it
+        // started from (recorded, or its detail lines edited); -1 none.
+        qint32 resultKey = -1;
     };
     enum TitleField { ModeField, SchoolField, YearField, GradeField, RoomField, ChargeField, TitleTextField,
                       ReporterField, CarryOverNameField };
-
-    enum Change {
-        IncomeEntries = 0x01, // income entries added, replaced or removed
-        SupplyEntries = 0x02, // the same for expenses
-        DetailLines = 0x04,   // an expense's detail lines
-        TitleFields = 0x08,   // the title
-        EntryRemoved = 0x10,  // an entry left the list
-        EntriesReplaced = 0x20, // every entry object is new: forget references to old ones
-        Everything = 0x3f,
-    };
-    Q_DECLARE_FLAGS(Changes, Change)
 
     explicit Document(QObject *parent = nullptr);
     ~Document() override;
 
     // ---- reading ------------------------------------------------------------
-    // The list head; read only: change the list through the methods below.
-    const ArticlePtr &articleList() const { return m_list; }
-    qint16 incomeCount() const { return m_incomeCount; }
-    qint16 supplyCount() const { return m_supplyCount; }
-    qint16 count(bool income) const { return income ? m_incomeCount : m_supplyCount; }
-    // The n-th entry (1-based) of one kind in list order, or none.
-    ArticlePtr entryAt(bool income, int n) const;
-    // Whether `entry` is in the list (by identity).
-    bool contains(const MekaluArticle *entry) const;
+    const EntryList &entries() const { return m_entries; }
+    qint16 incomeCount() const { return qint16(m_entries.count(true)); }
+    qint16 supplyCount() const { return qint16(m_entries.count(false)); }
+    qint16 count(bool income) const { return qint16(m_entries.count(income)); }
+    // Entry No. n (1-based) of a kind, or none.
+    EntryPtr entryAt(bool income, int n) const { return m_entries.at(income, n - 1); }
+    // The entry with a key, or none.
+    EntryPtr entry(qint32 key) const { return m_entries.find(key); }
+    // The No. (1-based row among its kind) of the entry with a key; 0 when
+    // it is not in the document.
+    int rowOf(qint32 key) const { return m_entries.placeOf(key).row + 1; }
+    // Whether the document holds an entry with this one's key (the entry a
+    // window loaded, perhaps with other detail lines by now).
+    bool contains(const EntryPtr &entry) const { return entry && m_entries.find(entry->taKey); }
     const AccountTitle &title() const { return m_title; }
     qint32 nextArticleKey() const { return m_nextKey; }
     // Income minus expenses of every entry, in 64 bits so that any list has one.
-    qint64 remainder() const;
+    qint64 remainder() const { return m_entries.remainder(); }
 
     bool isModified() const { return m_modified; }
     // Read in part only: Save must not overwrite the damaged original.
@@ -93,50 +118,45 @@ public:
     QString fileName() const { return m_fileName; }
 
     // ---- edits ----------------------------------------------------------------
-    // Records `entry` (a working copy, not in the list) in place of `source`
-    // (the list entry it was loaded from, or none) under a new key: by date
-    // (addArticle) when `byDate`, else back at row `row` of its kind
-    // (insertNumberedArticle). Returns the row addArticle gave, else 0.
-    // Throws OverflowError before anything changes when a counter would overflow.
-    qint32 recordEntry(const ArticlePtr &entry, const MekaluArticle *source, bool byDate, qint16 row);
-    // Adds an entry by date under a new key (addArticle); returns its row.
-    qint32 insertEntry(const ArticlePtr &entry);
-    // Takes an entry out of the list; nothing when it is not there.
-    void removeEntry(const MekaluArticle *entry);
+    // Records `entry` (a working value) in place of the document's entry
+    // with the key of `source` (the entry it was loaded from), or as a new
+    // entry when there is none.
+    // It takes a new key and its place by the ordering rule; an expense
+    // keeps the detail lines `source` has now (the panels do not edit them).
+    // Returns the entry as recorded; when it equals `source` nothing changes
+    // and `source` is returned. Throws OverflowError before anything changes
+    // when a counter would overflow.
+    EntryPtr recordEntry(const MekaluArticle &entry, const EntryPtr &source);
+    // Takes the entry with this one's key out of the list; nothing when it is not there.
+    void removeEntry(const EntryPtr &entry);
 
-    // The detail lines of an expense in the list. Recording puts `line` (a
-    // working copy) in place of `source` at row `row` of the chain.
-    void recordDetailLine(MekaluArticle &entry, const DetailPtr &line, const MekaluDetail *source,
-                          qint16 row);
-    void removeDetailLine(MekaluArticle &entry, const MekaluDetail *line);
+    // The detail lines of the expense with key `key` (0-based line index).
+    // Recording puts `line` at `index`, in place of the line there when
+    // `replacing`, else before it (at the end past the last line).
+    void recordDetailLine(qint32 key, int index, const MekaluDetail &line, bool replacing);
+    void removeDetailLine(qint32 key, int index);
     // Takes out every blank line (no article, amount 0).
-    void dropBlankDetailLines(MekaluArticle &entry);
-    // Gives an expense an empty detail head when it has none (not an edit:
+    void dropBlankDetailLines(qint32 key);
+    // Gives an expense an empty detail list when it has none (not an edit:
     // the file and the grids show no difference).
-    void ensureDetailList(MekaluArticle &entry);
+    void ensureDetailList(qint32 key);
 
     // Replaces the title; nothing happens when it is equal.
     void setTitle(const AccountTitle &title);
 
-    // Puts the entries in print order (by date, income before expense on a
-    // day) as the ledger prints them; the list holds new entry objects
-    // afterwards. Views refresh, but the document is not marked modified:
-    // no entry changed.
-    void sortByDate();
-
-    // Puts back a captured state (undo and redo): the same entry objects in
-    // the same order with the same detail lines, and the title. Marks the
-    // document modified; an undo stack decides when it is clean again.
-    DocumentState capture() const;
-    void restore(const DocumentState &state);
+    // Undo and redo of an edit that happened on this document, in the order
+    // of an undo stack. Both mark the document modified; the stack decides
+    // when it is clean again.
+    void undo(const Edit &edit);
+    void redo(const Edit &edit);
 
     // ---- lifecycle --------------------------------------------------------------
-    // The empty document (Close): no entries, counters 0, the title empty but
-    // for the carry-over name, which outlives Close.
+    // The empty document (Close): no entries, the title empty but for the
+    // carry-over name, which outlives Close.
     void reset();
-    // A document read from a file: the list (each kind in date order), the
-    // title, the next key; damaged when only part of the file could be read.
-    void load(const ArticlePtr &list, const AccountTitle &title, qint32 nextKey, bool damaged,
+    // A document read from a file: the entries, the title, the next key;
+    // damaged when only part of the file could be read.
+    void load(EntryList entries, const AccountTitle &title, qint32 nextKey, bool damaged,
               const QString &fileName);
     void setFileName(const QString &fileName) { m_fileName = fileName; }
     void setDamaged(bool damaged) { m_damaged = damaged; }
@@ -144,28 +164,36 @@ public:
     void markSaved() { setModified(false); }
 
 signals:
-    void changed(Document::Changes what);
+    void changed(const Document::Update &update);
     void modifiedChanged(bool modified);
-    // After every edit (not after load, reset, sortByDate or restore).
+    // After every edit (not after load, reset, undo or redo).
     void editDone(const Document::Edit &edit);
 
 private:
-    void edited(Changes what);
-    void edited(Changes what, Edit::Kind kind, const QString &subject, int titleField = -1);
-    // The state after the last change of any kind: the "before" of the next edit.
-    void remember();
-    void recount();
-    static Changes kindChange(bool income) { return income ? IncomeEntries : SupplyEntries; }
+    // Applies one change and notes the row it touched.
+    void apply(const EntryOp &op, Update &update, bool reverse);
+    void finish(Update &update);
+    void edited(Edit &edit, Update &update);
+    EntryPtr withDetails(qint32 key, const std::function<void(::DetailLines &)> &change) const;
+    void replaceEntry(Edit::Kind kind, const QString &subject, const EntryPtr &old, const EntryPtr &entry);
 
-    ArticlePtr m_list;
+    EntryList m_entries;
     AccountTitle m_title;
-    qint16 m_incomeCount = 0;
-    qint16 m_supplyCount = 0;
     qint32 m_nextKey = 0;
     bool m_modified = false;
     bool m_damaged = false;
     QString m_fileName;
-    std::shared_ptr<const DocumentState> m_state;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(Document::Changes)
+
+// A new account for the next school year: the same title with the year
+// advanced, and the year's remainder (every entry by its own amount) as
+// its first income, "前年度からの繰越金" on 1 April; none when it is 0.
+// Throws OverflowError when the remainder leaves 32 bits.
+struct NewAccount {
+    AccountTitle title;
+    EntryList entries;
+    qint32 nextKey = 1;
+};
+NewAccount nextSchoolYear(const Document &doc);

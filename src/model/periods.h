@@ -2,7 +2,7 @@
 // make each term and half, which period hands its remainder to which, how
 // that carry-over entry is named and dated, what the printouts, the CSV
 // tables and the summary sheets call each period, and which of the twelve
-// printouts (print kinds 1 to 12) belongs to which period.
+// printouts belongs to which period.
 //
 // The school year runs from April to March. An entry belongs to a period by
 // the month of its date alone: April is month 4 ... December 12, January
@@ -12,7 +12,7 @@
 #include <QDateTime>
 #include <QString>
 
-class MekaluArticle;
+class EntryList;
 
 enum Period { Term1 = 0, Term2, Term3, Half1, Half2, Year, PeriodCount };
 
@@ -33,8 +33,6 @@ struct PeriodInfo {
     const char *carryOutLabel;
     const char *carryOutClassEnding;
     const char *carryOutOtherEnding;
-    // The number printLedger knows the period by (0 is the year).
-    int ledgerNumber;
 };
 
 const PeriodInfo &periodInfo(int period);
@@ -43,20 +41,28 @@ const PeriodInfo &periodInfo(int period);
 int schoolMonth(const QDateTime &d);
 bool periodContains(int period, const QDateTime &date);
 
-// The period whose ledger printLedger draws for a ledger number 0-5.
-Period periodOfLedgerNumber(int ledgerNumber);
-
 // The school year (the year of the April it starts in) of a date.
 int schoolYearOfDate(const QDate &date);
 // The school year an account is for: the year in its school-year text
 // ("令和8年度(2026年度）" is 2026); without one, that of its latest entry;
 // without entries, the current one.
-int schoolYearOf(const QString &schoolYearText, const MekaluArticle &entries);
+int schoolYearOf(const QString &schoolYearText, const EntryList &entries);
 
-// ---- print kinds ----------------------------------------------------------
-// Kinds 1-12: odd kinds are a period's ledger, even kinds its report, in the
-// period order above. Each throws HarumokaError for a kind outside 1-12.
-bool isLedgerKind(int printKind);
-Period printKindPeriod(int printKind);
-// "一学期元帳" ... "年間会計報告", the printout's title (index = kind - 1).
-QString printoutTitle(int printKind);
+// ---- printouts ------------------------------------------------------------
+// One of the twelve printouts: a period's ledger or its report. The print
+// settings and the command line number them 1-12 (odd kinds a period's
+// ledger, even kinds its report, in the period order above); the number is
+// read once, where it comes in, and the printout carries its period from
+// there to the page.
+struct Printout {
+    Period period = Year;
+    bool ledger = true;
+
+    // Throws HarumokaError for a kind outside 1-12.
+    static Printout fromKind(int printKind);
+    int kind() const { return int(period) * 2 + (ledger ? 1 : 2); }
+    // "一学期元帳" ... "年間会計報告".
+    QString title() const;
+    const PeriodInfo &info() const { return periodInfo(period); }
+    bool operator==(const Printout &) const = default;
+};

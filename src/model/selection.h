@@ -1,48 +1,51 @@
-// One remembered article name (use count, last use) and the node of the
-// sentinel-headed selection list that feeds the article drop-down lists.
+// The remembered article names that feed the article drop-down lists: each
+// with its use count and last use, most used first. Kept between runs in
+// the settings file.
 #pragma once
 
+#include "model/values.h"
+
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
-#include <memory>
 
-class MekaluSelection;
-using SelectionPtr = std::shared_ptr<MekaluSelection>;
-
-class MekaluSelection {
-public:
-    MekaluSelection();
-    MekaluSelection(const QString &article, qint16 count, const QDateTime &date);
-    ~MekaluSelection();
-    MekaluSelection(const MekaluSelection &) = delete;
-    MekaluSelection &operator=(const MekaluSelection &) = delete;
-
-    QDateTime tsDate;
+struct MekaluSelection {
     QString tsArticle;
-    SelectionPtr tsLink;
     qint16 tsCount = 0;
-
-    void appendSelectionWithCount(const SelectionPtr &ts_source);
-    void deleteSelection(const MekaluSelection *ts_delrec);
-    void addSelection(const SelectionPtr &ts_newrec);
-    void removeNextSelection();
-    void insertSelection(const SelectionPtr &ts_rec);
-    SelectionPtr nextSelection() const { return tsLink; }
+    QDateTime tsDate = zeroDate();
 };
 
-// The names of the records after a head, in list order (what a drop-down list offers).
-QStringList selectionArticles(const MekaluSelection &head);
+class SelectionList {
+public:
+    // Records one use of a name (a record with count 1 for a first use): a
+    // name used before moves to the front of the names with its new count,
+    // the record passed in taking the count 2 whatever the found record had;
+    // a new name goes to the end, and then the first name not used for more
+    // than two calendar years is forgotten. An empty name changes nothing.
+    // Throws OverflowError when a count of 32,767 is raised.
+    void appendSelectionWithCount(MekaluSelection record);
+    // Inserts before the first record whose count is not greater than its
+    // own; an empty name is not inserted.
+    void addSelection(const MekaluSelection &record);
 
-// The remembered article names: the income drop-down list's, and the
-// expense list's, which the detail window offers too. Kept between runs in
-// the settings file.
+    const QList<MekaluSelection> &records() const { return m_records; }
+    // The names in list order (what a drop-down list offers).
+    QStringList articles() const;
+    void clear() { m_records.clear(); }
+
+private:
+    QList<MekaluSelection> m_records;
+};
+
+// The income drop-down list's names, and the expense list's, which the
+// detail window offers too.
 struct SelectionLists {
-    SelectionPtr income = std::make_shared<MekaluSelection>();
-    SelectionPtr supply = std::make_shared<MekaluSelection>();
+    SelectionList income;
+    SelectionList supply;
     void reset()
     {
-        income = std::make_shared<MekaluSelection>();
-        supply = std::make_shared<MekaluSelection>();
+        income.clear();
+        supply.clear();
     }
 };

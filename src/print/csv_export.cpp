@@ -16,14 +16,12 @@ QString number(qint64 n)
 }
 
 QList<QStringList> ledgerRows(const Document &doc, const PeriodSummaries &sums, const PrintSettings &ps,
-                              int period)
+                              Period period)
 {
     QList<QStringList> rows;
     rows << QStringList{QStringLiteral("日付"), QStringLiteral("領収書"), QStringLiteral("項目"),
                         QStringLiteral("収入"), QStringLiteral("支出"), QStringLiteral("残高")};
-    // The same order the ledger prints: by date, income before expense on a day.
-    const ArticlePtr sorted = doc.articleList()->sorting();
-    const LedgerTable t = ledgerTable(*sorted, sums, ps, period);
+    const LedgerTable t = ledgerTable(doc.entries().printOrder(), sums, ps, period);
     if (t.carryIn)
         rows << QStringList{QString(), QString(), t.carryIn->text, number(t.carryIn->income), QString(),
                             number(t.carryIn->balance)};
@@ -65,17 +63,16 @@ QList<QStringList> summaryRows(const PeriodSummary &period)
 } // namespace
 
 QList<QStringList> printoutTable(const Document &doc, const PeriodSummaries &sums,
-                                 const PrintSettings &ps, int printKind)
+                                 const PrintSettings &ps, Printout printout)
 {
-    const Period p = printKindPeriod(printKind);
-    if (isLedgerKind(printKind))
-        return ledgerRows(doc, sums, ps, periodInfo(p).ledgerNumber);
-    return summaryRows(sums[p]);
+    if (printout.ledger)
+        return ledgerRows(doc, sums, ps, printout.period);
+    return summaryRows(sums[printout.period]);
 }
 
-QList<int> printoutTextColumns(int printKind)
+QList<int> printoutTextColumns(Printout printout)
 {
-    if (isLedgerKind(printKind))
+    if (printout.ledger)
         return {2};
     return {1, 2};
 }
@@ -150,10 +147,10 @@ bool parseCsvEncoding(const QString &name, CsvEncoding *encoding)
     return false;
 }
 
-void exportCsv(const Document &doc, const PrintSettings &ps, int printKind, const QString &path,
+void exportCsv(const Document &doc, const PrintSettings &ps, Printout printout, const QString &path,
                CsvEncoding encoding)
 {
     checkExportTarget(path, {doc.fileName()});
-    const QList<QStringList> rows = printoutTable(doc, printSummaries(doc, ps), ps, printKind);
-    saveFileAtomically(path, encodeCsv(csvText(rows, printoutTextColumns(printKind)), encoding));
+    const QList<QStringList> rows = printoutTable(doc, printSummaries(doc, ps), ps, printout);
+    saveFileAtomically(path, encodeCsv(csvText(rows, printoutTextColumns(printout)), encoding));
 }

@@ -13,12 +13,12 @@ class Document;
 // rows), or, for a report, the period's summary table with its totals.
 // Amounts are plain integers so that spreadsheets take them as numbers.
 QList<QStringList> printoutTable(const Document &doc, const PeriodSummaries &sums,
-                                 const PrintSettings &ps, int printKind);
+                                 const PrintSettings &ps, Printout printout);
 
-// The columns of printoutTable(…, printKind) that hold text the user typed
+// The columns of printoutTable(…) that hold text the user typed
 // (articles, breakdowns, carry-over names); the others hold numbers, dates
 // and the program's own labels.
-QList<int> printoutTextColumns(int printKind);
+QList<int> printoutTextColumns(Printout printout);
 
 // RFC 4180: fields with a comma, a double quote or a line break are quoted,
 // quotes doubled; records end with CR LF. A field of `textColumns` that a
@@ -37,9 +37,9 @@ QByteArray encodeCsv(const QString &text, CsvEncoding encoding);
 // "utf-8", "shift_jis" and their usual spellings; false for anything else.
 bool parseCsvEncoding(const QString &name, CsvEncoding *encoding);
 
-// Writes printout `printKind`'s table of the document as CSV. Throws
+// Writes a printout's table of the document as CSV. Throws
 // HarumokaError (a character the code page cannot hold, a file that cannot
 // be written, a target that is the document's own file or any other account
 // file: see checkExportTarget).
-void exportCsv(const Document &doc, const PrintSettings &ps, int printKind, const QString &path,
+void exportCsv(const Document &doc, const PrintSettings &ps, Printout printout, const QString &path,
                CsvEncoding encoding = CsvEncoding::ShiftJis);

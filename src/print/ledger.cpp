@@ -36,7 +36,7 @@ QString ledgerDate(const QDateTime &d)
 
 class LedgerPrinter {
 public:
-    LedgerPrinter(const LedgerTable &table, PageSurface &s, const PrintSettings &ps, int period)
+    LedgerPrinter(const LedgerTable &table, PageSurface &s, const PrintSettings &ps, Period period)
         : m_table(table), m_surface(s), m_settings(ps), m_period(period)
     {
     }
@@ -225,7 +225,7 @@ private:
     const LedgerTable &m_table;
     PageSurface &m_surface;
     const PrintSettings &m_settings;
-    int m_period;
+    Period m_period;
     qint64 m_incomeTotal = 0;
     qint64 m_balance = 0;
     qint64 m_expenseTotal = 0;
@@ -236,30 +236,24 @@ private:
 
 } // namespace
 
-QString ledgerPeriodLabel(int period)
+QString ledgerTitle(const PrintSettings &ps, Period period)
 {
-    return QString::fromUtf8(periodInfo(periodOfLedgerNumber(period)).label);
-}
-
-QString ledgerTitle(const PrintSettings &ps, int period)
-{
-    const QString p = ledgerPeriodLabel(period);
+    const QString p = QString::fromUtf8(periodInfo(period).label);
     if (ps.classMode)
         return QStringLiteral("学級会計元帳 ") + p + QLatin1Char(' ') + ps.grade + ps.room
             + QStringLiteral("  担任 ") + ps.charge;
     return ps.title + QStringLiteral(" 会計元帳 ") + p + QStringLiteral("  ") + ps.reporter;
 }
 
-LedgerTable ledgerTable(const MekaluArticle &sorted, const PeriodSummaries &sums, const PrintSettings &ps,
-                        int period)
+LedgerTable ledgerTable(const std::vector<EntryPtr> &sorted, const PeriodSummaries &sums, const PrintSettings &ps,
+                        Period p)
 {
-    const Period p = periodOfLedgerNumber(period);
     const PeriodInfo &info = periodInfo(p);
     LedgerTable t;
     qint64 income = 0, balance = 0, expense = 0;
     // The ledger prints neither date nor receipt of the carry-over, so its
     // year does not matter.
-    if (const ArticlePtr carry = carryOverInto(p, sums, ps.carryOverOverride(), kDefaultStudents)) {
+    if (const std::optional<MekaluArticle> carry = carryOverInto(p, sums, ps.carryOverOverride())) {
         income = balance = carry->taAmount;
         LedgerLine line;
         line.text = carry->taArticle;
@@ -268,7 +262,8 @@ LedgerTable ledgerTable(const MekaluArticle &sorted, const PeriodSummaries &sums
         line.balance = balance;
         t.carryIn = line;
     }
-    for (const MekaluArticle *e = sorted.taLink.get(); e; e = e->taLink.get()) {
+    for (size_t i = 0; i < sorted.size(); ++i) {
+        const EntryPtr &e = sorted[i];
         if (e->isBlank() || !periodContains(p, e->taDate))
             continue;
         LedgerLine line;
@@ -286,7 +281,7 @@ LedgerTable ledgerTable(const MekaluArticle &sorted, const PeriodSummaries &sums
         line.incomeTotal = income;
         line.expenseTotal = expense;
         line.balance = balance;
-        line.moreInList = e->taLink != nullptr;
+        line.moreInList = i + 1 < sorted.size();
         t.entries.append(line);
     }
     const bool carriesOut = info.carryOutLabel != nullptr;
@@ -319,11 +314,9 @@ LedgerTable ledgerTable(const MekaluArticle &sorted, const PeriodSummaries &sums
     return t;
 }
 
-void printLedger(Document &doc, const PeriodSummaries &sums, PageSurface &s, const PrintSettings &ps,
-                 qint16 period)
+void printLedger(const Document &doc, const PeriodSummaries &sums, PageSurface &s, const PrintSettings &ps,
+                 Period period)
 {
-    periodOfLedgerNumber(period); // checks the period before anything changes
-    doc.sortByDate();
-    const LedgerTable table = ledgerTable(*doc.articleList(), sums, ps, period);
+    const LedgerTable table = ledgerTable(doc.entries().printOrder(), sums, ps, period);
     LedgerPrinter(table, s, ps, period).run();
 }

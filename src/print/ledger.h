@@ -16,7 +16,7 @@ class Document;
 // One row of a ledger with the running totals after it: an entry, or one of
 // the rows the ledger adds (the carry-over in, the carry-over out, the totals).
 struct LedgerLine {
-    const MekaluArticle *entry = nullptr; // an entry's row; none for the added rows
+    EntryPtr entry;                       // an entry's row; none for the added rows
     QString text;                         // article and breakdown, or the row's label
     qint64 income = 0;                    // this row's amounts
     qint64 expense = 0;
@@ -35,20 +35,17 @@ struct LedgerTable {
     std::optional<LedgerLine> carryOutAfterTotal; // the remainder handed on, under the totals
 };
 
-// Ledger periods are numbered 0 year, 1 term 1, 2 term 2, 3 term 3, 4 first
-// half, 5 second half. `sorted` is the entry list in print order. Throws
+// `sorted` is the entries in print order (EntryList::printOrder). Throws
 // OverflowError when the expense total leaves 32 bits.
-LedgerTable ledgerTable(const MekaluArticle &sorted, const PeriodSummaries &sums,
-                        const PrintSettings &ps, int period);
+LedgerTable ledgerTable(const std::vector<EntryPtr> &sorted, const PeriodSummaries &sums,
+                        const PrintSettings &ps, Period period);
 
-// Puts the document's entries in print order (by date, income before
-// expense on a day), then draws the whole ledger and ends the document.
-// Throws HarumokaError (an overflow, a printer failure) and leaves the
-// surface unfinished then.
-void printLedger(Document &doc, const PeriodSummaries &sums, PageSurface &s, const PrintSettings &ps,
-                 qint16 period);
+// Draws the whole ledger of the document's entries in print order (by
+// date, income before expense on a day) and ends the document. Throws
+// HarumokaError (an overflow, a printer failure) and leaves the surface
+// unfinished then.
+void printLedger(const Document &doc, const PeriodSummaries &sums, PageSurface &s, const PrintSettings &ps,
+                 Period period);
 
-// "１学期", "前期", ... ("" for the year).
-QString ledgerPeriodLabel(int period);
 // The first-page title in the given title mode.
-QString ledgerTitle(const PrintSettings &ps, int period);
+QString ledgerTitle(const PrintSettings &ps, Period period);

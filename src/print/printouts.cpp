@@ -27,61 +27,57 @@ QString carryOverSentence(qint32 remainder, const PeriodInfo &info, bool classAc
 
 } // namespace
 
-qint16 findDetailMismatch(const MekaluArticle &list)
+qint16 findDetailMismatch(const EntryList &entries)
 {
-    qint16 count = 0;
-    for (const MekaluArticle *e = list.taLink.get(); e; e = e->taLink.get()) {
-        if (e->taIncome)
-            continue;
-        count = add16(count, 1);
-        if (e->taDetailList && e->taDetailList->sumDetail() != e->taAmount)
-            return count;
+    const std::vector<EntryPtr> &expenses = entries.ofKind(false);
+    for (size_t n = 0; n < expenses.size(); ++n) {
+        const MekaluArticle &e = *expenses[n];
+        if (e.taDetailList && sumDetail(*e.taDetailList) != e.taAmount)
+            return to16(qint64(n) + 1);
     }
     return 0;
 }
 
-QString closingSentence(const PeriodSummaries &sums, const PrintSettings &ps, int printKind)
+QString closingSentence(const PeriodSummaries &sums, const PrintSettings &ps, Printout printout)
 {
-    if (isLedgerKind(printKind))
+    if (printout.ledger)
         return QString();
-    const Period p = printKindPeriod(printKind);
-    const PeriodInfo &info = periodInfo(p);
+    const PeriodInfo &info = printout.info();
     if (info.carryOutClassEnding)
-        return carryOverSentence(sums[p].remainder(), info, ps.classMode);
+        return carryOverSentence(sums[printout.period].remainder(), info, ps.classMode);
     return QStringLiteral("一年間ご協力ありがとうございました。");
 }
 
 PeriodSummaries printSummaries(const Document &doc, const PrintSettings &ps)
 {
-    return computeSummaries(*doc.articleList(), ps.carryOverOverride(), kDefaultStudents);
+    return computeSummaries(doc.entries(), ps.carryOverOverride());
 }
 
-void printKindOn(Document &doc, const PeriodSummaries &sums, PageSurface &s, const PrintSettings &ps,
-                 int printKind)
+void printKindOn(const Document &doc, const PeriodSummaries &sums, PageSurface &s, const PrintSettings &ps,
+                 Printout printout)
 {
-    const Period p = printKindPeriod(printKind);
-    if (isLedgerKind(printKind)) {
-        printLedger(doc, sums, s, ps, qint16(periodInfo(p).ledgerNumber));
+    if (printout.ledger) {
+        printLedger(doc, sums, s, ps, printout.period);
         return;
     }
-    printReport(s, ps, QString::fromUtf8(periodInfo(p).reportLabel), sums[p].incomeList, sums[p].supplyList,
-                closingSentence(sums, ps, printKind));
+    const PeriodSummary &period = sums[printout.period];
+    printReport(s, ps, QString::fromUtf8(printout.info().reportLabel), period.incomeList, period.supplyList,
+                closingSentence(sums, ps, printout));
 }
 
-void printKindOnPrinter(Document &doc, const PeriodSummaries &sums, QPrinter &printer,
-                        const PrintSettings &ps, int printKind)
+void printKindOnPrinter(const Document &doc, const PeriodSummaries &sums, QPrinter &printer,
+                        const PrintSettings &ps, Printout printout)
 {
     {
         RecordingSurface rehearsal;
-        printKindOn(doc, sums, rehearsal, ps, printKind);
+        printKindOn(doc, sums, rehearsal, ps, printout);
     }
     PrinterSurface surface(printer);
-    printKindOn(doc, sums, surface, ps, printKind);
+    printKindOn(doc, sums, surface, ps, printout);
 }
 
-void exportPdf(Document &doc, const PrintSettings &ps, int printKind, const QString &pdfPath)
+void exportPdf(const Document &doc, const PrintSettings &ps, Printout printout, const QString &pdfPath)
 {
-    printKindPeriod(printKind);
     const QString shown = QDir::toNativeSeparators(pdfPath);
     const QString cannotWrite = QStringLiteral("PDFファイル「%1」を書き込めませんでした。").arg(shown);
     if (pdfPath.isEmpty())
@@ -103,9 +99,9 @@ void exportPdf(Document &doc, const PrintSettings &ps, int printKind, const QStr
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(temp.fileName());
         PrinterSurface::preparePrinter(printer);
-        printer.setDocName(printoutTitle(printKind));
+        printer.setDocName(printout.title());
         printer.setCreator(QStringLiteral("ハルモカ"));
-        printKindOnPrinter(doc, sums, printer, ps, printKind);
+        printKindOnPrinter(doc, sums, printer, ps, printout);
     }
     if (QFileInfo(temp.fileName()).size() == 0)
         throw HarumokaError(cannotWrite);

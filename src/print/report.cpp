@@ -1,5 +1,7 @@
 #include "print/report.h"
 
+#include "summary/summaries.h"
+
 #include "model/values.h"
 #include "print/layout.h"
 
@@ -38,7 +40,7 @@ constexpr double kExpensePageFull = 13560;
 class ReportPrinter {
 public:
     ReportPrinter(PageSurface &s, const PrintSettings &ps, const QString &label,
-                  const ArticlePtr &incomeList, const ArticlePtr &supplyList,
+                  const QList<MekaluArticle> &incomeList, const QList<MekaluArticle> &supplyList,
                   const QString &closing)
         : m_surface(s), m_settings(ps), m_label(label), m_incomeList(incomeList),
           m_supplyList(supplyList), m_closing(closing)
@@ -48,8 +50,8 @@ public:
     void run()
     {
         // Everything that can overflow is computed before the first page.
-        m_incomeTotal = m_incomeList->sumArticle();
-        m_expenseTotal = to32(-qint64(m_supplyList->sumArticle()));
+        m_incomeTotal = sumLines(m_incomeList);
+        m_expenseTotal = to32(-qint64(sumLines(m_supplyList)));
         const qint32 difference = sub32(m_incomeTotal, m_expenseTotal);
         const QString date = reportDateText(m_settings.printDate);
 
@@ -144,17 +146,17 @@ private:
         // Items grouped by article, the groups in the order their articles
         // first occur; within a group the items keep the list order.
         QList<QPair<QString, bool>> groups;
-        for (MekaluArticle *e = m_incomeList->taLink.get(); e; e = e->taLink.get()) {
-            const QPair<QString, bool> key(e->taArticle, e->taIncome);
+        for (const MekaluArticle &e : m_incomeList) {
+            const QPair<QString, bool> key(e.taArticle, e.taIncome);
             if (!groups.contains(key))
                 groups.append(key);
         }
         QList<QList<const MekaluArticle *>> items;
         for (const auto &g : groups) {
             items.append(QList<const MekaluArticle *>());
-            for (MekaluArticle *e = m_incomeList->taLink.get(); e; e = e->taLink.get())
-                if (e->taArticle == g.first && e->taIncome == g.second)
-                    items.last().append(e);
+            for (const MekaluArticle &e : m_incomeList)
+                if (e.taArticle == g.first && e.taIncome == g.second)
+                    items.last().append(&e);
         }
 
         incomeHeader();
@@ -253,8 +255,8 @@ private:
     void expenseSection()
     {
         QList<const MekaluArticle *> entries;
-        for (MekaluArticle *e = m_supplyList->taLink.get(); e; e = e->taLink.get())
-            entries.append(e);
+        for (const MekaluArticle &e : m_supplyList)
+            entries.append(&e);
         const qsizetype perRow = twoPerRow() ? 2 : 1;
         const double limit = twoPerRow() ? kPairTextWidth : kSingleTextWidth;
         QList<QStringList> texts;
@@ -346,8 +348,8 @@ private:
     PageSurface &m_surface;
     const PrintSettings &m_settings;
     QString m_label;
-    ArticlePtr m_incomeList;
-    ArticlePtr m_supplyList;
+    const QList<MekaluArticle> &m_incomeList;
+    const QList<MekaluArticle> &m_supplyList;
     QString m_closing;
     qint32 m_incomeTotal = 0;
     qint32 m_expenseTotal = 0;
@@ -378,7 +380,7 @@ QString reportSignature(const PrintSettings &ps)
 }
 
 void printReport(PageSurface &s, const PrintSettings &ps, const QString &label,
-                 const ArticlePtr &incomeList, const ArticlePtr &supplyList,
+                 const QList<MekaluArticle> &incomeList, const QList<MekaluArticle> &supplyList,
                  const QString &closing)
 {
     ReportPrinter(s, ps, label, incomeList, supplyList, closing).run();

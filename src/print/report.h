@@ -15,7 +15,7 @@
 // as the title names it ("１学期", "年度"), `closing` the sentence above the
 // date. Throws HarumokaError (an overflow, a printer failure).
 void printReport(PageSurface &s, const PrintSettings &ps, const QString &label,
-                 const ArticlePtr &incomeList, const ArticlePtr &supplyList,
+                 const QList<MekaluArticle> &incomeList, const QList<MekaluArticle> &supplyList,
                  const QString &closing);
 
 // "平成15年4月5日", "令和8年12月7日"; an invalid date means today.

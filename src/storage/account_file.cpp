@@ -46,8 +46,7 @@ class Reader {
 public:
     Reader(const QString &fileName, const QString &text, bool badBytes, LoadedAccount &out,
            AccountHeader &header)
-        : m_fileName(fileName), m_cursor(text), m_badBytes(badBytes), m_m(out), m_header(header),
-          m_inserter(*out.articleList)
+        : m_fileName(fileName), m_cursor(text), m_badBytes(badBytes), m_m(out), m_header(header)
     {
     }
 
@@ -249,6 +248,7 @@ private:
             damaged(firstLine, QStringLiteral("%1の件数が多すぎます（%2 件まで）。")
                                    .arg(kindName(income), formatAmount(count)));
         const QString k = kindName(income);
+        // Changed only while it is read (its detail lines follow it).
         auto a = std::make_shared<MekaluArticle>();
         a->taIncome = income;
         a->taDate = readDate(k + QStringLiteral("の「日付」"));
@@ -260,16 +260,14 @@ private:
         a->taAmount = read32(k + QStringLiteral("の「金額」"));
         a->taKey = m_m.nextArticleKey;
         m_m.nextArticleKey = add32(m_m.nextArticleKey, 1);
-        m_inserter.insert(a);
+        m_m.fileOrder.push_back(a);
         count = add16(count, 1);
         m_last = a;
     }
 
     void readDetailBlock()
     {
-        auto head = std::make_shared<MekaluDetail>();
-        m_last->taDetailList = head;
-        MekaluDetail *tail = head.get();
+        DetailLines &details = m_last->taDetailList.emplace();
         qint32 lines = 0;
         for (;;) {
             const QString article = readLine(QStringLiteral("明細の「項目」または明細の終わり「</DETAIL>」"));
@@ -286,9 +284,7 @@ private:
             ++lines;
             ++m_detailLines;
             const qint32 amount = read32(QStringLiteral("明細の「金額」"));
-            auto detail = std::make_shared<MekaluDetail>(article, amount);
-            tail->tdLink = detail;
-            tail = detail.get();
+            details.append(MekaluDetail{article, amount});
         }
     }
 
@@ -297,11 +293,8 @@ private:
     bool m_badBytes;
     LoadedAccount &m_m;
     AccountHeader &m_header;
-    // Walking the list for every entry made a file in mixed date order take
-    // minutes to open.
-    DateOrderInserter m_inserter;
     QString m_magic;
-    ArticlePtr m_last;
+    std::shared_ptr<MekaluArticle> m_last;
     qint32 m_detailLines = 0;
 };
 
@@ -435,13 +428,13 @@ void readAccountFile(const QString &path, Document &doc)
     } catch (const AccountFileError &e) {
         // What could be read of a damaged file is shown; nothing else is touched.
         if (e.kind() == AccountFileError::Damaged)
-            doc.load(loaded.articleList, header.appliedTo(doc.title()), loaded.nextArticleKey, true, path);
+            doc.load(loaded.entries(), header.appliedTo(doc.title()), loaded.nextArticleKey, true, path);
         throw;
     }
-    doc.load(loaded.articleList, header.appliedTo(doc.title()), loaded.nextArticleKey, false, path);
+    doc.load(loaded.entries(), header.appliedTo(doc.title()), loaded.nextArticleKey, false, path);
 }
 
-QByteArray encodeAccountFile(const AccountTitle &header, const MekaluArticle &list)
+QByteArray encodeAccountFile(const AccountTitle &header, const EntryList &entries)
 {
     Writer w;
     w.ascii(kMagic);
@@ -460,7 +453,7 @@ QByteArray encodeAccountFile(const AccountTitle &header, const MekaluArticle &li
     }
 
     qint64 incomeNo = 0, supplyNo = 0;
-    for (const MekaluArticle *a = list.taLink.get(); a; a = a->taLink.get()) {
+    for (const EntryPtr &a : entries.entries()) {
         const qint64 no = a->taIncome ? ++incomeNo : ++supplyNo;
         const QString entry = QStringLiteral("%1 No.%2 の").arg(kindName(a->taIncome)).arg(no);
         w.ascii(a->taIncome ? kTrue : kFalse);
@@ -476,16 +469,13 @@ QByteArray encodeAccountFile(const AccountTitle &header, const MekaluArticle &li
             continue;
         // Leading blank lines are left out; blank lines after the first
         // non-blank one are kept.
-        const MekaluDetail *d = a->taDetailList->tdLink.get();
-        qint64 lineNo = 1;
-        while (d && d->isBlank()) {
-            d = d->tdLink.get();
-            ++lineNo;
-        }
-        if (!d)
+        const DetailLines &details = *a->taDetailList;
+        auto d = firstNonBlankDetail(details);
+        if (d == details.cend())
             continue;
+        qint64 lineNo = 1 + (d - details.cbegin());
         w.ascii(kDetailBegin);
-        for (; d; d = d->tdLink.get(), ++lineNo) {
+        for (; d != details.cend(); ++d, ++lineNo) {
             auto where = [&] {
                 return entry + QStringLiteral("明細 %1 行目の「項目」").arg(lineNo);
             };
@@ -500,10 +490,10 @@ QByteArray encodeAccountFile(const AccountTitle &header, const MekaluArticle &li
     return w.take();
 }
 
-SaveResult writeAccountFile(const QString &path, const AccountTitle &header, const MekaluArticle &list,
+SaveResult writeAccountFile(const QString &path, const AccountTitle &header, const EntryList &entries,
                             const SaveDeviceFilter &filter)
 {
-    const QByteArray content = encodeAccountFile(header, list);
+    const QByteArray content = encodeAccountFile(header, entries);
     // The backup sits beside the file itself, so that every link to an
     // account shares one backup.
     const QString target = followSymlinks(path);

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "model/account_title.h"
-#include "model/article.h"
+#include "model/entry_list.h"
 #include "model/values.h"
 #include "storage/safe_save.h"
 
@@ -24,12 +24,13 @@ struct AccountHeader : AccountTitle {
     AccountTitle appliedTo(const AccountTitle &current) const;
 };
 
-// What the reader makes of a file: the entries, added to `articleList` in
-// date order within each kind (addArticle's order), keys 1, 2, 3 ... in
-// file order, the number of entries of each kind, the next key, and whether
-// the file was damaged (then what stood before the damage).
+// What the reader makes of a file: the entries as the file holds them, with
+// keys 1, 2, 3 ... in file order, the number of entries of each kind, the
+// next key, and whether the file was damaged (then what stood before the
+// damage). entries() puts them in the document's order.
 struct LoadedAccount {
-    ArticlePtr articleList = std::make_shared<MekaluArticle>();
+    std::vector<EntryPtr> fileOrder;
+    EntryList entries() const { return EntryList(fileOrder); }
     qint16 incomeCount = 0;
     qint16 supplyCount = 0;
     qint32 nextArticleKey = 0;
@@ -81,10 +82,10 @@ void parseAccountFile(const QByteArray &bytes, const QString &fileName, LoadedAc
 // the document as it was.
 void readAccountFile(const QString &path, Document &doc);
 
-// The file's bytes for a header and an entry list (the head). Throws
+// The file's bytes for a header and the entries (in list order). Throws
 // AccountFileError (CannotEncode) naming the value and the character when a
 // value holds a character code page 932 cannot hold or a line break.
-QByteArray encodeAccountFile(const AccountTitle &header, const MekaluArticle &list);
+QByteArray encodeAccountFile(const AccountTitle &header, const EntryList &entries);
 
 // Encodes, then saves atomically after copying the old file to
 // backupFileName(path). A symbolic link at path is followed: the file it
@@ -92,7 +93,7 @@ QByteArray encodeAccountFile(const AccountTitle &header, const MekaluArticle &li
 // AccountFileError (CannotEncode, CannotWrite); the old file and its backup
 // are then untouched. A backup that could not be updated is reported in the
 // result, the save itself having succeeded. filter is for tests.
-SaveResult writeAccountFile(const QString &path, const AccountTitle &header, const MekaluArticle &list,
+SaveResult writeAccountFile(const QString &path, const AccountTitle &header, const EntryList &entries,
                             const SaveDeviceFilter &filter = SaveDeviceFilter());
 
 // The backup's name, always beside the file: the last suffix of the file

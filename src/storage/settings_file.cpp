@@ -27,9 +27,9 @@ constexpr int kMaxRecordsPerSection = 2000;
 // ends the reading.
 constexpr qsizetype kMaxNameLength = 32767;
 
-void appendRecords(QByteArray &out, Cp932Codec &codec, const MekaluSelection &head)
+void appendRecords(QByteArray &out, Cp932Codec &codec, const SelectionList &list)
 {
-    for (const MekaluSelection *s = head.tsLink.get(); s; s = s->tsLink.get()) {
+    for (const MekaluSelection *s = list.records().cbegin(); s != list.records().cend(); ++s) {
         if (s->tsArticle.contains(QLatin1Char('\r')) || s->tsArticle.contains(QLatin1Char('\n')))
             continue;
         QByteArray name;
@@ -53,7 +53,7 @@ QString defaultSettingsFilePath()
     return QDir(configDir).filePath(kFileName);
 }
 
-QByteArray encodeSelectionFile(const MekaluSelection &income, const MekaluSelection &supply)
+QByteArray encodeSelectionFile(const SelectionList &income, const SelectionList &supply)
 {
     Cp932Codec codec;
     QByteArray out = kIncome.toLatin1() + "\r\n";
@@ -63,8 +63,8 @@ QByteArray encodeSelectionFile(const MekaluSelection &income, const MekaluSelect
     return out;
 }
 
-void writeSelectionFile(const QString &path, const MekaluSelection &income,
-                        const MekaluSelection &supply)
+void writeSelectionFile(const QString &path, const SelectionList &income,
+                        const SelectionList &supply)
 {
     const QByteArray content = encodeSelectionFile(income, supply);
     try {
@@ -78,7 +78,7 @@ void writeSelectionFile(const QString &path, const MekaluSelection &income,
     }
 }
 
-QString readSelectionFile(const QString &path, MekaluSelection &income, MekaluSelection &supply)
+QString readSelectionFile(const QString &path, SelectionList &income, SelectionList &supply)
 {
     QByteArray bytes;
     bool tooLarge = false, missing = false;
@@ -96,7 +96,7 @@ QString readSelectionFile(const QString &path, MekaluSelection &income, MekaluSe
     return QString();
 }
 
-void parseSelectionFile(const QByteArray &bytes, MekaluSelection &income, MekaluSelection &supply)
+void parseSelectionFile(const QByteArray &bytes, SelectionList &income, SelectionList &supply)
 {
     QString text;
     Cp932Codec codec;
@@ -122,7 +122,7 @@ void parseSelectionFile(const QByteArray &bytes, MekaluSelection &income, Mekalu
     const std::optional<QString> first = next();
     if (!first || *first != kIncome)
         return;
-    MekaluSelection *section = &income;
+    SelectionList *section = &income;
     std::optional<QString> line = next();
     int records = 0;
     // A line is only taken as the start of a record when more lines follow it.
@@ -148,8 +148,8 @@ void parseSelectionFile(const QByteArray &bytes, MekaluSelection &income, Mekalu
         const std::optional<QString> date = next();
         if (!count || !date)
             return;
-        auto record = std::make_shared<MekaluSelection>();
-        record->tsArticle = *line;
+        MekaluSelection record;
+        record.tsArticle = *line;
         // Read strictly like the account file's numbers: a damaged count
         // (" 3 0 0 0 0", "1e4") would otherwise put a stray name at the top
         // of the list for years.
@@ -158,9 +158,9 @@ void parseSelectionFile(const QByteArray &bytes, MekaluSelection &income, Mekalu
                             std::numeric_limits<qint16>::max(), &uses)
             != NumberLine::Ok)
             return;
-        record->tsCount = qint16(uses);
-        record->tsDate = parseDate(*date);
-        if (!record->tsDate.isValid())
+        record.tsCount = qint16(uses);
+        record.tsDate = parseDate(*date);
+        if (!record.tsDate.isValid())
             return;
         try {
             section->appendSelectionWithCount(record);

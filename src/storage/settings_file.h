@@ -19,16 +19,16 @@ QString defaultSettingsFilePath();
 // Returns a message for the user when something is at path that cannot be
 // read (a pipe or a device, refused at once; a file without permission to
 // read it; a file far too large); empty otherwise.
-QString readSelectionFile(const QString &path, MekaluSelection &income, MekaluSelection &supply);
+QString readSelectionFile(const QString &path, SelectionList &income, SelectionList &supply);
 // The same on the file's bytes.
-void parseSelectionFile(const QByteArray &bytes, MekaluSelection &income, MekaluSelection &supply);
+void parseSelectionFile(const QByteArray &bytes, SelectionList &income, SelectionList &supply);
 // Replaces the file atomically (a symbolic link there is replaced, not
 // written through; anything else that is not a regular file is refused).
 // Names that the code page cannot hold or that contain a line break are
 // left out (the file is a convenience list).
 // Throws HarumokaError naming the file when it cannot be written.
-void writeSelectionFile(const QString &path, const MekaluSelection &income,
-                        const MekaluSelection &supply);
+void writeSelectionFile(const QString &path, const SelectionList &income,
+                        const SelectionList &supply);
 
 // The file's bytes for the two lists.
-QByteArray encodeSelectionFile(const MekaluSelection &income, const MekaluSelection &supply);
+QByteArray encodeSelectionFile(const SelectionList &income, const SelectionList &supply);

@@ -2,69 +2,132 @@
 
 #include "model/values.h"
 
+#include <QHash>
+
+namespace {
+
+// What makes two entries one line of a period list.
+struct LineKey {
+    QString article;
+    QString subArticle;
+    bool income;
+    bool operator==(const LineKey &o) const
+    {
+        return income == o.income && article == o.article && subArticle == o.subArticle;
+    }
+};
+
+size_t qHash(const LineKey &k, size_t seed = 0)
+{
+    return qHashMulti(seed, k.article, k.subArticle, k.income);
+}
+
+// One period's lines as they are collected: each new article and breakdown
+// appended, a known one summed into its line.
+struct Collector {
+    QList<MekaluArticle> *lines;
+    QHash<LineKey, qsizetype> index;
+
+    void append(const MekaluArticle &e, const QString &article, qint32 amount)
+    {
+        LineKey key{article, e.taSubArticle, e.taIncome};
+        if (const auto at = index.constFind(key); at != index.cend()) {
+            MekaluArticle &line = (*lines)[*at];
+            const qint32 sum = add32(line.taAmount, amount);
+            if (e.taStudentsNumber > 0)
+                line.taStudentsNumber = add16(line.taStudentsNumber, e.taStudentsNumber);
+            line.taAmount = sum;
+            return;
+        }
+        MekaluArticle line = e;
+        line.taArticle = article;
+        line.taAmount = amount;
+        line.taDetailList.reset();
+        index.insert(std::move(key), lines->size());
+        lines->append(std::move(line));
+    }
+
+    // An expense with detail lines counts by its lines, from the first
+    // non-blank one on, each with the entry's other fields.
+    void collect(const MekaluArticle &e)
+    {
+        if (!e.taIncome && e.taDetailList) {
+            const DetailLines &details = *e.taDetailList;
+            auto d = firstNonBlankDetail(details);
+            if (d != details.cend()) {
+                for (; d != details.cend(); ++d)
+                    append(e, d->tdArticle, d->tdAmount);
+                return;
+            }
+        }
+        append(e, e.taArticle, e.taAmount);
+    }
+};
+
+} // namespace
+
+qint32 sumLines(const QList<MekaluArticle> &lines)
+{
+    qint32 t = 0;
+    for (const MekaluArticle &e : lines)
+        t = e.taIncome ? add32(t, e.taAmount) : sub32(t, e.taAmount);
+    return t;
+}
+
 qint32 PeriodSummary::remainder() const
 {
     return add32(incomeTotal, supplyTotal);
 }
 
-ArticlePtr makeTermCarryOver(qint16 kind, qint32 amount, qint16 year, const QString &carryOverName,
-                             qint16 students)
-{
-    auto e = std::make_shared<MekaluArticle>();
-    if (kind >= 1 && kind <= 3) {
-        static const Period receiver[] = {Term2, Term3, Half2};
-        const PeriodInfo &info = periodInfo(receiver[kind - 1]);
-        e->taDate = makeDate(QDate(year, info.carryMonth, 1));
-        e->taArticle = carryOverName.isEmpty() ? QString::fromUtf8(info.carryName) : carryOverName;
-    }
-    e->taPerPerson = 0;
-    e->taStudentsNumber = students;
-    e->taAmount = amount;
-    e->taSubArticle.clear();
-    e->taIncome = true;
-    return e;
-}
-
-ArticlePtr makeHalfCarryOver(qint16 kind, qint32 amount, qint16 year, const QString &carryOverName,
-                             qint16 students)
-{
-    if (kind == 1)
-        return makeTermCarryOver(3, amount, year, carryOverName, students);
-    auto e = std::make_shared<MekaluArticle>();
-    e->taStudentsNumber = students;
-    e->taAmount = amount;
-    e->taIncome = true;
-    return e;
-}
-
-ArticlePtr carryOverInto(int period, const PeriodSummaries &sums, const QString &carryOverName,
-                         qint16 students)
+std::optional<MekaluArticle> carryOverInto(int period, const PeriodSummaries &sums, const QString &carryOverName,
+                                           int year)
 {
     const PeriodInfo &info = periodInfo(period);
     if (info.carryFrom < 0)
-        return nullptr;
-    const qint16 kind = period == Term2 ? 1 : period == Term3 ? 2 : 3;
-    return makeTermCarryOver(kind, sums[info.carryFrom].remainder(), kCarryOverYear, carryOverName,
-                             students);
+        return std::nullopt;
+    MekaluArticle e;
+    e.taIncome = true;
+    e.taDate = makeDate(QDate(year, info.carryMonth, 1));
+    e.taArticle = carryOverName.isEmpty() ? QString::fromUtf8(info.carryName) : carryOverName;
+    e.taStudentsNumber = kDefaultStudents;
+    e.taAmount = sums[info.carryFrom].remainder();
+    return e;
 }
 
-PeriodSummaries computeSummaries(const MekaluArticle &entries, const QString &carryOverName,
-                                 qint16 students)
+PeriodSummaries computeSummaries(const EntryList &entries, const QString &carryOverName)
 {
     PeriodSummaries sums;
+    std::array<std::array<Collector, 2>, PeriodCount> collectors;
+    for (int p = 0; p < PeriodCount; ++p) {
+        collectors[size_t(p)][0].lines = &sums[p].supplyList;
+        collectors[size_t(p)][1].lines = &sums[p].incomeList;
+    }
+    // Which periods each school month (4 ... 15) belongs to.
+    std::array<QList<int>, 16> periodsOfMonth;
+    for (int m = 4; m <= 15; ++m) {
+        for (int p = 0; p < PeriodCount; ++p) {
+            if (periodInfo(p).firstMonth <= m && m <= periodInfo(p).lastMonth)
+                periodsOfMonth[size_t(m)].append(p);
+        }
+    }
+    for (const EntryPtr &e : entries.entries()) {
+        if (e->isBlank())
+            continue;
+        for (int p : periodsOfMonth[size_t(schoolMonth(e->taDate))])
+            collectors[size_t(p)][e->taIncome ? 1 : 0].collect(*e);
+    }
     // Each period after the one it receives from: term 1, term 2, term 3,
     // the first half, the second half, the year.
     for (int p = 0; p < PeriodCount; ++p) {
         PeriodSummary &s = sums[p];
-        const PeriodInfo &info = periodInfo(p);
-        ArticlePtr source = entries.taLink;
-        s.incomeList->collectMonthlyArticle(true, qint16(info.firstMonth), qint16(info.lastMonth), source);
-        if (ArticlePtr carry = carryOverInto(p, sums, carryOverName, students))
-            s.incomeList->addArticle(carry);
-        source = entries.taLink;
-        s.supplyList->collectMonthlyArticle(false, qint16(info.firstMonth), qint16(info.lastMonth), source);
-        s.incomeTotal = s.incomeList->sumArticle();
-        s.supplyTotal = s.supplyList->sumArticle();
+        if (const std::optional<MekaluArticle> carry = carryOverInto(p, sums, carryOverName)) {
+            // Before the first line dated later, as it would enter a list by date.
+            auto at = std::find_if(s.incomeList.begin(), s.incomeList.end(),
+                                   [&](const MekaluArticle &l) { return l.taDate > carry->taDate; });
+            s.incomeList.insert(at, *carry);
+        }
+        s.incomeTotal = sumLines(s.incomeList);
+        s.supplyTotal = sumLines(s.supplyList);
     }
     return sums;
 }
@@ -72,13 +135,13 @@ PeriodSummaries computeSummaries(const MekaluArticle &entries, const QString &ca
 SummaryTable summaryTable(const PeriodSummary &period)
 {
     SummaryTable t;
-    for (const ArticlePtr &list : {period.incomeList, period.supplyList}) {
-        for (const MekaluArticle *e = list->taLink.get(); e; e = e->taLink.get()) {
-            t.balance = e->taIncome ? add32(t.balance, e->taAmount) : sub32(t.balance, e->taAmount);
-            t.rows.append({e, t.balance});
+    for (const QList<MekaluArticle> *list : {&period.incomeList, &period.supplyList}) {
+        for (const MekaluArticle &e : *list) {
+            t.balance = e.taIncome ? add32(t.balance, e.taAmount) : sub32(t.balance, e.taAmount);
+            t.rows.append({&e, t.balance});
         }
     }
-    t.incomeTotal = period.incomeList->sumArticle();
-    t.expenseTotal = -qint64(period.supplyList->sumArticle());
+    t.incomeTotal = sumLines(period.incomeList);
+    t.expenseTotal = -qint64(sumLines(period.supplyList));
     return t;
 }

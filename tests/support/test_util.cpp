@@ -38,18 +38,15 @@ ArticlePtr expense(const QDate &date, const QString &article, qint32 amount, con
 
 void setDetails(const ArticlePtr &e, const QList<QPair<QString, qint32>> &lines)
 {
-    e->taDetailList = std::make_shared<MekaluDetail>();
-    MekaluDetail *last = e->taDetailList.get();
-    for (const auto &l : lines) {
-        last->tdLink = std::make_shared<MekaluDetail>(l.first, l.second);
-        last = last->tdLink.get();
-    }
+    DetailLines &details = e->taDetailList.emplace();
+    for (const auto &l : lines)
+        details.append(MekaluDetail{l.first, l.second});
 }
 
-QStringList describe(const ArticlePtr &head)
+QStringList describe(const std::vector<EntryPtr> &entries)
 {
     QStringList out;
-    for (MekaluArticle *cur = head->taLink.get(); cur; cur = cur->taLink.get())
+    for (const EntryPtr &cur : entries)
         out << QStringLiteral("%1:%2:%3:%4")
                    .arg(cur->taIncome ? QLatin1Char('I') : QLatin1Char('E'))
                    .arg(cur->taDate.toString(QStringLiteral("MM/dd")))
@@ -58,12 +55,22 @@ QStringList describe(const ArticlePtr &head)
     return out;
 }
 
-QStringList describeArticles(const ArticlePtr &head)
+QStringList describe(const EntryList &entries)
+{
+    return describe(entries.entries());
+}
+
+QStringList describeArticles(const QList<MekaluArticle> &lines)
 {
     QStringList out;
-    for (MekaluArticle *cur = head->taLink.get(); cur; cur = cur->taLink.get())
-        out << cur->taArticle + QLatin1Char('=') + QString::number(cur->taAmount);
+    for (const MekaluArticle &cur : lines)
+        out << cur.taArticle + QLatin1Char('=') + QString::number(cur.taAmount);
     return out;
+}
+
+EntryList listOf(const std::vector<ArticlePtr> &entries)
+{
+    return EntryList(std::vector<EntryPtr>(entries.begin(), entries.end()));
 }
 
 

@@ -33,14 +33,14 @@ WindowFixture::~WindowFixture()
         qWarning() << "unanswered scripted dialogs:" << dialogs.pending();
 }
 
-ArticlePtr WindowFixture::add(const ArticlePtr &e)
+EntryPtr WindowFixture::add(const ArticlePtr &e)
 {
     const bool modified = doc().isModified();
-    doc().insertEntry(e);
+    const EntryPtr recorded = doc().recordEntry(*e, nullptr);
     // As if read from the file: nothing to undo, nothing unsaved.
     if (!modified)
         w->undoStack().clear();
-    return e;
+    return recorded;
 }
 
 void WindowFixture::refill()

@@ -2,6 +2,7 @@
 
 #include "model/document.h"
 #include "support/scripted_dialogs.h"
+#include "support/test_util.h"
 #include "ui/main/frmmain.h"
 
 #include <QTemporaryDir>
@@ -24,7 +25,7 @@ struct WindowFixture {
     QString path(const QString &name) const { return dir.filePath(name); }
     // Adds an entry by date under a new key, as if it had been read from a
     // file: the unsaved mark stays as it was.
-    ArticlePtr add(const ArticlePtr &e);
+    EntryPtr add(const ArticlePtr &e);
     // Refills both grids from the document.
     void refill();
 };

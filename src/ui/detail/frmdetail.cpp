@@ -35,9 +35,9 @@ QString frmDetail::helpText()
         "○ 元帳の印刷では逆に、支出表の項目が採られます。明細書の項目は反映されません。");
 }
 
-frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, const ArticlePtr &entry,
+frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, const EntryPtr &entry,
                      int rowHeightUnit, QWidget *mainWindow)
-    : EntryPanel(mainWindow), detailArticle(entry), m_doc(doc), m_names(names), m_dialogs(dialogs),
+    : EntryPanel(mainWindow), m_doc(doc), m_entryKey(entry ? entry->taKey : -1), m_names(names), m_dialogs(dialogs),
       m_mainWindow(mainWindow)
 {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -129,33 +129,37 @@ QList<QWidget *> frmDetail::cellEditors() const
     return {ComboDetailArticle, TextDetailAmount};
 }
 
-// The total of an expense's lines in 64 bits: lines whose total leaves the
-// 32-bit range still show it and still compare with the expense amount (the
-// print check reports the overflow), so the window never keeps an older
-// figure nor refuses to close.
-static qint64 linesTotal(const MekaluArticle &e)
+EntryPtr frmDetail::detailArticle() const
 {
-    qint64 sum = 0;
-    if (e.taDetailList)
-        for (const MekaluDetail *line = e.taDetailList->tdLink.get(); line; line = line->tdLink.get())
-            sum += line->tdAmount;
-    return sum;
+    return m_doc.entry(m_entryKey);
+}
+
+const DetailLines &frmDetail::lines() const
+{
+    static const DetailLines none;
+    const EntryPtr e = detailArticle();
+    return e && e->taDetailList ? *e->taDetailList : none;
 }
 
 void frmDetail::setSumLabel()
 {
-    const qint64 sum = linesTotal(*detailArticle);
+    // In 64 bits: lines whose total leaves the 32-bit range still show it and
+    // still compare with the expense amount (the print check reports the
+    // overflow), so the window never keeps an older figure nor refuses to close.
+    const qint64 sum = detailTotal(lines());
+    const qint32 amount = detailArticle()->taAmount;
     LabelDetailSum->setText(QStringLiteral("¥") + formatAmount(sum));
-    const long color = sum == detailArticle->taAmount ? kGridBlack : (sum < detailArticle->taAmount ? kGridBlue : kGridRed);
+    const long color = sum == amount ? kGridBlack : (sum < amount ? kGridBlue : kGridRed);
     setLabelTextColor(LabelDetailSum, color);
 }
 
 void frmDetail::Form_Load()
 {
     hideEditors();
-    if (!detailArticle)
+    const EntryPtr entry = detailArticle();
+    if (!entry)
         throw HarumokaError(QStringLiteral("明細書を開く支出が見つかりません。"));
-    const MekaluArticle &e = *detailArticle;
+    const MekaluArticle &e = *entry;
     LabelDetailDate->setText(shortDate(e.taDate));
     LabelDetailRexeipt->setText(e.taReceipt != 0 ? QStringLiteral("No.") + Str(e.taReceipt) : QString());
     LabelDetailArticle->setText(e.taArticle + QStringLiteral("  ") + e.taSubArticle);
@@ -184,23 +188,23 @@ void frmDetail::Form_Load()
     editedDetailCol = 0;
     detailCount = 0;
     if (e.taDetailList) {
-        for (MekaluDetail *line = e.taDetailList->tdLink.get(); line; line = line->tdLink.get()) {
+        for (const MekaluDetail &line : *e.taDetailList) {
             detailCount = add16(detailCount, 1);
             const int r = detailCount;
             if (r >= g->Rows())
                 g->setRows(r + 100);
             g->setTextMatrix(r, 0, Str(r));
             setCellAligned(r, 1, FlexGrid::LeftCenter);
-            g->setTextMatrix(r, 1, line->tdArticle);
-            g->setRowHeight(r, rowHeightFor(line->tdArticle, 1));
+            g->setTextMatrix(r, 1, line.tdArticle);
+            g->setRowHeight(r, rowHeightFor(line.tdArticle, 1));
             setCellAligned(r, 2, FlexGrid::RightCenter);
-            g->setTextMatrix(r, 2, line->tdAmount == 0 ? QString() : formatAmount(line->tdAmount));
-            colorAmountCell(r, 2, line->tdAmount);
+            g->setTextMatrix(r, 2, line.tdAmount == 0 ? QString() : formatAmount(line.tdAmount));
+            colorAmountCell(r, 2, line.tdAmount);
         }
         setSumLabel();
     }
     currentDetail.reset();
-    sourceDetail.reset();
+    sourceDetail = -1;
     setIdleButtons();
     CommandDetailClose->setEnabled(true);
 }
@@ -209,9 +213,7 @@ void frmDetail::editFlexGridDetail()
 {
     FlexGrid *g = MSFlexGridDetail;
     int r = 1;
-    const DetailPtr &list = detailArticle->taDetailList;
-    for (DetailPtr line = list ? list->tdLink : nullptr; line; line = line->tdLink, ++r) {
-        currentDetail = line;
+    for (const MekaluDetail &line : lines()) {
         if (r + 1 > detailRowWatermark) {
             g->setRows(r + 100);
             g->setRow(r);
@@ -220,14 +222,15 @@ void frmDetail::editFlexGridDetail()
             setCellAligned(r, 2, FlexGrid::RightCenter);
         }
         g->setTextMatrix(r, 0, Str(r));
-        g->setTextMatrix(r, 1, line->tdArticle);
-        g->setRowHeight(r, rowHeightFor(line->tdArticle, 1));
-        if (line->tdAmount == 0) {
+        g->setTextMatrix(r, 1, line.tdArticle);
+        g->setRowHeight(r, rowHeightFor(line.tdArticle, 1));
+        if (line.tdAmount == 0) {
             g->setTextMatrix(r, 2, QString());
         } else {
-            g->setTextMatrix(r, 2, formatAmount(line->tdAmount));
-            colorAmountCell(r, 2, line->tdAmount);
+            g->setTextMatrix(r, 2, formatAmount(line.tdAmount));
+            colorAmountCell(r, 2, line.tdAmount);
         }
+        ++r;
     }
     currentDetail.reset();
     setIdleButtons();
@@ -305,19 +308,12 @@ void frmDetail::showDetailCellEditor(int r, int c, EditorFill fill)
 void frmDetail::TextDetailNo_Change()
 {
     const int n = numberBoxChanged(detailCount, [this] { CommandDetailCancel_Click(); });
-    if (n > 0) {
-        const DetailPtr &list = detailArticle->taDetailList;
-        DetailPtr line = list ? list->tdLink : nullptr;
-        for (int i = 1; line && i < n; ++i)
-            line = line->tdLink;
-        if (!line)
-            return;
-        sourceDetail = line;
-        currentDetail = std::make_shared<MekaluDetail>();
-        setComboText(ComboDetailArticle, line->tdArticle);
-        currentDetail->tdArticle = line->tdArticle;
-        TextDetailAmount->setText(line->tdAmount == 0 ? QString() : Str(line->tdAmount));
-        currentDetail->tdAmount = line->tdAmount;
+    if (n > 0 && n <= lines().size()) {
+        const MekaluDetail line = lines().at(n - 1);
+        sourceDetail = n - 1;
+        currentDetail = line;
+        setComboText(ComboDetailArticle, line.tdArticle);
+        TextDetailAmount->setText(line.tdAmount == 0 ? QString() : Str(line.tdAmount));
         setEditingButtons();
     }
 }
@@ -343,17 +339,16 @@ void frmDetail::CommandDetailRecord_Click()
         }
     }
     hideEditors();
-    m_doc.ensureDetailList(*detailArticle);
+    m_doc.ensureDetailList(m_entryKey);
     if (!currentDetail)
         return;
-    DetailPtr line = currentDetail;
-    line->tdArticle = comboText(ComboDetailArticle);
-    line->tdAmount = amount;
-    const DetailPtr source = sourceDetail;
-    sourceDetail.reset();
-    m_doc.recordDetailLine(*detailArticle, line, source.get(), selectedDetailRow);
-    m_names.supply->appendSelectionWithCount(
-        std::make_shared<MekaluSelection>(line->tdArticle, 1, makeDate(today())));
+    const MekaluDetail line{comboText(ComboDetailArticle), amount};
+    currentDetail.reset();
+    const int source = sourceDetail;
+    sourceDetail = -1;
+    // In place of the line it was loaded from, or a new line at the selected row.
+    m_doc.recordDetailLine(m_entryKey, source >= 0 ? source : selectedDetailRow - 1, line, source >= 0);
+    m_names.supply.appendSelectionWithCount(MekaluSelection{line.tdArticle, 1, makeDate(today())});
     fillDetailArticleList();
     editFlexGridDetail();
     MSFlexGridDetail->setRow(selectedDetailRow);
@@ -365,8 +360,7 @@ void frmDetail::CommandDetailNew_Click()
 {
     FlexGrid *g = MSFlexGridDetail;
     const int row = beginAddRow(detailCount);
-    const DetailPtr blank = std::make_shared<MekaluDetail>();
-    currentDetail = blank;
+    currentDetail.emplace();
     setCellAligned(row, 1, FlexGrid::LeftCenter);
     setCellAligned(row, 2, FlexGrid::RightCenter);
     enterAddingState(row);
@@ -375,10 +369,7 @@ void frmDetail::CommandDetailNew_Click()
     CommandDetailRecord_Click();
     // The blank line went in at the selected row, which is not always the
     // last one: the current cell and the keyboard cursor go to it.
-    int at = 1;
-    for (const MekaluDetail *line = detailArticle->taDetailList->tdLink.get(); line && line != blank.get();
-         line = line->tdLink.get())
-        ++at;
+    int at = std::clamp(int(selectedDetailRow), 1, int(lines().size()));
     if (at > detailCount)
         at = detailCount;
     g->setRow(at);
@@ -388,12 +379,13 @@ void frmDetail::CommandDetailNew_Click()
 
 void frmDetail::CommandDetailDelete_Click()
 {
-    if (!detailArticle->taDetailList)
+    const EntryPtr entry = detailArticle();
+    if (!entry || !entry->taDetailList)
         return;
-    if (sourceDetail) {
-        const DetailPtr line = sourceDetail;
-        sourceDetail.reset();
-        m_doc.removeDetailLine(*detailArticle, line.get());
+    if (sourceDetail >= 0) {
+        const int line = sourceDetail;
+        sourceDetail = -1;
+        m_doc.removeDetailLine(m_entryKey, line);
     }
     releaseRow(detailCount, selectedDetailRow, editedDetailCol, 3, 3);
     editFlexGridDetail();
@@ -402,7 +394,7 @@ void frmDetail::CommandDetailDelete_Click()
 void frmDetail::CommandDetailCancel_Click()
 {
     currentDetail.reset();
-    sourceDetail.reset();
+    sourceDetail = -1;
     TextDetailNo->setReadOnly(false);
     TextDetailNo->clear();
     setComboText(ComboDetailArticle, QString());
@@ -412,15 +404,15 @@ void frmDetail::CommandDetailCancel_Click()
 
 void frmDetail::fillDetailArticleList()
 {
-    refillCombo(ComboDetailArticle, selectionArticles(*m_names.supply));
+    refillCombo(ComboDetailArticle, m_names.supply.articles());
 }
 
 bool frmDetail::CommandDetailClose_Click()
 {
-    m_doc.dropBlankDetailLines(*detailArticle);
-    const DetailPtr &list = detailArticle->taDetailList;
-    if (list) {
-        if (linesTotal(*detailArticle) != detailArticle->taAmount) {
+    m_doc.dropBlankDetailLines(m_entryKey);
+    const EntryPtr entry = detailArticle();
+    if (entry && entry->taDetailList) {
+        if (detailTotal(*entry->taDetailList) != entry->taAmount) {
             const auto answer = m_dialogs.message(
                 this, QStringLiteral("支出表の記載金額と、明細の合計金額が違っています。\r明細表を見直しますか？"),
                 Dialogs::Buttons::YesNo);

@@ -6,6 +6,8 @@
 #pragma once
 
 #include "model/article.h"
+
+#include <optional>
 #include "ui/main/entry_panel.h"
 
 class Dialogs;
@@ -22,7 +24,7 @@ class frmDetail : public EntryPanel {
 public:
     // Edits the detail lines of `entry`, an expense of the document; the
     // main window stays disabled until the window closes.
-    frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, const ArticlePtr &entry,
+    frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, const EntryPtr &entry,
               int rowHeightUnit, QWidget *mainWindow);
 
     void Form_Load();
@@ -66,10 +68,12 @@ public:
     QPushButton *CommandDetailCancel = nullptr;
     QPushButton *CommandDetailClose = nullptr;
 
+    // The expense whose lines are open, as the document holds it now.
+    EntryPtr detailArticle() const;
+
     // Editing state.
-    ArticlePtr detailArticle;  // the expense whose lines are open
-    DetailPtr currentDetail;   // working copy of the line being edited
-    DetailPtr sourceDetail;    // the line it was loaded from
+    std::optional<MekaluDetail> currentDetail; // working copy of the line being edited
+    int sourceDetail = -1;     // the index of the line it was loaded from; -1 none
     qint16 detailCount = 0;
     qint16 selectedDetailRow = 0;
     qint16 editedDetailCol = 0;
@@ -92,7 +96,12 @@ protected:
 private:
     void setSumLabel();
     void enableMainWindow();
+    // The lines being edited (empty when the expense has none).
+    const DetailLines &lines() const;
     Document &m_doc;
+    // The expense's key: each edit of its lines gives the document a new
+    // value of it, under the same key.
+    qint32 m_entryKey;
     SelectionLists &m_names;
     Dialogs &m_dialogs;
     QWidget *m_mainWindow;

@@ -43,9 +43,7 @@ void EntrySheet::fillGrid()
 {
     FlexGrid *g = grid();
     int r = 1;
-    for (ArticlePtr e = m_columns.income ? m_doc.articleList()->nextIncomeArticle()
-                                         : m_doc.articleList()->nextSupplyArticle();
-         e; e = m_columns.income ? e->nextIncomeArticle() : e->nextSupplyArticle(), ++r) {
+    for (const EntryPtr &e : m_doc.entries().ofKind(m_columns.income)) {
         if (r + 1 > rowWatermark) {
             g->setRows(r + 100);
             g->setRow(r);
@@ -60,6 +58,7 @@ void EntrySheet::fillGrid()
             g->setTextMatrix(r, 7, Str(e->taKey));
         }
         writeEveryRefill(r, *e);
+        ++r;
     }
     current.reset();
     m_addingRow = 0;
@@ -123,16 +122,9 @@ QDate EntrySheet::entryDate() const
     return current ? current->taDate.date() : QDate();
 }
 
-int EntrySheet::rowOf(const MekaluArticle *entry) const
+int EntrySheet::rowOf(qint32 key) const
 {
-    int r = 1;
-    for (ArticlePtr e = m_columns.income ? m_doc.articleList()->nextIncomeArticle()
-                                         : m_doc.articleList()->nextSupplyArticle();
-         e; e = m_columns.income ? e->nextIncomeArticle() : e->nextSupplyArticle(), ++r) {
-        if (e.get() == entry)
-            return r;
-    }
-    return 0;
+    return m_doc.rowOf(key);
 }
 
 bool EntrySheet::commitEditor(int)
@@ -152,11 +144,11 @@ void EntrySheet::numberChanged()
     const int n = numberBoxChanged(rowsInUse(), [this] { cancel(); });
     if (n <= 0)
         return;
-    const ArticlePtr src = m_doc.entryAt(m_columns.income, n);
+    const EntryPtr src = m_doc.entryAt(m_columns.income, n);
     if (!src)
         return;
     source = src;
-    current = std::make_shared<MekaluArticle>();
+    current.emplace();
     loadEntry(*src, *current);
     current->taIncome = m_columns.income;
     setEditingButtons();
@@ -169,18 +161,19 @@ bool EntrySheet::record()
     hideEditors();
     if (!current)
         return true;
-    const ArticlePtr cur = current;
-    if (!readBoxes(*cur))
+    MekaluArticle cur = *current;
+    if (!readBoxes(cur))
         return false;
-    cur->taIncome = m_columns.income;
+    cur.taIncome = m_columns.income;
     // The document refills the grid (through the window), which idles the panel.
-    const ArticlePtr src = source;
-    const qint32 row = m_doc.recordEntry(cur, src.get(), recordsByDate(), selectedRow);
+    const EntryPtr src = source;
+    const EntryPtr recorded = m_doc.recordEntry(cur, src);
+    m_recordedKey = recorded->taKey;
     source.reset();
-    SelectionPtr &names = m_columns.income ? m_names.income : m_names.supply;
-    names->appendSelectionWithCount(std::make_shared<MekaluSelection>(cur->taArticle, 1, cur->taDate));
+    SelectionList &names = m_columns.income ? m_names.income : m_names.supply;
+    names.appendSelectionWithCount(MekaluSelection{cur.taArticle, 1, cur.taDate});
     fillArticleList();
-    grid()->setRow(row);
+    grid()->setRow(recordsByDate() ? rowOf(recorded->taKey) : 0);
     grid()->setCol(editedCol);
     gridClick();
     return true;
@@ -191,10 +184,9 @@ void EntrySheet::addRow()
     FlexGrid *g = grid();
     const qint16 row = add16(rowsInUse(), 1);
     m_addingRow = row;
-    const ArticlePtr blank = std::make_shared<MekaluArticle>();
     try {
         numberBox->clear();
-        current = blank;
+        current.emplace();
         if (g->Rows() <= row)
             g->setRows(row + 100);
         g->setRow(row);
@@ -209,7 +201,7 @@ void EntrySheet::addRow()
     }
     // The blank entry went in by date or at the selected row, not always
     // at the bottom: its editor opens wherever it is.
-    const int at = rowOf(blank.get());
+    const int at = rowOf(m_recordedKey);
     g->setRow(at > 0 ? at : rowsInUse());
     g->setCol(1);
     gridClick();
@@ -218,10 +210,10 @@ void EntrySheet::addRow()
 void EntrySheet::deleteRow()
 {
     const qint16 before = rowsInUse();
-    const ArticlePtr src = source;
+    const EntryPtr src = source;
     source.reset();
-    if (src && m_doc.contains(src.get()))
-        m_doc.removeEntry(src.get()); // the window refills the grid
+    if (m_doc.contains(src))
+        m_doc.removeEntry(src); // the window refills the grid
     else
         fillGrid();
     const int freed = before;
@@ -252,5 +244,5 @@ void EntrySheet::cancel()
 
 void EntrySheet::fillArticleList()
 {
-    refillCombo(articleCombo, selectionArticles(*(m_columns.income ? m_names.income : m_names.supply)));
+    refillCombo(articleCombo, (m_columns.income ? m_names.income : m_names.supply).articles());
 }

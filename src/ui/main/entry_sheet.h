@@ -14,6 +14,8 @@
 #pragma once
 
 #include "model/article.h"
+
+#include <optional>
 #include "ui/main/entry_panel.h"
 
 class Dialogs;
@@ -58,8 +60,8 @@ public:
     void resetState();
 
     // Editing state.
-    ArticlePtr current;       // currentIncomeArticle / currentSupplyArticle
-    ArticlePtr source;        // sourceIncomeArticle / sourceSupplyArticle
+    std::optional<MekaluArticle> current; // currentIncomeArticle / currentSupplyArticle
+    EntryPtr source;          // sourceIncomeArticle / sourceSupplyArticle
     qint16 selectedRow = 0;   // selectedIncomeRow / selectedSupplyRow
     qint16 editedCol = 0;     // editedIncomeCol / editedSupplyCol
     qint16 rowWatermark = 0;  // incomeRowWatermark / supplyRowWatermark
@@ -88,7 +90,7 @@ protected:
     // The date the date editor shows when it opens: the working entry's.
     QDate entryDate() const;
     // Row (1-based, among the entries of the sheet's kind) of an entry; 0 when not listed.
-    int rowOf(const MekaluArticle *entry) const;
+    int rowOf(qint32 key) const;
     // Fills the boxes and the working entry from a list entry.
     virtual void loadEntry(const MekaluArticle &src, MekaluArticle &cur) = 0;
     // Converts the boxes before anything changes; throws HarumokaError and
@@ -117,4 +119,6 @@ protected:
     const Columns m_columns;
     // The row of an entry being added, before it is recorded; 0 otherwise.
     qint16 m_addingRow = 0;
+    // The key of the entry recorded last.
+    qint32 m_recordedKey = -1;
 };

@@ -128,8 +128,8 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     incomeSheet->LabelIncomeRemainder->setFont(remainderFont);
     supplySheet->LabelSupplyRemainder->setFont(remainderFont);
 
-    connect(&m_doc, &Document::changed, this, [this](Document::Changes what) {
-        guarded([this, what] { documentChanged(what); });
+    connect(&m_doc, &Document::changed, this, [this](const Document::Update &update) {
+        guarded([this, &update] { documentChanged(update); });
     });
     // A few seconds after a change, unsaved work goes into the recovery copy;
     // once nothing is unsaved (saved, closed, undone) the copy goes.
@@ -148,7 +148,7 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
             m_recovery.remove();
         }
     });
-    connect(supplySheet, &SupplySheet::detailRequested, this, [this](const ArticlePtr &entry) {
+    connect(supplySheet, &SupplySheet::detailRequested, this, [this](const EntryPtr &entry) {
         setEnabled(false);
         emit detailWindowRequested(entry);
     });
@@ -356,7 +356,7 @@ void frmMain::loadSelectionLists()
     QString problem;
     try {
         problem = readSelectionFile(this->settingsFilePath.isEmpty() ? defaultSettingsFilePath() : this->settingsFilePath,
-                                    *m_names.income, *m_names.supply);
+                                    m_names.income, m_names.supply);
     } catch (const HarumokaError &e) {
         problem = e.message();
     }
@@ -370,9 +370,10 @@ void frmMain::loadSelectionLists()
     }
 }
 
-void frmMain::documentChanged(Document::Changes what)
+void frmMain::documentChanged(const Document::Update &update)
 {
     using C = Document::Change;
+    const Document::Changes what = update.what;
     if (what & C::EntriesReplaced) {
         // The panels' working copies and selections point at entries that left the list.
         incomeSheet->forgetEntries();
@@ -414,8 +415,7 @@ int frmMain::textWidth(const QString &text) const
 
 void frmMain::refreshSummaries()
 {
-    m_summaries = computeSummaries(*m_doc.articleList(), m_doc.title().carryOverOverride(),
-                                   incomeSheet->defaultStudents);
+    m_summaries = computeSummaries(m_doc.entries(), m_doc.title().carryOverOverride());
     for (int p = 0; p < PeriodCount; ++p)
         summarySheets[p]->fillSummaryGrid(m_summaries[p], rowHeightUnit);
     summariesStale = false;
@@ -470,7 +470,7 @@ void frmMain::clearDocumentView()
 
 void frmMain::saveArticleFile(const QString &fileName)
 {
-    const SaveResult result = writeAccountFile(fileName, m_doc.title(), *m_doc.articleList());
+    const SaveResult result = writeAccountFile(fileName, m_doc.title(), m_doc.entries());
     m_doc.markSaved();
     m_undo->setClean();
     m_stamp = FileStamp::of(fileName);
@@ -568,7 +568,7 @@ bool frmMain::openFile(const QString &fileName)
     const QString previousName = m_doc.fileName();
     auto giveUp = [&](const QString &message) {
         // Nothing usable was read: back to the empty document, not named after that file.
-        if (m_doc.articleList()->taLink || m_doc.fileName() != previousName) {
+        if (m_doc.entries().size() > 0 || m_doc.fileName() != previousName) {
             closeDocument();
             m_doc.setFileName(previousName);
         }
@@ -679,7 +679,7 @@ void frmMain::saveRememberedNames()
 {
     try {
         writeSelectionFile(this->settingsFilePath.isEmpty() ? defaultSettingsFilePath() : this->settingsFilePath,
-                           *m_names.income, *m_names.supply);
+                           m_names.income, m_names.supply);
     } catch (const HarumokaError &e) {
         m_dialogs.message(this, e.message(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
     }
@@ -792,27 +792,25 @@ void frmMain::mnuFilePageSetup_Click()
 void frmMain::mnuFilePrint_Click()
 {
     refreshSummaries();
-    const qint16 n = findDetailMismatch(*m_doc.articleList());
+    const qint16 n = findDetailMismatch(m_doc.entries());
     if (n != 0) {
         const QString question = QStringLiteral("支出表の") + QString::number(n)
             + QStringLiteral("番目の記載金額と、その明細書の合計金額が違っています。\r印刷してもいいですか？");
         if (m_dialogs.message(this, question, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
             return;
     }
-    const int kind = printSheet->printKind;
-    const QString confirm = printoutTitle(kind) + QStringLiteral("を印刷します。よろしいですか？");
+    const Printout printout = Printout::fromKind(printSheet->printKind);
+    const QString confirm = printout.title() + QStringLiteral("を印刷します。よろしいですか？");
     if (m_dialogs.message(this, confirm, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes) {
         m_dialogs.message(this, QStringLiteral("「設定」画面から、印刷の種類を選択してください。"),
                           Dialogs::Buttons::Ok);
         return;
     }
     if (!m_dialogs.printDialog(this, printer(), QStringLiteral("ﾍﾟｰｼﾞ設定"),
-                               proposedOutputPath(m_doc.fileName(), printoutTitle(kind), QStringLiteral("pdf"))))
+                               proposedOutputPath(m_doc.fileName(), printout.title(), QStringLiteral("pdf"))))
         return;
     try {
-        // A ledger puts the entries in print order; the document's changed
-        // signal refills the grids, so that row n is still entry No. n.
-        printKindOnPrinter(m_doc, m_summaries, *printer(), printSheet->settings(), kind);
+        printKindOnPrinter(m_doc, m_summaries, *printer(), printSheet->settings(), printout);
     } catch (const HarumokaError &e) {
         // A printout that fails half-way must not look like success.
         m_dialogs.message(this, QStringLiteral("印刷できませんでした。\r") + e.message(), Dialogs::Buttons::Ok,
@@ -825,10 +823,10 @@ void frmMain::mnuFilePrintPreview_Click()
     refreshSummaries();
     const PrintSettings settings = printSheet->settings();
     QString error;
-    const int kind = printSheet->printKind;
+    const Printout printout = Printout::fromKind(printSheet->printKind);
     m_dialogs.printPreview(this, printer(), [&](QPrinter *p) {
         try {
-            printKindOnPrinter(m_doc, m_summaries, *p, settings, kind);
+            printKindOnPrinter(m_doc, m_summaries, *p, settings, printout);
         } catch (const HarumokaError &e) {
             error = e.message();
         }
@@ -840,12 +838,12 @@ void frmMain::mnuFilePrintPreview_Click()
 
 void frmMain::mnuFileCsv_Click()
 {
-    const int kind = printSheet->printKind;
+    const Printout printout = Printout::fromKind(printSheet->printKind);
     int filter = 0;
-    const QString name = m_dialogs.saveFileName(this, csvExportRequest(m_doc.fileName(), printoutTitle(kind)), &filter);
+    const QString name = m_dialogs.saveFileName(this, csvExportRequest(m_doc.fileName(), printout.title()), &filter);
     if (name.isEmpty())
         return;
-    exportCsv(m_doc, printSheet->settings(), kind, name, chosenCsvEncoding(filter));
+    exportCsv(m_doc, printSheet->settings(), printout, name, chosenCsvEncoding(filter));
 }
 
 void frmMain::mnuFileExit_Click()
@@ -858,7 +856,7 @@ void frmMain::writeRecoveryCopy()
     if (!m_doc.isModified())
         return;
     try {
-        m_recovery.write(encodeAccountFile(m_doc.title(), *m_doc.articleList()), m_doc.fileName(), m_stamp);
+        m_recovery.write(encodeAccountFile(m_doc.title(), m_doc.entries()), m_doc.fileName(), m_stamp);
     } catch (const HarumokaError &) {
         // A value the file cannot hold, or no state folder: the copy waits
         // for the next change; Save reports such values itself.
@@ -901,7 +899,7 @@ bool frmMain::offerRecovery()
             if (lock == LockResult::Refused)
                 continue;
         }
-        m_doc.load(loaded.articleList, header.appliedTo(AccountTitle()), loaded.nextArticleKey, false,
+        m_doc.load(loaded.entries(), header.appliedTo(AccountTitle()), loaded.nextArticleKey, false,
                    copy.originalPath);
         try {
             refreshSummaries();
@@ -926,26 +924,10 @@ void frmMain::mnuFileNextYear_Click()
 {
     if (!askToSaveChanges())
         return;
-    // The next year's title and carry-over, from the account as it is.
-    AccountTitle title = m_doc.title();
-    const int year = schoolYearOf(title.schoolYear, *m_doc.articleList()) + 1;
-    title.schoolYear = schoolYearItem(year);
-    // The year ledger's remainder: every entry by its own amount.
-    const qint32 remainder = to32(m_doc.remainder());
+    NewAccount next = nextSchoolYear(m_doc);
     saveRememberedNames();
     closeDocument();
-    auto list = std::make_shared<MekaluArticle>();
-    qint32 nextKey = 1;
-    if (remainder != 0) {
-        auto carry = std::make_shared<MekaluArticle>();
-        carry->taIncome = true;
-        carry->taDate = makeDate(QDate(year, 4, 1));
-        carry->taArticle = QStringLiteral("前年度からの繰越金");
-        carry->taAmount = remainder;
-        carry->taKey = nextKey++;
-        list->addArticle(carry);
-    }
-    m_doc.load(list, title, nextKey, false, QString());
+    m_doc.load(std::move(next.entries), next.title, next.nextKey, false, QString());
     refreshSummaries();
     m_undo->resetClean();
     m_doc.setModified(true);

@@ -146,7 +146,7 @@ public:
 signals:
     // The detail window is to be opened on an expense; the main window is
     // disabled meanwhile and enabled by the detail window when it closes.
-    void detailWindowRequested(const ArticlePtr &entry);
+    void detailWindowRequested(const EntryPtr &entry);
     // The window is unloading: the other windows close without their questions.
     void unloading();
 
@@ -163,7 +163,7 @@ private:
     void buildMenus();
     void buildToolBar();
     void loadResourceCaptions();
-    void documentChanged(Document::Changes what);
+    void documentChanged(const Document::Update &update);
     void loadSelectionLists();
     void setDocumentCommands(bool open, bool save, bool saveAsButton, bool saveAsMenu);
     // Locks an account before it is opened or saved under a new name,

@@ -136,7 +136,7 @@ PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget
     auto *printGroup = new QButtonGroup(this);
     auto *printLayout = new QGridLayout(frmPrint);
     for (int i = 0; i < 12; ++i) {
-        optPrint[i] = new QRadioButton(printoutTitle(i + 1), frmPrint);
+        optPrint[i] = new QRadioButton(Printout::fromKind(i + 1).title(), frmPrint);
         printGroup->addButton(optPrint[i], i);
         // Ledger and report of one period side by side.
         printLayout->addWidget(optPrint[i], i / 2, i % 2);

@@ -175,11 +175,6 @@ void SupplySheet::layoutGrid()
     g->setWordWrap(true);
 }
 
-static bool hasDetailLines(const MekaluArticle &e)
-{
-    return e.taDetailList && e.taDetailList->tdLink;
-}
-
 void SupplySheet::formatNewRow(int r)
 {
     setCellAligned(r, 1, FlexGrid::CenterCenter);
@@ -219,7 +214,7 @@ void SupplySheet::writeEveryRefill(int r, const MekaluArticle &e)
     g->setCellForeColor(kGridRed);
     g->setTextMatrix(r, 3, e.taArticle);
     g->setTextMatrix(r, 5, QString());
-    g->setTextMatrix(r, 6, hasDetailLines(e) ? QStringLiteral("○") : QString());
+    g->setTextMatrix(r, 6, e.hasDetailLines() ? QStringLiteral("○") : QString());
     if (e.taAmount != 0) {
         g->setTextMatrix(r, 5, formatAmount(e.taAmount));
         colorAmountCell(r, 5, e.taAmount);
@@ -238,7 +233,7 @@ void SupplySheet::clearForIdle()
 
 void SupplySheet::fillReceiptList()
 {
-    refillCombo(ComboSupplyReceipt, freeReceiptNumbers(*m_doc.articleList()));
+    refillCombo(ComboSupplyReceipt, m_doc.entries().freeReceiptNumbers());
 }
 
 void SupplySheet::openColumnEditor(int c, int x, int y, const QString &s, EditorFill fill)
@@ -297,8 +292,6 @@ void SupplySheet::loadEntry(const MekaluArticle &src, MekaluArticle &cur)
     setComboText(ComboSupplyReceipt, Str(src.taReceipt));
     TextSupplyAmount->setText(src.taAmount == 0 ? QString() : Str(src.taAmount));
     cur.taAmount = src.taAmount;
-    // The working copy shares the detail lines themselves, not a copy.
-    cur.taDetailList = src.taDetailList;
 }
 
 void SupplySheet::TextSupplyAmount_Change()
@@ -320,11 +313,11 @@ void SupplySheet::ComboSupplyReceipt_Change()
 void SupplySheet::receiptNumberComplete()
 {
     const double v = textValue(comboText(ComboSupplyReceipt));
-    for (const MekaluArticle *e = m_doc.articleList()->taLink.get(); e; e = e->taLink.get()) {
+    for (const EntryPtr &e : m_doc.entries().entries()) {
         if (e->taReceipt == 0 || e->taReceipt != v)
             continue;
         // The entry's own number leaves its date alone.
-        if (e == source.get())
+        if (source && e->taKey == source->taKey)
             return;
         if (m_dateOwner == 0)
             m_ownDate = DTPickerSupplyDate->Value();
@@ -380,13 +373,11 @@ bool SupplySheet::readBoxes(MekaluArticle &cur)
     cur.taAmount = readAmountField(TextSupplyAmount->text(), QStringLiteral("金額"));
     const qint16 receipt = m_receipt;
     if (receipt != 0) {
-        for (const MekaluArticle *e = m_doc.articleList()->taLink.get(); e; e = e->taLink.get()) {
-            if (e != source.get() && e->taReceipt == receipt) {
-                m_dialogs.message(this, QStringLiteral("この領収書番号はすでに使われています。"),
-                                  Dialogs::Buttons::Ok);
-                setComboText(ComboSupplyReceipt, QString());
-                return false;
-            }
+        if (m_doc.entries().receiptOwner(receipt, source ? source->taKey : -1)) {
+            m_dialogs.message(this, QStringLiteral("この領収書番号はすでに使われています。"),
+                              Dialogs::Buttons::Ok);
+            setComboText(ComboSupplyReceipt, QString());
+            return false;
         }
         cur.taReceipt = receipt;
     }
@@ -427,7 +418,7 @@ void SupplySheet::CommandSupplyDetail_Click()
 {
     if (selectedRow == 0)
         return;
-    const ArticlePtr entry = m_doc.entryAt(false, selectedRow);
+    const EntryPtr entry = m_doc.entryAt(false, selectedRow);
     if (!entry)
         throw HarumokaError(QStringLiteral("明細書を開く支出が見つかりません。"));
     m_detailOpen = true;

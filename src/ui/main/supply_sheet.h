@@ -65,7 +65,7 @@ public:
 
 signals:
     // The detail window is to be opened on the selected expense.
-    void detailRequested(const ArticlePtr &entry);
+    void detailRequested(const EntryPtr &entry);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -53,14 +53,14 @@ DocumentCommand::DocumentCommand(Document &doc, const Document::Edit &edit, cons
 
 void DocumentCommand::undo()
 {
-    m_doc.restore(*m_edit.before);
+    m_doc.undo(m_edit);
 }
 
 void DocumentCommand::redo()
 {
     // Pushed after the edit happened: only a later redo has anything to do.
     if (m_done)
-        m_doc.restore(*m_edit.after);
+        m_doc.redo(m_edit);
     m_done = true;
 }
 
@@ -96,7 +96,7 @@ bool TitleCommand::mergeWith(const QUndoCommand *other)
 {
     if (other->id() != id())
         return false;
-    m_edit.after = static_cast<const TitleCommand *>(other)->m_edit.after;
+    m_edit.titleAfter = static_cast<const TitleCommand *>(other)->m_edit.titleAfter;
     return true;
 }
 
