@@ -73,6 +73,7 @@ EntryPtr Document::recordEntry(const MekaluArticle &entry, const EntryPtr &sourc
     Edit edit(current || !recorded->isBlank() ? (income ? K::RecordIncome : K::RecordSupply)
                                               : (income ? K::AddIncome : K::AddSupply),
               recorded->taArticle);
+    edit.sourceKey = current ? current->taKey : -1;
     edit.resultKey = recorded->taKey;
     Update update;
     if (current && current->taDate == recorded->taDate && current->taIncome == income) {
@@ -118,7 +119,7 @@ EntryPtr Document::withDetails(qint32 key, const std::function<void(::DetailLine
 void Document::replaceEntry(Edit::Kind kind, const QString &subject, const EntryPtr &old, const EntryPtr &entry)
 {
     Edit edit(kind, subject);
-    edit.resultKey = entry->taKey;
+    edit.sourceKey = edit.resultKey = entry->taKey;
     edit.ops.push_back({m_entries.placeOf(old->taKey), old, entry});
     Update update;
     apply(edit.ops.back(), update, false);

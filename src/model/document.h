@@ -82,8 +82,9 @@ public:
         int titleField = -1;   // for Title: which field changed (TitleField), -1 several
         std::vector<EntryOp> ops;
         std::optional<AccountTitle> titleBefore, titleAfter;
-        // The key of the entry the edit leaves in place of the one it
-        // started from (recorded, or its detail lines edited); -1 none.
+        // The key of the entry the edit started from (-1: a new one), and
+        // of the entry it leaves in its place (-1: none).
+        qint32 sourceKey = -1;
         qint32 resultKey = -1;
     };
     enum TitleField { ModeField, SchoolField, YearField, GradeField, RoomField, ChargeField, TitleTextField,

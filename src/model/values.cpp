@@ -159,8 +159,56 @@ QString generalDate(const QDateTime &d)
                               .arg(t.second(), 2, 10, QLatin1Char('0'));
 }
 
+namespace {
+
+// Days from 1970-01-01 to a proleptic Gregorian date (H. Hinnant's method).
+qint64 daysFromCivil(int y, int m, int d)
+{
+    y -= m <= 2;
+    const qint64 era = (y >= 0 ? y : y - 399) / 400;
+    const int yoe = int(y - era * 400);
+    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+int daysInMonth(int y, int m)
+{
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    return m == 2 && leap ? 29 : days[m - 1];
+}
+
+// "2026/04/15", the form the file writer writes and most dates come in,
+// read without the regular expression and the calendar. False for anything else.
+bool parseShortDate(const QString &text, QDateTime &out)
+{
+    if (text.size() != 10 || text[4] != QLatin1Char('/') || text[7] != QLatin1Char('/'))
+        return false;
+    int v[3] = {0, 0, 0};
+    const int from[3] = {0, 5, 8}, to[3] = {4, 7, 10};
+    for (int part = 0; part < 3; ++part) {
+        for (int i = from[part]; i < to[part]; ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < u'0' || c > u'9')
+                return false;
+            v[part] = v[part] * 10 + (c - u'0');
+        }
+    }
+    const int y = v[0], m = v[1], d = v[2];
+    if (y < 100 || m < 1 || m > 12 || d < 1 || d > daysInMonth(y, m))
+        return false;
+    out = QDateTime::fromMSecsSinceEpoch(daysFromCivil(y, m, d) * 86400000LL, Qt::UTC);
+    return true;
+}
+
+} // namespace
+
 QDateTime parseDate(const QString &text)
 {
+    QDateTime quick;
+    if (parseShortDate(text, quick))
+        return quick;
     static const QRegularExpression re(QStringLiteral(
         R"(^\s*(\d{1,4})\s*[/\-.年]\s*(\d{1,2})\s*[/\-.月]\s*(\d{1,2})\s*日?)"
         R"((?:\s+(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?)?\s*$)"));

@@ -29,15 +29,15 @@ constexpr qsizetype kMaxNameLength = 32767;
 
 void appendRecords(QByteArray &out, Cp932Codec &codec, const SelectionList &list)
 {
-    for (const MekaluSelection *s = list.records().cbegin(); s != list.records().cend(); ++s) {
-        if (s->tsArticle.contains(QLatin1Char('\r')) || s->tsArticle.contains(QLatin1Char('\n')))
+    for (const MekaluSelection &s : list.records()) {
+        if (s.tsArticle.contains(QLatin1Char('\r')) || s.tsArticle.contains(QLatin1Char('\n')))
             continue;
         QByteArray name;
-        if (!codec.encode(s->tsArticle, name))
+        if (!codec.encode(s.tsArticle, name))
             continue;
         out += name + "\r\n";
-        out += Str(s->tsCount).toLatin1() + "\r\n";
-        out += generalDate(s->tsDate).toLatin1() + "\r\n";
+        out += Str(s.tsCount).toLatin1() + "\r\n";
+        out += generalDate(s.tsDate).toLatin1() + "\r\n";
     }
 }
 

@@ -79,13 +79,10 @@ void EntryPanel::setAddingButtons()
 
 void EntryPanel::paintRow(int row, int firstCol, int lastCol, long color)
 {
-    if (row <= 0 || row >= m_grid->Rows())
-        return;
-    for (int c = firstCol; c <= lastCol; ++c) {
-        m_grid->setRow(row);
-        m_grid->setCol(c);
-        m_grid->setCellBackColor(color);
-    }
+    if (color != kGridWhite)
+        m_grid->setHighlight(row, firstCol, lastCol, color);
+    else if (row == m_grid->highlightRow())
+        m_grid->clearHighlight();
 }
 
 int EntryPanel::rowHeightFor(const QString &text, int col) const

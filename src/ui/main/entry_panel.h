@@ -30,7 +30,8 @@ public:
     void setEditingButtons();
     void setAddingButtons();
 
-    // Paints columns [first, last] of a row with a background colour.
+    // Paints columns [first, last] of a row as the selected one; white
+    // takes the selection off it.
     void paintRow(int row, int firstCol, int lastCol, long color);
     // Height in twips for a row whose wrapped text is `text` in column `col`.
     int rowHeightFor(const QString &text, int col) const;

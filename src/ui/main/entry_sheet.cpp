@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 EntrySheet::EntrySheet(const Columns &columns, Document &doc, SelectionLists &names, Dialogs &dialogs,
                        QWidget *parent)
@@ -25,41 +26,110 @@ void EntrySheet::forgetEntries()
 {
     current.reset();
     source.reset();
-    selectedRow = 0;
+    selectRow(0);
 }
 
 void EntrySheet::resetState()
 {
-    if (selectedRow > 0)
-        paintRow(selectedRow, 1, 7, kGridWhite);
     forgetEntries();
     editedCol = 0;
-    rowWatermark = 0;
     m_addingRow = 0;
     hideEditors();
+}
+
+void EntrySheet::selectRow(int row)
+{
+    if (row <= 0) {
+        if (selectedRow > 0)
+            paintRow(selectedRow, 1, 7, kGridWhite);
+        selectedRow = 0;
+        m_selectedKey = -1;
+        return;
+    }
+    selectedRow = to16(row);
+    const EntryPtr e = m_doc.entryAt(m_columns.income, row);
+    m_selectedKey = e ? e->taKey : -1;
+    paintRow(row, 1, 6, kGridPaleYellow);
+}
+
+void EntrySheet::writeRow(int r, const MekaluArticle &e)
+{
+    FlexGrid *g = grid();
+    g->setRow(r);
+    formatNewRow(r);
+    writeFullRow(r, e);
+    g->setRowHeight(r, rowHeightFor(e.taArticle, m_columns.articleCol));
+    g->setTextMatrix(r, 7, Str(e.taKey));
+    writeEveryRefill(r, e);
 }
 
 void EntrySheet::fillGrid()
 {
     FlexGrid *g = grid();
-    int r = 1;
-    for (const EntryPtr &e : m_doc.entries().ofKind(m_columns.income)) {
-        if (r + 1 > rowWatermark) {
-            g->setRows(r + 100);
-            g->setRow(r);
-            rowWatermark = nextWatermark(r);
-            formatNewRow(r);
-        }
-        const QString key = g->TextMatrix(r, 7);
-        if (key.isEmpty() || Val(key) != e->taKey) {
-            g->setRow(r);
-            writeFullRow(r, *e);
-            g->setRowHeight(r, rowHeightFor(e->taArticle, m_columns.articleCol));
-            g->setTextMatrix(r, 7, Str(e->taKey));
-        }
-        writeEveryRefill(r, *e);
-        ++r;
+    g->setPendingFill([this] {
+        FlexGrid *g = grid();
+        const std::vector<EntryPtr> &entries = m_doc.entries().ofKind(m_columns.income);
+        const int n = int(entries.size());
+        // Rows from an earlier document go: every row below is blank and unformatted.
+        g->setRows(1);
+        g->setRows(n + 100);
+        for (int r = 1; r <= n; ++r)
+            writeRow(r, *entries[size_t(r - 1)]);
+        g->setRowNumbers(n);
+        g->setLastKeyRow(n + 1);
+        if (selectedRow > 0)
+            paintRow(selectedRow, 1, 6, kGridPaleYellow);
+    });
+    idlePanel();
+}
+
+void EntrySheet::documentChanged(const Document::Update &update)
+{
+    using C = Document::Change;
+    if (update.what & C::EntriesReplaced) {
+        // The working copy and the selection belong to entries that left.
+        forgetEntries();
+        fillGrid();
+        return;
     }
+    if (!(update.what & (m_columns.income ? C::IncomeEntries : C::SupplyEntries)))
+        return;
+    FlexGrid *g = grid();
+    if (!g->fillPending()) {
+        for (const Document::RowChange &c : update.rows) {
+            if (c.income != m_columns.income)
+                continue;
+            const int r = c.row + 1;
+            if (c.kind == Document::RowChange::Removed) {
+                g->removeRows(r, 1);
+                g->setRows(std::max(g->Rows(), m_doc.count(m_columns.income) + 100));
+                continue;
+            }
+            if (c.kind == Document::RowChange::Inserted)
+                g->insertRows(r, 1);
+            writeRow(r, *m_doc.entryAt(m_columns.income, r));
+        }
+        const int n = m_doc.count(m_columns.income);
+        if (g->Rows() < n + 2)
+            g->setRows(n + 100);
+        g->setRowNumbers(n);
+        g->setLastKeyRow(n + 1);
+    }
+    // The selection stays with its entry, wherever the date order put it.
+    const int row = m_selectedKey >= 0 ? m_doc.rowOf(m_selectedKey) : 0;
+    if (row != selectedRow) {
+        paintRow(selectedRow, 1, 7, kGridWhite);
+        selectedRow = qint16(row);
+        if (row > 0)
+            paintRow(row, 1, 6, kGridPaleYellow);
+        else
+            m_selectedKey = -1;
+    }
+    idlePanel();
+}
+
+void EntrySheet::idlePanel()
+{
     current.reset();
     m_addingRow = 0;
     setIdleButtons();
@@ -75,20 +145,33 @@ void EntrySheet::gridClick()
     if (r == 0)
         return;
     const int c = g->Col();
+    // What the click chose, an entry or the blank row below them, by its
+    // key: recording the entry being edited may move rows.
+    const EntryPtr chosen = r <= m_doc.count(m_columns.income) ? m_doc.entryAt(m_columns.income, r) : nullptr;
+    const bool sameEntry = chosen && source && chosen->taKey == source->taKey;
     editedCol = qint16(c);
-    if (selectedRow != 0)
-        record();
-    if (r != selectedRow) {
-        if (selectedRow != 0)
-            paintRow(selectedRow, 1, 6, kGridWhite);
-        selectedRow = to16(r);
-        selectionMoved();
+    if (selectedRow != 0) {
+        const QScopedValueRollback staying(m_staying, m_staying || sameEntry);
+        if (!record())
+            return;
     }
-    if (r >= rowsInUse() + 1) {
+    if (!sameEntry && !m_staying)
+        emit entryFinished();
+    int row = r;
+    if (chosen) {
+        row = m_doc.rowOf(sameEntry ? m_recordedKey : chosen->taKey);
+        if (row == 0)
+            return; // the entry is gone (nothing to open)
+    }
+    if (row != selectedRow)
+        selectionMoved();
+    if (row >= rowsInUse() + 1) {
+        selectRow(0);
         addRow();
         return;
     }
-    selectRowAndOpenEditor(r, c, 6);
+    selectRow(row);
+    selectRowAndOpenEditor(row, c, 6);
 }
 
 void EntrySheet::gridScroll()
@@ -99,6 +182,10 @@ void EntrySheet::gridScroll()
 void EntrySheet::showCellEditor(int r, int c, EditorFill fill)
 {
     FlexGrid *g = grid();
+    // The row comes into view first (cut off at the bottom, above the view,
+    // or far away after a re-sort), so that the editor lies over it.
+    if (fill != EditorFill::Move)
+        g->ensureRowVisible(r);
     const int t = g->TopRow();
     if (r > t + 16 || r < t) {
         if (fill == EditorFill::Move)
@@ -107,10 +194,6 @@ void EntrySheet::showCellEditor(int r, int c, EditorFill fill)
             hideEditors();
         return;
     }
-    // A row cut off at the bottom of the grid comes fully into view first,
-    // so that the editor lies over it and not over the grid's edge.
-    if (fill != EditorFill::Move)
-        g->ensureRowVisible(r);
     g->setRow(r);
     g->setCol(c);
     openColumnEditor(c, g->Left() + g->CellLeft(), g->Top() + g->CellTop(), g->TextMatrix(r, c), fill);
@@ -130,6 +213,12 @@ int EntrySheet::rowOf(qint32 key) const
 bool EntrySheet::commitEditor(int)
 {
     return !recordButton->isEnabled() || record();
+}
+
+bool EntrySheet::staysOnEntry(const std::function<bool()> &commit)
+{
+    const QScopedValueRollback staying(m_staying, true);
+    return commit();
 }
 
 void EntrySheet::reopenEditor(int col)
@@ -165,17 +254,35 @@ bool EntrySheet::record()
     if (!readBoxes(cur))
         return false;
     cur.taIncome = m_columns.income;
-    // The document refills the grid (through the window), which idles the panel.
     const EntryPtr src = source;
+    // The selection follows the entry into its new key (the grid's rows are
+    // brought up to date, and the panel idled, through the changed signal).
+    const bool selected = src && src->taKey == m_selectedKey;
     const EntryPtr recorded = m_doc.recordEntry(cur, src);
     m_recordedKey = recorded->taKey;
+    if (selected) {
+        m_selectedKey = recorded->taKey;
+        const int row = m_doc.rowOf(m_selectedKey);
+        if (row != selectedRow) {
+            paintRow(selectedRow, 1, 7, kGridWhite);
+            selectedRow = qint16(row);
+            paintRow(row, 1, 6, kGridPaleYellow);
+        }
+    }
+    if (recorded == src)
+        idlePanel(); // nothing changed, so no signal idled it
     source.reset();
     SelectionList &names = m_columns.income ? m_names.income : m_names.supply;
     names.appendSelectionWithCount(MekaluSelection{cur.taArticle, 1, cur.taDate});
     fillArticleList();
-    grid()->setRow(recordsByDate() ? rowOf(recorded->taKey) : 0);
-    grid()->setCol(editedCol);
-    gridClick();
+    if (!m_staying)
+        emit entryFinished();
+    if (recordsByDate()) {
+        // The editor opens again on the entry, wherever the date put it.
+        grid()->setRow(m_doc.rowOf(recorded->taKey));
+        grid()->setCol(editedCol);
+        gridClick();
+    }
     return true;
 }
 
@@ -193,43 +300,40 @@ void EntrySheet::addRow()
         g->setTextMatrix(row, 0, Str(row));
         prepareNewRow(row);
         enterAddingState(row);
-        record();
+        const QScopedValueRollback staying(m_staying, true);
+        if (!record())
+            return;
     } catch (...) {
         // Nothing was recorded: the row is not in use.
         m_addingRow = 0;
         throw;
     }
-    // The blank entry went in by date or at the selected row, not always
-    // at the bottom: its editor opens wherever it is.
+    // The blank entry went in by date, not always at the bottom: its editor
+    // opens wherever it is.
     const int at = rowOf(m_recordedKey);
     g->setRow(at > 0 ? at : rowsInUse());
     g->setCol(1);
+    const QScopedValueRollback staying(m_staying, true);
     gridClick();
 }
 
 void EntrySheet::deleteRow()
 {
-    const qint16 before = rowsInUse();
     const EntryPtr src = source;
+    const int deleted = selectedRow;
     source.reset();
-    if (m_doc.contains(src))
-        m_doc.removeEntry(src); // the window refills the grid
-    else
-        fillGrid();
-    const int freed = before;
-    if (freed > 0 && freed < grid()->Rows() && freed > rowsInUse()) {
-        for (int c = 0; c <= 7; ++c)
-            grid()->setTextMatrix(freed, c, QString());
-    }
     hideEditors();
-    if (selectedRow != 0) {
-        paintRow(selectedRow, 1, 6, kGridWhite);
-        // The keyboard goes on from the row that was deleted.
-        grid()->setKeyCell(std::min<int>(selectedRow, rowsInUse() + 1), grid()->keyCol());
-    }
-    selectedRow = 0;
+    selectRow(0);
+    if (m_doc.contains(src))
+        m_doc.removeEntry(src); // the grid's row goes through the changed signal
+    else
+        idlePanel();
+    // The keyboard goes on from the row that was deleted.
+    if (deleted > 0)
+        grid()->setKeyCell(std::min<int>(deleted, rowsInUse() + 1), grid()->keyCol());
     editedCol = 0;
     rowDeleted();
+    emit entryFinished();
 }
 
 void EntrySheet::cancel()
@@ -240,6 +344,7 @@ void EntrySheet::cancel()
     numberBox->clear();
     clearForCancel();
     setIdleButtons();
+    emit entryFinished();
 }
 
 void EntrySheet::fillArticleList()

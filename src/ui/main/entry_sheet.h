@@ -4,22 +4,25 @@
 // cell, and the four commands (add row, record, delete row, cancel). The
 // two sheets differ in their columns and in a few rules (the pupils and the
 // per-pupil amount of an income, the receipt number and detail lines of an
-// expense, when a record re-sorts by date); those are the virtual steps
-// below, and the kind and columns are data.
+// expense, when a record reopens the date editor); those are the virtual
+// steps below, and the kind and columns are data.
 //
 // Editing works on a copy: `current` is the working entry (never in the
-// list), `source` the list entry it was loaded from. Recording hands both to
-// Document::recordEntry; the document's changed signal then has the main
-// window refill this grid, which idles the panel.
+// document), `source` the entry it was loaded from. Recording hands both to
+// Document::recordEntry, which puts the entry in date order; the document's
+// changed signal then brings the grid's rows up to date and idles the panel.
+// The sheet knows the selected row by its entry: when a record or an undo
+// moves entries, the selection, the keyboard cursor and the next editor
+// follow the entry the user chose, never a row number that now belongs to
+// another entry.
 #pragma once
 
-#include "model/article.h"
+#include "model/document.h"
 
 #include <optional>
 #include "ui/main/entry_panel.h"
 
 class Dialogs;
-class Document;
 class QComboBox;
 class QLabel;
 struct SelectionLists;
@@ -37,7 +40,12 @@ public:
                QWidget *parent);
 
     // ---- the shared steps, run by the sheets' named handlers ----------------
+    // Writes every row from the document (when the grid is next shown or read).
     void fillGrid();      // editFlexGridIncome / editFlexGridSupply
+    // Brings the grid up to an edit of the document: the rows it touched.
+    void documentChanged(const Document::Update &update);
+    // The panel back at rest: no working entry, the boxes as for a new one.
+    void idlePanel();
     void gridClick();     // MSFlexGrid…_Click
     void gridScroll();    // MSFlexGrid…_Scroll
     void showCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh);
@@ -64,17 +72,23 @@ public:
     EntryPtr source;          // sourceIncomeArticle / sourceSupplyArticle
     qint16 selectedRow = 0;   // selectedIncomeRow / selectedSupplyRow
     qint16 editedCol = 0;     // editedIncomeCol / editedSupplyCol
-    qint16 rowWatermark = 0;  // incomeRowWatermark / supplyRowWatermark
+
+    // The key of the selected row's entry; -1 none.
+    qint32 selectedKey() const { return m_selectedKey; }
 
     QComboBox *articleCombo = nullptr;
     QComboBox *subArticleCombo = nullptr;
     QLabel *remainderLabel = nullptr;
 
+signals:
+    // The user is done with an entry (recorded with Enter or the button,
+    // left for another row, cancelled or deleted): its undo step is complete.
+    void entryFinished();
+
 protected:
-    // Formats a grid row reached for the first time (alignments).
+    // Formats a grid row (alignments).
     virtual void formatNewRow(int r) = 0;
-    // Writes row r in full (its key is not the entry's) and then the cells
-    // written on every refill.
+    // Writes row r's cells for an entry.
     virtual void writeFullRow(int r, const MekaluArticle &e) = 0;
     virtual void writeEveryRefill(int r, const MekaluArticle &e) = 0;
     // The idle panel's boxes (after a refill).
@@ -85,6 +99,9 @@ protected:
     // What Enter does in the editor of column c, for Tab: records (the date
     // editor by date); false when the record was refused.
     virtual bool commitEditor(int c);
+    // Runs a commit while the user stays on the entry (Tab): its record
+    // joins the undo step of the records before it.
+    bool staysOnEntry(const std::function<bool()> &commit);
     int handledRow() const override { return selectedRow; }
     int handledCol() const override { return editedCol; }
     // The date the date editor shows when it opens: the working entry's.
@@ -98,7 +115,8 @@ protected:
     virtual void checkBoxes() = 0;
     // Reads the boxes into the working entry; false refuses the record.
     virtual bool readBoxes(MekaluArticle &cur) = 0;
-    // Whether this record re-sorts the entry by date.
+    // Whether this record reopens the editor on the entry where the date
+    // order put it (a date chosen or confirmed in the date editor).
     virtual bool recordsByDate() const = 0;
     // Add row: formats the new row and empties the boxes before the blank
     // entry is recorded.
@@ -121,4 +139,13 @@ protected:
     qint16 m_addingRow = 0;
     // The key of the entry recorded last.
     qint32 m_recordedKey = -1;
+
+private:
+    // Writes one row from its entry.
+    void writeRow(int r, const MekaluArticle &e);
+    // The selection moves to a row (0: none), remembering its entry.
+    void selectRow(int row);
+    qint32 m_selectedKey = -1;
+    // The record being made leaves the user on the entry (staysOnEntry).
+    bool m_staying = false;
 };

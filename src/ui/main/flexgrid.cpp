@@ -118,6 +118,8 @@ public:
     }
     long backAt(int row, int col) const
     {
+        if (row == highlightRow && col >= highlightFirst && col <= highlightLast)
+            return highlightColor;
         const qint32 back = cell(row, col).back;
         if (back != kUnset)
             return long(back);
@@ -198,9 +200,42 @@ public:
         }
     }
 
+    QString textAt(int row, int col) const
+    {
+        if (col == 0 && row >= 1 && row <= numberedRows)
+            return QLatin1Char(' ') + QString::number(row);
+        return cell(row, col).text;
+    }
+
+    void insertAt(int row, int count)
+    {
+        beginInsertRows(QModelIndex(), row - 1, row + count - 2);
+        FlexRow blank;
+        blank.cells.resize(size_t(cols));
+        rows.insert(rows.begin() + row, size_t(count), blank);
+        endInsertRows();
+    }
+
+    void removeAt(int row, int count)
+    {
+        beginRemoveRows(QModelIndex(), row - 1, row + count - 2);
+        rows.erase(rows.begin() + row, rows.begin() + row + count);
+        endRemoveRows();
+    }
+
+    // Tells the views that a whole column changed (the row numbers).
+    void touchColumn(int col, int firstRow, int lastRow)
+    {
+        if (firstRow <= lastRow)
+            emit dataChanged(index(firstRow - 1, col), index(lastRow - 1, col), {Qt::DisplayRole});
+    }
+
     std::vector<FlexRow> rows;
     std::vector<int> colTwips;
     int cols = 0;
+    int numberedRows = 0;
+    int highlightRow = 0, highlightFirst = 0, highlightLast = -1;
+    long highlightColor = 0;
     const QWidget *view = nullptr; // whose palette the colours are shown in
 
 private:
@@ -208,7 +243,7 @@ private:
     {
         switch (role) {
         case Qt::DisplayRole:
-            return cell(row, col).text;
+            return textAt(row, col);
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(qtAlignment(alignAt(row, col)));
         case Qt::ForegroundRole: {
@@ -334,7 +369,83 @@ FlexGrid::~FlexGrid()
 
 int FlexGrid::Rows() const
 {
+    realize();
     return int(m_model->rows.size());
+}
+
+void FlexGrid::insertRows(int row, int count)
+{
+    realize();
+    if (count <= 0 || row < 1 || row > Rows())
+        return;
+    m_model->insertAt(row, count);
+    // The header gives new sections its default size: the rows' own heights follow.
+    for (int r = row; r < row + count; ++r)
+        setRowHeight(r, m_model->rows[size_t(r)].heightTwips);
+}
+
+void FlexGrid::removeRows(int row, int count)
+{
+    realize();
+    count = std::min(count, Rows() - row);
+    if (count <= 0 || row < 1)
+        return;
+    m_model->removeAt(row, count);
+    m_row = std::min(m_row, Rows() - 1);
+}
+
+void FlexGrid::setRowNumbers(int count)
+{
+    const int old = m_model->numberedRows;
+    m_model->numberedRows = count;
+    m_model->touchColumn(0, 1, std::min(std::max(old, count), Rows() - 1));
+}
+
+void FlexGrid::setPendingFill(const std::function<void()> &fill)
+{
+    m_pendingFill = fill;
+    if (isVisible())
+        realize();
+}
+
+void FlexGrid::realize() const
+{
+    if (!m_pendingFill)
+        return;
+    // Taken first: the fill writes through the same accessors.
+    const std::function<void()> fill = std::move(m_pendingFill);
+    m_pendingFill = nullptr;
+    fill();
+}
+
+void FlexGrid::showEvent(QShowEvent *event)
+{
+    realize();
+    QTableView::showEvent(event);
+}
+
+void FlexGrid::setHighlight(int row, int firstCol, int lastCol, long rgb)
+{
+    clearHighlight();
+    if (row <= 0 || row >= Rows())
+        return;
+    m_model->highlightRow = m_highlightRow = row;
+    m_model->highlightFirst = firstCol;
+    m_model->highlightLast = lastCol;
+    m_model->highlightColor = rgb & 0xFFFFFF;
+    for (int c = firstCol; c <= lastCol; ++c)
+        m_model->touch(row, std::min(c, Cols() - 1));
+}
+
+void FlexGrid::clearHighlight()
+{
+    const int row = m_model->highlightRow;
+    if (row <= 0)
+        return;
+    m_model->highlightRow = m_highlightRow = 0;
+    if (row < Rows())
+        for (int c = m_model->highlightFirst; c <= std::min(m_model->highlightLast, Cols() - 1); ++c)
+            m_model->touch(row, c);
 }
 
 void FlexGrid::setRows(int rows)
@@ -361,7 +472,8 @@ void FlexGrid::setCols(int cols)
 
 QString FlexGrid::TextMatrix(int row, int col) const
 {
-    return m_model->valid(row, col) ? m_model->cell(row, col).text : QString();
+    realize();
+    return m_model->valid(row, col) ? m_model->textAt(row, col) : QString();
 }
 
 void FlexGrid::setTextMatrix(int row, int col, const QString &text)
@@ -438,16 +550,19 @@ void FlexGrid::setCellBackColor(long rgb)
 
 int FlexGrid::cellAlignmentAt(int row, int col) const
 {
+    realize();
     return m_model->valid(row, col) ? m_model->alignAt(row, col) : int(LeftCenter);
 }
 
 long FlexGrid::cellForeColorAt(int row, int col) const
 {
+    realize();
     return m_model->valid(row, col) ? m_model->foreAt(row, col) : kGridBlack;
 }
 
 long FlexGrid::cellBackColorAt(int row, int col) const
 {
+    realize();
     return m_model->valid(row, col) ? m_model->backAt(row, col) : kGridWhite;
 }
 
@@ -483,6 +598,7 @@ void FlexGrid::setColWidth(int col, int twips)
 
 int FlexGrid::RowHeight(int row) const
 {
+    realize();
     if (row < 0 || row >= Rows())
         return 0;
     return m_model->rows[size_t(row)].heightTwips;
@@ -516,6 +632,7 @@ void FlexGrid::setRowHeight(int row, int twips)
 
 void FlexGrid::syncLayout() const
 {
+    realize();
     // Pending row or header changes must be laid out before positions are read.
     const_cast<FlexGrid *>(this)->executeDelayedItemsLayout();
 }
@@ -606,6 +723,7 @@ void FlexGrid::setKeyCell(int row, int col)
 
 void FlexGrid::paintEvent(QPaintEvent *event)
 {
+    realize();
     QTableView::paintEvent(event);
     if (!hasFocus() || m_keyRow >= Rows() || m_keyCol >= Cols())
         return;
@@ -683,7 +801,7 @@ void FlexGrid::keyPressEvent(QKeyEvent *event)
     case Qt::Key_PageUp: row -= page; break;
     case Qt::Key_PageDown: row += page; break;
     case Qt::Key_Home: row = 1; break;
-    case Qt::Key_End: row = Rows() - 1; break;
+    case Qt::Key_End: row = m_lastKeyRow > 0 ? m_lastKeyRow : Rows() - 1; break;
     case Qt::Key_Left: col = visibleCol(col - 1, -1); break;
     case Qt::Key_Right: col = visibleCol(col + 1, 1); break;
     case Qt::Key_Return:

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QTableView>
+#include <functional>
 #include <memory>
 
 class FlexGridModel;
@@ -23,6 +24,20 @@ public:
 
     int Rows() const;
     void setRows(int rows);  // raising adds empty rows at the bottom, lowering drops rows there
+    // Empty rows put in before `row`, and rows taken out, with everything
+    // below moving along (cells, formats, heights): what an entry list's
+    // view does when one entry comes or goes, without writing every row.
+    void insertRows(int row, int count);
+    void removeRows(int row, int count);
+    // Column 0 of rows 1 to `count` shows the row's number (" 12") whatever
+    // is written there, so that rows moving along keep their numbers.
+    void setRowNumbers(int count);
+    // A fill that runs when the grid is first shown or read, not before:
+    // a sheet nobody looks at costs nothing. Replaces a fill still pending.
+    void setPendingFill(const std::function<void()> &fill);
+    bool fillPending() const { return bool(m_pendingFill); }
+    // Runs a pending fill now.
+    void realize() const;
     int Cols() const;
     void setCols(int cols);
 
@@ -41,6 +56,11 @@ public:
     void setCellForeColor(long rgb);
     long CellBackColor() const;
     void setCellBackColor(long rgb);
+    // The selected row's background over columns [firstCol, lastCol]; it
+    // stays with its row number (the owner moves it with its entry).
+    void setHighlight(int row, int firstCol, int lastCol, long rgb);
+    void clearHighlight();
+    int highlightRow() const { return m_highlightRow; }
     // Format of any cell, for tests and for code that does not move the current cell.
     int cellAlignmentAt(int row, int col) const;
     long cellForeColorAt(int row, int col) const;
@@ -78,6 +98,8 @@ public:
     int keyRow() const { return m_keyRow; }
     int keyCol() const { return m_keyCol; }
     void setKeyCell(int row, int col);
+    // The row End moves the keyboard cursor to (0: the last row).
+    void setLastKeyRow(int row) { m_lastKeyRow = row; }
 
 signals:
     void Click();   // Row() and Col() are the clicked cell; the header row gives row 0
@@ -89,6 +111,7 @@ private:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -103,6 +126,9 @@ private:
     int m_headerPressCol = -1;  // header section under a left-button press
     int m_keyRow = 1;           // keyboard cursor
     int m_keyCol = 1;
+    int m_lastKeyRow = 0;
+    int m_highlightRow = 0;
+    mutable std::function<void()> m_pendingFill;
     friend class FlexGridModel;
 };
 

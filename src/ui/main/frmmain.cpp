@@ -227,6 +227,8 @@ void frmMain::buildMenus()
     connect(&m_doc, &Document::editDone, this, [this](const Document::Edit &edit) {
         m_undo->push(makeUndoCommand(m_doc, edit).release());
     });
+    for (EntrySheet *sheet : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)})
+        connect(sheet, &EntrySheet::entryFinished, this, [this] { closeUndoStep(); });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("1007"));
     mnuHelp = help->menuAction();
@@ -341,7 +343,8 @@ void frmMain::Form_Load()
 
 void frmMain::Form_Activate()
 {
-    supplySheet->editFlexGridSupply();
+    // The detail window's edits are in the grid already; the panel rests.
+    supplySheet->idlePanel();
 }
 
 void frmMain::SSTabSheets_Click()
@@ -374,19 +377,12 @@ void frmMain::documentChanged(const Document::Update &update)
 {
     using C = Document::Change;
     const Document::Changes what = update.what;
-    if (what & C::EntriesReplaced) {
-        // The panels' working copies and selections point at entries that left the list.
-        incomeSheet->forgetEntries();
-        supplySheet->forgetEntries();
-    }
     if (what & C::EntryRemoved)
         clearSummaryTotals();
-    if (what & C::IncomeEntries)
-        incomeSheet->editFlexGridIncome();
-    if (what & C::SupplyEntries) {
-        supplySheet->editFlexGridSupply();
+    incomeSheet->documentChanged(update);
+    supplySheet->documentChanged(update);
+    if (what & C::SupplyEntries)
         fillFreeReceiptNumbers();
-    }
     if (what & C::TitleFields)
         printSheet->showTitle(m_doc.title());
     if (what & (C::IncomeEntries | C::SupplyEntries | C::DetailLines | C::TitleFields))
@@ -439,6 +435,15 @@ void frmMain::setRemainderLabels()
     }
 }
 
+void frmMain::closeUndoStep()
+{
+    // The stack hands its commands out as const; closing one changes nothing
+    // the stack itself keeps.
+    if (m_undo->index() > 0)
+        if (auto *step = dynamic_cast<const DocumentCommand *>(m_undo->command(m_undo->index() - 1)))
+            const_cast<DocumentCommand *>(step)->close();
+}
+
 void frmMain::fillFreeReceiptNumbers()
 {
     supplySheet->fillReceiptList();
@@ -456,14 +461,7 @@ void frmMain::setDocumentCommands(bool open, bool save, bool saveAsButton, bool 
 
 void frmMain::clearDocumentView()
 {
-    for (EntrySheet *sheet : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)}) {
-        if (sheet->selectedRow > 0)
-            sheet->paintRow(sheet->selectedRow, 1, 7, kGridWhite);
-        FlexGrid *g = sheet->grid();
-        for (int r = 1; r <= sheet->rowsInUse() && r < g->Rows(); ++r)
-            for (int c = 0; c <= 7; ++c)
-                g->setTextMatrix(r, c, QString());
-    }
+    // The entry grids start again with the document's EntriesReplaced.
     for (SummarySheet *s : summarySheets)
         s->clearView();
 }
@@ -472,6 +470,8 @@ void frmMain::saveArticleFile(const QString &fileName)
 {
     const SaveResult result = writeAccountFile(fileName, m_doc.title(), m_doc.entries());
     m_doc.markSaved();
+    // Nothing joins the saved step: the unsaved mark follows what is on disk.
+    closeUndoStep();
     m_undo->setClean();
     m_stamp = FileStamp::of(fileName);
     if (m_lock)

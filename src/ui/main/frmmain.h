@@ -172,6 +172,8 @@ private:
     LockResult lockFile(const QString &fileName, bool saving);
     void releaseLock();
     void setReadOnly(bool readOnly);
+    // The last undo step is complete: the next edit makes a new one.
+    void closeUndoStep();
 
     Document m_doc;
     QUndoStack *m_undo = nullptr;

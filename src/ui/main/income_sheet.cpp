@@ -104,7 +104,7 @@ IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     QWidget *const byColumn[] = {DTPickerIncomeDate, ComboIncomeArticle, ComboIncomeSubArticle,
                                  TextIncomePerPerson, TextIncomeStudents, TextIncomeAmount};
     for (int c = 1; c <= 6; ++c)
-        tabMoves(byColumn[c - 1], c, 6, [this, c] { return commitEditor(c); });
+        tabMoves(byColumn[c - 1], c, 6, [this, c] { return staysOnEntry([this, c] { return commitEditor(c); }); });
 }
 
 QList<QWidget *> IncomeSheet::cellEditors() const

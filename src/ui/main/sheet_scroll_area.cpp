@@ -1,5 +1,6 @@
 #include "ui/main/sheet_scroll_area.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <algorithm>
 #include <QLayout>
@@ -16,6 +17,12 @@ SheetScrollArea::SheetScrollArea(QWidget *sheets, QMainWindow *window) : QScroll
     setWidget(sheets);
     setFixedSize(sheets->size());
     window->installEventFilter(this);
+    // Where the sheets scroll, the view follows the keyboard: an editor laid
+    // over a cell, or a button reached with Tab, comes into view.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && widget() && widget()->isAncestorOf(now))
+            ensureWidgetVisible(now, 10, 10);
+    });
 }
 
 void SheetScrollArea::fitToScreen()

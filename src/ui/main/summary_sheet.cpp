@@ -48,6 +48,11 @@ static void growRow(FlexGrid *g, int row, qint16 &watermark)
 
 void SummarySheet::fillSummaryGrid(const PeriodSummary &period, int rowHeightUnit)
 {
+    grid->setPendingFill([this, period, rowHeightUnit] { fillNow(period, rowHeightUnit); });
+}
+
+void SummarySheet::fillNow(const PeriodSummary &period, int rowHeightUnit)
+{
     FlexGrid *g = grid;
     qint16 &watermark = summaryRowWatermark;
     const SummaryTable table = summaryTable(period);

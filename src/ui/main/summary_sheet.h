@@ -15,7 +15,7 @@ public:
     explicit SummarySheet(QWidget *parent = nullptr);
 
     void layoutGrid();
-    // Fills the grid from the period's two lists.
+    // Fills the grid from the period's two lists when it is next shown or read.
     void fillSummaryGrid(const PeriodSummary &period, int rowHeightUnit);
     // Blanks the last formatted row (after a deletion) and resets the watermark.
     void clearLastRow();
@@ -25,4 +25,7 @@ public:
     FlexGrid *grid = nullptr;
     // The highest row formatted, plus one.
     qint16 summaryRowWatermark = 0;
+
+private:
+    void fillNow(const PeriodSummary &period, int rowHeightUnit);
 };

@@ -101,7 +101,7 @@ SupplySheet::SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     QWidget *const byColumn[] = {DTPickerSupplyDate, ComboSupplyReceipt, ComboSupplyArticle,
                                  ComboSupplySubArticle, TextSupplyAmount, CommandSupplyDetail};
     for (int c = 1; c <= 6; ++c)
-        tabMoves(byColumn[c - 1], c, 6, [this, c] { return commitEditor(c); });
+        tabMoves(byColumn[c - 1], c, 6, [this, c] { return staysOnEntry([this, c] { return commitEditor(c); }); });
 }
 
 bool SupplySheet::eventFilter(QObject *watched, QEvent *event)

@@ -53,24 +53,45 @@ DocumentCommand::DocumentCommand(Document &doc, const Document::Edit &edit, cons
 
 void DocumentCommand::undo()
 {
+    m_closed = true;
     m_doc.undo(m_edit);
 }
 
 void DocumentCommand::redo()
 {
     // Pushed after the edit happened: only a later redo has anything to do.
-    if (m_done)
+    if (m_done) {
+        m_closed = true;
         m_doc.redo(m_edit);
+    }
     m_done = true;
 }
 
+int EntryStepCommand::id() const
+{
+    return 1;
+}
+
+bool EntryStepCommand::mergeWith(const QUndoCommand *other)
+{
+    const Edit &next = static_cast<const EntryStepCommand *>(other)->m_edit;
+    if (m_closed || next.sourceKey < 0 || next.sourceKey != m_edit.resultKey || isIncome(next.kind) != isIncome(m_edit.kind))
+        return false;
+    m_edit.ops.insert(m_edit.ops.end(), next.ops.begin(), next.ops.end());
+    m_edit.resultKey = next.resultKey;
+    m_edit.kind = next.kind;
+    m_edit.subject = next.subject;
+    setText(kindText(m_edit));
+    return true;
+}
+
 RecordEntryCommand::RecordEntryCommand(Document &doc, const Document::Edit &edit)
-    : DocumentCommand(doc, edit, kindText(edit))
+    : EntryStepCommand(doc, edit, kindText(edit))
 {
 }
 
 AddRowCommand::AddRowCommand(Document &doc, const Document::Edit &edit)
-    : DocumentCommand(doc, edit, kindText(edit))
+    : EntryStepCommand(doc, edit, kindText(edit))
 {
 }
 

@@ -1,8 +1,8 @@
 // Undo and redo of the document's edits: one command class per kind of
 // change, each putting back the exact entry list (order, keys, detail lines)
-// and title that came before or after it; the window refills from the
-// document's changed signal as after any edit. The edit itself has already
-// happened when its command is pushed, so the first redo does nothing.
+// and title that came before or after it; the window follows the document's
+// changed signal as after any edit. The edit itself has already happened
+// when its command is pushed, so the first redo does nothing.
 #pragma once
 
 #include "model/document.h"
@@ -15,21 +15,34 @@ public:
     DocumentCommand(Document &doc, const Document::Edit &edit, const QString &text);
     void undo() override;
     void redo() override;
+    // The step is complete: no later edit joins it.
+    void close() { m_closed = true; }
 
 protected:
     Document &m_doc;
     Document::Edit m_edit;
     bool m_done = false;
+    bool m_closed = false;
+};
+
+// What the user does to one entry until leaving it is one step: adding the
+// row and the records Tab makes from cell to cell join the step that
+// started it, which takes the name of the last (収入の登録 (学級費)).
+class EntryStepCommand : public DocumentCommand {
+public:
+    using DocumentCommand::DocumentCommand;
+    int id() const override;
+    bool mergeWith(const QUndoCommand *other) override;
 };
 
 // 収入の登録 / 支出の登録: an entry recorded from its panel.
-class RecordEntryCommand : public DocumentCommand {
+class RecordEntryCommand : public EntryStepCommand {
 public:
     RecordEntryCommand(Document &doc, const Document::Edit &edit);
 };
 
 // 収入の行の追加 / 支出の行の追加: a blank row added.
-class AddRowCommand : public DocumentCommand {
+class AddRowCommand : public EntryStepCommand {
 public:
     AddRowCommand(Document &doc, const Document::Edit &edit);
 };
