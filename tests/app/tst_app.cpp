@@ -165,7 +165,7 @@ private slots:
         PrintSettings ps;
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("s.csv"));
-        exportCsv(doc, ps, 2, path);
+        exportCsv(doc, ps, Printout::fromKind(2), path);
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QString text = decodeCp932(f.readAll());
@@ -177,7 +177,7 @@ private slots:
         // A character Shift_JIS cannot hold is refused, and nothing is written.
         doc.insertEntry(income(d(2026, 6, 1), "𠮷", 1));
         const QString bad = dir.filePath(QStringLiteral("bad.csv"));
-        QVERIFY_THROWS_EXCEPTION(HarumokaError, exportCsv(doc, ps, 2, bad));
+        QVERIFY_THROWS_EXCEPTION(HarumokaError, exportCsv(doc, ps, Printout::fromKind(2), bad));
         QVERIFY(!QFile::exists(bad));
     }
 
