@@ -168,6 +168,10 @@ bool EntrySheet::record()
     // The document refills the grid (through the window), which idles the panel.
     const EntryPtr src = source;
     const EntryPtr recorded = m_doc.recordEntry(cur, src);
+    // An unchanged entry is no edit and refills nothing: the panel idles
+    // as after any record, or the next record would add it a second time.
+    if (recorded == src)
+        fillGrid();
     m_recordedKey = recorded->taKey;
     source.reset();
     SelectionList &names = m_columns.income ? m_names.income : m_names.supply;
