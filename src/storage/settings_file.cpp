@@ -29,7 +29,8 @@ constexpr qsizetype kMaxNameLength = 32767;
 
 void appendRecords(QByteArray &out, Cp932Codec &codec, const SelectionList &list)
 {
-    for (const MekaluSelection *s = list.records().cbegin(); s != list.records().cend(); ++s) {
+    for (const MekaluSelection &record : list.records()) {
+        const MekaluSelection *s = &record;
         if (s->tsArticle.contains(QLatin1Char('\r')) || s->tsArticle.contains(QLatin1Char('\n')))
             continue;
         QByteArray name;
