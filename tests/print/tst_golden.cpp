@@ -48,7 +48,8 @@ QString dumpSurface(const RecordingSurface &rec)
 QString dumpList(const QList<MekaluArticle> &lines)
 {
     QString out;
-    for (const MekaluArticle *a = lines.begin(); a != lines.end(); ++a)
+    for (const MekaluArticle &line : lines) {
+        const MekaluArticle *a = &line;
         out += QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8\n")
                    .arg(a->taIncome)
                    .arg(generalDate(a->taDate), a->taArticle, a->taSubArticle)
@@ -56,6 +57,7 @@ QString dumpList(const QList<MekaluArticle> &lines)
                    .arg(a->taStudentsNumber)
                    .arg(a->taAmount)
                    .arg(a->taReceipt);
+    }
     return out;
 }
 
