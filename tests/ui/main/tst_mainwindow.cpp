@@ -126,9 +126,8 @@ private slots:
         WindowFixture f;
         f.add(income(d(2003, 4, 15), "学級費", 45000, "4月分", 1500, 30));
         f.add(income(d(2003, 4, 20), "返金", -800, QString(), 0, 0));
-        auto e = expense(d(2003, 4, 15), "画用紙", 3000, "図工", 12);
-        setDetails(e, {{"A", 1000}, {"B", 2000}});
-        f.add(e);
+        auto e = f.add(expense(d(2003, 4, 15), "画用紙", 3000, "図工", 12));
+        f.setDetails(e, {{"A", 1000}, {"B", 2000}});
         f.add(expense(d(2003, 5, 1), "ノート", -50));
         f.refill();
         FlexGrid *g = f.w->incomeSheet->MSFlexGridIncome;
@@ -269,9 +268,8 @@ private slots:
         WindowFixture f;
         f.add(income(d(2026, 5, 1), "学級費", 30000, "5月"));
         f.add(income(d(2026, 5, 20), "学級費", 20000, "5月"));
-        auto e = expense(d(2026, 6, 1), "画材", 12345, "図工");
-        setDetails(e, {{"絵の具", 10000}, {"筆", 2345}});
-        f.add(e);
+        auto e = f.add(expense(d(2026, 6, 1), "画材", 12345, "図工"));
+        f.setDetails(e, {{"絵の具", 10000}, {"筆", 2345}});
         f.add(income(d(2026, 9, 1), "学級費", 1000, "9月"));
         f.add(expense(d(2026, 10, 5), "文具", 500));
         f.add(income(d(2027, 1, 10), "返金", 200));

@@ -369,9 +369,8 @@ private slots:
     void detailMarkSurvivesRecording()
     {
         WindowFixture f;
-        auto a = expense(d(2026, 5, 1), "a", 300);
-        setDetails(a, {{"x", 100}, {"y", 200}});
-        auto e = f.add(a);
+        auto e = f.add(expense(d(2026, 5, 1), "a", 300));
+        e = f.setDetails(e, {{"x", 100}, {"y", 200}});
         f.refill();
         f.w->SSTabSheets->setCurrentIndex(2);
         SupplySheet *s = f.w->supplySheet;
