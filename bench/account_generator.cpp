@@ -156,7 +156,7 @@ GeneratedAccount generateAccount(int entries, quint32 seed, int schoolYear)
     out.header.grade = text("第３学年");
     out.header.room = text("２組");
     out.header.charge = text("山田花子");
-    std::vector<EntryPtr> entries;
+    std::vector<EntryPtr> fileOrder;
     qint16 receipt = 0;
     qint32 key = 1;
     for (const Slot &slot : plan) {
@@ -197,9 +197,9 @@ GeneratedAccount generateAccount(int entries, quint32 seed, int schoolYear)
                 }
             }
         }
-        entries.push_back(a);
+        fileOrder.push_back(a);
     }
-    out.entries = EntryList(entries);
+    out.entries = EntryList(fileOrder);
     return out;
 }
 

@@ -160,12 +160,12 @@ private slots:
     void csvQuotingAndSummaryTable()
     {
         Document doc;
-        doc.insertEntry(income(d(2026, 5, 1), "会費, 5月", 100, "\"特別\""));
-        doc.insertEntry(expense(d(2026, 5, 2), "紙", 30));
+        doc.recordEntry(*income(d(2026, 5, 1), "会費, 5月", 100, "\"特別\""), nullptr);
+        doc.recordEntry(*expense(d(2026, 5, 2), "紙", 30), nullptr);
         PrintSettings ps;
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("s.csv"));
-        exportCsv(doc, ps, 2, path);
+        exportCsv(doc, ps, Printout::fromKind(2), path);
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QString text = decodeCp932(f.readAll());
@@ -175,9 +175,9 @@ private slots:
         QCOMPARE(rows.at(2), (QStringList{"2", "紙", "", "", "30", "70"}));
         QCOMPARE(rows.at(3), (QStringList{"", "合計", "", "100", "30", "70"}));
         // A character Shift_JIS cannot hold is refused, and nothing is written.
-        doc.insertEntry(income(d(2026, 6, 1), "𠮷", 1));
+        doc.recordEntry(*income(d(2026, 6, 1), "𠮷", 1), nullptr);
         const QString bad = dir.filePath(QStringLiteral("bad.csv"));
-        QVERIFY_THROWS_EXCEPTION(HarumokaError, exportCsv(doc, ps, 2, bad));
+        QVERIFY_THROWS_EXCEPTION(HarumokaError, exportCsv(doc, ps, Printout::fromKind(2), bad));
         QVERIFY(!QFile::exists(bad));
     }
 

@@ -28,7 +28,8 @@ void checkDocument(const LoadedAccount &m)
 {
     qint32 incomes = 0, supplies = 0, key = 0;
     QDateTime lastIncome, lastSupply;
-    for (const MekaluArticle *a = m.articleList->taLink.get(); a; a = a->taLink.get()) {
+    const EntryList list = m.entries();
+    for (const EntryPtr &a : list.entries()) {
         QDateTime &last = a->taIncome ? lastIncome : lastSupply;
         if (last.isValid() && a->taDate < last)
             fault("entries of one kind are not in date order");
@@ -37,34 +38,24 @@ void checkDocument(const LoadedAccount &m)
         if (a->taKey <= 0 || a->taKey > m.nextArticleKey)
             fault("entry key out of range");
         key = std::max(key, a->taKey);
-        if (a->taDetailList && a->taDetailList->isBlank() == false)
-            fault("detail head is not blank");
     }
     if (incomes != m.incomeCount || supplies != m.supplyCount)
         fault("entry counts differ from the list");
     if (key != incomes + supplies || (key > 0 && m.nextArticleKey != key + 1))
         fault("keys are not 1..n");
 
-    // The reader places entries without walking the list: the order must be
-    // exactly what one addArticle per entry, in file (key) order, gives.
-    std::vector<const MekaluArticle *> loaded;
-    for (const MekaluArticle *a = m.articleList->taLink.get(); a; a = a->taLink.get())
-        loaded.push_back(a);
-    std::vector<const MekaluArticle *> inFileOrder = loaded;
+    // The list places entries without walking it: the order must be
+    // exactly what placing one entry after another, in file (key) order, gives.
+    const std::vector<EntryPtr> &loaded = list.entries();
+    std::vector<EntryPtr> inFileOrder = loaded;
     std::sort(inFileOrder.begin(), inFileOrder.end(),
-              [](const MekaluArticle *a, const MekaluArticle *b) { return a->taKey < b->taKey; });
-    MekaluArticle reference;
-    for (const MekaluArticle *a : inFileOrder) {
-        auto c = std::make_shared<MekaluArticle>();
-        c->taIncome = a->taIncome;
-        c->taDate = a->taDate;
-        c->taKey = a->taKey;
-        reference.addArticle(c);
-    }
-    size_t i = 0;
-    for (const MekaluArticle *c = reference.taLink.get(); c; c = c->taLink.get(), ++i)
-        if (loaded[i]->taKey != c->taKey)
-            fault("entries not where addArticle puts them");
+              [](const EntryPtr &a, const EntryPtr &b) { return a->taKey < b->taKey; });
+    EntryList reference;
+    for (const EntryPtr &a : inFileOrder)
+        reference.insertAt(reference.placeFor(*a), a);
+    for (size_t i = 0; i < loaded.size(); ++i)
+        if (loaded[i]->taKey != reference.entries()[i]->taKey)
+            fault("entries not where the ordering rule puts them");
 }
 
 struct Loaded {
@@ -87,7 +78,7 @@ void load(const QByteArray &bytes, Loaded &out)
         } else if (e.kind() != AccountFileError::NotAccountFile) {
             fault("unexpected kind of AccountFileError", e.message());
         }
-        if (e.kind() == AccountFileError::NotAccountFile && out.m.articleList->taLink)
+        if (e.kind() == AccountFileError::NotAccountFile && !out.m.fileOrder.empty())
             fault("a foreign file added entries");
     }
 }
@@ -111,13 +102,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // What Open does next with what was read; an overflow of a period total
     // is the summaries' own message.
     try {
-        computeSummaries(*first.m.articleList, first.header.carryOverOverride(), kDefaultStudents);
+        computeSummaries(first.m.entries(), first.header.carryOverOverride());
     } catch (const OverflowError &) {
     }
 
     QByteArray saved;
     try {
-        saved = encodeAccountFile(first.header, *first.m.articleList);
+        saved = encodeAccountFile(first.header, first.m.entries());
     } catch (const AccountFileError &e) {
         fault("a document that was read cannot be saved", e.message());
     }
@@ -126,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (second.damaged)
         fault("a saved document reads back damaged");
     checkDocument(second.m);
-    if (encodeAccountFile(second.header, *second.m.articleList) != saved)
+    if (encodeAccountFile(second.header, second.m.entries()) != saved)
         fault("a saved document reads back different");
     return 0;
 }

@@ -21,10 +21,11 @@ namespace {
     std::abort();
 }
 
-void checkList(const MekaluSelection &head)
+void checkList(const SelectionList &list)
 {
     QSet<QString> names;
-    for (const MekaluSelection *s = head.tsLink.get(); s; s = s->tsLink.get()) {
+    for (const MekaluSelection &record : list.records()) {
+        const MekaluSelection *s = &record;
         if (s->tsArticle.isEmpty())
             fault("empty name in a list");
         if (s->tsArticle.contains(QLatin1Char('\r')) || s->tsArticle.contains(QLatin1Char('\n')))
@@ -38,7 +39,7 @@ void checkList(const MekaluSelection &head)
 }
 
 struct Lists {
-    MekaluSelection income, supply;
+    SelectionList income, supply;
 };
 
 void read(const QByteArray &bytes, Lists &out)

@@ -52,12 +52,12 @@ private slots:
         ps.printCarry = printCarry;
         ps.printDate = QDate(2027, 3, 19);
         const PeriodSummaries sums = printSummaries(doc, ps);
-        const QList<QStringList> rows = printoutTable(doc, sums, ps, kind);
+        const QList<QStringList> rows = printoutTable(doc, sums, ps, Printout::fromKind(kind));
         RecordingSurface rec;
-        printKindOn(doc, sums, rec, ps, kind);
+        printKindOn(doc, sums, rec, ps, Printout::fromKind(kind));
 
-        if (isLedgerKind(kind)) {
-            const PeriodInfo &info = periodInfo(printKindPeriod(kind));
+        if (Printout::fromKind(kind).ledger) {
+            const PeriodInfo &info = Printout::fromKind(kind).info();
             // The totals row: its label is unique on the paper.
             const QStringList *total = nullptr;
             for (const QStringList &r : rows)

@@ -69,9 +69,9 @@ private slots:
             PrintSettings ps;
             try {
                 if (how == QLatin1String("csv"))
-                    exportCsv(doc, ps, 11, out);
+                    exportCsv(doc, ps, Printout::fromKind(11), out);
                 else
-                    exportPdf(doc, ps, 11, out);
+                    exportPdf(doc, ps, Printout::fromKind(11), out);
                 QFAIL("exported");
             } catch (const HarumokaError &e) {
                 QVERIFY2(e.message().contains(QStringLiteral("上書きすると帳簿が失われるため、書き出しませんでした。")),
@@ -87,10 +87,10 @@ private slots:
     {
         QTemporaryDir dir;
         Document m;
-        m.insertEntry(income(d(2026, 5, 1), QStringLiteral("学級費"), 100));
+        m.recordEntry(*income(d(2026, 5, 1), QStringLiteral("学級費"), 100), nullptr);
         const QString path = dir.filePath(QStringLiteral("無い/表.csv"));
         try {
-            exportCsv(m, PrintSettings(), 2, path);
+            exportCsv(m, PrintSettings(), Printout::fromKind(2), path);
             QFAIL("exported");
         } catch (const HarumokaError &e) {
             QVERIFY2(!e.message().contains(QStringLiteral("バックアップ")), qPrintable(e.message()));
@@ -99,7 +99,7 @@ private slots:
         // An ordinary file is replaced as before.
         const QString old = dir.filePath(QStringLiteral("表.csv"));
         QVERIFY(writeBytes(old, "old table"));
-        exportCsv(m, PrintSettings(), 2, old);
+        exportCsv(m, PrintSettings(), Printout::fromKind(2), old);
         QVERIFY(readBytes(old).startsWith("No."));
     }
 };

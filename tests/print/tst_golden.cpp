@@ -15,6 +15,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTextStream>
 
 namespace {
@@ -44,10 +45,11 @@ QString dumpSurface(const RecordingSurface &rec)
     return out;
 }
 
-QString dumpList(const MekaluArticle &head)
+QString dumpList(const QList<MekaluArticle> &lines)
 {
     QString out;
-    for (const MekaluArticle *a = head.taLink.get(); a; a = a->taLink.get())
+    for (const MekaluArticle &line : lines) {
+        const MekaluArticle *a = &line;
         out += QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8\n")
                    .arg(a->taIncome)
                    .arg(generalDate(a->taDate), a->taArticle, a->taSubArticle)
@@ -55,7 +57,19 @@ QString dumpList(const MekaluArticle &head)
                    .arg(a->taStudentsNumber)
                    .arg(a->taAmount)
                    .arg(a->taReceipt);
+    }
     return out;
+}
+
+// The fingerprint a dump is compared with. Printing a ledger no longer puts
+// the open account in print order, so a save after it writes the account as
+// it was loaded: the file's "saved" fingerprint, not the print order that the
+// older "saved-after" fingerprints of the ledgers hold.
+QString fingerprintName(const QString &name)
+{
+    static const QRegularExpression ledgerSave(QStringLiteral("^(\\S+) \\S+ kind(1|3|5|7|9|11) saved-after$"));
+    const QRegularExpressionMatch m = ledgerSave.match(name);
+    return m.hasMatch() ? m.captured(1) + QStringLiteral(" saved") : name;
 }
 
 QString hash(const QByteArray &bytes)
@@ -92,25 +106,25 @@ QList<QPair<QString, QString>> allDumps()
                 {
                     Loaded l(a, v);
                     RecordingSurface rec;
-                    printKindOn(l.doc, l.sums, rec, l.ps, kind);
+                    printKindOn(l.doc, l.sums, rec, l.ps, Printout::fromKind(kind));
                     out << qMakePair(name + QStringLiteral(" print"), dumpSurface(rec));
-                    // A ledger leaves the list in print order; that is what a save then writes.
+                    // What a save writes after the printout.
                     out << qMakePair(name + QStringLiteral(" saved-after"),
-                                     QString::fromLatin1(encodeAccountFile(l.doc.title(), *l.doc.articleList()).toBase64()));
+                                     QString::fromLatin1(encodeAccountFile(l.doc.title(), l.doc.entries()).toBase64()));
                 }
                 {
                     Loaded l(a, v);
-                    out << qMakePair(name + QStringLiteral(" csv"), csvText(printoutTable(l.doc, l.sums, l.ps, kind)));
+                    out << qMakePair(name + QStringLiteral(" csv"), csvText(printoutTable(l.doc, l.sums, l.ps, Printout::fromKind(kind))));
                 }
             }
         }
         Loaded l(a, kVariants[0]);
         out << qMakePair(a + QStringLiteral(" saved"),
-                         QString::fromLatin1(encodeAccountFile(l.doc.title(), *l.doc.articleList()).toBase64()));
+                         QString::fromLatin1(encodeAccountFile(l.doc.title(), l.doc.entries()).toBase64()));
         QString periods;
         for (int p = 0; p < PeriodCount; ++p)
             periods += QStringLiteral("period %1 income %2 expense %3\n").arg(p).arg(l.sums[p].incomeTotal).arg(l.sums[p].supplyTotal)
-                + dumpList(*l.sums[p].incomeList) + dumpList(*l.sums[p].supplyList);
+                + dumpList(l.sums[p].incomeList) + dumpList(l.sums[p].supplyList);
         out << qMakePair(a + QStringLiteral(" periods"), periods);
     }
     return out;
@@ -141,7 +155,7 @@ private slots:
         QCOMPARE(expected.size(), dumps.size());
         QStringList differ;
         for (const auto &[name, dump] : dumps) {
-            if (expected.value(name) == hash(dump.toUtf8()))
+            if (expected.value(fingerprintName(name)) == hash(dump.toUtf8()))
                 continue;
             differ << name;
             QFile actual(QDir::temp().filePath(QStringLiteral("golden-") + QString(name).replace(QLatin1Char(' '), QLatin1Char('_'))));

@@ -30,7 +30,7 @@ struct Account {
         ps.charge = QStringLiteral("山田花子");
         ps.printDate = QDate(2026, 7, 20);
     }
-    void add(const ArticlePtr &a) { doc.insertEntry(a); }
+    void add(const ArticlePtr &a) { doc.recordEntry(*a, nullptr); }
 };
 
 // Text of a PDF, pages separated by form feeds; empty when the tool fails.
@@ -117,7 +117,7 @@ void TestPdf::ledgerIsOneMultiPageFile()
                  QStringLiteral("内訳")));
     QTemporaryDir dir;
     const QString pdf = (keepDir().isEmpty() ? dir.path() : keepDir()) + QStringLiteral("/ledger.pdf");
-    exportPdf(a.doc, a.ps, 11, pdf);
+    exportPdf(a.doc, a.ps, Printout::fromKind(11), pdf);
 
     const QString text = pdfText(pdf);
     QVERIFY2(!text.isEmpty(), "pdftotext could not read the ledger");
@@ -146,7 +146,7 @@ void TestPdf::reportComesOutInJapanese()
     a.add(expense(d(2026, 6, 2), QStringLiteral("記念品"), 4000, QString(), 3));
     QTemporaryDir dir;
     const QString pdf = (keepDir().isEmpty() ? dir.path() : keepDir()) + QStringLiteral("/report.pdf");
-    exportPdf(a.doc, a.ps, 2, pdf);
+    exportPdf(a.doc, a.ps, Printout::fromKind(2), pdf);
 
     const QString text = pdfText(pdf);
     QCOMPARE(pageCount(text), 1);
@@ -238,7 +238,7 @@ void TestPdf::failuresLeaveNoFile()
     // A folder that does not exist: a clear message naming the file.
     const QString missing = dir.path() + QStringLiteral("/無い/ledger.pdf");
     try {
-        exportPdf(a.doc, a.ps, 11, missing);
+        exportPdf(a.doc, a.ps, Printout::fromKind(11), missing);
         QFAIL("writing into a missing folder must fail");
     } catch (const HarumokaError &e) {
         QVERIFY2(e.message().contains(QStringLiteral("ledger.pdf")), qPrintable(e.message()));
@@ -257,8 +257,8 @@ void TestPdf::failuresLeaveNoFile()
     Account bad;
     bad.add(expense(d(2026, 5, 1), QStringLiteral("大"), 2000000000));
     bad.add(expense(d(2026, 5, 2), QStringLiteral("大"), 2000000000));
-    QVERIFY_THROWS_EXCEPTION(HarumokaError, exportPdf(bad.doc, bad.ps, 11, target));
-    QVERIFY_THROWS_EXCEPTION(HarumokaError, exportPdf(a.doc, a.ps, 13, target));
+    QVERIFY_THROWS_EXCEPTION(HarumokaError, exportPdf(bad.doc, bad.ps, Printout::fromKind(11), target));
+    QVERIFY_THROWS_EXCEPTION(HarumokaError, exportPdf(a.doc, a.ps, Printout::fromKind(13), target));
     QFile f(target);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("old contents"));
@@ -269,11 +269,11 @@ void TestPdf::failuresLeaveNoFile()
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(printed);
-    QVERIFY_THROWS_EXCEPTION(HarumokaError, printKindOnPrinter(bad.doc, PeriodSummaries(), printer, bad.ps, 11));
+    QVERIFY_THROWS_EXCEPTION(HarumokaError, printKindOnPrinter(bad.doc, PeriodSummaries(), printer, bad.ps, Printout::fromKind(11)));
     QVERIFY(!QFileInfo::exists(printed));
 
     // A successful export replaces the old file and leaves it readable to others.
-    exportPdf(a.doc, a.ps, 11, target);
+    exportPdf(a.doc, a.ps, Printout::fromKind(11), target);
     QVERIFY(QFileInfo(target).size() > 1000);
     QVERIFY(QFileInfo(target).permissions() & QFileDevice::ReadOther);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);

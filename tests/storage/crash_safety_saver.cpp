@@ -23,15 +23,18 @@ int main(int argc, char **argv)
     const int start = std::atoi(argv[2]);
     std::array<LoadedAccount, kCrashSafetyVersions> versions;
     std::array<AccountHeader, kCrashSafetyVersions> headers;
-    for (int v = 0; v < kCrashSafetyVersions; ++v)
+    std::array<EntryList, kCrashSafetyVersions> lists;
+    for (int v = 0; v < kCrashSafetyVersions; ++v) {
         makeCrashSafetyVersion(v, versions[v], headers[v]);
+        lists[v] = versions[v].entries();
+    }
     std::puts("ready");
     std::fflush(stdout);
     try {
         // Bounded, in case nobody kills us.
         for (int i = start; i < start + 100000; ++i) {
             const int v = i % kCrashSafetyVersions;
-            writeAccountFile(target, headers[v], *versions[v].articleList);
+            writeAccountFile(target, headers[v], lists[v]);
             std::puts("saved");
             std::fflush(stdout);
         }

@@ -19,8 +19,7 @@ inline void makeCrashSafetyVersion(int v, LoadedAccount &m, AccountHeader &h)
     h.room = QStringLiteral("9組");
     h.charge = QStringLiteral("山田　花子");
     const int entries = 2000 + 400 * v;
-    // Dated in order, so linking each after the last gives addArticle's list.
-    MekaluArticle *last = m.articleList.get();
+    // Dated in order, so the file order is the list order.
     for (int i = 0; i < entries; ++i) {
         auto a = std::make_shared<MekaluArticle>();
         a->taDate = makeDate(QDate(2024, 4, 1).addDays(i * 360 / entries));
@@ -35,15 +34,11 @@ inline void makeCrashSafetyVersion(int v, LoadedAccount &m, AccountHeader &h)
             a->taSubArticle = QStringLiteral("店%1").arg(i % 7);
             a->taReceipt = qint16(i % 999 + 1);
             a->taAmount = 300 * (v + 1);
-            a->taDetailList = std::make_shared<MekaluDetail>();
-            MekaluDetail *line = a->taDetailList.get();
+            DetailLines &lines = a->taDetailList.emplace();
             for (const QString &name : {QStringLiteral("ノート"), QStringLiteral("鉛筆"),
-                                        QStringLiteral("消費税%1").arg(v)}) {
-                line->tdLink = std::make_shared<MekaluDetail>(name, 100 * (v + 1));
-                line = line->tdLink.get();
-            }
+                                        QStringLiteral("消費税%1").arg(v)})
+                lines.append(MekaluDetail{name, 100 * (v + 1)});
         }
-        last->taLink = a;
-        last = a.get();
+        m.fileOrder.push_back(a);
     }
 }

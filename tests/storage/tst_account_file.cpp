@@ -27,16 +27,11 @@ QByteArray fileOf(const QStringList &lines, const QByteArray &lineEnd = "\r\n")
     return out;
 }
 
-ArticlePtr newList()
-{
-    return std::make_shared<MekaluArticle>();
-}
-
 // Entries in list order, with keys and details: "I:2003/04/15:A:100:k1[x=1,y=2]".
-QStringList dump(const ArticlePtr &head)
+QStringList dump(const EntryList &list)
 {
     QStringList out;
-    for (const MekaluArticle *a = head->taLink.get(); a; a = a->taLink.get()) {
+    for (const EntryPtr &a : list.entries()) {
         QString s = QStringLiteral("%1:%2:%3:%4:k%5")
                         .arg(a->taIncome ? QLatin1Char('I') : QLatin1Char('E'))
                         .arg(generalDate(a->taDate), a->taArticle)
@@ -44,8 +39,8 @@ QStringList dump(const ArticlePtr &head)
                         .arg(a->taKey);
         if (a->taDetailList) {
             QStringList d;
-            for (const MekaluDetail *x = a->taDetailList->tdLink.get(); x; x = x->tdLink.get())
-                d << x->tdArticle + QLatin1Char('=') + QString::number(x->tdAmount);
+            for (const MekaluDetail &x : *a->taDetailList)
+                d << x.tdArticle + QLatin1Char('=') + QString::number(x.tdAmount);
             s += QLatin1Char('[') + d.join(QLatin1Char(',')) + QLatin1Char(']');
         }
         out << s;
@@ -76,30 +71,30 @@ AccountHeader otherHeader()
 }
 
 // A document with every kind of value the file has to carry.
-ArticlePtr richList()
+EntryList richList()
 {
-    ArticlePtr head = newList();
-    head->addArticle(income(d(2003, 4, 15), QStringLiteral("学級費"), 15000,
+    std::vector<ArticlePtr> head;
+    head.push_back(income(d(2003, 4, 15), QStringLiteral("学級費"), 15000,
                             QStringLiteral("４月分 ①"), 500, 30));
     auto e1 = expense(d(2003, 4, 20), QStringLiteral("ﾉｰﾄ代"), -500, QStringLiteral("返金～"), 3);
     // Leading blank lines are not written; the blank line between two
     // written lines is.
     setDetails(e1, {{QString(), 0}, {QString(), 0}, {QStringLiteral("ソ表ポ"), 300},
                     {QString(), 0}, {QStringLiteral("￥髙"), -800}});
-    head->addArticle(e1);
+    head.push_back(e1);
     auto e2 = expense(d(2003, 5, 1), QStringLiteral("画用紙"), 1200, QString(), 4);
     setDetails(e2, {}); // only the head
-    head->addArticle(e2);
+    head.push_back(e2);
     auto e3 = expense(d(2003, 5, 2), QStringLiteral("True"), 0, QStringLiteral("False"), 0);
     setDetails(e3, {{QString(), 0}}); // only blank lines
-    head->addArticle(e3);
-    head->addArticle(income(d(2003, 4, 15), QString(), 0)); // a blank entry
-    head->addArticle(income(d(2004, 3, 31), QStringLiteral("<DETAIL>"), -2147483647 - 1,
+    head.push_back(e3);
+    head.push_back(income(d(2003, 4, 15), QString(), 0)); // a blank entry
+    head.push_back(income(d(2004, 3, 31), QStringLiteral("<DETAIL>"), -2147483647 - 1,
                             QStringLiteral("</DETAIL>"), 2147483647, -32768));
     auto timed = income(d(2003, 6, 1), QStringLiteral("時刻つき"), 1);
     timed->taDate = makeDate(QDate(2003, 6, 1), QTime(9, 5, 7));
-    head->addArticle(timed);
-    return head;
+    head.push_back(timed);
+    return listOf(head);
 }
 
 } // namespace
@@ -121,13 +116,11 @@ private slots:
         h.room = QStringLiteral("2");
         h.charge = QStringLiteral("髙橋");
         h.title = QStringLiteral("not written in class mode");
-        ArticlePtr list = newList();
-        list->addArticle(income(d(2003, 4, 15), QStringLiteral("ソフト①"), 15000,
-                                QStringLiteral("ｱ～￥"), 500, 30));
+        auto i = income(d(2003, 4, 15), QStringLiteral("ソフト①"), 15000, QStringLiteral("ｱ～￥"), 500, 30);
         auto e = expense(d(2003, 4, 20), QStringLiteral("Pen"), -500, QString(), 3);
         setDetails(e, {{QString(), 0}, {QStringLiteral("ノート"), 300}, {QString(), 0},
                        {QStringLiteral("B"), -20}});
-        list->addArticle(e);
+        const EntryList list = listOf({i, e});
 
         const QByteArray expected = QByteArray("iMekalu135\r\nTrue\r\n"
                                                "\x95\x5c\x92\xac\x8f\xac\r\n"
@@ -144,7 +137,7 @@ private slots:
                                                "\r\n 0\r\n"
                                                "B\r\n-20\r\n"
                                                "</DETAIL>\r\n");
-        QCOMPARE(encodeAccountFile(h, *list), expected);
+        QCOMPARE(encodeAccountFile(h, list), expected);
 
         // Other-account mode: title, reporter and carry-over name, nothing else.
         AccountHeader o;
@@ -153,7 +146,7 @@ private slots:
         o.title = QStringLiteral("T");
         o.reporter = QStringLiteral("R");
         o.carryOverName = QString();
-        QCOMPARE(encodeAccountFile(o, *newList()), QByteArray("iMekalu135\r\nFalse\r\nT\r\nR\r\n\r\n"));
+        QCOMPARE(encodeAccountFile(o, EntryList()), QByteArray("iMekalu135\r\nFalse\r\nT\r\nR\r\n\r\n"));
     }
 
     void roundTripIsByteIdentical_data()
@@ -168,8 +161,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("学級会計.txt"));
         const AccountHeader written = classMode ? classHeader() : otherHeader();
-        ArticlePtr list = richList();
-        writeAccountFile(path, written, *list);
+        writeAccountFile(path, written, richList());
         const QByteArray first = readBytes(path);
 
         LoadedAccount m;
@@ -208,33 +200,32 @@ private slots:
             QStringLiteral("I:2003/06/01 9:05:07:時刻つき:1:k6"),
             QStringLiteral("I:2004/03/31:<DETAIL>:-2147483648:k7"),
         };
-        QCOMPARE(dump(m.articleList), expected);
-        const MekaluArticle *first1 = m.articleList->taLink.get();
+        const EntryList list = m.entries();
+        QCOMPARE(dump(list), expected);
+        const MekaluArticle *first1 = list.entries().front().get();
         QCOMPARE(first1->taSubArticle, QStringLiteral("４月分 ①"));
         QCOMPARE(first1->taPerPerson, 500);
         QCOMPARE(first1->taStudentsNumber, qint16(30));
-        const MekaluArticle *last = first1;
-        while (last->taLink)
-            last = last->taLink.get();
+        const MekaluArticle *last = list.entries().back().get();
         QCOMPARE(last->taSubArticle, QStringLiteral("</DETAIL>"));
         QCOMPARE(last->taPerPerson, 2147483647);
         QCOMPARE(last->taStudentsNumber, qint16(-32768));
-        QCOMPARE(first1->taLink->taReceipt, qint16(3));
+        QCOMPARE(list.entries()[1]->taReceipt, qint16(3));
 
         // Written again, the file is the same to the byte.
-        writeAccountFile(path, h, *m.articleList);
+        writeAccountFile(path, h, list);
         QCOMPARE(readBytes(path), first);
     }
 
     void emptyAccountLoadsBackEmpty()
     {
         AccountHeader h = classHeader();
-        const QByteArray bytes = encodeAccountFile(h, *newList());
+        const QByteArray bytes = encodeAccountFile(h, EntryList());
         QCOMPARE(bytes.count("\r\n"), 7);
         LoadedAccount m;
         AccountHeader back;
         parseAccountFile(bytes, QStringLiteral("empty.txt"), m, back);
-        QVERIFY(!m.articleList->taLink);
+        QVERIFY(m.fileOrder.empty());
         QCOMPARE(m.incomeCount, qint16(0));
         QCOMPARE(m.supplyCount, qint16(0));
         QCOMPARE(m.nextArticleKey, 1);
@@ -302,12 +293,12 @@ private slots:
             QVERIFY(!h.hasYearGradeRoomCharge && h.hasTitleReporter && h.hasCarryOverName);
             QCOMPARE(QStringList({h.title, h.reporter, h.carryOverName}), fields);
         }
-        QCOMPARE(dump(m.articleList), QStringList{QStringLiteral("E:2002/05/10:文具:800:k1")});
+        QCOMPARE(dump(m.entries()), QStringList{QStringLiteral("E:2002/05/10:文具:800:k1")});
         QCOMPARE(m.supplyCount, qint16(1));
         QVERIFY(!m.documentDamaged);
 
         // The next save upgrades the file to the current magic.
-        QVERIFY(encodeAccountFile(h, *m.articleList).startsWith("iMekalu135\r\n"));
+        QVERIFY(encodeAccountFile(h, m.entries()).startsWith("iMekalu135\r\n"));
     }
 
     void entriesOutOfOrderLoadInDateOrderWithKeysInFileOrder()
@@ -335,24 +326,22 @@ private slots:
             QStringLiteral("I:2003/06/01:I-June-2:300:k5"),
             QStringLiteral("E:2003/05/20:E-May20-2:80:k6"),
         };
-        QCOMPARE(dump(m.articleList), expected);
+        QCOMPARE(dump(m.entries()), expected);
         QCOMPARE(m.incomeCount, qint16(3));
         QCOMPARE(m.supplyCount, qint16(3));
         QCOMPARE(m.nextArticleKey, 7);
 
         // The same as inserting each one with addArticle into an empty list.
-        ArticlePtr reference = newList();
+        EntryList reference;
         for (int key = 1; key <= 6; ++key)
-            for (const MekaluArticle *a = m.articleList->taLink.get(); a; a = a->taLink.get())
-                if (a->taKey == key) {
-                    auto c = a->cloneArticle();
-                    c->taDetailList.reset();
-                    reference->addArticle(c);
-                }
+            for (const EntryPtr &a : m.fileOrder)
+                if (a->taKey == key)
+                    reference.insertAt(reference.placeFor(*a), a);
         QStringList got, want;
-        for (const MekaluArticle *a = m.articleList->taLink.get(); a; a = a->taLink.get())
+        const EntryList loaded = m.entries();
+        for (const EntryPtr &a : loaded.entries())
             got << QString::number(a->taKey);
-        for (const MekaluArticle *a = reference->taLink.get(); a; a = a->taLink.get())
+        for (const EntryPtr &a : reference.entries())
             want << QString::number(a->taKey);
         QCOMPARE(got, want);
     }
@@ -369,14 +358,12 @@ private slots:
         QFETCH(QString, name);
         AccountHeader h = otherHeader();
         h.carryOverName = name;
-        ArticlePtr list = newList();
-        list->addArticle(income(d(2003, 4, 1), QStringLiteral("A"), 100));
         LoadedAccount m;
         AccountHeader back;
-        parseAccountFile(encodeAccountFile(h, *list), QStringLiteral("c.txt"), m, back);
+        parseAccountFile(encodeAccountFile(h, listOf({income(d(2003, 4, 1), QStringLiteral("A"), 100)})), QStringLiteral("c.txt"), m, back);
         QVERIFY(!m.documentDamaged);
         QCOMPARE(back.carryOverName, name);
-        QCOMPARE(dump(m.articleList), QStringList{QStringLiteral("I:2003/04/01:A:100:k1")});
+        QCOMPARE(dump(m.entries()), QStringList{QStringLiteral("I:2003/04/01:A:100:k1")});
     }
 
     void lineBetweenRecordsNamesTheCarryOver()
@@ -415,8 +402,8 @@ private slots:
         parseAccountFile(fileOf(lines, lineEnd), QStringLiteral("le.txt"), m, h);
         QCOMPARE(h.schoolName, QStringLiteral("表ソ"));
         QCOMPARE(h.schoolYear, QStringLiteral("ポ|\\"));
-        QCOMPARE(dump(m.articleList), QStringList{QStringLiteral("E:2003/04/02:表示ソフト:2:k1[予\\=5]")});
-        QCOMPARE(m.articleList->taLink->taSubArticle, QStringLiteral("ポ"));
+        QCOMPARE(dump(m.entries()), QStringList{QStringLiteral("E:2003/04/02:表示ソフト:2:k1[予\\=5]")});
+        QCOMPARE(m.fileOrder.front()->taSubArticle, QStringLiteral("ポ"));
 
         // A last line without its line end was cut off: damage, with what came before it read.
         QByteArray noFinalEnd = fileOf(lines, lineEnd);
@@ -424,7 +411,7 @@ private slots:
         LoadedAccount m2;
         QVERIFY_THROWS_EXCEPTION(AccountFileError, parseAccountFile(noFinalEnd, QStringLiteral("le.txt"), m2, h));
         QVERIFY(m2.documentDamaged);
-        QCOMPARE(dump(m2.articleList), dump(m.articleList));
+        QCOMPARE(dump(m2.entries()), dump(m.entries()));
     }
 
     void splitLinesOnDecodedText()

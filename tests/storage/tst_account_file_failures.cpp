@@ -29,7 +29,7 @@ QByteArray fileOf(const QStringList &lines)
 QStringList entryNames(const LoadedAccount &m)
 {
     QStringList out;
-    for (const MekaluArticle *a = m.articleList->taLink.get(); a; a = a->taLink.get())
+    for (const EntryPtr &a : m.fileOrder)
         out << a->taArticle;
     return out;
 }
@@ -77,14 +77,16 @@ AccountHeader simpleHeader()
     return h;
 }
 
-ArticlePtr simpleList()
+std::vector<ArticlePtr> simpleEntries()
 {
-    auto head = std::make_shared<MekaluArticle>();
-    head->addArticle(income(d(2003, 4, 1), QStringLiteral("学級費"), 15000, QString(), 500, 30));
     auto e = expense(d(2003, 4, 3), QStringLiteral("文具"), 300, QString(), 1);
     setDetails(e, {{QStringLiteral("ノート"), 200}, {QStringLiteral("のり"), 100}});
-    head->addArticle(e);
-    return head;
+    return {income(d(2003, 4, 1), QStringLiteral("学級費"), 15000, QString(), 500, 30), e};
+}
+
+EntryList simpleList()
+{
+    return listOf(simpleEntries());
 }
 
 } // namespace
@@ -122,7 +124,7 @@ private slots:
                      qPrintable(e.message()));
             QVERIFY(e.message().contains(path));
         }
-        QVERIFY(!m.articleList->taLink);
+        QVERIFY(m.fileOrder.empty());
         QVERIFY(!m.documentDamaged);
         QVERIFY(!h.hasSchoolName && !h.hasYearGradeRoomCharge && !h.hasTitleReporter);
         QCOMPARE(readBytes(path), bytes);
@@ -196,17 +198,17 @@ private slots:
         AccountHeader h;
         QVERIFY_THROWS_EXCEPTION(AccountFileError,
                                  parseAccountFile(fileOf(lines.mid(0, 27)), path, m, h));
-        const MekaluArticle *b = m.articleList->taLink->taLink.get();
+        const MekaluArticle *b = m.fileOrder.at(1).get();
         QCOMPARE(b->taArticle, QStringLiteral("B"));
-        QVERIFY(b->taDetailList && b->taDetailList->tdLink);
-        QCOMPARE(b->taDetailList->tdLink->tdArticle, QStringLiteral("x"));
+        QVERIFY(b->hasDetailLines());
+        QCOMPARE(b->taDetailList->first().tdArticle, QStringLiteral("x"));
     }
 
     // Cutting anywhere, inside a line or inside a two-byte character, never
     // does more than report.
     void truncatedAtEveryByte()
     {
-        const QByteArray full = encodeAccountFile(simpleHeader(), *simpleList());
+        const QByteArray full = encodeAccountFile(simpleHeader(), simpleList());
         for (qsizetype n = 0; n <= full.size(); ++n) {
             LoadedAccount m;
             AccountHeader h;
@@ -415,21 +417,21 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("2003.class")));
         const QString folder = dir.filePath(QStringLiteral("2003.class"));
         const QString path = folder + QStringLiteral("/account");
-        const ArticlePtr list = simpleList();
+        const EntryList list = simpleList();
         AccountHeader h = simpleHeader();
 
-        writeAccountFile(path, h, *list);
+        writeAccountFile(path, h, list);
         QCOMPARE(folderListing(folder), QStringList{QStringLiteral("account")});
         const QByteArray v1 = readBytes(path);
 
         h.charge = QStringLiteral("二回目");
-        writeAccountFile(path, h, *list);
+        writeAccountFile(path, h, list);
         const QByteArray v2 = readBytes(path);
         QVERIFY(v2 != v1);
         QCOMPARE(readBytes(path + QStringLiteral(".bak")), v1);
 
         h.charge = QStringLiteral("三回目");
-        writeAccountFile(path, h, *list);
+        writeAccountFile(path, h, list);
         QCOMPARE(readBytes(path + QStringLiteral(".bak")), v2);
         QCOMPARE(folderListing(folder), (QStringList{"account", "account.bak"}));
         // Nothing outside the file's folder.
@@ -441,8 +443,8 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("a.bak"));
         QVERIFY(writeBytes(path, "old"));
-        writeAccountFile(path, simpleHeader(), *simpleList());
-        QCOMPARE(readBytes(path), encodeAccountFile(simpleHeader(), *simpleList()));
+        writeAccountFile(path, simpleHeader(), simpleList());
+        QCOMPARE(readBytes(path), encodeAccountFile(simpleHeader(), simpleList()));
         QCOMPARE(folderListing(dir.path()), QStringList{QStringLiteral("a.bak")});
     }
 
@@ -464,10 +466,10 @@ private slots:
         QFETCH(QString, place);
         QFETCH(QString, shown);
         AccountHeader h = simpleHeader();
-        ArticlePtr list = simpleList();
-        list->addArticle(income(d(2003, 5, 1), QStringLiteral("二件目"), 10));
-        MekaluArticle *firstExpense = list->nextSupplyArticle().get();
-        MekaluArticle *secondIncome = list->taLink->nextIncomeArticle().get();
+        std::vector<ArticlePtr> entries = simpleEntries();
+        entries.push_back(income(d(2003, 5, 1), QStringLiteral("二件目"), 10));
+        MekaluArticle *firstExpense = entries[1].get();
+        MekaluArticle *secondIncome = entries[2].get();
         switch (which) {
         case 0: h.schoolName = QStringLiteral("𠮷野小学校"); break;
         case 1:
@@ -477,17 +479,16 @@ private slots:
         case 2: secondIncome->taArticle = QStringLiteral("¥100"); break;
         case 3: firstExpense->taSubArticle = QStringLiteral("一行目\n二行目"); break;
         case 4:
-            firstExpense->taDetailList->tdLink->tdLink->tdLink =
-                std::make_shared<MekaluDetail>(QStringLiteral("𠮷"), 5);
+            firstExpense->taDetailList->append(MekaluDetail{QStringLiteral("𠮷"), 5});
             break;
-        case 5: firstExpense->taDetailList->tdLink->tdArticle = QStringLiteral("</DETAIL>"); break;
+        case 5: firstExpense->taDetailList->first().tdArticle = QStringLiteral("</DETAIL>"); break;
         }
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("a.txt"));
         QVERIFY(writeBytes(path, "old account"));
         QVERIFY(writeBytes(dir.filePath(QStringLiteral("a.bak")), "old backup"));
         try {
-            writeAccountFile(path, h, *list);
+            writeAccountFile(path, h, listOf(entries));
             QFAIL("no error");
         } catch (const AccountFileError &e) {
             QCOMPARE(e.kind(), AccountFileError::CannotEncode);
@@ -507,7 +508,7 @@ private slots:
         QVERIFY(writeBytes(notAFolder, "plain file"));
         const QString path = notAFolder + QStringLiteral("/a.txt");
         try {
-            writeAccountFile(path, simpleHeader(), *simpleList());
+            writeAccountFile(path, simpleHeader(), simpleList());
             QFAIL("no error");
         } catch (const AccountFileError &e) {
             QCOMPARE(e.kind(), AccountFileError::CannotWrite);
@@ -529,7 +530,7 @@ private slots:
         QVERIFY(writeBytes(path, "old account"));
         QVERIFY(writeBytes(dir.filePath(QStringLiteral("a.bak")), "old backup"));
         try {
-            writeAccountFile(path, simpleHeader(), *simpleList());
+            writeAccountFile(path, simpleHeader(), simpleList());
             QFAIL("no error");
         } catch (const AccountFileError &e) {
             QCOMPARE(e.kind(), AccountFileError::CannotWrite);
@@ -551,7 +552,7 @@ private slots:
         QVERIFY(writeBytes(dir.filePath(QStringLiteral("a.bak")), "old backup"));
         QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
         try {
-            writeAccountFile(path, simpleHeader(), *simpleList());
+            writeAccountFile(path, simpleHeader(), simpleList());
             QFAIL("no error");
         } catch (const AccountFileError &e) {
             QCOMPARE(e.kind(), AccountFileError::CannotWrite);
@@ -573,10 +574,11 @@ private slots:
     void deviceFailsPartWay()
     {
         QFETCH(qint64, limit);
-        ArticlePtr list = simpleList();
+        std::vector<ArticlePtr> entries = simpleEntries();
         for (int i = 0; i < 3000; ++i) // well over 64 KiB
-            list->addArticle(income(d(2003, 6, 1), QStringLiteral("集金%1").arg(i), i));
-        const QByteArray content = encodeAccountFile(simpleHeader(), *list);
+            entries.push_back(income(d(2003, 6, 1), QStringLiteral("集金%1").arg(i), i));
+        const EntryList list = listOf(entries);
+        const QByteArray content = encodeAccountFile(simpleHeader(), list);
         QVERIFY(content.size() > 65536 + 7);
         if (limit < 0)
             limit = content.size() - 1;
@@ -589,7 +591,7 @@ private slots:
             return std::make_unique<FailingDevice>(file, limit);
         };
         try {
-            writeAccountFile(path, simpleHeader(), *list, failing);
+            writeAccountFile(path, simpleHeader(), list, failing);
             QFAIL("no error");
         } catch (const AccountFileError &e) {
             QCOMPARE(e.kind(), AccountFileError::CannotWrite);
@@ -604,7 +606,7 @@ private slots:
         const SaveDeviceFilter enough = [&content](QIODevice &file) -> std::unique_ptr<QIODevice> {
             return std::make_unique<FailingDevice>(file, content.size());
         };
-        writeAccountFile(path, simpleHeader(), *list, enough);
+        writeAccountFile(path, simpleHeader(), list, enough);
         QCOMPARE(readBytes(path), content);
         QCOMPARE(readBytes(dir.filePath(QStringLiteral("a.bak"))), QByteArray("old account"));
     }

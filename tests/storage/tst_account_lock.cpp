@@ -198,7 +198,7 @@ private slots:
         QVERIFY(writeBytes(account, "iMekalu135\r\n"));
         AccountLock lock(account);
         QCOMPARE(lock.tryLock(), Verdict::Acquired);
-        writeAccountFile(account, AccountHeader(), MekaluArticle());
+        writeAccountFile(account, AccountHeader(), EntryList());
         lock.fileReplaced();
         const QString hardLink = dir.filePath(QStringLiteral("b.txt"));
         QCOMPARE(::link(QFile::encodeName(account).constData(), QFile::encodeName(hardLink).constData()), 0);

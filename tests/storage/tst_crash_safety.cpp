@@ -116,7 +116,7 @@ class TestCrashSafety : public QObject {
         LoadedAccount m;
         AccountHeader h;
         makeCrashSafetyVersion(next, m, h);
-        writeAccountFile(target, h, *m.articleList);
+        writeAccountFile(target, h, m.entries());
         QCOMPARE(versionOf(target), next);
         QCOMPARE(versionOf(backup), fileVersion);
         m_leftovers += int(QDir(folder).entryList(QDir::Files | QDir::Hidden).size()) - 2;
@@ -133,7 +133,7 @@ private slots:
             QElapsedTimer timer;
             timer.start();
             const QString path = m_dir.filePath(QStringLiteral("v%1.txt").arg(v));
-            writeAccountFile(path, h, *m.articleList);
+            writeAccountFile(path, h, m.entries());
             // How long one save takes here, so that the kills spread over a few saves.
             m_saveMicros = std::max<qint64>(m_saveMicros, timer.nsecsElapsed() / 1000);
             QFile f(path);
@@ -144,7 +144,7 @@ private slots:
             LoadedAccount back;
             AccountHeader backHeader;
             readAccountFile(path, back, backHeader);
-            QCOMPARE(encodeAccountFile(backHeader, *back.articleList), m_versions.last());
+            QCOMPARE(encodeAccountFile(backHeader, back.entries()), m_versions.last());
         }
     }
 

@@ -2,7 +2,7 @@
 // regressions/settings), and the fuzzers' seed files, fed through the
 // readers as Open and start-up do: each must load or end with a clear
 // message, never crash, and what was loaded must save and read back the
-// same. Also the reader's placement of entries against addArticle.
+// same. Also the placement of the entries read against the ordering rule.
 #include "model/values.h"
 #include "storage/account_file.h"
 #include "storage/codec.h"
@@ -39,15 +39,15 @@ void addRows(const QStringList &files)
 
 // Keys in list order: the keys are given in file order, so this shows
 // where each entry of the file went.
-QList<qint32> keysInOrder(const MekaluArticle &head)
+QList<qint32> keysInOrder(const EntryList &list)
 {
     QList<qint32> out;
-    for (const MekaluArticle *a = head.taLink.get(); a; a = a->taLink.get())
+    for (const EntryPtr &a : list.entries())
         out << a->taKey;
     return out;
 }
 
-ArticlePtr entry(bool income, const QDateTime &date, qint32 key)
+EntryPtr entry(bool income, const QDateTime &date, qint32 key)
 {
     auto a = std::make_shared<MekaluArticle>();
     a->taIncome = income;
@@ -93,11 +93,11 @@ private slots:
         }
 
         // What was read saves, and reads back to the same file.
-        const QByteArray saved = encodeAccountFile(h, *m.articleList);
+        const QByteArray saved = encodeAccountFile(h, m.entries());
         LoadedAccount m2;
         AccountHeader h2;
         parseAccountFile(saved, QStringLiteral("saved.txt"), m2, h2);
-        QCOMPARE(encodeAccountFile(h2, *m2.articleList), saved);
+        QCOMPARE(encodeAccountFile(h2, m2.entries()), saved);
         QCOMPARE(m2.incomeCount, m.incomeCount);
         QCOMPARE(m2.supplyCount, m.supplyCount);
     }
@@ -110,29 +110,29 @@ private slots:
     void settingsFile()
     {
         QFETCH(QString, path);
-        MekaluSelection income, supply;
+        SelectionList income, supply;
         readSelectionFile(path, income, supply);
-        for (const MekaluSelection *head : {&income, &supply}) {
+        for (const SelectionList *head : {&income, &supply}) {
             QSet<QString> names;
-            for (const MekaluSelection *s = head->tsLink.get(); s; s = s->tsLink.get()) {
-                QVERIFY(!s->tsArticle.isEmpty());
-                QVERIFY2(!names.contains(s->tsArticle), qPrintable(s->tsArticle));
-                names.insert(s->tsArticle);
-                QVERIFY(s->tsDate.isValid());
+            for (const MekaluSelection &s : head->records()) {
+                QVERIFY(!s.tsArticle.isEmpty());
+                QVERIFY2(!names.contains(s.tsArticle), qPrintable(s.tsArticle));
+                names.insert(s.tsArticle);
+                QVERIFY(s.tsDate.isValid());
             }
         }
         // Saved and read twice (a name older than two years goes on the
         // first), the file stays as it is.
-        MekaluSelection income2, supply2, income3, supply3;
+        SelectionList income2, supply2, income3, supply3;
         parseSelectionFile(encodeSelectionFile(income, supply), income2, supply2);
         const QByteArray saved = encodeSelectionFile(income2, supply2);
         parseSelectionFile(saved, income3, supply3);
         QCOMPARE(encodeSelectionFile(income3, supply3), saved);
     }
 
-    // The reader finds each entry's place without walking the list; the
-    // list must be exactly what one addArticle per entry would give, also
-    // when the document already held entries, in order or not.
+    // The list is built without walking it for every entry; it must be
+    // exactly what placing one entry after another gives, also after
+    // entries already held, in order or not.
     void entriesGoWhereAddArticlePutsThem_data()
     {
         QTest::addColumn<int>("held"); // 0: empty, 1: entries in order, 2: out of order
@@ -150,18 +150,14 @@ private slots:
                             random.bounded(5) == 0 ? QTime(9, 30) : QTime(0, 0));
         };
         LoadedAccount m;
-        auto expected = std::make_shared<MekaluArticle>();
         qint32 key = -1000;
         for (int i = 0; held > 0 && i < 200; ++i) {
             const bool income = random.bounded(2) == 0;
             const QDateTime date = randomDate();
-            if (held == 1) {
-                m.articleList->addArticle(entry(income, date, key));
-                expected->addArticle(entry(income, date, key));
-            } else { // linked at the front: dates not in order
-                m.articleList->insertArticle(entry(income, date, key));
-                expected->insertArticle(entry(income, date, key));
-            }
+            if (held == 1)
+                m.fileOrder.push_back(entry(income, date, key));
+            else // put at the front: dates not in order
+                m.fileOrder.insert(m.fileOrder.begin(), entry(income, date, key));
             ++key;
         }
         QByteArray file = "iMekalu135\r\nTrue\r\nS\r\nY\r\nG\r\nR\r\nC\r\n";
@@ -169,11 +165,13 @@ private slots:
             const bool income = random.bounded(3) != 0;
             const QDateTime date = randomDate();
             file += entryLines(income, date);
-            expected->addArticle(entry(income, date, key));
         }
         AccountHeader h;
         parseAccountFile(file, QStringLiteral("order.txt"), m, h);
-        QCOMPARE(keysInOrder(*m.articleList), keysInOrder(*expected));
+        EntryList expected;
+        for (const EntryPtr &e : m.fileOrder)
+            expected.insertAt(expected.placeFor(*e), e);
+        QCOMPARE(keysInOrder(m.entries()), keysInOrder(expected));
     }
 };
 

@@ -157,9 +157,9 @@ private slots:
             QCOMPARE(e.kind(), AccountFileError::TooLarge);
             QVERIFY(e.message().contains(QStringLiteral("大きすぎるため開けません（16 MB まで）")));
         }
-        MekaluSelection income, supply;
+        SelectionList income, supply;
         readSelectionFile(settings, income, supply);
-        QVERIFY(!income.tsLink && !supply.tsLink);
+        QVERIFY(income.records().isEmpty() && supply.records().isEmpty());
         const long growth = peakRssMb() - before;
         QVERIFY2(growth < kMemoryBudgetMb, qPrintable(QStringLiteral("%1 MB").arg(growth)));
     }
@@ -200,14 +200,9 @@ private slots:
         bytes.clear();
         const long before = currentRssMb();
         {
-            MekaluSelection income, supply;
+            SelectionList income, supply;
             readSelectionFile(path, income, supply);
-            auto count = [](const MekaluSelection &head) {
-                int n = 0;
-                for (const MekaluSelection *s = head.tsLink.get(); s; s = s->tsLink.get())
-                    ++n;
-                return n;
-            };
+            auto count = [](const SelectionList &head) { return int(head.records().size()); };
             QCOMPARE(count(income), incomeNames);
             QCOMPARE(count(supply), supplyNames);
         }

@@ -31,11 +31,9 @@ bool makeThing(const QString &kind, const QString &path)
     return writeBytes(path, "read-only") && ::chmod(native.constData(), 0444) == 0;
 }
 
-ArticlePtr oneEntry()
+EntryList oneEntry()
 {
-    auto head = std::make_shared<MekaluArticle>();
-    head->addArticle(income(d(2003, 4, 1), QStringLiteral("学級費"), 15000));
-    return head;
+    return listOf({income(d(2003, 4, 1), QStringLiteral("学級費"), 15000)});
 }
 
 } // namespace
@@ -62,13 +60,13 @@ private slots:
         if (which == QLatin1String("backup")) {
             QVERIFY(writeBytes(other, "someone else's file") && writeBytes(path, "old account"));
             QVERIFY(QFile::link(other, dir.filePath(QStringLiteral("a.bak"))));
-            QVERIFY(writeAccountFile(path, AccountHeader(), *oneEntry()).backupWarning.isEmpty());
+            QVERIFY(writeAccountFile(path, AccountHeader(), oneEntry()).backupWarning.isEmpty());
             QCOMPARE(readBytes(other), QByteArray("someone else's file"));
             QVERIFY(S_ISREG(statOf(dir.filePath(QStringLiteral("a.bak"))).st_mode));
             QCOMPARE(readBytes(dir.filePath(QStringLiteral("a.bak"))), QByteArray("old account"));
         } else if (which == QLatin1String("settings")) {
             QVERIFY(makeThing(QStringLiteral("pipe"), other) && QFile::link(other, path));
-            writeSelectionFile(path, MekaluSelection(), MekaluSelection());
+            writeSelectionFile(path, SelectionList(), SelectionList());
             QCOMPARE(readBytes(path), QByteArray("Income\r\nSupply\r\n"));
             QVERIFY(S_ISFIFO(statOf(other).st_mode));
         } else {
@@ -76,9 +74,9 @@ private slots:
             const QString real = dir.filePath(QStringLiteral("real/a.txt"));
             QVERIFY(writeBytes(real, "old account"));
             QVERIFY(QFile::link(QStringLiteral("real/a.txt"), path)); // relative, as ln -s makes it
-            writeAccountFile(path, AccountHeader(), *oneEntry());
+            writeAccountFile(path, AccountHeader(), oneEntry());
             QVERIFY(S_ISLNK(statOf(path).st_mode));
-            QCOMPARE(readBytes(real), encodeAccountFile(AccountHeader(), *oneEntry()));
+            QCOMPARE(readBytes(real), encodeAccountFile(AccountHeader(), oneEntry()));
             QCOMPARE(readBytes(dir.filePath(QStringLiteral("real/a.bak"))), QByteArray("old account"));
         }
     }
@@ -114,9 +112,9 @@ private slots:
         const struct stat before = statOf(path);
         try {
             if (file == QLatin1String("account"))
-                writeAccountFile(path, AccountHeader(), *oneEntry());
+                writeAccountFile(path, AccountHeader(), oneEntry());
             else
-                writeSelectionFile(path, MekaluSelection(), MekaluSelection());
+                writeSelectionFile(path, SelectionList(), SelectionList());
             QFAIL("saved");
         } catch (const HarumokaError &e) {
             QVERIFY2(e.message().contains(expected) && e.message().contains(path), qPrintable(e.message()));
@@ -145,8 +143,8 @@ private slots:
         const int n = ::getgroups(64, groups);
         const gid_t group = ::geteuid() == 0 ? gid_t(4242) : groups[n > 0 ? n - 1 : 0];
         QVERIFY(::chown(native.constData(), uid_t(-1), group) == 0 && ::chmod(native.constData(), mode_t(mode)) == 0);
-        writeAccountFile(path, AccountHeader(), *oneEntry());
-        writeAccountFile(path, AccountHeader(), *oneEntry()); // the backup of a saved file
+        writeAccountFile(path, AccountHeader(), oneEntry());
+        writeAccountFile(path, AccountHeader(), oneEntry()); // the backup of a saved file
         for (const QString &p : {path, dir.filePath(QStringLiteral("a.bak"))}) {
             QCOMPARE(int(statOf(p).st_mode & 07777), mode);
             QCOMPARE(statOf(p).st_gid, group);
@@ -167,8 +165,8 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("a.txt"));
         const QString backup = dir.filePath(QStringLiteral("a.bak"));
         QVERIFY(writeBytes(path, "old account") && makeThing(what, backup));
-        const QString warning = writeAccountFile(path, AccountHeader(), *oneEntry()).backupWarning;
-        QCOMPARE(readBytes(path), encodeAccountFile(AccountHeader(), *oneEntry()));
+        const QString warning = writeAccountFile(path, AccountHeader(), oneEntry()).backupWarning;
+        QCOMPARE(readBytes(path), encodeAccountFile(AccountHeader(), oneEntry()));
         QVERIFY2(warning.contains(QStringLiteral("ファイル「%1」は保存しましたが、バックアップ「%2」を更新できませんでした").arg(path, backup)),
                  qPrintable(warning));
         QVERIFY(!S_ISREG(statOf(backup).st_mode));
@@ -204,7 +202,7 @@ private slots:
             QVERIFY2(e.message().contains(QStringLiteral("ファイルではなく%1のため、開けません。").arg(word)),
                      qPrintable(e.message()));
         }
-        MekaluSelection income, supply;
+        SelectionList income, supply;
         const QString problem = readSelectionFile(path, income, supply);
         QVERIFY2(problem.contains(word) && problem.contains(path), qPrintable(problem));
     }

@@ -26,18 +26,17 @@ QByteArray fileOf(const QStringList &lines)
     return out;
 }
 
-void append(MekaluSelection &head, const QString &name, qint16 count, const QDate &date)
+void append(SelectionList &head, const QString &name, qint16 count, const QDate &date)
 {
-    auto s = std::make_shared<MekaluSelection>(name, count, makeDate(date));
-    head.appendSelectionWithCount(s);
+    head.appendSelectionWithCount(MekaluSelection{name, count, makeDate(date)});
 }
 
 // "name count yyyy/MM/dd" per record.
-QStringList dump(const MekaluSelection &head)
+QStringList dump(const SelectionList &head)
 {
     QStringList out;
-    for (const MekaluSelection *s = head.tsLink.get(); s; s = s->tsLink.get())
-        out << QStringLiteral("%1 %2 %3").arg(s->tsArticle).arg(s->tsCount).arg(generalDate(s->tsDate));
+    for (const MekaluSelection &s : head.records())
+        out << QStringLiteral("%1 %2 %3").arg(s.tsArticle).arg(s.tsCount).arg(generalDate(s.tsDate));
     return out;
 }
 
@@ -54,19 +53,19 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Mekalu.ini"));
-        MekaluSelection income, supply;
+        SelectionList income, supply;
         writeSelectionFile(path, income, supply);
         QCOMPARE(readBytes(path), QByteArray("Income\r\nSupply\r\n"));
-        MekaluSelection income2, supply2;
+        SelectionList income2, supply2;
         readSelectionFile(path, income2, supply2);
-        QVERIFY(!income2.tsLink && !supply2.tsLink);
+        QVERIFY(income2.records().isEmpty() && supply2.records().isEmpty());
     }
 
     void roundTripWithExactBytes()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Mekalu.ini"));
-        MekaluSelection income, supply;
+        SelectionList income, supply;
         append(income, QStringLiteral("学級費"), 1, QDate(2005, 4, 10));
         append(income, QStringLiteral("学級費"), 1, QDate(2005, 5, 10)); // count 2, first
         append(income, QStringLiteral("ソフト"), 1, QDate(2004, 1, 2));
@@ -77,7 +76,7 @@ private slots:
                                              "\x83\x5c\x83\x74\x83\x67\r\n 1\r\n2004/01/02\r\n"
                                              "Supply\r\n"
                                              "\x95\xb6\x8b\xef\r\n 1\r\n2003/12/24\r\n"));
-        MekaluSelection income2, supply2;
+        SelectionList income2, supply2;
         readSelectionFile(path, income2, supply2);
         QCOMPARE(dump(income2), dump(income));
         QCOMPARE(dump(supply2), dump(supply));
@@ -88,13 +87,13 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Mekalu.ini"));
         SelectionLists names;
-        append(*names.supply, QStringLiteral("画用紙"), 1, QDate(2005, 5, 1));
-        writeSelectionFile(path, *names.income, *names.supply);
+        append(names.supply, QStringLiteral("画用紙"), 1, QDate(2005, 5, 1));
+        writeSelectionFile(path, names.income, names.supply);
         names.reset();
-        QVERIFY(!names.supply->tsLink);
-        readSelectionFile(path, *names.income, *names.supply);
-        QCOMPARE(dump(*names.supply), QStringList{QStringLiteral("画用紙 1 2005/05/01")});
-        QVERIFY(!names.income->tsLink);
+        QVERIFY(names.supply.records().isEmpty());
+        readSelectionFile(path, names.income, names.supply);
+        QCOMPARE(dump(names.supply), QStringList{QStringLiteral("画用紙 1 2005/05/01")});
+        QVERIFY(names.income.records().isEmpty());
     }
 
     void supplyNameInIncomeSectionSwitchesSections()
@@ -103,7 +102,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("Mekalu.ini"));
         QVERIFY(writeBytes(path, fileOf({"Income", "A", " 1", "2005/04/01", "Supply", "B", " 3",
                                          "2005/04/02", "Supply", "C", " 1", "2005/04/03"})));
-        MekaluSelection income, supply;
+        SelectionList income, supply;
         readSelectionFile(path, income, supply);
         QCOMPARE(dump(income), QStringList{QStringLiteral("A 1 2005/04/01")});
         QCOMPARE(dump(supply), (QStringList{"B 3 2005/04/02", "C 1 2005/04/03"}));
@@ -116,10 +115,10 @@ private slots:
         // Today is 2005-06-01: 2002 + 2 < 2005 goes, 2003 stays.
         QVERIFY(writeBytes(path, fileOf({"Income", "old", " 9", "2002/12/31", "kept", " 5", "2003/01/01",
                                          "new", " 1", "2005/05/01", "Supply", "gone", " 2", "2001/04/01"})));
-        MekaluSelection income, supply;
+        SelectionList income, supply;
         readSelectionFile(path, income, supply);
         QCOMPARE(dump(income), (QStringList{"kept 5 2003/01/01", "new 1 2005/05/01"}));
-        QVERIFY(!supply.tsLink);
+        QVERIFY(supply.records().isEmpty());
     }
 
     void malformedFilesEndQuietlyKeepingWhatWasRead_data()
@@ -146,24 +145,24 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Mekalu.ini"));
         QVERIFY(writeBytes(path, bytes));
-        MekaluSelection in, out;
+        SelectionList in, out;
         readSelectionFile(path, in, out);
         QCOMPARE(dump(in), income);
-        QVERIFY(!out.tsLink);
+        QVERIFY(out.records().isEmpty());
     }
 
     void missingFileLoadsNothing()
     {
         QTemporaryDir dir;
-        MekaluSelection income, supply;
+        SelectionList income, supply;
         readSelectionFile(dir.filePath(QStringLiteral("none.ini")), income, supply);
-        QVERIFY(!income.tsLink && !supply.tsLink);
+        QVERIFY(income.records().isEmpty() && supply.records().isEmpty());
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("none.ini"))));
     }
 
     void namesTheFileCannotHoldAreLeftOut()
     {
-        MekaluSelection income, supply;
+        SelectionList income, supply;
         append(income, QStringLiteral("𠮷野"), 1, QDate(2005, 4, 1));
         append(income, QStringLiteral("二行\nの名前"), 1, QDate(2005, 4, 1));
         append(income, QStringLiteral("ok"), 1, QDate(2005, 4, 1));
@@ -176,7 +175,7 @@ private slots:
         const QString plain = dir.filePath(QStringLiteral("plain"));
         QVERIFY(writeBytes(plain, "x"));
         const QString path = plain + QStringLiteral("/Mekalu.ini");
-        MekaluSelection income, supply;
+        SelectionList income, supply;
         try {
             writeSelectionFile(path, income, supply);
             QFAIL("no error");
@@ -192,7 +191,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Mekalu.ini"));
         QVERIFY(writeBytes(path, QByteArray(10000, 'z')));
-        MekaluSelection income, supply;
+        SelectionList income, supply;
         writeSelectionFile(path, income, supply);
         QCOMPARE(readBytes(path), QByteArray("Income\r\nSupply\r\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Mekalu.ini")});

@@ -16,7 +16,7 @@ const QByteArray kEntry = "True\r\n2003/04/01\r\n 0\r\nA\r\n\r\n 0\r\n 0\r\n 1\r
 QStringList entryNames(const LoadedAccount &m)
 {
     QStringList out;
-    for (const MekaluArticle *a = m.articleList->taLink.get(); a; a = a->taLink.get())
+    for (const EntryPtr &a : m.fileOrder)
         out << a->taArticle;
     return out;
 }
@@ -60,9 +60,8 @@ private slots:
         try {
             parseAccountFile(bytes, QStringLiteral("n.txt"), m, h);
             QVERIFY2(damage.isEmpty(), "read without a word");
-            const MekaluArticle *b = m.articleList->taLink.get();
-            while (b->taArticle != QLatin1String("B"))
-                b = b->taLink.get();
+            const MekaluArticle *b = m.fileOrder.at(1).get();
+            QCOMPARE(b->taArticle, QStringLiteral("B"));
             QCOMPARE(b->taAmount, amount);
         } catch (const AccountFileError &e) {
             QVERIFY2(!damage.isEmpty(), qPrintable(e.message()));
@@ -128,11 +127,11 @@ private slots:
         setTodayForTesting(QDate(2005, 6, 1));
         const QByteArray bytes = "Income\r\nA\r\n" + count.toLatin1() + "\r\n2005/04/01\r\nB\r\n 1\r\n2005/04/02\r\n"
             + "Supply\r\n";
-        MekaluSelection income, supply;
+        SelectionList income, supply;
         parseSelectionFile(bytes, income, supply);
         QStringList read;
-        for (const MekaluSelection *s = income.tsLink.get(); s; s = s->tsLink.get())
-            read << QStringLiteral("%1 %2").arg(s->tsArticle).arg(s->tsCount);
+        for (const MekaluSelection &s : income.records())
+            read << QStringLiteral("%1 %2").arg(s.tsArticle).arg(s.tsCount);
         setTodayForTesting(QDate());
         QCOMPARE(read, names);
     }

@@ -43,6 +43,17 @@ EntryPtr WindowFixture::add(const ArticlePtr &e)
     return recorded;
 }
 
+EntryPtr WindowFixture::setDetails(const EntryPtr &e, const QList<QPair<QString, qint32>> &lines)
+{
+    const bool modified = doc().isModified();
+    doc().ensureDetailList(e->taKey);
+    for (int i = 0; i < lines.size(); ++i)
+        doc().recordDetailLine(e->taKey, i, MekaluDetail{lines[i].first, lines[i].second}, false);
+    if (!modified)
+        w->undoStack().clear();
+    return doc().entry(e->taKey);
+}
+
 void WindowFixture::refill()
 {
     w->incomeSheet->editFlexGridIncome();

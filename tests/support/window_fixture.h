@@ -26,6 +26,8 @@ struct WindowFixture {
     // Adds an entry by date under a new key, as if it had been read from a
     // file: the unsaved mark stays as it was.
     EntryPtr add(const ArticlePtr &e);
+    // Gives a stored expense these detail lines, the same way; returns it as stored now.
+    EntryPtr setDetails(const EntryPtr &e, const QList<QPair<QString, qint32>> &lines);
     // Refills both grids from the document.
     void refill();
 };

@@ -15,12 +15,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-static QStringList lines(const ArticlePtr &e)
+// The lines of an expense as the document holds it now.
+static QStringList lines(const Document &doc, const EntryPtr &e)
 {
     QStringList out;
-    if (e->taDetailList)
-        for (MekaluDetail *l = e->taDetailList->tdLink.get(); l; l = l->tdLink.get())
-            out << l->tdArticle + QLatin1Char('=') + QString::number(l->tdAmount);
+    if (const EntryPtr now = doc.entry(e->taKey); now->taDetailList)
+        for (const MekaluDetail &l : *now->taDetailList)
+            out << l.tdArticle + QLatin1Char('=') + QString::number(l.tdAmount);
     return out;
 }
 
@@ -99,7 +100,7 @@ private slots:
         QFETCH(QString, color);
         WindowFixture f;
         auto e = f.add(expense(d(2026, 4, 1), "a", 3000));
-        setDetails(e, {{"x", 1000}, {"y", second}});
+        f.setDetails(e, {{"x", 1000}, {"y", second}});
         f.refill();
         frmDetail *dw = open(f, 1);
         QVERIFY(dw);
@@ -113,7 +114,7 @@ private slots:
     {
         WindowFixture f;
         auto e = f.add(expense(d(2026, 4, 1), "a", 600));
-        setDetails(e, {{"A", 100}, {"B", 200}, {"C", 300}});
+        f.setDetails(e, {{"A", 100}, {"B", 200}, {"C", 300}});
         f.refill();
         frmDetail *dw = open(f, 1);
         QVERIFY(dw);
@@ -128,7 +129,7 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), dw->TextDetailAmount);
         typeKeys(QStringLiteral("50"));
         pressKey(Qt::Key_Return);
-        QCOMPARE(lines(e), (QStringList{"A=100", "B=200", "C=300", "のり=50"}));
+        QCOMPARE(lines(f.doc(), e), (QStringList{"A=100", "B=200", "C=300", "のり=50"}));
         QVERIFY(f.doc().isModified());
         QVERIFY(f.w->summariesStale);
         // The article combo now offers the expense names.
@@ -138,14 +139,14 @@ private slots:
         mouseClickCell(g, 2, 2);
         typeKeys(QStringLiteral("250"));
         pressKey(Qt::Key_Return);
-        QCOMPARE(lines(e), (QStringList{"A=100", "B=250", "C=300", "のり=50"}));
+        QCOMPARE(lines(f.doc(), e), (QStringList{"A=100", "B=250", "C=300", "のり=50"}));
         // Delete a line: a change to save; the line below it keeps an empty cell for 0.
-        e->taDetailList->tdLink->tdLink->tdLink->tdAmount = 0;
+        f.doc().recordDetailLine(e->taKey, 2, MekaluDetail{"C", 0}, true);
         dw->editFlexGridDetail();
         g->clickCell(2, 1);
         f.doc().setModified(false);
         dw->CommandDetailDelete->click();
-        QCOMPARE(lines(e), (QStringList{"A=100", "C=0", "のり=50"}));
+        QCOMPARE(lines(f.doc(), e), (QStringList{"A=100", "C=0", "のり=50"}));
         QVERIFY(f.doc().isModified());
         QVERIFY(g->TextMatrix(2, 2).isEmpty());
         QVERIFY(g->TextMatrix(4, 0).isEmpty());
@@ -155,7 +156,7 @@ private slots:
         typeKeys(QStringLiteral("3000000000"));
         f.dialogs.expectMessageContaining(QStringLiteral("金額"));
         pressKey(Qt::Key_Return);
-        QCOMPARE(lines(e), (QStringList{"A=100", "C=0", "のり=50"}));
+        QCOMPARE(lines(f.doc(), e), (QStringList{"A=100", "C=0", "のり=50"}));
         QVERIFY(dw->TextDetailAmount->isVisible());
         QCOMPARE(dw->TextDetailAmount->text(), QStringLiteral("3000000000"));
         QCOMPARE(dw->LabelDetailSum->text(), QStringLiteral("¥150"));
@@ -170,7 +171,7 @@ private slots:
     {
         WindowFixture f;
         auto e = f.add(expense(d(2026, 4, 1), "a", 2000000000));
-        setDetails(e, {{"x", 2000000000}});
+        f.setDetails(e, {{"x", 2000000000}});
         f.refill();
         frmDetail *dw = open(f, 1);
         QVERIFY(dw);
@@ -179,7 +180,7 @@ private slots:
         mouseClickCell(dw->MSFlexGridDetail, 2, 2);
         typeKeys(QStringLiteral("2000000000"));
         pressKey(Qt::Key_Return);
-        QCOMPARE(lines(e), (QStringList{"x=2000000000", "=2000000000"}));
+        QCOMPARE(lines(f.doc(), e), (QStringList{"x=2000000000", "=2000000000"}));
         QCOMPARE(dw->LabelDetailSum->text(), QStringLiteral("¥4,000,000,000"));
         QCOMPARE(dw->LabelDetailSum->palette().color(dw->LabelDetailSum->foregroundRole()).name(), QStringLiteral("#ff0000"));
         f.dialogs.expectMessageContaining(QStringLiteral("明細表を見直しますか？"), Dialogs::Answer::No);
@@ -192,19 +193,19 @@ private slots:
     {
         WindowFixture f;
         auto e = f.add(expense(d(2026, 4, 1), "a", 300));
-        setDetails(e, {{"A", 100}, {QString(), 0}, {"B", 200}});
+        f.setDetails(e, {{"A", 100}, {QString(), 0}, {"B", 200}});
         f.refill();
         frmDetail *dw = open(f, 1);
         QVERIFY(dw);
         dw->CommandDetailClose->click();
-        QCOMPARE(lines(e), (QStringList{"A=100", "B=200"}));
+        QCOMPARE(lines(f.doc(), e), (QStringList{"A=100", "B=200"}));
         QVERIFY(f.w->isEnabled());
         QVERIFY(f.dialogs.done());
 
         // An existing empty list with amount 500: asked; Yes keeps the window open.
         WindowFixture g;
         auto empty = g.add(expense(d(2026, 4, 1), "b", 500));
-        empty->taDetailList = std::make_shared<MekaluDetail>();
+        g.doc().ensureDetailList(empty->taKey);
         g.refill();
         frmDetail *dw2 = open(g, 1);
         QVERIFY(dw2);
@@ -250,10 +251,10 @@ private slots:
         QVERIFY(f.w->mnuFileSaveAs_Click());
         QVERIFY(f.w->mnuFileClose_Click());
         QVERIFY(f.w->openFile(name));
-        ArticlePtr e = f.doc().articleList()->nextSupplyArticle();
+        EntryPtr e = f.doc().entryAt(false, 1);
         QCOMPARE(e->taArticle, QStringLiteral("画材"));
         QCOMPARE(e->taAmount, 300);
-        QCOMPARE(lines(e), (QStringList{"絵の具=100", "筆=200"}));
+        QCOMPARE(lines(f.doc(), e), (QStringList{"絵の具=100", "筆=200"}));
         QCOMPARE(s->MSFlexGridSupply->TextMatrix(1, 6), QStringLiteral("○"));
         QCOMPARE(s->MSFlexGridSupply->TextMatrix(1, 3), QStringLiteral("画材"));
     }

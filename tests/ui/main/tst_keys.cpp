@@ -26,7 +26,7 @@ namespace {
 
 // An entry's fields in one line: income "date|article|sub|per pupil|pupils|amount",
 // expense "date|receipt|article|sub|amount".
-QString fields(const ArticlePtr &e)
+QString fields(const EntryPtr &e)
 {
     if (!e)
         return QStringLiteral("(none)");
@@ -71,7 +71,7 @@ struct Sheets : WindowFixture {
         w->SSTabSheets->setCurrentIndex(tab);
         mouseClickCell(sheet(tab)->grid(), row, col);
     }
-    ArticlePtr entry(int tab, int row) { return doc().entryAt(tab == 1, row); }
+    EntryPtr entry(int tab, int row) { return doc().entryAt(tab == 1, row); }
 };
 
 // Types what a column takes: Japanese through the input method, digits as keys.
@@ -196,7 +196,7 @@ private slots:
         QFETCH(QString, lines);
         QFETCH(int, focusCol);
         Sheets f;
-        setDetails(f.entry(2, 2), {{"x", 100}, {"y", 200}});
+        f.setDetails(f.entry(2, 2), {{"x", 100}, {"y", 200}});
         f.refill();
         f.open(2, 2, 6);
         f.w->supplySheet->CommandSupplyDetail->click();
@@ -212,8 +212,8 @@ private slots:
             typeKeys(QStringLiteral("150"));
         pressKey(key);
         QStringList got;
-        for (MekaluDetail *l = f.entry(2, 2)->taDetailList->tdLink.get(); l; l = l->tdLink.get())
-            got << l->tdArticle + '=' + QString::number(l->tdAmount);
+        for (const MekaluDetail &l : *f.entry(2, 2)->taDetailList)
+            got << l.tdArticle + '=' + QString::number(l.tdAmount);
         QCOMPARE(got.join('|'), lines);
         QCOMPARE(QApplication::focusWidget(), focusCol == 2 ? static_cast<QWidget *>(dw->TextDetailAmount)
                                                             : dw->MSFlexGridDetail);
@@ -419,7 +419,7 @@ private slots:
     void everyEditorButtonAndBoxHasAJapaneseName()
     {
         Sheets f;
-        setDetails(f.entry(2, 1), {{"x", 100}});
+        f.setDetails(f.entry(2, 1), {{"x", 100}});
         f.refill();
         QList<QWidget *> widgets{f.w->incomeSheet->UpDownIncomeStudents};
         for (int tab : {1, 2}) {
@@ -520,10 +520,10 @@ private slots:
         QTRY_VERIFY(f.w->isActiveWindow());
         QCOMPARE(QApplication::focusWidget(), out->MSFlexGridSupply);
         QVERIFY(out->CommandSupplyDetail->isHidden());
-        const ArticlePtr e = f.doc().entryAt(false, 1);
-        QVERIFY(e->taDetailList && e->taDetailList->tdLink);
-        QCOMPARE(e->taDetailList->tdLink->tdArticle, QStringLiteral("画用紙（四つ切り）"));
-        QCOMPARE(e->taDetailList->tdLink->tdAmount, 1200);
+        const EntryPtr e = f.doc().entryAt(false, 1);
+        QVERIFY(e->hasDetailLines());
+        QCOMPARE(e->taDetailList->first().tdArticle, QStringLiteral("画用紙（四つ切り）"));
+        QCOMPARE(e->taDetailList->first().tdAmount, 1200);
         QCOMPARE(out->MSFlexGridSupply->TextMatrix(1, 6), QStringLiteral("○"));
         QVERIFY(f.dialogs.done());
     }

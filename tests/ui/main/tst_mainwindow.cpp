@@ -71,7 +71,7 @@ private slots:
             expected << QLatin1Char(' ') + QString::number(i);
         QCOMPARE(comboItems(w.supplySheet->ComboSupplyReceipt), expected);
         QCOMPARE(f.w->printSheet->printKind, qint16(11));
-        QCOMPARE(printoutTitle(10 + 1), QStringLiteral("年間元帳"));
+        QCOMPARE(Printout::fromKind(10 + 1).title(), QStringLiteral("年間元帳"));
         // Menu captions come from the string table.
         QCOMPARE(w.mnuFile->text(), QStringLiteral("ﾌｧｲﾙ(&F)"));
         QCOMPARE(w.mnuFileSaveAs->text(), QStringLiteral("名前を付けて保存(&A)..."));
@@ -127,7 +127,7 @@ private slots:
         f.add(income(d(2003, 4, 15), "学級費", 45000, "4月分", 1500, 30));
         f.add(income(d(2003, 4, 20), "返金", -800, QString(), 0, 0));
         auto e = f.add(expense(d(2003, 4, 15), "画用紙", 3000, "図工", 12));
-        setDetails(e, {{"A", 1000}, {"B", 2000}});
+        f.setDetails(e, {{"A", 1000}, {"B", 2000}});
         f.add(expense(d(2003, 5, 1), "ノート", -50));
         f.refill();
         FlexGrid *g = f.w->incomeSheet->MSFlexGridIncome;
@@ -222,7 +222,7 @@ private slots:
         SupplySheet *s = f.w->supplySheet;
         s->MSFlexGridSupply->clickCell(7, 3);
         QCOMPARE(f.doc().supplyCount(), qint16(2));
-        QCOMPARE(describe(f.doc().articleList()).size(), 2);
+        QCOMPARE(describe(f.doc().entries()).size(), 2);
         QCOMPARE(s->MSFlexGridSupply->TextMatrix(2, 0), QStringLiteral(" 2"));
         QCOMPARE(f.w->supplySheet->selectedRow, qint16(2));
         QVERIFY(s->DTPickerSupplyDate->isVisible());
@@ -269,7 +269,7 @@ private slots:
         f.add(income(d(2026, 5, 1), "学級費", 30000, "5月"));
         f.add(income(d(2026, 5, 20), "学級費", 20000, "5月"));
         auto e = f.add(expense(d(2026, 6, 1), "画材", 12345, "図工"));
-        setDetails(e, {{"絵の具", 10000}, {"筆", 2345}});
+        f.setDetails(e, {{"絵の具", 10000}, {"筆", 2345}});
         f.add(income(d(2026, 9, 1), "学級費", 1000, "9月"));
         f.add(expense(d(2026, 10, 5), "文具", 500));
         f.add(income(d(2027, 1, 10), "返金", 200));
@@ -306,7 +306,7 @@ private slots:
         f.w->refreshSummaries();
         FlexGrid *t1 = f.w->summarySheets[Term1]->grid;
         QCOMPARE(t1->TextMatrix(3, 1), QStringLiteral("合　計"));
-        f.doc().articleList()->clearList();
+        f.doc().reset();
         f.w->refreshSummaries();
         QCOMPARE(gridRow(t1, 1, 5), (QStringList{"", "合　計", "0", "0", "0"}));
         QCOMPARE(gridRow(t1, 2, 5), (QStringList{"", "", "", "", ""}));
@@ -361,7 +361,7 @@ private slots:
             f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No);
             QVERIFY(f.w->mnuFileClose_Click());
             QVERIFY(!f.doc().isModified());
-            QVERIFY(!f.doc().articleList()->taLink);
+            QCOMPARE(f.doc().entries().size(), 0);
         }
         // Yes on an unnamed document runs Save As; cancelling it closes nothing.
         {
@@ -372,7 +372,7 @@ private slots:
                 .expectSave(QString());
             QVERIFY(!f.w->mnuFileClose_Click());
             QVERIFY(f.doc().isModified());
-            QVERIFY(f.doc().articleList()->taLink);
+            QCOMPARE(f.doc().entries().size(), 1);
         }
         // Open asks before the dialog; No then a cancelled dialog leaves an empty document.
         {
@@ -382,7 +382,7 @@ private slots:
             f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No)
                 .expectOpen(QString());
             f.w->mnuFileOpen_Click();
-            QVERIFY(!f.doc().articleList()->taLink);
+            QCOMPARE(f.doc().entries().size(), 0);
             QVERIFY(f.dialogs.done());
         }
         // Exit with Yes and a completed Save As quits; with a cancelled one it stays open.
@@ -428,7 +428,7 @@ private slots:
         QVERIFY(s->TextTlTle->text().isEmpty());
         QVERIFY(s->TextReporter->text().isEmpty());
         QCOMPARE(s->TextCarryOver->text(), QStringLiteral("繰越"));
-        QCOMPARE(printoutTitle(0 + 1), QStringLiteral("一学期元帳"));
+        QCOMPARE(Printout::fromKind(0 + 1).title(), QStringLiteral("一学期元帳"));
     }
 
     void openingOlderFormsAndDamagedFiles()
@@ -494,7 +494,7 @@ private slots:
         f.dialogs.expectMessageContaining(QStringLiteral("ファイル「%1」は開けませんでした。").arg(big));
         QVERIFY(!f.w->openFile(big));
         QVERIFY(f.dialogs.log.last().contains(QStringLiteral("何も開いていません")));
-        QVERIFY(!f.doc().articleList()->taLink);
+        QCOMPARE(f.doc().entries().size(), 0);
         QVERIFY(f.w->incomeSheet->MSFlexGridIncome->TextMatrix(1, 2).isEmpty());
         QVERIFY(f.doc().fileName() != big);
     }
@@ -527,7 +527,9 @@ private slots:
         QVERIFY(f.doc().fileName().isEmpty());
         QVERIFY(!f.w->mnuFileSave->isEnabled());
         // Unencodable text: refused with the text named, nothing written.
-        f.doc().articleList()->taLink->taArticle = QStringLiteral("𠮷野家");
+        MekaluArticle renamed = *f.doc().entryAt(true, 1);
+        renamed.taArticle = QStringLiteral("𠮷野家");
+        f.doc().recordEntry(renamed, f.doc().entryAt(true, 1));
         const QString good = f.path(QStringLiteral("b.txt"));
         f.dialogs.expectSave(good).expectMessageContaining(QStringLiteral("𠮷"));
         QVERIFY(!f.w->mnuFileSaveAs_Click());
@@ -559,12 +561,12 @@ private slots:
         {
             WindowFixture f;
             f.w->settingsFilePath = f.path(QStringLiteral("names.ini"));
-            f.w->selectionLists().income->appendSelectionWithCount(
-                std::make_shared<MekaluSelection>(QStringLiteral("学級費"), 1, makeDate(today())));
+            f.w->selectionLists().income.appendSelectionWithCount(
+                MekaluSelection{QStringLiteral("学級費"), 1, makeDate(today())});
             QVERIFY(f.w->close());
             SelectionLists again;
-            readSelectionFile(f.path(QStringLiteral("names.ini")), *again.income, *again.supply);
-            QCOMPARE(again.income->tsLink->tsArticle, QStringLiteral("学級費"));
+            readSelectionFile(f.path(QStringLiteral("names.ini")), again.income, again.supply);
+            QCOMPARE(again.income.records().first().tsArticle, QStringLiteral("学級費"));
         }
     }
 

@@ -25,10 +25,10 @@ static QStringList comboItems(QComboBox *c)
     return out;
 }
 
-static QStringList keys(const ArticlePtr &head)
+static QStringList keys(const EntryList &list)
 {
     QStringList out;
-    for (MekaluArticle *a = head->taLink.get(); a; a = a->taLink.get())
+    for (const EntryPtr &a : list.entries())
         out << a->taArticle;
     return out;
 }
@@ -54,7 +54,7 @@ private slots:
         QCOMPARE(s->TextIncomeAmount->text(), QStringLiteral(" 16000"));
         QCOMPARE(f.w->incomeSheet->defaultStudents, qint16(32));
         pressKey(Qt::Key_Return);
-        auto e = f.doc().articleList()->nextIncomeArticle();
+        auto e = f.doc().entryAt(true, 1);
         QCOMPARE(e->taPerPerson, 500);
         QCOMPARE(e->taStudentsNumber, qint16(32));
         QCOMPARE(e->taAmount, 16000);
@@ -71,7 +71,7 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), s->ComboIncomeArticle);
         commitText(QStringLiteral("学級費"));
         pressKey(Qt::Key_Return);
-        QCOMPARE(f.doc().articleList()->taLink->taArticle, QStringLiteral("学級費"));
+        QCOMPARE(f.doc().entryAt(true, 1)->taArticle, QStringLiteral("学級費"));
         QCOMPARE(comboItems(s->ComboIncomeArticle), QStringList{QStringLiteral("学級費")});
         // A pasted line break is cut off.
         mouseClickCell(s->MSFlexGridIncome, 1, 3);
@@ -84,7 +84,7 @@ private slots:
         QTest::addColumn<int>("how");
         QTest::addColumn<QStringList>("order");
         // The 5th entry gets a date earlier than the 3rd's.
-        QTest::newRow("typed, then article cell") << 0 << QStringList{"e1", "e2", "e3", "e4", "e5"};
+        QTest::newRow("typed, then article cell") << 0 << QStringList{"e1", "e2", "e5", "e3", "e4"};
         QTest::newRow("typed, then date cell") << 1 << QStringList{"e1", "e2", "e5", "e3", "e4"};
         QTest::newRow("chosen in the calendar") << 2 << QStringList{"e1", "e2", "e5", "e3", "e4"};
     }
@@ -108,7 +108,7 @@ private slots:
             g->clickCell(1, 1);
         else
             emit s->DTPickerIncomeDate->CloseUp();
-        QCOMPARE(keys(f.doc().articleList()), order);
+        QCOMPARE(keys(f.doc().entries()), order);
         QCOMPARE(g->TextMatrix(order.indexOf("e5") + 1, 2), QStringLiteral("e5"));
         QCOMPARE(g->TextMatrix(order.indexOf("e5") + 1, 1), QStringLiteral("2026/04/05"));
         if (how == 2) {
@@ -126,13 +126,14 @@ private slots:
         IncomeSheet *s = f.w->incomeSheet;
         s->MSFlexGridIncome->clickCell(1, 2);
         s->CommandIncomeRecord->click();
-        const qint32 k1 = f.doc().articleList()->taLink->taKey;
-        s->MSFlexGridIncome->clickCell(1, 2);
+        const qint32 k1 = f.doc().entryAt(true, 1)->taKey;
+        s->MSFlexGridIncome->clickCell(1, 6);
+        s->TextIncomeAmount->setText(QStringLiteral("200"));
         s->CommandIncomeRecord->click();
-        const qint32 k2 = f.doc().articleList()->taLink->taKey;
+        const qint32 k2 = f.doc().entryAt(true, 1)->taKey;
         QVERIFY(k1 != k2);
         QCOMPARE(f.doc().incomeCount(), qint16(1));
-        QCOMPARE(keys(f.doc().articleList()).size(), 1);
+        QCOMPARE(keys(f.doc().entries()).size(), 1);
         QCOMPARE(s->MSFlexGridIncome->TextMatrix(1, 7), Str(k2));
     }
 
@@ -145,13 +146,13 @@ private slots:
         s->MSFlexGridIncome->clickCell(1, 6);
         s->TextIncomeAmount->setText(QStringLiteral("999"));
         s->CommandIncomeNew->click();
-        QCOMPARE(f.doc().articleList()->nextIncomeArticle()->taAmount, 100);
+        QCOMPARE(f.doc().entryAt(true, 1)->taAmount, 100);
         QCOMPARE(f.doc().incomeCount(), qint16(2));
         // A click elsewhere records the change first.
         s->MSFlexGridIncome->clickCell(1, 6);
         s->TextIncomeAmount->setText(QStringLiteral("777"));
         s->MSFlexGridIncome->clickCell(10, 2);
-        QCOMPARE(f.doc().articleList()->nextIncomeArticle()->taAmount, 777);
+        QCOMPARE(f.doc().entryAt(true, 1)->taAmount, 777);
         QCOMPARE(f.doc().incomeCount(), qint16(3));
     }
 
@@ -181,18 +182,18 @@ private slots:
         s->TextIncomeStudents->setText(QStringLiteral("40000"));
         f.dialogs.expectMessageContaining(QStringLiteral("生徒数"));
         s->CommandIncomeRecord->click();
-        QCOMPARE(keys(f.doc().articleList()), QStringList{"A"});
+        QCOMPARE(keys(f.doc().entries()), QStringList{"A"});
         // The box opens again with what was typed, to be corrected.
         QVERIFY(!s->TextIncomeStudents->isHidden());
         QCOMPARE(s->TextIncomeStudents->text(), QStringLiteral("40000"));
-        QCOMPARE(f.doc().articleList()->taLink->taAmount, 100);
+        QCOMPARE(f.doc().entryAt(true, 1)->taAmount, 100);
         s->CommandIncomeCancel->click();
         s->MSFlexGridIncome->clickCell(1, 4);
         s->TextIncomePerPerson->setText(QStringLiteral("100000"));
         s->TextIncomeStudents->setText(QStringLiteral("30000"));
         f.dialogs.expectMessageContaining(QStringLiteral("一人分"));
         s->CommandIncomeRecord->click();
-        QCOMPARE(keys(f.doc().articleList()), QStringList{"A"});
+        QCOMPARE(keys(f.doc().entries()), QStringList{"A"});
         QVERIFY(f.dialogs.done());
         // Expense amount beyond 32 bits.
         f.add(expense(d(2026, 4, 1), "E", 1));
@@ -202,7 +203,7 @@ private slots:
         e->TextSupplyAmount->setText(QStringLiteral("99999999999"));
         f.dialogs.expectMessageContaining(QStringLiteral("金額"));
         e->CommandSupplyRecord->click();
-        QCOMPARE(f.doc().articleList()->nextSupplyArticle()->taAmount, 1);
+        QCOMPARE(f.doc().entryAt(false, 1)->taAmount, 1);
     }
 
     void receiptNumbersBelongToOneEntry()
@@ -228,7 +229,7 @@ private slots:
         QVERIFY(s->ComboSupplyReceipt->currentText().isEmpty());
         QCOMPARE(picker->Value(), QDate(2026, 4, 9));
         s->CommandSupplyRecord->click();
-        QCOMPARE(describe(f.doc().articleList()).last(), QStringLiteral("E:04/09:none:1"));
+        QCOMPARE(describe(f.doc().entries()).last(), QStringLiteral("E:04/09:none:1"));
         QCOMPARE(f.doc().entryAt(false, 3)->taReceipt, qint16(0));
         // The owner keeps its number.
         mouseClickCell(g, 2, 2);
@@ -274,7 +275,7 @@ private slots:
             pressKey(Qt::Key_Return);
         else
             QTest::mouseClick(s->CommandSupplyRecord, Qt::LeftButton);
-        const ArticlePtr e = f.doc().entryAt(false, 2);
+        const EntryPtr e = f.doc().entryAt(false, 2);
         QCOMPARE(e->taReceipt, qint16(18));
         QCOMPARE(e->taDate.date(), QDate(2026, 4, 9));
     }
@@ -331,8 +332,8 @@ private slots:
         QTest::addColumn<int>("how");
         QTest::addColumn<QStringList>("order");
         // The third expense gets a date before the first one's.
-        QTest::newRow("typed, date cell") << 0 << QStringList{"a", "b", "c"};
-        QTest::newRow("typed, article cell") << 1 << QStringList{"a", "b", "c"};
+        QTest::newRow("typed, date cell") << 0 << QStringList{"c", "a", "b"};
+        QTest::newRow("typed, article cell") << 1 << QStringList{"c", "a", "b"};
         QTest::newRow("calendar") << 2 << QStringList{"c", "a", "b"};
         QTest::newRow("typed, Enter") << 3 << QStringList{"c", "a", "b"};
     }
@@ -360,7 +361,7 @@ private slots:
             else
                 mouseClickCell(g, 1, how == 0 ? 1 : 3);
         }
-        QCOMPARE(keys(f.doc().articleList()), order);
+        QCOMPARE(keys(f.doc().entries()), order);
         QCOMPARE(f.doc().entryAt(false, order.indexOf("c") + 1)->taDate.date(), QDate(2026, 4, 30));
         QVERIFY(!f.w->supplySheet->supplyDatePicked);
     }
@@ -369,7 +370,7 @@ private slots:
     {
         WindowFixture f;
         auto e = f.add(expense(d(2026, 5, 1), "a", 300));
-        setDetails(e, {{"x", 100}, {"y", 200}});
+        e = f.setDetails(e, {{"x", 100}, {"y", 200}});
         f.refill();
         f.w->SSTabSheets->setCurrentIndex(2);
         SupplySheet *s = f.w->supplySheet;
@@ -378,7 +379,7 @@ private slots:
         s->CommandSupplyRecord->click();
         QCOMPARE(s->MSFlexGridSupply->TextMatrix(1, 6), QStringLiteral("○"));
         QCOMPARE(s->MSFlexGridSupply->TextMatrix(1, 3), QStringLiteral("文房具"));
-        QVERIFY(f.doc().articleList()->taLink->taDetailList == e->taDetailList);
+        QVERIFY(f.doc().entryAt(false, 1)->taDetailList == e->taDetailList);
         QCOMPARE(comboItems(s->ComboSupplyArticle), QStringList{QStringLiteral("文房具")});
     }
 
@@ -402,7 +403,7 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), s->ComboIncomeArticle);
         commitText(QStringLiteral("修学旅行"));
         pressKey(Qt::Key_Return);
-        QCOMPARE(f.doc().articleList()->taLink->taLink->taArticle, QStringLiteral("修学旅行"));
+        QCOMPARE(f.doc().entryAt(true, 2)->taArticle, QStringLiteral("修学旅行"));
         // The closed editor hands the focus back to the grid.
         QCOMPARE(QApplication::focusWidget(), g);
         // Escape drops an edit.
@@ -412,7 +413,7 @@ private slots:
         pressKey(Qt::Key_Escape);
         QVERIFY(!s->ComboIncomeArticle->isVisible());
         QVERIFY(!f.w->incomeSheet->current);
-        QCOMPARE(f.doc().articleList()->taLink->taArticle, QStringLiteral("A"));
+        QCOMPARE(f.doc().entryAt(true, 1)->taArticle, QStringLiteral("A"));
         QCOMPARE(QApplication::focusWidget(), g);
     }
 

@@ -83,7 +83,7 @@ private slots:
         LoadedAccount back;
         AccountHeader h;
         readAccountFile(account, back, h);
-        QCOMPARE(back.articleList->nextIncomeArticle()->taAmount, 7777);
+        QCOMPARE(back.entries().at(true, 0)->taAmount, 7777);
         QCOMPARE(readBytes(dir.filePath(QStringLiteral("3年2組.bak"))), original);
         // Saved: no copy is left to offer.
         QVERIFY(RecoveryStore().leftBehind().isEmpty());
@@ -116,7 +116,7 @@ private slots:
         const QByteArray oldBytes = readBytes(old);
         const PrintSettings ps(f.doc().title());
         const qint64 remainder =
-            ledgerTable(*f.doc().articleList()->sorting(), printSummaries(f.doc(), ps), ps, 0).total.balance;
+            ledgerTable(f.doc().entries().printOrder(), printSummaries(f.doc(), ps), ps, Year).total.balance;
         QVERIFY(remainder != 0);
         f.w->mnuFileNextYear->trigger();
         // A new, unsaved account: the title with the year advanced, the remainder first.
@@ -134,7 +134,7 @@ private slots:
         QCOMPARE(carry.taPerPerson, 0);
         // The new year ledger starts with that remainder.
         const PrintSettings next(f.doc().title());
-        const LedgerTable year = ledgerTable(*f.doc().articleList(), printSummaries(f.doc(), next), next, 0);
+        const LedgerTable year = ledgerTable(f.doc().entries().printOrder(), printSummaries(f.doc(), next), next, Year);
         QCOMPARE(year.entries.first().balance, remainder);
         // Saved under a new name, it reads back as written; the old account is untouched.
         const QString fresh = f.path(QStringLiteral("next.txt"));
@@ -144,7 +144,7 @@ private slots:
         LoadedAccount back;
         AccountHeader h;
         readAccountFile(fresh, back, h);
-        QCOMPARE(encodeAccountFile(h, *back.articleList), readBytes(fresh));
+        QCOMPARE(encodeAccountFile(h, back.entries()), readBytes(fresh));
         QCOMPARE(h.schoolYear, QStringLiteral("令和9年度(2027年度）"));
         QVERIFY(f.dialogs.done());
     }

@@ -113,7 +113,7 @@ private slots:
         f.add(income(d(2026, 4, 10), "学級費", 3000));
         f.add(income(d(2026, 4, 12), "返金", -500));
         auto paper = f.add(expense(d(2026, 4, 15), "画用紙", 5000, QString(), 7));
-        setDetails(paper, {{"紙", 1000}, {"のり", where == DetailSum ? row : 4000}});
+        f.setDetails(paper, {{"紙", 1000}, {"のり", where == DetailSum ? row : 4000}});
         if (where == Remainder && row == 1)
             f.add(income(d(2026, 4, 20), "寄付", 10000));
         f.refill();

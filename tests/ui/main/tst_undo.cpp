@@ -25,7 +25,7 @@ namespace {
 
 QByteArray saved(frmMain &w)
 {
-    return encodeAccountFile(w.document().title(), *w.document().articleList());
+    return encodeAccountFile(w.document().title(), w.document().entries());
 }
 
 // One random edit, as a user makes it.
@@ -138,7 +138,7 @@ private slots:
         QVERIFY(f.w->mnuFileSave_Click());
         QVERIFY(!f.doc().isModified());
         f.w->mnuEditUndo->trigger();
-        QCOMPARE(f.doc().entryAt(false, 1)->taDetailList->sumDetail(), 300);
+        QCOMPARE(sumDetail(*f.doc().entryAt(false, 1)->taDetailList), 300);
         QVERIFY(f.doc().isModified());
         QCOMPARE(f.w->mnuEditRedo->text(), QStringLiteral("やり直し(&R): 明細の登録 (白)"));
         f.w->mnuEditRedo->trigger();
