@@ -26,13 +26,13 @@ void Document::apply(const EntryOp &op, Update &update, bool reverse)
     using R = RowChange;
     if (from && to) {
         m_entries.replaceAt(op.place, to);
-        update.rows.push_back({any->taIncome, R::Updated, op.place.row});
+        update.rows.push_back({any->taIncome, R::Updated, op.place.row, to});
     } else if (to) {
         m_entries.insertAt(op.place, to);
-        update.rows.push_back({any->taIncome, R::Inserted, op.place.row});
+        update.rows.push_back({any->taIncome, R::Inserted, op.place.row, to});
     } else {
         m_entries.removeAt(op.place);
-        update.rows.push_back({any->taIncome, R::Removed, op.place.row});
+        update.rows.push_back({any->taIncome, R::Removed, op.place.row, nullptr});
         update.what |= EntryRemoved;
     }
     update.what |= any->taIncome ? IncomeEntries : SupplyEntries;

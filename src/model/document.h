@@ -47,13 +47,16 @@ public:
     Q_DECLARE_FLAGS(Changes, Change)
 
     // One row of a kind's grid that an edit touched, at the moment it was
-    // touched (0-based row among the entries of that kind). Applied in
-    // order, a view that showed the rows before the edit shows them after.
+    // touched (0-based row among the entries of that kind), with the entry
+    // it then held (none when removed): one edit can touch a row more than
+    // once. Applied in order, a view that showed the rows before the edit
+    // shows them after.
     struct RowChange {
         enum Kind { Inserted, Removed, Updated };
         bool income;
         Kind kind;
         int row;
+        EntryPtr entry;
     };
     struct Update {
         Changes what;

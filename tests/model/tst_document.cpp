@@ -35,13 +35,11 @@ class TestDocument : public QObject {
                 for (const EntryPtr &e : doc.entries().ofKind(income))
                     rows[income] << describe({e}).first();
         }
-        void follow(const Document &doc, const Document::Update &u)
+        void follow(const Document::Update &u)
         {
             for (const Document::RowChange &c : u.rows) {
                 QStringList &r = rows[c.income];
-                const QString now = c.kind == Document::RowChange::Removed
-                    ? QString()
-                    : describe({doc.entries().at(c.income, c.row)}).first();
+                const QString now = c.entry ? describe({c.entry}).first() : QString();
                 if (c.kind == Document::RowChange::Inserted)
                     r.insert(c.row, now);
                 else if (c.kind == Document::RowChange::Removed)
@@ -108,7 +106,7 @@ private slots:
         std::vector<Document::Edit> edits;
         connect(&doc, &Document::changed, &doc, [&](const Document::Update &u) {
             ++changes;
-            view.follow(doc, u);
+            view.follow(u);
         });
         connect(&doc, &Document::editDone, &doc, [&](const Document::Edit &e) { edits.push_back(e); });
         op(doc);

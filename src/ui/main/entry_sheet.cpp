@@ -107,7 +107,7 @@ void EntrySheet::documentChanged(const Document::Update &update)
             }
             if (c.kind == Document::RowChange::Inserted)
                 g->insertRows(r, 1);
-            writeRow(r, *m_doc.entryAt(m_columns.income, r));
+            writeRow(r, *c.entry);
         }
         const int n = m_doc.count(m_columns.income);
         if (g->Rows() < n + 2)
@@ -148,7 +148,8 @@ void EntrySheet::gridClick()
     // What the click chose, an entry or the blank row below them, by its
     // key: recording the entry being edited may move rows.
     const EntryPtr chosen = r <= m_doc.count(m_columns.income) ? m_doc.entryAt(m_columns.income, r) : nullptr;
-    const bool sameEntry = chosen && source && chosen->taKey == source->taKey;
+    // Another cell of the selected entry's row: the user stays on it.
+    const bool sameEntry = chosen && chosen->taKey == m_selectedKey;
     editedCol = qint16(c);
     if (selectedRow != 0) {
         const QScopedValueRollback staying(m_staying, m_staying || sameEntry);
@@ -159,7 +160,7 @@ void EntrySheet::gridClick()
         emit entryFinished();
     int row = r;
     if (chosen) {
-        row = m_doc.rowOf(sameEntry ? m_recordedKey : chosen->taKey);
+        row = m_doc.rowOf(sameEntry ? m_selectedKey : chosen->taKey);
         if (row == 0)
             return; // the entry is gone (nothing to open)
     }
@@ -297,7 +298,9 @@ void EntrySheet::addRow()
         if (g->Rows() <= row)
             g->setRows(row + 100);
         g->setRow(row);
-        g->setTextMatrix(row, 0, Str(row));
+        // Numbered, not written: a number written into the cell would move
+        // down with the rows when the entry goes in above it.
+        g->setRowNumbers(row);
         prepareNewRow(row);
         enterAddingState(row);
         const QScopedValueRollback staying(m_staying, true);
@@ -344,7 +347,6 @@ void EntrySheet::cancel()
     numberBox->clear();
     clearForCancel();
     setIdleButtons();
-    emit entryFinished();
 }
 
 void EntrySheet::fillArticleList()

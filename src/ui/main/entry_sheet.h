@@ -82,7 +82,7 @@ public:
 
 signals:
     // The user is done with an entry (recorded with Enter or the button,
-    // left for another row, cancelled or deleted): its undo step is complete.
+    // left for another row, or deleted): its undo step is complete.
     void entryFinished();
 
 protected:
@@ -118,8 +118,8 @@ protected:
     // Whether this record reopens the editor on the entry where the date
     // order put it (a date chosen or confirmed in the date editor).
     virtual bool recordsByDate() const = 0;
-    // Add row: formats the new row and empties the boxes before the blank
-    // entry is recorded.
+    // Add row: empties the boxes before the blank entry is recorded (its
+    // row is written once the date order has placed it).
     virtual void prepareNewRow(int row) = 0;
     // Cancel: the boxes emptied.
     virtual void clearForCancel() = 0;

@@ -108,6 +108,8 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
         summarySheets[p] = new SummarySheet(SSTabSheets);
         SSTabSheets->addTab(summarySheets[p], sheetIcon, QString::fromUtf8(periodInfo(p).sheetCaption));
     }
+    for (EntrySheet *sheet : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)})
+        connect(sheet, &EntrySheet::entryFinished, this, [this] { closeUndoStep(); });
     for (EntryPanel *panel : {static_cast<EntryPanel *>(incomeSheet), static_cast<EntryPanel *>(supplySheet)}) {
         panel->guard = [this](const std::function<void()> &f) { return guarded(f); };
         panel->lineHeight = [this] { return rowHeightUnit; };
@@ -227,8 +229,6 @@ void frmMain::buildMenus()
     connect(&m_doc, &Document::editDone, this, [this](const Document::Edit &edit) {
         m_undo->push(makeUndoCommand(m_doc, edit).release());
     });
-    for (EntrySheet *sheet : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)})
-        connect(sheet, &EntrySheet::entryFinished, this, [this] { closeUndoStep(); });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("1007"));
     mnuHelp = help->menuAction();

@@ -338,12 +338,8 @@ bool IncomeSheet::readBoxes(MekaluArticle &cur)
     return true;
 }
 
-void IncomeSheet::prepareNewRow(int row)
+void IncomeSheet::prepareNewRow(int)
 {
-    setCellAligned(row, 1, FlexGrid::CenterCenter);
-    setCellAligned(row, 2, FlexGrid::LeftCenter);
-    setCellAligned(row, 4, FlexGrid::RightCenter);
-    setCellAligned(row, 6, FlexGrid::RightCenter);
     defaultStudents = readCountField(TextIncomeStudents->text(), QStringLiteral("生徒数"));
     setComboText(ComboIncomeArticle, QString());
     setComboText(ComboIncomeSubArticle, QString());

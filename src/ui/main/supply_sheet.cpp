@@ -384,11 +384,8 @@ bool SupplySheet::readBoxes(MekaluArticle &cur)
     return true;
 }
 
-void SupplySheet::prepareNewRow(int row)
+void SupplySheet::prepareNewRow(int)
 {
-    setCellAligned(row, 1, FlexGrid::CenterCenter);
-    setCellAligned(row, 3, FlexGrid::LeftCenter);
-    setCellAligned(row, 5, FlexGrid::RightCenter);
     setComboText(ComboSupplyReceipt, QString());
     setComboText(ComboSupplyArticle, QString());
     setComboText(ComboSupplySubArticle, QString());

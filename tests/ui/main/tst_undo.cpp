@@ -79,6 +79,17 @@ void randomEdit(WindowFixture &f, QRandomGenerator &r)
     }
 }
 
+// Every cell's text, alignment and colours, but the key column's (keys differ by history).
+QStringList gridRows(FlexGrid *g, int count)
+{
+    QStringList rows;
+    for (int r = 1; r <= count + 1; ++r)
+        for (int c = 0; c < 7; ++c)
+            rows << QStringLiteral("%1|%2|%3|%4").arg(g->TextMatrix(r, c)).arg(g->cellAlignmentAt(r, c))
+                        .arg(g->cellForeColorAt(r, c)).arg(g->cellBackColorAt(r, c));
+    return rows;
+}
+
 } // namespace
 
 class TestUndo : public QObject {
@@ -103,12 +114,75 @@ private slots:
                 f.w->mnuEditRedo->trigger();
             QVERIFY2(saved(*f.w) == after, qPrintable(QStringLiteral("seed %1").arg(seed)));
             QCOMPARE(f.doc().isModified(), f.w->undoStack().count() > 0);
-            // The grids show what the document holds.
-            for (int row = 1; row <= f.doc().supplyCount(); ++row)
-                QCOMPARE(f.w->supplySheet->MSFlexGridSupply->TextMatrix(row, 3), f.doc().entryAt(false, row)->taArticle);
+            // The grids, brought up to date row by row, show what a fill from scratch shows.
+            for (EntrySheet *sheet : {static_cast<EntrySheet *>(f.w->incomeSheet), static_cast<EntrySheet *>(f.w->supplySheet)}) {
+                const int count = sheet->rowsInUse();
+                const QStringList followed = gridRows(sheet->grid(), count);
+                sheet->fillGrid();
+                QCOMPARE(followed, gridRows(sheet->grid(), count));
+            }
             f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No);
             QVERIFY(f.w->mnuFileClose_Click() || f.w->undoStack().count() == 0);
         }
+    }
+
+    // What the user does to one entry until leaving it is one undo step;
+    // going through cells without changing anything is none.
+    void oneEntryOneStep_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("a new entry by keys") << 0 << 1 << QStringLiteral("収入の登録 (学級費)");
+        QTest::newRow("Tab through unchanged cells") << 1 << 0 << QString();
+        QTest::newRow("two cells of one entry, then Enter") << 2 << 1 << QStringLiteral("収入の登録 (遠足)");
+        QTest::newRow("two entries, one after the other") << 3 << 2 << QStringLiteral("収入の登録 (B)");
+    }
+    void oneEntryOneStep()
+    {
+        QFETCH(int, how);
+        QFETCH(int, steps);
+        QFETCH(QString, named);
+        WindowFixture f;
+        f.add(income(d(2026, 4, 10), QStringLiteral("A"), 100, QString(), 100, 1));
+        f.add(income(d(2026, 4, 20), QStringLiteral("B"), 100, QString(), 100, 1));
+        f.w->SSTabSheets->setCurrentIndex(1);
+        IncomeSheet *in = f.w->incomeSheet;
+        FlexGrid *g = in->MSFlexGridIncome;
+        if (how == 0) {
+            mouseClickCell(g, 3, 1);
+            pressKey(Qt::Key_Tab);
+            commitText(QStringLiteral("学級費"));
+            pressKey(Qt::Key_Tab);
+            pressKey(Qt::Key_Tab);
+            typeKeys(QStringLiteral("500"));
+            pressKey(Qt::Key_Tab);
+            typeKeys(QStringLiteral("30"));
+            pressKey(Qt::Key_Return);
+            QCOMPARE(f.doc().entryAt(true, 3)->taAmount, 15000);
+        } else {
+            mouseClickCell(g, 1, 2);
+            if (how >= 2)
+                commitText(QStringLiteral("遠足"));
+            for (int i = 0; i < 4; ++i)
+                pressKey(Qt::Key_Tab);
+            if (how == 2)
+                typeKeys(QStringLiteral("3"));
+            pressKey(Qt::Key_Return);
+            if (how == 3) {
+                mouseClickCell(g, 2, 6);
+                typeKeys(QStringLiteral("700"));
+                pressKey(Qt::Key_Return);
+            }
+        }
+        QCOMPARE(f.w->undoStack().count(), steps);
+        QCOMPARE(f.doc().isModified(), steps > 0);
+        if (steps > 0)
+            QCOMPARE(f.w->undoStack().undoText(), named);
+        // Undoing everything gives the two entries back as they were.
+        while (f.w->undoStack().canUndo())
+            f.w->undoStack().undo();
+        QCOMPARE(describe(f.doc().entries()), (QStringList{"I:04/10:A:100", "I:04/20:B:100"}));
     }
 
     void itemsNameTheEditAndTheSavedStateIsClean()
