@@ -222,7 +222,13 @@ void frmMain::buildMenus()
     connect(m_undo, &QUndoStack::indexChanged, this, updateEditItems);
     connect(m_undo, &QUndoStack::cleanChanged, this, [this](bool clean) { m_doc.setModified(!clean); });
     updateEditItems();
-    connect(mnuEditUndo, &QAction::triggered, this, [this] { guarded([this] { m_undo->undo(); }); });
+    connect(mnuEditUndo, &QAction::triggered, this, [this] {
+        // An edit in progress in a cell goes first, as Escape drops it; nothing else changes.
+        guarded([this] {
+            if (!incomeSheet->escapeOpenEditor() && !supplySheet->escapeOpenEditor())
+                m_undo->undo();
+        });
+    });
     connect(mnuEditRedo, &QAction::triggered, this, [this] { guarded([this] { m_undo->redo(); }); });
     connect(&m_doc, &Document::editDone, this, [this](const Document::Edit &edit) {
         m_undo->push(makeUndoCommand(m_doc, edit).release());
