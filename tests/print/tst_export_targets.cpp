@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -96,11 +97,15 @@ private slots:
             QVERIFY2(!e.message().contains(QStringLiteral("バックアップ")), qPrintable(e.message()));
             QVERIFY(e.message().contains(QStringLiteral("保存先のフォルダーがありません")));
         }
-        // An ordinary file is replaced as before.
+        // An ordinary file is replaced as before, keeping its permissions; by a PDF too.
         const QString old = dir.filePath(QStringLiteral("表.csv"));
-        QVERIFY(writeBytes(old, "old table"));
+        QVERIFY(writeBytes(old, "old table") && ::chmod(QFile::encodeName(old).constData(), 0600) == 0);
         exportCsv(m, PrintSettings(), 2, old);
         QVERIFY(readBytes(old).startsWith("No."));
+        exportPdf(m, PrintSettings(), 2, old);
+        struct stat st;
+        QVERIFY(readBytes(old).startsWith("%PDF") && ::stat(QFile::encodeName(old).constData(), &st) == 0);
+        QCOMPARE(st.st_mode & 0777, mode_t(0600));
     }
 };
 

@@ -735,7 +735,8 @@ void frmMain::closeDocument()
 
 bool frmMain::mnuFileSave_Click()
 {
-    if (m_doc.isDamaged() || m_readOnly)
+    // A document without a name (a restored copy whose file is not the one it came from) is named first.
+    if (m_doc.isDamaged() || m_readOnly || m_doc.fileName().isEmpty())
         return mnuFileSaveAs_Click();
     const QString name = m_doc.fileName();
     // Another program may have written or removed the file since it was read or saved here.

@@ -19,6 +19,8 @@
 #include <QPushButton>
 #include <QSysInfo>
 #include <QToolBar>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,6 +88,8 @@ private slots:
         QTest::newRow("cannot judge: take over") << "empty" << int(A::Yes) << "locked";
         QTest::newRow("cannot judge: read-only") << "empty" << int(A::No) << "read-only";
         QTest::newRow("cannot judge: not opened") << "empty" << int(A::Cancel) << "closed";
+        // The lock cannot be removed: said, and read-only offered.
+        QTest::newRow("a folder at the lock's name") << "folder" << int(A::Yes) << "read-only";
     }
     void locksHeldElsewhere()
     {
@@ -102,14 +106,14 @@ private slots:
                 + "\npid=" + QByteArray::number(qint64(::getpid())) + "\nprogram="
                 + QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8()
                 + "\nsince=2026-05-01T09:30:00+09:00\n";
-        {
-            QFile f(lockPath);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(lock);
-        }
+        QVERIFY(holder == QLatin1String("folder") ? QDir().mkdir(lockPath) : writeBytes(lockPath, lock));
+        lock = readBytes(lockPath);
         f.dialogs.expectMessageContaining(holder == QLatin1String("running") ? QStringLiteral("読み取り専用で開きますか？")
                                                                             : QStringLiteral("ロックを解除して開きます"),
                                           Dialogs::Answer(answer));
+        if (holder == QLatin1String("folder"))
+            f.dialogs.expectMessageContaining(QStringLiteral("がフォルダーになっています。"),
+                                              Dialogs::Answer::Yes);
         const bool opened = f.w->openFile(path);
         QVERIFY(f.dialogs.done());
         QCOMPARE(opened, result != QLatin1String("closed"));
@@ -156,6 +160,51 @@ private slots:
         // Once saved here, the next Save asks nothing.
         f.w->incomeSheet->CommandIncomeNew->click();
         QVERIFY(f.w->mnuFileSave_Click());
+        QVERIFY(f.dialogs.done());
+    }
+
+    // What killed saves left beside the account (this program's names only,
+    // none that a running save holds) goes at Open and at Save.
+    void staleTemporariesGoAtOpenAndSave()
+    {
+        WindowFixture f;
+        const QString path = f.path(QStringLiteral("a.txt"));
+        writeCp932(path, kAccount);
+        const QStringList stale = {".a.txt.1x2y.tmp", ".a.bak.zz9.tmp"};
+        const QStringList kept = {".a.txt.1X2Y.tmp", ".a.txt.held.tmp", ".b.txt.1x2y.tmp"};
+        for (const QString &name : stale + kept)
+            QVERIFY(writeBytes(f.path(name), "x"));
+        const int held = ::open(QFile::encodeName(f.path(kept[1])).constData(), O_RDONLY);
+        QVERIFY(held >= 0 && ::flock(held, LOCK_EX) == 0); // a save still running
+        auto temporaries = [&] { return QDir(f.dir.path()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden); };
+        QVERIFY(f.w->openFile(path));
+        QCOMPARE(temporaries(), kept);
+        for (const QString &name : stale)
+            QVERIFY(writeBytes(f.path(name), "x"));
+        f.w->incomeSheet->CommandIncomeNew->click();
+        QVERIFY(f.w->mnuFileSave_Click());
+        QCOMPARE(temporaries(), kept);
+        ::close(held);
+    }
+
+    // Saving replaces the file: its other names (hard links) would keep the
+    // old content, so that is asked first.
+    void otherNamesAreAskedAbout()
+    {
+        WindowFixture f;
+        const QString path = f.path(QStringLiteral("a.txt")), other = f.path(QStringLiteral("b.txt"));
+        writeCp932(path, kAccount);
+        QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
+        QVERIFY(f.w->openFile(path));
+        f.w->incomeSheet->CommandIncomeNew->click();
+        const QByteArray before = readBytes(path);
+        for (const auto answer : {Dialogs::Answer::No, Dialogs::Answer::Yes})
+            f.dialogs.expectMessageContaining(QStringLiteral("ほかの名前（ハードリンク）もあります"), answer);
+        QVERIFY(!f.w->mnuFileSave_Click());
+        QCOMPARE(readBytes(path), before);
+        QVERIFY(f.w->mnuFileSave_Click());
+        QVERIFY(readBytes(path) != before);
+        QCOMPARE(readBytes(other), before);
         QVERIFY(f.dialogs.done());
     }
 

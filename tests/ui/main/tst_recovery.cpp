@@ -20,7 +20,9 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <sys/stat.h>
 
 namespace {
 
@@ -32,10 +34,11 @@ const QString kQuestion = QStringLiteral("前回、保存されていない変�
 class TestRecovery : public QObject {
     Q_OBJECT
 
-    // Runs the driver on `account` and kills it once its copy is written.
-    void killAfterAnEdit(const QString &account)
+    // Runs the driver on `account` (in `folder`, when given) and kills it once its copy is written.
+    void killAfterAnEdit(const QString &account, const QString &folder = QString())
     {
         QProcess driver;
+        driver.setWorkingDirectory(folder);
         driver.start(QStringLiteral(RECOVERY_DRIVER), {account});
         QVERIFY(driver.waitForStarted());
         QVERIFY(driver.waitForReadyRead(120000));
@@ -85,9 +88,9 @@ private slots:
         readAccountFile(account, back, h);
         QCOMPARE(back.articleList->nextIncomeArticle()->taAmount, 7777);
         QCOMPARE(readBytes(dir.filePath(QStringLiteral("3年2組.bak"))), original);
-        // Saved: no copy is left to offer.
+        // Saved: no copy is left to offer, nor its note or lock; only this window's lock stays.
         QVERIFY(RecoveryStore().leftBehind().isEmpty());
-        QVERIFY(QDir(recoveryFolder()).entryList({QStringLiteral("*.txt")}, QDir::Files).isEmpty());
+        QCOMPARE(QDir(recoveryFolder()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
     void deleteThrowsTheCopyAwayAndARunningProgramsCopyIsNotOffered()
@@ -105,6 +108,98 @@ private slots:
         QVERIFY(d.done());
         QVERIFY(!w->offerRecovery()); // asks nothing more
         QVERIFY(running.hasCopy());
+        // The copy went with its note and its lock: the running program's three files stay.
+        QCOMPARE(QDir(recoveryFolder()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+    }
+
+    // Restored under its name only into the very file the work started from
+    // (not a file of that name in the folder the program now starts in);
+    // otherwise without a name. A damaged account stays damaged.
+    void restoresOnlyIntoTheFileTheWorkStartedFrom_data()
+    {
+        QTest::addColumn<QString>("change"); // what happened before the program starts again
+        QTest::addColumn<QString>("caution"); // what the question adds
+        QTest::addColumn<bool>("named");
+        QTest::newRow("started in another folder that has an acc.txt") << "other" << "" << true;
+        QTest::newRow("started in another folder that has none") << "" << "" << true;
+        QTest::newRow("account replaced meanwhile") << "replaced" << "変更を始めたときのファイルではありません" << false;
+        QTest::newRow("account removed meanwhile") << "removed" << "見つかりません" << false;
+        QTest::newRow("damaged account") << "damaged" << "元のファイルは壊れていて" << true;
+    }
+    void restoresOnlyIntoTheFileTheWorkStartedFrom()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, caution);
+        QFETCH(bool, named);
+        QTemporaryDir a, b;
+        const QString account = a.filePath(QStringLiteral("acc.txt")), there = b.filePath(QStringLiteral("acc.txt"));
+        const QByteArray other = "iMekalu135\r\nFalse\r\n学年行事特別会計\r\n\r\n\r\n";
+        QVERIFY(writeBytes(account, readBytes(QStringLiteral(HARUMOKA_TEST_DATA "/golden/sample.txt"))
+                                        .replace(change == "damaged" ? " 3240\r\n" : "-", " 12,000\r\n")));
+        QVERIFY(change != "other" || writeBytes(there, other));
+        killAfterAnEdit(QStringLiteral("acc.txt"), a.path());
+        if (change == "replaced")
+            QVERIFY(writeBytes(account, other));
+        if (change == "removed")
+            QVERIFY(QFile::remove(account));
+        const QByteArray before = readBytes(account);
+        struct Cwd { QString old = QDir::currentPath(); ~Cwd() { QDir::setCurrent(old); } } cwd;
+        QVERIFY(QDir::setCurrent(b.path()));
+        ScriptedDialogs d;
+        auto w = Main(d, b.filePath(QStringLiteral("names.ini")));
+        d.expectMessageContaining(QStringLiteral("会計: %1\r時刻: ").arg(account), Dialogs::Answer::Yes);
+        QVERIFY(w->offerRecovery());
+        QVERIFY(d.log.last().contains(caution));
+        QCOMPARE(w->document().fileName(), named ? account : QString());
+        QCOMPARE(w->document().isDamaged(), change == "damaged");
+        QCOMPARE(w->mnuFileSave->isEnabled(), named && change != "damaged");
+        if (!w->mnuFileSave->isEnabled())
+            d.expectSave(QString()); // Save asks for a name
+        QCOMPARE(w->mnuFileSave_Click(), w->mnuFileSave->isEnabled());
+        QVERIFY(d.done());
+        QCOMPARE(readBytes(there), change == "other" ? other : QByteArray("<missing>"));
+        QCOMPARE(readBytes(account).contains(" 7777\r\n"), w->mnuFileSave->isEnabled());
+        if (!w->mnuFileSave->isEnabled())
+            QCOMPARE(readBytes(account), before);
+    }
+
+    // The folder and the copy are the user's alone; a folder that cannot be
+    // used (a file, a link to a folder others can read) is said once.
+    void stateFolderIsPrivateOrSaidOnce_data()
+    {
+        QTest::addColumn<QString>("place"); // what stands where the state folder goes
+        QTest::newRow("nothing yet") << "";
+        QTest::newRow("a link to a private folder") << "0700";
+        QTest::newRow("a link to a folder others can read") << "0755";
+        QTest::newRow("a file") << "file";
+    }
+    void stateFolderIsPrivateOrSaidOnce()
+    {
+        QFETCH(QString, place);
+        QTemporaryDir dir;
+        const QByteArray oldState = qgetenv("XDG_STATE_HOME");
+        qputenv("XDG_STATE_HOME", QFile::encodeName(dir.path()));
+        const QString folder = recoveryFolder(), target = dir.filePath(QStringLiteral("target"));
+        if (place.startsWith('0'))
+            QVERIFY(QDir().mkdir(target) && ::chmod(QFile::encodeName(target).constData(), place.toUInt(nullptr, 8)) == 0
+                    && QFile::link(target, folder));
+        QVERIFY(place != "file" || writeBytes(folder, ""));
+        const bool usable = place != "0755" && place != "file";
+        {
+            WindowFixture f;
+            f.w->incomeSheet->CommandIncomeNew->click();
+            if (!usable)
+                f.dialogs.expectMessageContaining(QStringLiteral("復元用のコピーを保存できません"));
+            f.w->writeRecoveryCopy();
+            f.w->writeRecoveryCopy();
+            QVERIFY(f.dialogs.done());
+        }
+        qputenv("XDG_STATE_HOME", oldState);
+        const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
+        QCOMPARE(files.size(), usable ? 2 : 0); // the copy and its note; the lock went with the window
+        struct stat st;
+        for (const QFileInfo &file : files)
+            QVERIFY(::stat(QFile::encodeName(file.filePath()).constData(), &st) == 0 && (st.st_mode & 0777) == 0600);
     }
 
     void nextSchoolYearCarriesTheYearLedgersRemainder()
