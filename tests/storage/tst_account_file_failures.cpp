@@ -259,6 +259,10 @@ private slots:
         QTest::newRow("receipt") << 6 << "-32769" << "収入の「領収書番号」として扱える範囲";
         QTest::newRow("per pupil") << 7 << " 2147483648" << "収入の「一人分」として扱える範囲（-2,147,483,648～2,147,483,647）";
         QTest::newRow("amount") << 8 << " 1e20" << "「 1e20」は数として読めません（収入の「金額」の行のはずです）。";
+        // Text of another encoding, which code page 932 would read as other characters.
+        const QString foreign = QStringLiteral("ではない文字コードの文字があります（収入の「項目」の行のはずです）。");
+        QTest::newRow("ISO-2022-JP") << 4 << "\x1b$B3X5iHq\x1b(B" << foreign;
+        QTest::newRow("UTF-8") << 4 << decodeCp932(QStringLiteral("学級費").toUtf8()) << foreign;
     }
     void unreadableField()
     {

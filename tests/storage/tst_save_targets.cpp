@@ -31,20 +31,6 @@ bool makeThing(const QString &kind, const QString &path)
     return writeBytes(path, "read-only") && ::chmod(native.constData(), 0444) == 0;
 }
 
-// Passes the bytes on, looking first: a save stopped half-way.
-class LookingDevice : public QIODevice {
-public:
-    LookingDevice(QIODevice &to, std::function<void()> look) : m_to(to), m_look(std::move(look)) { open(WriteOnly); }
-
-protected:
-    qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *data, qint64 len) override { return m_look(), m_to.write(data, len); }
-
-private:
-    QIODevice &m_to;
-    std::function<void()> m_look;
-};
-
 ArticlePtr oneEntry()
 {
     auto head = std::make_shared<MekaluArticle>();
@@ -167,8 +153,7 @@ private slots:
         }
     }
 
-    // Looked at while each temporary file (the content's, the backup's) is
-    // filled: none of a private account is readable by others.
+    // As each temporary file (content, backup) is filled, none of a private account is readable by others.
     void temporaryFilesArePrivateWhileWritten()
     {
         QTemporaryDir dir;
@@ -176,10 +161,11 @@ private slots:
         QVERIFY(writeBytes(path, "old account") && ::chmod(QFile::encodeName(path).constData(), 0600) == 0);
         QMap<QString, int> modes; // "a.txt" or "a.bak": the widest mode its temporary file had
         const SaveDeviceFilter looking = [&](QIODevice &file) -> std::unique_ptr<QIODevice> {
-            return std::make_unique<LookingDevice>(file, [&] {
-                for (const QString &name : QDir(dir.path()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden))
-                    modes[name.section(QLatin1Char('.'), 1, 2)] |= int(statOf(dir.filePath(name)).st_mode & 0777);
-            });
+            for (const QString &name : QDir(dir.path()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden))
+                modes[name.section(QLatin1Char('.'), 1, 2)] |= int(statOf(dir.filePath(name)).st_mode & 0777);
+            auto same = std::make_unique<QFile>();
+            same->open(static_cast<QFile &>(file).handle(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
+            return same;
         };
         writeAccountFile(path, AccountHeader(), *oneEntry(), looking);
         QCOMPARE(modes, (QMap<QString, int>{{"a.txt", 0600}, {"a.bak", 0600}}));

@@ -75,29 +75,6 @@ private slots:
         }
     }
 
-    // Text of another encoding is damage where it begins, not garbled entries.
-    void foreignEncodingsAreDamage_data()
-    {
-        QTest::addColumn<QByteArray>("article"); // 学級費
-        QTest::newRow("ISO-2022-JP") << QByteArray("\x1b$B3X5iHq\x1b(B");
-        QTest::newRow("UTF-8") << QStringLiteral("学級費").toUtf8();
-    }
-    void foreignEncodingsAreDamage()
-    {
-        QFETCH(QByteArray, article);
-        LoadedAccount m;
-        AccountHeader h;
-        try {
-            parseAccountFile(kHeader + kEntry + "True\r\n2003/04/02\r\n 0\r\n" + article + "\r\n\r\n 0\r\n 0\r\n 1\r\n",
-                             QStringLiteral("f.txt"), m, h);
-            QFAIL("read without a word");
-        } catch (const AccountFileError &e) {
-            QCOMPARE(e.kind(), AccountFileError::Damaged);
-            QCOMPARE(e.line(), qsizetype(19));
-            QCOMPARE(entryNames(m), QStringList{QStringLiteral("A")});
-        }
-    }
-
     // Cut inside the last line: the writer always ends it with CR LF.
     void cutOffLastLine_data()
     {

@@ -19,7 +19,6 @@
 #include <QPushButton>
 #include <QSysInfo>
 #include <QToolBar>
-#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -88,8 +87,7 @@ private slots:
         QTest::newRow("cannot judge: take over") << "empty" << int(A::Yes) << "locked";
         QTest::newRow("cannot judge: read-only") << "empty" << int(A::No) << "read-only";
         QTest::newRow("cannot judge: not opened") << "empty" << int(A::Cancel) << "closed";
-        // The lock cannot be removed: said, and read-only offered.
-        QTest::newRow("a folder at the lock's name") << "folder" << int(A::Yes) << "read-only";
+        QTest::newRow("a folder at the lock's name: said, read-only") << "folder" << int(A::Yes) << "read-only";
     }
     void locksHeldElsewhere()
     {
@@ -112,8 +110,7 @@ private slots:
                                                                             : QStringLiteral("ロックを解除して開きます"),
                                           Dialogs::Answer(answer));
         if (holder == QLatin1String("folder"))
-            f.dialogs.expectMessageContaining(QStringLiteral("がフォルダーになっています。"),
-                                              Dialogs::Answer::Yes);
+            f.dialogs.expectMessageContaining(QStringLiteral("がフォルダーになっています。"), Dialogs::Answer::Yes);
         const bool opened = f.w->openFile(path);
         QVERIFY(f.dialogs.done());
         QCOMPARE(opened, result != QLatin1String("closed"));
@@ -163,46 +160,36 @@ private slots:
         QVERIFY(f.dialogs.done());
     }
 
-    // What killed saves left beside the account (this program's names only,
-    // none that a running save holds) goes at Open and at Save.
-    void staleTemporariesGoAtOpenAndSave()
-    {
-        WindowFixture f;
-        const QString path = f.path(QStringLiteral("a.txt"));
-        writeCp932(path, kAccount);
-        const QStringList stale = {".a.txt.1x2y.tmp", ".a.bak.zz9.tmp"};
-        const QStringList kept = {".a.txt.1X2Y.tmp", ".a.txt.held.tmp", ".b.txt.1x2y.tmp"};
-        for (const QString &name : stale + kept)
-            QVERIFY(writeBytes(f.path(name), "x"));
-        const int held = ::open(QFile::encodeName(f.path(kept[1])).constData(), O_RDONLY);
-        QVERIFY(held >= 0 && ::flock(held, LOCK_EX) == 0); // a save still running
-        auto temporaries = [&] { return QDir(f.dir.path()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden); };
-        QVERIFY(f.w->openFile(path));
-        QCOMPARE(temporaries(), kept);
-        for (const QString &name : stale)
-            QVERIFY(writeBytes(f.path(name), "x"));
-        f.w->incomeSheet->CommandIncomeNew->click();
-        QVERIFY(f.w->mnuFileSave_Click());
-        QCOMPARE(temporaries(), kept);
-        ::close(held);
-    }
-
-    // Saving replaces the file: its other names (hard links) would keep the
-    // old content, so that is asked first.
-    void otherNamesAreAskedAbout()
+    // Saving beside what killed saves left (this program's names only, none
+    // that a running save holds, go at Open and at Save) and through one of
+    // two names of a file (hard links, which saving parts: asked first).
+    void savingBesideLeftoversAndOtherNames()
     {
         WindowFixture f;
         const QString path = f.path(QStringLiteral("a.txt")), other = f.path(QStringLiteral("b.txt"));
         writeCp932(path, kAccount);
         QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
+        const QStringList stale = {".a.txt.1x2y.tmp", ".a.bak.zz9.tmp"};
+        const QStringList kept = {".a.txt.1X2Y.tmp", ".a.txt.held.tmp", ".b.txt.1x2y.tmp"};
+        auto temporaries = [&](const QStringList &make) {
+            for (const QString &name : make)
+                writeBytes(f.path(name), "x");
+            return QDir(f.dir.path()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden);
+        };
+        temporaries(kept + stale);
+        QFile held(f.path(kept[1]));
+        QVERIFY(held.open(QIODevice::ReadOnly) && ::flock(held.handle(), LOCK_EX) == 0); // a save still running
         QVERIFY(f.w->openFile(path));
+        QCOMPARE(temporaries({}), kept);
         f.w->incomeSheet->CommandIncomeNew->click();
         const QByteArray before = readBytes(path);
         for (const auto answer : {Dialogs::Answer::No, Dialogs::Answer::Yes})
             f.dialogs.expectMessageContaining(QStringLiteral("ほかの名前（ハードリンク）もあります"), answer);
         QVERIFY(!f.w->mnuFileSave_Click());
         QCOMPARE(readBytes(path), before);
+        temporaries(stale);
         QVERIFY(f.w->mnuFileSave_Click());
+        QCOMPARE(temporaries({}), kept);
         QVERIFY(readBytes(path) != before);
         QCOMPARE(readBytes(other), before);
         QVERIFY(f.dialogs.done());

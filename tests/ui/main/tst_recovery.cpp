@@ -22,7 +22,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <sys/stat.h>
 
 namespace {
 
@@ -34,7 +33,7 @@ const QString kQuestion = QStringLiteral("前回、保存されていない変�
 class TestRecovery : public QObject {
     Q_OBJECT
 
-    // Runs the driver on `account` (in `folder`, when given) and kills it once its copy is written.
+    // Runs the driver on `account` and kills it once its copy is written.
     void killAfterAnEdit(const QString &account, const QString &folder = QString())
     {
         QProcess driver;
@@ -88,7 +87,7 @@ private slots:
         readAccountFile(account, back, h);
         QCOMPARE(back.articleList->nextIncomeArticle()->taAmount, 7777);
         QCOMPARE(readBytes(dir.filePath(QStringLiteral("3年2組.bak"))), original);
-        // Saved: no copy is left to offer, nor its note or lock; only this window's lock stays.
+        // Saved: no copy is left to offer.
         QVERIFY(RecoveryStore().leftBehind().isEmpty());
         QCOMPARE(QDir(recoveryFolder()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
@@ -108,8 +107,7 @@ private slots:
         QVERIFY(d.done());
         QVERIFY(!w->offerRecovery()); // asks nothing more
         QVERIFY(running.hasCopy());
-        // The copy went with its note and its lock: the running program's three files stay.
-        QCOMPARE(QDir(recoveryFolder()).entryList(QDir::Files | QDir::Hidden).size(), 3);
+        QCOMPARE(QDir(recoveryFolder()).entryList(QDir::Files | QDir::Hidden).size(), 3); // the running one's
     }
 
     // Restored under its name only into the very file the work started from
@@ -117,61 +115,52 @@ private slots:
     // otherwise without a name. A damaged account stays damaged.
     void restoresOnlyIntoTheFileTheWorkStartedFrom_data()
     {
-        QTest::addColumn<QString>("change"); // what happened before the program starts again
-        QTest::addColumn<QString>("caution"); // what the question adds
-        QTest::addColumn<bool>("named");
-        QTest::newRow("started in another folder that has an acc.txt") << "other" << "" << true;
-        QTest::newRow("started in another folder that has none") << "" << "" << true;
-        QTest::newRow("account replaced meanwhile") << "replaced" << "変更を始めたときのファイルではありません" << false;
-        QTest::newRow("account removed meanwhile") << "removed" << "見つかりません" << false;
-        QTest::newRow("damaged account") << "damaged" << "元のファイルは壊れていて" << true;
+        QTest::addColumn<QString>("change");  // before the program starts again, in another folder
+        QTest::addColumn<QString>("caution"); // what the question adds; Save then asks for a name
+        QTest::newRow("the other folder has an acc.txt") << "other" << "";
+        QTest::newRow("the other folder has none") << "" << "";
+        QTest::newRow("account replaced") << "replaced" << "変更を始めたときのファイルではありません";
+        QTest::newRow("account removed") << "removed" << "見つかりません";
+        QTest::newRow("damaged account") << "damaged" << "元のファイルは壊れていて";
     }
     void restoresOnlyIntoTheFileTheWorkStartedFrom()
     {
         QFETCH(QString, change);
         QFETCH(QString, caution);
-        QFETCH(bool, named);
+        const bool saves = caution.isEmpty(), named = saves || change == "damaged";
         QTemporaryDir a, b;
         const QString account = a.filePath(QStringLiteral("acc.txt")), there = b.filePath(QStringLiteral("acc.txt"));
         const QByteArray other = "iMekalu135\r\nFalse\r\n学年行事特別会計\r\n\r\n\r\n";
         QVERIFY(writeBytes(account, readBytes(QStringLiteral(HARUMOKA_TEST_DATA "/golden/sample.txt"))
                                         .replace(change == "damaged" ? " 3240\r\n" : "-", " 12,000\r\n")));
         QVERIFY(change != "other" || writeBytes(there, other));
-        // Named relative to its folder, as a command line in that folder names it.
-        killAfterAnEdit(change.size() > 5 ? account : QStringLiteral("acc.txt"), a.path());
-        if (change == "replaced")
-            QVERIFY(writeBytes(account, other));
-        if (change == "removed")
-            QVERIFY(QFile::remove(account));
+        killAfterAnEdit(saves ? QStringLiteral("acc.txt") : account, a.path()); // as a command line in A names it
+        QVERIFY((change != "replaced" || writeBytes(account, other)) && (change != "removed" || QFile::remove(account)));
         const QByteArray before = readBytes(account);
         struct Cwd { QString old = QDir::currentPath(); ~Cwd() { QDir::setCurrent(old); } } cwd;
         QVERIFY(QDir::setCurrent(b.path()));
         ScriptedDialogs d;
         auto w = Main(d, b.filePath(QStringLiteral("names.ini")));
         d.expectMessageContaining(QStringLiteral("会計: %1\r時刻: ").arg(account), Dialogs::Answer::Yes);
-        QVERIFY(w->offerRecovery());
-        QVERIFY(d.log.last().contains(caution));
+        if (!saves)
+            d.expectSave(QString());
+        QVERIFY(w->offerRecovery() && d.log.last().contains(caution));
         QCOMPARE(w->document().fileName(), named ? account : QString());
         QCOMPARE(w->document().isDamaged(), change == "damaged");
-        QCOMPARE(w->mnuFileSave->isEnabled(), named && change != "damaged");
-        if (!w->mnuFileSave->isEnabled())
-            d.expectSave(QString()); // Save asks for a name
-        QCOMPARE(w->mnuFileSave_Click(), w->mnuFileSave->isEnabled());
+        QVERIFY(w->mnuFileSave->isEnabled() == saves && w->mnuFileSave_Click() == saves);
         QVERIFY(d.done());
         QCOMPARE(readBytes(there), change == "other" ? other : QByteArray("<missing>"));
-        QCOMPARE(readBytes(account).contains(" 7777\r\n"), w->mnuFileSave->isEnabled());
-        if (!w->mnuFileSave->isEnabled())
-            QCOMPARE(readBytes(account), before);
+        QVERIFY(saves ? readBytes(account).contains(" 7777\r\n") : readBytes(account) == before);
     }
 
     // The folder and the copy are the user's alone; a folder that cannot be
     // used (a file, a link to a folder others can read) is said once.
     void stateFolderIsPrivateOrSaidOnce_data()
     {
-        QTest::addColumn<QString>("place"); // what stands where the state folder goes
-        QTest::newRow("nothing yet") << "";
-        QTest::newRow("a link to a private folder") << "0700";
-        QTest::newRow("a link to a folder others can read") << "0755";
+        QTest::addColumn<QString>("place"); // what stands where the state folder goes (a link: Qt's permissions)
+        QTest::newRow("nothing") << "";
+        QTest::newRow("a link to a private folder") << "7000";
+        QTest::newRow("a link to a folder others can read") << "7055";
         QTest::newRow("a file") << "file";
     }
     void stateFolderIsPrivateOrSaidOnce()
@@ -181,26 +170,22 @@ private slots:
         const QByteArray oldState = qgetenv("XDG_STATE_HOME");
         qputenv("XDG_STATE_HOME", QFile::encodeName(dir.path()));
         const QString folder = recoveryFolder(), target = dir.filePath(QStringLiteral("target"));
-        if (place.startsWith('0'))
-            QVERIFY(QDir().mkdir(target) && ::chmod(QFile::encodeName(target).constData(), place.toUInt(nullptr, 8)) == 0
-                    && QFile::link(target, folder));
+        QVERIFY(!place.startsWith('7') || (QDir().mkdir(target) && QFile::link(target, folder)
+                                           && QFile::setPermissions(target, QFile::Permissions(place.toUInt(nullptr, 16)))));
         QVERIFY(place != "file" || writeBytes(folder, ""));
-        const bool usable = place != "0755" && place != "file";
-        {
-            WindowFixture f;
-            f.w->incomeSheet->CommandIncomeNew->click();
-            if (!usable)
-                f.dialogs.expectMessageContaining(QStringLiteral("復元用のコピーを保存できません"));
-            f.w->writeRecoveryCopy();
-            f.w->writeRecoveryCopy();
-            QVERIFY(f.dialogs.done());
-        }
+        const bool usable = place.isEmpty() || place == "7000";
+        WindowFixture f;
+        f.w->incomeSheet->CommandIncomeNew->click();
+        if (!usable)
+            f.dialogs.expectMessageContaining(QStringLiteral("復元用のコピーを保存できません"));
+        f.w->writeRecoveryCopy();
+        f.w->writeRecoveryCopy();
+        QVERIFY(f.dialogs.done());
         qputenv("XDG_STATE_HOME", oldState);
         const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
-        QCOMPARE(files.size(), usable ? 2 : 0); // the copy and its note; the lock went with the window
-        struct stat st;
+        QCOMPARE(files.size(), usable ? 3 : 0); // the copy, its note and the window's lock
         for (const QFileInfo &file : files)
-            QVERIFY(::stat(QFile::encodeName(file.filePath()).constData(), &st) == 0 && (st.st_mode & 0777) == 0600);
+            QCOMPARE(file.permissions() & 0x0077, QFileDevice::Permissions()); // nothing for the group or others
     }
 
     void nextSchoolYearCarriesTheYearLedgersRemainder()
