@@ -327,6 +327,9 @@ public:
             if (value[i] == u'\r' || value[i] == u'\n')
                 refuse(where(), value,
                        QStringLiteral("改行を含む値は保存できません。改行を取り除いてから保存してください。"));
+            // Read back, these mark text of another encoding: the file would open as damaged.
+            if (value[i] == u'\x1b' || value[i] == u'\x0e' || value[i] == u'\x0f')
+                refuse(where(), value, QStringLiteral("制御文字（ESC など）を含む値は保存できません。取り除いてから保存してください。"));
         }
         if (value.size() > kMaxLineLength)
             refuse(where(), value,
