@@ -89,6 +89,7 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     m_undo->setUndoLimit(200);
     buildMenus();
     buildToolBar();
+    addDesktopConventions();
 
     SSTabSheets = new QTabWidget(this);
     SSTabSheets->setDocumentMode(false);
@@ -558,6 +559,7 @@ void frmMain::setReadOnly(bool readOnly)
         if (tbToolBar->widgetForAction(a) == readOnlyNotice)
             a->setVisible(readOnly);
     }
+    showDocumentName();
 }
 
 bool frmMain::openFile(const QString &fileName)
@@ -806,6 +808,8 @@ void frmMain::mnuFilePrint_Click()
                           Dialogs::Buttons::Ok);
         return;
     }
+    // The queue and a PDF file show the job under the account's and the printout's name.
+    printer()->setDocName(printJobName(openFileName(), kind));
     if (!m_dialogs.printDialog(this, printer(), QStringLiteral("ﾍﾟｰｼﾞ設定"),
                                proposedOutputPath(m_doc.fileName(), printoutTitle(kind), QStringLiteral("pdf"))))
         return;
