@@ -19,14 +19,16 @@ case $mode in
     packages+=(poppler-utils libbenchmark-dev dpkg-dev file lintian
                # a private print service with a PDF printer for --print
                cups printer-driver-cups-pdf
+               # the printouts' fonts on a desktop without the IPA fonts
+               fonts-noto-cjk
                # reads the CSV export back with its own csv module and codecs
                python3
                # the installed desktop files as desktops read them
                shared-mime-info desktop-file-utils gtk-update-icon-cache libglib2.0-bin
                xdg-utils libfile-mimeinfo-perl appstream groff-base man-db) ;;
   screenshots)
-    # the real window under Xvfb, clicked and photographed; GTK's dark theme for Qt
-    packages+=(xvfb xdotool imagemagick qt6-gtk-platformtheme) ;;
+    # the real window under Xvfb; GTK's dark theme for Qt; the printouts as pictures
+    packages+=(xvfb qt6-gtk-platformtheme poppler-utils) ;;
   *) echo "usage: scripts/deps.sh run|install|package|test|screenshots" >&2; exit 2 ;;
 esac
 missing=()

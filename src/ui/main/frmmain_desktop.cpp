@@ -29,7 +29,7 @@ const QString kUnnamed = QStringLiteral("名前のない会計");
 void frmMain::addDesktopConventions()
 {
     mnuFileSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
-    mnuFileExit->setShortcut(QKeySequence::Quit);
+    mnuFileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     // Ctrl+S belongs to 上書き保存, which is unavailable while the account has
     // no name (or may not be overwritten): then it asks for a name, as
     // 名前を付けて保存 does. Only one of the two is enabled at a time, so the
