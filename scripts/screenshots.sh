@@ -8,13 +8,14 @@
 #                           through Qt's gtk3 platform theme); scale 2
 #   docs/printouts/*.png    the year ledger and report written by --pdf, at 70 dpi
 # from docs/sample/sample.txt, in a private home (no settings of the user's).
-# Builds what it needs in build-screenshots (a few minutes the first time).
-# Usage: scripts/screenshots.sh     then look at the pictures and commit them.
+# Builds what it needs in BUILD_DIR (build-screenshots unless given; a few
+# minutes the first time).
+# Usage: scripts/screenshots.sh [BUILD_DIR]   then look at the pictures and commit them.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=$root/build-screenshots
+build=${1:-$root/build-screenshots}
 "$root/scripts/deps.sh" screenshots
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHARUMOKA_TOOLS=ON >/dev/null
+cmake -S "$root" -B "$build" -G Ninja -DHARUMOKA_TOOLS=ON >/dev/null
 cmake --build "$build" --target harumoka harumoka_screenshots
 tool=$build/tools/harumoka_screenshots
 shots=$root/docs/screenshots

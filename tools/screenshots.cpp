@@ -31,7 +31,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QProcess>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -174,7 +174,7 @@ void windowSet(const QString &account, const QString &settings)
 
     // A second window on the same account: read-only, with the notice.
     {
-        dialogs.plans << ShotDialogs::Plan{QStringLiteral("読み取り専用で開きますか"), Dialogs::Answer::Yes};
+        dialogs.plans << ShotDialogs::Plan{QStringLiteral("読み取り専用で開きますか"), Dialogs::Answer::Yes, QString(), nullptr, QRect()};
         auto second = Main(dialogs, settings);
         second->move(w->pos());
         second->openFile(account);
@@ -185,11 +185,11 @@ void windowSet(const QString &account, const QString &settings)
     w->activateWindow();
 
     // The next school year from this one (the edit above is not saved).
-    dialogs.plans << ShotDialogs::Plan{QStringLiteral("保存しますか"), Dialogs::Answer::No};
+    dialogs.plans << ShotDialogs::Plan{QStringLiteral("保存しますか"), Dialogs::Answer::No, QString(), nullptr, QRect()};
     w->mnuFileNextYear_Click();
     showTab(*w, 1);
     shoot(w.get(), QStringLiteral("next-year.png"), QRect(0, 0, 910, 330));
-    dialogs.plans << ShotDialogs::Plan{QStringLiteral("保存しますか"), Dialogs::Answer::No};
+    dialogs.plans << ShotDialogs::Plan{QStringLiteral("保存しますか"), Dialogs::Answer::No, QString(), nullptr, QRect()};
     w->close();
 }
 

@@ -45,10 +45,8 @@ check "scripts/install.sh prefix" bash -c "cd '$work' && '$src/scripts/install.s
 check "installed program writes a PDF from a relative path" bash -c \
   "cd '$work/学年' && ../prefix/bin/harumoka --pdf 年間.pdf --kind 11 3年2組/会計.txt && test -s 年間.pdf"
 check "install refreshed the MIME database" test -s "$work/prefix/share/mime/mime.cache"
-# Uninstalled without the build folder's list: no file, cache or empty folder
-# of ours is left, only the prefix's bin and share.
 check "scripts/uninstall.sh prefix" bash -c "cd '$work' && '$src/scripts/uninstall.sh' prefix"
-check "nothing left after uninstalling" bash -c "[ -z \"\$(find '$work/prefix' -mindepth 1 ! -name bin ! -name share)\" ]"
+check "uninstall left no file, cache or empty folder" bash -c "[ -z \"\$(find '$work/prefix' -mindepth 1 ! -name bin ! -name share)\" ]"
 
 echo "run.sh and install.sh: $failed failed"
 [ "$failed" -eq 0 ]

@@ -830,6 +830,8 @@ void frmMain::mnuFilePrintPreview_Click()
     const PrintSettings settings = printSheet->settings();
     QString error;
     const int kind = printSheet->printKind;
+    // The preview's print button sends the job under the same name as 印刷.
+    printer()->setDocName(printJobName(openFileName(), kind));
     m_dialogs.printPreview(this, printer(), [&](QPrinter *p) {
         try {
             printKindOnPrinter(m_doc, m_summaries, *p, settings, kind);
