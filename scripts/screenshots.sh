@@ -6,7 +6,7 @@
 #                           バージョン情報, the read-only notice, the recovery
 #                           question, the next year; GTK's dark theme (Adwaita:dark
 #                           through Qt's gtk3 platform theme); scale 2
-#   docs/printouts/*.png    the year ledger and report written by --pdf, at 70 dpi
+#   docs/printouts/*.png    the first term's ledger and the year's report by --pdf, at 70 dpi
 # from docs/sample/sample.txt, in a private home (no settings of the user's).
 # Builds what it needs in BUILD_DIR (build-screenshots unless given; a few
 # minutes the first time).
@@ -51,7 +51,7 @@ QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark "$tool" dark "$(fresh dark)" "$
 QT_SCALE_FACTOR=2 "$tool" scale2 "$(fresh scale2)" "$shots"
 
 # The printouts as paper shows them, the sample's year at its end.
-for c in "11 ledger" "12 report"; do
+for c in "1 ledger" "12 report"; do
   set -- $c
   QT_QPA_PLATFORM=offscreen "$build/src/harumoka" --pdf "$work/$2.pdf" --kind "$1" --date 2027-03-20 \
     "$(fresh print)"

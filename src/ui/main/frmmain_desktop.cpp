@@ -100,8 +100,8 @@ QString frmMain::aboutText() const
                                   .absoluteFilePath(QStringLiteral("../share/doc/harumoka/copyright"));
     QStringList lines = {
         versionCaption(),
-        QStringLiteral("学級の一年間の会計をつけ、元帳と会計報告を印刷するプログラムです。（Qt %1）")
-            .arg(QString::fromLatin1(qVersion())),
+        QStringLiteral("学級の一年間の会計をつけ、元帳と会計報告を印刷するプログラムです。"),
+        QStringLiteral("Qt %1").arg(QString::fromLatin1(qVersion())),
         QString(),
         QStringLiteral("ライセンス: MIT ライセンス")
             + (QFileInfo::exists(copyright) ? QStringLiteral("（全文: %1）").arg(shown(QDir::cleanPath(copyright)))
