@@ -9,7 +9,9 @@
 #include "support/test_util.h"
 
 #include <QDir>
+#include <QFontMetricsF>
 #include <QImage>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -85,6 +87,7 @@ private slots:
     void reportComesOutInJapanese();
     void positionsCountFromThePaperCorner();
     void textMetricsMatchTheFont();
+    void textsLandWhereDrawTextPutsThem();
     void failuresLeaveNoFile();
 
 private:
@@ -227,6 +230,62 @@ void TestPdf::textMetricsMatchTheFont()
     s.setFontSize(16);
     QVERIFY(qAbs(s.textWidth(QStringLiteral("あ")) - 320) <= 2);
     s.endDocument();
+}
+
+// The surface lays plain texts out from its own glyph table and leaves the
+// others to Qt: either way the widths are those of QFontMetricsF and the
+// page is the one QPainter::drawText draws, pixel for pixel.
+void TestPdf::textsLandWhereDrawTextPutsThem()
+{
+    if (!m_havePdftoppm)
+        QSKIP("pdftoppm (poppler-utils) is not installed");
+    const QStringList texts = {
+        QStringLiteral("学級費 4月分 12,345円"), QStringLiteral("ｶﾞｲﾄﾞ料・No.12　合　計"),
+        QString::fromUtf8("か\u309Aけ\u3099 e\u0301 ①㈱"), QStringLiteral("office ﬁle AVAW"),
+        QString::fromUtf8("𠮷野家 😀 한국"), QString::fromUtf8("עברית 12 אב"), QStringLiteral("tab\tend")};
+    auto font = [](int i) {
+        QFont f(QStringLiteral("ＭＳ 明朝"));
+        f.setPixelSize(i % 2 ? 240 : 190);
+        f.setKerning(false);
+        return f;
+    };
+    QTemporaryDir dir;
+    auto page = [&](const QString &name, const std::function<void(QPrinter &)> &draw) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.path() + name);
+        PrinterSurface::preparePrinter(printer);
+        draw(printer);
+        return renderPage(dir.path() + name, 150, dir.path());
+    };
+    const QImage surface = page(QStringLiteral("/surface.pdf"), [&](QPrinter &printer) {
+        PrinterSurface s(printer);
+        for (int i = 0; i < texts.size(); ++i) {
+            s.setColor(i % 3 ? kBlack : kRed);
+            s.setFontSize(i % 2 ? 12 : 9.5);
+            s.textAt(1440, 1440 + 480 * i, texts[i]);
+            s.textAt(8000, 1440 + 480 * i, QString::number(i)); // gathered with the text before it
+            QCOMPARE(s.textWidth(texts[i]), QFontMetricsF(font(i), &printer).horizontalAdvance(texts[i]));
+        }
+        s.endDocument();
+    });
+    const QImage reference = page(QStringLiteral("/reference.pdf"), [&](QPrinter &printer) {
+        QPainter p(&printer);
+        const QRectF page = printer.pageRect(QPrinter::DevicePixel);
+        const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
+        p.translate(paper.left() - page.left(), paper.top() - page.top());
+        p.scale(printer.resolution() / 1440.0, printer.resolution() / 1440.0);
+        p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+        for (int i = 0; i < texts.size(); ++i) {
+            p.setFont(font(i));
+            p.setPen(i % 3 ? Qt::black : Qt::red);
+            const double baseline = 1440 + 480 * i + QFontMetricsF(font(i), &printer).ascent();
+            p.drawText(QPointF(1440, baseline), texts[i]);
+            p.drawText(QPointF(8000, baseline), QString::number(i));
+        }
+    });
+    QVERIFY(!surface.isNull());
+    QCOMPARE(surface, reference);
 }
 
 void TestPdf::failuresLeaveNoFile()
