@@ -1,8 +1,10 @@
 #include "print/font_glyphs.h"
 
 #include <QByteArrayView>
+#include <QFontDatabase>
 #include <QPaintDevice>
 #include <algorithm>
+#include <cctype>
 #include <optional>
 
 namespace {
@@ -176,7 +178,7 @@ bool sameFont(const QRawFont &a, const QRawFont &b)
 } // namespace
 
 FontGlyphs::FontGlyphs(const QFont &font, const QPaintDevice *device)
-    : m_font(font), m_metrics(font, device), m_raw(QRawFont::fromFont(QFont(font, device)))
+    : m_metrics(font, device), m_raw(QRawFont::fromFont(QFont(font, device)))
 {
     m_ascent = m_metrics.ascent();
     // The scripts of plain characters must all start from this font.

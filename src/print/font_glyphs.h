@@ -44,9 +44,6 @@ public:
 
     // The font the glyphs of layout() belong to.
     const QRawFont &rawFont() const { return m_raw; }
-    // Whether any text can be laid out here (false for fonts whose default
-    // features the glyph-by-glyph layout cannot reproduce).
-    bool layoutsText() const { return m_plainFont; }
 
 private:
     // A character's glyph and advance in 1/64 units (Qt's fixed point);
@@ -61,10 +58,11 @@ private:
     // Advances of the whole text in 1/64 units, or -1 when a character is left to Qt.
     qint64 plainAdvance(const QString &text);
 
-    QFont m_font;
     QFontMetricsF m_metrics;
     QRawFont m_raw;
     qreal m_ascent = 0;
+    // False when the font's default features do more than this layout can
+    // reproduce: then every text goes to Qt.
     bool m_plainFont = false;
     QSet<quint32> m_joinedGlyphs;
     // Characters of the basic plane in pages of 256, made when first met.
