@@ -5,6 +5,7 @@
 #include <QGlyphRun>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPaintEngine>
 #include <QPen>
 #include <QPrinter>
 
@@ -32,6 +33,9 @@ PrinterSurface::PrinterSurface(QPrinter &printer) : m_printer(printer)
     m_painter.scale(scale, scale);
     m_painter.setRenderHint(QPainter::Antialiasing, true);
     m_painter.setRenderHint(QPainter::TextAntialiasing, true);
+    // Glyph runs go out as text only to PDF (files and CUPS printers); the
+    // print preview's picture engine would draw them as outlines.
+    m_glyphRuns = m_painter.paintEngine() && m_painter.paintEngine()->type() == QPaintEngine::Pdf;
     setFontName(QStringLiteral("ＭＳ 明朝"));
     applyPen();
 }
@@ -112,7 +116,7 @@ void PrinterSurface::drawText(const QString &text)
     // them again, and gathered until a rule, another font or colour, or the
     // end of the page, so that Qt writes one text object for them instead of
     // one per text. The glyphs and positions are those drawText gives.
-    if (m_glyphs->layout(text, m_x, baseline, m_glyphIndexes, m_glyphPositions)) {
+    if (m_glyphRuns && m_glyphs->layout(text, m_x, baseline, m_glyphIndexes, m_glyphPositions)) {
         m_pendingFont = m_glyphs;
         return;
     }

@@ -75,6 +75,7 @@ private:
     qint32 m_color = kBlack;
     int m_pages = 1;
     bool m_penDirty = true;
+    bool m_glyphRuns = false;
     // Glyphs and metrics of each font used, by name and pixel size; the current one.
     std::map<std::pair<QString, int>, std::unique_ptr<FontGlyphs>> m_fonts;
     FontGlyphs *m_glyphs = nullptr;

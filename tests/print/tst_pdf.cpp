@@ -5,18 +5,21 @@
 #include "model/values.h"
 #include "print/printer_surface.h"
 #include "print/printouts.h"
-#include "support/print_test_main.h"
+#include "print/fonts.h"
 #include "support/test_util.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QtTest>
 
 namespace {
 
@@ -88,6 +91,7 @@ private slots:
     void positionsCountFromThePaperCorner();
     void textMetricsMatchTheFont();
     void textsLandWhereDrawTextPutsThem();
+    void previewShowsWhatDrawTextShows();
     void failuresLeaveNoFile();
 
 private:
@@ -232,13 +236,14 @@ void TestPdf::textMetricsMatchTheFont()
     s.endDocument();
 }
 
-// The surface lays plain texts out from its own glyph table and leaves the
-// others to Qt: either way the widths are those of QFontMetricsF and the
-// page is the one QPainter::drawText draws, pixel for pixel.
-void TestPdf::textsLandWhereDrawTextPutsThem()
+namespace {
+
+// Texts the surface lays out from its glyph table and texts it leaves to Qt,
+// in two sizes and colours, with a number gathered into the same row; drawn
+// through the surface (checking its widths against QFontMetricsF) or, for
+// reference, with QPainter::drawText.
+void paintTexts(QPrinter &printer, bool surface)
 {
-    if (!m_havePdftoppm)
-        QSKIP("pdftoppm (poppler-utils) is not installed");
     const QStringList texts = {
         QStringLiteral("学級費 4月分 12,345円"), QStringLiteral("ｶﾞｲﾄﾞ料・No.12　合　計"),
         QString::fromUtf8("か\u309Aけ\u3099 e\u0301 ①㈱"), QStringLiteral("office ﬁle AVAW"),
@@ -249,43 +254,70 @@ void TestPdf::textsLandWhereDrawTextPutsThem()
         f.setKerning(false);
         return f;
     };
-    QTemporaryDir dir;
-    auto page = [&](const QString &name, const std::function<void(QPrinter &)> &draw) {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(dir.path() + name);
-        PrinterSurface::preparePrinter(printer);
-        draw(printer);
-        return renderPage(dir.path() + name, 150, dir.path());
-    };
-    const QImage surface = page(QStringLiteral("/surface.pdf"), [&](QPrinter &printer) {
+    if (surface) {
         PrinterSurface s(printer);
         for (int i = 0; i < texts.size(); ++i) {
             s.setColor(i % 3 ? kBlack : kRed);
             s.setFontSize(i % 2 ? 12 : 9.5);
             s.textAt(1440, 1440 + 480 * i, texts[i]);
-            s.textAt(8000, 1440 + 480 * i, QString::number(i)); // gathered with the text before it
+            s.textAt(8000, 1440 + 480 * i, QString::number(i));
             QCOMPARE(s.textWidth(texts[i]), QFontMetricsF(font(i), &printer).horizontalAdvance(texts[i]));
         }
         s.endDocument();
-    });
-    const QImage reference = page(QStringLiteral("/reference.pdf"), [&](QPrinter &printer) {
-        QPainter p(&printer);
-        const QRectF page = printer.pageRect(QPrinter::DevicePixel);
-        const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
-        p.translate(paper.left() - page.left(), paper.top() - page.top());
-        p.scale(printer.resolution() / 1440.0, printer.resolution() / 1440.0);
-        p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
-        for (int i = 0; i < texts.size(); ++i) {
-            p.setFont(font(i));
-            p.setPen(i % 3 ? Qt::black : Qt::red);
-            const double baseline = 1440 + 480 * i + QFontMetricsF(font(i), &printer).ascent();
-            p.drawText(QPointF(1440, baseline), texts[i]);
-            p.drawText(QPointF(8000, baseline), QString::number(i));
-        }
-    });
+        return;
+    }
+    QPainter p(&printer);
+    const QRectF page = printer.pageRect(QPrinter::DevicePixel);
+    const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
+    p.translate(paper.left() - page.left(), paper.top() - page.top());
+    p.scale(printer.resolution() / 1440.0, printer.resolution() / 1440.0);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    for (int i = 0; i < texts.size(); ++i) {
+        p.setFont(font(i));
+        p.setPen(i % 3 ? Qt::black : Qt::red);
+        const double baseline = 1440 + 480 * i + QFontMetricsF(font(i), &printer).ascent();
+        p.drawText(QPointF(1440, baseline), texts[i]);
+        p.drawText(QPointF(8000, baseline), QString::number(i));
+    }
+}
+
+} // namespace
+
+// Either way, the PDF page is the same pixel for pixel.
+void TestPdf::textsLandWhereDrawTextPutsThem()
+{
+    if (!m_havePdftoppm)
+        QSKIP("pdftoppm (poppler-utils) is not installed");
+    QTemporaryDir dir;
+    auto page = [&](bool surface) {
+        const QString pdf = dir.path() + QStringLiteral("/page%1.pdf").arg(surface);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        PrinterSurface::preparePrinter(printer);
+        paintTexts(printer, surface);
+        return renderPage(pdf, 150, dir.path());
+    };
+    const QImage surface = page(true);
     QVERIFY(!surface.isNull());
-    QCOMPARE(surface, reference);
+    QCOMPARE(surface, page(false));
+}
+
+// And so is the print preview, which Qt paints through a picture: glyph runs
+// would come out there as outlines.
+void TestPdf::previewShowsWhatDrawTextShows()
+{
+    auto preview = [](bool surface) {
+        QPrinter printer(QPrinter::HighResolution);
+        PrinterSurface::preparePrinter(printer);
+        QPrintPreviewWidget w(&printer);
+        connect(&w, &QPrintPreviewWidget::paintRequested, [&](QPrinter *p) { paintTexts(*p, surface); });
+        w.resize(900, 1300);
+        w.show();
+        w.updatePreview();
+        return w.grab().toImage();
+    };
+    QCOMPARE(preview(true), preview(false));
 }
 
 void TestPdf::failuresLeaveNoFile()
@@ -344,5 +376,14 @@ void TestPdf::failuresLeaveNoFile()
     QVERIFY_THROWS_EXCEPTION(HarumokaError, PrinterSurface surface(broken));
 }
 
-HARUMOKA_PRINT_TEST_MAIN(TestPdf)
+// A QApplication for the print preview's widget.
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    installFontSubstitutions();
+    TestPdf tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
 #include "tst_pdf.moc"
