@@ -183,6 +183,8 @@ private:
     // asking the user what to do with a lock held elsewhere.
     enum class LockResult { Locked, ReadOnly, Refused };
     LockResult lockFile(const QString &fileName, bool saving);
+    // Asks before a save would part a file from its other names (hard links).
+    bool confirmOtherNames(const QString &fileName);
     void releaseLock();
     void setReadOnly(bool readOnly);
 
