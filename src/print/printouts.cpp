@@ -14,8 +14,6 @@
 #include <QPrinter>
 #include <QTemporaryFile>
 #include <array>
-#include <filesystem>
-#include <sys/stat.h>
 
 namespace {
 
@@ -76,6 +74,13 @@ void printKindOnPrinter(const Document &doc, const PeriodSummaries &sums, QPrint
     printKindOn(doc, sums, surface, ps, printout);
 }
 
+QString printJobName(const QString &accountFile, Printout printout)
+{
+    // completeBaseName: "3年2組.txt" gives "3年2組", as the proposed PDF and CSV names do.
+    const QString account = QFileInfo(accountFile).completeBaseName();
+    return account.isEmpty() ? printout.title() : account + QLatin1Char(' ') + printout.title();
+}
+
 void exportPdf(const Document &doc, const PrintSettings &ps, Printout printout, const QString &pdfPath)
 {
     const QString shown = QDir::toNativeSeparators(pdfPath);
@@ -86,10 +91,10 @@ void exportPdf(const Document &doc, const PrintSettings &ps, Printout printout, 
 
     const PeriodSummaries sums = printSummaries(doc, ps);
 
-    // Written beside the target and moved over it at the end, so that a
-    // failure half-way leaves no truncated PDF and an older file intact.
-    const QFileInfo target(pdfPath);
-    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.harumoka-XXXXXX.pdf"));
+    // Drawn into a private temporary file first, so that a failure half-way
+    // leaves no truncated PDF and an older file intact; then saved as any
+    // file is, which keeps the permissions of the file it replaces.
+    QTemporaryFile temp(QDir::tempPath() + QStringLiteral("/harumoka-XXXXXX.pdf"));
     if (!temp.open())
         throw HarumokaError(cannotWrite);
     temp.close();
@@ -99,21 +104,17 @@ void exportPdf(const Document &doc, const PrintSettings &ps, Printout printout, 
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(temp.fileName());
         PrinterSurface::preparePrinter(printer);
-        printer.setDocName(printout.title());
+        printer.setDocName(printJobName(doc.fileName(), printout));
         printer.setCreator(QStringLiteral("ハルモカ"));
         printKindOnPrinter(doc, sums, printer, ps, printout);
     }
-    if (QFileInfo(temp.fileName()).size() == 0)
+    QByteArray bytes;
+    bool tooLarge = false;
+    if (!readFileLimited(temp.fileName(), qint64(1) << 31, bytes, &tooLarge, nullptr) || bytes.isEmpty())
         throw HarumokaError(cannotWrite);
-    std::error_code ec;
-    std::filesystem::rename(QFile::encodeName(temp.fileName()).toStdString(),
-                            QFile::encodeName(target.absoluteFilePath()).toStdString(), ec);
-    if (ec)
-        throw HarumokaError(cannotWrite);
-    temp.setAutoRemove(false);
-    // A temporary file is private to its owner; the PDF gets the usual
-    // permissions of a new file.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(QFile::encodeName(target.absoluteFilePath()).constData(), 0666 & ~mask);
+    try {
+        saveFileAtomically(pdfPath, bytes);
+    } catch (const SaveError &e) {
+        throw HarumokaError(cannotWrite + QLatin1Char('\n') + e.reason());
+    }
 }

@@ -37,6 +37,11 @@ void printKindOn(const Document &doc, const PeriodSummaries &sums, PageSurface &
 void printKindOnPrinter(const Document &doc, const PeriodSummaries &sums, QPrinter &printer,
                         const PrintSettings &ps, Printout printout);
 
+// The name a printout goes by as a print job (the queue, the page log) and
+// as a PDF's title: the account's name and the printout's, "3年2組 年間元帳";
+// the printout's alone for an account without a file.
+QString printJobName(const QString &accountFile, Printout printout);
+
 // Writes a printout of the document to a PDF file (A4 portrait,
 // fonts embedded). The file is replaced only when the whole printout was
 // written. Throws HarumokaError, for example when the file cannot be

@@ -261,6 +261,9 @@ private slots:
         QTest::newRow("receipt") << 6 << "-32769" << "収入の「領収書番号」として扱える範囲";
         QTest::newRow("per pupil") << 7 << " 2147483648" << "収入の「一人分」として扱える範囲（-2,147,483,648～2,147,483,647）";
         QTest::newRow("amount") << 8 << " 1e20" << "「 1e20」は数として読めません（収入の「金額」の行のはずです）。";
+        const QString foreign = QStringLiteral("ではない文字コードの文字があります（収入の「項目」の行のはずです）。");
+        QTest::newRow("ISO-2022-JP") << 4 << "\x1b$B3X5iHq\x1b(B" << foreign;
+        QTest::newRow("UTF-8") << 4 << decodeCp932(QStringLiteral("学級費").toUtf8()) << foreign;
     }
     void unreadableField()
     {
@@ -459,6 +462,7 @@ private slots:
         QTest::newRow("line break") << 3 << "支出 No.1 の「内訳」" << "改行を含む値は保存できません";
         QTest::newRow("detail article") << 4 << "支出 No.1 の明細 3 行目の「項目」" << "文字「𠮷」";
         QTest::newRow("detail end mark") << 5 << "支出 No.1 の明細 1 行目の「項目」" << "明細の終わりの印";
+        QTest::newRow("escape") << 6 << "支出 No.1 の「内訳」" << "制御文字（ESC など）を含む値は保存できません";
     }
     void unencodableValueIsRefusedAndNothingWritten()
     {
@@ -482,6 +486,7 @@ private slots:
             firstExpense->taDetailList->append(MekaluDetail{QStringLiteral("𠮷"), 5});
             break;
         case 5: firstExpense->taDetailList->first().tdArticle = QStringLiteral("</DETAIL>"); break;
+        case 6: firstExpense->taSubArticle = QStringLiteral("\x1b$B"); break;
         }
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("a.txt"));

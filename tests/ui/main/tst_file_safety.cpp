@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QSysInfo>
 #include <QToolBar>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,6 +87,7 @@ private slots:
         QTest::newRow("cannot judge: take over") << "empty" << int(A::Yes) << "locked";
         QTest::newRow("cannot judge: read-only") << "empty" << int(A::No) << "read-only";
         QTest::newRow("cannot judge: not opened") << "empty" << int(A::Cancel) << "closed";
+        QTest::newRow("a folder at the lock's name: said, read-only") << "folder" << int(A::Yes) << "read-only";
     }
     void locksHeldElsewhere()
     {
@@ -102,14 +104,13 @@ private slots:
                 + "\npid=" + QByteArray::number(qint64(::getpid())) + "\nprogram="
                 + QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8()
                 + "\nsince=2026-05-01T09:30:00+09:00\n";
-        {
-            QFile f(lockPath);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(lock);
-        }
+        QVERIFY(holder == QLatin1String("folder") ? QDir().mkdir(lockPath) : writeBytes(lockPath, lock));
+        lock = readBytes(lockPath);
         f.dialogs.expectMessageContaining(holder == QLatin1String("running") ? QStringLiteral("読み取り専用で開きますか？")
                                                                             : QStringLiteral("ロックを解除して開きます"),
                                           Dialogs::Answer(answer));
+        if (holder == QLatin1String("folder"))
+            f.dialogs.expectMessageContaining(QStringLiteral("がフォルダーになっています。"), Dialogs::Answer::Yes);
         const bool opened = f.w->openFile(path);
         QVERIFY(f.dialogs.done());
         QCOMPARE(opened, result != QLatin1String("closed"));
@@ -156,6 +157,41 @@ private slots:
         // Once saved here, the next Save asks nothing.
         f.w->incomeSheet->CommandIncomeNew->click();
         QVERIFY(f.w->mnuFileSave_Click());
+        QVERIFY(f.dialogs.done());
+    }
+
+    // Saving beside what killed saves left (this program's names only, none
+    // that a running save holds, go at Open and at Save) and through one of
+    // two names of a file (hard links, which saving parts: asked first).
+    void savingBesideLeftoversAndOtherNames()
+    {
+        WindowFixture f;
+        const QString path = f.path(QStringLiteral("a.txt")), other = f.path(QStringLiteral("b.txt"));
+        writeCp932(path, kAccount);
+        QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
+        const QStringList stale = {".a.txt.1x2y.tmp", ".a.bak.zz9.tmp"};
+        const QStringList kept = {".a.txt.1X2Y.tmp", ".a.txt.held.tmp", ".b.txt.1x2y.tmp"};
+        auto temporaries = [&](const QStringList &make) {
+            for (const QString &name : make)
+                writeBytes(f.path(name), "x");
+            return QDir(f.dir.path()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden);
+        };
+        temporaries(kept + stale);
+        QFile held(f.path(kept[1]));
+        QVERIFY(held.open(QIODevice::ReadOnly) && ::flock(held.handle(), LOCK_EX) == 0); // a save still running
+        QVERIFY(f.w->openFile(path));
+        QCOMPARE(temporaries({}), kept);
+        f.w->incomeSheet->CommandIncomeNew->click();
+        const QByteArray before = readBytes(path);
+        for (const auto answer : {Dialogs::Answer::No, Dialogs::Answer::Yes})
+            f.dialogs.expectMessageContaining(QStringLiteral("ほかの名前（ハードリンク）もあります"), answer);
+        QVERIFY(!f.w->mnuFileSave_Click());
+        QCOMPARE(readBytes(path), before);
+        temporaries(stale);
+        QVERIFY(f.w->mnuFileSave_Click());
+        QCOMPARE(temporaries({}), kept);
+        QVERIFY(readBytes(path) != before);
+        QCOMPARE(readBytes(other), before);
         QVERIFY(f.dialogs.done());
     }
 
