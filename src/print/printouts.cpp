@@ -14,8 +14,10 @@
 #include <QPrinter>
 #include <QTemporaryFile>
 #include <array>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,6 +25,19 @@ QString carryOverSentence(qint32 remainder, const PeriodInfo &info, bool classAc
 {
     return QStringLiteral("尚、残金の") + formatAmount(remainder)
         + QString::fromUtf8(classAccountMode ? info.carryOutClassEnding : info.carryOutOtherEnding);
+}
+
+bool completeOnDisk(const QString &pdfPath)
+{
+    const int fd = ::open(QFile::encodeName(pdfPath).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    char tail[16];
+    const off_t size = ::lseek(fd, 0, SEEK_END);
+    const off_t from = std::max<off_t>(0, size - off_t(sizeof tail));
+    const ssize_t n = size > 0 ? ::pread(fd, tail, size_t(size - from), from) : 0;
+    const bool ok = n > 0 && QByteArray(tail, n).trimmed().endsWith("%%EOF") && ::fsync(fd) == 0;
+    return ::close(fd) == 0 && ok;
 }
 
 } // namespace
@@ -107,7 +122,9 @@ void exportPdf(Document &doc, const PrintSettings &ps, int printKind, const QStr
         printer.setCreator(QStringLiteral("ハルモカ"));
         printKindOnPrinter(doc, sums, printer, ps, printKind);
     }
-    if (QFileInfo(temp.fileName()).size() == 0)
+    // QPrinter says nothing of a write that failed (a full disk): the file
+    // must end as a PDF ends, and be on the disk, before it replaces anything.
+    if (!completeOnDisk(temp.fileName()))
         throw HarumokaError(cannotWrite);
     std::error_code ec;
     std::filesystem::rename(QFile::encodeName(temp.fileName()).toStdString(),
