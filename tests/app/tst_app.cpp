@@ -113,8 +113,8 @@ private slots:
         row("term 1: carried over as an expense", "--csv OUT.csv --kind 1 --carry-as-expense ACCOUNT", 0, "",
             ",,２学期へ繰り越し,,116830,0\r\n,,１学期 合計,144000,144000,0\r\n");
         row("UTF-8 summary", "--csv OUT.csv --kind 2 --csv-encoding utf-8 ACCOUNT", 0, "", "\uFEFFNo.,項目");
-        row("report options", "--pdf OUT.pdf --kind 12 --date 2027-03-20 --addressee 保護者様 --one-column ACCOUNT", 0,
-            "", "令和9年3月20日|保護者様");
+        row("report options", "--pdf OUT.pdf --kind 2 --date 2027-03-20 --addressee 保護者様 --one-column ACCOUNT", 0,
+            "", "令和9年3月20日|保護者様|2,160円\n"); // one expense to a line
         row("report dated today", "--pdf OUT.pdf --kind 12 ACCOUNT", 0, "", "TODAY|一年間ご協力ありがとうございました。");
         row("mismatch said, exported", "--pdf OUT.pdf --kind 1 MISMATCH", 0,
             "注意: 支出表の1番目の記載金額と、その明細書の合計金額が違っています。\n", "%PDF");
@@ -188,7 +188,7 @@ private slots:
                 o += bytes.startsWith("\xEF\xBB\xBF") ? QString::fromUtf8(bytes) : decodeCp932(bytes);
             } else {
                 QProcess p;
-                p.start(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
+                p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
                 QVERIFY(p.waitForFinished(60000));
                 o += QString::fromLatin1(bytes.left(4)) + QString::fromUtf8(p.readAllStandardOutput());
             }

@@ -1,8 +1,9 @@
 // What the window does so that nothing a treasurer entered is lost: the
 // unsaved-changes question can be cancelled, a lock held elsewhere is
 // explained and the account opened read-only or taken over, a file changed
-// by another program is not overwritten without asking, and a backup that
-// fell behind or a settings file that cannot be read is said.
+// by another program is not overwritten without asking, a save that meets a
+// full disk keeps the old account, and a backup that fell behind or a
+// settings file that cannot be read is said.
 #include "app/startup.h"
 #include "model/document.h"
 #include "model/values.h"
@@ -197,6 +198,7 @@ private slots:
         const QString path = disk.path(QStringLiteral("a.txt"));
         QVERIFY(QFile::copy(QStringLiteral(HARUMOKA_TEST_DATA "/golden/mixed.txt"), path));
         QVERIFY(f.w->openFile(path));
+        QVERIFY(writeBytes(disk.path(QStringLiteral("a.bak")), "old backup"));
         const QByteArray old = readBytes(path);
         disk.fill(room);
         const QStringList files = QDir(disk.path(QString())).entryList(QDir::Files | QDir::Hidden);
@@ -206,6 +208,7 @@ private slots:
         QVERIFY(f.dialogs.done());
         QVERIFY(f.dialogs.log.last().contains(QStringLiteral("変更されていません")));
         QCOMPARE(readBytes(path), old);
+        QCOMPARE(readBytes(disk.path(QStringLiteral("a.bak"))), QByteArray("old backup"));
         QCOMPARE(QDir(disk.path(QString())).entryList(QDir::Files | QDir::Hidden), files);
         QVERIFY(f.doc().isModified());
     }
