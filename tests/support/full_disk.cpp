@@ -27,11 +27,12 @@ bool mountTmpfs(const QString &dir, const char *size)
     return run("mount", {"-t", "tmpfs", "-o", QStringLiteral("size=%1,mode=0700").arg(size), "tmpfs", dir});
 }
 
-void syncFolder(const QString &dir)
+void limitFileSize(rlim_t bytes)
 {
-    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY);
-    ::syncfs(fd);
-    ::close(fd);
+    struct rlimit r;
+    ::getrlimit(RLIMIT_FSIZE, &r);
+    r.rlim_cur = bytes == RLIM_INFINITY ? r.rlim_max : bytes;
+    ::setrlimit(RLIMIT_FSIZE, &r);
 }
 
 // Writes zeros until only `room` bytes are free.
@@ -75,14 +76,9 @@ FullDisk::FullDisk(Kind kind)
 
 FullDisk::~FullDisk()
 {
-    if (m_limited) {
-        struct rlimit r;
-        ::getrlimit(RLIMIT_FSIZE, &r);
-        r.rlim_cur = r.rlim_max;
-        ::setrlimit(RLIMIT_FSIZE, &r);
-        return;
-    }
-    if (m_backing != m_mount && skipReason.isEmpty())
+    if (m_limited)
+        limitFileSize(RLIM_INFINITY);
+    else if (m_backing != m_mount && skipReason.isEmpty())
         run("umount", {m_mount});
     if (!m_backing.isEmpty())
         run("umount", {m_backing});
@@ -92,12 +88,11 @@ void FullDisk::fill(qint64 room)
 {
     if (m_limited) {
         std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit r;
-        ::getrlimit(RLIMIT_FSIZE, &r);
-        r.rlim_cur = rlim_t(room);
-        ::setrlimit(RLIMIT_FSIZE, &r);
+        limitFileSize(rlim_t(room));
         return;
     }
-    syncFolder(m_mount);
+    const int fd = ::open(QFile::encodeName(m_mount).constData(), O_RDONLY | O_DIRECTORY);
+    ::syncfs(fd); // what is there reaches the store before the store fills up
+    ::close(fd);
     fillUp(m_backing, m_backing == m_mount ? room : 0);
 }
