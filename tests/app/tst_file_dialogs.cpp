@@ -89,7 +89,9 @@ private slots:
         QFETCH(int, answer);
         static const QStringList captions[] = {{"OK"}, {"はい", "いいえ"}, {"はい", "いいえ", "キャンセル"},
                                                {"はい", "いいえ", "削除"}};
-        auto caption = [](QAbstractButton *b) { return b->text().remove(QRegularExpression(QStringLiteral("\\(&.\\)|&"))); };
+        auto caption = [](QAbstractButton *b) {
+            return b->text().remove(QRegularExpression(QStringLiteral("\\(&.\\)|&")));
+        };
         QStringList shown;
         QString title, text;
         whenShown<QMessageBox>([&](QMessageBox *box) {
