@@ -94,6 +94,13 @@ void printKindOnPrinter(Document &doc, const PeriodSummaries &sums, QPrinter &pr
     printKindOn(doc, sums, surface, ps, printKind);
 }
 
+QString printJobName(const QString &accountFile, int printKind)
+{
+    // completeBaseName: "3年2組.txt" gives "3年2組", as the proposed PDF and CSV names do.
+    const QString account = QFileInfo(accountFile).completeBaseName();
+    return account.isEmpty() ? printoutTitle(printKind) : account + QLatin1Char(' ') + printoutTitle(printKind);
+}
+
 void exportPdf(Document &doc, const PrintSettings &ps, int printKind, const QString &pdfPath)
 {
     printKindPeriod(printKind);
@@ -118,7 +125,7 @@ void exportPdf(Document &doc, const PrintSettings &ps, int printKind, const QStr
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(temp.fileName());
         PrinterSurface::preparePrinter(printer);
-        printer.setDocName(printoutTitle(printKind));
+        printer.setDocName(printJobName(doc.fileName(), printKind));
         printer.setCreator(QStringLiteral("ハルモカ"));
         printKindOnPrinter(doc, sums, printer, ps, printKind);
     }

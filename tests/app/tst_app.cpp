@@ -131,7 +131,7 @@ private slots:
             "--csv-encoding には shift_jis か utf-8 を指定してください。");
         row("encoding without --csv", "--pdf OUT.pdf --csv-encoding utf-8 ACCOUNT", 2,
             "--csv-encoding は --csv と一緒に指定してください。");
-        row("export option alone", "--carry-as-expense ACCOUNT", 2, "--carry-as-expense は --pdf か --csv と一緒に指定してください。");
+        row("export option alone", "--carry-as-expense ACCOUNT", 2, "--carry-as-expense は --pdf、--csv か --print と一緒に指定してください。");
         row("PDF and CSV into one file", "--pdf OUT.pdf --csv OUT.pdf ACCOUNT", 2,
             "--pdf と --csv には別々のファイルを指定してください。");
         row("account missing", "--csv OUT.csv MISSING", 1, "ファイル「MISSING」");

@@ -89,6 +89,7 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     m_undo->setUndoLimit(200);
     buildMenus();
     buildToolBar();
+    addDesktopConventions();
 
     SSTabSheets = new QTabWidget(this);
     SSTabSheets->setDocumentMode(false);
@@ -558,6 +559,7 @@ void frmMain::setReadOnly(bool readOnly)
         if (tbToolBar->widgetForAction(a) == readOnlyNotice)
             a->setVisible(readOnly);
     }
+    showDocumentName();
 }
 
 bool frmMain::openFile(const QString &fileName)
@@ -806,6 +808,8 @@ void frmMain::mnuFilePrint_Click()
                           Dialogs::Buttons::Ok);
         return;
     }
+    // The queue and a PDF file show the job under the account's and the printout's name.
+    printer()->setDocName(printJobName(openFileName(), kind));
     if (!m_dialogs.printDialog(this, printer(), QStringLiteral("ﾍﾟｰｼﾞ設定"),
                                proposedOutputPath(m_doc.fileName(), printoutTitle(kind), QStringLiteral("pdf"))))
         return;
@@ -826,6 +830,8 @@ void frmMain::mnuFilePrintPreview_Click()
     const PrintSettings settings = printSheet->settings();
     QString error;
     const int kind = printSheet->printKind;
+    // The preview's print button sends the job under the same name as 印刷.
+    printer()->setDocName(printJobName(openFileName(), kind));
     m_dialogs.printPreview(this, printer(), [&](QPrinter *p) {
         try {
             printKindOnPrinter(m_doc, m_summaries, *p, settings, kind);
