@@ -23,6 +23,10 @@ case $mode in
                fonts-noto-cjk
                # reads the CSV export back with its own csv module and codecs
                python3
+               # dbus-run-session: each test has a session bus of its own, which ends with it
+               dbus-daemon
+               # mount and mkfs.ext4: a small disk that fills up, for the save and export tests
+               mount e2fsprogs
                # the installed desktop files as desktops read them
                shared-mime-info desktop-file-utils gtk-update-icon-cache libglib2.0-bin
                xdg-utils libfile-mimeinfo-perl appstream groff-base man-db) ;;

@@ -9,11 +9,16 @@
 #include "storage/account_file.h"
 
 #include <QDate>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
 #include <cstring>
 
 namespace {
+
+// Options that only an export or --print reads: without one of them they are
+// an error to report, also where there is no display.
+const QStringList kExportOptions = {"--kind", "--date", "--one-column", "--carry-as-expense", "--addressee"};
 
 // --print and --printer: printing through the system's print service.
 bool isPrintOption(const char *arg)
@@ -63,6 +68,8 @@ bool wantsHeadless(int argc, char **argv)
             || std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0
             || std::strcmp(argv[i], "--version") == 0)
             return true;
+        if (kExportOptions.contains(QLatin1String(argv[i])))
+            return true;
     }
     return false;
 }
@@ -110,8 +117,10 @@ CommandLine parseCommandLine(const QStringList &args)
 {
     CommandLine cl;
     bool sawCsvEncoding = false;
+    QString exportOption; // the first option that only an export uses
     auto value = [&](int &i, const QString &name) -> QString {
-        if (i + 1 >= args.size()) {
+        // An empty value (an unset variable in a script) is no value: "--pdf ''" would open the window.
+        if (i + 1 >= args.size() || args.at(i + 1).isEmpty()) {
             cl.error = QStringLiteral("%1 には値が必要です。").arg(name);
             return QString();
         }
@@ -119,6 +128,8 @@ CommandLine parseCommandLine(const QStringList &args)
     };
     for (int i = 1; i < args.size() && cl.error.isEmpty(); ++i) {
         const QString a = args.at(i);
+        if (exportOption.isEmpty() && kExportOptions.contains(a))
+            exportOption = a;
         if (parsePrintOption(args, i, cl))
             continue;
         if (a == QLatin1String("-h") || a == QLatin1String("--help"))
@@ -165,6 +176,12 @@ CommandLine parseCommandLine(const QStringList &args)
         cl.error = QStringLiteral("書き出す学級会計のファイルを指定してください。");
     if (cl.error.isEmpty() && sawCsvEncoding && cl.csvPath.isEmpty() && !cl.help)
         cl.error = QStringLiteral("--csv-encoding は --csv と一緒に指定してください。");
+    if (cl.error.isEmpty() && !exportOption.isEmpty() && !cl.headless() && !cl.help && !cl.version)
+        cl.error = QStringLiteral("%1 は --pdf、--csv か --print と一緒に指定してください。").arg(exportOption);
+    // One would replace the other.
+    if (cl.error.isEmpty() && !cl.pdfPath.isEmpty() && !cl.csvPath.isEmpty()
+        && QFileInfo(cl.pdfPath).absoluteFilePath() == QFileInfo(cl.csvPath).absoluteFilePath())
+        cl.error = QStringLiteral("--pdf と --csv には別々のファイルを指定してください。");
     return cl;
 }
 

@@ -108,9 +108,13 @@ void exportPdf(const Document &doc, const PrintSettings &ps, Printout printout, 
         printer.setCreator(QStringLiteral("ハルモカ"));
         printKindOnPrinter(doc, sums, printer, ps, printout);
     }
+    // QPrinter says nothing of a write that failed (a full disk): the file
+    // must end as a PDF ends before it replaces anything; saving it flushes
+    // it to the disk.
     QByteArray bytes;
     bool tooLarge = false;
-    if (!readFileLimited(temp.fileName(), qint64(1) << 31, bytes, &tooLarge, nullptr) || bytes.isEmpty())
+    if (!readFileLimited(temp.fileName(), qint64(1) << 31, bytes, &tooLarge, nullptr)
+        || !bytes.trimmed().endsWith("%%EOF"))
         throw HarumokaError(cannotWrite);
     try {
         saveFileAtomically(pdfPath, bytes);

@@ -1,12 +1,14 @@
 // What the window does so that nothing a treasurer entered is lost: the
 // unsaved-changes question can be cancelled, a lock held elsewhere is
 // explained and the account opened read-only or taken over, a file changed
-// by another program is not overwritten without asking, and a backup that
-// fell behind or a settings file that cannot be read is said.
+// by another program is not overwritten without asking, a save that meets a
+// full disk keeps the old account, and a backup that fell behind or a
+// settings file that cannot be read is said.
 #include "app/startup.h"
 #include "model/document.h"
 #include "model/values.h"
 #include "storage/account_lock.h"
+#include "support/full_disk.h"
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/window_fixture.h"
@@ -14,6 +16,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -208,6 +211,42 @@ private slots:
         QVERIFY(f.w->mnuFileSave_Click());
         QVERIFY(f.dialogs.done());
         QVERIFY(!f.doc().isModified());
+    }
+
+    // The real save on a disk that fills up: the failure is said, the old
+    // account stays as it was with nothing left beside it, the work unsaved.
+    void aFullDiskKeepsTheOldAccount_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<qint64>("room");
+        QTest::newRow("full") << int(FullDisk::WriteFails) << qint64(0);
+        QTest::newRow("full part-way") << int(FullDisk::WriteFails) << qint64(8192);
+        QTest::newRow("the flush fails") << int(FullDisk::FlushFails) << qint64(0);
+    }
+    void aFullDiskKeepsTheOldAccount()
+    {
+        QFETCH(int, kind);
+        QFETCH(qint64, room);
+        FullDisk disk{FullDisk::Kind(kind)};
+        if (!disk.skipReason.isEmpty())
+            QSKIP(qPrintable(disk.skipReason));
+        WindowFixture f;
+        const QString path = disk.path(QStringLiteral("a.txt"));
+        QVERIFY(QFile::copy(QStringLiteral(HARUMOKA_TEST_DATA "/golden/mixed.txt"), path));
+        QVERIFY(f.w->openFile(path));
+        QVERIFY(writeBytes(disk.path(QStringLiteral("a.bak")), "old backup"));
+        const QByteArray old = readBytes(path);
+        disk.fill(room);
+        const QStringList files = QDir(disk.path(QString())).entryList(QDir::Files | QDir::Hidden);
+        f.w->incomeSheet->CommandIncomeNew->click();
+        f.dialogs.expectMessageContaining(QStringLiteral("ファイル「%1」に保存できませんでした。").arg(path));
+        QVERIFY(!f.w->mnuFileSave_Click());
+        QVERIFY(f.dialogs.done());
+        QVERIFY(f.dialogs.log.last().contains(QStringLiteral("変更されていません")));
+        QCOMPARE(readBytes(path), old);
+        QCOMPARE(readBytes(disk.path(QStringLiteral("a.bak"))), QByteArray("old backup"));
+        QCOMPARE(QDir(disk.path(QString())).entryList(QDir::Files | QDir::Hidden), files);
+        QVERIFY(f.doc().isModified());
     }
 
     void anUnreadableSettingsFileIsSaidOnce()
