@@ -63,9 +63,8 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
     MSFlexGridDetail = new FlexGrid(this);
     MSFlexGridDetail->setTwipsGeometry(120, 2500, 8600, 4960);
     setGrid(MSFlexGridDetail);
-    TextDetailNo = lineEdit(this, 8900, 2500, 900, 400);
+    TextDetailNo = sheet::numberBox(this, false, 8900, 2500, 900, 400);
     numberBox = TextDetailNo;
-    numericBox(TextDetailNo);
     TextDetailNo->setToolTip(QStringLiteral("行番号"));
     CommandDetailNew = button(this, QStringLiteral("行の追加"), 8900, 3050, 2000);
     CommandDetailRecord = button(this, QStringLiteral("登録"), 8900, 3550, 2000);
@@ -77,8 +76,7 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
     deleteButton = CommandDetailDelete;
     cancelButton = CommandDetailCancel;
     ComboDetailArticle = combo(this, 0, 0, 6540);
-    TextDetailAmount = lineEdit(this, 0, 0, 1200);
-    numericBox(TextDetailAmount);
+    TextDetailAmount = sheet::numberBox(this, true, 0, 0, 1200);
     TextDetailAmount->setAlignment(Qt::AlignRight);
     const std::pair<QWidget *, const char *> accessibleNames[] = {
         {MSFlexGridDetail, "明細書"}, {TextDetailNo, "行番号"}, {ComboDetailArticle, "項目"}, {TextDetailAmount, "金額"}};

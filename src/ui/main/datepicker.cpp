@@ -1,5 +1,6 @@
 #include "ui/main/datepicker.h"
 
+#include "ui/main/panel_util.h"
 #include "ui/main/twips.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLocale>
 
@@ -56,6 +58,21 @@ void DatePicker::showCalendar()
     QMouseEvent press(QEvent::MouseButtonPress, arrow, mapToGlobal(arrow), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
     QApplication::sendEvent(this, &press);
+}
+
+QVariant DatePicker::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    return query == Qt::ImEnabled ? QVariant(false) : QDateEdit::inputMethodQuery(query);
+}
+
+void DatePicker::inputMethodEvent(QInputMethodEvent *event)
+{
+    typeCommittedText(this, event->commitString(), [](const QString &text) {
+        return std::all_of(text.begin(), text.end(), [](QChar c) {
+            return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('/');
+        });
+    });
+    event->accept();
 }
 
 void DatePicker::moveTwips(int left, int top)

@@ -27,12 +27,15 @@ public:
     // Opens the calendar as a click on the drop-down arrow does.
     void showCalendar();
 
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
 signals:
     void CloseUp();
     void KeyDown(int keyCode);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

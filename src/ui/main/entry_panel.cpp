@@ -31,8 +31,7 @@ EntryPanel::SheetControls EntryPanel::buildSheetControls()
     setGrid(c.grid);
     c.help = label(this, QString(), 120, 60, 8900, 1200);
     c.help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    numberBox = lineEdit(this, 9150, 100, 700, 400);
-    numericBox(numberBox);
+    numberBox = sheet::numberBox(this, false, 9150, 100, 700, 400);
     numberBox->setToolTip(QStringLiteral("行番号"));
     numberBox->setAccessibleName(QStringLiteral("行番号"));
     newButton = button(this, QStringLiteral("行の追加"), 9950, 60, 1650);

@@ -44,12 +44,10 @@ SupplySheet::SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
 
     DTPickerSupplyDate = new DatePicker(this);
     place(DTPickerSupplyDate, 0, 0, 1695, 360);
-    ComboSupplyReceipt = combo(this, 0, 0, 1000);
-    ComboSupplyReceipt->lineEdit()->setAttribute(Qt::WA_InputMethodEnabled, false);
+    ComboSupplyReceipt = numberCombo(this, 0, 0, 1000);
     ComboSupplyArticle = combo(this, 0, 0, 6405);
     ComboSupplySubArticle = combo(this, 0, 0, 1575);
-    TextSupplyAmount = lineEdit(this, 0, 0, 1200);
-    numericBox(TextSupplyAmount);
+    TextSupplyAmount = sheet::numberBox(this, true, 0, 0, 1200);
     TextSupplyAmount->setAlignment(Qt::AlignRight);
     CommandSupplyDetail = button(this, QStringLiteral("編集"), 0, 0, 720, 360);
     articleCombo = ComboSupplyArticle;
