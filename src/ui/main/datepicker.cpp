@@ -65,6 +65,16 @@ QVariant DatePicker::inputMethodQuery(Qt::InputMethodQuery query) const
     return query == Qt::ImEnabled ? QVariant(false) : QDateEdit::inputMethodQuery(query);
 }
 
+bool DatePicker::event(QEvent *event)
+{
+    // The spin box hands input-method events straight to its line edit.
+    if (event->type() == QEvent::InputMethod) {
+        inputMethodEvent(static_cast<QInputMethodEvent *>(event));
+        return true;
+    }
+    return QDateEdit::event(event);
+}
+
 void DatePicker::inputMethodEvent(QInputMethodEvent *event)
 {
     typeCommittedText(this, event->commitString(), [](const QString &text) {
@@ -100,7 +110,17 @@ void DatePicker::keyPressEvent(QKeyEvent *event)
         showCalendar();
         return;
     }
+    // The field moves on by itself once a part is complete ("2026", "03"):
+    // the "/" typed after it is the one already passed, not a jump over the
+    // next part ("2026/03/31" would give 2026/03/03).
+    if (key == Qt::Key_Slash && m_movedOn) {
+        m_movedOn = false;
+        event->accept();
+        return;
+    }
+    const Section before = currentSection();
     QDateEdit::keyPressEvent(event);
+    m_movedOn = key >= Qt::Key_0 && key <= Qt::Key_9 && currentSection() != before;
 }
 
 // The calendar closes itself on the same clicked/activated signals, so the

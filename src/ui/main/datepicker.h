@@ -34,6 +34,7 @@ signals:
     void KeyDown(int keyCode);
 
 protected:
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -42,5 +43,6 @@ private:
     void reportChoice(QDate chosen);
 
     bool m_chosen = false;
+    bool m_movedOn = false; // the last digit completed a part and moved to the next
     QDate m_dateAtOpen;  // restored when the calendar closes without a choice
 };

@@ -17,6 +17,8 @@
 #include <QAccessible>
 #include <QCalendarWidget>
 #include <QComboBox>
+#include <QDateEdit>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -82,6 +84,39 @@ void typeInto(int tab, int col, const QString &text)
         commitText(text);
     else
         typeKeys(text);
+}
+
+// The detail lines of an expense: "article=amount|...".
+QString lines(const ArticlePtr &e)
+{
+    QStringList got;
+    for (MekaluDetail *l = e->taDetailList ? e->taDetailList->tdLink.get() : nullptr; l; l = l->tdLink.get())
+        got << l->tdArticle + '=' + QString::number(l->tdAmount);
+    return got.join('|');
+}
+
+// The detail window on the second expense, whose lines are x=100 and y=200.
+frmDetail *openDetail(Sheets &f)
+{
+    setDetails(f.entry(2, 2), {{"x", 100}, {"y", 200}});
+    f.refill();
+    f.open(2, 2, 6);
+    f.w->supplySheet->CommandSupplyDetail->click();
+    auto *dw = f.w->findChild<frmDetail *>();
+    if (dw && !QTest::qWaitFor([dw] { return dw->isActiveWindow(); }))
+        qWarning("the detail window did not become active");
+    return dw;
+}
+
+// What an input method sends to the focus widget: its composition as
+// preedit events, then the commit.
+void compose(const QStringList &preedits, const QString &commit)
+{
+    for (const QString &p : preedits) {
+        QInputMethodEvent e(p, {{QInputMethodEvent::Cursor, int(p.size()), 1, QVariant()}});
+        QApplication::sendEvent(QApplication::focusWidget(), &e);
+    }
+    commitText(commit);
 }
 
 void editorRows()
@@ -174,6 +209,151 @@ private slots:
             QCOMPARE(QApplication::focusWidget(), expected);
             QCOMPARE(f.sheet(tab)->selectedRow, qint16(rowAfter));
         }
+    }
+
+    // The input method's path as Qt delivers it, for every number and date
+    // box and the text boxes. Number and date boxes take committed
+    // full-width digits as the same digits; a text box keeps its composition,
+    // and the Enter that confirmed it (which the input method swallows)
+    // records nothing: only the next Enter does.
+    void inputMethodTextInEveryBox_data()
+    {
+        QTest::addColumn<int>("tab"); // 1 income, 2 expense, 3 the detail window
+        QTest::addColumn<int>("col"); // 0: the row-number box
+        QTest::addColumn<QStringList>("preedits");
+        QTest::addColumn<QString>("commit");
+        QTest::addColumn<int>("key"); // passed on after the commit; 0: none
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("rowAfter");
+        QTest::addColumn<QString>("recorded");
+        const QStringList none;
+        const int ret = Qt::Key_Return;
+        QTest::newRow("income row number") << 1 << 0 << none << "２" << ret << "2" << "" << 2 << "2026/04/02|B||0|30|200";
+        QTest::newRow("income date") << 1 << 1 << QStringList{"２０", "２０２６"} << "２０２６０３３１" << ret
+                                     << "2026/03/31" << "" << 1 << "2026/03/31|B||0|30|200";
+        QTest::newRow("income per pupil, Tab") << 1 << 4 << QStringList{"５", "５０"} << "５００" << int(Qt::Key_Tab)
+                                               << "500" << "" << 2 << "2026/04/02|B||500|30|15000";
+        QTest::newRow("income pupils") << 1 << 5 << QStringList{"３"} << "３２" << ret << "32" << "" << 2
+                                       << "2026/04/02|B||0|32|200";
+        QTest::newRow("income amount over the selected one") << 1 << 6 << QStringList{"１", "１３"} << "１３００" << ret
+                                                             << "1300" << "" << 2 << "2026/04/02|B||0|30|1300";
+        QTest::newRow("kana in an amount leaves it as it was") << 1 << 6 << QStringList{"あ"} << "あ" << ret << "200"
+                                                               << "" << 2 << "2026/04/02|B||0|30|200";
+        QTest::newRow("too large an amount: its message, the text kept")
+            << 1 << 6 << none << "９９９９９９９９９９９" << ret << "99999999999"
+            << "「金額」の金額が大きすぎます。-2,147,483,648 から 2,147,483,647 までの金額を入力してください。" << 2
+            << "2026/04/02|B||0|30|200";
+        QTest::newRow("expense row number") << 2 << 0 << none << "１" << ret << "1" << "" << 1 << "2026/04/01|0|a||100";
+        QTest::newRow("expense date") << 2 << 1 << none << "２０２６／０３／３１" << ret << "2026/03/31" << "" << 1
+                                      << "2026/03/31|0|b||200";
+        QTest::newRow("expense receipt, Tab") << 2 << 2 << QStringList{"１"} << "１２" << int(Qt::Key_Tab) << "12" << ""
+                                              << 2 << "2026/04/02|12|b||200";
+        QTest::newRow("expense negative amount") << 2 << 5 << QStringList{"ー"} << "ー４５０" << ret << "-450" << ""
+                                                 << 2 << "2026/04/02|0|b||-450";
+        QTest::newRow("detail row number") << 3 << 0 << none << "２" << ret << "2" << "" << 0 << "x=100|y=200";
+        QTest::newRow("detail amount") << 3 << 2 << QStringList{"１５"} << "１５０" << ret << "150" << "" << 0
+                                       << "x=150|y=200";
+        QTest::newRow("income article") << 1 << 2 << QStringList{"が", "がっき"} << "学級" << 0 << "学級" << ""
+                                        << 2 << "2026/04/02|学級||0|30|200";
+        QTest::newRow("income breakdown") << 1 << 3 << QStringList{"しがつ"} << "四月分" << 0 << "四月分" << "" << 2
+                                          << "2026/04/02|B|四月分|0|30|200";
+        QTest::newRow("expense article") << 2 << 3 << QStringList{"がようし"} << "画用紙" << 0 << "画用紙" << "" << 2
+                                         << "2026/04/02|0|画用紙||200";
+        QTest::newRow("expense breakdown") << 2 << 4 << QStringList{"ずこう"} << "図工" << 0 << "図工" << "" << 2
+                                           << "2026/04/02|0|b|図工|200";
+        QTest::newRow("detail article") << 3 << 1 << QStringList{"のり"} << "のり" << 0 << "のり" << "" << 0
+                                        << "のり=100|y=200";
+    }
+    void inputMethodTextInEveryBox()
+    {
+        QFETCH(int, tab);
+        QFETCH(int, col);
+        QFETCH(QStringList, preedits);
+        QFETCH(QString, commit);
+        QFETCH(int, key);
+        QFETCH(QString, shown);
+        QFETCH(QString, message);
+        QFETCH(int, rowAfter);
+        QFETCH(QString, recorded);
+        Sheets f;
+        frmDetail *dw = tab == 3 ? openDetail(f) : nullptr;
+        QWidget *box = nullptr;
+        if (dw) {
+            box = col == 0 ? static_cast<QWidget *>(dw->TextDetailNo)
+                           : col == 1 ? static_cast<QWidget *>(dw->ComboDetailArticle) : dw->TextDetailAmount;
+            if (col == 0)
+                QTest::mouseClick(dw->TextDetailNo, Qt::LeftButton);
+            else
+                mouseClickCell(dw->MSFlexGridDetail, 1, col);
+        } else if (col == 0) {
+            f.w->SSTabSheets->setCurrentIndex(tab);
+            box = f.sheet(tab)->numberBox;
+            QTest::mouseClick(box, Qt::LeftButton);
+        } else {
+            f.open(tab, 2, col);
+            box = f.editor(tab, col);
+        }
+        QCOMPARE(QApplication::focusWidget(), box);
+        auto text = [box] {
+            if (auto *c = qobject_cast<QComboBox *>(box))
+                return c->currentText();
+            if (auto *d = qobject_cast<QDateEdit *>(box))
+                return d->text();
+            return static_cast<QLineEdit *>(box)->text();
+        };
+        auto result = [&] { return dw ? lines(f.entry(2, 2)) : fields(f.entry(tab, rowAfter)); };
+        const QString before = result();
+        compose(preedits, commit);
+        QCOMPARE(text(), shown);
+        if (key == 0) {
+            // The Enter that confirmed the conversion went to the input method.
+            QCOMPARE(result(), before);
+            QCOMPARE(QApplication::focusWidget(), box);
+            key = Qt::Key_Return;
+        }
+        if (!message.isEmpty())
+            f.dialogs.expectMessage(message);
+        pressKey(Qt::Key(key));
+        QCOMPARE(result(), recorded);
+        if (!message.isEmpty()) {
+            QVERIFY(f.dialogs.done());
+            QCOMPARE(QApplication::focusWidget(), box);
+            QCOMPARE(text(), shown);
+        }
+        if (dw)
+            dw->forceUnload();
+    }
+
+    // Number and date boxes tell the input method to stay away, by both
+    // routes it asks; the text boxes keep it.
+    void onlyTextBoxesTakeTheInputMethod()
+    {
+        Sheets f;
+        IncomeSheet *in = f.w->incomeSheet;
+        SupplySheet *out = f.w->supplySheet;
+        auto check = [](const QList<std::pair<QWidget *, bool>> &boxes) {
+            for (const auto &[w, enabled] : boxes) {
+                QInputMethodQueryEvent query(Qt::ImEnabled);
+                QApplication::sendEvent(w, &query);
+                QVariant invoked; // how QInputMethod asks a focus object that has the invokable query
+                QMetaObject::invokeMethod(w, "inputMethodQuery", Q_RETURN_ARG(QVariant, invoked),
+                                          Q_ARG(Qt::InputMethodQuery, Qt::ImEnabled), Q_ARG(QVariant, QVariant()));
+                const QByteArray name = w->accessibleName().toUtf8();
+                QVERIFY2(w->inputMethodQuery(Qt::ImEnabled).toBool() == enabled, name);
+                QVERIFY2(query.value(Qt::ImEnabled).toBool() == enabled, name);
+                QVERIFY2(!invoked.isValid() || invoked.toBool() == enabled, name);
+            }
+        };
+        check({{in->TextIncomeNo, false}, {in->DTPickerIncomeDate, false}, {in->TextIncomePerPerson, false},
+               {in->TextIncomeStudents, false}, {in->TextIncomeAmount, false}, {out->TextSupplyNo, false},
+               {out->DTPickerSupplyDate, false}, {out->ComboSupplyReceipt, false}, {out->TextSupplyAmount, false},
+               {f.w->printSheet->DTPickerPrintDate, false}, {in->ComboIncomeArticle, true},
+               {in->ComboIncomeSubArticle, true}, {out->ComboSupplyArticle, true}, {out->ComboSupplySubArticle, true}});
+        frmDetail *dw = openDetail(f); // the main window is disabled meanwhile
+        QVERIFY(dw);
+        check({{dw->TextDetailNo, false}, {dw->TextDetailAmount, false}, {dw->ComboDetailArticle, true}});
+        dw->forceUnload();
     }
 
     void detailWindowKeys_data()
