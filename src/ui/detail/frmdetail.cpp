@@ -12,6 +12,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -118,6 +119,23 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
     };
     tabMoves(ComboDetailArticle, 1, 2, commit);
     tabMoves(TextDetailAmount, 2, 2, commit);
+    offerRowDeletion(
+        m_dialogs,
+        [this](int row) {
+            const DetailPtr &list = detailArticle->taDetailList;
+            const MekaluDetail *line = list ? list->tdLink.get() : nullptr;
+            for (int i = 1; line && i < row; ++i)
+                line = line->tdLink.get();
+            if (row < 1 || !line)
+                return QString();
+            return QStringLiteral("%1　%2円").arg(line->tdArticle, formatAmount(line->tdAmount));
+        },
+        [this](int row) {
+            if (selectedDetailRow != 0 && selectedDetailRow != row)
+                paintRow(selectedDetailRow, 1, 2, kGridWhite);
+            selectedDetailRow = to16(row);
+            CommandDetailDelete_Click();
+        });
 
     Form_Load();
 }
@@ -242,10 +260,12 @@ void frmDetail::MSFlexGridDetail_Click()
     int r = g->Row();
     if (r == 0)
         return;
-    // Any row below the lines counts as the first blank row.
+    // Any row below the lines counts as the first blank row, where a new
+    // line starts on its article whichever cell was clicked (Down and Enter
+    // from the amount of the last line come here).
     if (r > detailCount + 1)
         r = detailCount + 1;
-    const int c = g->Col();
+    const int c = r == detailCount + 1 ? 1 : g->Col();
     editedDetailCol = qint16(c);
     if (selectedDetailRow != 0)
         CommandDetailRecord_Click();
@@ -459,6 +479,18 @@ void frmDetail::showEvent(QShowEvent *event)
     if (!focusWidget())
         MSFlexGridDetail->setFocus(Qt::OtherFocusReason);
     QMetaObject::invokeMethod(this, [this] { activateWindow(); }, Qt::QueuedConnection);
+}
+
+void frmDetail::keyPressEvent(QKeyEvent *event)
+{
+    // Escape, unless an editor took it to drop its edit, closes the window
+    // as its close button does, question included.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        guarded([this] { CommandDetailClose_Click(); });
+        return;
+    }
+    EntryPanel::keyPressEvent(event);
 }
 
 void frmDetail::closeEvent(QCloseEvent *event)

@@ -110,6 +110,8 @@ protected:
     // Reopens the editor of column `col` on the selected row (a value there
     // could not be recorded).
     void reopenEditor(int col);
+    // Delete and the grid's context menu remove an entry (offerRowDeletion).
+    void offerEntryDeletion();
 
     Document &m_doc;
     SelectionLists &m_names;

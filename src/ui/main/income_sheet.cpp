@@ -103,6 +103,7 @@ IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
                                  TextIncomePerPerson, TextIncomeStudents, TextIncomeAmount};
     for (int c = 1; c <= 6; ++c)
         tabMoves(byColumn[c - 1], c, 6, [this, c] { return commitEditor(c); });
+    offerEntryDeletion();
 }
 
 QList<QWidget *> IncomeSheet::cellEditors() const

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -88,6 +89,24 @@ public:
 
 private:
     std::function<bool(QKeyEvent *)> m_handler;
+};
+
+class ContextMenuFilter : public QObject {
+public:
+    ContextMenuFilter(QObject *parent, std::function<void(QContextMenuEvent *)> handler)
+        : QObject(parent), m_handler(std::move(handler))
+    {
+    }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::ContextMenu)
+            return false;
+        m_handler(static_cast<QContextMenuEvent *>(event));
+        return true;
+    }
+
+private:
+    std::function<void(QContextMenuEvent *)> m_handler;
 };
 
 void onKeyPress(QWidget *w, std::function<bool(QKeyEvent *)> handler)
@@ -214,6 +233,21 @@ void onEscapeKey(QWidget *w, const std::function<void()> &onEscape)
         onEscape();
         return true;
     });
+}
+
+void onDeleteKey(QWidget *w, const std::function<void()> &onDelete)
+{
+    onKeyPress(w, [onDelete](QKeyEvent *ke) {
+        if (ke->key() != Qt::Key_Delete || (ke->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        onDelete();
+        return true;
+    });
+}
+
+void onContextMenu(QWidget *w, const std::function<void(QContextMenuEvent *)> &onMenu)
+{
+    w->installEventFilter(new ContextMenuFilter(w, onMenu));
 }
 
 void onTabKey(QWidget *w, const std::function<void(bool)> &onTab)

@@ -4,6 +4,7 @@
 #include <functional>
 
 class QComboBox;
+class QContextMenuEvent;
 class QLineEdit;
 class QWidget;
 class QObject;
@@ -49,6 +50,10 @@ void typeCommittedText(QWidget *w, const QString &committed, const std::function
 void onEnterKey(QWidget *w, const std::function<void()> &onEnter);
 // Calls `onEscape` when Escape is pressed in `w` (the key is consumed).
 void onEscapeKey(QWidget *w, const std::function<void()> &onEscape);
+// Calls `onDelete` when Delete (without modifiers) is pressed in `w` (the key is consumed).
+void onDeleteKey(QWidget *w, const std::function<void()> &onDelete);
+// Calls `onMenu` for every context-menu request that reaches `w` (consumed).
+void onContextMenu(QWidget *w, const std::function<void(QContextMenuEvent *)> &onMenu);
 // Calls `onTab` for Tab (forward) and Shift+Tab (backward) in `w`; the key
 // is consumed, so the focus does not wander along the window's tab order.
 void onTabKey(QWidget *w, const std::function<void(bool forward)> &onTab);

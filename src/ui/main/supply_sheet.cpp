@@ -72,7 +72,14 @@ SupplySheet::SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     connect(TextSupplyNo, &QLineEdit::textChanged, this, [this] { guarded([this] { TextSupplyNo_Change(); }); });
     connect(TextSupplyAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { TextSupplyAmount_Change(); }); });
     connect(ComboSupplyReceipt, &QComboBox::editTextChanged, this, [this] { guarded([this] { ComboSupplyReceipt_Change(); }); });
-    connect(ComboSupplyReceipt, &QComboBox::activated, this, [this] { command([this] { receiptNumberComplete(); }); });
+    connect(ComboSupplyReceipt, &QComboBox::activated, this, [this] {
+        command([this] {
+            receiptNumberComplete();
+            // A number picked from the list is recorded at once: the grid shows it.
+            if (recordButton->isEnabled())
+                record();
+        });
+    });
     connect(DTPickerSupplyDate, &DatePicker::CloseUp, this, [this] { command([this] { DTPickerSupplyDate_CloseUp(); }); });
 
     auto record = [this] { CommandSupplyRecord_Click(); };
@@ -100,6 +107,7 @@ SupplySheet::SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
                                  ComboSupplySubArticle, TextSupplyAmount, CommandSupplyDetail};
     for (int c = 1; c <= 6; ++c)
         tabMoves(byColumn[c - 1], c, 6, [this, c] { return commitEditor(c); });
+    offerEntryDeletion();
 }
 
 bool SupplySheet::eventFilter(QObject *watched, QEvent *event)
@@ -380,10 +388,12 @@ bool SupplySheet::readBoxes(MekaluArticle &cur)
     if (receipt != 0) {
         for (const MekaluArticle *e = m_doc.articleList()->taLink.get(); e; e = e->taLink.get()) {
             if (e != source.get() && e->taReceipt == receipt) {
-                m_dialogs.message(this, QStringLiteral("この領収書番号はすでに使われています。"),
-                                  Dialogs::Buttons::Ok);
-                setComboText(ComboSupplyReceipt, QString());
-                return false;
+                // Refused like a value that does not fit: the receipt box
+                // opens again with the number selected, to type another, and
+                // the message says whose number it is.
+                reopenEditor(2);
+                throw HarumokaError(QStringLiteral("この領収書番号はすでに使われています。\r使っているのは %1 の「%2」です。")
+                                        .arg(shortDate(e->taDate), e->taArticle));
             }
         }
         cur.taReceipt = receipt;

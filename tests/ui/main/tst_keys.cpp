@@ -21,6 +21,7 @@
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -356,6 +357,90 @@ private slots:
         dw->forceUnload();
     }
 
+    // Delete and the grid's context menu (with a question naming the
+    // entry), Escape in the detail window (with its close question), Down
+    // and Enter to a new detail line, a used receipt number.
+    void keysATreasurerReachesFor_data()
+    {
+        QTest::addColumn<int>("tab"); // 1 income, 2 expense, 3 the detail window on the second expense
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<QString>("result"); // the grid's dates, receipts and articles; the detail lines
+        QTest::addColumn<QString>("focus");
+        const QString difference = "支出表の記載金額と、明細の合計金額が違っています。\r明細表を見直しますか？";
+        QTest::newRow("Delete on an income") << 1 << "Delete" << 2 << "2行目（2026/04/02　B　200円）を削除しますか？"
+                                             << true << "2026/04/01,A," << "収入元帳";
+        QTest::newRow("Delete, answered No") << 2 << "Delete" << 2 << "2行目（2026/04/02　b　200円）を削除しますか？"
+                                             << false << "26/04/01,,a|26/04/02,,b|26/04/03,No. 7,c" << "支出元帳";
+        QTest::newRow("context menu on an expense") << 2 << "menu" << 1 << "1行目（2026/04/01　a　100円）を削除しますか？"
+                                                    << true << "26/04/02,,b|26/04/03,No. 7,c" << "支出元帳";
+        QTest::newRow("Delete on a detail line") << 3 << "Delete" << 1 << "1行目（x　100円）を削除しますか？" << true
+                                                 << "y=200" << "明細書";
+        QTest::newRow("context menu on a detail line") << 3 << "menu" << 2 << "2行目（y　200円）を削除しますか？" << true
+                                                       << "x=100" << "明細書";
+        QTest::newRow("Escape closes the detail window") << 3 << "Escape" << 1 << difference << false << "x=100|y=200"
+                                                         << "支出元帳";
+        QTest::newRow("Escape, then Yes to review") << 3 << "Escape" << 1 << difference << true << "x=100|y=200"
+                                                    << "明細書";
+        QTest::newRow("Down and Enter to a new detail line") << 3 << "Down" << 2 << "" << false << "x=100|y=200|=0"
+                                                             << "項目";
+        QTest::newRow("a receipt number of another entry")
+            << 2 << "receipt" << 2 << "この領収書番号はすでに使われています。\r使っているのは 2026/04/03 の「c」です。"
+            << false << "26/04/01,,a|26/04/02,,b|26/04/03,No. 7,c" << "領収書";
+    }
+    void keysATreasurerReachesFor()
+    {
+        QFETCH(int, tab);
+        QFETCH(QString, action);
+        QFETCH(int, row);
+        QFETCH(QString, message);
+        QFETCH(bool, yes);
+        QFETCH(QString, result);
+        QFETCH(QString, focus);
+        Sheets f;
+        f.add(expense(d(2026, 4, 3), "c", 300, QString(), 7));
+        f.refill();
+        frmDetail *dw = tab == 3 ? openDetail(f) : nullptr;
+        FlexGrid *g = dw ? dw->MSFlexGridDetail : f.sheet(tab)->grid();
+        if (!dw)
+            f.w->SSTabSheets->setCurrentIndex(tab);
+        if (!message.isEmpty())
+            f.dialogs.expectMessage(message, yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+        if (action == "Delete" || action == "Escape") {
+            g->setFocus();
+            g->setKeyCell(row, 1);
+            pressKey(action == "Delete" ? Qt::Key_Delete : Qt::Key_Escape);
+        } else if (action == "menu") {
+            const QRect cell = g->visualRect(g->model()->index(row - 1, 1));
+            QContextMenuEvent click(QContextMenuEvent::Mouse, cell.center(), g->viewport()->mapToGlobal(cell.center()));
+            QApplication::sendEvent(g->viewport(), &click);
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QVERIFY(menu);
+            QCOMPARE(menu->actions().first()->text(), QStringLiteral("行の削除"));
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions().first()).center());
+        } else if (action == "Down") {
+            mouseClickCell(g, row, 2);
+            pressKey(Qt::Key_Return);
+            pressKey(Qt::Key_Down);
+            pressKey(Qt::Key_Return);
+        } else {
+            f.open(tab, row, 2);
+            typeKeys(QStringLiteral("7"));
+            pressKey(Qt::Key_Return);
+        }
+        QVERIFY(f.dialogs.done());
+        QStringList shown;
+        for (int r = 1; !dw && !g->TextMatrix(r, 0).isEmpty(); ++r)
+            shown << gridRow(g, r, 4).mid(1).join(',');
+        QCOMPARE(dw ? lines(f.entry(2, 2)) : shown.join('|'), result);
+        auto focusName = [] { return QApplication::focusWidget() ? QApplication::focusWidget()->accessibleName() : ""; };
+        QTRY_COMPARE(focusName(), focus);
+        if (dw && dw->isVisible())
+            dw->forceUnload();
+    }
+
     void detailWindowKeys_data()
     {
         QTest::addColumn<int>("col");
@@ -539,8 +624,8 @@ private slots:
         } else {
             pressKey(Qt::Key_Down, Qt::AltModifier);
             QTRY_VERIFY(s->ComboSupplyReceipt->view()->isVisible());
-            pressKey(Qt::Key_Return); // the first free number
-            QCOMPARE(s->ComboSupplyReceipt->currentText(), QStringLiteral(" 1"));
+            pressKey(Qt::Key_Return); // the first free number, in the grid at once
+            QCOMPARE(s->grid()->TextMatrix(2, 2), QStringLiteral("No. 1"));
         }
         QTRY_COMPARE(QApplication::focusWidget(), s->grid());
         QCOMPARE(s->grid()->keyRow(), keyRow);
