@@ -58,6 +58,11 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
     LabelDetailSum = label(this, QStringLiteral("¥ 0"), 9300, 500, 1650, 330);
     for (QLabel *l : {LabelDetailRemainder, LabelDetailSum})
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Each figure is announced with its caption.
+    for (auto [caption, figure] : {std::pair{TitleDetailDate, LabelDetailDate}, {TitleDetailReceipt, LabelDetailRexeipt},
+                                   {TitleDetailArticle, LabelDetailArticle}, {LabelDetailRest, LabelDetailRemainder},
+                                   {Label1, LabelDetailSum}})
+        caption->setBuddy(figure);
     LabelDetailHelp = label(this, QString(), 120, 900, 10800, 1500);
     LabelDetailHelp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 

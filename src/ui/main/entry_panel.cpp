@@ -44,6 +44,7 @@ EntryPanel::SheetControls EntryPanel::buildSheetControls()
     c.rest = label(this, QStringLiteral("残金"), 9150, 1000, 760, 330);
     c.remainder = label(this, QString(), 9950, 960, 3400, 360);
     c.remainder->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    c.rest->setBuddy(c.remainder); // the figure is announced as the remaining money
     return c;
 }
 

@@ -12,6 +12,7 @@
 #include "ui/main/income_sheet.h"
 #include "ui/main/print_settings_sheet.h"
 #include "ui/main/sheet_widgets.h"
+#include "ui/main/summary_sheet.h"
 #include "ui/main/supply_sheet.h"
 
 #include <QAccessible>
@@ -24,6 +25,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QToolBar>
+#include <QGroupBox>
 
 namespace {
 
@@ -717,6 +720,49 @@ private slots:
                                                   : labels.first().first->text(QAccessible::Name);
             QVERIFY2(std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() >= 0x3000; }),
                      qPrintable(QStringLiteral("%1 \"%2\"").arg(w->metaObject()->className(), name)));
+        }
+        dw->forceUnload();
+    }
+
+    // What a screen reader announces: a widget's label when it has one
+    // (drop-downs: the line edit holding their text too), else its name (a
+    // frame around it is a label relation too, but not what it is called).
+    void screenReadersHearWhatEachThingIs()
+    {
+        Sheets f;
+        frmDetail *dw = openDetail(f);
+        QVERIFY(dw);
+        PrintSettingsSheet *ps = f.w->printSheet;
+        auto heard = [](QWidget *w) {
+            QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+            QString name = a->text(QAccessible::Name);
+            for (const auto &[label, relation] : a->relations(QAccessible::Label))
+                if (qobject_cast<QLabel *>(label->object()))
+                    name = label->text(QAccessible::Name);
+            if (auto *c = qobject_cast<QComboBox *>(w))
+                name += '/' + c->lineEdit()->accessibleName();
+            return name;
+        };
+        const QList<std::pair<QWidget *, QString>> expected = {
+            {f.w->summarySheets[0]->grid, "1学期明細"}, {f.w->summarySheets[1]->grid, "2学期明細"},
+            {f.w->summarySheets[2]->grid, "3学期明細"}, {f.w->summarySheets[3]->grid, "前期明細"},
+            {f.w->summarySheets[4]->grid, "後期明細"}, {f.w->summarySheets[5]->grid, "年間明細"},
+            {ps->ComboYearHome, "年度/年度"}, {ps->ComboGradeHome, "学年/学年"}, {ps->ComboRoomHome, "学級/学級"},
+            {ps->ComboPrintRespect, "報告相手の名称/報告相手の名称"},
+            {ps->FrameReadgerForm, "元帳印刷書式の設定"}, {ps->FrameReportForm, "会計報告印刷書式の設定"},
+            {f.w->tbToolBar, "ツールバー"},
+            {f.w->tbToolBar->findChild<QWidget *>("qt_toolbar_ext_button"), "ツールバーの続き"},
+            {f.w->incomeSheet->LabelIncomeRemainder, "残金"}, {f.w->supplySheet->LabelSupplyRemainder, "残金"},
+            {dw->LabelDetailRemainder, "支出表の記載金額"}, {dw->LabelDetailSum, "明細書の合計"}};
+        for (const auto &[w, name] : expected)
+            QCOMPARE(heard(w), name);
+        // The toolbar's item in the window's context menu.
+        QCOMPARE(f.w->tbToolBar->toggleViewAction()->text(), QStringLiteral("ツールバー"));
+        // The hidden key column is no column of the tables: No. and the six shown ones.
+        for (FlexGrid *g : {f.w->incomeSheet->grid(), f.w->supplySheet->grid()}) {
+            QAccessibleTableInterface *table = QAccessible::queryAccessibleInterface(g)->tableInterface();
+            QCOMPARE(table->columnCount(), 7);
+            QVERIFY(!table->columnDescription(6).isEmpty());
         }
         dw->forceUnload();
     }
