@@ -13,6 +13,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLocale>
+#include <tuple>
 
 DatePicker::DatePicker(QWidget *parent) : QDateEdit(parent)
 {
@@ -119,8 +120,24 @@ void DatePicker::keyPressEvent(QKeyEvent *event)
         return;
     }
     const Section before = currentSection();
+    auto state = [this] {
+        return std::tuple(text(), lineEdit()->cursorPosition(), lineEdit()->selectionStart(),
+                          lineEdit()->selectedText());
+    };
+    const auto stateBefore = state();
     QDateEdit::keyPressEvent(event);
-    m_movedOn = key >= Qt::Key_0 && key <= Qt::Key_9 && currentSection() != before;
+    const bool digit = key >= Qt::Key_0 && key <= Qt::Key_9;
+    m_movedOn = digit && currentSection() != before;
+    // A digit the field cannot take changes nothing, not even the cursor,
+    // and goes without a word; the entry panels refuse what it shows then.
+    if (digit && state() == stateBefore)
+        m_refused = true;
+}
+
+void DatePicker::focusInEvent(QFocusEvent *event)
+{
+    m_refused = false;
+    QDateEdit::focusInEvent(event);
 }
 
 // The calendar closes itself on the same clicked/activated signals, so the

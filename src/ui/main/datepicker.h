@@ -18,7 +18,14 @@ public:
 
     // The date shown, digits typed into the field included.
     QDate Value() const;
-    void setValue(const QDate &d) { setDate(d); }
+    void setValue(const QDate &d)
+    {
+        setDate(d);
+        m_refused = false;
+    }
+    // A digit typed since the field last got the focus or a date could not
+    // be taken (2026/02/31, month 13): the date shown is not the one typed.
+    bool typingRefused() const { return m_refused; }
 
     // Twips placement relative to the parent, as the windows lay editors over grid cells.
     void moveTwips(int left, int top);
@@ -35,6 +42,7 @@ signals:
 
 protected:
     bool event(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -44,5 +52,6 @@ private:
 
     bool m_chosen = false;
     bool m_movedOn = false; // the last digit completed a part and moved to the next
+    bool m_refused = false;
     QDate m_dateAtOpen;  // restored when the calendar closes without a choice
 };

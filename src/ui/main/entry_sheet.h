@@ -22,6 +22,10 @@ class QComboBox;
 class QLabel;
 struct SelectionLists;
 
+// The message for a date whose digits the date editor could not all take.
+inline const QString kDateRefused =
+    QStringLiteral("「日付」に入力された日付は正しくありません。年・月・日を確かめてください。");
+
 class EntrySheet : public EntryPanel {
     Q_OBJECT
 public:

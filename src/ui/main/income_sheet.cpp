@@ -307,6 +307,8 @@ void IncomeSheet::checkBoxes()
         reopenEditor(col);
         throw e;
     };
+    if (DTPickerIncomeDate->typingRefused())
+        fail(1, HarumokaError(kDateRefused));
     try {
         readAmountField(TextIncomePerPerson->text(), QStringLiteral("一人分"));
     } catch (const HarumokaError &e) {

@@ -364,6 +364,10 @@ void SupplySheet::checkBoxes()
 {
     // Converted before anything changes: a value that does not fit leaves
     // the list as it was and reopens the box to correct.
+    if (DTPickerSupplyDate->typingRefused()) {
+        reopenEditor(1);
+        throw HarumokaError(kDateRefused);
+    }
     try {
         readAmountField(TextSupplyAmount->text(), QStringLiteral("金額"));
     } catch (const HarumokaError &) {
