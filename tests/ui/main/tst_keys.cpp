@@ -12,21 +12,18 @@
 #include "ui/main/income_sheet.h"
 #include "ui/main/print_settings_sheet.h"
 #include "ui/main/sheet_widgets.h"
-#include "ui/main/summary_sheet.h"
 #include "ui/main/supply_sheet.h"
 
 #include <QAccessible>
 #include <QCalendarWidget>
 #include <QComboBox>
-#include <QDateEdit>
-#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
-#include <QToolBar>
-#include <QGroupBox>
 
 namespace {
 
@@ -88,39 +85,6 @@ void typeInto(int tab, int col, const QString &text)
         commitText(text);
     else
         typeKeys(text);
-}
-
-// The detail lines of an expense: "article=amount|...".
-QString lines(const ArticlePtr &e)
-{
-    QStringList got;
-    for (MekaluDetail *l = e->taDetailList ? e->taDetailList->tdLink.get() : nullptr; l; l = l->tdLink.get())
-        got << l->tdArticle + '=' + QString::number(l->tdAmount);
-    return got.join('|');
-}
-
-// The detail window on the second expense, whose lines are x=100 and y=200.
-frmDetail *openDetail(Sheets &f)
-{
-    setDetails(f.entry(2, 2), {{"x", 100}, {"y", 200}});
-    f.refill();
-    f.open(2, 2, 6);
-    f.w->supplySheet->CommandSupplyDetail->click();
-    auto *dw = f.w->findChild<frmDetail *>();
-    if (dw && !QTest::qWaitFor([dw] { return dw->isActiveWindow(); }))
-        qWarning("the detail window did not become active");
-    return dw;
-}
-
-// What an input method sends to the focus widget: its composition as
-// preedit events, then the commit.
-void compose(const QStringList &preedits, const QString &commit)
-{
-    for (const QString &p : preedits) {
-        QInputMethodEvent e(p, {{QInputMethodEvent::Cursor, int(p.size()), 1, QVariant()}});
-        QApplication::sendEvent(QApplication::focusWidget(), &e);
-    }
-    commitText(commit);
 }
 
 void editorRows()
@@ -215,235 +179,114 @@ private slots:
         }
     }
 
-    // The input method's path as Qt delivers it, for every number and date
-    // box and the text boxes. Number and date boxes take committed
-    // full-width digits as the same digits; a text box keeps its composition,
-    // and the Enter that confirmed it (which the input method swallows)
-    // records nothing: only the next Enter does.
-    void inputMethodTextInEveryBox_data()
+    // Keys and input-method text (preedits of its beginnings, the commit) as Qt delivers them. "open T R C" clicks
+    // (R, C) of tab T (3: detail window; column 0: the row-number box), where only a text box may take the input
+    // method; "menu T R" picks 行の削除; "unchanged": nothing recorded, the box open. `asked`: the message, =answer.
+    void keysAndInputMethod_data()
     {
-        QTest::addColumn<int>("tab"); // 1 income, 2 expense, 3 the detail window
-        QTest::addColumn<int>("col"); // 0: the row-number box
-        QTest::addColumn<QStringList>("preedits");
-        QTest::addColumn<QString>("commit");
-        QTest::addColumn<int>("key"); // passed on after the commit; 0: none
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<int>("rowAfter");
-        QTest::addColumn<QString>("recorded");
-        const QStringList none;
-        const int ret = Qt::Key_Return;
-        QTest::newRow("income row number") << 1 << 0 << none << "２" << ret << "2" << "" << 2 << "2026/04/02|B||0|30|200";
-        QTest::newRow("income date") << 1 << 1 << QStringList{"２０", "２０２６"} << "２０２６０３３１" << ret
-                                     << "2026/03/31" << "" << 1 << "2026/03/31|B||0|30|200";
-        QTest::newRow("income per pupil, Tab") << 1 << 4 << QStringList{"５", "５０"} << "５００" << int(Qt::Key_Tab)
-                                               << "500" << "" << 2 << "2026/04/02|B||500|30|15000";
-        QTest::newRow("income pupils") << 1 << 5 << QStringList{"３"} << "３２" << ret << "32" << "" << 2
-                                       << "2026/04/02|B||0|32|200";
-        QTest::newRow("income amount over the selected one") << 1 << 6 << QStringList{"１", "１３"} << "１３００" << ret
-                                                             << "1300" << "" << 2 << "2026/04/02|B||0|30|1300";
-        QTest::newRow("kana in an amount leaves it as it was") << 1 << 6 << QStringList{"あ"} << "あ" << ret << "200"
-                                                               << "" << 2 << "2026/04/02|B||0|30|200";
-        QTest::newRow("too large an amount: its message, the text kept")
-            << 1 << 6 << none << "９９９９９９９９９９９" << ret << "99999999999"
-            << "「金額」の金額が大きすぎます。-2,147,483,648 から 2,147,483,647 までの金額を入力してください。" << 2
-            << "2026/04/02|B||0|30|200";
-        QTest::newRow("an impossible date: its message") << 1 << 1 << none << "２０２６０２３１" << ret << "2026/02/03"
-                                                         << "「日付」に入力された日付は正しくありません。年・月・日を確かめてください。"
-                                                         << 2 << "2026/04/02|B||0|30|200";
-        QTest::newRow("expense row number") << 2 << 0 << none << "１" << ret << "1" << "" << 1 << "2026/04/01|0|a||100";
-        QTest::newRow("expense date") << 2 << 1 << none << "２０２６／０３／３１" << ret << "2026/03/31" << "" << 1
-                                      << "2026/03/31|0|b||200";
-        QTest::newRow("expense receipt, Tab") << 2 << 2 << QStringList{"１"} << "１２" << int(Qt::Key_Tab) << "12" << ""
-                                              << 2 << "2026/04/02|12|b||200";
-        QTest::newRow("expense negative amount") << 2 << 5 << QStringList{"ー"} << "ー４５０" << ret << "-450" << ""
-                                                 << 2 << "2026/04/02|0|b||-450";
-        QTest::newRow("detail row number") << 3 << 0 << none << "２" << ret << "2" << "" << 0 << "x=100|y=200";
-        QTest::newRow("detail amount") << 3 << 2 << QStringList{"１５"} << "１５０" << ret << "150" << "" << 0
-                                       << "x=150|y=200";
-        QTest::newRow("income article") << 1 << 2 << QStringList{"が", "がっき"} << "学級" << 0 << "学級" << ""
-                                        << 2 << "2026/04/02|学級||0|30|200";
-        QTest::newRow("income breakdown") << 1 << 3 << QStringList{"しがつ"} << "四月分" << 0 << "四月分" << "" << 2
-                                          << "2026/04/02|B|四月分|0|30|200";
-        QTest::newRow("expense article") << 2 << 3 << QStringList{"がようし"} << "画用紙" << 0 << "画用紙" << "" << 2
-                                         << "2026/04/02|0|画用紙||200";
-        QTest::newRow("expense breakdown") << 2 << 4 << QStringList{"ずこう"} << "図工" << 0 << "図工" << "" << 2
-                                           << "2026/04/02|0|b|図工|200";
-        QTest::newRow("detail article") << 3 << 1 << QStringList{"のり"} << "のり" << 0 << "のり" << "" << 0
-                                        << "のり=100|y=200";
-    }
-    void inputMethodTextInEveryBox()
-    {
-        QFETCH(int, tab);
-        QFETCH(int, col);
-        QFETCH(QStringList, preedits);
-        QFETCH(QString, commit);
-        QFETCH(int, key);
-        QFETCH(QString, shown);
-        QFETCH(QString, message);
-        QFETCH(int, rowAfter);
-        QFETCH(QString, recorded);
-        Sheets f;
-        frmDetail *dw = tab == 3 ? openDetail(f) : nullptr;
-        QWidget *box = nullptr;
-        if (dw) {
-            box = col == 0 ? static_cast<QWidget *>(dw->TextDetailNo)
-                           : col == 1 ? static_cast<QWidget *>(dw->ComboDetailArticle) : dw->TextDetailAmount;
-            if (col == 0)
-                QTest::mouseClick(dw->TextDetailNo, Qt::LeftButton);
-            else
-                mouseClickCell(dw->MSFlexGridDetail, 1, col);
-        } else if (col == 0) {
-            f.w->SSTabSheets->setCurrentIndex(tab);
-            box = f.sheet(tab)->numberBox;
-            QTest::mouseClick(box, Qt::LeftButton);
-        } else {
-            f.open(tab, 2, col);
-            box = f.editor(tab, col);
+        for (const char *column : {"steps", "asked", "after", "focus"})
+            QTest::addColumn<QString>(column);
+        QString rows = QStringLiteral(R"(
+income row number | open 1 0 0; ime ２; shows 2; key Return | | $A;$B | 収入元帳
+income date | open 1 2 1; ime ２０２６０３３１; key Return | | 2026/03/31,B,,,30,200;$A | 収入元帳
+impossible date | open 1 2 1; ime ２０２６０２３１; key Return; shows 2026/02/03 | 「日付」に入力された日付は正しくありません。 | $A;$B | 日付
+per pupil, Tab | open 1 2 4; ime ５００; key Tab | | $A;2026/04/02,B,,500,30,15,000 | 生徒数
+pupils | open 1 2 5; ime ３２; key Return | | $A;2026/04/02,B,,,32,200 | 収入元帳
+income amount | open 1 2 6; ime １３００; key Return | | $A;2026/04/02,B,,,30,1,300 | 収入元帳
+kana in an amount | open 1 2 6; ime あ; shows 200; key Return | | $A;$B | 収入元帳
+too large an amount | open 1 2 6; ime ９９９９９９９９９９９; key Return; shows 99999999999 | 「金額」の金額が大きすぎます。 | $A;$B | 金額
+income article | open 1 2 2; ime 学級; unchanged; key Return | | $A;2026/04/02,学級,,,30,200 | 収入元帳
+income breakdown | open 1 2 3; ime 四月分; unchanged; key Return | | $A;2026/04/02,B,四月分,,30,200 | 収入元帳
+expense row number | open 2 0 0; ime １; shows 1; key Return | | $a;$b;$c | 支出元帳
+expense date | open 2 2 1; ime ２０２６／０３／３１; key Return | | 26/03/31,,b,,200,○;$a;$c | 支出元帳
+receipt, Tab | open 2 2 2; ime １２; key Tab | | $a;26/04/02,No. 12,b,,200,○;$c | 項目
+expense amount | open 2 2 5; ime ー４５０; key Return | | $a;26/04/02,,b,,-450,○;$c | 支出元帳
+expense article | open 2 2 3; ime 画用紙; unchanged; key Return | | $a;26/04/02,,画用紙,,200,○;$c | 支出元帳
+expense breakdown | open 2 2 4; ime 図工; unchanged; key Return | | $a;26/04/02,,b,図工,200,○;$c | 支出元帳
+detail row number | open 3 0 0; ime ２; shows 2; key Return | | x,100;y,200 | 明細書
+detail amount | open 3 1 2; ime １５０; key Return | | x,150;y,200 | 明細書
+detail article | open 3 1 1; ime のり; unchanged; key Return | | のり,100;y,200 | 明細書
+Delete, income | cursor 1 2; key Delete | 2行目（2026/04/02　B　200円）を削除しますか？ | $A | 収入元帳
+menu, expense | menu 2 1 | 1行目（2026/04/01　a　100円）を削除しますか？ | $b;$c | 支出元帳
+Delete, detail | cursor 3 1; key Delete | 1行目（x　100円）を削除しますか？ | y,200 | 明細書
+Escape closes the detail window | cursor 3 1; key Escape | 明細表を見直しますか？=No | x,100;y,200 | 支出元帳
+Down and Enter to a new detail line | open 3 2 2; key Return; key Down; key Return | | x,100;y,200;, | 項目
+used receipt number | open 2 2 2; key 7; key Return | すでに使われています。\r使っているのは 2026/04/03 の「c」です。 | $a;$b;$c | 領収書)");
+        rows.replace("$A", "2026/04/01,A,,,30,100").replace("$B", "2026/04/02,B,,,30,200").replace("\\r", "\r")
+            .replace("$a", "26/04/01,,a,,100,").replace("$b", "26/04/02,,b,,200,○").replace("$c", "26/04/03,No. 7,c,,300,");
+        for (const QString &row : rows.split('\n', Qt::SkipEmptyParts)) {
+            const QStringList c = row.split(QRegularExpression(" *\\| *"));
+            QTest::newRow(qPrintable(c[0])) << c[1] << c[2] << c[3] << c[4];
         }
-        QCOMPARE(QApplication::focusWidget(), box);
-        auto text = [box] {
-            if (auto *c = qobject_cast<QComboBox *>(box))
-                return c->currentText();
-            if (auto *d = qobject_cast<QDateEdit *>(box))
-                return d->text();
-            return static_cast<QLineEdit *>(box)->text();
-        };
-        auto result = [&] { return dw ? lines(f.entry(2, 2)) : fields(f.entry(tab, rowAfter)); };
-        const QString before = result();
-        compose(preedits, commit);
-        QCOMPARE(text(), shown);
-        if (key == 0) {
-            // The Enter that confirmed the conversion went to the input method.
-            QCOMPARE(result(), before);
-            QCOMPARE(QApplication::focusWidget(), box);
-            key = Qt::Key_Return;
-        }
-        if (!message.isEmpty())
-            f.dialogs.expectMessage(message);
-        pressKey(Qt::Key(key));
-        QCOMPARE(result(), recorded);
-        if (!message.isEmpty()) {
-            QVERIFY(f.dialogs.done());
-            QCOMPARE(QApplication::focusWidget(), box);
-            QCOMPARE(text(), shown);
-        }
-        if (dw)
-            dw->forceUnload();
     }
-
-    // Number and date boxes tell the input method to stay away, by both
-    // routes it asks; the text boxes keep it.
-    void onlyTextBoxesTakeTheInputMethod()
+    void keysAndInputMethod()
     {
-        Sheets f;
-        IncomeSheet *in = f.w->incomeSheet;
-        SupplySheet *out = f.w->supplySheet;
-        auto check = [](const QList<std::pair<QWidget *, bool>> &boxes) {
-            for (const auto &[w, enabled] : boxes) {
-                QInputMethodQueryEvent query(Qt::ImEnabled);
-                QApplication::sendEvent(w, &query);
-                QVariant invoked; // how QInputMethod asks a focus object that has the invokable query
-                QMetaObject::invokeMethod(w, "inputMethodQuery", Q_RETURN_ARG(QVariant, invoked),
-                                          Q_ARG(Qt::InputMethodQuery, Qt::ImEnabled), Q_ARG(QVariant, QVariant()));
-                const QByteArray name = w->accessibleName().toUtf8();
-                QVERIFY2(w->inputMethodQuery(Qt::ImEnabled).toBool() == enabled, name);
-                QVERIFY2(query.value(Qt::ImEnabled).toBool() == enabled, name);
-                QVERIFY2(!invoked.isValid() || invoked.toBool() == enabled, name);
-            }
-        };
-        check({{in->TextIncomeNo, false}, {in->DTPickerIncomeDate, false}, {in->TextIncomePerPerson, false},
-               {in->TextIncomeStudents, false}, {in->TextIncomeAmount, false}, {out->TextSupplyNo, false},
-               {out->DTPickerSupplyDate, false}, {out->ComboSupplyReceipt, false}, {out->TextSupplyAmount, false},
-               {f.w->printSheet->DTPickerPrintDate, false}, {in->ComboIncomeArticle, true},
-               {in->ComboIncomeSubArticle, true}, {out->ComboSupplyArticle, true}, {out->ComboSupplySubArticle, true}});
-        frmDetail *dw = openDetail(f); // the main window is disabled meanwhile
-        QVERIFY(dw);
-        check({{dw->TextDetailNo, false}, {dw->TextDetailAmount, false}, {dw->ComboDetailArticle, true}});
-        dw->forceUnload();
-    }
-
-    // Delete and the grid's context menu (with a question naming the
-    // entry), Escape in the detail window (with its close question), Down
-    // and Enter to a new detail line, a used receipt number.
-    void keysATreasurerReachesFor_data()
-    {
-        QTest::addColumn<int>("tab"); // 1 income, 2 expense, 3 the detail window on the second expense
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("yes");
-        QTest::addColumn<QString>("result"); // the grid's dates, receipts and articles; the detail lines
-        QTest::addColumn<QString>("focus");
-        const QString difference = "支出表の記載金額と、明細の合計金額が違っています。\r明細表を見直しますか？";
-        QTest::newRow("Delete on an income") << 1 << "Delete" << 2 << "2行目（2026/04/02　B　200円）を削除しますか？"
-                                             << true << "2026/04/01,A," << "収入元帳";
-        QTest::newRow("Delete, answered No") << 2 << "Delete" << 2 << "2行目（2026/04/02　b　200円）を削除しますか？"
-                                             << false << "26/04/01,,a|26/04/02,,b|26/04/03,No. 7,c" << "支出元帳";
-        QTest::newRow("context menu on an expense") << 2 << "menu" << 1 << "1行目（2026/04/01　a　100円）を削除しますか？"
-                                                    << true << "26/04/02,,b|26/04/03,No. 7,c" << "支出元帳";
-        QTest::newRow("Delete on a detail line") << 3 << "Delete" << 1 << "1行目（x　100円）を削除しますか？" << true
-                                                 << "y=200" << "明細書";
-        QTest::newRow("context menu on a detail line") << 3 << "menu" << 2 << "2行目（y　200円）を削除しますか？" << true
-                                                       << "x=100" << "明細書";
-        QTest::newRow("Escape closes the detail window") << 3 << "Escape" << 1 << difference << false << "x=100|y=200"
-                                                         << "支出元帳";
-        QTest::newRow("Escape, then Yes to review") << 3 << "Escape" << 1 << difference << true << "x=100|y=200"
-                                                    << "明細書";
-        QTest::newRow("Down and Enter to a new detail line") << 3 << "Down" << 2 << "" << false << "x=100|y=200|=0"
-                                                             << "項目";
-        QTest::newRow("a receipt number of another entry")
-            << 2 << "receipt" << 2 << "この領収書番号はすでに使われています。\r使っているのは 2026/04/03 の「c」です。"
-            << false << "26/04/01,,a|26/04/02,,b|26/04/03,No. 7,c" << "領収書";
-    }
-    void keysATreasurerReachesFor()
-    {
-        QFETCH(int, tab);
-        QFETCH(QString, action);
-        QFETCH(int, row);
-        QFETCH(QString, message);
-        QFETCH(bool, yes);
-        QFETCH(QString, result);
+        QFETCH(QString, steps);
+        QFETCH(QString, asked);
         QFETCH(QString, focus);
         Sheets f;
         f.add(expense(d(2026, 4, 3), "c", 300, QString(), 7));
+        setDetails(f.entry(2, 2), {{"x", 100}, {"y", 200}});
         f.refill();
-        frmDetail *dw = tab == 3 ? openDetail(f) : nullptr;
-        FlexGrid *g = dw ? dw->MSFlexGridDetail : f.sheet(tab)->grid();
-        if (!dw)
-            f.w->SSTabSheets->setCurrentIndex(tab);
-        if (!message.isEmpty())
-            f.dialogs.expectMessage(message, yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
-        if (action == "Delete" || action == "Escape") {
-            g->setFocus();
-            g->setKeyCell(row, 1);
-            pressKey(action == "Delete" ? Qt::Key_Delete : Qt::Key_Escape);
-        } else if (action == "menu") {
-            const QRect cell = g->visualRect(g->model()->index(row - 1, 1));
-            QContextMenuEvent click(QContextMenuEvent::Mouse, cell.center(), g->viewport()->mapToGlobal(cell.center()));
-            QApplication::sendEvent(g->viewport(), &click);
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            QVERIFY(menu);
-            QCOMPARE(menu->actions().first()->text(), QStringLiteral("行の削除"));
-            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions().first()).center());
-        } else if (action == "Down") {
-            mouseClickCell(g, row, 2);
-            pressKey(Qt::Key_Return);
-            pressKey(Qt::Key_Down);
-            pressKey(Qt::Key_Return);
-        } else {
-            f.open(tab, row, 2);
-            typeKeys(QStringLiteral("7"));
-            pressKey(Qt::Key_Return);
+        QPointer<frmDetail> dw;
+        FlexGrid *g = nullptr;
+        auto shown = [&g, rows = QStringList()]() mutable { // the grid's rows after No.: "2026/04/02,B,,500,30,15,000;..."
+            for (int r = 1; !g->TextMatrix(r, 0).isEmpty(); ++r)
+                rows << gridRow(g, r, std::min(7, g->Cols() - 1)).mid(1).join(',');
+            return std::exchange(rows, {}).join(';');
+        };
+        auto focusName = [] { return QApplication::focusWidget() ? QApplication::focusWidget()->accessibleName() : ""; };
+        QString before;
+        if (!asked.isEmpty())
+            f.dialogs.expectMessage(asked.section('=', 0, 0), asked.endsWith("=No") ? Dialogs::Answer::No : Dialogs::Answer::Yes, true);
+        for (const QString &step : steps.split("; ")) {
+            const QString verb = step.section(' ', 0, 0), arg = step.section(' ', 1, 1);
+            const int row = step.section(' ', 2, 2).toInt(), col = step.section(' ', 3, 3).toInt();
+            if (verb == "open" || verb == "cursor" || verb == "menu") {
+                f.w->SSTabSheets->setCurrentIndex(arg == "3" ? 2 : arg.toInt());
+                if (arg == "3" && !dw) {
+                    f.open(2, 2, 6);
+                    f.w->supplySheet->CommandSupplyDetail->click();
+                    QTRY_VERIFY((dw = f.w->findChild<frmDetail *>()) && dw->isActiveWindow());
+                }
+                g = dw ? dw->MSFlexGridDetail : f.sheet(arg.toInt())->grid();
+                g->setFocus();
+                g->setKeyCell(row, 1);
+            }
+            if (verb == "open") {
+                col ? mouseClickCell(g, row, col)
+                    : QTest::mouseClick(dw ? dw->TextDetailNo : f.sheet(arg.toInt())->numberBox, Qt::LeftButton);
+                before = shown() + focusName();
+                QInputMethodQueryEvent query(Qt::ImEnabled);
+                QApplication::sendEvent(QApplication::focusWidget(), &query);
+                const bool text = focusName() == "項目" || focusName() == "内訳";
+                QCOMPARE(query.value(Qt::ImEnabled).toBool(), text);
+                QCOMPARE(QInputMethod::queryFocusObject(Qt::ImEnabled, {}).toBool(), text);
+            } else if (verb == "menu") {
+                const QPoint at = g->visualRect(g->model()->index(row - 1, 1)).center();
+                QContextMenuEvent click(QContextMenuEvent::Mouse, at, g->viewport()->mapToGlobal(at));
+                QApplication::sendEvent(g->viewport(), &click);
+                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                QVERIFY(menu && menu->actions().first()->text() == QStringLiteral("行の削除"));
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions().first()).center());
+            } else if (verb == "ime") {
+                for (int n = 1; n < arg.size(); ++n) {
+                    QInputMethodEvent preedit(arg.left(n), {{QInputMethodEvent::Cursor, n, 1, QVariant()}});
+                    QApplication::sendEvent(QApplication::focusWidget(), &preedit);
+                }
+                commitText(arg);
+            } else if (verb == "key") {
+                pressKey(Qt::Key(QKeySequence(arg)[0].key()));
+            } else if (QWidget *w = QApplication::focusWidget(); verb == "shows") {
+                QCOMPARE(w->property(qobject_cast<QComboBox *>(w) ? "currentText" : "text").toString(), arg);
+            } else if (verb == "unchanged") {
+                QCOMPARE(shown() + focusName(), before);
+            }
         }
         QVERIFY(f.dialogs.done());
-        QStringList shown;
-        for (int r = 1; !dw && !g->TextMatrix(r, 0).isEmpty(); ++r)
-            shown << gridRow(g, r, 4).mid(1).join(',');
-        QCOMPARE(dw ? lines(f.entry(2, 2)) : shown.join('|'), result);
-        auto focusName = [] { return QApplication::focusWidget() ? QApplication::focusWidget()->accessibleName() : ""; };
+        QTEST(shown(), "after");
         QTRY_COMPARE(focusName(), focus);
-        if (dw && dw->isVisible())
+        if (dw)
             dw->forceUnload();
     }
 
@@ -713,7 +556,18 @@ private slots:
                 continue;
             QVERIFY2(label->buddy(), qPrintable(label->text()));
             widgets << label->buddy();
+            if (auto *c = qobject_cast<QComboBox *>(label->buddy()))
+                widgets << c->lineEdit(); // holds the text read out
         }
+        widgets << f.w->findChild<QWidget *>("tbToolBar") << f.w->findChild<QWidget *>("qt_toolbar_ext_button")
+                << f.w->incomeSheet->LabelIncomeRemainder << f.w->supplySheet->LabelSupplyRemainder << dw->LabelDetailSum;
+        for (QWidget *w : f.w->findChildren<QWidget *>()) { // every grid (the summaries'); frames by their titles
+            if (w->inherits("FlexGrid"))
+                widgets << w;
+            else if (w->inherits("QGroupBox"))
+                QCOMPARE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name), w->property("title"));
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(f.w->incomeSheet->grid())->tableInterface()->columnCount(), 7); // no key
         for (QWidget *w : std::as_const(widgets)) {
             // On Linux a drop-down's name is its text: what it is for comes
             // from the label it is the buddy of.
@@ -723,49 +577,6 @@ private slots:
                                                   : labels.first().first->text(QAccessible::Name);
             QVERIFY2(std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() >= 0x3000; }),
                      qPrintable(QStringLiteral("%1 \"%2\"").arg(w->metaObject()->className(), name)));
-        }
-        dw->forceUnload();
-    }
-
-    // What a screen reader announces: a widget's label when it has one
-    // (drop-downs: the line edit holding their text too), else its name (a
-    // frame around it is a label relation too, but not what it is called).
-    void screenReadersHearWhatEachThingIs()
-    {
-        Sheets f;
-        frmDetail *dw = openDetail(f);
-        QVERIFY(dw);
-        PrintSettingsSheet *ps = f.w->printSheet;
-        auto heard = [](QWidget *w) {
-            QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
-            QString name = a->text(QAccessible::Name);
-            for (const auto &[label, relation] : a->relations(QAccessible::Label))
-                if (qobject_cast<QLabel *>(label->object()))
-                    name = label->text(QAccessible::Name);
-            if (auto *c = qobject_cast<QComboBox *>(w))
-                name += '/' + c->lineEdit()->accessibleName();
-            return name;
-        };
-        const QList<std::pair<QWidget *, QString>> expected = {
-            {f.w->summarySheets[0]->grid, "1学期明細"}, {f.w->summarySheets[1]->grid, "2学期明細"},
-            {f.w->summarySheets[2]->grid, "3学期明細"}, {f.w->summarySheets[3]->grid, "前期明細"},
-            {f.w->summarySheets[4]->grid, "後期明細"}, {f.w->summarySheets[5]->grid, "年間明細"},
-            {ps->ComboYearHome, "年度/年度"}, {ps->ComboGradeHome, "学年/学年"}, {ps->ComboRoomHome, "学級/学級"},
-            {ps->ComboPrintRespect, "報告相手の名称/報告相手の名称"},
-            {ps->FrameReadgerForm, "元帳印刷書式の設定"}, {ps->FrameReportForm, "会計報告印刷書式の設定"},
-            {f.w->tbToolBar, "ツールバー"},
-            {f.w->tbToolBar->findChild<QWidget *>("qt_toolbar_ext_button"), "ツールバーの続き"},
-            {f.w->incomeSheet->LabelIncomeRemainder, "残金"}, {f.w->supplySheet->LabelSupplyRemainder, "残金"},
-            {dw->LabelDetailRemainder, "支出表の記載金額"}, {dw->LabelDetailSum, "明細書の合計"}};
-        for (const auto &[w, name] : expected)
-            QCOMPARE(heard(w), name);
-        // The toolbar's item in the window's context menu.
-        QCOMPARE(f.w->tbToolBar->toggleViewAction()->text(), QStringLiteral("ツールバー"));
-        // The hidden key column is no column of the tables: No. and the six shown ones.
-        for (FlexGrid *g : {f.w->incomeSheet->grid(), f.w->supplySheet->grid()}) {
-            QAccessibleTableInterface *table = QAccessible::queryAccessibleInterface(g)->tableInterface();
-            QCOMPARE(table->columnCount(), 7);
-            QVERIFY(!table->columnDescription(6).isEmpty());
         }
         dw->forceUnload();
     }
