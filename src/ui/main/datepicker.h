@@ -23,8 +23,9 @@ public:
         setDate(d);
         m_refused = false;
     }
-    // A digit typed since the field last got the focus or a date could not
-    // be taken (2026/02/31, month 13): the date shown is not the one typed.
+    // Whether a digit typed since the field last got the focus or a date
+    // could not be taken (2026/02/31, month 13): the date shown is then not
+    // the one typed.
     bool typingRefused() const { return m_refused; }
 
     // Twips placement relative to the parent, as the windows lay editors over grid cells.
