@@ -8,7 +8,7 @@ scripts/deps.sh test
 werror=OFF
 [ -n "${CI:-}" ] && werror=ON
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DHARUMOKA_SANITIZE=ON \
-      -DHARUMOKA_WERROR=$werror -DHARUMOKA_TESTS=ON -DHARUMOKA_BENCH=ON >/dev/null
+      -DHARUMOKA_WERROR=$werror -DHARUMOKA_TESTS=ON -DHARUMOKA_BENCH=ON -DHARUMOKA_TOOLS=ON >/dev/null
 cmake --build build-test
 # ./run.sh and scripts/install.sh from another folder (they build build/).
 tests/desktop/check_scripts.sh

@@ -1,8 +1,10 @@
 // Runs the benchmarks on a headless QApplication set up as the program sets
 // itself up. Besides Google Benchmark's own options it takes
 // --table=FILE: writes the medians (or the single runs) as a Markdown table
-// with each figure's ratio to the floor and its growth from the middle to
-// the largest size.
+// with each figure's CPU time at the largest size, its ratio to the floor
+// and its growth from the middle to the largest size. The sizes are numbers
+// of entries; benchmarks whose argument is something else say what in their
+// label (Google Benchmark's SetLabel) and get a table of their own.
 #include "bench_support.h"
 
 #include "app/application.h"
@@ -45,45 +47,82 @@ public:
                 continue;
             const std::string family = r.run_name.function_name;
             const long size = std::atol(r.run_name.args.c_str());
-            if (std::find(m_families.begin(), m_families.end(), family) == m_families.end())
-                m_families.push_back(family);
-            if (std::find(m_sizes.begin(), m_sizes.end(), size) == m_sizes.end())
-                m_sizes.push_back(size);
+            Group &g = groupOf(r.report_label);
+            if (std::find(g.families.begin(), g.families.end(), family) == g.families.end())
+                g.families.push_back(family);
+            if (std::find(g.sizes.begin(), g.sizes.end(), size) == g.sizes.end())
+                g.sizes.push_back(size);
             if (r.error_occurred) {
                 m_errors[{family, size}] = r.error_message;
                 continue;
             }
-            const double ms = r.GetAdjustedRealTime() * 1e3 / benchmark::GetTimeUnitMultiplier(r.time_unit);
-            m_ms[{family, size}] = ms;
+            const double unit = benchmark::GetTimeUnitMultiplier(r.time_unit);
+            m_ms[{family, size}] = r.GetAdjustedRealTime() * 1e3 / unit;
+            m_cpuMs[{family, size}] = r.GetAdjustedCPUTime() * 1e3 / unit;
             m_repetitions = std::max<long>(m_repetitions, long(r.repetitions));
         }
     }
 
     std::string table() const
     {
-        std::vector<long> sizes = m_sizes;
-        std::sort(sizes.begin(), sizes.end());
         std::ostringstream out;
-        out << "Median of " << m_repetitions << " repetition(s), wall-clock milliseconds; "
-            << m_cpus << " CPU(s) at " << std::fixed << std::setprecision(0) << m_mhz << " MHz.\n\n";
+        out << "Median of " << m_repetitions << " repetition(s), wall-clock milliseconds (CPU: the "
+            << "benchmark thread's CPU time); " << m_cpus << " CPU(s) at " << std::fixed
+            << std::setprecision(0) << m_mhz << " MHz.\n";
+        for (const Group &g : m_groups)
+            out << '\n' << table(g);
+        return out.str();
+    }
+
+private:
+    // Benchmarks with the same kind of argument: entry counts (no label) or
+    // what their label says.
+    struct Group {
+        std::string label;
+        std::vector<std::string> families;
+        std::vector<long> sizes;
+    };
+
+    Group &groupOf(const std::string &label)
+    {
+        auto it = std::find_if(m_groups.begin(), m_groups.end(), [&](const Group &g) { return g.label == label; });
+        if (it != m_groups.end())
+            return *it;
+        // Entry counts first, whatever ran first.
+        return *m_groups.insert(label.empty() ? m_groups.begin() : m_groups.end(), Group{label, {}, {}});
+    }
+
+    std::string table(const Group &g) const
+    {
+        std::vector<long> sizes = g.sizes;
+        std::sort(sizes.begin(), sizes.end());
         const bool growth = sizes.size() >= 2;
         const long largest = sizes.empty() ? 0 : sizes.back();
         const long middle = growth ? sizes[sizes.size() - 2] : 0;
+        // The floor is a number of entries: other arguments have no ratio to it.
+        const bool floor = g.label.empty();
+        std::ostringstream out;
+        if (!g.label.empty())
+            out << "Argument: " << g.label << ".\n\n";
         out << "| benchmark |";
         for (long s : sizes)
             out << ' ' << grouped(s) << " |";
-        out << " ÷ floor at " << grouped(largest) << " |";
+        out << " CPU at " << grouped(largest) << " |";
+        if (floor)
+            out << " ÷ floor at " << grouped(largest) << " |";
         if (growth)
             out << " growth " << grouped(middle) << " → " << grouped(largest) << " |";
         out << "\n|---|";
-        for (size_t i = 0; i < sizes.size() + (growth ? 2 : 1); ++i)
+        for (size_t i = 0; i < sizes.size() + 1 + (floor ? 1 : 0) + (growth ? 1 : 0); ++i)
             out << "---:|";
         out << '\n';
-        for (const std::string &f : m_families) {
+        for (const std::string &f : g.families) {
             out << "| " << f << " |";
             for (long s : sizes)
-                out << ' ' << cell(f, s) << " |";
-            out << ' ' << ratio(f, largest, kFloor, largest) << " |";
+                out << ' ' << cell(m_ms, f, s) << " |";
+            out << ' ' << cell(m_cpuMs, f, largest) << " |";
+            if (floor)
+                out << ' ' << ratio(f, largest, kFloor, largest) << " |";
             if (growth)
                 out << ' ' << ratio(f, largest, f, middle) << " |";
             out << '\n';
@@ -91,7 +130,6 @@ public:
         return out.str();
     }
 
-private:
     static std::string grouped(long n)
     {
         const std::string digits = std::to_string(n);
@@ -104,12 +142,14 @@ private:
         return out;
     }
 
-    std::string cell(const std::string &f, long size) const
+    using Figures = std::map<std::pair<std::string, long>, double>;
+
+    std::string cell(const Figures &figures, const std::string &f, long size) const
     {
         if (auto e = m_errors.find({f, size}); e != m_errors.end())
             return "error: " + e->second;
-        auto it = m_ms.find({f, size});
-        if (it == m_ms.end())
+        auto it = figures.find({f, size});
+        if (it == figures.end())
             return "–";
         std::ostringstream out;
         out << std::fixed << std::setprecision(it->second < 10 ? 2 : it->second < 100 ? 1 : 0)
@@ -128,9 +168,9 @@ private:
         return out.str();
     }
 
-    std::vector<std::string> m_families;
-    std::vector<long> m_sizes;
-    std::map<std::pair<std::string, long>, double> m_ms;
+    std::vector<Group> m_groups;
+    Figures m_ms;
+    Figures m_cpuMs;
     std::map<std::pair<std::string, long>, std::string> m_errors;
     long m_repetitions = 1;
     int m_cpus = 0;

@@ -13,10 +13,11 @@ endforeach()
 
 # The menu entry names the program by its full path: a desktop hides an entry
 # whose program it cannot find, and ~/.local/bin joins PATH only at the next
-# login after it first exists. A path that needs escaping beyond quotes in
-# the Exec key falls back to the plain name.
+# login after it first exists. /usr/bin is always on PATH (the package), and a
+# path that needs escaping beyond quotes in the Exec key falls back to the
+# plain name.
 set(exe "${BINDIR}/harumoka")
-if(exe MATCHES "[\"`$\\\\\n]")
+if(exe STREQUAL "/usr/bin/harumoka" OR exe MATCHES "[\"`$\\\\\n]")
   set(exe "harumoka")
 elseif(exe MATCHES "[ \t'<>~|&;*?#()]")
   set(exe "\"${exe}\"")

@@ -1,19 +1,32 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that are missing. Usage: scripts/deps.sh run|install|test|screenshots
+# Installs the Debian packages that are missing.
+# Usage: scripts/deps.sh run|install|package|test|screenshots
 # The README's "Dependencies" says why each package is needed.
 set -euo pipefail
 mode=${1:-run}
-packages=(g++ cmake ninja-build qt6-base-dev qt6-translations-l10n
+packages=(g++ cmake ninja-build qt6-base-dev libcups2-dev qt6-translations-l10n
           fonts-ipafont-mincho fonts-ipafont-gothic)
 case $mode in
   run) ;;
   install)
     # The install refreshes the desktop's databases with these.
     packages+=(shared-mime-info desktop-file-utils gtk-update-icon-cache) ;;
+  package)
+    # dpkg-shlibdeps and dpkg-buildflags, file (CPack finds the binaries
+    # with it), lintian (the package's check)
+    packages+=(dpkg-dev file lintian) ;;
   test)
-    packages+=(poppler-utils libbenchmark-dev
+    packages+=(poppler-utils libbenchmark-dev dpkg-dev file lintian
+               # a private print service with a PDF printer for --print
+               cups printer-driver-cups-pdf
+               # the printouts' fonts on a desktop without the IPA fonts
+               fonts-noto-cjk
                # reads the CSV export back with its own csv module and codecs
                python3
+               # dbus-run-session: each test has a session bus of its own, which ends with it
+               dbus-daemon
+               # mount and mkfs.ext4: a small disk that fills up, for the save and export tests
+               mount e2fsprogs
                # the installed desktop files as desktops read them
                shared-mime-info desktop-file-utils gtk-update-icon-cache libglib2.0-bin
                xdg-utils libfile-mimeinfo-perl appstream groff-base man-db
@@ -21,9 +34,9 @@ case $mode in
                # D-Bus session, fcitx5 with Anthy and Qt 6's front end, keys by xdotool
                xvfb xdotool dbus fcitx5 fcitx5-anthy fcitx5-frontend-qt6) ;;
   screenshots)
-    # the real window under Xvfb, clicked and photographed; GTK's dark theme for Qt
-    packages+=(xvfb xdotool imagemagick qt6-gtk-platformtheme) ;;
-  *) echo "usage: scripts/deps.sh run|install|test|screenshots" >&2; exit 2 ;;
+    # the real window under Xvfb; GTK's dark theme for Qt; the printouts as pictures
+    packages+=(xvfb qt6-gtk-platformtheme poppler-utils) ;;
+  *) echo "usage: scripts/deps.sh run|install|package|test|screenshots" >&2; exit 2 ;;
 esac
 missing=()
 for p in "${packages[@]}"; do

@@ -4,21 +4,71 @@
 #include "model/version.h"
 #include "model/values.h"
 #include "print/csv_export.h"
+#include "print/print_service.h"
 #include "print/printouts.h"
 #include "storage/account_file.h"
 
 #include <QDate>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
 #include <cstring>
+
+namespace {
+
+// Options that only an export or --print reads: without one of them they are
+// an error to report, also where there is no display.
+const QStringList kExportOptions = {"--kind", "--date", "--one-column", "--carry-as-expense", "--addressee"};
+
+// --print and --printer: printing through the system's print service.
+bool isPrintOption(const char *arg)
+{
+    return std::strcmp(arg, "--print") == 0 || std::strcmp(arg, "--printer") == 0;
+}
+
+// Reads --print or --printer at args[i]; false when args[i] is neither.
+bool parsePrintOption(const QStringList &args, int &i, CommandLine &cl)
+{
+    if (args.at(i) == QLatin1String("--print")) {
+        cl.print = true;
+    } else if (args.at(i) == QLatin1String("--printer")) {
+        if (i + 1 >= args.size() || args.at(i + 1).isEmpty())
+            cl.error = QStringLiteral("--printer にはプリンタの名前が必要です。");
+        else
+            cl.printer = args.at(++i);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// The print settings' part of parsing, once every argument is read.
+void checkPrintOptions(CommandLine &cl)
+{
+    if (cl.error.isEmpty() && !cl.printer.isEmpty() && !cl.print && !cl.help)
+        cl.error = QStringLiteral("--printer は --print と一緒に指定してください。");
+}
+
+int printThroughService(Document &doc, const PrintSettings &ps, const CommandLine &cl)
+{
+    const PrintedJob job = printOnQueue(doc, ps, cl.kind, cl.printer);
+    QTextStream(stdout) << QStringLiteral("「%1」をプリンタ「%2」に送りました（ジョブ %3）。\n")
+                               .arg(printJobName(doc.fileName(), cl.kind), job.queue)
+                               .arg(job.id);
+    return 0;
+}
+
+} // namespace
 
 bool wantsHeadless(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--pdf") == 0 || std::strcmp(argv[i], "--csv") == 0
-            || std::strcmp(argv[i], "--csv-encoding") == 0
+            || std::strcmp(argv[i], "--csv-encoding") == 0 || isPrintOption(argv[i])
             || std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0
             || std::strcmp(argv[i], "--version") == 0)
+            return true;
+        if (kExportOptions.contains(QLatin1String(argv[i])))
             return true;
     }
     return false;
@@ -38,15 +88,19 @@ QString commandLineHelp()
         "使い方: harumoka [ファイル]\n"
         "        harumoka --pdf 出力.pdf --kind 番号 [オプション] ファイル\n"
         "        harumoka --csv 出力.csv --kind 番号 [--csv-encoding utf-8] ファイル\n"
+        "        harumoka --print [--printer プリンタ] --kind 番号 [オプション] ファイル\n"
         "\n"
         "学級会計のファイルを開きます。--pdf か --csv を付けると、ウィンドウを開かずに\n"
         "印刷物を PDF ファイルに、またはその表を CSV ファイルに書き出します。\n"
+        "--print を付けると、ウィンドウを開かずに印刷物をプリンタで印刷します。\n"
         "\n"
         "オプション:\n"
         "  --pdf 出力.pdf         印刷物を PDF ファイルに書き出す\n"
         "  --csv 出力.csv         印刷物の表（元帳の行、または期の集計表）を CSV に書き出す\n"
         "  --csv-encoding 文字コード\n"
         "                         CSV の文字コード: shift_jis（既定）か utf-8（BOM 付き）\n"
+        "  --print                印刷物をプリンタ（印刷サービス CUPS）で印刷する\n"
+        "  --printer プリンタ     --print の印刷先（既定は、いつも使うプリンタ）\n"
         "  --kind 番号            印刷の種類（既定は 11）:\n"
         "                          1 一学期元帳   2 一学期会計報告   3 二学期元帳   4 二学期会計報告\n"
         "                          5 三学期元帳   6 三学期会計報告   7 前期元帳     8 前期会計報告\n"
@@ -63,8 +117,10 @@ CommandLine parseCommandLine(const QStringList &args)
 {
     CommandLine cl;
     bool sawCsvEncoding = false;
+    QString exportOption; // the first option that only an export uses
     auto value = [&](int &i, const QString &name) -> QString {
-        if (i + 1 >= args.size()) {
+        // An empty value (an unset variable in a script) is no value: "--pdf ''" would open the window.
+        if (i + 1 >= args.size() || args.at(i + 1).isEmpty()) {
             cl.error = QStringLiteral("%1 には値が必要です。").arg(name);
             return QString();
         }
@@ -72,6 +128,10 @@ CommandLine parseCommandLine(const QStringList &args)
     };
     for (int i = 1; i < args.size() && cl.error.isEmpty(); ++i) {
         const QString a = args.at(i);
+        if (exportOption.isEmpty() && kExportOptions.contains(a))
+            exportOption = a;
+        if (parsePrintOption(args, i, cl))
+            continue;
         if (a == QLatin1String("-h") || a == QLatin1String("--help"))
             cl.help = true;
         else if (a == QLatin1String("--version"))
@@ -111,10 +171,17 @@ CommandLine parseCommandLine(const QStringList &args)
         else
             cl.error = QStringLiteral("ファイルは一つだけ指定してください。");
     }
+    checkPrintOptions(cl);
     if (cl.error.isEmpty() && cl.headless() && cl.file.isEmpty() && !cl.help)
         cl.error = QStringLiteral("書き出す学級会計のファイルを指定してください。");
     if (cl.error.isEmpty() && sawCsvEncoding && cl.csvPath.isEmpty() && !cl.help)
         cl.error = QStringLiteral("--csv-encoding は --csv と一緒に指定してください。");
+    if (cl.error.isEmpty() && !exportOption.isEmpty() && !cl.headless() && !cl.help && !cl.version)
+        cl.error = QStringLiteral("%1 は --pdf、--csv か --print と一緒に指定してください。").arg(exportOption);
+    // One would replace the other.
+    if (cl.error.isEmpty() && !cl.pdfPath.isEmpty() && !cl.csvPath.isEmpty()
+        && QFileInfo(cl.pdfPath).absoluteFilePath() == QFileInfo(cl.csvPath).absoluteFilePath())
+        cl.error = QStringLiteral("--pdf と --csv には別々のファイルを指定してください。");
     return cl;
 }
 
@@ -161,6 +228,8 @@ int runHeadless(const CommandLine &cl)
             exportPdf(doc, ps, cl.kind, cl.pdfPath);
         if (!cl.csvPath.isEmpty())
             exportCsv(doc, ps, cl.kind, cl.csvPath, cl.csvEncoding);
+        if (cl.print)
+            return printThroughService(doc, ps, cl);
     } catch (const HarumokaError &e) {
         err << e.message() << '\n';
         return 1;

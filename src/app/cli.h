@@ -7,7 +7,8 @@
 
 // The command line: `harumoka [FILE]` opens an account in the window;
 // `harumoka --pdf OUT.pdf --kind N ... FILE` and `--csv OUT.csv` write a
-// printout without a window, for scripts and for sending reports by mail.
+// printout without a window, for scripts and for sending reports by mail;
+// `--print [--printer QUEUE]` sends it to the system's print service.
 struct CommandLine {
     bool help = false;
     bool version = false;
@@ -21,8 +22,10 @@ struct CommandLine {
     QString addressee;
     QString file;
     QString error;         // set when the arguments are wrong
+    bool print = false;    // --print: to a queue of the print service
+    QString printer;       // --printer QUEUE; empty: the default queue
 
-    bool headless() const { return !pdfPath.isEmpty() || !csvPath.isEmpty(); }
+    bool headless() const { return !pdfPath.isEmpty() || !csvPath.isEmpty() || print; }
 };
 
 CommandLine parseCommandLine(const QStringList &args);

@@ -1,12 +1,21 @@
 #include "print/fonts.h"
 
 #include <QFont>
-#include <QStringList>
+
+const std::vector<FontStandIns> &fontStandIns()
+{
+    static const std::vector<FontStandIns> table = {
+        {"ＭＳ 明朝", {"IPAMincho", "IPAexMincho", "Noto Serif CJK JP", "IPAGothic", "Noto Sans Mono CJK JP"}},
+        {"ＭＳ Ｐ明朝", {"IPAPMincho", "IPAexMincho", "Noto Serif CJK JP", "IPAPGothic", "Noto Sans CJK JP"}},
+        {"ＭＳ ゴシック", {"IPAGothic", "IPAexGothic", "Noto Sans Mono CJK JP", "Noto Sans CJK JP"}},
+        {"ＭＳ Ｐゴシック", {"IPAPGothic", "IPAexGothic", "Noto Sans CJK JP"}},
+    };
+    return table;
+}
 
 void installFontSubstitutions()
 {
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ 明朝"), {QStringLiteral("IPAMincho")});
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐ明朝"), {QStringLiteral("IPAPMincho")});
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"), {QStringLiteral("IPAGothic")});
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"), {QStringLiteral("IPAPGothic")});
+    // QFont tries the substitutes in order and takes the first installed one.
+    for (const FontStandIns &row : fontStandIns())
+        QFont::insertSubstitutions(QString::fromUtf8(row.designName), row.families);
 }

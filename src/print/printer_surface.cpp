@@ -2,9 +2,10 @@
 
 #include "model/values.h"
 
-#include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPaintEngine>
 #include <QPen>
 #include <QPrinter>
 
@@ -32,6 +33,9 @@ PrinterSurface::PrinterSurface(QPrinter &printer) : m_printer(printer)
     m_painter.scale(scale, scale);
     m_painter.setRenderHint(QPainter::Antialiasing, true);
     m_painter.setRenderHint(QPainter::TextAntialiasing, true);
+    // Glyph runs go out as text only to PDF (files and CUPS printers); the
+    // print preview's picture engine would draw them as outlines.
+    m_glyphRuns = m_painter.paintEngine() && m_painter.paintEngine()->type() == QPaintEngine::Pdf;
     setFontName(QStringLiteral("ＭＳ 明朝"));
     applyPen();
 }
@@ -67,10 +71,19 @@ void PrinterSurface::applyFont()
     m_font.setPixelSize(qMax(1, qRound(m_fontSize * 20)));
     m_font.setKerning(false);
     m_painter.setFont(m_font);
+    // Measured and laid out with the font exactly as the painter draws with it.
+    auto &glyphs = m_fonts[{m_fontName, m_font.pixelSize()}];
+    if (!glyphs)
+        glyphs = std::make_unique<FontGlyphs>(m_painter.font(), m_painter.device());
+    m_glyphs = glyphs.get();
 }
 
 void PrinterSurface::applyPen()
 {
+    if (!m_penDirty)
+        return;
+    flushText(); // gathered texts keep the colour they were drawn in
+    m_penDirty = false;
     QPen pen(colorFromRgb(m_color));
     pen.setWidthF(m_lineWidth * 2.4); // n/600 inch
     pen.setCapStyle(Qt::SquareCap);
@@ -96,18 +109,44 @@ void PrinterSurface::drawText(const QString &text)
 {
     checkActive();
     applyPen();
-    const QFontMetricsF fm(m_font, m_painter.device());
-    m_painter.drawText(QPointF(m_x, m_y + fm.ascent()), text);
+    if (m_pendingFont != m_glyphs)
+        flushText();
+    const qreal baseline = m_y + m_glyphs->ascent();
+    // Plain texts are laid out from the font's glyph table, without shaping
+    // them again, and gathered until a rule, another font or colour, or the
+    // end of the page, so that Qt writes one text object for them instead of
+    // one per text. The glyphs and positions are those drawText gives.
+    if (m_glyphRuns && m_glyphs->layout(text, m_x, baseline, m_glyphIndexes, m_glyphPositions)) {
+        m_pendingFont = m_glyphs;
+        return;
+    }
+    flushText();
+    m_painter.drawText(QPointF(m_x, baseline), text);
+}
+
+void PrinterSurface::flushText()
+{
+    if (!m_glyphIndexes.isEmpty()) {
+        QGlyphRun run;
+        run.setRawFont(m_pendingFont->rawFont());
+        run.setGlyphIndexes(m_glyphIndexes);
+        run.setPositions(m_glyphPositions);
+        m_painter.drawGlyphRun(QPointF(0, 0), run);
+        m_glyphIndexes.clear();
+        m_glyphPositions.clear();
+    }
+    m_pendingFont = nullptr;
 }
 
 double PrinterSurface::textWidth(const QString &text)
 {
-    return QFontMetricsF(m_font, m_painter.device()).horizontalAdvance(text);
+    return m_glyphs->width(text);
 }
 
 void PrinterSurface::drawLine(double x1, double y1, double x2, double y2)
 {
     checkActive();
+    flushText();
     applyPen();
     m_painter.drawLine(QPointF(x1, y1), QPointF(x2, y2));
 }
@@ -115,6 +154,7 @@ void PrinterSurface::drawLine(double x1, double y1, double x2, double y2)
 void PrinterSurface::endPage()
 {
     checkActive();
+    flushText();
     if (!m_printer.newPage())
         throw HarumokaError(QStringLiteral("プリンタで新しいページを始められませんでした。"));
     ++m_pages;
@@ -123,6 +163,7 @@ void PrinterSurface::endPage()
 void PrinterSurface::endDocument()
 {
     checkActive();
+    flushText();
     if (!m_painter.end())
         throw HarumokaError(QStringLiteral("印刷を最後まで送ることができませんでした。"));
 }

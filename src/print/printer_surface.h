@@ -3,10 +3,16 @@
 // top-left corner of the paper, whatever margins the printer has.
 #pragma once
 
+#include "print/font_glyphs.h"
 #include "print/page_surface.h"
 
 #include <QFont>
+#include <QList>
 #include <QPainter>
+#include <QPointF>
+#include <map>
+#include <memory>
+#include <utility>
 
 class QPrinter;
 
@@ -33,9 +39,17 @@ public:
     double currentY() const override { return m_y; }
     void drawText(const QString &text) override;
     double textWidth(const QString &text) override;
-    void setLineWidth(int n) override { m_lineWidth = n; }
+    void setLineWidth(int n) override
+    {
+        m_penDirty = m_penDirty || n != m_lineWidth;
+        m_lineWidth = n;
+    }
     int lineWidth() const override { return m_lineWidth; }
-    void setColor(qint32 rgb) override { m_color = rgb; }
+    void setColor(qint32 rgb) override
+    {
+        m_penDirty = m_penDirty || rgb != m_color;
+        m_color = rgb;
+    }
     qint32 color() const override { return m_color; }
     void drawLine(double x1, double y1, double x2, double y2) override;
     void endPage() override;
@@ -46,6 +60,8 @@ public:
 private:
     void applyFont();
     void applyPen();
+    // Draws the texts gathered so far.
+    void flushText();
     void checkActive() const;
 
     QPrinter &m_printer;
@@ -58,4 +74,13 @@ private:
     int m_lineWidth = 1;
     qint32 m_color = kBlack;
     int m_pages = 1;
+    bool m_penDirty = true;
+    bool m_glyphRuns = false;
+    // Glyphs and metrics of each font used, by name and pixel size; the current one.
+    std::map<std::pair<QString, int>, std::unique_ptr<FontGlyphs>> m_fonts;
+    FontGlyphs *m_glyphs = nullptr;
+    // Glyphs of texts not drawn yet, all in one font and colour.
+    FontGlyphs *m_pendingFont = nullptr;
+    QList<quint32> m_glyphIndexes;
+    QList<QPointF> m_glyphPositions;
 };

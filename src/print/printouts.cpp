@@ -14,8 +14,6 @@
 #include <QPrinter>
 #include <QTemporaryFile>
 #include <array>
-#include <filesystem>
-#include <sys/stat.h>
 
 namespace {
 
@@ -79,6 +77,13 @@ void printKindOnPrinter(Document &doc, const PeriodSummaries &sums, QPrinter &pr
     printKindOn(doc, sums, surface, ps, printKind);
 }
 
+QString printJobName(const QString &accountFile, int printKind)
+{
+    // completeBaseName: "3年2組.txt" gives "3年2組", as the proposed PDF and CSV names do.
+    const QString account = QFileInfo(accountFile).completeBaseName();
+    return account.isEmpty() ? printoutTitle(printKind) : account + QLatin1Char(' ') + printoutTitle(printKind);
+}
+
 void exportPdf(Document &doc, const PrintSettings &ps, int printKind, const QString &pdfPath)
 {
     printKindPeriod(printKind);
@@ -90,10 +95,10 @@ void exportPdf(Document &doc, const PrintSettings &ps, int printKind, const QStr
 
     const PeriodSummaries sums = printSummaries(doc, ps);
 
-    // Written beside the target and moved over it at the end, so that a
-    // failure half-way leaves no truncated PDF and an older file intact.
-    const QFileInfo target(pdfPath);
-    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.harumoka-XXXXXX.pdf"));
+    // Drawn into a private temporary file first, so that a failure half-way
+    // leaves no truncated PDF and an older file intact; then saved as any
+    // file is, which keeps the permissions of the file it replaces.
+    QTemporaryFile temp(QDir::tempPath() + QStringLiteral("/harumoka-XXXXXX.pdf"));
     if (!temp.open())
         throw HarumokaError(cannotWrite);
     temp.close();
@@ -103,21 +108,21 @@ void exportPdf(Document &doc, const PrintSettings &ps, int printKind, const QStr
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(temp.fileName());
         PrinterSurface::preparePrinter(printer);
-        printer.setDocName(printoutTitle(printKind));
+        printer.setDocName(printJobName(doc.fileName(), printKind));
         printer.setCreator(QStringLiteral("ハルモカ"));
         printKindOnPrinter(doc, sums, printer, ps, printKind);
     }
-    if (QFileInfo(temp.fileName()).size() == 0)
+    // QPrinter says nothing of a write that failed (a full disk): the file
+    // must end as a PDF ends before it replaces anything; saving it flushes
+    // it to the disk.
+    QByteArray bytes;
+    bool tooLarge = false;
+    if (!readFileLimited(temp.fileName(), qint64(1) << 31, bytes, &tooLarge, nullptr)
+        || !bytes.trimmed().endsWith("%%EOF"))
         throw HarumokaError(cannotWrite);
-    std::error_code ec;
-    std::filesystem::rename(QFile::encodeName(temp.fileName()).toStdString(),
-                            QFile::encodeName(target.absoluteFilePath()).toStdString(), ec);
-    if (ec)
-        throw HarumokaError(cannotWrite);
-    temp.setAutoRemove(false);
-    // A temporary file is private to its owner; the PDF gets the usual
-    // permissions of a new file.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(QFile::encodeName(target.absoluteFilePath()).constData(), 0666 & ~mask);
+    try {
+        saveFileAtomically(pdfPath, bytes);
+    } catch (const SaveError &e) {
+        throw HarumokaError(cannotWrite + QLatin1Char('\n') + e.reason());
+    }
 }

@@ -39,6 +39,11 @@ void printKindOn(Document &doc, const PeriodSummaries &sums, PageSurface &s, con
 void printKindOnPrinter(Document &doc, const PeriodSummaries &sums, QPrinter &printer,
                         const PrintSettings &ps, int printKind);
 
+// The name a printout goes by as a print job (the queue, the page log) and
+// as a PDF's title: the account's name and the printout's, "3年2組 年間元帳";
+// the printout's alone for an account without a file.
+QString printJobName(const QString &accountFile, int printKind);
+
 // Writes printout `printKind` of the document to a PDF file (A4 portrait,
 // fonts embedded). The file is replaced only when the whole printout was
 // written. Throws HarumokaError, for example when the file cannot be

@@ -44,9 +44,12 @@ QString shown(const QString &value)
 
 class Reader {
 public:
-    Reader(const QString &fileName, const QString &text, bool badBytes, LoadedAccount &out,
+    // badWhy: why the text ends where it does (bytes that are not code page
+    // 932 text follow); empty when it holds the whole file.
+    Reader(const QString &fileName, const QString &text, const QString &badWhy, LoadedAccount &out,
            AccountHeader &header)
-        : m_fileName(fileName), m_cursor(text), m_badBytes(badBytes), m_m(out), m_header(header),
+        : m_fileName(fileName), m_cursor(text), m_badBytes(!badWhy.isEmpty()), m_badWhy(badWhy), m_m(out),
+          m_header(header),
           m_inserter(*out.articleList)
     {
     }
@@ -112,10 +115,9 @@ private:
         return QStringLiteral("ファイルが途中で終わっています（%1の行が最後まで書かれていません）。").arg(what);
     }
 
-    static QString badBytesText(const QString &what)
+    QString badBytesText(const QString &what) const
     {
-        return QStringLiteral("シフトJIS（コードページ932）として読めない文字があります（%1の行のはずです）。")
-            .arg(what);
+        return QStringLiteral("%1（%2の行のはずです）。").arg(m_badWhy, what);
     }
 
     qint64 readNumber(const QString &what, qint64 low, qint64 high)
@@ -295,6 +297,7 @@ private:
     QString m_fileName;
     LineCursor m_cursor;
     bool m_badBytes;
+    QString m_badWhy;
     LoadedAccount &m_m;
     AccountHeader &m_header;
     // Walking the list for every entry made a file in mixed date order take
@@ -324,6 +327,9 @@ public:
             if (value[i] == u'\r' || value[i] == u'\n')
                 refuse(where(), value,
                        QStringLiteral("改行を含む値は保存できません。改行を取り除いてから保存してください。"));
+            // Read back, these mark text of another encoding: the file would open as damaged.
+            if (value[i] == u'\x1b' || value[i] == u'\x0e' || value[i] == u'\x0f')
+                refuse(where(), value, QStringLiteral("制御文字（ESC など）を含む値は保存できません。取り除いてから保存してください。"));
         }
         if (value.size() > kMaxLineLength)
             refuse(where(), value,
@@ -398,10 +404,17 @@ void parseAccountFile(const QByteArray &bytes, const QString &fileName, LoadedAc
     m.supplyCount = 0;
     m.documentDamaged = false;
     QString text;
-    qsizetype badOffset = 0;
     Cp932Codec codec;
-    const bool badBytes = !codec.decode(bytes, text, &badOffset);
-    Reader(fileName, text, badBytes, m, header).run();
+    QString badWhy;
+    // Text of another encoding would be read as other characters: damage from there on.
+    const qsizetype foreign = foreignTextOffset(bytes);
+    if (foreign >= 0) {
+        codec.decode(QByteArrayView(bytes).first(foreign), text);
+        badWhy = QStringLiteral("ISO-2022-JP や UTF-8 など、シフトJIS（コードページ932）ではない文字コードの文字があります");
+    } else if (!codec.decode(bytes, text)) {
+        badWhy = QStringLiteral("シフトJIS（コードページ932）として読めない文字があります");
+    }
+    Reader(fileName, text, badWhy, m, header).run();
 }
 
 void readAccountFile(const QString &path, LoadedAccount &m, AccountHeader &header)
@@ -516,6 +529,13 @@ SaveResult writeAccountFile(const QString &path, const AccountTitle &header, con
     } catch (const HarumokaError &e) {
         throw AccountFileError(AccountFileError::CannotWrite, e.message());
     }
+}
+
+void removeStaleSaveTemporaries(const QString &path)
+{
+    const QString target = followSymlinks(path);
+    removeStaleTemporaries(target);
+    removeStaleTemporaries(backupFileName(target));
 }
 
 QString backupFileName(const QString &path)

@@ -95,6 +95,11 @@ QByteArray encodeAccountFile(const AccountTitle &header, const MekaluArticle &li
 SaveResult writeAccountFile(const QString &path, const AccountTitle &header, const MekaluArticle &list,
                             const SaveDeviceFilter &filter = SaveDeviceFilter());
 
+// Removes the temporary files that saves of the account at path (or of its
+// backup) stopped dead left beside it; see removeStaleTemporaries. Open
+// calls it once the account is locked; every save does it itself.
+void removeStaleSaveTemporaries(const QString &path);
+
 // The backup's name, always beside the file: the last suffix of the file
 // name replaced by "bak" ("a.txt" -> "a.bak", "3年2組.2026.txt" ->
 // "3年2組.2026.bak"); a name without a suffix, or one whose only full stop

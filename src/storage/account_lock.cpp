@@ -60,15 +60,6 @@ QString programName()
     return name.isEmpty() ? QFileInfo(QCoreApplication::applicationFilePath()).fileName() : name;
 }
 
-// The canonical name of the account: symbolic links followed, the folder
-// without links or "..", so that every path to one file gives one lock name.
-QString canonicalAccountPath(const QString &path)
-{
-    const QFileInfo target(followSymlinks(path));
-    const QString folder = QFileInfo(target.path()).canonicalFilePath();
-    return (folder.isEmpty() ? target.absolutePath() : folder) + QLatin1Char('/') + target.fileName();
-}
-
 QByteArray lockContent(const QString &account)
 {
     QByteArray out = kSignature + '\n';
@@ -256,7 +247,7 @@ AccountLock::~AccountLock()
 
 QString AccountLock::lockFilePathFor(const QString &accountPath)
 {
-    const QFileInfo account(canonicalAccountPath(accountPath));
+    const QFileInfo account(canonicalFilePath(accountPath));
     return account.path() + QStringLiteral("/.") + account.fileName() + QStringLiteral(".harumoka-lock");
 }
 
@@ -277,7 +268,7 @@ QString AccountLock::inodeLockPath() const
 
 AccountLock::SlotResult AccountLock::acquire(const QString &path, QByteArray &written)
 {
-    written = lockContent(canonicalAccountPath(m_account));
+    written = lockContent(canonicalFilePath(m_account));
     bool tookOver = false;
     // A few rounds: a stale lock removed here may be replaced by someone
     // else's at the same moment.
@@ -361,8 +352,9 @@ AccountLock::Verdict AccountLock::tryLock()
 bool AccountLock::takeOver()
 {
     unlock();
-    const QByteArray content = lockContent(canonicalAccountPath(m_account));
+    const QByteArray content = lockContent(canonicalFilePath(m_account));
     if (const int error = replaceLock(m_namePath, content)) {
+        m_lastError = error;
         m_detail = QString::fromLocal8Bit(std::strerror(error));
         return false;
     }
@@ -414,6 +406,12 @@ QString AccountLock::explain(Verdict verdict) const
                               "同じファイルを二つのウィンドウで開くと、内容が失われるおそれがあります。")
             .arg(file, m_holder.who(), m_holder.sinceText());
     case Verdict::CannotJudge:
+        // A lock left here by a program that is gone, which could not be removed.
+        if (m_holder.known() && m_holder.host == hostName())
+            return QStringLiteral("「%1」には、このコンピューターのハルモカが開いたときのロックが残っています"
+                                  "（そのハルモカはもう動いていないようです）。\n"
+                                  "開いている人: %2\n開いた日時: %3")
+                .arg(file, m_holder.who(), m_holder.sinceText());
         if (m_holder.known())
             return QStringLiteral("「%1」は、ほかのコンピューターのハルモカで開かれているかもしれません。\n"
                                   "開いている人: %2\n開いた日時: %3\n"
@@ -431,4 +429,21 @@ QString AccountLock::explain(Verdict verdict) const
         break;
     }
     return QString();
+}
+
+QString AccountLock::takeOverFailure() const
+{
+    const QString lock = displayPath(m_namePath);
+    QString why;
+    struct stat st;
+    if (::lstat(nativePath(m_namePath).constData(), &st) == 0 && S_ISDIR(st.st_mode))
+        why = QStringLiteral("ロックファイルの名前「%1」がフォルダーになっています。").arg(lock);
+    else if ((m_lastError == EPERM || m_lastError == EACCES) && ::lstat(nativePath(m_namePath).constData(), &st) == 0
+             && st.st_uid != ::geteuid())
+        why = QStringLiteral("ロックファイル「%1」はほかのユーザーのもので、このフォルダーではそのユーザーにしか削除できません。")
+                  .arg(lock);
+    else
+        why = QStringLiteral("ロックファイル「%1」を置き換えられませんでした。").arg(lock);
+    return QStringLiteral("ロックを解除できませんでした。") + why
+        + (m_detail.isEmpty() ? QString() : QStringLiteral("（詳細: %1）").arg(m_detail));
 }

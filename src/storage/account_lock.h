@@ -56,6 +56,9 @@ public:
     // The text for the user about a verdict other than Acquired and
     // StaleTakenOver, naming the account, who holds it and since when.
     QString explain(Verdict verdict) const;
+    // Why takeOver() failed, for the user: the lock file and the cause
+    // (a folder at its name, another user's file in a shared folder).
+    QString takeOverFailure() const;
 
     // Saving replaces the file (a new inode): call after every save so the
     // per-computer lock follows the file.

@@ -117,6 +117,22 @@ bool Cp932Codec::decode(QByteArrayView bytes, QString &out, qsizetype *badOffset
     return true;
 }
 
+qsizetype foreignTextOffset(QByteArrayView bytes)
+{
+    bool wide = false;
+    qsizetype firstHigh = -1;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const uchar c = uchar(bytes[i]);
+        // Never part of a code page 932 character (second bytes are 0x40 and up).
+        if (c == 0x1B || c == 0x0E || c == 0x0F)
+            return i;
+        if (c >= 0x80 && firstHigh < 0)
+            firstHigh = i;
+        wide = wide || c >= 0xE0;
+    }
+    return wide && bytes.isValidUtf8() ? firstHigh : -1;
+}
+
 QString decodeCp932(const QByteArray &bytes, qsizetype *badOffset, bool *ok)
 {
     Cp932Codec codec;

@@ -36,6 +36,13 @@ private:
     void *m_decoder;
 };
 
+// Where bytes that code page 932 would decode show that they are text of
+// another encoding: the first escape or shift byte (ISO-2022-JP), or, when
+// the whole is valid UTF-8 holding characters of three bytes or more
+// (Japanese in UTF-8, which code page 932 would read as other characters),
+// the first byte that is not ASCII. -1 for anything else.
+qsizetype foreignTextOffset(QByteArrayView bytes);
+
 QString decodeCp932(const QByteArray &bytes, qsizetype *badOffset = nullptr, bool *ok = nullptr);
 QByteArray encodeCp932(const QString &text, bool *ok = nullptr, qsizetype *badIndex = nullptr);
 

@@ -19,3 +19,9 @@ struct FileStamp {
 
     bool operator==(const FileStamp &) const = default;
 };
+
+// The question to ask before a save replaces the file at path (saving writes
+// a new file and renames it into place) when that file has other names
+// (hard links): those would keep the old content, apart from this one. Empty
+// when it has no other name.
+QString otherNamesQuestion(const QString &path);

@@ -4,7 +4,8 @@
 // account, so that a crash or a power cut loses at most a few seconds of
 // work. Each running program keeps one copy, with a note of the account it
 // belongs to and a lock that shows the program is alive; a copy whose
-// program is gone is offered at the next start.
+// program is gone is offered at the next start. The folder and every file
+// in it are the user's alone.
 #pragma once
 
 #include "storage/file_stamp.h"
@@ -17,10 +18,30 @@
 class QLockFile;
 
 struct RecoveryCopy {
-    QString copyPath;        // the copy, an account file
-    QString originalPath;    // the account it belongs to; empty for one never saved
-    QDateTime savedAt;       // when the copy was written
-    FileStamp originalStamp; // the account as it was when it was read or last saved
+    QString copyPath;           // the copy, an account file
+    // The account it belongs to, absolute and canonical (notes of older
+    // versions may hold the path as that program was given it); empty for
+    // one never saved.
+    QString originalPath;
+    QDateTime savedAt;          // when the copy was written
+    FileStamp originalStamp;    // the account as it was when it was read or last saved
+    QByteArray originalDigest;  // SHA-256 of the account's bytes then; empty when not known
+    bool damaged = false;       // the account could be read only in part
+
+    // How the account the copy belongs to stands now. Same: the very file
+    // the work started from (by its stamp, or by its content), so the copy
+    // may be restored under its name; None: the copy never had a file.
+    // Otherwise the copy must not be restored into that path: Changed (the
+    // file there is not the one the work started from), Missing, Unknown
+    // (a path relative to a folder nobody knows any more).
+    enum class Original { None, Same, Changed, Missing, Unknown };
+    Original original() const;
+    // The name to restore the copy under: originalPath when the file is
+    // the same, empty (a document without a name) otherwise.
+    QString restoreName(Original state) const;
+    // What the recovery question adds: why the copy is not restored under
+    // its name, and that the account was damaged (Save stays unavailable).
+    QString caution(Original state) const;
 };
 
 QString recoveryFolder();
@@ -32,24 +53,36 @@ public:
     RecoveryStore(const RecoveryStore &) = delete;
     RecoveryStore &operator=(const RecoveryStore &) = delete;
 
-    // Replaces this program's copy atomically. Throws HarumokaError when it
-    // cannot be written.
-    void write(const QByteArray &account, const QString &originalPath, const FileStamp &stamp);
+    // Replaces this program's copy atomically: the copy of `account` (a
+    // damaged one keeps that mark) of the file originalPath, whose stamp
+    // when it was read or last saved is `stamp`. Returns an empty string,
+    // or, the first time in this program's life that the copy cannot be
+    // kept (the state folder is a file, not writable, full, or a link to a
+    // folder others can read), the Japanese message that says so.
+    QString write(const QByteArray &account, const QString &originalPath, const FileStamp &stamp,
+                  bool damaged = false);
     // Takes this program's copy away (a clean save, Close, Exit).
     void remove();
     bool hasCopy() const { return m_written; }
 
     // Copies left by programs that are no longer running, newest first.
     QList<RecoveryCopy> leftBehind() const;
+    // Removes a copy with its note and lock.
     static void discard(const RecoveryCopy &copy);
 
     QString folder() const { return m_folder; }
 
 private:
-    bool claim();
+    QString claim();
+    void writeCopy(const QByteArray &account, const QString &original, const FileStamp &stamp, bool damaged);
 
     QString m_folder;
     QString m_id;
     std::unique_ptr<QLockFile> m_alive;
     bool m_written = false;
+    bool m_failureSaid = false;
+    // The digest of the account the copy belongs to, for the stamp it had.
+    QString m_digestPath;
+    FileStamp m_digestStamp;
+    QByteArray m_digest;
 };

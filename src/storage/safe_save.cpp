@@ -4,9 +4,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -117,7 +120,24 @@ private:
     int m_fd;
 };
 
-// A file being written beside its final place; removed unless renamed.
+// The temporary files of a save of "NAME" are ".NAME.XXXX.tmp", XXXX a
+// 32-bit random number in base 36.
+QString tempPrefix(const QFileInfo &target)
+{
+    return QStringLiteral(".") + target.fileName() + QLatin1Char('.');
+}
+
+bool isTempMiddle(const QByteArray &middle)
+{
+    if (middle.isEmpty() || middle.size() > 7)
+        return false;
+    return std::all_of(middle.begin(), middle.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'); });
+}
+
+// A file being written beside its final place; removed unless renamed. It
+// holds a lock on the file until then, which tells other programs cleaning
+// up after killed saves that this one is alive.
 class TempFile {
 public:
     ~TempFile()
@@ -125,18 +145,20 @@ public:
         if (!m_path.isEmpty())
             ::unlink(nativePath(m_path).constData());
     }
-    // Created with the usual permissions of a new file (the umask applies).
+    // Created with `mode` (the umask applies) from the first byte on.
     // Returns 0 or the errno.
-    int create(const QString &beside)
+    int create(const QString &beside, mode_t mode)
     {
         const QFileInfo info(beside);
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const QString candidate = info.path() + QStringLiteral("/.") + info.fileName() + QLatin1Char('.')
+            const QString candidate = info.path() + QLatin1Char('/') + tempPrefix(info)
                 + QString::number(QRandomGenerator::global()->generate(), 36) + QStringLiteral(".tmp");
-            const int fd = ::open(nativePath(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            const int fd = ::open(nativePath(candidate).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
             if (fd >= 0) {
                 fd_.reset(fd);
                 m_path = candidate;
+                // A file system without locks still saves; only its clean-up cannot tell.
+                ::flock(fd, LOCK_EX | LOCK_NB);
                 return 0;
             }
             if (errno != EEXIST)
@@ -146,11 +168,13 @@ public:
     }
     int fd() const { return fd_.get(); }
     const QString &path() const { return m_path; }
-    // Flushes to disk and closes. Returns 0 or the errno.
+    // Flushes to disk and closes, keeping the lock (on a second handle)
+    // until the file is renamed or removed. Returns 0 or the errno.
     int finish()
     {
         if (::fsync(fd_.get()) != 0)
             return errno;
+        m_hold.reset(::dup(fd_.get()));
         return fd_.close();
     }
     // Returns 0 or the errno.
@@ -164,6 +188,7 @@ public:
 
 private:
     Fd fd_;
+    Fd m_hold;
     QString m_path;
 };
 
@@ -244,7 +269,8 @@ struct PreparedBackup {
     QString problem;
 };
 
-PreparedBackup prepareBackup(const QString &path, const struct stat &old, const QString &backupPath)
+PreparedBackup prepareBackup(const QString &path, const struct stat &old, const QString &backupPath,
+                             const SaveDeviceFilter &filter)
 {
     PreparedBackup b;
     struct stat existing;
@@ -260,11 +286,7 @@ PreparedBackup prepareBackup(const QString &path, const struct stat &old, const 
         b.problem = QStringLiteral("元のファイルを読めませんでした。") + readReason(errno);
         return b;
     }
-    auto temp = std::make_unique<TempFile>();
-    if (const int error = temp->create(backupPath)) {
-        b.problem = creationReason(error);
-        return b;
-    }
+    QByteArray bytes;
     char buffer[64 * 1024];
     for (;;) {
         const ssize_t n = ::read(in.get(), buffer, sizeof buffer);
@@ -276,12 +298,17 @@ PreparedBackup prepareBackup(const QString &path, const struct stat &old, const 
         }
         if (n == 0)
             break;
-        int error = 0;
-        if (!writeAllFd(temp->fd(), QByteArray::fromRawData(buffer, n), &error)) {
-            b.problem = writeReason(error);
-            return b;
-        }
+        bytes.append(buffer, n);
     }
+    // Private until complete; the old file's permissions and group come last.
+    auto temp = std::make_unique<TempFile>();
+    if (const int error = temp->create(backupPath, 0600)) {
+        b.problem = creationReason(error);
+        return b;
+    }
+    b.problem = writeContent(*temp, bytes, filter);
+    if (!b.problem.isEmpty())
+        return b;
     int error = copyOwnership(temp->fd(), old);
     if (!error)
         error = temp->finish();
@@ -315,6 +342,41 @@ void syncFolder(const QString &path)
 QString displayPath(const QString &path)
 {
     return QDir::toNativeSeparators(path);
+}
+
+void removeStaleTemporaries(const QString &path)
+{
+    const QFileInfo info(path);
+    const QByteArray folder = nativePath(info.path());
+    const QByteArray prefix = nativePath(tempPrefix(info));
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (!name.startsWith(prefix) || !name.endsWith(".tmp")
+            || !isTempMiddle(name.mid(prefix.size(), name.size() - prefix.size() - 4)))
+            continue;
+        const QByteArray full = folder + '/' + name;
+        Fd fd(::open(full.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat st;
+        if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid())
+            continue;
+        // Held: a save in progress, in this program or another.
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+            continue;
+        struct stat now;
+        if (::lstat(full.constData(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino)
+            ::unlink(full.constData());
+    }
+    ::closedir(dir);
+}
+
+QString canonicalFilePath(const QString &path)
+{
+    const QFileInfo target(followSymlinks(path));
+    const QString folder = QFileInfo(target.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? target.absolutePath() : folder) + QLatin1Char('/') + target.fileName();
 }
 
 QString followSymlinks(const QString &path)
@@ -373,8 +435,14 @@ SaveResult saveFileAtomically(const QString &path, const QByteArray &content, co
         }
     }
 
+    removeStaleTemporaries(target);
+    if (withBackup)
+        removeStaleTemporaries(options.backupPath);
+
+    // A file that exists gets its own permissions only once it is complete:
+    // until then nobody else may read it, whoever the file's group is.
     TempFile temp;
-    if (const int error = temp.create(target))
+    if (const int error = temp.create(target, existed ? mode_t(0600) : mode_t(options.newFileMode & 0777)))
         fail(path, creationReason(error), withBackup, existed);
     const QString problem = writeContent(temp, content, options.filter);
     if (!problem.isEmpty())
@@ -392,7 +460,7 @@ SaveResult saveFileAtomically(const QString &path, const QByteArray &content, co
     const bool backupWanted = withBackup && existed
         && QFileInfo(options.backupPath).absoluteFilePath() != QFileInfo(target).absoluteFilePath();
     if (backupWanted)
-        backup = prepareBackup(target, old, options.backupPath);
+        backup = prepareBackup(target, old, options.backupPath, options.filter);
 
     if (const int error = temp.renameTo(target))
         fail(path, withDetail(QStringLiteral("書き終えたファイルを元のファイルと置き換えられませんでした。"), error),

@@ -15,9 +15,11 @@
 #include <functional>
 #include <memory>
 
-// Lets tests put a device between the writer and the temporary file (a
-// device that fails part-way, as a full disk does). Returns the device to
-// write through; it must pass the bytes on to `file`.
+// Lets tests put a device between the writer and each temporary file a save
+// fills (the new content, then the backup's copy of the old file): a device
+// that fails part-way, as a full disk does, or one that looks at the files
+// while the save is half-way. Returns the device to write through; it must
+// pass the bytes on to `file`.
 using SaveDeviceFilter = std::function<std::unique_ptr<QIODevice>(QIODevice &file)>;
 
 struct SaveOptions {
@@ -28,6 +30,9 @@ struct SaveOptions {
     // account opened through a link, as editors do), false replaces the
     // link itself.
     bool followLinks = false;
+    // The permission bits of a file that did not exist before (the umask
+    // applies); an existing file keeps its own.
+    int newFileMode = 0666;
     SaveDeviceFilter filter;
 };
 
@@ -51,7 +56,11 @@ private:
 };
 
 // Writes content to path atomically. The saved file keeps the old file's
-// permission bits and group (a new file gets the usual ones). When
+// permission bits and group (a new file gets options.newFileMode). Every
+// temporary file is private to its owner until it is complete, so a save
+// stopped half-way never leaves a copy that others may read; temporary
+// files that killed saves left beside path or its backup are removed first
+// (see removeStaleTemporaries). When
 // options.backupPath is set and an old file exists, the old file becomes the
 // backup once the new content has replaced it, with the same permissions
 // and group. Throws SaveError naming the file and the reason; the old file
@@ -59,6 +68,17 @@ private:
 // does not fail the save: the result says so.
 SaveResult saveFileAtomically(const QString &path, const QByteArray &content,
                               const SaveOptions &options = SaveOptions());
+
+// Removes the temporary files that saves of path which were stopped dead
+// left beside it (".NAME.XXXX.tmp", this program's own names for path
+// only): regular files of this user that no running save holds (a save
+// holds a lock on its temporary file until it is renamed into place).
+void removeStaleTemporaries(const QString &path);
+
+// The absolute path of the file path names: symbolic links followed, the
+// folder without links or "..", so that every path to one file gives one
+// name (relative paths are taken from the current folder).
+QString canonicalFilePath(const QString &path);
 
 // path with a symbolic link in its last part followed to the file it names
 // (repeatedly); path itself when it is no link.

@@ -7,6 +7,7 @@
 #include "model/values.h"
 #include "print/csv_export.h"
 #include "storage/codec.h"
+#include "support/full_disk.h"
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/window_fixture.h"
@@ -18,6 +19,7 @@
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
+#include <optional>
 
 // An RFC 4180 reader written for the test, independent of the writer.
 static QList<QStringList> parseCsv(const QString &text)
@@ -84,77 +86,115 @@ static int run(const QStringList &args, QString *err = nullptr, QString *out = n
 class TestApp : public QObject {
     Q_OBJECT
 private slots:
-    void commandLineParsing()
+    // Command lines as scripts give them, against exit status, standard error
+    // and what was written. ACCOUNT is the sample, MISMATCH an account whose
+    // detail lines disagree, OUT the output (on a disk that fills up where
+    // `disk` says so); `out` lists, "|" between, what the CSV (decoded), the
+    // PDF's text or standard output holds. A failure writes nothing, and the
+    // account is never touched.
+    void commandLines_data()
     {
-        CommandLine cl = parseCommandLine({"harumoka", "--pdf", "o.pdf", "--kind", "4", "--date", "2027-03-20",
-                                           "--one-column", "--carry-as-expense", "--addressee", "保護者様", "a.txt"});
-        QVERIFY(cl.error.isEmpty());
-        QCOMPARE(cl.kind, 4);
-        QVERIFY(cl.oneColumn && cl.carryAsExpense && cl.headless());
-        QCOMPARE(cl.addressee, QStringLiteral("保護者様"));
-        QCOMPARE(cl.file, QStringLiteral("a.txt"));
-        QVERIFY(!parseCommandLine({"harumoka", "--pdf", "o.pdf", "--kind", "13", "a.txt"}).error.isEmpty());
-        QVERIFY(!parseCommandLine({"harumoka", "--pdf", "o.pdf"}).error.isEmpty());
-        QVERIFY(!parseCommandLine({"harumoka", "--date", "2027/03/20", "a.txt"}).error.isEmpty());
-        QVERIFY(!parseCommandLine({"harumoka", "--bogus"}).error.isEmpty());
-        QCOMPARE(parseCommandLine({"harumoka", "--csv", "o.csv", "--csv-encoding", "UTF-8", "a.txt"}).csvEncoding,
-                 CsvEncoding::Utf8Bom);
-        QCOMPARE(parseCommandLine({"harumoka", "--csv", "o.csv", "a.txt"}).csvEncoding, CsvEncoding::ShiftJis);
-        QVERIFY(!parseCommandLine({"harumoka", "--csv", "o.csv", "--csv-encoding", "latin1", "a.txt"}).error.isEmpty());
-        QVERIFY(!parseCommandLine({"harumoka", "--pdf", "o.pdf", "--csv-encoding", "utf-8", "a.txt"}).error.isEmpty());
-        QVERIFY(parseCommandLine({"harumoka", "a.txt"}).error.isEmpty());
-        QVERIFY(!parseCommandLine({"harumoka", "a.txt"}).headless());
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("err"); // how standard error begins; "" empty
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<int>("disk"); // FullDisk::Kind, -1 an ordinary folder
+        auto row = [](const char *name, const char *args, int status, const char *err, const char *out = "",
+                      int disk = -1) {
+            QString e = QString::fromUtf8(err);
+            if (status == 2)
+                e += QStringLiteral("\nharumoka --help で使い方を表示します。\n");
+            QTest::newRow(name) << QString::fromUtf8(args) << status << e << QString::fromUtf8(out) << disk;
+        };
+        row("help", "--help", 0, "", "使い方: harumoka|--carry-as-expense");
+        row("default kind: the year ledger", "--csv OUT.csv ACCOUNT", 0, "", "日付,領収書|,, 合計,268000,51400,216600\r\n");
+        row("term 1: carried over after the total", "--csv OUT.csv --kind 1 ACCOUNT", 0, "",
+            ",,１学期 合計,144000,27170,116830\r\n,,２学期へ繰り越し,,116830,\r\n");
+        row("term 1: carried over as an expense", "--csv OUT.csv --kind 1 --carry-as-expense ACCOUNT", 0, "",
+            ",,２学期へ繰り越し,,116830,0\r\n,,１学期 合計,144000,144000,0\r\n");
+        row("UTF-8 summary", "--csv OUT.csv --kind 2 --csv-encoding utf-8 ACCOUNT", 0, "", "\uFEFFNo.,項目");
+        row("report options", "--pdf OUT.pdf --kind 2 --date 2027-03-20 --addressee 保護者様 --one-column ACCOUNT", 0,
+            "", "令和9年3月20日|保護者様|2,160円\n"); // one expense to a line
+        row("report dated today", "--pdf OUT.pdf --kind 12 ACCOUNT", 0, "", "TODAY|一年間ご協力ありがとうございました。");
+        row("mismatch said, exported", "--pdf OUT.pdf --kind 1 MISMATCH", 0,
+            "注意: 支出表の1番目の記載金額と、その明細書の合計金額が違っています。\n", "%PDF");
+        row("unknown option", "--csv OUT.csv --bogus ACCOUNT", 2, "知らないオプションです: --bogus");
+        row("kind 13", "--pdf OUT.pdf --kind 13 ACCOUNT", 2, "--kind には 1 から 12 までの番号を指定してください。");
+        row("kind not a number", "--pdf OUT.pdf --kind 1x ACCOUNT", 2, "--kind には 1 から 12 までの番号を指定してください。");
+        row("no such day", "--pdf OUT.pdf --kind 12 --date 2027-02-30 ACCOUNT", 2, "--date は YYYY-MM-DD の形で指定してください。");
+        row("date with slashes", "--pdf OUT.pdf --date 2027/03/20 ACCOUNT", 2, "--date は YYYY-MM-DD の形で指定してください。");
+        row("value missing", "--pdf OUT.pdf ACCOUNT --kind", 2, "--kind には値が必要です。");
+        row("empty value", "--pdf EMPTY ACCOUNT", 2, "--pdf には値が必要です。");
+        row("no account", "--pdf OUT.pdf", 2, "書き出す学級会計のファイルを指定してください。");
+        row("two accounts", "--pdf OUT.pdf ACCOUNT MISMATCH", 2, "ファイルは一つだけ指定してください。");
+        row("unknown encoding", "--csv OUT.csv --csv-encoding latin1 ACCOUNT", 2,
+            "--csv-encoding には shift_jis か utf-8 を指定してください。");
+        row("encoding without --csv", "--pdf OUT.pdf --csv-encoding utf-8 ACCOUNT", 2,
+            "--csv-encoding は --csv と一緒に指定してください。");
+        row("export option alone", "--carry-as-expense ACCOUNT", 2, "--carry-as-expense は --pdf、--csv か --print と一緒に指定してください。");
+        row("PDF and CSV into one file", "--pdf OUT.pdf --csv OUT.pdf ACCOUNT", 2,
+            "--pdf と --csv には別々のファイルを指定してください。");
+        row("account missing", "--csv OUT.csv MISSING", 1, "ファイル「MISSING」");
+        row("the account as the output", "--csv ACCOUNT --kind 1 ACCOUNT", 1, "書き出し先「ACCOUNT」は");
+        row("folder missing", "--pdf NOWHERE/OUT.pdf ACCOUNT", 1, "PDFファイル「NOWHERE/OUT.pdf」を書き込めませんでした。\n");
+        row("PDF on a full disk", "--pdf OUT.pdf ACCOUNT", 1, "PDFファイル「OUT.pdf」を書き込めませんでした。\n", "",
+            FullDisk::WriteFails);
+        row("PDF flush fails", "--pdf OUT.pdf ACCOUNT", 1, "PDFファイル「OUT.pdf」を書き込めませんでした。\n", "",
+            FullDisk::FlushFails);
+        row("CSV flush fails", "--csv OUT.csv ACCOUNT", 1, "ファイル「OUT.csv」に保存できませんでした。", "",
+            FullDisk::FlushFails);
     }
-
-    void headlessExportWritesPdfAndCsv()
+    void commandLines()
     {
+        QFETCH(QString, args);
+        QFETCH(int, status);
+        QFETCH(QString, err);
+        QFETCH(QString, out);
+        QFETCH(int, disk);
         QTemporaryDir dir;
-        QString err, out;
-        QCOMPARE(run({"--help"}, &err, &out), 0);
-        QVERIFY(out.contains(QStringLiteral("--pdf")));
-        QVERIFY(out.contains(QStringLiteral("年間会計報告")));
-
-        const QString pdf = dir.filePath(QStringLiteral("r.pdf"));
-        QCOMPARE(run({"--pdf", pdf, "--kind", "12", "--date", "2027-03-20", sampleFile()}, &err), 0);
-        QVERIFY2(QFile(pdf).size() > 1000, qPrintable(err));
-        // Standard error carries the program's own messages, and there are none.
-        QVERIFY2(err.isEmpty(), qPrintable(err));
-        if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
-            QProcess p;
-            p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-            p.waitForFinished(20000);
-            const QString text = QString::fromUtf8(p.readAllStandardOutput());
-            QVERIFY(text.contains(QStringLiteral("令和9年3月20日")));
-            QVERIFY(text.contains(QStringLiteral("一年間ご協力ありがとうございました。")));
+        std::optional<FullDisk> full;
+        if (disk >= 0 && !full.emplace(FullDisk::Kind(disk)).skipReason.isEmpty())
+            QSKIP(qPrintable(full->skipReason));
+        const QString output = full ? full->path(QStringLiteral("out")) : dir.filePath(QStringLiteral("out"));
+        const QString account = dir.filePath(QStringLiteral("3年2組.txt"));
+        QVERIFY(QFile::copy(sampleFile(), account));
+        writeCp932(dir.filePath(QStringLiteral("m.txt")), {"iMekalu135", "True", "", "", "", "", "", "False", "2026/05/01",
+                                                           " 0", "紙", "", " 0", " 0", " 300", "<DETAIL>", "A", " 100", "</DETAIL>"});
+        const QByteArray accountBytes = readBytes(account);
+        const QList<std::pair<const char *, QString>> names = {
+            {"OUT", output}, {"ACCOUNT", account}, {"MISMATCH", dir.filePath(QStringLiteral("m.txt"))},
+            {"MISSING", dir.filePath(QStringLiteral("missing.txt"))}, {"NOWHERE", dir.filePath(QStringLiteral("nowhere"))},
+            {"TODAY", eraDateText(QDate::currentDate())}};
+        auto expand = [&](QString s) {
+            for (const auto &[name, value] : names)
+                s.replace(QLatin1String(name), value);
+            return s;
+        };
+        QStringList argv = args.split(QLatin1Char(' '));
+        for (QString &a : argv)
+            a = a == QLatin1String("EMPTY") ? QString() : expand(a);
+        if (full)
+            full->fill(8192);
+        QString e, o;
+        QCOMPARE(run(argv, &e, &o), status);
+        QVERIFY2(err.isEmpty() ? e.isEmpty() : e.startsWith(expand(err)), qPrintable(e));
+        QCOMPARE(readBytes(account), accountBytes);
+        for (const QString &file : {output + QStringLiteral(".csv"), output + QStringLiteral(".pdf")}) {
+            if (!QFile::exists(file))
+                continue;
+            QVERIFY2(status == 0, qPrintable(file + QStringLiteral(" written")));
+            const QByteArray bytes = readBytes(file);
+            if (file.endsWith(QLatin1String(".csv"))) {
+                o += bytes.startsWith("\xEF\xBB\xBF") ? QString::fromUtf8(bytes) : decodeCp932(bytes);
+            } else {
+                QProcess p;
+                p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+                QVERIFY(p.waitForFinished(60000));
+                o += QString::fromLatin1(bytes.left(4)) + QString::fromUtf8(p.readAllStandardOutput());
+            }
         }
-
-        const QString csv = dir.filePath(QStringLiteral("l.csv"));
-        QCOMPARE(run({"--csv", csv, "--kind", "1", sampleFile()}, &err), 0);
-        QFile f(csv);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray bytes = f.readAll();
-        QVERIFY(bytes.contains("\r\n"));
-        const QList<QStringList> rows = parseCsv(decodeCp932(bytes));
-        QCOMPARE(rows.first(), (QStringList{"日付", "領収書", "項目", "収入", "支出", "残高"}));
-        QCOMPARE(rows.at(1), (QStringList{"2026/04/10", "", "学級費 4月分", "48000", "", "48000"}));
-        QCOMPARE(rows.at(2), (QStringList{"2026/04/15", "1", "画用紙 図工", "", "3240", "44760"}));
-        QCOMPARE(rows.at(rows.size() - 2), (QStringList{"", "", "１学期 合計", "144000", "27170", "116830"}));
-        QCOMPARE(rows.last(), (QStringList{"", "", "２学期へ繰り越し", "", "116830", ""}));
-
-        // A detail mismatch is stated on standard error (not asked) and the export goes on.
-        const QString mismatched = dir.filePath(QStringLiteral("m.txt"));
-        writeCp932(mismatched, {"iMekalu135", "True", "", "", "", "", "", "False", "2026/05/01", " 0", "紙", "",
-                                " 0", " 0", " 300", "<DETAIL>", "A", " 100", "</DETAIL>"});
-        const QString mpdf = dir.filePath(QStringLiteral("m.pdf"));
-        QCOMPARE(run({"--pdf", mpdf, "--kind", "1", mismatched}, &err), 0);
-        QCOMPARE(err, QStringLiteral("注意: 支出表の1番目の記載金額と、その明細書の合計金額が違っています。\n"));
-        QVERIFY(QFile::exists(mpdf));
-
-        // Errors: a clear message and a non-zero status.
-        QVERIFY(run({"--pdf", pdf, "--kind", "1", dir.filePath(QStringLiteral("missing.txt"))}, &err) != 0);
-        QVERIFY(err.contains(QStringLiteral("missing.txt")));
-        QVERIFY(run({"--pdf", pdf, "--kind", "99", sampleFile()}, &err) != 0);
-        QVERIFY(err.contains(QStringLiteral("--kind")));
+        for (const QString &part : out.split(QLatin1Char('|'), Qt::SkipEmptyParts))
+            QVERIFY2(o.contains(expand(part)), qPrintable(expand(part) + QStringLiteral(" not in:\n") + o));
     }
 
     void csvQuotingAndSummaryTable()

@@ -1,6 +1,7 @@
-// The file dialogs: where the window's requests start and what they propose,
-// and what Qt's real dialogs then show (the filter's label, the files
-// listed, the PDF name in the print dialog).
+// The real dialogs: how Qt's message boxes answer the keys and the title
+// bar's close button; where the window's file requests start and what they
+// propose, and what Qt's real dialogs then show (the filter's label, the
+// files listed, the PDF name in the print dialog).
 #include "app/qt_dialogs.h"
 #include "model/version.h"
 #include "support/test_main.h"
@@ -12,6 +13,10 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QWindow>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSettings>
@@ -51,6 +56,71 @@ void whenShown(const std::function<void(DialogType *)> &inspect)
 class TestFileDialogs : public QObject {
     Q_OBJECT
 private slots:
+    // Escape and the title bar's close button never answer Yes; on the
+    // unsaved-changes question (YesNoCancel) they cancel.
+    void messageBoxAnswers_data()
+    {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<QString>("action"); // a key, "close" (the title bar's button) or a button's caption
+        QTest::addColumn<int>("answer");
+        using A = Dialogs::Answer;
+        using B = Dialogs::Buttons;
+        const QList<std::tuple<const char *, B, const char *, A>> rows = {
+            {"unsaved: Escape", B::YesNoCancel, "Escape", A::Cancel},
+            {"unsaved: close", B::YesNoCancel, "close", A::Cancel},
+            {"unsaved: Enter", B::YesNoCancel, "Return", A::Yes},
+            {"unsaved: いいえ", B::YesNoCancel, "いいえ", A::No},
+            {"yes/no: Escape", B::YesNo, "Escape", A::No},
+            {"yes/no: close", B::YesNo, "close", A::No},
+            {"yes/no: Enter", B::YesNo, "Return", A::Yes},
+            {"recovery: Escape", B::YesNoDelete, "Escape", A::No},
+            {"recovery: close", B::YesNoDelete, "close", A::No},
+            {"recovery: 削除", B::YesNoDelete, "削除", A::Delete},
+            {"recovery: はい", B::YesNoDelete, "はい", A::Yes},
+            {"OK: Escape", B::Ok, "Escape", A::Ok},
+        };
+        for (const auto &[name, buttons, action, answer] : rows)
+            QTest::newRow(name) << int(buttons) << QString::fromUtf8(action) << int(answer);
+    }
+    void messageBoxAnswers()
+    {
+        QFETCH(int, buttons);
+        QFETCH(QString, action);
+        QFETCH(int, answer);
+        static const QStringList captions[] = {{"OK"}, {"はい", "いいえ"}, {"はい", "いいえ", "キャンセル"},
+                                               {"はい", "いいえ", "削除"}};
+        auto caption = [](QAbstractButton *b) {
+            return b->text().remove(QRegularExpression(QStringLiteral("\\(&.\\)|&")));
+        };
+        QStringList shown;
+        QString title, text;
+        whenShown<QMessageBox>([&](QMessageBox *box) {
+            for (QAbstractButton *b : box->buttons())
+                shown << caption(b);
+            title = box->windowTitle();
+            text = box->text();
+            // As on a desktop: the box that comes up is the active window.
+            QApplication::setActiveWindow(box);
+            if (action == QLatin1String("close"))
+                box->windowHandle()->close();
+            else if (action == QLatin1String("Escape") || action == QLatin1String("Return"))
+                QTest::keyClick(QApplication::focusWidget(),
+                                action == QLatin1String("Escape") ? Qt::Key_Escape : Qt::Key_Return);
+            for (QAbstractButton *b : box->buttons())
+                if (caption(b) == action)
+                    b->click();
+        });
+        QCOMPARE(int(QtDialogs().message(nullptr, QStringLiteral("保存しますか？\r二行目"), Dialogs::Buttons(buttons),
+                                         Dialogs::Icon::Question, QString())),
+                 answer);
+        shown.sort();
+        QStringList expected = captions[buttons];
+        expected.sort();
+        QCOMPARE(shown, expected);
+        QCOMPARE(title, QString::fromUtf8(kAppTitle));
+        QCOMPARE(text, QStringLiteral("保存しますか？\n二行目"));
+    }
+
     void windowRequestsStartWhereTheUserWorks_data()
     {
         QTest::addColumn<bool>("account");    // an account from folder "account" is open

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# ./run.sh and scripts/install.sh as a user runs them: from another folder,
+# ./run.sh, scripts/install.sh and scripts/uninstall.sh as a user runs them: from another folder,
 # with account files named relative to it. Builds the program as run.sh does
 # (in build/, not the test build), so test.sh runs it before the suite.
 set -euo pipefail
@@ -45,6 +45,8 @@ check "scripts/install.sh prefix" bash -c "cd '$work' && '$src/scripts/install.s
 check "installed program writes a PDF from a relative path" bash -c \
   "cd '$work/学年' && ../prefix/bin/harumoka --pdf 年間.pdf --kind 11 3年2組/会計.txt && test -s 年間.pdf"
 check "install refreshed the MIME database" test -s "$work/prefix/share/mime/mime.cache"
+check "scripts/uninstall.sh prefix" bash -c "cd '$work' && '$src/scripts/uninstall.sh' prefix"
+check "uninstall left no file, cache or empty folder" bash -c "[ -z \"\$(find '$work/prefix' -mindepth 1 ! -name bin ! -name share)\" ]"
 
 echo "run.sh and install.sh: $failed failed"
 [ "$failed" -eq 0 ]

@@ -96,11 +96,13 @@ private slots:
             QVERIFY2(!e.message().contains(QStringLiteral("バックアップ")), qPrintable(e.message()));
             QVERIFY(e.message().contains(QStringLiteral("保存先のフォルダーがありません")));
         }
-        // An ordinary file is replaced as before.
+        // An ordinary file is replaced as before, keeping its permissions; by a PDF too.
         const QString old = dir.filePath(QStringLiteral("表.csv"));
-        QVERIFY(writeBytes(old, "old table"));
+        QVERIFY(writeBytes(old, "old table") && QFile::setPermissions(old, QFile::ReadOwner | QFile::WriteOwner));
         exportCsv(m, PrintSettings(), 2, old);
         QVERIFY(readBytes(old).startsWith("No."));
+        exportPdf(m, PrintSettings(), 2, old);
+        QVERIFY(readBytes(old).startsWith("%PDF") && !(QFile::permissions(old) & 0x0077));
     }
 };
 

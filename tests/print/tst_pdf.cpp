@@ -5,16 +5,21 @@
 #include "model/values.h"
 #include "print/printer_surface.h"
 #include "print/printouts.h"
-#include "support/print_test_main.h"
+#include "print/fonts.h"
 #include "support/test_util.h"
 
+#include <QApplication>
 #include <QDir>
+#include <QFontMetricsF>
 #include <QImage>
+#include <QPainter>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QtTest>
 
 namespace {
 
@@ -85,6 +90,8 @@ private slots:
     void reportComesOutInJapanese();
     void positionsCountFromThePaperCorner();
     void textMetricsMatchTheFont();
+    void textsLandWhereDrawTextPutsThem();
+    void previewShowsWhatDrawTextShows();
     void failuresLeaveNoFile();
 
 private:
@@ -229,6 +236,90 @@ void TestPdf::textMetricsMatchTheFont()
     s.endDocument();
 }
 
+namespace {
+
+// Texts the surface lays out from its glyph table and texts it leaves to Qt,
+// in two sizes and colours, with a number gathered into the same row; drawn
+// through the surface (checking its widths against QFontMetricsF) or, for
+// reference, with QPainter::drawText.
+void paintTexts(QPrinter &printer, bool surface)
+{
+    const QStringList texts = {
+        QStringLiteral("学級費 4月分 12,345円"), QStringLiteral("ｶﾞｲﾄﾞ料・No.12　合　計"),
+        QString::fromUtf8("か\u309Aけ\u3099 e\u0301 ①㈱"), QStringLiteral("office ﬁle AVAW"),
+        QString::fromUtf8("𠮷野家 😀 한국"), QString::fromUtf8("עברית 12 אב"), QStringLiteral("tab\tend")};
+    auto font = [](int i) {
+        QFont f(QStringLiteral("ＭＳ 明朝"));
+        f.setPixelSize(i % 2 ? 240 : 190);
+        f.setKerning(false);
+        return f;
+    };
+    if (surface) {
+        PrinterSurface s(printer);
+        for (int i = 0; i < texts.size(); ++i) {
+            s.setColor(i % 3 ? kBlack : kRed);
+            s.setFontSize(i % 2 ? 12 : 9.5);
+            s.textAt(1440, 1440 + 480 * i, texts[i]);
+            s.textAt(8000, 1440 + 480 * i, QString::number(i));
+            QCOMPARE(s.textWidth(texts[i]), QFontMetricsF(font(i), &printer).horizontalAdvance(texts[i]));
+        }
+        s.endDocument();
+        return;
+    }
+    QPainter p(&printer);
+    const QRectF page = printer.pageRect(QPrinter::DevicePixel);
+    const QRectF paper = printer.paperRect(QPrinter::DevicePixel);
+    p.translate(paper.left() - page.left(), paper.top() - page.top());
+    p.scale(printer.resolution() / 1440.0, printer.resolution() / 1440.0);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    for (int i = 0; i < texts.size(); ++i) {
+        p.setFont(font(i));
+        p.setPen(i % 3 ? Qt::black : Qt::red);
+        const double baseline = 1440 + 480 * i + QFontMetricsF(font(i), &printer).ascent();
+        p.drawText(QPointF(1440, baseline), texts[i]);
+        p.drawText(QPointF(8000, baseline), QString::number(i));
+    }
+}
+
+} // namespace
+
+// Either way, the PDF page is the same pixel for pixel.
+void TestPdf::textsLandWhereDrawTextPutsThem()
+{
+    if (!m_havePdftoppm)
+        QSKIP("pdftoppm (poppler-utils) is not installed");
+    QTemporaryDir dir;
+    auto page = [&](bool surface) {
+        const QString pdf = dir.path() + QStringLiteral("/page%1.pdf").arg(surface);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        PrinterSurface::preparePrinter(printer);
+        paintTexts(printer, surface);
+        return renderPage(pdf, 150, dir.path());
+    };
+    const QImage surface = page(true);
+    QVERIFY(!surface.isNull());
+    QCOMPARE(surface, page(false));
+}
+
+// And so is the print preview, which Qt paints through a picture: glyph runs
+// would come out there as outlines.
+void TestPdf::previewShowsWhatDrawTextShows()
+{
+    auto preview = [](bool surface) {
+        QPrinter printer(QPrinter::HighResolution);
+        PrinterSurface::preparePrinter(printer);
+        QPrintPreviewWidget w(&printer);
+        connect(&w, &QPrintPreviewWidget::paintRequested, [&](QPrinter *p) { paintTexts(*p, surface); });
+        w.resize(900, 1300);
+        w.show();
+        w.updatePreview();
+        return w.grab().toImage();
+    };
+    QCOMPARE(preview(true), preview(false));
+}
+
 void TestPdf::failuresLeaveNoFile()
 {
     QTemporaryDir dir;
@@ -285,5 +376,14 @@ void TestPdf::failuresLeaveNoFile()
     QVERIFY_THROWS_EXCEPTION(HarumokaError, PrinterSurface surface(broken));
 }
 
-HARUMOKA_PRINT_TEST_MAIN(TestPdf)
+// A QApplication for the print preview's widget.
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    installFontSubstitutions();
+    TestPdf tc;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&tc, argc, argv);
+}
 #include "tst_pdf.moc"

@@ -144,6 +144,30 @@ private slots:
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
+    // Another user's lock, left by a program of this computer that is gone, in
+    // a shared folder where only its owner may remove it: this computer's.
+    void anotherUsersStaleLockOnThisComputer()
+    {
+        if (::geteuid() != 0)
+            QSKIP("acting as two users needs root");
+        QTemporaryDir dir;
+        const QString account = dir.filePath(QStringLiteral("a.txt"));
+        const QByteArray lockFile = QFile::encodeName(AccountLock::lockFilePathFor(account));
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 01777) == 0 && writeBytes(account, "iMekalu135\r\n"));
+        QVERIFY(writeBytes(lockFile, lockOf(QSysInfo::machineHostName(), goneProcess(), QStringLiteral("harumoka")))
+                && ::chown(lockFile.constData(), 4242, 4242) == 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            AccountLock lock(account);
+            ::_exit(::setgid(4243) == 0 && ::setuid(4243) == 0 && lock.tryLock() == Verdict::CannotJudge
+                            && lock.explain(Verdict::CannotJudge).contains(QStringLiteral("このコンピューターのハルモカ"))
+                            && !lock.takeOver()
+                        ? 0 : 1);
+        }
+        int status = -1;
+        QVERIFY(::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+
     // Every path to one file finds the one lock.
     void pathsToOneFileShareTheLock_data()
     {

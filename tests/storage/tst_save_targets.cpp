@@ -153,6 +153,24 @@ private slots:
         }
     }
 
+    // As each temporary file (content, backup) is filled, none of a private account is readable by others.
+    void temporaryFilesArePrivateWhileWritten()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.txt"));
+        QVERIFY(writeBytes(path, "old account") && ::chmod(QFile::encodeName(path).constData(), 0600) == 0);
+        QMap<QString, int> modes; // "a.txt" or "a.bak": the widest mode its temporary file had
+        const SaveDeviceFilter looking = [&](QIODevice &file) -> std::unique_ptr<QIODevice> {
+            for (const QString &name : QDir(dir.path()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden))
+                modes[name.section(QLatin1Char('.'), 1, 2)] |= int(statOf(dir.filePath(name)).st_mode & 0777);
+            auto same = std::make_unique<QFile>();
+            same->open(static_cast<QFile &>(file).handle(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle);
+            return same;
+        };
+        writeAccountFile(path, AccountHeader(), *oneEntry(), looking);
+        QCOMPARE(modes, (QMap<QString, int>{{"a.txt", 0600}, {"a.bak", 0600}}));
+    }
+
     // The file is saved; the backup that could not be updated is named.
     void backupThatCannotBeUpdatedIsReported_data()
     {

@@ -1,6 +1,7 @@
 // The period table and the summaries built from it: which period each month
-// belongs to (every boundary of a term or half), and the carry-overs that
-// chain term 1 into term 2 into term 3 and the first half into the second.
+// belongs to (every boundary of a term or half), which school year a date
+// belongs to, and the carry-overs that chain term 1 into term 2 into term 3
+// and the first half into the second.
 #include "model/periods.h"
 #include "model/values.h"
 #include "summary/summaries.h"
@@ -50,6 +51,31 @@ private slots:
             }
             QCOMPARE(counted, periods);
         }
+    }
+
+    // March belongs to the school year that began the April before.
+    void schoolYearOfADate_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<int>("year");
+        QTest::newRow("1 April") << QDate(2026, 4, 1) << 2026;
+        QTest::newRow("31 December") << QDate(2026, 12, 31) << 2026;
+        QTest::newRow("1 January") << QDate(2027, 1, 1) << 2026;
+        QTest::newRow("31 March") << QDate(2027, 3, 31) << 2026;
+        QTest::newRow("1 April after") << QDate(2027, 4, 1) << 2027;
+    }
+    void schoolYearOfADate()
+    {
+        QFETCH(QDate, date);
+        QFETCH(int, year);
+        QCOMPARE(schoolYearOfDate(date), year);
+        QCOMPARE(schoolYearItems(date).at(3), schoolYearItem(year));
+        // Without a school-year text an account is of its latest entry's year.
+        auto head = std::make_shared<MekaluArticle>();
+        head->addArticle(income(date, QStringLiteral("会費"), 100));
+        head->addArticle(income(QDate(2026, 4, 1), QStringLiteral("会費"), 100));
+        QCOMPARE(schoolYearOf(QString(), *head), year);
+        QCOMPARE(schoolYearOf(QStringLiteral("令和10年度(2028年度）"), *head), 2028);
     }
 
     void carryOversChainThePeriods_data()

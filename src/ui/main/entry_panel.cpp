@@ -162,8 +162,17 @@ void EntryPanel::enterRecordsOrAdds(QWidget *w, const std::function<void()> &rec
 
 void EntryPanel::escapeCancels(const QList<QWidget *> &editors, const std::function<void()> &cancel)
 {
+    m_escape = [this, cancel] { command(cancel); };
     for (QWidget *editor : editors)
-        onEscapeKey(editor, [this, cancel] { command(cancel); });
+        onEscapeKey(editor, m_escape);
+}
+
+bool EntryPanel::escapeOpenEditor()
+{
+    if (m_editorCol == 0 || !m_escape || !isVisible())
+        return false;
+    m_escape();
+    return true;
 }
 
 void EntryPanel::tabMoves(QWidget *editor, int col, int lastCol, const std::function<bool()> &commit)

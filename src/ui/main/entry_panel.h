@@ -80,6 +80,9 @@ public:
                             const std::function<void()> &add, bool hideAfter);
     // Escape in an editor drops the edit (hides the editors) and returns to the grid.
     void escapeCancels(const QList<QWidget *> &editors, const std::function<void()> &cancel);
+    // Does what Escape does when a cell editor is open (Undo's first step
+    // while an edit is in progress); false when none is open.
+    bool escapeOpenEditor();
     // Tab and Shift+Tab in the editor of column `col`: `commit` records as
     // Enter does (false: refused, the editor stays), then the next or
     // previous cell of the row is clicked, which opens its editor. Past the
@@ -160,6 +163,7 @@ protected:
 
 private:
     QWidget *m_focusedEditor = nullptr; // the editor the running command focused
+    std::function<void()> m_escape;
     FlexGrid *m_grid = nullptr;
     int m_editorRow = 0;
     int m_editorCol = 0;

@@ -91,6 +91,7 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     m_undo->setUndoLimit(200);
     buildMenus();
     buildToolBar();
+    addDesktopConventions();
 
     SSTabSheets = new QTabWidget(this);
     SSTabSheets->setDocumentMode(false);
@@ -236,7 +237,13 @@ void frmMain::buildMenus()
     connect(m_undo, &QUndoStack::indexChanged, this, updateEditItems);
     connect(m_undo, &QUndoStack::cleanChanged, this, [this](bool clean) { m_doc.setModified(!clean); });
     updateEditItems();
-    connect(mnuEditUndo, &QAction::triggered, this, [this] { guarded([this] { m_undo->undo(); }); });
+    connect(mnuEditUndo, &QAction::triggered, this, [this] {
+        // An edit in progress in a cell goes first, as Escape drops it; nothing else changes.
+        guarded([this] {
+            if (!incomeSheet->escapeOpenEditor() && !supplySheet->escapeOpenEditor())
+                m_undo->undo();
+        });
+    });
     connect(mnuEditRedo, &QAction::triggered, this, [this] { guarded([this] { m_undo->redo(); }); });
     connect(&m_doc, &Document::editDone, this, [this](const Document::Edit &edit) {
         m_undo->push(makeUndoCommand(m_doc, edit).release());
@@ -548,6 +555,18 @@ frmMain::LockResult frmMain::lockFile(const QString &fileName, bool saving)
             saving ? Dialogs::Buttons::YesNo : Dialogs::Buttons::YesNoCancel, Dialogs::Icon::Warning);
         if (answer == Dialogs::Answer::Yes && lock->takeOver()) {
             result = LockResult::Locked;
+        } else if (answer == Dialogs::Answer::Yes && saving) {
+            m_dialogs.message(this, lock->takeOverFailure() + QStringLiteral("\r保存しませんでした。"),
+                              Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+            return LockResult::Refused;
+        } else if (answer == Dialogs::Answer::Yes) {
+            // The lock stays where it is: said, with read-only as the way on.
+            if (m_dialogs.message(this, lock->takeOverFailure() + QStringLiteral("\r読み取り専用で開きますか？"),
+                                  Dialogs::Buttons::YesNo, Dialogs::Icon::Warning)
+                != Dialogs::Answer::Yes)
+                return LockResult::Refused;
+            lock.reset();
+            result = LockResult::ReadOnly;
         } else if (answer == Dialogs::Answer::No && !saving) {
             lock.reset();
             result = LockResult::ReadOnly;
@@ -577,6 +596,7 @@ void frmMain::setReadOnly(bool readOnly)
         if (tbToolBar->widgetForAction(a) == readOnlyNotice)
             a->setVisible(readOnly);
     }
+    showDocumentName();
 }
 
 bool frmMain::openFile(const QString &fileName)
@@ -584,6 +604,9 @@ bool frmMain::openFile(const QString &fileName)
     const LockResult lock = lockFile(fileName, false);
     if (lock == LockResult::Refused)
         return false;
+    // The account is ours: what killed saves of it left beside it can go.
+    if (lock == LockResult::Locked)
+        removeStaleSaveTemporaries(fileName);
     const QString previousName = m_doc.fileName();
     auto giveUp = [&](const QString &message) {
         // Nothing usable was read: back to the empty document, not named after that file.
@@ -733,7 +756,8 @@ void frmMain::closeDocument()
 
 bool frmMain::mnuFileSave_Click()
 {
-    if (m_doc.isDamaged() || m_readOnly)
+    // A document without a name (a restored copy whose file is not the one it came from) is named first.
+    if (m_doc.isDamaged() || m_readOnly || m_doc.fileName().isEmpty())
         return mnuFileSaveAs_Click();
     const QString name = m_doc.fileName();
     // Another program may have written or removed the file since it was read or saved here.
@@ -748,13 +772,15 @@ bool frmMain::mnuFileSave_Click()
             != Dialogs::Answer::Yes)
             return false;
     }
+    if (!confirmOtherNames(name))
+        return false;
     return guarded([this, name] { saveArticleFile(name); });
 }
 
 bool frmMain::mnuFileSaveAs_Click()
 {
     const QString name = m_dialogs.saveFileName(this, saveAccountRequest(m_doc.fileName()));
-    if (name.isEmpty())
+    if (name.isEmpty() || !confirmOtherNames(name))
         return false;
     const bool sameFile = QFileInfo(name).absoluteFilePath() == QFileInfo(m_doc.fileName()).absoluteFilePath();
     std::unique_ptr<AccountLock> previousLock;
@@ -788,6 +814,14 @@ bool frmMain::mnuFileSaveAs_Click()
     toolButtons.value(QStringLiteral("上書き保存"))->setEnabled(true);
     mnuFileSave->setEnabled(true);
     return true;
+}
+
+bool frmMain::confirmOtherNames(const QString &fileName)
+{
+    // Saving replaces the file: its other names would keep the old content.
+    const QString question = otherNamesQuestion(followSymlinks(fileName));
+    return question.isEmpty()
+        || m_dialogs.message(this, question, Dialogs::Buttons::YesNo, Dialogs::Icon::Warning) == Dialogs::Answer::Yes;
 }
 
 QPrinter *frmMain::printer()
@@ -825,6 +859,8 @@ void frmMain::mnuFilePrint_Click()
                           Dialogs::Buttons::Ok);
         return;
     }
+    // The queue and a PDF file show the job under the account's and the printout's name.
+    printer()->setDocName(printJobName(openFileName(), kind));
     if (!m_dialogs.printDialog(this, printer(), QStringLiteral("ﾍﾟｰｼﾞ設定"),
                                proposedOutputPath(m_doc.fileName(), printoutTitle(kind), QStringLiteral("pdf"))))
         return;
@@ -845,6 +881,8 @@ void frmMain::mnuFilePrintPreview_Click()
     const PrintSettings settings = printSheet->settings();
     QString error;
     const int kind = printSheet->printKind;
+    // The preview's print button sends the job under the same name as 印刷.
+    printer()->setDocName(printJobName(openFileName(), kind));
     m_dialogs.printPreview(this, printer(), [&](QPrinter *p) {
         try {
             printKindOnPrinter(m_doc, m_summaries, *p, settings, kind);
@@ -876,17 +914,26 @@ void frmMain::writeRecoveryCopy()
 {
     if (!m_doc.isModified())
         return;
+    QByteArray copy;
     try {
-        m_recovery.write(encodeAccountFile(m_doc.title(), *m_doc.articleList()), m_doc.fileName(), m_stamp);
+        copy = encodeAccountFile(m_doc.title(), *m_doc.articleList());
     } catch (const HarumokaError &) {
-        // A value the file cannot hold, or no state folder: the copy waits
-        // for the next change; Save reports such values itself.
+        // A value the file cannot hold: the copy waits for the next change;
+        // Save reports such values itself.
+        return;
     }
+    const QString problem = m_recovery.write(copy, m_doc.fileName(), m_stamp, m_doc.isDamaged());
+    if (!problem.isEmpty())
+        m_dialogs.message(this, problem, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
 }
 
 bool frmMain::offerRecovery()
 {
     for (const RecoveryCopy &copy : m_recovery.leftBehind()) {
+        // Restored under its name only into the very file the work started from.
+        const RecoveryCopy::Original original = copy.original();
+        const QString restoreName = copy.restoreName(original);
+        const QString caution = copy.caution(original);
         const QString name = copy.originalPath.isEmpty() ? QStringLiteral("（名前のない会計）")
                                                          : QDir::toNativeSeparators(copy.originalPath);
         const QString when = copy.savedAt.isValid()
@@ -894,10 +941,10 @@ bool frmMain::offerRecovery()
             : QStringLiteral("不明");
         const Dialogs::Answer answer = m_dialogs.message(
             this,
-            QStringLiteral("前回、保存されていない変更がありました。復元しますか？\r\r会計: %1\r時刻: %2\r\r"
+            QStringLiteral("前回、保存されていない変更がありました。復元しますか？\r\r会計: %1\r時刻: %2\r\r%3"
                            "はい：復元します（保存するまで元のファイルは変わりません）。\r"
                            "いいえ：今は復元せず、次の起動でまた尋ねます。\r削除：この変更を捨てます。")
-                .arg(name, when),
+                .arg(name, when, caution.isEmpty() ? QString() : caution + QLatin1Char('\n')),
             Dialogs::Buttons::YesNoDelete, Dialogs::Icon::Question);
         if (answer == Dialogs::Answer::Delete) {
             RecoveryStore::discard(copy);
@@ -915,13 +962,13 @@ bool frmMain::offerRecovery()
             continue;
         }
         LockResult lock = LockResult::Locked;
-        if (!copy.originalPath.isEmpty() && QFileInfo::exists(copy.originalPath)) {
-            lock = lockFile(copy.originalPath, false);
+        if (!restoreName.isEmpty() && QFileInfo::exists(restoreName)) {
+            lock = lockFile(restoreName, false);
             if (lock == LockResult::Refused)
                 continue;
         }
-        m_doc.load(loaded.articleList, header.appliedTo(AccountTitle()), loaded.nextArticleKey, false,
-                   copy.originalPath);
+        m_doc.load(loaded.articleList, header.appliedTo(AccountTitle()), loaded.nextArticleKey, copy.damaged,
+                   restoreName);
         try {
             refreshSummaries();
         } catch (const HarumokaError &) {
@@ -931,9 +978,10 @@ bool frmMain::offerRecovery()
         m_undo->clear();
         m_undo->resetClean();
         m_doc.setModified(true);
-        m_stamp = copy.originalStamp;
+        m_stamp = FileStamp::of(restoreName);
         setReadOnly(lock == LockResult::ReadOnly);
-        setDocumentCommands(false, !copy.originalPath.isEmpty() && lock != LockResult::ReadOnly, true, true);
+        setDocumentCommands(false, !restoreName.isEmpty() && !copy.damaged && lock != LockResult::ReadOnly, true,
+                            true);
         writeRecoveryCopy();
         RecoveryStore::discard(copy);
         return true;

@@ -81,6 +81,12 @@ public:
     void openRecentFile(const QString &fileName);
     void fillRecentMenu();
     void mnuHelpHelp_Click();
+    // バージョン情報: the version, the licence and where the files are.
+    void mnuHelpAbout_Click();
+    QString aboutText() const;
+    // The open file, or empty while the account has no name (after start-up,
+    // Close or 次年度の会計を作成, until Save As names it).
+    QString openFileName() const;
     void tbToolBar_ButtonClick(const QString &key);
     void clearDocumentView();
 
@@ -122,8 +128,11 @@ public:
     QAction *mnuEditRedo = nullptr;
     QAction *mnuHelp = nullptr;
     QAction *mnuHelpHelp = nullptr;
+    QAction *mnuHelpAbout = nullptr;
     // Shown while the account is open read-only.
     QLabel *readOnlyNotice = nullptr;
+    // The open file's name and the unsaved mark, at the toolbar's end.
+    QLabel *documentName = nullptr;
     // Toolbar buttons by key ("開く", "名前をつけて保存", "上書き保存", "ページ設定", "印刷").
     QHash<QString, QAction *> toolButtons;
 
@@ -162,6 +171,10 @@ private:
     void closeDocument();
     void buildMenus();
     void buildToolBar();
+    // The usual keys (Ctrl+S without a name, Ctrl+Shift+S, Ctrl+Q),
+    // バージョン情報 and the file's name (frmmain_desktop.cpp).
+    void addDesktopConventions();
+    void showDocumentName();
     void loadResourceCaptions();
     void documentChanged(Document::Changes what);
     void loadSelectionLists();
@@ -170,6 +183,8 @@ private:
     // asking the user what to do with a lock held elsewhere.
     enum class LockResult { Locked, ReadOnly, Refused };
     LockResult lockFile(const QString &fileName, bool saving);
+    // Asks before a save would part a file from its other names (hard links).
+    bool confirmOtherNames(const QString &fileName);
     void releaseLock();
     void setReadOnly(bool readOnly);
 

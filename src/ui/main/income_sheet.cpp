@@ -267,7 +267,7 @@ void IncomeSheet::TextIncomePerPerson_Change()
         return;
     }
     // Kept as text; Record refuses a product that does not fit.
-    TextIncomeAmount->setText(Str(qint64(p * textValue(TextIncomeStudents->text()))));
+    TextIncomeAmount->setText(amountBoxText(p * textValue(TextIncomeStudents->text())));
 }
 
 void IncomeSheet::TextIncomeStudents_Change()
@@ -281,7 +281,7 @@ void IncomeSheet::TextIncomeStudents_Change()
     const double n = textValue(text);
     if (n > 0) {
         if (!TextIncomePerPerson->text().isEmpty())
-            TextIncomeAmount->setText(Str(qint64(textValue(TextIncomePerPerson->text(), true) * n)));
+            TextIncomeAmount->setText(amountBoxText(textValue(TextIncomePerPerson->text(), true) * n));
         if (n <= 32767)
             defaultStudents = qint16(n);
     }

@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QRegularExpression>
 #include <QStringList>
+#include <cmath>
 
 bool passesDigitRule(const QString &text)
 {
@@ -40,6 +41,13 @@ double textValue(const QString &text, bool removeCommas)
     QString t = text;
     t.remove(QLatin1Char(','));
     return Val(t);
+}
+
+QString amountBoxText(double amount)
+{
+    if (std::fabs(amount) < 9.0e18)
+        return Str(qint64(amount));
+    return (amount < 0 ? QString() : QStringLiteral(" ")) + QString::number(amount, 'f', 0);
 }
 
 qint32 readAmountField(const QString &text, const QString &fieldName)

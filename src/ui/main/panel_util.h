@@ -17,6 +17,10 @@ bool passesDigitRule(const QString &text);
 bool passesAmountRule(const QString &text);
 // Value of a text as the panels read it, every "," removed first when asked.
 double textValue(const QString &text, bool removeCommas = false);
+// A computed amount as the amount box shows it (spaced decimal). Past 64
+// bits, where a conversion would wrap, the whole number is written out;
+// Record refuses it as it refuses any amount beyond 32 bits.
+QString amountBoxText(double amount);
 // Reads a box for recording; throws HarumokaError naming the field when the
 // value does not fit its 16- or 32-bit field.
 qint32 readAmountField(const QString &text, const QString &fieldName);

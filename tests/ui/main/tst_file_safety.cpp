@@ -1,12 +1,14 @@
 // What the window does so that nothing a treasurer entered is lost: the
 // unsaved-changes question can be cancelled, a lock held elsewhere is
 // explained and the account opened read-only or taken over, a file changed
-// by another program is not overwritten without asking, and a backup that
-// fell behind or a settings file that cannot be read is said.
+// by another program is not overwritten without asking, a save that meets a
+// full disk keeps the old account, and a backup that fell behind or a
+// settings file that cannot be read is said.
 #include "app/startup.h"
 #include "model/document.h"
 #include "model/values.h"
 #include "storage/account_lock.h"
+#include "support/full_disk.h"
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/window_fixture.h"
@@ -14,11 +16,13 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QSysInfo>
 #include <QToolBar>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,6 +90,7 @@ private slots:
         QTest::newRow("cannot judge: take over") << "empty" << int(A::Yes) << "locked";
         QTest::newRow("cannot judge: read-only") << "empty" << int(A::No) << "read-only";
         QTest::newRow("cannot judge: not opened") << "empty" << int(A::Cancel) << "closed";
+        QTest::newRow("a folder at the lock's name: said, read-only") << "folder" << int(A::Yes) << "read-only";
     }
     void locksHeldElsewhere()
     {
@@ -102,14 +107,13 @@ private slots:
                 + "\npid=" + QByteArray::number(qint64(::getpid())) + "\nprogram="
                 + QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8()
                 + "\nsince=2026-05-01T09:30:00+09:00\n";
-        {
-            QFile f(lockPath);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(lock);
-        }
+        QVERIFY(holder == QLatin1String("folder") ? QDir().mkdir(lockPath) : writeBytes(lockPath, lock));
+        lock = readBytes(lockPath);
         f.dialogs.expectMessageContaining(holder == QLatin1String("running") ? QStringLiteral("読み取り専用で開きますか？")
                                                                             : QStringLiteral("ロックを解除して開きます"),
                                           Dialogs::Answer(answer));
+        if (holder == QLatin1String("folder"))
+            f.dialogs.expectMessageContaining(QStringLiteral("がフォルダーになっています。"), Dialogs::Answer::Yes);
         const bool opened = f.w->openFile(path);
         QVERIFY(f.dialogs.done());
         QCOMPARE(opened, result != QLatin1String("closed"));
@@ -159,6 +163,41 @@ private slots:
         QVERIFY(f.dialogs.done());
     }
 
+    // Saving beside what killed saves left (this program's names only, none
+    // that a running save holds, go at Open and at Save) and through one of
+    // two names of a file (hard links, which saving parts: asked first).
+    void savingBesideLeftoversAndOtherNames()
+    {
+        WindowFixture f;
+        const QString path = f.path(QStringLiteral("a.txt")), other = f.path(QStringLiteral("b.txt"));
+        writeCp932(path, kAccount);
+        QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
+        const QStringList stale = {".a.txt.1x2y.tmp", ".a.bak.zz9.tmp"};
+        const QStringList kept = {".a.txt.1X2Y.tmp", ".a.txt.held.tmp", ".b.txt.1x2y.tmp"};
+        auto temporaries = [&](const QStringList &make) {
+            for (const QString &name : make)
+                writeBytes(f.path(name), "x");
+            return QDir(f.dir.path()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden);
+        };
+        temporaries(kept + stale);
+        QFile held(f.path(kept[1]));
+        QVERIFY(held.open(QIODevice::ReadOnly) && ::flock(held.handle(), LOCK_EX) == 0); // a save still running
+        QVERIFY(f.w->openFile(path));
+        QCOMPARE(temporaries({}), kept);
+        f.w->incomeSheet->CommandIncomeNew->click();
+        const QByteArray before = readBytes(path);
+        for (const auto answer : {Dialogs::Answer::No, Dialogs::Answer::Yes})
+            f.dialogs.expectMessageContaining(QStringLiteral("ほかの名前（ハードリンク）もあります"), answer);
+        QVERIFY(!f.w->mnuFileSave_Click());
+        QCOMPARE(readBytes(path), before);
+        temporaries(stale);
+        QVERIFY(f.w->mnuFileSave_Click());
+        QCOMPARE(temporaries({}), kept);
+        QVERIFY(readBytes(path) != before);
+        QCOMPARE(readBytes(other), before);
+        QVERIFY(f.dialogs.done());
+    }
+
     void aBackupThatFellBehindIsSaid()
     {
         WindowFixture f;
@@ -172,6 +211,42 @@ private slots:
         QVERIFY(f.w->mnuFileSave_Click());
         QVERIFY(f.dialogs.done());
         QVERIFY(!f.doc().isModified());
+    }
+
+    // The real save on a disk that fills up: the failure is said, the old
+    // account stays as it was with nothing left beside it, the work unsaved.
+    void aFullDiskKeepsTheOldAccount_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<qint64>("room");
+        QTest::newRow("full") << int(FullDisk::WriteFails) << qint64(0);
+        QTest::newRow("full part-way") << int(FullDisk::WriteFails) << qint64(8192);
+        QTest::newRow("the flush fails") << int(FullDisk::FlushFails) << qint64(0);
+    }
+    void aFullDiskKeepsTheOldAccount()
+    {
+        QFETCH(int, kind);
+        QFETCH(qint64, room);
+        FullDisk disk{FullDisk::Kind(kind)};
+        if (!disk.skipReason.isEmpty())
+            QSKIP(qPrintable(disk.skipReason));
+        WindowFixture f;
+        const QString path = disk.path(QStringLiteral("a.txt"));
+        QVERIFY(QFile::copy(QStringLiteral(HARUMOKA_TEST_DATA "/golden/mixed.txt"), path));
+        QVERIFY(f.w->openFile(path));
+        QVERIFY(writeBytes(disk.path(QStringLiteral("a.bak")), "old backup"));
+        const QByteArray old = readBytes(path);
+        disk.fill(room);
+        const QStringList files = QDir(disk.path(QString())).entryList(QDir::Files | QDir::Hidden);
+        f.w->incomeSheet->CommandIncomeNew->click();
+        f.dialogs.expectMessageContaining(QStringLiteral("ファイル「%1」に保存できませんでした。").arg(path));
+        QVERIFY(!f.w->mnuFileSave_Click());
+        QVERIFY(f.dialogs.done());
+        QVERIFY(f.dialogs.log.last().contains(QStringLiteral("変更されていません")));
+        QCOMPARE(readBytes(path), old);
+        QCOMPARE(readBytes(disk.path(QStringLiteral("a.bak"))), QByteArray("old backup"));
+        QCOMPARE(QDir(disk.path(QString())).entryList(QDir::Files | QDir::Hidden), files);
+        QVERIFY(f.doc().isModified());
     }
 
     void anUnreadableSettingsFileIsSaidOnce()

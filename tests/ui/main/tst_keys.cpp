@@ -141,17 +141,22 @@ private slots:
         QFETCH(int, tab);
         QFETCH(int, col);
         QFETCH(QString, typed);
+        // Undo while the text is typed does the same, and undoes nothing else.
+        for (const bool undo : {false, true}) {
         Sheets f;
+        if (undo)
+            commitText(f.w->printSheet->TextChargeHome, QStringLiteral("山田"));
         const QString before = fields(f.entry(tab, 2));
         f.open(tab, 2, col);
         typeInto(tab, col, typed);
-        pressKey(Qt::Key_Escape);
+        undo ? f.w->mnuEditUndo->trigger() : pressKey(Qt::Key_Escape);
         QCOMPARE(fields(f.entry(tab, 2)), before);
         QVERIFY(f.editor(tab, col)->isHidden());
         QVERIFY(!f.sheet(tab)->current);
         QCOMPARE(QApplication::focusWidget(), f.sheet(tab)->grid());
         QCOMPARE(f.sheet(tab)->grid()->keyRow(), 2);
-        QVERIFY(!f.doc().isModified());
+        QCOMPARE(f.doc().title().charge, undo ? QStringLiteral("山田") : QString());
+        }
     }
 
     // Tab records and opens the next cell's editor, Shift+Tab the previous

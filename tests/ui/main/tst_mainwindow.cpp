@@ -485,6 +485,11 @@ private slots:
         QCOMPARE(f.w->printSheet->TextTlTle->text(), QStringLiteral("PTA会計"));
         QCOMPARE(f.w->printSheet->TextCarryOver->text(), QStringLiteral("前年度繰越"));
         QCOMPARE(f.w->summarySheets[Term2]->grid->TextMatrix(1, 1), QStringLiteral("前年度繰越 "));
+        // Renamed, it is the summaries' name the next time one is shown.
+        f.w->printSheet->TextCarryOver->setText(QStringLiteral("前期より"));
+        f.w->SSTabSheets->setCurrentIndex(3 + Term2);
+        QCOMPARE(f.w->summarySheets[Term2]->grid->TextMatrix(1, 1), QStringLiteral("前期より "));
+        f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No);
         QVERIFY(f.w->mnuFileClose_Click());
 
         // Totals beyond 32 bits: reported, and the window is back on the empty document.

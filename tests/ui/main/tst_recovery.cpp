@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 namespace {
@@ -33,9 +34,10 @@ class TestRecovery : public QObject {
     Q_OBJECT
 
     // Runs the driver on `account` and kills it once its copy is written.
-    void killAfterAnEdit(const QString &account)
+    void killAfterAnEdit(const QString &account, const QString &folder = QString())
     {
         QProcess driver;
+        driver.setWorkingDirectory(folder);
         driver.start(QStringLiteral(RECOVERY_DRIVER), {account});
         QVERIFY(driver.waitForStarted());
         QVERIFY(driver.waitForReadyRead(120000));
@@ -87,7 +89,7 @@ private slots:
         QCOMPARE(readBytes(dir.filePath(QStringLiteral("3年2組.bak"))), original);
         // Saved: no copy is left to offer.
         QVERIFY(RecoveryStore().leftBehind().isEmpty());
-        QVERIFY(QDir(recoveryFolder()).entryList({QStringLiteral("*.txt")}, QDir::Files).isEmpty());
+        QCOMPARE(QDir(recoveryFolder()).entryList(QDir::Files | QDir::Hidden).size(), 1);
     }
 
     void deleteThrowsTheCopyAwayAndARunningProgramsCopyIsNotOffered()
@@ -105,6 +107,85 @@ private slots:
         QVERIFY(d.done());
         QVERIFY(!w->offerRecovery()); // asks nothing more
         QVERIFY(running.hasCopy());
+        QCOMPARE(QDir(recoveryFolder()).entryList(QDir::Files | QDir::Hidden).size(), 3); // the running one's
+    }
+
+    // Restored under its name only into the very file the work started from
+    // (not a file of that name in the folder the program now starts in);
+    // otherwise without a name. A damaged account stays damaged.
+    void restoresOnlyIntoTheFileTheWorkStartedFrom_data()
+    {
+        QTest::addColumn<QString>("change");  // before the program starts again, in another folder
+        QTest::addColumn<QString>("caution"); // what the question adds; Save then asks for a name
+        QTest::newRow("the other folder has an acc.txt") << "other" << "";
+        QTest::newRow("the other folder has none") << "" << "";
+        QTest::newRow("account replaced") << "replaced" << "変更を始めたときのファイルではありません";
+        QTest::newRow("account removed") << "removed" << "見つかりません";
+        QTest::newRow("damaged account") << "damaged" << "元のファイルは壊れていて";
+    }
+    void restoresOnlyIntoTheFileTheWorkStartedFrom()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, caution);
+        const bool saves = caution.isEmpty(), named = saves || change == "damaged";
+        QTemporaryDir a, b;
+        const QString account = a.filePath(QStringLiteral("acc.txt")), there = b.filePath(QStringLiteral("acc.txt"));
+        const QByteArray other = "iMekalu135\r\nFalse\r\n学年行事特別会計\r\n\r\n\r\n";
+        QVERIFY(writeBytes(account, readBytes(QStringLiteral(HARUMOKA_TEST_DATA "/golden/sample.txt"))
+                                        .replace(change == "damaged" ? " 3240\r\n" : "-", " 12,000\r\n")));
+        QVERIFY(change != "other" || writeBytes(there, other));
+        killAfterAnEdit(saves ? QStringLiteral("acc.txt") : account, a.path()); // as a command line in A names it
+        QVERIFY((change != "replaced" || writeBytes(account, other)) && (change != "removed" || QFile::remove(account)));
+        const QByteArray before = readBytes(account);
+        struct Cwd { QString old = QDir::currentPath(); ~Cwd() { QDir::setCurrent(old); } } cwd;
+        QVERIFY(QDir::setCurrent(b.path()));
+        ScriptedDialogs d;
+        auto w = Main(d, b.filePath(QStringLiteral("names.ini")));
+        d.expectMessageContaining(QStringLiteral("会計: %1\r時刻: ").arg(account), Dialogs::Answer::Yes);
+        if (!saves)
+            d.expectSave(QString());
+        QVERIFY(w->offerRecovery() && d.log.last().contains(caution));
+        QCOMPARE(w->document().fileName(), named ? account : QString());
+        QCOMPARE(w->document().isDamaged(), change == "damaged");
+        QVERIFY(w->mnuFileSave->isEnabled() == saves && w->mnuFileSave_Click() == saves);
+        QVERIFY(d.done());
+        QCOMPARE(readBytes(there), change == "other" ? other : QByteArray("<missing>"));
+        QVERIFY(saves ? readBytes(account).contains(" 7777\r\n") : readBytes(account) == before);
+    }
+
+    // The folder and the copy are the user's alone; a folder that cannot be
+    // used (a file, a link to a folder others can read) is said once.
+    void stateFolderIsPrivateOrSaidOnce_data()
+    {
+        QTest::addColumn<QString>("place"); // what stands where the state folder goes (a link: Qt's permissions)
+        QTest::newRow("nothing") << "";
+        QTest::newRow("a link to a private folder") << "7000";
+        QTest::newRow("a link to a folder others can read") << "7055";
+        QTest::newRow("a file") << "file";
+    }
+    void stateFolderIsPrivateOrSaidOnce()
+    {
+        QFETCH(QString, place);
+        QTemporaryDir dir;
+        const QByteArray oldState = qgetenv("XDG_STATE_HOME");
+        qputenv("XDG_STATE_HOME", QFile::encodeName(dir.path()));
+        const QString folder = recoveryFolder(), target = dir.filePath(QStringLiteral("target"));
+        QVERIFY(!place.startsWith('7') || (QDir().mkdir(target) && QFile::link(target, folder)
+                                           && QFile::setPermissions(target, QFile::Permissions(place.toUInt(nullptr, 16)))));
+        QVERIFY(place != "file" || writeBytes(folder, ""));
+        const bool usable = place.isEmpty() || place == "7000";
+        WindowFixture f;
+        f.w->incomeSheet->CommandIncomeNew->click();
+        if (!usable)
+            f.dialogs.expectMessageContaining(QStringLiteral("復元用のコピーを保存できません"));
+        f.w->writeRecoveryCopy();
+        f.w->writeRecoveryCopy();
+        QVERIFY(f.dialogs.done());
+        qputenv("XDG_STATE_HOME", oldState);
+        const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
+        QCOMPARE(files.size(), usable ? 3 : 0); // the copy, its note and the window's lock
+        for (const QFileInfo &file : files)
+            QCOMPARE(file.permissions() & 0x0077, QFileDevice::Permissions()); // nothing for the group or others
     }
 
     void nextSchoolYearCarriesTheYearLedgersRemainder()

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the Debian package harumoka_<version>_amd64.deb with CPack from the
+# project's install rules: the program built with Debian's hardening flags
+# (dpkg-buildflags, as debhelper passes them), installed under /usr, stripped.
+# Prints the package's path as its last line.
+# Usage: scripts/package.sh [BUILD_DIR]   (default: build-package)
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${1:-$root/build-package}
+"$root/scripts/deps.sh" package >&2
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
+ldflags=$(dpkg-buildflags --get LDFLAGS)
+# Build type None: the flags are exactly Debian's (-O2 -g and the hardening).
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
+      -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
+      -DHARUMOKA_TESTS=OFF -DHARUMOKA_BENCH=OFF -DHARUMOKA_TOOLS=OFF -DHARUMOKA_SANITIZE=OFF >&2
+cmake --build "$build" >&2
+version=$(sed -n 's/^project(harumoka VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+deb=$build/harumoka_${version}_$(dpkg --print-architecture).deb
+rm -f "$deb"
+(cd "$build" && cpack -G DEB >&2)
+[ -f "$deb" ] || { echo "cpack did not write $deb" >&2; exit 1; }
+echo "$deb"

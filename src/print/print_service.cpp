@@ -1,0 +1,127 @@
+#include "print/print_service.h"
+
+#include "model/document.h"
+#include "model/values.h"
+#include "print/printouts.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <cups/cups.h>
+#include <memory>
+
+namespace {
+
+const QString kNothingPrinted = QStringLiteral("何も印刷していません。");
+
+struct FreeDests {
+    int count;
+    void operator()(cups_dest_t *d) const { cupsFreeDests(count, d); }
+};
+using Dests = std::unique_ptr<cups_dest_t, FreeDests>;
+
+QString destOption(const cups_dest_t *dest, const char *name)
+{
+    const char *v = cupsGetOption(name, dest->num_options, dest->options);
+    return v ? QString::fromUtf8(v) : QString();
+}
+
+// "（reason）" from the queue's state message (what cupsdisable -r or the
+// backend said), when it has one.
+QString stateMessage(const cups_dest_t *dest)
+{
+    ipp_t *request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    char uri[1024];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
+                     dest->name);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "printer-state-message");
+    ipp_t *response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    QString message;
+    if (ipp_attribute_t *a = ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT))
+        message = QString::fromUtf8(ippGetString(a, 0, nullptr)).trimmed();
+    ippDelete(response);
+    return message.isEmpty() ? QString() : QStringLiteral("（%1）").arg(message);
+}
+
+bool serviceReachable()
+{
+    http_t *http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 5000, nullptr);
+    httpClose(http);
+    return http != nullptr;
+}
+
+// The queues the print service offers, for a message: "A、B".
+QString queueNames()
+{
+    cups_dest_t *all = nullptr;
+    const int n = cupsGetDests2(CUPS_HTTP_DEFAULT, &all);
+    Dests owner(all, FreeDests{n});
+    QStringList names;
+    for (int i = 0; i < n; ++i) {
+        if (!all[i].instance)
+            names << QString::fromUtf8(all[i].name);
+    }
+    return names.join(QStringLiteral("、"));
+}
+
+[[noreturn]] void noQueue(const QString &queue)
+{
+    if (!serviceReachable())
+        throw HarumokaError(QStringLiteral("印刷サービス（CUPS）に接続できませんでした。印刷サービスが動いているか"
+                                           "確かめてください。") + kNothingPrinted);
+    const QString names = queueNames();
+    if (names.isEmpty())
+        throw HarumokaError(QStringLiteral("プリンタが一台も設定されていません。プリンタを追加してから、"
+                                           "もう一度印刷してください。") + kNothingPrinted);
+    if (queue.isEmpty())
+        throw HarumokaError(QStringLiteral("既定のプリンタが決まっていません。--printer でプリンタを指定してください"
+                                           "（使えるプリンタ: %1）。").arg(names) + kNothingPrinted);
+    throw HarumokaError(QStringLiteral("プリンタ「%1」が見つかりません（使えるプリンタ: %2）。").arg(queue, names)
+                        + kNothingPrinted);
+}
+
+} // namespace
+
+PrintedJob printOnQueue(Document &doc, const PrintSettings &ps, int printKind, const QString &queue)
+{
+    const QByteArray wanted = queue.toUtf8();
+    cups_dest_t *found = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.isEmpty() ? nullptr : wanted.constData(), nullptr);
+    if (!found)
+        noQueue(queue);
+    Dests dest(found, FreeDests{1});
+    const QString name = QString::fromUtf8(dest->name);
+
+    // A stopped queue would keep the job until someone resumes it; the
+    // teacher would wait at the printer for nothing.
+    if (destOption(dest.get(), "printer-state") == QLatin1String("5"))
+        throw HarumokaError(QStringLiteral("プリンタ「%1」は停止しています%2。").arg(name, stateMessage(dest.get()))
+                            + kNothingPrinted
+                            + QStringLiteral("プリンタを再開してから（プリンタの設定画面、または cupsenable %1）、"
+                                             "もう一度印刷してください。").arg(name));
+    if (destOption(dest.get(), "printer-is-accepting-jobs") == QLatin1String("false"))
+        throw HarumokaError(QStringLiteral("プリンタ「%1」は印刷を受け付けていません%2。")
+                                .arg(name, stateMessage(dest.get()))
+                            + kNothingPrinted
+                            + QStringLiteral("受け付けを再開してから（プリンタの設定画面、または cupsaccept %1）、"
+                                             "もう一度印刷してください。").arg(name));
+
+    // The printout goes as the PDF file --pdf writes: the same pages, A4.
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        throw HarumokaError(QStringLiteral("印刷用の一時ファイルを作れませんでした。") + kNothingPrinted);
+    const QString pdf = dir.filePath(QStringLiteral("printout.pdf"));
+    exportPdf(doc, ps, printKind, pdf);
+
+    cups_option_t *options = nullptr;
+    int count = cupsAddOption("media", "A4", 0, &options);
+    const QByteArray title = printJobName(doc.fileName(), printKind).toUtf8();
+    const int id = cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, QFile::encodeName(pdf).constData(),
+                                  title.constData(), count, options);
+    cupsFreeOptions(count, options);
+    if (id == 0)
+        throw HarumokaError(QStringLiteral("プリンタ「%1」が印刷を受け付けませんでした（%2）。")
+                                .arg(name, QString::fromUtf8(cupsLastErrorString()))
+                            + kNothingPrinted);
+    return {name, id};
+}

@@ -1,0 +1,24 @@
+// Printing without a window: a printout sent to a queue of the system's
+// print service (CUPS), for a teacher who prints from a script or from a
+// file manager's action.
+#pragma once
+
+#include "print/print_settings.h"
+
+#include <QString>
+
+class Document;
+
+struct PrintedJob {
+    QString queue; // the queue that took it
+    int id = 0;    // its job number there
+};
+
+// Sends printout `printKind` (1-12) of the document to `queue`, or to the
+// user's default queue (lpoptions, LPDEST, PRINTER, the server's default)
+// when `queue` is empty. The pages are exactly those exportPdf writes (A4);
+// the job is named printJobName(). Nothing is sent, and HarumokaError says
+// what to do, when the print service cannot be reached, there is no such
+// queue or no default one, the queue is stopped or not accepting jobs, or the
+// job is refused.
+PrintedJob printOnQueue(Document &doc, const PrintSettings &ps, int printKind, const QString &queue);

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The .deb (scripts/package.sh): lintian clean at pedantic, Depends, all under /usr; unpacked, it
+# runs --help and --pdf, and without IPA fonts prints in Noto Serif CJK JP alone (src/print/fonts.cpp;
+# Qt's own fallback took Noto Sans with DejaVu digits). Usage: check_package.sh BUILD_DIR
+set -euo pipefail
+src=$(cd "$(dirname "$0")/../.." && pwd) work=$(mktemp -d) failed=0
+trap 'rm -rf "$work"' EXIT
+deb=$("$src/scripts/package.sh" "$1" 2>"$work/log" | tail -n 1) || { tail -n 30 "$work/log"; exit 1; }
+lintian -L ">=pedantic" --pedantic "$deb" | tee "$work/lintian" || true
+depends=$(dpkg-deb -f "$deb" Depends) && echo "$deb: $(stat -c %s "$deb") bytes, Depends: $depends"
+fail() { echo "FAIL $*"; failed=$((failed + 1)); }
+! grep -qE '^[EW]: ' "$work/lintian" && [[ $deb == */harumoka_[0-9.]*_amd64.deb ]] || fail "lintian or the name"
+for need in libqt6widgets6 libcups2 "fonts-ipafont-mincho | fonts-noto-cjk" qt6-translations-l10n qt6-qpa-plugins; do
+  [[ $depends == *"$need"* ]] || fail "Depends lacks $need"
+done
+dpkg -x "$deb" "$work/root" && mkdir -m 700 "$work/rt" && [ "$(ls "$work/root")" = usr ] || fail "not all in /usr"
+export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$work/rt HOME=$work exe=$work/root/usr/bin/harumoka
+"$exe" --help | grep -q -- --print || fail "--help"
+printf '<fontconfig><dir>%s</dir><dir>/usr/share/fonts/truetype/dejavu</dir><cachedir>%s</cachedir></fontconfig>' \
+  "$(dirname "$(fc-list -f '%{file}\n' 'Noto Serif CJK JP' | head -n 1)")" "$work/fc" >"$work/fonts.conf"
+FONTCONFIG_FILE=$work/fonts.conf "$exe" --pdf "$work/r.pdf" --kind 12 "$src/docs/sample/sample.txt" || fail "--pdf"
+fonts=$(pdffonts "$work/r.pdf" | awk 'NR > 2 { sub(/^[A-Z]+\+/, "", $1); print $1 }' | sort -u | xargs)
+[ "$fonts" = NotoSerifCJKjp-Regular ] || fail "fonts without IPA: $fonts"
+echo "package: $failed failed" && [ "$failed" -eq 0 ]
