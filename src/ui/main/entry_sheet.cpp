@@ -147,6 +147,26 @@ void EntrySheet::reopenEditor(int col)
         showCellEditor(selectedRow, col, EditorFill::Reopen);
 }
 
+void EntrySheet::offerEntryDeletion()
+{
+    offerRowDeletion(
+        m_dialogs,
+        [this](int row) {
+            const ArticlePtr e = row > 0 && row <= m_doc.count(m_columns.income) ? m_doc.entryAt(m_columns.income, row)
+                                                                                 : nullptr;
+            if (!e)
+                return QString();
+            const QString article = (e->taArticle + QLatin1Char(' ') + e->taSubArticle).trimmed();
+            return QStringLiteral("%1　%2　%3円").arg(shortDate(e->taDate), article, formatAmount(e->taAmount));
+        },
+        [this](int row) {
+            if (selectedRow != 0 && selectedRow != row)
+                paintRow(selectedRow, 1, 6, kGridWhite);
+            selectedRow = to16(row);
+            deleteRow();
+        });
+}
+
 void EntrySheet::numberChanged()
 {
     const int n = numberBoxChanged(rowsInUse(), [this] { cancel(); });
