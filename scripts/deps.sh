@@ -29,7 +29,10 @@ case $mode in
                mount e2fsprogs
                # the installed desktop files as desktops read them
                shared-mime-info desktop-file-utils gtk-update-icon-cache libglib2.0-bin
-               xdg-utils libfile-mimeinfo-perl appstream groff-base man-db) ;;
+               xdg-utils libfile-mimeinfo-perl appstream groff-base man-db
+               # a real Japanese input method in a real window: its own X server and
+               # D-Bus session, fcitx5 with Anthy and Qt 6's front end, keys by xdotool
+               xvfb xdotool dbus fcitx5 fcitx5-anthy fcitx5-frontend-qt6) ;;
   screenshots)
     # the real window under Xvfb; GTK's dark theme for Qt; the printouts as pictures
     packages+=(xvfb qt6-gtk-platformtheme poppler-utils) ;;

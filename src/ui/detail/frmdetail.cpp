@@ -12,6 +12,7 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,15 +58,19 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
     LabelDetailSum = label(this, QStringLiteral("¥ 0"), 9300, 500, 1650, 330);
     for (QLabel *l : {LabelDetailRemainder, LabelDetailSum})
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Each figure is announced with its caption.
+    for (auto [caption, figure] : {std::pair{TitleDetailDate, LabelDetailDate}, {TitleDetailReceipt, LabelDetailRexeipt},
+                                   {TitleDetailArticle, LabelDetailArticle}, {LabelDetailRest, LabelDetailRemainder},
+                                   {Label1, LabelDetailSum}})
+        caption->setBuddy(figure);
     LabelDetailHelp = label(this, QString(), 120, 900, 10800, 1500);
     LabelDetailHelp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     MSFlexGridDetail = new FlexGrid(this);
     MSFlexGridDetail->setTwipsGeometry(120, 2500, 8600, 4960);
     setGrid(MSFlexGridDetail);
-    TextDetailNo = lineEdit(this, 8900, 2500, 900, 400);
+    TextDetailNo = sheet::numberBox(this, false, 8900, 2500, 900, 400);
     numberBox = TextDetailNo;
-    numericBox(TextDetailNo);
     TextDetailNo->setToolTip(QStringLiteral("行番号"));
     CommandDetailNew = button(this, QStringLiteral("行の追加"), 8900, 3050, 2000);
     CommandDetailRecord = button(this, QStringLiteral("登録"), 8900, 3550, 2000);
@@ -77,8 +82,7 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
     deleteButton = CommandDetailDelete;
     cancelButton = CommandDetailCancel;
     ComboDetailArticle = combo(this, 0, 0, 6540);
-    TextDetailAmount = lineEdit(this, 0, 0, 1200);
-    numericBox(TextDetailAmount);
+    TextDetailAmount = sheet::numberBox(this, true, 0, 0, 1200);
     TextDetailAmount->setAlignment(Qt::AlignRight);
     const std::pair<QWidget *, const char *> accessibleNames[] = {
         {MSFlexGridDetail, "明細書"}, {TextDetailNo, "行番号"}, {ComboDetailArticle, "項目"}, {TextDetailAmount, "金額"}};
@@ -120,6 +124,20 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
     };
     tabMoves(ComboDetailArticle, 1, 2, commit);
     tabMoves(TextDetailAmount, 2, 2, commit);
+    offerRowDeletion(
+        m_dialogs,
+        [this](int row) {
+            if (row < 1 || row > lines().size())
+                return QString();
+            const MekaluDetail &line = lines().at(row - 1);
+            return QStringLiteral("%1　%2円").arg(line.tdArticle, formatAmount(line.tdAmount));
+        },
+        [this](int row) {
+            if (selectedDetailRow != 0 && selectedDetailRow != row)
+                paintRow(selectedDetailRow, 1, 2, kGridWhite);
+            selectedDetailRow = to16(row);
+            CommandDetailDelete_Click();
+        });
 
     Form_Load();
 }
@@ -247,10 +265,12 @@ void frmDetail::MSFlexGridDetail_Click()
     int r = g->Row();
     if (r == 0)
         return;
-    // Any row below the lines counts as the first blank row.
+    // Any row below the lines counts as the first blank row, where a new
+    // line starts on its article whichever cell was clicked (Down and Enter
+    // from the amount of the last line come here).
     if (r > detailCount + 1)
         r = detailCount + 1;
-    const int c = g->Col();
+    const int c = r == detailCount + 1 ? 1 : g->Col();
     editedDetailCol = qint16(c);
     if (selectedDetailRow != 0)
         CommandDetailRecord_Click();
@@ -453,6 +473,18 @@ void frmDetail::showEvent(QShowEvent *event)
     if (!focusWidget())
         MSFlexGridDetail->setFocus(Qt::OtherFocusReason);
     QMetaObject::invokeMethod(this, [this] { activateWindow(); }, Qt::QueuedConnection);
+}
+
+void frmDetail::keyPressEvent(QKeyEvent *event)
+{
+    // Escape, unless an editor took it to drop its edit, closes the window
+    // as its close button does, question included.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        guarded([this] { CommandDetailClose_Click(); });
+        return;
+    }
+    EntryPanel::keyPressEvent(event);
 }
 
 void frmDetail::closeEvent(QCloseEvent *event)

@@ -1,5 +1,6 @@
 #include "ui/main/datepicker.h"
 
+#include "ui/main/panel_util.h"
 #include "ui/main/twips.h"
 
 #include <QApplication>
@@ -9,8 +10,10 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLocale>
+#include <tuple>
 
 DatePicker::DatePicker(QWidget *parent) : QDateEdit(parent)
 {
@@ -58,6 +61,31 @@ void DatePicker::showCalendar()
     QApplication::sendEvent(this, &press);
 }
 
+QVariant DatePicker::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    return query == Qt::ImEnabled ? QVariant(false) : QDateEdit::inputMethodQuery(query);
+}
+
+bool DatePicker::event(QEvent *event)
+{
+    // The spin box hands input-method events straight to its line edit.
+    if (event->type() == QEvent::InputMethod) {
+        inputMethodEvent(static_cast<QInputMethodEvent *>(event));
+        return true;
+    }
+    return QDateEdit::event(event);
+}
+
+void DatePicker::inputMethodEvent(QInputMethodEvent *event)
+{
+    typeCommittedText(this, event->commitString(), [](const QString &text) {
+        return std::all_of(text.begin(), text.end(), [](QChar c) {
+            return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('/');
+        });
+    });
+    event->accept();
+}
+
 void DatePicker::moveTwips(int left, int top)
 {
     move(twipsToPixels(left, this), twipsToPixels(top, this));
@@ -83,7 +111,33 @@ void DatePicker::keyPressEvent(QKeyEvent *event)
         showCalendar();
         return;
     }
+    // The field moves on by itself once a part is complete ("2026", "03"):
+    // the "/" typed after it is the one already passed, not a jump over the
+    // next part ("2026/03/31" would give 2026/03/03).
+    if (key == Qt::Key_Slash && m_movedOn) {
+        m_movedOn = false;
+        event->accept();
+        return;
+    }
+    const Section before = currentSection();
+    auto state = [this] {
+        return std::tuple(text(), lineEdit()->cursorPosition(), lineEdit()->selectionStart(),
+                          lineEdit()->selectedText());
+    };
+    const auto stateBefore = state();
     QDateEdit::keyPressEvent(event);
+    const bool digit = key >= Qt::Key_0 && key <= Qt::Key_9;
+    m_movedOn = digit && currentSection() != before;
+    // A digit the field cannot take changes nothing, not even the cursor,
+    // and goes without a word; the entry panels refuse what it shows then.
+    if (digit && state() == stateBefore)
+        m_refused = true;
+}
+
+void DatePicker::focusInEvent(QFocusEvent *event)
+{
+    m_refused = false;
+    QDateEdit::focusInEvent(event);
 }
 
 // The calendar closes itself on the same clicked/activated signals, so the

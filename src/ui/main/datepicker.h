@@ -18,7 +18,15 @@ public:
 
     // The date shown, digits typed into the field included.
     QDate Value() const;
-    void setValue(const QDate &d) { setDate(d); }
+    void setValue(const QDate &d)
+    {
+        setDate(d);
+        m_refused = false;
+    }
+    // Whether a digit typed since the field last got the focus or a date
+    // could not be taken (2026/02/31, month 13): the date shown is then not
+    // the one typed.
+    bool typingRefused() const { return m_refused; }
 
     // Twips placement relative to the parent, as the windows lay editors over grid cells.
     void moveTwips(int left, int top);
@@ -27,17 +35,24 @@ public:
     // Opens the calendar as a click on the drop-down arrow does.
     void showCalendar();
 
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
 signals:
     void CloseUp();
     void KeyDown(int keyCode);
 
 protected:
+    bool event(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void reportChoice(QDate chosen);
 
     bool m_chosen = false;
+    bool m_movedOn = false; // the last digit completed a part and moved to the next
+    bool m_refused = false;
     QDate m_dateAtOpen;  // restored when the calendar closes without a choice
 };

@@ -2,14 +2,17 @@
 
 #include "model/values.h"
 #include "ui/main/datepicker.h"
+#include "ui/main/dialogs.h"
 #include "ui/main/flexgrid.h"
 #include "ui/main/panel_util.h"
 #include "ui/main/sheet_widgets.h"
 #include "ui/main/twips.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 
 EntryPanel::EntryPanel(QWidget *parent) : QWidget(parent)
@@ -31,8 +34,7 @@ EntryPanel::SheetControls EntryPanel::buildSheetControls()
     setGrid(c.grid);
     c.help = label(this, QString(), 120, 60, 8900, 1200);
     c.help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    numberBox = lineEdit(this, 9150, 100, 700, 400);
-    numericBox(numberBox);
+    numberBox = sheet::numberBox(this, false, 9150, 100, 700, 400);
     numberBox->setToolTip(QStringLiteral("行番号"));
     numberBox->setAccessibleName(QStringLiteral("行番号"));
     newButton = button(this, QStringLiteral("行の追加"), 9950, 60, 1650);
@@ -42,6 +44,7 @@ EntryPanel::SheetControls EntryPanel::buildSheetControls()
     c.rest = label(this, QStringLiteral("残金"), 9150, 1000, 760, 330);
     c.remainder = label(this, QString(), 9950, 960, 3400, 360);
     c.remainder->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    c.rest->setBuddy(c.remainder); // the figure is announced as the remaining money
     return c;
 }
 
@@ -192,6 +195,51 @@ void EntryPanel::focusGrid(int row, int col)
         m_grid->ensureRowVisible(row);
     }
     m_grid->setFocus(Qt::OtherFocusReason);
+}
+
+void EntryPanel::offerRowDeletion(Dialogs &dialogs, const std::function<QString(int)> &describe,
+                                  const std::function<void(int)> &remove)
+{
+    Dialogs *asker = &dialogs;
+    auto removeRow = [this, asker, describe, remove](int row) {
+        const QString what = describe(row);
+        if (what.isEmpty())
+            return;
+        const QString question = QStringLiteral("%1行目（%2）を削除しますか？").arg(row).arg(what);
+        if (asker->message(this, question, Dialogs::Buttons::YesNo, Dialogs::Icon::Question) != Dialogs::Answer::Yes)
+            return;
+        command([&] {
+            hideEditors();
+            numberBox->setReadOnly(false);
+            numberBox->clear(); // an edit in progress ends, as when a number is typed
+            numberBox->setText(Str(row));
+            if (deleteButton->isEnabled())
+                remove(row);
+        });
+    };
+    onDeleteKey(m_grid, [this, removeRow] { removeRow(m_grid->keyRow()); });
+    auto menu = [this, describe, removeRow](int row, const QPoint &globalPos) {
+        auto *m = new QMenu(m_grid);
+        m->setAttribute(Qt::WA_DeleteOnClose);
+        QAction *a = m->addAction(QStringLiteral("行の削除"));
+        a->setEnabled(row > 0 && !describe(row).isEmpty());
+        connect(a, &QAction::triggered, this, [removeRow, row] { removeRow(row); });
+        m->popup(globalPos);
+    };
+    // A click's menu is about the row clicked, which the keyboard cursor
+    // joins; the menu key's is about the cursor's row.
+    onContextMenu(m_grid->viewport(), [this, menu](QContextMenuEvent *e) {
+        const QModelIndex at = m_grid->indexAt(e->pos());
+        const int row = at.isValid() ? at.row() + 1 : 0;
+        if (row > 0)
+            m_grid->setKeyCell(row, m_grid->keyCol());
+        menu(row, e->globalPos());
+    });
+    onContextMenu(m_grid, [this, menu](QContextMenuEvent *) {
+        const int row = m_grid->keyRow();
+        const QRect cell = m_grid->visualRect(m_grid->model()->index(row - 1, m_grid->keyCol()));
+        menu(row, m_grid->viewport()->mapToGlobal(cell.isValid() ? cell.bottomLeft() : QPoint()));
+    });
 }
 
 void EntryPanel::hideEditorsOutOfView()

@@ -8,6 +8,7 @@
 #include <functional>
 
 class DatePicker;
+class Dialogs;
 class FlexGrid;
 class QLabel;
 class QLineEdit;
@@ -96,6 +97,15 @@ public:
     // The grid takes the focus with its keyboard cursor on (row, col); row 0
     // leaves the cursor where it is.
     void focusGrid(int row, int col);
+
+    // Delete in the grid, or 行の削除 from the grid's context menu, removes
+    // the entry of the keyboard cursor's row (of the row clicked, for the
+    // menu) after a question that names it. The row is loaded through the
+    // number box, as typing its number does, and `remove` deletes it as the
+    // delete button does. `describe` names the entry of a row, empty when
+    // the row holds none.
+    void offerRowDeletion(Dialogs &dialogs, const std::function<QString(int row)> &describe,
+                          const std::function<void(int row)> &remove);
 
     // The panel's cell editors (a spinner counts with its box).
     virtual QList<QWidget *> cellEditors() const { return {}; }

@@ -229,6 +229,23 @@ void EntrySheet::reopenEditor(int col)
         showCellEditor(selectedRow, col, EditorFill::Reopen);
 }
 
+void EntrySheet::offerEntryDeletion()
+{
+    offerRowDeletion(
+        m_dialogs,
+        [this](int row) {
+            const EntryPtr e = m_doc.entryAt(m_columns.income, row);
+            if (!e)
+                return QString();
+            const QString article = (e->taArticle + QLatin1Char(' ') + e->taSubArticle).trimmed();
+            return QStringLiteral("%1　%2　%3円").arg(shortDate(e->taDate), article, formatAmount(e->taAmount));
+        },
+        [this](int row) {
+            selectRow(row);
+            deleteRow();
+        });
+}
+
 void EntrySheet::numberChanged()
 {
     const int n = numberBoxChanged(rowsInUse(), [this] { cancel(); });

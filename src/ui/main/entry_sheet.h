@@ -27,6 +27,10 @@ class QComboBox;
 class QLabel;
 struct SelectionLists;
 
+// The message for a date whose digits the date editor could not all take.
+inline const QString kDateRefused =
+    QStringLiteral("「日付」に入力された日付は正しくありません。年・月・日を確かめてください。");
+
 class EntrySheet : public EntryPanel {
     Q_OBJECT
 public:
@@ -130,6 +134,8 @@ protected:
     // Reopens the editor of column `col` on the selected row (a value there
     // could not be recorded).
     void reopenEditor(int col);
+    // Delete and the grid's context menu remove an entry (offerRowDeletion).
+    void offerEntryDeletion();
 
     Document &m_doc;
     SelectionLists &m_names;

@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -78,9 +79,18 @@ public:
     {
         return parent.isValid() ? 0 : int(rows.size()) - 1;
     }
+    // Columns of width 0 at the right (the entry grids' key column) stay in
+    // the store, where they are written and read like any cell, but are no
+    // columns of the view: neither shown nor offered to screen readers.
     int columnCount(const QModelIndex &parent = QModelIndex()) const override
     {
-        return parent.isValid() ? 0 : cols;
+        return parent.isValid() ? 0 : shownCols(colTwips, cols);
+    }
+    static int shownCols(const std::vector<int> &widths, int count)
+    {
+        while (count > 1 && widths[size_t(count - 1)] == 0)
+            --count;
+        return count;
     }
 
     Qt::ItemFlags flags(const QModelIndex &index) const override
@@ -134,6 +144,8 @@ public:
     // Something in grid cell (row, col) changed; tell the views.
     void touch(int row, int col)
     {
+        if (col >= columnCount())
+            return;
         if (row == 0) {
             emit headerDataChanged(Qt::Horizontal, col, col);
             return;
@@ -158,7 +170,7 @@ public:
             return;
         dirty = false;
         const int lastRow = rowCount() - 1;
-        const int lastCol = cols - 1;
+        const int lastCol = columnCount() - 1;
         const int bottom = std::min(dirtyBottom, lastRow);
         const int right = std::min(dirtyRight, lastCol);
         if (dirtyTop > bottom || dirtyLeft > right)
@@ -186,17 +198,35 @@ public:
 
     void setColumnCount(int newCols)
     {
-        const int old = cols;
-        if (newCols == old)
+        if (newCols == cols)
             return;
-        if (newCols > old) {
-            beginInsertColumns(QModelIndex(), old, newCols - 1);
-            resizeStore(int(rows.size()), newCols);
+        std::vector<int> widths = colTwips;
+        widths.resize(size_t(newCols), kDefaultColTwips);
+        changeShownCols(shownCols(widths, newCols), [&] { resizeStore(int(rows.size()), newCols); });
+    }
+
+    void setColTwips(int col, int twips)
+    {
+        std::vector<int> widths = colTwips;
+        widths[size_t(col)] = twips;
+        changeShownCols(shownCols(widths, cols), [&] { colTwips[size_t(col)] = twips; });
+    }
+
+    // Runs `change`, which leaves `after` columns shown, inside the model's
+    // column signals.
+    void changeShownCols(int after, const std::function<void()> &change)
+    {
+        const int before = columnCount();
+        if (after > before) {
+            beginInsertColumns(QModelIndex(), before, after - 1);
+            change();
             endInsertColumns();
-        } else {
-            beginRemoveColumns(QModelIndex(), newCols, old - 1);
-            resizeStore(int(rows.size()), newCols);
+        } else if (after < before) {
+            beginRemoveColumns(QModelIndex(), after, before - 1);
+            change();
             endRemoveColumns();
+        } else {
+            change();
         }
     }
 
@@ -463,10 +493,10 @@ int FlexGrid::Cols() const
 void FlexGrid::setCols(int cols)
 {
     cols = std::max(cols, 1);
-    const int old = m_model->cols;
+    const int shown = m_model->columnCount();
     m_model->setColumnCount(cols);
-    for (int c = old; c < cols; ++c)
-        horizontalHeader()->resizeSection(c, twipsToPixels(kDefaultColTwips, this));
+    for (int c = shown; c < m_model->columnCount(); ++c)
+        horizontalHeader()->resizeSection(c, twipsToPixels(m_model->colTwips[size_t(c)], this));
     m_col = std::min(m_col, cols - 1);
 }
 
@@ -592,8 +622,13 @@ void FlexGrid::setColWidth(int col, int twips)
         twips = kDefaultColTwips;
     // The width is kept as given, so reading it back does not drift by the
     // rounding to whole pixels.
-    m_model->colTwips[size_t(col)] = twips;
-    horizontalHeader()->resizeSection(col, twipsToPixels(twips, this));
+    const int shown = m_model->columnCount();
+    m_model->setColTwips(col, twips);
+    if (col < shown)
+        horizontalHeader()->resizeSection(col, twipsToPixels(twips, this));
+    // Columns shown again (a width for one of the right-hand columns of width 0) take their widths.
+    for (int c = shown; c < m_model->columnCount(); ++c)
+        horizontalHeader()->resizeSection(c, twipsToPixels(m_model->colTwips[size_t(c)], this));
 }
 
 int FlexGrid::RowHeight(int row) const

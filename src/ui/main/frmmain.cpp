@@ -35,6 +35,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -47,6 +48,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUndoStack>
 
 namespace {
@@ -111,6 +113,18 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     }
     for (EntrySheet *sheet : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)})
         connect(sheet, &EntrySheet::entryFinished, this, [this] { closeUndoStep(); });
+    // Screen readers: the summary tables by their sheets; the print
+    // settings' drop-downs by their labels (on Linux a drop-down's own name
+    // is its text), down to the line edit that holds the text; the two inner
+    // frames by their titles (an unnamed frame inside a frame is announced
+    // by the outer one's).
+    for (int p = 0; p < PeriodCount; ++p)
+        summarySheets[p]->grid->setAccessibleName(QString::fromUtf8(periodInfo(p).sheetCaption).trimmed());
+    for (QLabel *label : {printSheet->LabelYearHome, printSheet->LabelGradeHome, printSheet->LabelRoomHome,
+                          printSheet->LabelPrintRespect})
+        static_cast<QComboBox *>(label->buddy())->lineEdit()->setAccessibleName(label->text());
+    for (QGroupBox *frame : {printSheet->FrameReadgerForm, printSheet->FrameReportForm})
+        frame->setAccessibleName(frame->title());
     for (EntryPanel *panel : {static_cast<EntryPanel *>(incomeSheet), static_cast<EntryPanel *>(supplySheet)}) {
         panel->guard = [this](const std::function<void()> &f) { return guarded(f); };
         panel->lineHeight = [this] { return rowHeightUnit; };
@@ -257,7 +271,12 @@ void frmMain::buildMenus()
 
 void frmMain::buildToolBar()
 {
-    tbToolBar = addToolBar(QStringLiteral("tbToolBar"));
+    // Its title names it for screen readers and in the window's context menu;
+    // so is the button that shows the buttons a narrow window cuts off.
+    tbToolBar = addToolBar(QStringLiteral("ツールバー"));
+    tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
+    if (auto *more = tbToolBar->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("ツールバーの続き"));
     tbToolBar->setMovable(false);
     tbToolBar->setIconSize(QSize(20, 20));
     struct Button {

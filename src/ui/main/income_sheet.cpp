@@ -38,15 +38,13 @@ IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     place(DTPickerIncomeDate, 0, 0, 1695, 360);
     ComboIncomeArticle = combo(this, 0, 0, 6325);
     ComboIncomeSubArticle = combo(this, 0, 0, 1575);
-    TextIncomePerPerson = lineEdit(this, 0, 0, 1000);
-    TextIncomeStudents = lineEdit(this, 0, 0, 560);
+    TextIncomePerPerson = sheet::numberBox(this, true, 0, 0, 1000);
+    TextIncomeStudents = sheet::numberBox(this, false, 0, 0, 560);
     UpDownIncomeStudents = new UpDown(TextIncomeStudents, this);
     place(UpDownIncomeStudents, 0, 0, 240, 360);
-    TextIncomeAmount = lineEdit(this, 0, 0, 1200);
-    for (QLineEdit *e : {TextIncomePerPerson, TextIncomeStudents, TextIncomeAmount}) {
-        numericBox(e);
+    TextIncomeAmount = sheet::numberBox(this, true, 0, 0, 1200);
+    for (QLineEdit *e : {TextIncomePerPerson, TextIncomeStudents, TextIncomeAmount})
         e->setAlignment(Qt::AlignRight);
-    }
     TextIncomeStudents->setText(QStringLiteral("30"));
     articleCombo = ComboIncomeArticle;
     subArticleCombo = ComboIncomeSubArticle;
@@ -105,6 +103,7 @@ IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
                                  TextIncomePerPerson, TextIncomeStudents, TextIncomeAmount};
     for (int c = 1; c <= 6; ++c)
         tabMoves(byColumn[c - 1], c, 6, [this, c] { return staysOnEntry([this, c] { return commitEditor(c); }); });
+    offerEntryDeletion();
 }
 
 QList<QWidget *> IncomeSheet::cellEditors() const
@@ -308,6 +307,8 @@ void IncomeSheet::checkBoxes()
         reopenEditor(col);
         throw e;
     };
+    if (DTPickerIncomeDate->typingRefused())
+        fail(1, HarumokaError(kDateRefused));
     try {
         readAmountField(TextIncomePerPerson->text(), QStringLiteral("一人分"));
     } catch (const HarumokaError &e) {

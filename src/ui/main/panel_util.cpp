@@ -2,12 +2,15 @@
 
 #include "model/values.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QStringList>
 #include <cmath>
@@ -96,6 +99,24 @@ private:
     std::function<bool(QKeyEvent *)> m_handler;
 };
 
+class ContextMenuFilter : public QObject {
+public:
+    ContextMenuFilter(QObject *parent, std::function<void(QContextMenuEvent *)> handler)
+        : QObject(parent), m_handler(std::move(handler))
+    {
+    }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::ContextMenu)
+            return false;
+        m_handler(static_cast<QContextMenuEvent *>(event));
+        return true;
+    }
+
+private:
+    std::function<void(QContextMenuEvent *)> m_handler;
+};
+
 void onKeyPress(QWidget *w, std::function<bool(QKeyEvent *)> handler)
 {
     w->installEventFilter(new KeyFilter(w, std::move(handler)));
@@ -159,10 +180,47 @@ void keepSingleLine(QComboBox *combo)
         keepSingleLine(combo->lineEdit());
 }
 
-void numericBox(QLineEdit *edit)
+QString halfWidthNumberText(const QString &committed)
 {
-    edit->setAttribute(Qt::WA_InputMethodEnabled, false);
-    edit->setInputMethodHints(Qt::ImhPreferNumbers);
+    // NFKC folds the full-width forms (０-９, －, ，, ／, the ideographic space).
+    QString text = committed.normalized(QString::NormalizationForm_KC);
+    for (QChar &c : text) {
+        switch (c.unicode()) {
+        case 0x2010: case 0x2011: case 0x2012: case 0x2013: case 0x2014: case 0x2015:
+        case 0x2212: case 0x30FC: // dashes, the minus sign, the long-vowel mark of kana mode
+            c = QLatin1Char('-');
+            break;
+        case 0x3001: // the ideographic comma of kana mode
+            c = QLatin1Char(',');
+            break;
+        default:
+            break;
+        }
+    }
+    return text;
+}
+
+void typeCommittedText(QWidget *w, const QString &committed, const std::function<bool(const QString &)> &takes)
+{
+    const QString text = halfWidthNumberText(committed);
+    if (text.isEmpty())
+        return;
+    if (!takes(text)) {
+        QApplication::beep();
+        return;
+    }
+    const QPointer<QWidget> target(w);
+    for (QChar c : text) {
+        if (!target)
+            return;
+        // Qt's key codes for printable ASCII are the upper-case characters.
+        const int key = c.toUpper().unicode();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &press);
+        if (target)
+            QApplication::sendEvent(target, &release);
+    }
 }
 
 void onEnterKey(QWidget *w, const std::function<void()> &onEnter)
@@ -183,6 +241,21 @@ void onEscapeKey(QWidget *w, const std::function<void()> &onEscape)
         onEscape();
         return true;
     });
+}
+
+void onDeleteKey(QWidget *w, const std::function<void()> &onDelete)
+{
+    onKeyPress(w, [onDelete](QKeyEvent *ke) {
+        if (ke->key() != Qt::Key_Delete || (ke->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        onDelete();
+        return true;
+    });
+}
+
+void onContextMenu(QWidget *w, const std::function<void(QContextMenuEvent *)> &onMenu)
+{
+    w->installEventFilter(new ContextMenuFilter(w, onMenu));
 }
 
 void onTabKey(QWidget *w, const std::function<void(bool)> &onTab)

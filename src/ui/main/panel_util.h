@@ -4,6 +4,7 @@
 #include <functional>
 
 class QComboBox;
+class QContextMenuEvent;
 class QLineEdit;
 class QWidget;
 class QObject;
@@ -30,8 +31,19 @@ void selectAllOnFocus(QWidget *w);
 // Cuts pasted or typed text at the first line break (a value is one line).
 void keepSingleLine(QLineEdit *edit);
 void keepSingleLine(QComboBox *combo);
-// Numeric boxes take plain key presses, not the input method.
-void numericBox(QLineEdit *edit);
+// Number and date boxes keep the input method out: they answer its
+// ImEnabled query with false, so that keys reach them straight whatever the
+// input method's state. Text an input method commits all the same (on a
+// focus change, or from one that ignores the query) is typed as keys.
+//
+// The committed text as a keyboard would have typed it: full-width digits,
+// signs, commas and spaces (what kana mode gives) in their half-width forms.
+QString halfWidthNumberText(const QString &committed);
+// Types `committed` (made half-width) into `w` as key presses, so that the
+// box's key and change rules run as for typed keys. A text with a character
+// the box does not take (`takes` false) is refused whole: the box keeps
+// what it holds. Preedit text is never shown in such a box.
+void typeCommittedText(QWidget *w, const QString &committed, const std::function<bool(const QString &)> &takes);
 // Key handling. Every filter sits on the widget itself, which is the one that
 // holds the focus and receives the key presses: an editable drop-down is the
 // focus proxy of its line edit and hands keys and input-method text on to
@@ -42,6 +54,10 @@ void numericBox(QLineEdit *edit);
 void onEnterKey(QWidget *w, const std::function<void()> &onEnter);
 // Calls `onEscape` when Escape is pressed in `w` (the key is consumed).
 void onEscapeKey(QWidget *w, const std::function<void()> &onEscape);
+// Calls `onDelete` when Delete (without modifiers) is pressed in `w` (the key is consumed).
+void onDeleteKey(QWidget *w, const std::function<void()> &onDelete);
+// Calls `onMenu` for every context-menu request that reaches `w` (consumed).
+void onContextMenu(QWidget *w, const std::function<void(QContextMenuEvent *)> &onMenu);
 // Calls `onTab` for Tab (forward) and Shift+Tab (backward) in `w`; the key
 // is consumed, so the focus does not wander along the window's tab order.
 void onTabKey(QWidget *w, const std::function<void(bool forward)> &onTab);

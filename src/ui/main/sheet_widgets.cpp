@@ -4,6 +4,7 @@
 #include "ui/main/panel_util.h"
 #include "ui/main/twips.h"
 
+#include <QInputMethodEvent>
 #include <QVBoxLayout>
 
 namespace sheet {
@@ -23,9 +24,8 @@ QLineEdit *lineEdit(QWidget *parent, int left, int top, int width, int height)
     return e;
 }
 
-QComboBox *combo(QWidget *parent, int left, int top, int width, int height)
+static QComboBox *setUpCombo(QComboBox *c, int left, int top, int width, int height)
 {
-    auto *c = new QComboBox(parent);
     c->setEditable(true);
     c->setInsertPolicy(QComboBox::NoInsert);
     c->setMaxVisibleItems(20);
@@ -33,6 +33,28 @@ QComboBox *combo(QWidget *parent, int left, int top, int width, int height)
     keepSingleLine(c);
     selectAllOnFocus(c);
     return c;
+}
+
+QComboBox *combo(QWidget *parent, int left, int top, int width, int height)
+{
+    return setUpCombo(new QComboBox(parent), left, top, width, height);
+}
+
+QComboBox *numberCombo(QWidget *parent, int left, int top, int width, int height)
+{
+    QComboBox *c = setUpCombo(new NumberCombo(parent), left, top, width, height);
+    c->setInputMethodHints(Qt::ImhPreferNumbers);
+    return c;
+}
+
+QLineEdit *numberBox(QWidget *parent, bool signedAmount, int left, int top, int width, int height)
+{
+    auto *e = new NumberBox(signedAmount, parent);
+    place(e, left, top, width, height);
+    keepSingleLine(e);
+    selectAllOnFocus(e);
+    e->setInputMethodHints(Qt::ImhPreferNumbers);
+    return e;
 }
 
 QPushButton *button(QWidget *parent, const QString &caption, int left, int top, int width, int height)
@@ -51,6 +73,42 @@ QLabel *label(QWidget *parent, const QString &text, int left, int top, int width
 }
 
 } // namespace sheet
+
+NumberBox::NumberBox(bool signedAmount, QWidget *parent) : QLineEdit(parent), m_signedAmount(signedAmount)
+{
+}
+
+QVariant NumberBox::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    return query == Qt::ImEnabled ? QVariant(false) : QLineEdit::inputMethodQuery(query);
+}
+
+QVariant NumberBox::inputMethodQuery(Qt::InputMethodQuery query, QVariant argument) const
+{
+    return query == Qt::ImEnabled ? QVariant(false) : QLineEdit::inputMethodQuery(query, argument);
+}
+
+void NumberBox::inputMethodEvent(QInputMethodEvent *event)
+{
+    typeCommittedText(this, event->commitString(), m_signedAmount ? passesAmountRule : passesDigitRule);
+    event->accept();
+}
+
+QVariant NumberCombo::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    return query == Qt::ImEnabled ? QVariant(false) : QComboBox::inputMethodQuery(query);
+}
+
+QVariant NumberCombo::inputMethodQuery(Qt::InputMethodQuery query, const QVariant &argument) const
+{
+    return query == Qt::ImEnabled ? QVariant(false) : QComboBox::inputMethodQuery(query, argument);
+}
+
+void NumberCombo::inputMethodEvent(QInputMethodEvent *event)
+{
+    typeCommittedText(this, event->commitString(), passesDigitRule);
+    event->accept();
+}
 
 UpDown::UpDown(QLineEdit *buddy, QWidget *parent, int min, int max)
     : QWidget(parent), m_buddy(buddy), m_min(min), m_max(max)

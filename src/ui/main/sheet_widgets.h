@@ -9,6 +9,40 @@
 
 class FlexGrid;
 
+// A box for a number: amounts, pupils, receipt and row numbers. The input
+// method stays out of it (see typeCommittedText): digits come straight from
+// the keys even while a Japanese input method is on, and what an input
+// method commits into it counts as the same half-width keys. Qt 6.4's line
+// edit answers ImEnabled with true whatever WA_InputMethodEnabled says, and
+// QInputMethod asks through the invokable two-argument query, so both are
+// answered here.
+class NumberBox : public QLineEdit {
+    Q_OBJECT
+public:
+    // `signedAmount`: the amount rule (digits, "-" and ","); otherwise digits only.
+    explicit NumberBox(bool signedAmount, QWidget *parent = nullptr);
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    Q_INVOKABLE QVariant inputMethodQuery(Qt::InputMethodQuery query, QVariant argument) const;
+
+protected:
+    void inputMethodEvent(QInputMethodEvent *event) override;
+
+private:
+    bool m_signedAmount;
+};
+
+// The receipt-number drop-down: a NumberBox with a list.
+class NumberCombo : public QComboBox {
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    Q_INVOKABLE QVariant inputMethodQuery(Qt::InputMethodQuery query, const QVariant &argument) const;
+
+protected:
+    void inputMethodEvent(QInputMethodEvent *event) override;
+};
+
 // Small builders for the fixed-geometry sheets (twips from the sheet's top-left).
 namespace sheet {
 
@@ -18,6 +52,9 @@ constexpr int kTabHeader = 360;
 
 QLineEdit *lineEdit(QWidget *parent, int left, int top, int width, int height = 360);
 QComboBox *combo(QWidget *parent, int left, int top, int width, int height = 360);
+// Number boxes (see NumberBox).
+QLineEdit *numberBox(QWidget *parent, bool signedAmount, int left, int top, int width, int height = 360);
+QComboBox *numberCombo(QWidget *parent, int left, int top, int width, int height = 360);
 QPushButton *button(QWidget *parent, const QString &caption, int left, int top, int width,
                     int height = 420);
 QLabel *label(QWidget *parent, const QString &text, int left, int top, int width, int height);

@@ -44,12 +44,10 @@ SupplySheet::SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
 
     DTPickerSupplyDate = new DatePicker(this);
     place(DTPickerSupplyDate, 0, 0, 1695, 360);
-    ComboSupplyReceipt = combo(this, 0, 0, 1000);
-    ComboSupplyReceipt->lineEdit()->setAttribute(Qt::WA_InputMethodEnabled, false);
+    ComboSupplyReceipt = numberCombo(this, 0, 0, 1000);
     ComboSupplyArticle = combo(this, 0, 0, 6405);
     ComboSupplySubArticle = combo(this, 0, 0, 1575);
-    TextSupplyAmount = lineEdit(this, 0, 0, 1200);
-    numericBox(TextSupplyAmount);
+    TextSupplyAmount = sheet::numberBox(this, true, 0, 0, 1200);
     TextSupplyAmount->setAlignment(Qt::AlignRight);
     CommandSupplyDetail = button(this, QStringLiteral("編集"), 0, 0, 720, 360);
     articleCombo = ComboSupplyArticle;
@@ -74,7 +72,14 @@ SupplySheet::SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     connect(TextSupplyNo, &QLineEdit::textChanged, this, [this] { guarded([this] { TextSupplyNo_Change(); }); });
     connect(TextSupplyAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { TextSupplyAmount_Change(); }); });
     connect(ComboSupplyReceipt, &QComboBox::editTextChanged, this, [this] { guarded([this] { ComboSupplyReceipt_Change(); }); });
-    connect(ComboSupplyReceipt, &QComboBox::activated, this, [this] { command([this] { receiptNumberComplete(); }); });
+    connect(ComboSupplyReceipt, &QComboBox::activated, this, [this] {
+        command([this] {
+            receiptNumberComplete();
+            // A number picked from the list is recorded at once: the grid shows it.
+            if (recordButton->isEnabled())
+                record();
+        });
+    });
     connect(DTPickerSupplyDate, &DatePicker::CloseUp, this, [this] { command([this] { DTPickerSupplyDate_CloseUp(); }); });
 
     auto record = [this] { CommandSupplyRecord_Click(); };
@@ -102,6 +107,7 @@ SupplySheet::SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
                                  ComboSupplySubArticle, TextSupplyAmount, CommandSupplyDetail};
     for (int c = 1; c <= 6; ++c)
         tabMoves(byColumn[c - 1], c, 6, [this, c] { return staysOnEntry([this, c] { return commitEditor(c); }); });
+    offerEntryDeletion();
 }
 
 bool SupplySheet::eventFilter(QObject *watched, QEvent *event)
@@ -351,6 +357,10 @@ void SupplySheet::checkBoxes()
 {
     // Converted before anything changes: a value that does not fit leaves
     // the list as it was and reopens the box to correct.
+    if (DTPickerSupplyDate->typingRefused()) {
+        reopenEditor(1);
+        throw HarumokaError(kDateRefused);
+    }
     try {
         readAmountField(TextSupplyAmount->text(), QStringLiteral("金額"));
     } catch (const HarumokaError &) {
@@ -373,11 +383,13 @@ bool SupplySheet::readBoxes(MekaluArticle &cur)
     cur.taAmount = readAmountField(TextSupplyAmount->text(), QStringLiteral("金額"));
     const qint16 receipt = m_receipt;
     if (receipt != 0) {
-        if (m_doc.entries().receiptOwner(receipt, source ? source->taKey : -1)) {
-            m_dialogs.message(this, QStringLiteral("この領収書番号はすでに使われています。"),
-                              Dialogs::Buttons::Ok);
-            setComboText(ComboSupplyReceipt, QString());
-            return false;
+        if (const EntryPtr owner = m_doc.entries().receiptOwner(receipt, source ? source->taKey : -1)) {
+            // Refused like a value that does not fit: the receipt box opens
+            // again with the number selected, to type another, and the
+            // message says whose number it is.
+            reopenEditor(2);
+            throw HarumokaError(QStringLiteral("この領収書番号はすでに使われています。\r使っているのは %1 の「%2」です。")
+                                    .arg(shortDate(owner->taDate), owner->taArticle));
         }
         cur.taReceipt = receipt;
     }

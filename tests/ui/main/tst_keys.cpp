@@ -19,7 +19,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 
 namespace {
@@ -179,6 +182,117 @@ private slots:
             QCOMPARE(QApplication::focusWidget(), expected);
             QCOMPARE(f.sheet(tab)->selectedRow, qint16(rowAfter));
         }
+    }
+
+    // Keys and input-method text (preedits of its beginnings, the commit) as Qt delivers them. "open T R C" clicks
+    // (R, C) of tab T (3: detail window; column 0: the row-number box), where only a text box may take the input
+    // method; "menu T R" picks 行の削除; "unchanged": nothing recorded, the box open. `asked`: the message, =answer.
+    void keysAndInputMethod_data()
+    {
+        for (const char *column : {"steps", "asked", "after", "focus"})
+            QTest::addColumn<QString>(column);
+        QString rows = QStringLiteral(R"(
+income row number | open 1 0 0; ime ２; shows 2; key Return | | $A;$B | 収入元帳
+income date | open 1 2 1; ime ２０２６０３３１; key Return | | 2026/03/31,B,,,30,200;$A | 収入元帳
+impossible date | open 1 2 1; ime ２０２６０２３１; key Return; shows 2026/02/03 | 「日付」に入力された日付は正しくありません。 | $A;$B | 日付
+per pupil, Tab | open 1 2 4; ime ５００; key Tab | | $A;2026/04/02,B,,500,30,15,000 | 生徒数
+pupils | open 1 2 5; ime ３２; key Return | | $A;2026/04/02,B,,,32,200 | 収入元帳
+income amount | open 1 2 6; ime １３００; key Return | | $A;2026/04/02,B,,,30,1,300 | 収入元帳
+kana in an amount | open 1 2 6; ime あ; shows 200; key Return | | $A;$B | 収入元帳
+too large an amount | open 1 2 6; ime ９９９９９９９９９９９; key Return; shows 99999999999 | 「金額」の金額が大きすぎます。 | $A;$B | 金額
+income article | open 1 2 2; ime 学級; unchanged; key Return | | $A;2026/04/02,学級,,,30,200 | 収入元帳
+income breakdown | open 1 2 3; ime 四月分; unchanged; key Return | | $A;2026/04/02,B,四月分,,30,200 | 収入元帳
+expense row number | open 2 0 0; ime １; shows 1; key Return | | $a;$b;$c | 支出元帳
+expense date | open 2 2 1; ime ２０２６／０３／３１; key Return | | 26/03/31,,b,,200,○;$a;$c | 支出元帳
+receipt, Tab | open 2 2 2; ime １２; key Tab | | $a;26/04/02,No. 12,b,,200,○;$c | 項目
+expense amount | open 2 2 5; ime ー４５０; key Return | | $a;26/04/02,,b,,-450,○;$c | 支出元帳
+expense article | open 2 2 3; ime 画用紙; unchanged; key Return | | $a;26/04/02,,画用紙,,200,○;$c | 支出元帳
+expense breakdown | open 2 2 4; ime 図工; unchanged; key Return | | $a;26/04/02,,b,図工,200,○;$c | 支出元帳
+detail row number | open 3 0 0; ime ２; shows 2; key Return | | x,100;y,200 | 明細書
+detail amount | open 3 1 2; ime １５０; key Return | | x,150;y,200 | 明細書
+detail article | open 3 1 1; ime のり; unchanged; key Return | | のり,100;y,200 | 明細書
+Delete, income | cursor 1 2; key Delete | 2行目（2026/04/02　B　200円）を削除しますか？ | $A | 収入元帳
+menu, expense | menu 2 1 | 1行目（2026/04/01　a　100円）を削除しますか？ | $b;$c | 支出元帳
+Delete, detail | cursor 3 1; key Delete | 1行目（x　100円）を削除しますか？ | y,200 | 明細書
+Escape closes the detail window | cursor 3 1; key Escape | 明細表を見直しますか？=No | x,100;y,200 | 支出元帳
+Down and Enter to a new detail line | open 3 2 2; key Return; key Down; key Return | | x,100;y,200;, | 項目
+used receipt number | open 2 2 2; key 7; key Return | すでに使われています。\r使っているのは 2026/04/03 の「c」です。 | $a;$b;$c | 領収書)");
+        rows.replace("$A", "2026/04/01,A,,,30,100").replace("$B", "2026/04/02,B,,,30,200").replace("\\r", "\r")
+            .replace("$a", "26/04/01,,a,,100,").replace("$b", "26/04/02,,b,,200,○").replace("$c", "26/04/03,No. 7,c,,300,");
+        for (const QString &row : rows.split('\n', Qt::SkipEmptyParts)) {
+            const QStringList c = row.split(QRegularExpression(" *\\| *"));
+            QTest::newRow(qPrintable(c[0])) << c[1] << c[2] << c[3] << c[4];
+        }
+    }
+    void keysAndInputMethod()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, asked);
+        QFETCH(QString, focus);
+        Sheets f;
+        f.add(expense(d(2026, 4, 3), "c", 300, QString(), 7));
+        f.setDetails(f.entry(2, 2), {{"x", 100}, {"y", 200}});
+        f.refill();
+        QPointer<frmDetail> dw;
+        FlexGrid *g = nullptr;
+        auto shown = [&g, rows = QStringList()]() mutable { // the grid's rows after No.: "2026/04/02,B,,500,30,15,000;..."
+            for (int r = 1; !g->TextMatrix(r, 0).isEmpty(); ++r)
+                rows << gridRow(g, r, std::min(7, g->Cols() - 1)).mid(1).join(',');
+            return std::exchange(rows, {}).join(';');
+        };
+        auto focusName = [] { return QApplication::focusWidget() ? QApplication::focusWidget()->accessibleName() : ""; };
+        QString before;
+        if (!asked.isEmpty())
+            f.dialogs.expectMessage(asked.section('=', 0, 0), asked.endsWith("=No") ? Dialogs::Answer::No : Dialogs::Answer::Yes, true);
+        for (const QString &step : steps.split("; ")) {
+            const QString verb = step.section(' ', 0, 0), arg = step.section(' ', 1, 1);
+            const int row = step.section(' ', 2, 2).toInt(), col = step.section(' ', 3, 3).toInt();
+            if (verb == "open" || verb == "cursor" || verb == "menu") {
+                f.w->SSTabSheets->setCurrentIndex(arg == "3" ? 2 : arg.toInt());
+                if (arg == "3" && !dw) {
+                    f.open(2, 2, 6);
+                    f.w->supplySheet->CommandSupplyDetail->click();
+                    QTRY_VERIFY((dw = f.w->findChild<frmDetail *>()) && dw->isActiveWindow());
+                }
+                g = dw ? dw->MSFlexGridDetail : f.sheet(arg.toInt())->grid();
+                g->setFocus();
+                g->setKeyCell(row, 1);
+            }
+            if (verb == "open") {
+                col ? mouseClickCell(g, row, col)
+                    : QTest::mouseClick(dw ? dw->TextDetailNo : f.sheet(arg.toInt())->numberBox, Qt::LeftButton);
+                before = shown() + focusName();
+                QInputMethodQueryEvent query(Qt::ImEnabled);
+                QApplication::sendEvent(QApplication::focusWidget(), &query);
+                const bool text = focusName() == "項目" || focusName() == "内訳";
+                QCOMPARE(query.value(Qt::ImEnabled).toBool(), text);
+                QCOMPARE(QInputMethod::queryFocusObject(Qt::ImEnabled, {}).toBool(), text);
+            } else if (verb == "menu") {
+                const QPoint at = g->visualRect(g->model()->index(row - 1, 1)).center();
+                QContextMenuEvent click(QContextMenuEvent::Mouse, at, g->viewport()->mapToGlobal(at));
+                QApplication::sendEvent(g->viewport(), &click);
+                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                QVERIFY(menu && menu->actions().first()->text() == QStringLiteral("行の削除"));
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions().first()).center());
+            } else if (verb == "ime") {
+                for (int n = 1; n < arg.size(); ++n) {
+                    QInputMethodEvent preedit(arg.left(n), {{QInputMethodEvent::Cursor, n, 1, QVariant()}});
+                    QApplication::sendEvent(QApplication::focusWidget(), &preedit);
+                }
+                commitText(arg);
+            } else if (verb == "key") {
+                pressKey(Qt::Key(QKeySequence(arg)[0].key()));
+            } else if (QWidget *w = QApplication::focusWidget(); verb == "shows") {
+                QCOMPARE(w->property(qobject_cast<QComboBox *>(w) ? "currentText" : "text").toString(), arg);
+            } else if (verb == "unchanged") {
+                QCOMPARE(shown() + focusName(), before);
+            }
+        }
+        QVERIFY(f.dialogs.done());
+        QTEST(shown(), "after");
+        QTRY_COMPARE(focusName(), focus);
+        if (dw)
+            dw->forceUnload();
     }
 
     void detailWindowKeys_data()
@@ -364,8 +478,8 @@ private slots:
         } else {
             pressKey(Qt::Key_Down, Qt::AltModifier);
             QTRY_VERIFY(s->ComboSupplyReceipt->view()->isVisible());
-            pressKey(Qt::Key_Return); // the first free number
-            QCOMPARE(s->ComboSupplyReceipt->currentText(), QStringLiteral(" 1"));
+            pressKey(Qt::Key_Return); // the first free number, in the grid at once
+            QCOMPARE(s->grid()->TextMatrix(2, 2), QStringLiteral("No. 1"));
         }
         QTRY_COMPARE(QApplication::focusWidget(), s->grid());
         QCOMPARE(s->grid()->keyRow(), keyRow);
@@ -447,7 +561,18 @@ private slots:
                 continue;
             QVERIFY2(label->buddy(), qPrintable(label->text()));
             widgets << label->buddy();
+            if (auto *c = qobject_cast<QComboBox *>(label->buddy()))
+                widgets << c->lineEdit(); // holds the text read out
         }
+        widgets << f.w->findChild<QWidget *>("tbToolBar") << f.w->findChild<QWidget *>("qt_toolbar_ext_button")
+                << f.w->incomeSheet->LabelIncomeRemainder << f.w->supplySheet->LabelSupplyRemainder << dw->LabelDetailSum;
+        for (QWidget *w : f.w->findChildren<QWidget *>()) { // every grid (the summaries'); frames by their titles
+            if (w->inherits("FlexGrid"))
+                widgets << w;
+            else if (w->inherits("QGroupBox"))
+                QCOMPARE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name), w->property("title"));
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(f.w->incomeSheet->grid())->tableInterface()->columnCount(), 7); // no key
         for (QWidget *w : std::as_const(widgets)) {
             // On Linux a drop-down's name is its text: what it is for comes
             // from the label it is the buddy of.

@@ -253,10 +253,10 @@ private slots:
         typeKeys(QStringLiteral("7"));
         QTest::mouseClick(s->TextSupplyNo, Qt::LeftButton);
         QCOMPARE(picker->Value(), QDate(2026, 4, 7));
-        f.dialogs.expectMessage(QStringLiteral("この領収書番号はすでに使われています。"));
+        f.dialogs.expectMessage(QStringLiteral("この領収書番号はすでに使われています。\r使っているのは 2026/04/07 の「seven」です。"));
         s->CommandSupplyRecord->click();
         QVERIFY(f.dialogs.done());
-        QVERIFY(s->ComboSupplyReceipt->currentText().isEmpty());
+        pressKey(Qt::Key_Backspace); // the receipt box is open again, its number selected
         QCOMPARE(picker->Value(), QDate(2026, 4, 9));
         s->CommandSupplyRecord->click();
         QCOMPARE(describe(f.doc().entries()).last(), QStringLiteral("E:04/09:none:1"));
