@@ -26,7 +26,6 @@ class QMenu;
 class DocumentCommands;
 class PrintCommands;
 class QTabWidget;
-class QTimer;
 class QUndoStack;
 class QToolBar;
 class QPrinter;
@@ -60,7 +59,7 @@ public:
     // and the window stays open.
     bool Form_Unload();
 
-    // Document commands.
+    // The menu's commands, carried out by DocumentCommands and PrintCommands.
     void mnuFileOpen_Click();
     // Returns false when a save the user asked for did not complete.
     bool mnuFileClose_Click();
