@@ -4,6 +4,7 @@
 #include "model/selection.h"
 #include "model/values.h"
 #include "ui/main/dialogs.h"
+#include "ui/main/error_message.h"
 #include "ui/main/flexgrid.h"
 #include "ui/main/panel_util.h"
 #include "ui/main/readable_colors.h"
@@ -89,15 +90,7 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
     for (const auto &[w, name] : accessibleNames)
         nameEditor(w, QString::fromUtf8(name));
 
-    guard = [this](const std::function<void()> &f) {
-        try {
-            f();
-            return true;
-        } catch (const HarumokaError &e) {
-            m_dialogs.message(this, e.message(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
-        }
-        return false;
-    };
+    guard = [this](const std::function<void()> &f) { return runShowingErrors(m_dialogs, this, f); };
 
     connect(MSFlexGridDetail, &FlexGrid::Click, this, [this] { guarded([this] { MSFlexGridDetail_Click(); }); });
     connect(MSFlexGridDetail, &FlexGrid::Scroll, this, [this] { guarded([this] { MSFlexGridDetail_Scroll(); }); });

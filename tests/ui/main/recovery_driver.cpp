@@ -7,6 +7,7 @@
 #include "app/application.h"
 #include "app/startup.h"
 #include "ui/main/dialogs.h"
+#include "ui/main/document_commands.h"
 #include "ui/main/flexgrid.h"
 #include "ui/main/frmmain.h"
 #include "ui/main/income_sheet.h"
@@ -47,7 +48,7 @@ int main(int argc, char **argv)
         return 2;
     NoDialogs dialogs;
     auto w = Main(dialogs, QString::fromLocal8Bit(argv[1]) + QStringLiteral(".names.ini"));
-    w->recoveryDelay = 100;
+    w->documentCommands().setRecoveryDelay(100);
     if (!w->openFile(QString::fromLocal8Bit(argv[1])))
         return 1;
     IncomeSheet *s = w->incomeSheet;

@@ -12,6 +12,7 @@
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/window_fixture.h"
+#include "ui/main/document_commands.h"
 #include "ui/main/income_sheet.h"
 
 #include <QAction>
@@ -263,7 +264,7 @@ private slots:
         w->Form_Load();
         QCoreApplication::processEvents();
         QVERIFY(dialogs.done());
-        w->settingsFilePath = dir.filePath(QStringLiteral("other.ini")); // where quitting saves them
+        w->documentCommands().setSettingsFilePath(dir.filePath(QStringLiteral("other.ini"))); // where quitting saves them
     }
 };
 

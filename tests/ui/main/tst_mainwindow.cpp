@@ -11,6 +11,7 @@
 #include "support/test_util.h"
 #include "support/window_fixture.h"
 #include "ui/main/datepicker.h"
+#include "ui/main/document_commands.h"
 #include "ui/main/flexgrid.h"
 #include "ui/main/income_sheet.h"
 #include "ui/main/print_settings_sheet.h"
@@ -565,7 +566,7 @@ private slots:
         // The names remembered in this run are saved on quit and read at the next start.
         {
             WindowFixture f;
-            f.w->settingsFilePath = f.path(QStringLiteral("names.ini"));
+            f.w->documentCommands().setSettingsFilePath(f.path(QStringLiteral("names.ini")));
             f.w->selectionLists().income.appendSelectionWithCount(
                 MekaluSelection{QStringLiteral("学級費"), 1, makeDate(today())});
             QVERIFY(f.w->close());
@@ -583,16 +584,16 @@ private slots:
         f.dialogs.expectPageSetup(true);
         f.w->mnuFilePageSetup_Click();
         QVERIFY(f.dialogs.done());
-        f.w->helpFileName.clear();
+        f.w->setHelpFileName(QString());
         f.dialogs.expectMessage(QStringLiteral(
             "ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"));
         f.w->mnuHelpHelp_Click();
         QCOMPARE(f.dialogs.titlesSeen.last(), QStringLiteral("ハルモカ　Ver1.0.11"));
-        f.w->helpFileName = f.path(QStringLiteral("nohelp.html"));
+        f.w->setHelpFileName(f.path(QStringLiteral("nohelp.html")));
         f.dialogs.expectMessageContaining(QStringLiteral("nohelp.html"));
         f.w->mnuHelpHelp_Click();
         // The real help opens in a window of its own.
-        f.w->helpFileName = QStringLiteral(":/help/help.html");
+        f.w->setHelpFileName(QStringLiteral(":/help/help.html"));
         f.w->mnuHelpHelp_Click();
         auto *help = f.w->findChild<QDialog *>(QStringLiteral("helpWindow"));
         QVERIFY(help && help->isVisible());
