@@ -286,43 +286,20 @@ void frmDetail::MSFlexGridDetail_Click()
     selectRowAndOpenEditor(r, c, 2);
 }
 
-void frmDetail::MSFlexGridDetail_Scroll()
+void frmDetail::openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill)
 {
-    editorFollowsScroll(selectedDetailRow != 0);
-}
-
-void frmDetail::showDetailCellEditor(int r, int c, EditorFill fill)
-{
-    FlexGrid *g = MSFlexGridDetail;
-    const int t = g->TopRow();
-    if (r < t || r > t + 11) {
-        if (fill == EditorFill::Move)
-            hideEditorsOutOfView();
-        else
-            hideEditors();
-        return;
-    }
-    if (fill != EditorFill::Move)
-        g->ensureRowVisible(r);
-    g->setRow(r);
-    g->setCol(c);
-    const int x = g->Left() + g->CellLeft();
-    const int y = g->Top() + g->CellTop();
     const bool fresh = fill == EditorFill::Fresh;
     if (c == 1) {
-        placeEditor(ComboDetailArticle, x, y + 15, g->Width() - 2060);
+        placeEditor(ComboDetailArticle, x, y + 15, MSFlexGridDetail->Width() - 2060);
         if (fresh)
-            setComboText(ComboDetailArticle, g->TextMatrix(r, c));
+            setComboText(ComboDetailArticle, text);
         openEditor(ComboDetailArticle, fill != EditorFill::Move);
     } else if (c == 2) {
         placeEditor(TextDetailAmount, x, y);
         if (fresh)
-            TextDetailAmount->setText(g->TextMatrix(r, c));
+            TextDetailAmount->setText(text);
         openEditor(TextDetailAmount, fill != EditorFill::Move);
-    } else {
-        return;
     }
-    setEditorCell(r, c);
 }
 
 void frmDetail::TextDetailNo_Change()
