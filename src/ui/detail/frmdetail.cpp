@@ -211,13 +211,9 @@ void frmDetail::Form_Load()
             const int r = detailCount;
             if (r >= g->Rows())
                 g->setRows(r + 100);
-            g->setTextMatrix(r, 0, Str(r));
             setCellAligned(r, 1, FlexGrid::LeftCenter);
-            g->setTextMatrix(r, 1, line.tdArticle);
-            g->setRowHeight(r, rowHeightFor(line.tdArticle, 1));
             setCellAligned(r, 2, FlexGrid::RightCenter);
-            g->setTextMatrix(r, 2, line.tdAmount == 0 ? QString() : formatAmount(line.tdAmount));
-            colorAmountCell(r, 2, line.tdAmount);
+            writeLine(r, line);
         }
         setSumLabel();
     }
@@ -225,6 +221,16 @@ void frmDetail::Form_Load()
     sourceDetail = -1;
     setIdleButtons();
     CommandDetailClose->setEnabled(true);
+}
+
+void frmDetail::writeLine(int r, const MekaluDetail &line)
+{
+    FlexGrid *g = MSFlexGridDetail;
+    g->setTextMatrix(r, 0, Str(r));
+    g->setTextMatrix(r, 1, line.tdArticle);
+    g->setRowHeight(r, rowHeightFor(line.tdArticle, 1));
+    g->setTextMatrix(r, 2, line.tdAmount == 0 ? QString() : formatAmount(line.tdAmount));
+    colorAmountCell(r, 2, line.tdAmount);
 }
 
 void frmDetail::editFlexGridDetail()
@@ -239,15 +245,7 @@ void frmDetail::editFlexGridDetail()
             setCellAligned(r, 1, FlexGrid::LeftCenter);
             setCellAligned(r, 2, FlexGrid::RightCenter);
         }
-        g->setTextMatrix(r, 0, Str(r));
-        g->setTextMatrix(r, 1, line.tdArticle);
-        g->setRowHeight(r, rowHeightFor(line.tdArticle, 1));
-        if (line.tdAmount == 0) {
-            g->setTextMatrix(r, 2, QString());
-        } else {
-            g->setTextMatrix(r, 2, formatAmount(line.tdAmount));
-            colorAmountCell(r, 2, line.tdAmount);
-        }
+        writeLine(r, line);
         ++r;
     }
     currentDetail.reset();

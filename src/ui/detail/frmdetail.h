@@ -96,6 +96,8 @@ protected:
 
 private:
     void setSumLabel();
+    // Writes grid row r from a detail line.
+    void writeLine(int r, const MekaluDetail &line);
     void enableMainWindow();
     // The lines being edited (empty when the expense has none).
     const DetailLines &lines() const;
