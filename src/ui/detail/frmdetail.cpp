@@ -204,13 +204,9 @@ void frmDetail::Form_Load()
             const int r = detailCount;
             if (r >= g->Rows())
                 g->setRows(r + 100);
-            g->setTextMatrix(r, 0, Str(r));
             setCellAligned(r, 1, FlexGrid::LeftCenter);
-            g->setTextMatrix(r, 1, line.tdArticle);
-            g->setRowHeight(r, rowHeightFor(line.tdArticle, 1));
             setCellAligned(r, 2, FlexGrid::RightCenter);
-            g->setTextMatrix(r, 2, line.tdAmount == 0 ? QString() : formatAmount(line.tdAmount));
-            colorAmountCell(r, 2, line.tdAmount);
+            writeLine(r, line);
         }
         setSumLabel();
     }
@@ -218,6 +214,16 @@ void frmDetail::Form_Load()
     sourceDetail = -1;
     setIdleButtons();
     CommandDetailClose->setEnabled(true);
+}
+
+void frmDetail::writeLine(int r, const MekaluDetail &line)
+{
+    FlexGrid *g = MSFlexGridDetail;
+    g->setTextMatrix(r, 0, Str(r));
+    g->setTextMatrix(r, 1, line.tdArticle);
+    g->setRowHeight(r, rowHeightFor(line.tdArticle, 1));
+    g->setTextMatrix(r, 2, line.tdAmount == 0 ? QString() : formatAmount(line.tdAmount));
+    colorAmountCell(r, 2, line.tdAmount);
 }
 
 void frmDetail::editFlexGridDetail()
@@ -232,15 +238,7 @@ void frmDetail::editFlexGridDetail()
             setCellAligned(r, 1, FlexGrid::LeftCenter);
             setCellAligned(r, 2, FlexGrid::RightCenter);
         }
-        g->setTextMatrix(r, 0, Str(r));
-        g->setTextMatrix(r, 1, line.tdArticle);
-        g->setRowHeight(r, rowHeightFor(line.tdArticle, 1));
-        if (line.tdAmount == 0) {
-            g->setTextMatrix(r, 2, QString());
-        } else {
-            g->setTextMatrix(r, 2, formatAmount(line.tdAmount));
-            colorAmountCell(r, 2, line.tdAmount);
-        }
+        writeLine(r, line);
         ++r;
     }
     currentDetail.reset();
@@ -279,43 +277,20 @@ void frmDetail::MSFlexGridDetail_Click()
     selectRowAndOpenEditor(r, c, 2);
 }
 
-void frmDetail::MSFlexGridDetail_Scroll()
+void frmDetail::openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill)
 {
-    editorFollowsScroll(selectedDetailRow != 0);
-}
-
-void frmDetail::showDetailCellEditor(int r, int c, EditorFill fill)
-{
-    FlexGrid *g = MSFlexGridDetail;
-    const int t = g->TopRow();
-    if (r < t || r > t + 11) {
-        if (fill == EditorFill::Move)
-            hideEditorsOutOfView();
-        else
-            hideEditors();
-        return;
-    }
-    if (fill != EditorFill::Move)
-        g->ensureRowVisible(r);
-    g->setRow(r);
-    g->setCol(c);
-    const int x = g->Left() + g->CellLeft();
-    const int y = g->Top() + g->CellTop();
     const bool fresh = fill == EditorFill::Fresh;
     if (c == 1) {
-        placeEditor(ComboDetailArticle, x, y + 15, g->Width() - 2060);
+        placeEditor(ComboDetailArticle, x, y + 15, MSFlexGridDetail->Width() - 2060);
         if (fresh)
-            setComboText(ComboDetailArticle, g->TextMatrix(r, c));
+            setComboText(ComboDetailArticle, text);
         openEditor(ComboDetailArticle, fill != EditorFill::Move);
     } else if (c == 2) {
         placeEditor(TextDetailAmount, x, y);
         if (fresh)
-            TextDetailAmount->setText(g->TextMatrix(r, c));
+            TextDetailAmount->setText(text);
         openEditor(TextDetailAmount, fill != EditorFill::Move);
-    } else {
-        return;
     }
-    setEditorCell(r, c);
 }
 
 void frmDetail::TextDetailNo_Change()

@@ -30,9 +30,8 @@ public:
     void Form_Load();
     void editFlexGridDetail();
     void MSFlexGridDetail_Click();
-    void MSFlexGridDetail_Scroll();
-    void showDetailCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh);
-    void openCellEditor(int r, int c, EditorFill fill) override { showDetailCellEditor(r, c, fill); }
+    void MSFlexGridDetail_Scroll() { gridScroll(); }
+    void showDetailCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh) { openCellEditor(r, c, fill); }
     void fillDetailArticleList();
     void CommandDetailNew_Click();
     void CommandDetailRecord_Click();
@@ -89,6 +88,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
     QList<QWidget *> cellEditors() const override;
+    void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) override;
 
 protected:
     int handledRow() const override { return selectedDetailRow; }
@@ -96,6 +96,8 @@ protected:
 
 private:
     void setSumLabel();
+    // Writes grid row r from a detail line.
+    void writeLine(int r, const MekaluDetail &line);
     void enableMainWindow();
     // The lines being edited (empty when the expense has none).
     const DetailLines &lines() const;

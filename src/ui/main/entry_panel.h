@@ -138,8 +138,18 @@ protected:
     void setEditorCell(int row, int col);
     // Hides the editors but keeps the open cell: it scrolled out of view.
     void hideEditorsOutOfView();
-    // Lays the editor of cell (r, c) over it (the panel's own placement).
-    virtual void openCellEditor(int r, int c, EditorFill fill) = 0;
+public:
+    // Lays the editor of cell (r, c) over it: the row comes into view first
+    // (cut off, above the view, or far away after a re-sort), unless the
+    // grid is only scrolling, when an editor whose row left the view hides.
+    void openCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh);
+    // The grid scrolled (MSFlexGrid…_Scroll): the open editor follows its cell.
+    void gridScroll() { editorFollowsScroll(handledRow() != 0); }
+
+protected:
+    // Lays the editor of column c over the cell at (x, y) twips; Fresh shows
+    // `text`, the cell's text.
+    virtual void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) = 0;
     // A click's last steps on a row in use: the row painted as selected
     // (columns 1 to paintLastCol), the cell made current and the keyboard
     // cursor's, the row loaded through the number box, its editor opened.

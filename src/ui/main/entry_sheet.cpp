@@ -175,32 +175,6 @@ void EntrySheet::gridClick()
     selectRowAndOpenEditor(row, c, 6);
 }
 
-void EntrySheet::gridScroll()
-{
-    editorFollowsScroll(selectedRow != 0);
-}
-
-void EntrySheet::showCellEditor(int r, int c, EditorFill fill)
-{
-    FlexGrid *g = grid();
-    // The row comes into view first (cut off at the bottom, above the view,
-    // or far away after a re-sort), so that the editor lies over it.
-    if (fill != EditorFill::Move)
-        g->ensureRowVisible(r);
-    const int t = g->TopRow();
-    if (r > t + 16 || r < t) {
-        if (fill == EditorFill::Move)
-            hideEditorsOutOfView();
-        else
-            hideEditors();
-        return;
-    }
-    g->setRow(r);
-    g->setCol(c);
-    openColumnEditor(c, g->Left() + g->CellLeft(), g->Top() + g->CellTop(), g->TextMatrix(r, c), fill);
-    setEditorCell(r, c);
-}
-
 QDate EntrySheet::entryDate() const
 {
     return current ? current->taDate.date() : QDate();

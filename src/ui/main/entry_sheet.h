@@ -51,9 +51,7 @@ public:
     // The panel back at rest: no working entry, the boxes as for a new one.
     void idlePanel();
     void gridClick();     // MSFlexGrid…_Click
-    void gridScroll();    // MSFlexGrid…_Scroll
-    void showCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh);
-    void openCellEditor(int r, int c, EditorFill fill) override { showCellEditor(r, c, fill); }
+    void showCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh) { openCellEditor(r, c, fill); }
     void numberChanged(); // TextIncomeNo_Change / TextSupplyNo_Change
     // CommandIncomeRecord_Click / CommandSupplyRecord_Click; false when the
     // entry was refused and its edit goes on.
@@ -97,9 +95,6 @@ protected:
     virtual void writeEveryRefill(int r, const MekaluArticle &e) = 0;
     // The idle panel's boxes (after a refill).
     virtual void clearForIdle() = 0;
-    // Lays the editor of column c over the cell at (x, y) twips; Fresh shows
-    // `text`, the cell's text (the date editor shows the entry's own date).
-    virtual void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) = 0;
     // What Enter does in the editor of column c, for Tab: records (the date
     // editor by date); false when the record was refused.
     virtual bool commitEditor(int c);

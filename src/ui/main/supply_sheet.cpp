@@ -75,9 +75,10 @@ SupplySheet::SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     connect(ComboSupplyReceipt, &QComboBox::activated, this, [this] {
         command([this] {
             receiptNumberComplete();
-            // A number picked from the list is recorded at once: the grid shows it.
+            // A number picked from the list is recorded at once, so the grid
+            // shows it; the user is still on the entry (one undo step).
             if (recordButton->isEnabled())
-                record();
+                staysOnEntry([this] { return record(); });
         });
     });
     connect(DTPickerSupplyDate, &DatePicker::CloseUp, this, [this] { command([this] { DTPickerSupplyDate_CloseUp(); }); });
