@@ -119,16 +119,15 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     // frames by their titles (an unnamed frame inside a frame is announced
     // by the outer one's).
     for (int p = 0; p < PeriodCount; ++p)
-        summarySheets[p]->grid->setAccessibleName(QString::fromUtf8(periodInfo(p).sheetCaption).trimmed());
-    for (QLabel *label : {printSheet->LabelYearHome, printSheet->LabelGradeHome, printSheet->LabelRoomHome,
-                          printSheet->LabelPrintRespect})
-        static_cast<QComboBox *>(label->buddy())->lineEdit()->setAccessibleName(label->text());
-    for (QGroupBox *frame : {printSheet->FrameReadgerForm, printSheet->FrameReportForm})
-        frame->setAccessibleName(frame->title());
+        summarySheets[p]->grid()->setAccessibleName(QString::fromUtf8(periodInfo(p).sheetCaption).trimmed());
     for (EntryPanel *panel : {static_cast<EntryPanel *>(incomeSheet), static_cast<EntryPanel *>(supplySheet)}) {
-        panel->guard = [this](const std::function<void()> &f) { return guarded(f); };
-        panel->lineHeight = [this] { return rowHeightUnit; };
+        panel->setGuard([this](const std::function<void()> &f) { return guarded(f); });
+        panel->setLineHeight([this] { return rowHeightUnit; });
     }
+    sheet::nameParts({{SSTabSheets, "SSTabSheets"}, {printSheet, "printSheet"}, {incomeSheet, "incomeSheet"},
+                      {supplySheet, "supplySheet"}, {mnuHelpAbout, "mnuHelpAbout"}});
+    for (int p = 0; p < PeriodCount; ++p)
+        summarySheets[p]->setObjectName(sheet::indexedName("summarySheets", p));
     auto *central = new QWidget(this);
     SSTabSheets->setParent(central);
     // The design's fixed geometry: the sheets do not re-layout.
@@ -142,8 +141,8 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     QFont remainderFont = font();
     remainderFont.setBold(true);
     remainderFont.setPointSizeF(remainderFont.pointSizeF() * 1.3);
-    incomeSheet->LabelIncomeRemainder->setFont(remainderFont);
-    supplySheet->LabelSupplyRemainder->setFont(remainderFont);
+    incomeSheet->setRemainderFont(remainderFont);
+    supplySheet->setRemainderFont(remainderFont);
 
     connect(&m_doc, &Document::changed, this, [this](const Document::Update &update) {
         guarded([this, &update] { documentChanged(update); });
@@ -255,6 +254,13 @@ void frmMain::buildMenus()
     mnuHelp = help->menuAction();
     mnuHelpHelp = help->addAction(QStringLiteral("ﾍﾙﾌﾟ"));
     mnuHelpHelp->setShortcut(QKeySequence::HelpContents);
+    sheet::nameParts({{mnuFile, "mnuFile"}, {mnuFileOpen, "mnuFileOpen"}, {mnuFileClose, "mnuFileClose"},
+                      {mnuFileSave, "mnuFileSave"}, {mnuFileSaveAs, "mnuFileSaveAs"},
+                      {mnuFilePageSetup, "mnuFilePageSetup"}, {mnuFilePrint, "mnuFilePrint"},
+                      {mnuFilePrintPreview, "mnuFilePrintPreview"}, {mnuFileCsv, "mnuFileCsv"},
+                      {mnuFileNextYear, "mnuFileNextYear"}, {mnuFileRecent, "mnuFileRecent"},
+                      {mnuFileExit, "mnuFileExit"}, {mnuEdit, "mnuEdit"}, {mnuEditUndo, "mnuEditUndo"},
+                      {mnuEditRedo, "mnuEditRedo"}, {mnuHelp, "mnuHelp"}, {mnuHelpHelp, "mnuHelpHelp"}});
 
     connect(mnuFileOpen, &QAction::triggered, this, [this] { guarded([this] { mnuFileOpen_Click(); }); });
     connect(mnuFileClose, &QAction::triggered, this, [this] { guarded([this] { mnuFileClose_Click(); }); });
@@ -315,6 +321,7 @@ void frmMain::buildToolBar()
     readOnlyNotice = new QLabel(QStringLiteral("読み取り専用で開いています（上書き保存はできません）"), tbToolBar);
     readOnlyNotice->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; padding: 0 8px; }"));
     readOnlyNotice->setAccessibleName(readOnlyNotice->text());
+    readOnlyNotice->setObjectName(QStringLiteral("readOnlyNotice"));
     tbToolBar->addWidget(readOnlyNotice)->setVisible(false);
 }
 
@@ -337,24 +344,20 @@ void frmMain::loadResourceCaptions()
 void frmMain::Form_Load()
 {
     loadResourceCaptions();
-    supplySheet->CommandSupplyDetail->setEnabled(false);
-    incomeSheet->LabelIncomeHelp->setText(IncomeSheet::helpText());
-    supplySheet->LabelSupplyHelp->setText(SupplySheet::helpText());
+    supplySheet->setDetailEnabled(false);
+    incomeSheet->showHelp(IncomeSheet::helpText());
+    supplySheet->showHelp(SupplySheet::helpText());
     printSheet->showTitle(m_doc.title());
     printSheet->optPrint_Click(0);
-    printSheet->DTPickerPrintDate->setValue(today());
+    printSheet->setPrintDate(today());
     loadSelectionLists();
-    QFont helpFont = incomeSheet->LabelIncomeHelp->font();
-    helpFont.setPointSize(10);
-    incomeSheet->LabelIncomeHelp->setFont(helpFont);
-    supplySheet->LabelSupplyHelp->setFont(helpFont);
     incomeSheet->layoutGrid();
-    rowHeightUnit = incomeSheet->MSFlexGridIncome->RowHeight(0);
+    rowHeightUnit = incomeSheet->grid()->RowHeight(0);
     supplySheet->layoutGrid();
     for (SummarySheet *s : summarySheets)
         s->layoutGrid();
-    incomeSheet->DTPickerIncomeDate->setValue(today());
-    supplySheet->DTPickerSupplyDate->setValue(today());
+    incomeSheet->setEditorDate(today());
+    supplySheet->setEditorDate(today());
     fillFreeReceiptNumbers();
     SSTabSheets->setCurrentIndex(0);
     toolButtons.value(QStringLiteral("上書き保存"))->setEnabled(false);
@@ -455,10 +458,8 @@ void frmMain::setRemainderLabels()
     const qint64 remainder = m_doc.remainder();
     // The yen sign: a backslash would show as a backslash in Linux fonts.
     const QString text = QStringLiteral("¥") + formatAmount(remainder);
-    for (QLabel *l : {incomeSheet->LabelIncomeRemainder, supplySheet->LabelSupplyRemainder}) {
-        l->setText(text);
-        setLabelTextColor(l, remainder < 0 ? kGridRed : kGridBlack);
-    }
+    for (EntrySheet *s : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)})
+        s->showRemainder(text, remainder < 0);
 }
 
 void frmMain::closeUndoStep()
@@ -742,9 +743,9 @@ void frmMain::closeDocument()
     clearDocumentView();
     incomeSheet->resetState();
     supplySheet->resetState();
-    incomeSheet->defaultStudents = kDefaultStudents;
+    incomeSheet->setDefaultStudents(kDefaultStudents);
     for (SummarySheet *s : summarySheets)
-        s->summaryRowWatermark = 0;
+        s->resetState();
     setDocumentCommands(true, false, false, true);
     m_names.reset();
     m_doc.reset();
@@ -852,7 +853,7 @@ void frmMain::mnuFilePrint_Click()
         if (m_dialogs.message(this, question, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
             return;
     }
-    const Printout printout = Printout::fromKind(printSheet->printKind);
+    const Printout printout = Printout::fromKind(printSheet->printKind());
     const QString confirm = printout.title() + QStringLiteral("を印刷します。よろしいですか？");
     if (m_dialogs.message(this, confirm, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes) {
         m_dialogs.message(this, QStringLiteral("「設定」画面から、印刷の種類を選択してください。"),
@@ -878,7 +879,7 @@ void frmMain::mnuFilePrintPreview_Click()
     refreshSummaries();
     const PrintSettings settings = printSheet->settings();
     QString error;
-    const Printout printout = Printout::fromKind(printSheet->printKind);
+    const Printout printout = Printout::fromKind(printSheet->printKind());
     // The preview's print button sends the job under the same name as 印刷.
     printer()->setDocName(printJobName(openFileName(), printout));
     m_dialogs.printPreview(this, printer(), [&](QPrinter *p) {
@@ -895,7 +896,7 @@ void frmMain::mnuFilePrintPreview_Click()
 
 void frmMain::mnuFileCsv_Click()
 {
-    const Printout printout = Printout::fromKind(printSheet->printKind);
+    const Printout printout = Printout::fromKind(printSheet->printKind());
     int filter = 0;
     const QString name = m_dialogs.saveFileName(this, csvExportRequest(m_doc.fileName(), printout.title()), &filter);
     if (name.isEmpty())
