@@ -35,9 +35,10 @@ class TestDetail : public QObject {
         part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(2);
         SupplySheet *s = part<SupplySheet>(*f.w, "supplySheet");
         part<FlexGrid>(*s, "MSFlexGridSupply")->clickCell(row, 6);
-        if (!part<QPushButton>(*s, "CommandSupplyDetail")->isVisible() || !part<QPushButton>(*s, "CommandSupplyDetail")->isEnabled())
+        auto *detailButton = part<QPushButton>(*s, "CommandSupplyDetail");
+        if (!detailButton->isVisible() || !detailButton->isEnabled())
             return nullptr;
-        part<QPushButton>(*s, "CommandSupplyDetail")->click();
+        detailButton->click();
         auto *dw = f.w->findChild<frmDetail *>();
         // Keys reach the detail window once it is the active window.
         if (dw && !QTest::qWaitFor([dw] { return dw->isActiveWindow(); }))

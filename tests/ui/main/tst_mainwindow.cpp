@@ -91,7 +91,8 @@ private slots:
         QCOMPARE(g->ColWidth(2), g->Width() - 7130);
         QCOMPARE(g->ColWidth(7), 0);
         QCOMPARE(f.w->rowHeightUnit, 360);
-        QCOMPARE(gridRow(part<SummarySheet>(w, "summarySheets", 0)->grid(), 0, 5), (QStringList{"No.", "項目", "収入", "支出", "残高"}));
+        QCOMPARE(gridRow(part<SummarySheet>(w, "summarySheets", 0)->grid(), 0, 5),
+                 (QStringList{"No.", "項目", "収入", "支出", "残高"}));
         QCOMPARE(part<QLabel>(w, "LabelIncomeRemainder")->text(), QStringLiteral("¥0"));
     }
 
@@ -104,7 +105,8 @@ private slots:
         part<QRadioButton>(*s, "optTiTle", 1)->click();
         QVERIFY(!part<QLineEdit>(*s, "TextSchoolName")->isEnabled() && !part<QLabel>(*s, "LabelSchoolName")->isEnabled());
         QVERIFY(!part<QComboBox>(*s, "ComboRoomHome")->isEnabled() && !part<QLineEdit>(*s, "TextChargeHome")->isEnabled());
-        QVERIFY(part<QLineEdit>(*s, "TextTlTle")->isEnabled() && part<QLineEdit>(*s, "TextReporter")->isEnabled() && part<QLineEdit>(*s, "TextCarryOver")->isEnabled());
+        QVERIFY(part<QLineEdit>(*s, "TextTlTle")->isEnabled() && part<QLineEdit>(*s, "TextReporter")->isEnabled()
+                && part<QLineEdit>(*s, "TextCarryOver")->isEnabled());
         QVERIFY(part<QLabel>(*s, "LabelCarryOver")->isEnabled());
         part<QRadioButton>(*s, "optTiTle", 0)->click();
         QVERIFY(part<QLineEdit>(*s, "TextSchoolName")->isEnabled() && !part<QLineEdit>(*s, "TextCarryOver")->isEnabled());
@@ -240,7 +242,8 @@ private slots:
         QCOMPARE(gridRow(g, 0, 7), (QStringList{"No.", "日付", "領収書", "項目", "内訳", "金額", "明細"}));
         QCOMPARE(g->ColWidth(3), g->Width() - 7050);
         QCOMPARE(part<SummarySheet>(*f.w, "summarySheets", 5)->grid()->Cols(), 6);
-        QCOMPARE(part<SummarySheet>(*f.w, "summarySheets", 5)->grid()->ColWidth(1), part<SummarySheet>(*f.w, "summarySheets", 5)->grid()->Width() - 4460);
+        QCOMPARE(part<SummarySheet>(*f.w, "summarySheets", 5)->grid()->ColWidth(1),
+                 part<SummarySheet>(*f.w, "summarySheets", 5)->grid()->Width() - 4460);
     }
 
     void summariesRefreshOnlyWhenStale()

@@ -327,7 +327,8 @@ private slots:
         f.refill();
         part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(2);
         SupplySheet *s = part<SupplySheet>(*f.w, "supplySheet");
-        QCOMPARE(part<FlexGrid>(*s, "MSFlexGridSupply")->TextMatrix(1, 1), QStringLiteral("%1/04/10").arg(year % 100, 2, 10, QLatin1Char('0')));
+        QCOMPARE(part<FlexGrid>(*s, "MSFlexGridSupply")->TextMatrix(1, 1),
+                 QStringLiteral("%1/04/10").arg(year % 100, 2, 10, QLatin1Char('0')));
         mouseClickCell(part<FlexGrid>(*s, "MSFlexGridSupply"), 1, 1);
         QCOMPARE(part<DatePicker>(*s, "DTPickerSupplyDate")->Value(), QDate(year, 4, 10));
         // Leaving the cell records the entry.

@@ -131,8 +131,8 @@ private slots:
         f.w->mnuFilePrint_Click();
         QVERIFY(f.dialogs.done());
         // The ledger printed in date order and left the list as it was: row n shows entry No. n.
-        const QStringList rows = {gridRow(part<FlexGrid>(*s, "MSFlexGridIncome"), 1, 3).at(2), gridRow(part<FlexGrid>(*s, "MSFlexGridIncome"), 2, 3).at(2),
-                                  gridRow(part<FlexGrid>(*s, "MSFlexGridIncome"), 3, 3).at(2)};
+        FlexGrid *grid = part<FlexGrid>(*s, "MSFlexGridIncome");
+        const QStringList rows = {gridRow(grid, 1, 3).at(2), gridRow(grid, 2, 3).at(2), gridRow(grid, 3, 3).at(2)};
         QCOMPARE(rows, (QStringList{"e3", "e1", "e2"}));
         QCOMPARE(f.doc().entryAt(true, 1)->taArticle, QStringLiteral("e3"));
         // The selection went with e3 to row 1, and printing left it there.

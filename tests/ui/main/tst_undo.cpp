@@ -116,7 +116,8 @@ private slots:
             QVERIFY2(saved(*f.w) == after, qPrintable(QStringLiteral("seed %1").arg(seed)));
             QCOMPARE(f.doc().isModified(), f.w->undoStack().count() > 0);
             // The grids, brought up to date row by row, show what a fill from scratch shows.
-            for (EntrySheet *sheet : {static_cast<EntrySheet *>(part<IncomeSheet>(*f.w, "incomeSheet")), static_cast<EntrySheet *>(part<SupplySheet>(*f.w, "supplySheet"))}) {
+            for (EntrySheet *sheet : {static_cast<EntrySheet *>(part<IncomeSheet>(*f.w, "incomeSheet")),
+                                      static_cast<EntrySheet *>(part<SupplySheet>(*f.w, "supplySheet"))}) {
                 const int count = sheet->rowsInUse();
                 const QStringList followed = gridRows(sheet->grid(), count);
                 sheet->fillGrid();
