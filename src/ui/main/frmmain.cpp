@@ -113,11 +113,8 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     }
     for (EntrySheet *sheet : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)})
         connect(sheet, &EntrySheet::entryFinished, this, [this] { closeUndoStep(); });
-    // Screen readers: the summary tables by their sheets; the print
-    // settings' drop-downs by their labels (on Linux a drop-down's own name
-    // is its text), down to the line edit that holds the text; the two inner
-    // frames by their titles (an unnamed frame inside a frame is announced
-    // by the outer one's).
+    // Screen readers: the summary tables by their sheets (the print settings
+    // sheet names its own boxes and frames).
     for (int p = 0; p < PeriodCount; ++p)
         summarySheets[p]->grid()->setAccessibleName(QString::fromUtf8(periodInfo(p).sheetCaption).trimmed());
     for (EntryPanel *panel : {static_cast<EntryPanel *>(incomeSheet), static_cast<EntryPanel *>(supplySheet)}) {

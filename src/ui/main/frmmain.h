@@ -104,6 +104,40 @@ public:
     // Runs `f`, turning HarumokaError into a message box. Returns false on error.
     bool guarded(const std::function<void()> &f);
 
+private:
+    // Sheets and controls; each has its member's name as object name (tests find them by it).
+    QTabWidget *SSTabSheets = nullptr;
+    PrintSettingsSheet *printSheet = nullptr;
+    IncomeSheet *incomeSheet = nullptr;
+    SupplySheet *supplySheet = nullptr;
+    std::array<SummarySheet *, 6> summarySheets{};
+    QToolBar *tbToolBar = nullptr;
+    QAction *mnuFile = nullptr;
+    QAction *mnuFileOpen = nullptr;
+    QAction *mnuFileClose = nullptr;
+    QAction *mnuFileSave = nullptr;
+    QAction *mnuFileSaveAs = nullptr;
+    QAction *mnuFilePageSetup = nullptr;
+    QAction *mnuFilePrint = nullptr;
+    QAction *mnuFilePrintPreview = nullptr;
+    QAction *mnuFileCsv = nullptr;
+    QAction *mnuFileNextYear = nullptr;
+    QMenu *mnuFileRecent = nullptr;
+    QAction *mnuFileExit = nullptr;
+    QAction *mnuEdit = nullptr;
+    QAction *mnuEditUndo = nullptr;
+    QAction *mnuEditRedo = nullptr;
+    QAction *mnuHelp = nullptr;
+    QAction *mnuHelpHelp = nullptr;
+    QAction *mnuHelpAbout = nullptr;
+    // Shown while the account is open read-only.
+    QLabel *readOnlyNotice = nullptr;
+    // The open file's name and the unsaved mark, at the toolbar's end.
+    QLabel *documentName = nullptr;
+    // Toolbar buttons by key ("開く", "名前をつけて保存", "上書き保存", "ページ設定", "印刷").
+    QHash<QString, QAction *> toolButtons;
+
+public:
     // For tests: the printer the print and page-setup commands use.
     QPrinter *printer();
 
@@ -173,36 +207,4 @@ private:
     RecoveryStore m_recovery;
     QTimer *m_recoveryTimer = nullptr;
     bool m_unloaded = false;
-
-    // Sheets and controls; each has its member's name as object name.
-    QTabWidget *SSTabSheets = nullptr;
-    PrintSettingsSheet *printSheet = nullptr;
-    IncomeSheet *incomeSheet = nullptr;
-    SupplySheet *supplySheet = nullptr;
-    std::array<SummarySheet *, 6> summarySheets{};
-    QToolBar *tbToolBar = nullptr;
-    QAction *mnuFile = nullptr;
-    QAction *mnuFileOpen = nullptr;
-    QAction *mnuFileClose = nullptr;
-    QAction *mnuFileSave = nullptr;
-    QAction *mnuFileSaveAs = nullptr;
-    QAction *mnuFilePageSetup = nullptr;
-    QAction *mnuFilePrint = nullptr;
-    QAction *mnuFilePrintPreview = nullptr;
-    QAction *mnuFileCsv = nullptr;
-    QAction *mnuFileNextYear = nullptr;
-    QMenu *mnuFileRecent = nullptr;
-    QAction *mnuFileExit = nullptr;
-    QAction *mnuEdit = nullptr;
-    QAction *mnuEditUndo = nullptr;
-    QAction *mnuEditRedo = nullptr;
-    QAction *mnuHelp = nullptr;
-    QAction *mnuHelpHelp = nullptr;
-    QAction *mnuHelpAbout = nullptr;
-    // Shown while the account is open read-only.
-    QLabel *readOnlyNotice = nullptr;
-    // The open file's name and the unsaved mark, at the toolbar's end.
-    QLabel *documentName = nullptr;
-    // Toolbar buttons by key ("開く", "名前をつけて保存", "上書き保存", "ページ設定", "印刷").
-    QHash<QString, QAction *> toolButtons;
 };
