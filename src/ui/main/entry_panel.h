@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 class DatePicker;
 class Dialogs;
@@ -117,18 +118,23 @@ public:
     int editorRow() const { return m_editorRow; }
     int editorCol() const { return m_editorCol; }
 
+    // Set by the owning window: the height of one text line in a grid row
+    // (rowHeightUnit), and the guard that runs a handler, showing any error
+    // as a message.
+    void setLineHeight(std::function<int()> height) { lineHeight = std::move(height); }
+    void setGuard(std::function<bool(const std::function<void()> &)> g) { guard = std::move(g); }
+
+protected:
+    // The row-number box and the four buttons (the panel's own widgets under their names).
     QLineEdit *numberBox = nullptr;
     QPushButton *newButton = nullptr;
     QPushButton *recordButton = nullptr;
     QPushButton *deleteButton = nullptr;
     QPushButton *cancelButton = nullptr;
 
-    // Height of one text line in a grid row (rowHeightUnit).
     std::function<int()> lineHeight;
-    // Runs a handler, showing any error as a message; set by the owning window.
     std::function<bool(const std::function<void()> &)> guard;
 
-protected:
     void setGrid(FlexGrid *grid);
     // The row and column the panel works on: where the keyboard cursor goes
     // back after a command.

@@ -107,22 +107,18 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     }
     for (EntrySheet *sheet : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)})
         connect(sheet, &EntrySheet::entryFinished, this, [this] { closeUndoStep(*m_undo); });
-    // Screen readers: the summary tables by their sheets; the print
-    // settings' drop-downs by their labels (on Linux a drop-down's own name
-    // is its text), down to the line edit that holds the text; the two inner
-    // frames by their titles (an unnamed frame inside a frame is announced
-    // by the outer one's).
+    // Screen readers: the summary tables by their sheets (the print settings
+    // sheet names its own boxes and frames).
     for (int p = 0; p < PeriodCount; ++p)
-        summarySheets[p]->grid->setAccessibleName(QString::fromUtf8(periodInfo(p).sheetCaption).trimmed());
-    for (QLabel *label : {printSheet->LabelYearHome, printSheet->LabelGradeHome, printSheet->LabelRoomHome,
-                          printSheet->LabelPrintRespect})
-        static_cast<QComboBox *>(label->buddy())->lineEdit()->setAccessibleName(label->text());
-    for (QGroupBox *frame : {printSheet->FrameReadgerForm, printSheet->FrameReportForm})
-        frame->setAccessibleName(frame->title());
+        summarySheets[p]->grid()->setAccessibleName(QString::fromUtf8(periodInfo(p).sheetCaption).trimmed());
     for (EntryPanel *panel : {static_cast<EntryPanel *>(incomeSheet), static_cast<EntryPanel *>(supplySheet)}) {
-        panel->guard = [this](const std::function<void()> &f) { return guarded(f); };
-        panel->lineHeight = [this] { return rowHeightUnit; };
+        panel->setGuard([this](const std::function<void()> &f) { return guarded(f); });
+        panel->setLineHeight([this] { return rowHeightUnit; });
     }
+    sheet::nameParts({{SSTabSheets, "SSTabSheets"}, {printSheet, "printSheet"}, {incomeSheet, "incomeSheet"},
+                      {supplySheet, "supplySheet"}, {mnuHelpAbout, "mnuHelpAbout"}});
+    for (int p = 0; p < PeriodCount; ++p)
+        summarySheets[p]->setObjectName(sheet::indexedName("summarySheets", p));
     auto *central = new QWidget(this);
     SSTabSheets->setParent(central);
     // The design's fixed geometry: the sheets do not re-layout.
@@ -136,8 +132,8 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     QFont remainderFont = font();
     remainderFont.setBold(true);
     remainderFont.setPointSizeF(remainderFont.pointSizeF() * 1.3);
-    incomeSheet->LabelIncomeRemainder->setFont(remainderFont);
-    supplySheet->LabelSupplyRemainder->setFont(remainderFont);
+    incomeSheet->setRemainderFont(remainderFont);
+    supplySheet->setRemainderFont(remainderFont);
 
     connect(&m_doc, &Document::changed, this, [this](const Document::Update &update) {
         guarded([this, &update] { documentChanged(update); });
@@ -233,6 +229,13 @@ void frmMain::buildMenus()
     mnuHelp = help->menuAction();
     mnuHelpHelp = help->addAction(QStringLiteral("ﾍﾙﾌﾟ"));
     mnuHelpHelp->setShortcut(QKeySequence::HelpContents);
+    sheet::nameParts({{mnuFile, "mnuFile"}, {mnuFileOpen, "mnuFileOpen"}, {mnuFileClose, "mnuFileClose"},
+                      {mnuFileSave, "mnuFileSave"}, {mnuFileSaveAs, "mnuFileSaveAs"},
+                      {mnuFilePageSetup, "mnuFilePageSetup"}, {mnuFilePrint, "mnuFilePrint"},
+                      {mnuFilePrintPreview, "mnuFilePrintPreview"}, {mnuFileCsv, "mnuFileCsv"},
+                      {mnuFileNextYear, "mnuFileNextYear"}, {mnuFileRecent, "mnuFileRecent"},
+                      {mnuFileExit, "mnuFileExit"}, {mnuEdit, "mnuEdit"}, {mnuEditUndo, "mnuEditUndo"},
+                      {mnuEditRedo, "mnuEditRedo"}, {mnuHelp, "mnuHelp"}, {mnuHelpHelp, "mnuHelpHelp"}});
 
     connect(mnuFileOpen, &QAction::triggered, this, [this] { guarded([this] { mnuFileOpen_Click(); }); });
     connect(mnuFileClose, &QAction::triggered, this, [this] { guarded([this] { mnuFileClose_Click(); }); });
@@ -293,6 +296,7 @@ void frmMain::buildToolBar()
     readOnlyNotice = new QLabel(QStringLiteral("読み取り専用で開いています（上書き保存はできません）"), tbToolBar);
     readOnlyNotice->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; padding: 0 8px; }"));
     readOnlyNotice->setAccessibleName(readOnlyNotice->text());
+    readOnlyNotice->setObjectName(QStringLiteral("readOnlyNotice"));
     tbToolBar->addWidget(readOnlyNotice)->setVisible(false);
 }
 
@@ -315,24 +319,20 @@ void frmMain::loadResourceCaptions()
 void frmMain::Form_Load()
 {
     loadResourceCaptions();
-    supplySheet->CommandSupplyDetail->setEnabled(false);
-    incomeSheet->LabelIncomeHelp->setText(IncomeSheet::helpText());
-    supplySheet->LabelSupplyHelp->setText(SupplySheet::helpText());
+    supplySheet->setDetailEnabled(false);
+    incomeSheet->showHelp(IncomeSheet::helpText());
+    supplySheet->showHelp(SupplySheet::helpText());
     printSheet->showTitle(m_doc.title());
     printSheet->optPrint_Click(0);
-    printSheet->DTPickerPrintDate->setValue(today());
+    printSheet->setPrintDate(today());
     m_commands->loadRememberedNames();
-    QFont helpFont = incomeSheet->LabelIncomeHelp->font();
-    helpFont.setPointSize(10);
-    incomeSheet->LabelIncomeHelp->setFont(helpFont);
-    supplySheet->LabelSupplyHelp->setFont(helpFont);
     incomeSheet->layoutGrid();
-    rowHeightUnit = incomeSheet->MSFlexGridIncome->RowHeight(0);
+    rowHeightUnit = incomeSheet->grid()->RowHeight(0);
     supplySheet->layoutGrid();
     for (SummarySheet *s : summarySheets)
         s->layoutGrid();
-    incomeSheet->DTPickerIncomeDate->setValue(today());
-    supplySheet->DTPickerSupplyDate->setValue(today());
+    incomeSheet->setEditorDate(today());
+    supplySheet->setEditorDate(today());
     fillFreeReceiptNumbers();
     SSTabSheets->setCurrentIndex(0);
     DocumentCommands::Enabled commands = m_commands->enabled();
@@ -406,10 +406,8 @@ void frmMain::setRemainderLabels()
     const qint64 remainder = m_doc.remainder();
     // The yen sign: a backslash would show as a backslash in Linux fonts.
     const QString text = QStringLiteral("¥") + formatAmount(remainder);
-    for (QLabel *l : {incomeSheet->LabelIncomeRemainder, supplySheet->LabelSupplyRemainder}) {
-        l->setText(text);
-        setLabelTextColor(l, remainder < 0 ? kGridRed : kGridBlack);
-    }
+    for (EntrySheet *s : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)})
+        s->showRemainder(text, remainder < 0);
 }
 
 void frmMain::fillFreeReceiptNumbers()
@@ -492,19 +490,19 @@ void frmMain::mnuFilePageSetup_Click()
 void frmMain::mnuFilePrint_Click()
 {
     refreshSummaries();
-    m_print->print(Printout::fromKind(printSheet->printKind), printSheet->settings(), m_summaries, openFileName());
+    m_print->print(Printout::fromKind(printSheet->printKind()), printSheet->settings(), m_summaries, openFileName());
 }
 
 void frmMain::mnuFilePrintPreview_Click()
 {
     refreshSummaries();
-    m_print->preview(Printout::fromKind(printSheet->printKind), printSheet->settings(), m_summaries,
+    m_print->preview(Printout::fromKind(printSheet->printKind()), printSheet->settings(), m_summaries,
                      openFileName());
 }
 
 void frmMain::mnuFileCsv_Click()
 {
-    m_print->exportCsv(Printout::fromKind(printSheet->printKind), printSheet->settings());
+    m_print->exportCsv(Printout::fromKind(printSheet->printKind()), printSheet->settings());
 }
 
 void frmMain::followCommands()
@@ -523,9 +521,9 @@ void frmMain::clearSheets()
     clearDocumentView();
     incomeSheet->resetState();
     supplySheet->resetState();
-    incomeSheet->defaultStudents = kDefaultStudents;
+    incomeSheet->setDefaultStudents(kDefaultStudents);
     for (SummarySheet *s : summarySheets)
-        s->summaryRowWatermark = 0;
+        s->resetState();
 }
 
 void frmMain::showEnabledCommands()

@@ -104,7 +104,8 @@ public:
     // Runs `f`, turning HarumokaError into a message box. Returns false on error.
     bool guarded(const std::function<void()> &f);
 
-    // Sheets and controls (public so tests drive the real widgets).
+private:
+    // Sheets and controls; each has its member's name as object name (tests find them by it).
     QTabWidget *SSTabSheets = nullptr;
     PrintSettingsSheet *printSheet = nullptr;
     IncomeSheet *incomeSheet = nullptr;
@@ -136,6 +137,7 @@ public:
     // Toolbar buttons by key ("開く", "名前をつけて保存", "上書き保存", "ページ設定", "印刷").
     QHash<QString, QAction *> toolButtons;
 
+public:
     // For tests: the printer the print and page-setup commands use.
     QPrinter *printer();
 

@@ -7,6 +7,7 @@
 #include "ui/detail/frmdetail.h"
 #include "ui/main/flexgrid.h"
 #include "ui/main/supply_sheet.h"
+#include "support/parts.h"
 
 #include <QTabWidget>
 
@@ -31,12 +32,13 @@ class TestDetail : public QObject {
     // Selects expense row `row` and presses "編集" as a user does.
     frmDetail *open(WindowFixture &f, int row)
     {
-        f.w->SSTabSheets->setCurrentIndex(2);
-        SupplySheet *s = f.w->supplySheet;
-        s->MSFlexGridSupply->clickCell(row, 6);
-        if (!s->CommandSupplyDetail->isVisible() || !s->CommandSupplyDetail->isEnabled())
+        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(2);
+        SupplySheet *s = part<SupplySheet>(*f.w, "supplySheet");
+        part<FlexGrid>(*s, "MSFlexGridSupply")->clickCell(row, 6);
+        auto *detailButton = part<QPushButton>(*s, "CommandSupplyDetail");
+        if (!detailButton->isVisible() || !detailButton->isEnabled())
             return nullptr;
-        s->CommandSupplyDetail->click();
+        detailButton->click();
         auto *dw = f.w->findChild<frmDetail *>();
         // Keys reach the detail window once it is the active window.
         if (dw && !QTest::qWaitFor([dw] { return dw->isActiveWindow(); }))
@@ -238,10 +240,10 @@ private slots:
         }
         dw->CommandDetailClose->click();
         QVERIFY(f.dialogs.done());
-        SupplySheet *s = f.w->supplySheet;
-        QCOMPARE(s->MSFlexGridSupply->TextMatrix(1, 6), QStringLiteral("○"));
+        SupplySheet *s = part<SupplySheet>(*f.w, "supplySheet");
+        QCOMPARE(part<FlexGrid>(*s, "MSFlexGridSupply")->TextMatrix(1, 6), QStringLiteral("○"));
         f.w->refreshSummaries();
-        FlexGrid *t1 = f.w->summarySheets[Term1]->grid;
+        FlexGrid *t1 = part<SummarySheet>(*f.w, "summarySheets", Term1)->grid();
         QCOMPARE(t1->TextMatrix(1, 1), QStringLiteral("絵の具 "));
         QCOMPARE(t1->TextMatrix(2, 1), QStringLiteral("筆 "));
         QCOMPARE(t1->TextMatrix(3, 1), QStringLiteral("合　計"));
@@ -255,8 +257,8 @@ private slots:
         QCOMPARE(e->taArticle, QStringLiteral("画材"));
         QCOMPARE(e->taAmount, 300);
         QCOMPARE(lines(f.doc(), e), (QStringList{"絵の具=100", "筆=200"}));
-        QCOMPARE(s->MSFlexGridSupply->TextMatrix(1, 6), QStringLiteral("○"));
-        QCOMPARE(s->MSFlexGridSupply->TextMatrix(1, 3), QStringLiteral("画材"));
+        QCOMPARE(part<FlexGrid>(*s, "MSFlexGridSupply")->TextMatrix(1, 6), QStringLiteral("○"));
+        QCOMPARE(part<FlexGrid>(*s, "MSFlexGridSupply")->TextMatrix(1, 3), QStringLiteral("画材"));
     }
 };
 

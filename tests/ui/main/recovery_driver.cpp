@@ -11,6 +11,7 @@
 #include "ui/main/flexgrid.h"
 #include "ui/main/frmmain.h"
 #include "ui/main/income_sheet.h"
+#include "support/parts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -51,10 +52,10 @@ int main(int argc, char **argv)
     w->documentCommands().setRecoveryDelay(100);
     if (!w->openFile(QString::fromLocal8Bit(argv[1])))
         return 1;
-    IncomeSheet *s = w->incomeSheet;
-    s->MSFlexGridIncome->clickCell(1, 6);
-    s->TextIncomeAmount->setText(QStringLiteral("7777"));
-    s->CommandIncomeRecord->click();
+    IncomeSheet *s = part<IncomeSheet>(*w, "incomeSheet");
+    part<FlexGrid>(*s, "MSFlexGridIncome")->clickCell(1, 6);
+    part<QLineEdit>(*s, "TextIncomeAmount")->setText(QStringLiteral("7777"));
+    part<QPushButton>(*s, "CommandIncomeRecord")->click();
     QElapsedTimer t;
     t.start();
     while (!w->document().isModified() || t.elapsed() < 1000)
