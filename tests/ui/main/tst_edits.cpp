@@ -118,15 +118,15 @@ private slots:
         case Edit::DetailDelete: {
             frmDetail *dw = openDetail(f);
             QVERIFY(dw);
-            dw->MSFlexGridDetail->clickCell(1, 2);
+            part<FlexGrid>(*dw, "MSFlexGridDetail")->clickCell(1, 2);
             if (edit == Edit::DetailRecord) {
-                dw->TextDetailAmount->setText(QStringLiteral("150"));
-                dw->CommandDetailRecord->click();
+                part<QLineEdit>(*dw, "TextDetailAmount")->setText(QStringLiteral("150"));
+                part<QPushButton>(*dw, "CommandDetailRecord")->click();
             } else {
-                dw->CommandDetailDelete->click();
+                part<QPushButton>(*dw, "CommandDetailDelete")->click();
             }
             f.dialogs.expectMessageContaining(QStringLiteral("明細表を見直しますか？"), Dialogs::Answer::No);
-            dw->CommandDetailClose->click();
+            part<QPushButton>(*dw, "CommandDetailClose")->click();
             break;
         }
         case Edit::School:

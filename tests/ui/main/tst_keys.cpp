@@ -255,13 +255,13 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
                     part<QPushButton>(*f.w, "CommandSupplyDetail")->click();
                     QTRY_VERIFY((dw = f.w->findChild<frmDetail *>()) && dw->isActiveWindow());
                 }
-                g = dw ? dw->MSFlexGridDetail : f.sheet(arg.toInt())->grid();
+                g = dw ? part<FlexGrid>(*dw, "MSFlexGridDetail") : f.sheet(arg.toInt())->grid();
                 g->setFocus();
                 g->setKeyCell(row, 1);
             }
             if (verb == "open") {
                 col ? mouseClickCell(g, row, col)
-                    : QTest::mouseClick(dw ? dw->TextDetailNo
+                    : QTest::mouseClick(dw ? part<QLineEdit>(*dw, "TextDetailNo")
                                            : part<QLineEdit>(*f.w, arg.toInt() == 1 ? "TextIncomeNo" : "TextSupplyNo"),
                                         Qt::LeftButton);
                 before = shown() + focusName();
@@ -325,8 +325,8 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         auto *dw = f.w->findChild<frmDetail *>();
         QVERIFY(dw);
         QTRY_VERIFY(dw->isActiveWindow());
-        mouseClickCell(dw->MSFlexGridDetail, 1, col);
-        QWidget *editor = col == 1 ? static_cast<QWidget *>(dw->ComboDetailArticle) : dw->TextDetailAmount;
+        mouseClickCell(part<FlexGrid>(*dw, "MSFlexGridDetail"), 1, col);
+        QWidget *editor = col == 1 ? static_cast<QWidget *>(part<QComboBox>(*dw, "ComboDetailArticle")) : part<QLineEdit>(*dw, "TextDetailAmount");
         QCOMPARE(QApplication::focusWidget(), editor);
         if (col == 1)
             commitText(QStringLiteral("のり"));
@@ -337,9 +337,9 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         for (const MekaluDetail &l : *f.entry(2, 2)->taDetailList)
             got << l.tdArticle + '=' + QString::number(l.tdAmount);
         QCOMPARE(got.join('|'), lines);
-        QCOMPARE(QApplication::focusWidget(), focusCol == 2 ? static_cast<QWidget *>(dw->TextDetailAmount)
-                                                            : dw->MSFlexGridDetail);
-        QCOMPARE(dw->MSFlexGridDetail->keyRow(), 1);
+        QCOMPARE(QApplication::focusWidget(), focusCol == 2 ? static_cast<QWidget *>(part<QLineEdit>(*dw, "TextDetailAmount"))
+                                                            : part<FlexGrid>(*dw, "MSFlexGridDetail"));
+        QCOMPARE(part<FlexGrid>(*dw, "MSFlexGridDetail")->keyRow(), 1);
         dw->forceUnload();
     }
 
@@ -558,9 +558,9 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         part<QPushButton>(*f.w, "CommandSupplyDetail")->click();
         auto *dw = f.w->findChild<frmDetail *>();
         QVERIFY(dw);
-        widgets << dw->MSFlexGridDetail << dw->TextDetailNo << dw->ComboDetailArticle << dw->TextDetailAmount
-                << dw->CommandDetailNew << dw->CommandDetailRecord << dw->CommandDetailDelete
-                << dw->CommandDetailCancel << dw->CommandDetailClose;
+        widgets << part<FlexGrid>(*dw, "MSFlexGridDetail") << part<QLineEdit>(*dw, "TextDetailNo") << part<QComboBox>(*dw, "ComboDetailArticle") << part<QLineEdit>(*dw, "TextDetailAmount")
+                << part<QPushButton>(*dw, "CommandDetailNew") << part<QPushButton>(*dw, "CommandDetailRecord") << part<QPushButton>(*dw, "CommandDetailDelete")
+                << part<QPushButton>(*dw, "CommandDetailCancel") << part<QPushButton>(*dw, "CommandDetailClose");
         PrintSettingsSheet *ps = part<PrintSettingsSheet>(*f.w, "printSheet");
         for (QLabel *label : ps->findChildren<QLabel *>()) {
             if (label == part<QLabel>(*ps, "LabelCommentHome"))
@@ -572,7 +572,7 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         }
         widgets << f.w->findChild<QWidget *>("tbToolBar") << f.w->findChild<QWidget *>("qt_toolbar_ext_button")
                 << part<QLabel>(*f.w, "LabelIncomeRemainder") << part<QLabel>(*f.w, "LabelSupplyRemainder")
-                << dw->LabelDetailSum;
+                << part<QLabel>(*dw, "LabelDetailSum");
         for (QWidget *w : f.w->findChildren<QWidget *>()) { // every grid (the summaries'); frames by their titles
             if (w->inherits("FlexGrid"))
                 widgets << w;
@@ -642,16 +642,16 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         auto *dw = f.w->findChild<frmDetail *>();
         QVERIFY(dw);
         QTRY_VERIFY(dw->isActiveWindow());
-        QCOMPARE(QApplication::focusWidget(), dw->MSFlexGridDetail);
+        QCOMPARE(QApplication::focusWidget(), part<FlexGrid>(*dw, "MSFlexGridDetail"));
         pressKey(Qt::Key_Return); // a line on the blank row, its article open
-        QCOMPARE(QApplication::focusWidget(), dw->ComboDetailArticle);
+        QCOMPARE(QApplication::focusWidget(), part<QComboBox>(*dw, "ComboDetailArticle"));
         commitText(QStringLiteral("画用紙（四つ切り）"));
         pressKey(Qt::Key_Tab);
         typeKeys(QStringLiteral("1200"));
         pressKey(Qt::Key_Return);
-        QCOMPARE(dw->LabelDetailSum->text(), QStringLiteral("¥1,200"));
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailSum")->text(), QStringLiteral("¥1,200"));
         // To the close button along the window's tab order.
-        for (int i = 0; i < 10 && QApplication::focusWidget() != dw->CommandDetailClose; ++i)
+        for (int i = 0; i < 10 && QApplication::focusWidget() != part<QPushButton>(*dw, "CommandDetailClose"); ++i)
             pressKey(Qt::Key_Tab);
         pressKey(Qt::Key_Space);
         QVERIFY(f.w->isEnabled());

@@ -141,7 +141,7 @@ private slots:
             part<QPushButton>(*f.w, "CommandSupplyDetail")->click();
             auto *dw = f.w->findChild<frmDetail *>();
             QVERIFY(dw);
-            probe = label(dw->LabelDetailSum);
+            probe = label(part<QLabel>(*dw, "LabelDetailSum"));
             dw->forceUnload();
         }
         QVERIFY(!probe.image.isNull());

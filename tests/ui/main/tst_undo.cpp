@@ -206,10 +206,10 @@ private slots:
         part<QPushButton>(*out, "CommandSupplyDetail")->click();
         frmDetail *dw = f.w->findChild<frmDetail *>();
         QVERIFY(dw);
-        dw->MSFlexGridDetail->clickCell(1, 2);
-        dw->TextDetailAmount->setText(QStringLiteral("320"));
-        dw->CommandDetailRecord->click();
-        dw->CommandDetailClose->click();
+        part<FlexGrid>(*dw, "MSFlexGridDetail")->clickCell(1, 2);
+        part<QLineEdit>(*dw, "TextDetailAmount")->setText(QStringLiteral("320"));
+        part<QPushButton>(*dw, "CommandDetailRecord")->click();
+        part<QPushButton>(*dw, "CommandDetailClose")->click();
         QCOMPARE(part<QAction>(*f.w, "mnuEditUndo")->text(), QStringLiteral("元に戻す(&U): 明細の登録 (白)"));
         QVERIFY(f.w->mnuFileSave_Click());
         QVERIFY(!f.doc().isModified());
