@@ -113,7 +113,7 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
         summarySheets[p]->grid()->setAccessibleName(QString::fromUtf8(periodInfo(p).sheetCaption).trimmed());
     for (EntryPanel *panel : {static_cast<EntryPanel *>(incomeSheet), static_cast<EntryPanel *>(supplySheet)}) {
         panel->setGuard([this](const std::function<void()> &f) { return guarded(f); });
-        panel->setLineHeight([this] { return rowHeightUnit; });
+        panel->setLineHeight([this] { return m_rowHeightUnit; });
     }
     sheet::nameParts({{SSTabSheets, "SSTabSheets"}, {printSheet, "printSheet"}, {incomeSheet, "incomeSheet"},
                       {supplySheet, "supplySheet"}, {mnuHelpAbout, "mnuHelpAbout"}});
@@ -327,7 +327,7 @@ void frmMain::Form_Load()
     printSheet->setPrintDate(today());
     m_commands->loadRememberedNames();
     incomeSheet->layoutGrid();
-    rowHeightUnit = incomeSheet->grid()->RowHeight(0);
+    m_rowHeightUnit = incomeSheet->grid()->RowHeight(0);
     supplySheet->layoutGrid();
     for (SummarySheet *s : summarySheets)
         s->layoutGrid();
@@ -355,7 +355,7 @@ void frmMain::Form_Activate()
 void frmMain::SSTabSheets_Click()
 {
     const int tab = SSTabSheets->currentIndex();
-    if (tab >= 3 && tab <= 8 && summariesStale)
+    if (tab >= 3 && tab <= 8 && m_summariesStale)
         refreshSummaries();
 }
 
@@ -372,7 +372,7 @@ void frmMain::documentChanged(const Document::Update &update)
     if (what & C::TitleFields)
         printSheet->showTitle(m_doc.title());
     if (what & (C::IncomeEntries | C::SupplyEntries | C::DetailLines | C::TitleFields))
-        summariesStale = true;
+        m_summariesStale = true;
     setRemainderLabels();
 }
 
@@ -390,8 +390,8 @@ void frmMain::refreshSummaries()
 {
     m_summaries = computeSummaries(m_doc.entries(), m_doc.title().carryOverOverride());
     for (int p = 0; p < PeriodCount; ++p)
-        summarySheets[p]->fillSummaryGrid(m_summaries[p], rowHeightUnit);
-    summariesStale = false;
+        summarySheets[p]->fillSummaryGrid(m_summaries[p], m_rowHeightUnit);
+    m_summariesStale = false;
 }
 
 void frmMain::clearSummaryTotals()

@@ -145,9 +145,9 @@ public:
     void setHelpFileName(const QString &fileName) { m_helpFileName = fileName; }
 
     // Height in twips of one text line of a grid row (the income grid's header row).
-    int rowHeightUnit = 360;
+    int rowHeightUnit() const { return m_rowHeightUnit; }
     // Entries changed since the summaries were last computed.
-    bool summariesStale = false;
+    bool summariesStale() const { return m_summariesStale; }
 
 signals:
     // The detail window is to be opened on an expense; the main window is
@@ -160,6 +160,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    int m_rowHeightUnit = 360;
+    // Entries changed since the summaries were last computed.
+    bool m_summariesStale = false;
     // Lets go of what shows the document before Close empties it.
     void clearSheets();
     void buildMenus();

@@ -133,7 +133,7 @@ private slots:
         pressKey(Qt::Key_Return);
         QCOMPARE(lines(f.doc(), e), (QStringList{"A=100", "B=200", "C=300", "のり=50"}));
         QVERIFY(f.doc().isModified());
-        QVERIFY(f.w->summariesStale);
+        QVERIFY(f.w->summariesStale());
         // The article combo now offers the expense names.
         QCOMPARE(part<QComboBox>(*dw, "ComboDetailArticle")->itemText(0), QStringLiteral("のり"));
         QCOMPARE(part<QLabel>(*dw, "LabelDetailSum")->text(), QStringLiteral("¥650"));

@@ -91,7 +91,7 @@ private slots:
         QCOMPARE(gridRow(g, 0, 7), (QStringList{"No.", "日付", "項目", "内訳", "一人分", "生徒数", "金額"}));
         QCOMPARE(g->ColWidth(2), g->Width() - 7130);
         QCOMPARE(g->ColWidth(7), 0);
-        QCOMPARE(f.w->rowHeightUnit, 360);
+        QCOMPARE(f.w->rowHeightUnit(), 360);
         QCOMPARE(gridRow(part<SummarySheet>(w, "summarySheets", 0)->grid(), 0, 5),
                  (QStringList{"No.", "項目", "収入", "支出", "残高"}));
         QCOMPARE(part<QLabel>(w, "LabelIncomeRemainder")->text(), QStringLiteral("¥0"));
@@ -251,20 +251,19 @@ private slots:
     {
         WindowFixture f;
         f.add(income(d(2026, 5, 1), "A", 100));
-        f.w->summariesStale = true;
         part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(1);
-        QVERIFY(f.w->summariesStale); // sheets 0-2 never refresh
+        QVERIFY(f.w->summariesStale()); // sheets 0-2 never refresh
         part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(3);
-        QVERIFY(!f.w->summariesStale);
+        QVERIFY(!f.w->summariesStale());
         FlexGrid *g = part<SummarySheet>(*f.w, "summarySheets", 0)->grid();
         QCOMPARE(gridRow(g, 1, 5), (QStringList{" 1", "A ", "100", "", "100"}));
         QCOMPARE(gridRow(g, 2, 5), (QStringList{"", "合　計", "100", "0", "100"}));
         // Any change of the document makes them stale; the next summary sheet refreshes.
         f.add(income(d(2026, 5, 2), "B", 5));
-        QVERIFY(f.w->summariesStale);
+        QVERIFY(f.w->summariesStale());
         part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(0);
         part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(3);
-        QVERIFY(!f.w->summariesStale);
+        QVERIFY(!f.w->summariesStale());
         QCOMPARE(g->TextMatrix(3, 1), QStringLiteral("合　計"));
     }
 
@@ -621,7 +620,7 @@ private slots:
             f.refill();
             f.w->refreshSummaries();
         };
-        const int unit = f.w->rowHeightUnit;
+        const int unit = f.w->rowHeightUnit();
         auto expected = [unit](FlexGrid *g, const QString &text, int col) {
             const qint64 w = qint64(textWidthTwips(g->font(), text, g)) + 100;
             return int((w / g->ColWidth(col) + 1) * unit);
