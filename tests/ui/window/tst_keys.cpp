@@ -15,6 +15,7 @@
 #include "ui/sheets/supply_sheet.h"
 #include "support/parts.h"
 
+#include <QUndoStack>
 #include <QAccessible>
 #include <QCalendarWidget>
 #include <QComboBox>
@@ -487,6 +488,12 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         }
         QTRY_COMPARE(QApplication::focusWidget(), s->grid());
         QCOMPARE(s->grid()->keyRow(), keyRow);
+        if (how == 3) { // the pick and a later change of the same entry are one undo step
+            mouseClickCell(s->grid(), 2, 5);
+            typeKeys(QStringLiteral("350"));
+            pressKey(Qt::Key_Return);
+            QCOMPARE(f.w->undoStack().count(), 1);
+        }
     }
 
     void addRowOpensTheNewBlankRowWhereverItWent_data()
