@@ -76,13 +76,16 @@ bool DatePicker::event(QEvent *event)
     return QDateEdit::event(event);
 }
 
+static bool dateCharacters(const QString &text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
+        return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('/');
+    });
+}
+
 void DatePicker::inputMethodEvent(QInputMethodEvent *event)
 {
-    typeCommittedText(this, event->commitString(), [](const QString &text) {
-        return std::all_of(text.begin(), text.end(), [](QChar c) {
-            return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('/');
-        });
-    });
+    typeCommittedText(this, event->commitString(), dateCharacters);
     event->accept();
 }
 
@@ -103,6 +106,10 @@ int DatePicker::Top() const
 
 void DatePicker::keyPressEvent(QKeyEvent *event)
 {
+    if (typeFullWidthKey(this, event, dateCharacters)) {
+        event->accept();
+        return;
+    }
     const int key = event->key();
     emit KeyDown(key == Qt::Key_Return || key == Qt::Key_Enter ? 13 : key);
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;

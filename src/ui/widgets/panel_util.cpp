@@ -223,6 +223,15 @@ void typeCommittedText(QWidget *w, const QString &committed, const std::function
     }
 }
 
+bool typeFullWidthKey(QWidget *w, const QKeyEvent *event, const std::function<bool(const QString &)> &takes)
+{
+    const QString text = event->text();
+    if (text.isEmpty() || std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
+        return false;
+    typeCommittedText(w, text, takes);
+    return true;
+}
+
 void onEnterKey(QWidget *w, const std::function<void()> &onEnter)
 {
     onKeyPress(w, [onEnter](QKeyEvent *ke) {

@@ -5,6 +5,7 @@
 
 class QComboBox;
 class QContextMenuEvent;
+class QKeyEvent;
 class QLineEdit;
 class QWidget;
 class QObject;
@@ -39,6 +40,10 @@ void keepSingleLine(QComboBox *combo);
 // The committed text as a keyboard would have typed it: full-width digits,
 // signs, commas and spaces (what kana mode gives) in their half-width forms.
 QString halfWidthNumberText(const QString &committed);
+// A key whose text is a full-width form (a keyboard layout or a tool that
+// sends "１" as a key, not through the input method) is typed as its
+// half-width text, as a commit is; true when the key was taken so.
+bool typeFullWidthKey(QWidget *w, const QKeyEvent *event, const std::function<bool(const QString &)> &takes);
 // Types `committed` (made half-width) into `w` as key presses, so that the
 // box's key and change rules run as for typed keys. A text with a character
 // the box does not take (`takes` false) is refused whole: the box keeps

@@ -100,6 +100,22 @@ void NumberBox::inputMethodEvent(QInputMethodEvent *event)
     event->accept();
 }
 
+void NumberBox::keyPressEvent(QKeyEvent *event)
+{
+    if (typeFullWidthKey(this, event, m_signedAmount ? passesAmountRule : passesDigitRule))
+        event->accept();
+    else
+        QLineEdit::keyPressEvent(event);
+}
+
+void NumberCombo::keyPressEvent(QKeyEvent *event)
+{
+    if (typeFullWidthKey(this, event, passesDigitRule))
+        event->accept();
+    else
+        QComboBox::keyPressEvent(event);
+}
+
 QVariant NumberCombo::inputMethodQuery(Qt::InputMethodQuery query) const
 {
     return query == Qt::ImEnabled ? QVariant(false) : QComboBox::inputMethodQuery(query);

@@ -28,6 +28,7 @@ public:
 
 protected:
     void inputMethodEvent(QInputMethodEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     bool m_signedAmount;
@@ -43,6 +44,7 @@ public:
 
 protected:
     void inputMethodEvent(QInputMethodEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 };
 
 // Small builders for the fixed-geometry sheets (twips from the sheet's top-left).

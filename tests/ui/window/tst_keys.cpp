@@ -218,6 +218,8 @@ menu, expense | menu 2 1 | 1行目（2026/04/01　a　100円）を削除しま�
 Delete, detail | cursor 3 1; key Delete | 1行目（x　100円）を削除しますか？ | y,200 | 明細書
 Escape closes the detail window | cursor 3 1; key Escape | 明細表を見直しますか？=No | x,100;y,200 | 支出元帳
 Down and Enter to a new detail line | open 3 2 2; key Return; key Down; key Return | | x,100;y,200;, | 項目
+full-width keys, amount | open 1 2 6; keys １３００; key Return | | $A;2026/04/02,B,,,30,1,300 | 収入元帳
+full-width keys, date | open 2 2 1; keys ２０２６／０３／３１; key Return | | 26/03/31,,b,,200,○;$a;$c | 支出元帳
 used receipt number | open 2 2 2; key 7; key Return | すでに使われています。\r使っているのは 2026/04/03 の「c」です。 | $a;$b;$c | 領収書)");
         rows.replace("$A", "2026/04/01,A,,,30,100").replace("$B", "2026/04/02,B,,,30,200").replace("\\r", "\r")
             .replace("$a", "26/04/01,,a,,100,").replace("$b", "26/04/02,,b,,200,○").replace("$c", "26/04/03,No. 7,c,,300,");
@@ -284,6 +286,11 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
                     QApplication::sendEvent(QApplication::focusWidget(), &preedit);
                 }
                 commitText(arg);
+            } else if (verb == "keys") { // keys whose text is full-width, without the input method
+                for (QChar c : arg) {
+                    QKeyEvent press(QEvent::KeyPress, c.unicode(), Qt::NoModifier, QString(c));
+                    QApplication::sendEvent(QApplication::focusWidget(), &press);
+                }
             } else if (verb == "key") {
                 pressKey(Qt::Key(QKeySequence(arg)[0].key()));
             } else if (QWidget *w = QApplication::focusWidget(); verb == "shows") {
