@@ -133,24 +133,31 @@ qsizetype foreignTextOffset(QByteArrayView bytes)
     return wide && bytes.isValidUtf8() ? firstHigh : -1;
 }
 
-QString decodeCp932(const QByteArray &bytes, qsizetype *badOffset, bool *ok)
+namespace {
+
+// One conversion with a codec of its own; `ok` (when given) tells whether
+// every character converted.
+template <typename Out, typename Convert>
+Out convertOnce(bool *ok, Convert convert)
 {
     Cp932Codec codec;
-    QString out;
-    const bool good = codec.decode(bytes, out, badOffset);
+    Out out;
+    const bool good = convert(codec, out);
     if (ok)
         *ok = good;
     return out;
 }
 
+} // namespace
+
+QString decodeCp932(const QByteArray &bytes, qsizetype *badOffset, bool *ok)
+{
+    return convertOnce<QString>(ok, [&](Cp932Codec &c, QString &out) { return c.decode(bytes, out, badOffset); });
+}
+
 QByteArray encodeCp932(const QString &text, bool *ok, qsizetype *badIndex)
 {
-    Cp932Codec codec;
-    QByteArray out;
-    const bool good = codec.encode(text, out, badIndex);
-    if (ok)
-        *ok = good;
-    return out;
+    return convertOnce<QByteArray>(ok, [&](Cp932Codec &c, QByteArray &out) { return c.encode(text, out, badIndex); });
 }
 
 QString characterAt(const QString &text, qsizetype i)

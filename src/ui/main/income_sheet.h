@@ -40,7 +40,7 @@ public:
 
     // Pupils offered for a new income entry and given to the carry-over
     // entries; follows the pupils box.
-    qint16 defaultStudents = 30;
+    qint16 defaultStudents = kDefaultStudents;
 
     FlexGrid *MSFlexGridIncome = nullptr;
     DatePicker *DTPickerIncomeDate = nullptr;
