@@ -264,13 +264,12 @@ LedgerTable ledgerTable(const std::vector<EntryPtr> &sorted, const PeriodSummari
         line.text = e->taArticle + QLatin1Char(' ') + e->taSubArticle;
         if (e->taIncome) {
             income += e->taAmount;
-            balance += e->taAmount;
             line.income = e->taAmount;
         } else {
             expense = add32(expense, e->taAmount);
-            balance -= e->taAmount;
             line.expense = e->taAmount;
         }
+        balance += e->signedAmount();
         line.incomeTotal = income;
         line.expenseTotal = expense;
         line.balance = balance;

@@ -1,7 +1,5 @@
 #include "print/report.h"
 
-#include "summary/summaries.h"
-
 #include "model/values.h"
 #include "print/layout.h"
 
@@ -37,20 +35,19 @@ constexpr double kExpensePageFull = 13560;
 
 class ReportPrinter : TablePrinter {
 public:
-    ReportPrinter(PageSurface &s, const PrintSettings &ps, const QString &label,
-                  const QList<MekaluArticle> &incomeList, const QList<MekaluArticle> &supplyList,
+    ReportPrinter(PageSurface &s, const PrintSettings &ps, const QString &label, const PeriodSummary &period,
                   const QString &closing)
-        : TablePrinter(s, ps), m_label(label), m_incomeList(incomeList),
-          m_supplyList(supplyList), m_closing(closing)
+        : TablePrinter(s, ps), m_label(label), m_period(period), m_incomeList(period.incomeList),
+          m_supplyList(period.supplyList), m_closing(closing)
     {
     }
 
     void run()
     {
         // Everything that can overflow is computed before the first page.
-        m_incomeTotal = sumLines(m_incomeList);
-        m_expenseTotal = to32(-qint64(sumLines(m_supplyList)));
-        const qint32 difference = sub32(m_incomeTotal, m_expenseTotal);
+        m_incomeTotal = m_period.incomeTotal;
+        m_expenseTotal = to32(-qint64(m_period.supplyTotal));
+        const qint32 difference = m_period.remainder();
         const QString date = reportDateText(m_settings.printDate);
 
         header();
@@ -343,6 +340,7 @@ private:
     }
 
     QString m_label;
+    const PeriodSummary &m_period;
     const QList<MekaluArticle> &m_incomeList;
     const QList<MekaluArticle> &m_supplyList;
     QString m_closing;
@@ -374,9 +372,8 @@ QString reportSignature(const PrintSettings &ps)
     return ps.reporter;
 }
 
-void printReport(PageSurface &s, const PrintSettings &ps, const QString &label,
-                 const QList<MekaluArticle> &incomeList, const QList<MekaluArticle> &supplyList,
+void printReport(PageSurface &s, const PrintSettings &ps, const QString &label, const PeriodSummary &period,
                  const QString &closing)
 {
-    ReportPrinter(s, ps, label, incomeList, supplyList, closing).run();
+    ReportPrinter(s, ps, label, period, closing).run();
 }

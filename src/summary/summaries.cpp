@@ -70,7 +70,7 @@ qint32 sumLines(const QList<MekaluArticle> &lines)
 {
     qint32 t = 0;
     for (const MekaluArticle &e : lines)
-        t = e.taIncome ? add32(t, e.taAmount) : sub32(t, e.taAmount);
+        t = add32(t, e.signedAmount());
     return t;
 }
 
@@ -137,11 +137,11 @@ SummaryTable summaryTable(const PeriodSummary &period)
     SummaryTable t;
     for (const QList<MekaluArticle> *list : {&period.incomeList, &period.supplyList}) {
         for (const MekaluArticle &e : *list) {
-            t.balance = e.taIncome ? add32(t.balance, e.taAmount) : sub32(t.balance, e.taAmount);
+            t.balance = add32(t.balance, e.signedAmount());
             t.rows.append({&e, t.balance});
         }
     }
-    t.incomeTotal = sumLines(period.incomeList);
-    t.expenseTotal = -qint64(sumLines(period.supplyList));
+    t.incomeTotal = period.incomeTotal;
+    t.expenseTotal = -qint64(period.supplyTotal);
     return t;
 }
