@@ -59,7 +59,10 @@ public:
             }
             const double unit = benchmark::GetTimeUnitMultiplier(r.time_unit);
             m_ms[{family, size}] = r.GetAdjustedRealTime() * 1e3 / unit;
-            m_cpuMs[{family, size}] = r.GetAdjustedCPUTime() * 1e3 / unit;
+            // A benchmark that runs the program reports the child's CPU time.
+            const auto child = r.counters.find("child_cpu_ms");
+            m_cpuMs[{family, size}] = child != r.counters.end() ? double(child->second)
+                                                                : r.GetAdjustedCPUTime() * 1e3 / unit;
             m_repetitions = std::max<long>(m_repetitions, long(r.repetitions));
         }
     }
@@ -68,7 +71,7 @@ public:
     {
         std::ostringstream out;
         out << "Median of " << m_repetitions << " repetition(s), wall-clock milliseconds (CPU: the "
-            << "benchmark thread's CPU time); " << m_cpus << " CPU(s) at " << std::fixed
+            << "benchmark thread's CPU time; BM_Exec_*: the program's, user + system); " << m_cpus << " CPU(s) at " << std::fixed
             << std::setprecision(0) << m_mhz << " MHz.\n";
         out << '\n' << goalsTable();
         for (const Group &g : m_groups)
@@ -77,10 +80,9 @@ public:
     }
 
 private:
-    // How a goal is measured: a benchmark's CPU time (for the start-up, the
-    // child's, which that benchmark reports as its time), or its time as a
-    // multiple of the floor's.
-    enum class Measure { CpuMs, ChildCpuMs, TimesFloor };
+    // How a goal is measured: a benchmark's CPU time (for the start-up,
+    // the program's), or its time as a multiple of the floor's.
+    enum class Measure { CpuMs, TimesFloor };
     struct Goal {
         const char *task;
         const char *family;
@@ -110,12 +112,13 @@ private:
     }
 
     // The goals at 30,000 entries, each with its growth from 3,000, and the
-    // largest growth of any benchmark over entry counts.
+    // steepest growth of any benchmark over entry counts (CPU times: the
+    // machine is shared).
     std::string goalsTable() const
     {
         static const Goal goals[] = {
             {"exec → window ready with the file loaded (whole process, CPU)", "BM_Exec_WindowReady",
-             Measure::ChildCpuMs, 180},
+             Measure::CpuMs, 180},
             {"open in the process ÷ read+decode floor", "BM_Open_LoadArticleFile", Measure::TimesFloor, 2},
             {"record one entry, grid and remainder refreshed (CPU)", "BM_Edit_RecordIncomeAmount",
              Measure::CpuMs, 3},
@@ -129,20 +132,22 @@ private:
         for (const Goal &g : goals) {
             const char *unit = g.measure == Measure::TimesFloor ? " ×" : " ms";
             const double at = figure(g, largest);
-            out << "| " << g.task << " | " << g.family << " | " << number(figure(g, middle), unit) << " | "
-                << number(at, unit) << " | " << ratio(g.family, largest, g.family, middle) << " | ≤ "
+            const double before = figure(g, middle);
+            out << "| " << g.task << " | " << g.family << " | " << number(before, unit) << " | "
+                << number(at, unit) << " | " << number(at >= 0 && before > 0 ? at / before : -1, " ×") << " | ≤ "
                 << number(g.limit, unit) << " | " << (at < 0 ? "–" : at <= g.limit ? "yes" : "no") << " |\n";
         }
-        // Every benchmark over entry counts: the steepest growth.
+        // Every benchmark over entry counts: the steepest growth of CPU time.
         std::string worst;
         double steepest = -1;
         for (const Group &g : m_groups) {
             if (!g.label.empty())
                 continue;
             for (const std::string &f : g.families) {
-                auto a = m_ms.find({f, largest});
-                auto b = m_ms.find({f, middle});
-                if (a != m_ms.end() && b != m_ms.end() && b->second > 0 && a->second / b->second > steepest) {
+                auto a = m_cpuMs.find({f, largest});
+                auto b = m_cpuMs.find({f, middle});
+                if (a != m_cpuMs.end() && b != m_cpuMs.end() && b->second > 0
+                    && a->second / b->second > steepest) {
                     steepest = a->second / b->second;
                     worst = f;
                 }

@@ -1,14 +1,16 @@
 // The whole program from exec to its window shown with an account loaded:
 // the real binary, started on the offscreen platform with
-// HARUMOKA_EXIT_WHEN_READY, so that it quits after its first paint. The
-// figure is the child's CPU time (user + system, from wait4), the goal's
-// measure; the wall-clock time is the counter wall_ms.
+// HARUMOKA_EXIT_WHEN_READY, so that it quits after its first paint. Its
+// time is the wall-clock time from spawn to exit; the child's CPU time
+// (user + system, from wait4), the goal's measure, is the counter
+// child_cpu_ms, which the table shows as the benchmark's CPU time.
 #include "bench_support.h"
 
 #include <QDir>
 #include <QProcessEnvironment>
 #include <benchmark/benchmark.h>
 #include <csignal>
+#include <fcntl.h>
 #include <spawn.h>
 #include <string>
 #include <sys/resource.h>
@@ -64,11 +66,17 @@ void BM_Exec_WindowReady(benchmark::State &state)
     std::string arg0 = binary, arg1 = file;
     char *argv[] = {arg0.data(), arg1.data(), nullptr};
 
-    double wall = 0;
+    // The offscreen platform's notes would bury the figures.
+    posix_spawn_file_actions_t quiet;
+    posix_spawn_file_actions_init(&quiet);
+    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
+
+    double cpu = 0;
     for (auto _ : state) {
         const double start = monotonic();
         pid_t pid = 0;
-        if (posix_spawn(&pid, binary.c_str(), nullptr, nullptr, argv, envp.data()) != 0) {
+        if (posix_spawn(&pid, binary.c_str(), &quiet, nullptr, argv, envp.data()) != 0) {
             state.SkipWithError("cannot start the program");
             break;
         }
@@ -85,15 +93,16 @@ void BM_Exec_WindowReady(benchmark::State &state)
             const timespec pause{0, 2000000};
             nanosleep(&pause, nullptr);
         }
-        wall += monotonic() - start;
+        const double wall = monotonic() - start;
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             state.SkipWithError("the program did not quit by itself once ready");
             break;
         }
-        state.SetIterationTime(seconds(usage.ru_utime) + seconds(usage.ru_stime));
+        state.SetIterationTime(wall);
+        cpu += seconds(usage.ru_utime) + seconds(usage.ru_stime);
     }
-    if (state.iterations() > 0)
-        state.counters["wall_ms"] = wall * 1e3 / double(state.iterations());
+    posix_spawn_file_actions_destroy(&quiet);
+    state.counters["child_cpu_ms"] = benchmark::Counter(cpu * 1e3, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_Exec_WindowReady)
     ->Arg(300)->Arg(3000)->Arg(30000)
