@@ -14,7 +14,7 @@ class frmMain;
 std::unique_ptr<frmMain> Main(Dialogs &dialogs, const QString &settingsFilePath = QString());
 
 // For measuring start-up: with HARUMOKA_EXIT_WHEN_READY set in the
-// environment, the program quits (status 0) as soon as `window` has
-// painted itself once, the file named on the command line loaded. Nothing
-// happens without it.
+// environment, the program ends (status 0, without taking its windows
+// down) as soon as `window` has painted itself once, the file named on the
+// command line loaded. Nothing happens without it.
 void quitWhenReadyIfAsked(QWidget &window);
