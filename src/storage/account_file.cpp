@@ -98,7 +98,7 @@ private:
     // The next line, where `what` says what the line should hold.
     QString readLine(const What &what) { return nextLine(what).toString(); }
 
-    // The same, valid until the cursor moves on.
+    // The same as a view into the decoded text.
     QStringView nextLine(const What &what)
     {
         if (m_cursor.atEnd()) {
@@ -164,11 +164,11 @@ private:
     }
     QDateTime readDate(const What &what)
     {
-        const QString line = readLine(what);
+        const QStringView line = nextLine(what);
         const QDateTime d = parseDate(line);
         if (!d.isValid())
-            damaged(m_cursor.lineNumber(),
-                    QStringLiteral("「%1」は日付として読めません（%2の行のはずです）。").arg(shown(line), what.text()));
+            damaged(m_cursor.lineNumber(), QStringLiteral("「%1」は日付として読めません（%2の行のはずです）。")
+                                               .arg(shown(line.toString()), what.text()));
         return d;
     }
 
@@ -230,7 +230,7 @@ private:
     void readRecords()
     {
         while (!atEnd()) {
-            QString line = readLine(QStringLiteral("収入か支出か（True または False）"));
+            QStringView line = nextLine(QStringLiteral("収入か支出か（True または False）"));
             if (line == kDetailBegin) {
                 if (!m_last)
                     damaged(m_cursor.lineNumber(),
@@ -238,7 +238,7 @@ private:
                 readDetailBlock();
                 if (atEnd())
                     break;
-                line = readLine(QStringLiteral("収入か支出か（True または False）"));
+                line = nextLine(QStringLiteral("収入か支出か（True または False）"));
             }
             if (line != kTrue && line != kFalse) {
                 if (line == kDetailBegin || line == kDetailEnd)
@@ -246,10 +246,10 @@ private:
                             QStringLiteral("明細の区切り「%1」がここにあるはずがありません。").arg(line));
                 // A line between records names the carry-over.
                 m_header.hasCarryOverName = true;
-                m_header.carryOverName = line;
+                m_header.carryOverName = line.toString();
                 if (atEnd())
                     break;
-                line = readLine(QStringLiteral("収入か支出か（True または False）"));
+                line = nextLine(QStringLiteral("収入か支出か（True または False）"));
             }
             readEntry(line == kTrue);
         }
