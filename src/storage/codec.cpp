@@ -2,6 +2,7 @@
 
 #include "model/values.h"
 
+#include <QHash>
 #include <QtEndian>
 #include <algorithm>
 #include <cerrno>
@@ -108,6 +109,13 @@ bool Cp932Codec::decode(QByteArrayView bytes, QString &out, qsizetype *badOffset
     const uchar *const data = reinterpret_cast<const uchar *>(bytes.data());
     const qsizetype n = bytes.size();
     iconv(handle(m_decoder), nullptr, nullptr, nullptr, nullptr);
+    // Runs decoded already, by their bytes: where their text stands in `out`
+    // (articles and breakdowns come back again and again).
+    struct Decoded {
+        qsizetype at;
+        qsizetype size;
+    };
+    QHash<QByteArrayView, Decoded> seen;
     qsizetype i = 0;
     while (i < n) {
         // The bytes 0x00-0x7F are the ASCII characters (most of an account
@@ -125,6 +133,13 @@ bool Cp932Codec::decode(QByteArrayView bytes, QString &out, qsizetype *badOffset
         while (end < n && data[end] >= 0x80)
             end += data[end] >= 0xA1 && data[end] <= 0xDF ? 1 : 2;
         end = std::min(end, n);
+        const QByteArrayView run(bytes.data() + i, end - i);
+        if (const auto known = seen.constFind(run); known != seen.cend()) {
+            to = std::copy_n(first + known->at, known->size, to);
+            i = end;
+            continue;
+        }
+        char16_t *const runStart = to;
         char *in = const_cast<char *>(bytes.data() + i);
         size_t inLeft = size_t(end - i);
         char *outPtr = reinterpret_cast<char *>(to);
@@ -137,6 +152,7 @@ bool Cp932Codec::decode(QByteArrayView bytes, QString &out, qsizetype *badOffset
                 *badOffset = end - qsizetype(inLeft);
             return false;
         }
+        seen.insert(run, Decoded{runStart - first, to - runStart});
         i = end;
     }
     out.truncate(to - first);

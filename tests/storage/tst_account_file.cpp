@@ -431,8 +431,8 @@ private slots:
     }
 
     // Every first byte from 0x80 up, before each kind of second byte, in
-    // the middle and at the end: the same text, the same verdict and the same
-    // offset as glibc gives for the whole buffer in one call.
+    // the middle, again and at the end: the same text, the same verdict and
+    // the same offset as glibc gives for the whole buffer in one call.
     void decodingAgreesWithOneIconvCall()
     {
         iconv_t whole = iconv_open("UTF-16LE", "CP932");
@@ -442,7 +442,7 @@ private slots:
             for (int trail : {-1, 0x00, 0x0A, 0x3F, 0x40, 0x5C, 0x7C, 0x7E, 0x7F, 0x80, 0x9F, 0xA1, 0xDF, 0xE0, 0xFC, 0xFF}) {
                 QByteArray bytes = QByteArray("a\x82\xA0") + char(lead);
                 if (trail >= 0)
-                    bytes += QByteArray(1, char(trail)) + "z\x83\x5C";
+                    bytes += QByteArray(1, char(trail)) + "z\x83\x5Cz\x82\xA0" + char(lead) + char(trail);
                 QByteArray buffer(bytes.size() * 2, '\0');
                 char *in = bytes.data(), *out = buffer.data();
                 size_t inLeft = size_t(bytes.size()), outLeft = size_t(buffer.size());
