@@ -15,6 +15,7 @@
 #include "ui/main/flexgrid.h"
 #include "ui/main/income_sheet.h"
 #include "ui/main/supply_sheet.h"
+#include "support/parts.h"
 
 #include <QFileInfo>
 #include <QUndoStack>
@@ -185,13 +186,15 @@ void BM_FillEntryGrids(benchmark::State &state)
         const QSignalBlocker quiet(program->w->document());
         program->w->document().load(a.doc.entries(), a.doc.title(), a.doc.nextArticleKey(), false,
                                     QString());
+        IncomeSheet *income = part<IncomeSheet>(*program->w, "incomeSheet");
+        SupplySheet *supply = part<SupplySheet>(*program->w, "supplySheet");
         state.ResumeTiming();
 
-        program->w->incomeSheet->editFlexGridIncome();
-        program->w->supplySheet->editFlexGridSupply();
+        income->editFlexGridIncome();
+        supply->editFlexGridSupply();
         // A hidden sheet fills when it is first shown; here, at once.
-        program->w->incomeSheet->grid()->realize();
-        program->w->supplySheet->grid()->realize();
+        income->grid()->realize();
+        supply->grid()->realize();
         settle();
 
         state.PauseTiming();
@@ -211,18 +214,21 @@ void BM_Edit_RecordIncomeAmount(benchmark::State &state)
     auto program = std::make_unique<ProgramWindow>();
     program->w->loadArticleFile(accountFile(entries));
     settle();
-    IncomeSheet *sheet = program->w->incomeSheet;
+    IncomeSheet *sheet = part<IncomeSheet>(*program->w, "incomeSheet");
+    auto *grid = part<FlexGrid>(*sheet, "MSFlexGridIncome");
+    auto *amountBox = part<QLineEdit>(*sheet, "TextIncomeAmount");
+    auto *recordButton = part<QPushButton>(*sheet, "CommandIncomeRecord");
     const int row = std::max(1, program->w->document().incomeCount() / 2);
     int amount = 1000;
     for (auto _ : state) {
-        sheet->MSFlexGridIncome->clickCell(row, 6);
-        sheet->TextIncomeAmount->setText(QString::number(amount += 10));
-        sheet->CommandIncomeRecord->click();
+        grid->clickCell(row, 6);
+        amountBox->setText(QString::number(amount += 10));
+        recordButton->click();
         settle();
     }
     if (!program->dialogs.messages.isEmpty())
         state.SkipWithError("the edit asked a question");
-    else if (sheet->MSFlexGridIncome->TextMatrix(row, 6) != formatAmount(amount))
+    else if (grid->TextMatrix(row, 6) != formatAmount(amount))
         state.SkipWithError("the edit was not recorded in its row");
     perEntry(state);
 }
@@ -236,11 +242,11 @@ void BM_Edit_Undo(benchmark::State &state)
     auto program = std::make_unique<ProgramWindow>();
     program->w->loadArticleFile(accountFile(entries));
     settle();
-    IncomeSheet *sheet = program->w->incomeSheet;
+    IncomeSheet *sheet = part<IncomeSheet>(*program->w, "incomeSheet");
     const int row = std::max(1, program->w->document().incomeCount() / 2);
-    sheet->MSFlexGridIncome->clickCell(row, 6);
-    sheet->TextIncomeAmount->setText(QStringLiteral("123456"));
-    sheet->CommandIncomeRecord->click();
+    part<FlexGrid>(*sheet, "MSFlexGridIncome")->clickCell(row, 6);
+    part<QLineEdit>(*sheet, "TextIncomeAmount")->setText(QStringLiteral("123456"));
+    part<QPushButton>(*sheet, "CommandIncomeRecord")->click();
     settle();
     QUndoStack &undo = program->w->undoStack();
     for (auto _ : state) {
@@ -266,13 +272,14 @@ void BM_FirstShow_IncomeSheet(benchmark::State &state)
         auto program = std::make_unique<ProgramWindow>();
         program->w->loadArticleFile(accountFile(entries));
         settle();
+        auto *tabs = part<QTabWidget>(*program->w, "SSTabSheets");
         state.ResumeTiming();
 
-        program->w->SSTabSheets->setCurrentIndex(1);
+        tabs->setCurrentIndex(1);
         settle();
 
         state.PauseTiming();
-        const bool ok = program->w->incomeSheet->MSFlexGridIncome->TextMatrix(1, 1).size() == 10;
+        const bool ok = part<FlexGrid>(*program->w, "MSFlexGridIncome")->TextMatrix(1, 1).size() == 10;
         program.reset();
         state.ResumeTiming();
         if (!ok) {

@@ -11,6 +11,7 @@
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/window_fixture.h"
+#include "support/parts.h"
 
 #include <QAction>
 #include <QDir>
@@ -239,8 +240,8 @@ private slots:
         f.refill();
         const QString path = f.path(QStringLiteral("w.csv"));
         f.dialogs.expectSave(path, filter).expectSave(QString());
-        f.w->mnuFileCsv->trigger();
-        f.w->mnuFileCsv->trigger();
+        part<QAction>(*f.w, "mnuFileCsv")->trigger();
+        part<QAction>(*f.w, "mnuFileCsv")->trigger();
         QVERIFY(f.dialogs.done());
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -263,12 +264,12 @@ private slots:
         f.w->openFile(name);
         QCOMPARE(recentFiles().first(), QDir::cleanPath(name));
         f.w->fillRecentMenu();
-        QVERIFY(f.w->mnuFileRecent->isEnabled());
-        QVERIFY(f.w->mnuFileRecent->actions().first()->text().contains(QStringLiteral("recent.txt")));
+        QVERIFY(part<QMenu>(*f.w, "mnuFileRecent")->isEnabled());
+        QVERIFY(part<QMenu>(*f.w, "mnuFileRecent")->actions().first()->text().contains(QStringLiteral("recent.txt")));
         // Opening from the list runs Close first, with its question.
         f.doc().setModified(true);
         f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No);
-        f.w->mnuFileRecent->actions().first()->trigger();
+        part<QMenu>(*f.w, "mnuFileRecent")->actions().first()->trigger();
         QVERIFY(f.dialogs.done());
         QCOMPARE(f.doc().fileName(), name);
         // A file that is gone is taken off the list with a message.

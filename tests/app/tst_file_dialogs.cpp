@@ -7,6 +7,7 @@
 #include "support/test_main.h"
 #include "support/window_fixture.h"
 #include "ui/main/file_requests.h"
+#include "support/parts.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -147,7 +148,7 @@ private slots:
         if (remembered) {
             // A CSV written there is what the user last chose.
             f.dialogs.expectSave(f.path(QStringLiteral("last/表.csv")));
-            f.w->mnuFileCsv->trigger();
+            part<QAction>(*f.w, "mnuFileCsv")->trigger();
         }
         QString prefix;
         if (account) {

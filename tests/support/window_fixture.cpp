@@ -8,6 +8,7 @@
 #include "ui/main/flexgrid.h"
 #include "ui/main/income_sheet.h"
 #include "ui/main/supply_sheet.h"
+#include "support/parts.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -56,8 +57,8 @@ EntryPtr WindowFixture::setDetails(const EntryPtr &e, const QList<QPair<QString,
 
 void WindowFixture::refill()
 {
-    w->incomeSheet->editFlexGridIncome();
-    w->supplySheet->editFlexGridSupply();
+    part<IncomeSheet>(*w, "incomeSheet")->editFlexGridIncome();
+    part<SupplySheet>(*w, "supplySheet")->editFlexGridSupply();
     w->fillFreeReceiptNumbers();
     w->setRemainderLabels();
 }

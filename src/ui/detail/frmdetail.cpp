@@ -4,6 +4,7 @@
 #include "model/selection.h"
 #include "model/values.h"
 #include "ui/main/dialogs.h"
+#include "ui/main/error_message.h"
 #include "ui/main/flexgrid.h"
 #include "ui/main/panel_util.h"
 #include "ui/main/readable_colors.h"
@@ -89,15 +90,10 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
     for (const auto &[w, name] : accessibleNames)
         nameEditor(w, QString::fromUtf8(name));
 
-    guard = [this](const std::function<void()> &f) {
-        try {
-            f();
-            return true;
-        } catch (const HarumokaError &e) {
-            m_dialogs.message(this, e.message(), Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
-        }
-        return false;
-    };
+    // Tests reach the parts by these names.
+    sheet::nameParts({{TitleDetailDate, "TitleDetailDate"}, {LabelDetailDate, "LabelDetailDate"}, {TitleDetailReceipt, "TitleDetailReceipt"}, {LabelDetailRexeipt, "LabelDetailRexeipt"}, {TitleDetailArticle, "TitleDetailArticle"}, {LabelDetailArticle, "LabelDetailArticle"}, {LabelDetailRest, "LabelDetailRest"}, {LabelDetailRemainder, "LabelDetailRemainder"}, {Label1, "Label1"}, {LabelDetailSum, "LabelDetailSum"}, {LabelDetailHelp, "LabelDetailHelp"}, {MSFlexGridDetail, "MSFlexGridDetail"}, {TextDetailNo, "TextDetailNo"}, {TextDetailAmount, "TextDetailAmount"}, {ComboDetailArticle, "ComboDetailArticle"}, {CommandDetailNew, "CommandDetailNew"}, {CommandDetailRecord, "CommandDetailRecord"}, {CommandDetailDelete, "CommandDetailDelete"}, {CommandDetailCancel, "CommandDetailCancel"}, {CommandDetailClose, "CommandDetailClose"}});
+
+    guard = [this](const std::function<void()> &f) { return runShowingErrors(m_dialogs, this, f); };
 
     connect(MSFlexGridDetail, &FlexGrid::Click, this, [this] { guarded([this] { MSFlexGridDetail_Click(); }); });
     connect(MSFlexGridDetail, &FlexGrid::Scroll, this, [this] { guarded([this] { MSFlexGridDetail_Scroll(); }); });
@@ -133,9 +129,9 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
             return QStringLiteral("%1　%2円").arg(line.tdArticle, formatAmount(line.tdAmount));
         },
         [this](int row) {
-            if (selectedDetailRow != 0 && selectedDetailRow != row)
-                paintRow(selectedDetailRow, 1, 2, kGridWhite);
-            selectedDetailRow = to16(row);
+            if (m_selectedDetailRow != 0 && m_selectedDetailRow != row)
+                paintRow(m_selectedDetailRow, 1, 2, kGridWhite);
+            m_selectedDetailRow = to16(row);
             CommandDetailDelete_Click();
         });
 
@@ -202,22 +198,18 @@ void frmDetail::Form_Load()
     g->setWordWrap(true);
 
     detailRowWatermark = 0;
-    selectedDetailRow = 0;
+    m_selectedDetailRow = 0;
     editedDetailCol = 0;
-    detailCount = 0;
+    m_detailCount = 0;
     if (e.taDetailList) {
         for (const MekaluDetail &line : *e.taDetailList) {
-            detailCount = add16(detailCount, 1);
-            const int r = detailCount;
+            m_detailCount = add16(m_detailCount, 1);
+            const int r = m_detailCount;
             if (r >= g->Rows())
                 g->setRows(r + 100);
-            g->setTextMatrix(r, 0, Str(r));
             setCellAligned(r, 1, FlexGrid::LeftCenter);
-            g->setTextMatrix(r, 1, line.tdArticle);
-            g->setRowHeight(r, rowHeightFor(line.tdArticle, 1));
             setCellAligned(r, 2, FlexGrid::RightCenter);
-            g->setTextMatrix(r, 2, line.tdAmount == 0 ? QString() : formatAmount(line.tdAmount));
-            colorAmountCell(r, 2, line.tdAmount);
+            writeLine(r, line);
         }
         setSumLabel();
     }
@@ -225,6 +217,16 @@ void frmDetail::Form_Load()
     sourceDetail = -1;
     setIdleButtons();
     CommandDetailClose->setEnabled(true);
+}
+
+void frmDetail::writeLine(int r, const MekaluDetail &line)
+{
+    FlexGrid *g = MSFlexGridDetail;
+    g->setTextMatrix(r, 0, Str(r));
+    g->setTextMatrix(r, 1, line.tdArticle);
+    g->setRowHeight(r, rowHeightFor(line.tdArticle, 1));
+    g->setTextMatrix(r, 2, line.tdAmount == 0 ? QString() : formatAmount(line.tdAmount));
+    colorAmountCell(r, 2, line.tdAmount);
 }
 
 void frmDetail::editFlexGridDetail()
@@ -239,15 +241,7 @@ void frmDetail::editFlexGridDetail()
             setCellAligned(r, 1, FlexGrid::LeftCenter);
             setCellAligned(r, 2, FlexGrid::RightCenter);
         }
-        g->setTextMatrix(r, 0, Str(r));
-        g->setTextMatrix(r, 1, line.tdArticle);
-        g->setRowHeight(r, rowHeightFor(line.tdArticle, 1));
-        if (line.tdAmount == 0) {
-            g->setTextMatrix(r, 2, QString());
-        } else {
-            g->setTextMatrix(r, 2, formatAmount(line.tdAmount));
-            colorAmountCell(r, 2, line.tdAmount);
-        }
+        writeLine(r, line);
         ++r;
     }
     currentDetail.reset();
@@ -268,66 +262,43 @@ void frmDetail::MSFlexGridDetail_Click()
     // Any row below the lines counts as the first blank row, where a new
     // line starts on its article whichever cell was clicked (Down and Enter
     // from the amount of the last line come here).
-    if (r > detailCount + 1)
-        r = detailCount + 1;
-    const int c = r == detailCount + 1 ? 1 : g->Col();
+    if (r > m_detailCount + 1)
+        r = m_detailCount + 1;
+    const int c = r == m_detailCount + 1 ? 1 : g->Col();
     editedDetailCol = qint16(c);
-    if (selectedDetailRow != 0)
+    if (m_selectedDetailRow != 0)
         CommandDetailRecord_Click();
-    if (r != selectedDetailRow) {
-        if (selectedDetailRow != 0)
-            paintRow(selectedDetailRow, 1, 2, kGridWhite);
-        selectedDetailRow = to16(r);
+    if (r != m_selectedDetailRow) {
+        if (m_selectedDetailRow != 0)
+            paintRow(m_selectedDetailRow, 1, 2, kGridWhite);
+        m_selectedDetailRow = to16(r);
     }
-    if (r >= detailCount + 1) {
+    if (r >= m_detailCount + 1) {
         CommandDetailNew_Click();
         return;
     }
     selectRowAndOpenEditor(r, c, 2);
 }
 
-void frmDetail::MSFlexGridDetail_Scroll()
+void frmDetail::openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill)
 {
-    editorFollowsScroll(selectedDetailRow != 0);
-}
-
-void frmDetail::showDetailCellEditor(int r, int c, EditorFill fill)
-{
-    FlexGrid *g = MSFlexGridDetail;
-    const int t = g->TopRow();
-    if (r < t || r > t + 11) {
-        if (fill == EditorFill::Move)
-            hideEditorsOutOfView();
-        else
-            hideEditors();
-        return;
-    }
-    if (fill != EditorFill::Move)
-        g->ensureRowVisible(r);
-    g->setRow(r);
-    g->setCol(c);
-    const int x = g->Left() + g->CellLeft();
-    const int y = g->Top() + g->CellTop();
     const bool fresh = fill == EditorFill::Fresh;
     if (c == 1) {
-        placeEditor(ComboDetailArticle, x, y + 15, g->Width() - 2060);
+        placeEditor(ComboDetailArticle, x, y + 15, MSFlexGridDetail->Width() - 2060);
         if (fresh)
-            setComboText(ComboDetailArticle, g->TextMatrix(r, c));
+            setComboText(ComboDetailArticle, text);
         openEditor(ComboDetailArticle, fill != EditorFill::Move);
     } else if (c == 2) {
         placeEditor(TextDetailAmount, x, y);
         if (fresh)
-            TextDetailAmount->setText(g->TextMatrix(r, c));
+            TextDetailAmount->setText(text);
         openEditor(TextDetailAmount, fill != EditorFill::Move);
-    } else {
-        return;
     }
-    setEditorCell(r, c);
 }
 
 void frmDetail::TextDetailNo_Change()
 {
-    const int n = numberBoxChanged(detailCount, [this] { CommandDetailCancel_Click(); });
+    const int n = numberBoxChanged(m_detailCount, [this] { CommandDetailCancel_Click(); });
     if (n > 0 && n <= lines().size()) {
         const MekaluDetail line = lines().at(n - 1);
         sourceDetail = n - 1;
@@ -353,8 +324,8 @@ void frmDetail::CommandDetailRecord_Click()
         } catch (const HarumokaError &) {
             // The amount box opens again with what the user typed, to correct it.
             hideEditors();
-            if (selectedDetailRow > 0 && selectedDetailRow < MSFlexGridDetail->Rows())
-                showDetailCellEditor(selectedDetailRow, 2, EditorFill::Reopen);
+            if (m_selectedDetailRow > 0 && m_selectedDetailRow < MSFlexGridDetail->Rows())
+                showDetailCellEditor(m_selectedDetailRow, 2, EditorFill::Reopen);
             throw;
         }
     }
@@ -367,11 +338,11 @@ void frmDetail::CommandDetailRecord_Click()
     const int source = sourceDetail;
     sourceDetail = -1;
     // In place of the line it was loaded from, or a new line at the selected row.
-    m_doc.recordDetailLine(m_entryKey, source >= 0 ? source : selectedDetailRow - 1, line, source >= 0);
+    m_doc.recordDetailLine(m_entryKey, source >= 0 ? source : m_selectedDetailRow - 1, line, source >= 0);
     m_names.supply.appendSelectionWithCount(MekaluSelection{line.tdArticle, 1, makeDate(today())});
     fillDetailArticleList();
     editFlexGridDetail();
-    MSFlexGridDetail->setRow(selectedDetailRow);
+    MSFlexGridDetail->setRow(m_selectedDetailRow);
     MSFlexGridDetail->setCol(editedDetailCol);
     MSFlexGridDetail_Click();
 }
@@ -379,7 +350,7 @@ void frmDetail::CommandDetailRecord_Click()
 void frmDetail::CommandDetailNew_Click()
 {
     FlexGrid *g = MSFlexGridDetail;
-    const int row = beginAddRow(detailCount);
+    const int row = beginAddRow(m_detailCount);
     currentDetail.emplace();
     setCellAligned(row, 1, FlexGrid::LeftCenter);
     setCellAligned(row, 2, FlexGrid::RightCenter);
@@ -389,9 +360,9 @@ void frmDetail::CommandDetailNew_Click()
     CommandDetailRecord_Click();
     // The blank line went in at the selected row, which is not always the
     // last one: the current cell and the keyboard cursor go to it.
-    int at = std::clamp(int(selectedDetailRow), 1, int(lines().size()));
-    if (at > detailCount)
-        at = detailCount;
+    int at = std::clamp(int(m_selectedDetailRow), 1, int(lines().size()));
+    if (at > m_detailCount)
+        at = m_detailCount;
     g->setRow(at);
     g->setCol(1);
     g->setKeyCell(at, 1);
@@ -407,7 +378,7 @@ void frmDetail::CommandDetailDelete_Click()
         sourceDetail = -1;
         m_doc.removeDetailLine(m_entryKey, line);
     }
-    releaseRow(detailCount, selectedDetailRow, editedDetailCol, 3, 3);
+    releaseRow(m_detailCount, m_selectedDetailRow, editedDetailCol, 3, 3);
     editFlexGridDetail();
 }
 

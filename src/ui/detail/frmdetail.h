@@ -30,9 +30,8 @@ public:
     void Form_Load();
     void editFlexGridDetail();
     void MSFlexGridDetail_Click();
-    void MSFlexGridDetail_Scroll();
-    void showDetailCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh);
-    void openCellEditor(int r, int c, EditorFill fill) override { showDetailCellEditor(r, c, fill); }
+    void MSFlexGridDetail_Scroll() { gridScroll(); }
+    void showDetailCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh) { openCellEditor(r, c, fill); }
     void fillDetailArticleList();
     void CommandDetailNew_Click();
     void CommandDetailRecord_Click();
@@ -47,6 +46,29 @@ public:
 
     static QString helpText();
 
+    // The expense whose lines are open, as the document holds it now.
+    EntryPtr detailArticle() const;
+    // Lines in the grid, and the selected one (0: none).
+    qint16 detailCount() const { return m_detailCount; }
+    qint16 selectedDetailRow() const { return m_selectedDetailRow; }
+
+signals:
+    // The window closed; the main window refills its expense grid.
+    void closedAndUnloaded();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+    QList<QWidget *> cellEditors() const override;
+    void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) override;
+
+protected:
+    int handledRow() const override { return m_selectedDetailRow; }
+    int handledCol() const override { return editedDetailCol; }
+
+private:
     QLabel *TitleDetailDate = nullptr;
     QLabel *LabelDetailDate = nullptr;
     QLabel *TitleDetailReceipt = nullptr;
@@ -68,34 +90,18 @@ public:
     QPushButton *CommandDetailCancel = nullptr;
     QPushButton *CommandDetailClose = nullptr;
 
-    // The expense whose lines are open, as the document holds it now.
-    EntryPtr detailArticle() const;
-
     // Editing state.
     std::optional<MekaluDetail> currentDetail; // working copy of the line being edited
     int sourceDetail = -1;     // the index of the line it was loaded from; -1 none
-    qint16 detailCount = 0;
-    qint16 selectedDetailRow = 0;
+    qint16 m_detailCount = 0;
+    qint16 m_selectedDetailRow = 0;
     qint16 editedDetailCol = 0;
     qint16 detailRowWatermark = 0;
 
-signals:
-    // The window closed; the main window refills its expense grid.
-    void closedAndUnloaded();
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void showEvent(QShowEvent *event) override;
-
-    QList<QWidget *> cellEditors() const override;
-
-protected:
-    int handledRow() const override { return selectedDetailRow; }
-    int handledCol() const override { return editedDetailCol; }
-
-private:
     void setSumLabel();
+    // Writes grid row r from a detail line.
+    void writeLine(int r, const MekaluDetail &line);
     void enableMainWindow();
     // The lines being edited (empty when the expense has none).
     const DetailLines &lines() const;

@@ -356,6 +356,24 @@ void EntryPanel::selectRowAndOpenEditor(int r, int c, int paintLastCol)
     openCellEditor(r, c, EditorFill::Fresh);
 }
 
+void EntryPanel::openCellEditor(int r, int c, EditorFill fill)
+{
+    FlexGrid *g = m_grid;
+    if (fill != EditorFill::Move)
+        g->ensureRowVisible(r);
+    if (!g->rowInView(r)) {
+        if (fill == EditorFill::Move)
+            hideEditorsOutOfView();
+        else
+            hideEditors();
+        return;
+    }
+    g->setRow(r);
+    g->setCol(c);
+    openColumnEditor(c, g->Left() + g->CellLeft(), g->Top() + g->CellTop(), g->TextMatrix(r, c), fill);
+    setEditorCell(r, c);
+}
+
 void EntryPanel::editorFollowsScroll(bool rowSelected)
 {
     if (rowSelected && editorCol() != 0)

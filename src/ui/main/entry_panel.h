@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 class DatePicker;
 class Dialogs;
@@ -117,18 +118,23 @@ public:
     int editorRow() const { return m_editorRow; }
     int editorCol() const { return m_editorCol; }
 
+    // Set by the owning window: the height of one text line in a grid row
+    // (rowHeightUnit), and the guard that runs a handler, showing any error
+    // as a message.
+    void setLineHeight(std::function<int()> height) { lineHeight = std::move(height); }
+    void setGuard(std::function<bool(const std::function<void()> &)> g) { guard = std::move(g); }
+
+protected:
+    // The row-number box and the four buttons (the panel's own widgets under their names).
     QLineEdit *numberBox = nullptr;
     QPushButton *newButton = nullptr;
     QPushButton *recordButton = nullptr;
     QPushButton *deleteButton = nullptr;
     QPushButton *cancelButton = nullptr;
 
-    // Height of one text line in a grid row (rowHeightUnit).
     std::function<int()> lineHeight;
-    // Runs a handler, showing any error as a message; set by the owning window.
     std::function<bool(const std::function<void()> &)> guard;
 
-protected:
     void setGrid(FlexGrid *grid);
     // The row and column the panel works on: where the keyboard cursor goes
     // back after a command.
@@ -138,8 +144,18 @@ protected:
     void setEditorCell(int row, int col);
     // Hides the editors but keeps the open cell: it scrolled out of view.
     void hideEditorsOutOfView();
-    // Lays the editor of cell (r, c) over it (the panel's own placement).
-    virtual void openCellEditor(int r, int c, EditorFill fill) = 0;
+public:
+    // Lays the editor of cell (r, c) over it: the row comes into view first
+    // (cut off, above the view, or far away after a re-sort), unless the
+    // grid is only scrolling, when an editor whose row left the view hides.
+    void openCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh);
+    // The grid scrolled (MSFlexGrid…_Scroll): the open editor follows its cell.
+    void gridScroll() { editorFollowsScroll(handledRow() != 0); }
+
+protected:
+    // Lays the editor of column c over the cell at (x, y) twips; Fresh shows
+    // `text`, the cell's text.
+    virtual void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) = 0;
     // A click's last steps on a row in use: the row painted as selected
     // (columns 1 to paintLastCol), the cell made current and the keyboard
     // cursor's, the row loaded through the number box, its editor opened.

@@ -3,10 +3,13 @@
 #include "model/document.h"
 #include "model/selection.h"
 #include "model/values.h"
+#include "ui/main/datepicker.h"
 #include "ui/main/flexgrid.h"
 #include "ui/main/panel_util.h"
+#include "ui/main/readable_colors.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -17,6 +20,30 @@ EntrySheet::EntrySheet(const Columns &columns, Document &doc, SelectionLists &na
 {
 }
 
+void EntrySheet::showHelp(const QString &text)
+{
+    helpLabel->setText(text);
+    QFont font = helpLabel->font();
+    font.setPointSize(10);
+    helpLabel->setFont(font);
+}
+
+void EntrySheet::showRemainder(const QString &text, bool negative)
+{
+    remainderLabel->setText(text);
+    setLabelTextColor(remainderLabel, negative ? kGridRed : kGridBlack);
+}
+
+void EntrySheet::setRemainderFont(const QFont &font)
+{
+    remainderLabel->setFont(font);
+}
+
+void EntrySheet::setEditorDate(const QDate &date)
+{
+    datePicker->setValue(date);
+}
+
 qint16 EntrySheet::rowsInUse() const
 {
     return m_addingRow ? m_addingRow : m_doc.count(m_columns.income);
@@ -24,15 +51,15 @@ qint16 EntrySheet::rowsInUse() const
 
 void EntrySheet::forgetEntries()
 {
-    current.reset();
-    source.reset();
+    m_current.reset();
+    m_source.reset();
     selectRow(0);
 }
 
 void EntrySheet::resetState()
 {
     forgetEntries();
-    editedCol = 0;
+    m_editedCol = 0;
     m_addingRow = 0;
     hideEditors();
 }
@@ -40,13 +67,13 @@ void EntrySheet::resetState()
 void EntrySheet::selectRow(int row)
 {
     if (row <= 0) {
-        if (selectedRow > 0)
-            paintRow(selectedRow, 1, 7, kGridWhite);
-        selectedRow = 0;
+        if (m_selectedRow > 0)
+            paintRow(m_selectedRow, 1, 7, kGridWhite);
+        m_selectedRow = 0;
         m_selectedKey = -1;
         return;
     }
-    selectedRow = to16(row);
+    m_selectedRow = to16(row);
     const EntryPtr e = m_doc.entryAt(m_columns.income, row);
     m_selectedKey = e ? e->taKey : -1;
     paintRow(row, 1, 6, kGridPaleYellow);
@@ -77,8 +104,8 @@ void EntrySheet::fillGrid()
             writeRow(r, *entries[size_t(r - 1)]);
         g->setRowNumbers(n);
         g->setLastKeyRow(n + 1);
-        if (selectedRow > 0)
-            paintRow(selectedRow, 1, 6, kGridPaleYellow);
+        if (m_selectedRow > 0)
+            paintRow(m_selectedRow, 1, 6, kGridPaleYellow);
     });
     idlePanel();
 }
@@ -117,9 +144,9 @@ void EntrySheet::documentChanged(const Document::Update &update)
     }
     // The selection stays with its entry, wherever the date order put it.
     const int row = m_selectedKey >= 0 ? m_doc.rowOf(m_selectedKey) : 0;
-    if (row != selectedRow) {
-        paintRow(selectedRow, 1, 7, kGridWhite);
-        selectedRow = qint16(row);
+    if (row != m_selectedRow) {
+        paintRow(m_selectedRow, 1, 7, kGridWhite);
+        m_selectedRow = qint16(row);
         if (row > 0)
             paintRow(row, 1, 6, kGridPaleYellow);
         else
@@ -130,7 +157,7 @@ void EntrySheet::documentChanged(const Document::Update &update)
 
 void EntrySheet::idlePanel()
 {
-    current.reset();
+    m_current.reset();
     m_addingRow = 0;
     setIdleButtons();
     numberBox->clear();
@@ -150,8 +177,8 @@ void EntrySheet::gridClick()
     const EntryPtr chosen = r <= m_doc.count(m_columns.income) ? m_doc.entryAt(m_columns.income, r) : nullptr;
     // Another cell of the selected entry's row: the user stays on it.
     const bool sameEntry = chosen && chosen->taKey == m_selectedKey;
-    editedCol = qint16(c);
-    if (selectedRow != 0) {
+    m_editedCol = qint16(c);
+    if (m_selectedRow != 0) {
         const QScopedValueRollback staying(m_staying, m_staying || sameEntry);
         if (!record())
             return;
@@ -164,7 +191,7 @@ void EntrySheet::gridClick()
         if (row == 0)
             return; // the entry is gone (nothing to open)
     }
-    if (row != selectedRow)
+    if (row != m_selectedRow)
         selectionMoved();
     if (row >= rowsInUse() + 1) {
         selectRow(0);
@@ -175,35 +202,9 @@ void EntrySheet::gridClick()
     selectRowAndOpenEditor(row, c, 6);
 }
 
-void EntrySheet::gridScroll()
-{
-    editorFollowsScroll(selectedRow != 0);
-}
-
-void EntrySheet::showCellEditor(int r, int c, EditorFill fill)
-{
-    FlexGrid *g = grid();
-    // The row comes into view first (cut off at the bottom, above the view,
-    // or far away after a re-sort), so that the editor lies over it.
-    if (fill != EditorFill::Move)
-        g->ensureRowVisible(r);
-    const int t = g->TopRow();
-    if (r > t + 16 || r < t) {
-        if (fill == EditorFill::Move)
-            hideEditorsOutOfView();
-        else
-            hideEditors();
-        return;
-    }
-    g->setRow(r);
-    g->setCol(c);
-    openColumnEditor(c, g->Left() + g->CellLeft(), g->Top() + g->CellTop(), g->TextMatrix(r, c), fill);
-    setEditorCell(r, c);
-}
-
 QDate EntrySheet::entryDate() const
 {
-    return current ? current->taDate.date() : QDate();
+    return m_current ? m_current->taDate.date() : QDate();
 }
 
 int EntrySheet::rowOf(qint32 key) const
@@ -225,8 +226,8 @@ bool EntrySheet::staysOnEntry(const std::function<bool()> &commit)
 void EntrySheet::reopenEditor(int col)
 {
     hideEditors();
-    if (selectedRow > 0 && selectedRow < grid()->Rows())
-        showCellEditor(selectedRow, col, EditorFill::Reopen);
+    if (m_selectedRow > 0 && m_selectedRow < grid()->Rows())
+        showCellEditor(m_selectedRow, col, EditorFill::Reopen);
 }
 
 void EntrySheet::offerEntryDeletion()
@@ -254,25 +255,25 @@ void EntrySheet::numberChanged()
     const EntryPtr src = m_doc.entryAt(m_columns.income, n);
     if (!src)
         return;
-    source = src;
-    current.emplace();
-    loadEntry(*src, *current);
-    current->taIncome = m_columns.income;
+    m_source = src;
+    m_current.emplace();
+    loadEntry(*src, *m_current);
+    m_current->taIncome = m_columns.income;
     setEditingButtons();
 }
 
 bool EntrySheet::record()
 {
-    if (current)
+    if (m_current)
         checkBoxes();
     hideEditors();
-    if (!current)
+    if (!m_current)
         return true;
-    MekaluArticle cur = *current;
+    MekaluArticle cur = *m_current;
     if (!readBoxes(cur))
         return false;
     cur.taIncome = m_columns.income;
-    const EntryPtr src = source;
+    const EntryPtr src = m_source;
     // The selection follows the entry into its new key (the grid's rows are
     // brought up to date, and the panel idled, through the changed signal).
     const bool selected = src && src->taKey == m_selectedKey;
@@ -281,15 +282,15 @@ bool EntrySheet::record()
     if (selected) {
         m_selectedKey = recorded->taKey;
         const int row = m_doc.rowOf(m_selectedKey);
-        if (row != selectedRow) {
-            paintRow(selectedRow, 1, 7, kGridWhite);
-            selectedRow = qint16(row);
+        if (row != m_selectedRow) {
+            paintRow(m_selectedRow, 1, 7, kGridWhite);
+            m_selectedRow = qint16(row);
             paintRow(row, 1, 6, kGridPaleYellow);
         }
     }
     if (recorded == src)
         idlePanel(); // nothing changed, so no signal idled it
-    source.reset();
+    m_source.reset();
     SelectionList &names = m_columns.income ? m_names.income : m_names.supply;
     names.appendSelectionWithCount(MekaluSelection{cur.taArticle, 1, cur.taDate});
     fillArticleList();
@@ -298,7 +299,7 @@ bool EntrySheet::record()
     if (recordsByDate()) {
         // The editor opens again on the entry, wherever the date put it.
         grid()->setRow(m_doc.rowOf(recorded->taKey));
-        grid()->setCol(editedCol);
+        grid()->setCol(m_editedCol);
         gridClick();
     }
     return true;
@@ -311,7 +312,7 @@ void EntrySheet::addRow()
     m_addingRow = row;
     try {
         numberBox->clear();
-        current.emplace();
+        m_current.emplace();
         if (g->Rows() <= row)
             g->setRows(row + 100);
         g->setRow(row);
@@ -339,9 +340,9 @@ void EntrySheet::addRow()
 
 void EntrySheet::deleteRow()
 {
-    const EntryPtr src = source;
-    const int deleted = selectedRow;
-    source.reset();
+    const EntryPtr src = m_source;
+    const int deleted = m_selectedRow;
+    m_source.reset();
     hideEditors();
     selectRow(0);
     if (m_doc.contains(src))
@@ -351,15 +352,15 @@ void EntrySheet::deleteRow()
     // The keyboard goes on from the row that was deleted.
     if (deleted > 0)
         grid()->setKeyCell(std::min<int>(deleted, rowsInUse() + 1), grid()->keyCol());
-    editedCol = 0;
+    m_editedCol = 0;
     rowDeleted();
     emit entryFinished();
 }
 
 void EntrySheet::cancel()
 {
-    current.reset();
-    source.reset();
+    m_current.reset();
+    m_source.reset();
     numberBox->setReadOnly(false);
     numberBox->clear();
     clearForCancel();

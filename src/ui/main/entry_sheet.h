@@ -7,8 +7,8 @@
 // expense, when a record reopens the date editor); those are the virtual
 // steps below, and the kind and columns are data.
 //
-// Editing works on a copy: `current` is the working entry (never in the
-// document), `source` the entry it was loaded from. Recording hands both to
+// Editing works on a copy: `current()` is the working entry (never in the
+// document), `source()` the entry it was loaded from. Recording hands both to
 // Document::recordEntry, which puts the entry in date order; the document's
 // changed signal then brings the grid's rows up to date and idles the panel.
 // The sheet knows the selected row by its entry: when a record or an undo
@@ -22,7 +22,9 @@
 #include <optional>
 #include "ui/main/entry_panel.h"
 
+class DatePicker;
 class Dialogs;
+class QFont;
 class QComboBox;
 class QLabel;
 struct SelectionLists;
@@ -51,9 +53,7 @@ public:
     // The panel back at rest: no working entry, the boxes as for a new one.
     void idlePanel();
     void gridClick();     // MSFlexGrid…_Click
-    void gridScroll();    // MSFlexGrid…_Scroll
-    void showCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh);
-    void openCellEditor(int r, int c, EditorFill fill) override { showCellEditor(r, c, fill); }
+    void showCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh) { openCellEditor(r, c, fill); }
     void numberChanged(); // TextIncomeNo_Change / TextSupplyNo_Change
     // CommandIncomeRecord_Click / CommandSupplyRecord_Click; false when the
     // entry was refused and its edit goes on.
@@ -71,18 +71,24 @@ public:
     // Back to the state of a new document: nothing selected, no row formatted.
     void resetState();
 
-    // Editing state.
-    std::optional<MekaluArticle> current; // currentIncomeArticle / currentSupplyArticle
-    EntryPtr source;          // sourceIncomeArticle / sourceSupplyArticle
-    qint16 selectedRow = 0;   // selectedIncomeRow / selectedSupplyRow
-    qint16 editedCol = 0;     // editedIncomeCol / editedSupplyCol
+    // Editing state: the working entry (none while the panel is idle), the
+    // entry it was loaded from, the selected row (0: none) and the column
+    // whose editor was opened last.
+    const std::optional<MekaluArticle> &current() const { return m_current; }
+    const EntryPtr &source() const { return m_source; }
+    qint16 selectedRow() const { return m_selectedRow; }
+    qint16 editedCol() const { return m_editedCol; }
 
     // The key of the selected row's entry; -1 none.
     qint32 selectedKey() const { return m_selectedKey; }
 
-    QComboBox *articleCombo = nullptr;
-    QComboBox *subArticleCombo = nullptr;
-    QLabel *remainderLabel = nullptr;
+    // The help text at the top left, in the help's size.
+    void showHelp(const QString &text);
+    // The remaining money at the top right, red when negative.
+    void showRemainder(const QString &text, bool negative);
+    void setRemainderFont(const QFont &font);
+    // The date the date editor shows (today's when the window loads).
+    void setEditorDate(const QDate &date);
 
 signals:
     // The user is done with an entry (recorded with Enter or the button,
@@ -97,17 +103,14 @@ protected:
     virtual void writeEveryRefill(int r, const MekaluArticle &e) = 0;
     // The idle panel's boxes (after a refill).
     virtual void clearForIdle() = 0;
-    // Lays the editor of column c over the cell at (x, y) twips; Fresh shows
-    // `text`, the cell's text (the date editor shows the entry's own date).
-    virtual void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) = 0;
     // What Enter does in the editor of column c, for Tab: records (the date
     // editor by date); false when the record was refused.
     virtual bool commitEditor(int c);
     // Runs a commit while the user stays on the entry (Tab): its record
     // joins the undo step of the records before it.
     bool staysOnEntry(const std::function<bool()> &commit);
-    int handledRow() const override { return selectedRow; }
-    int handledCol() const override { return editedCol; }
+    int handledRow() const override { return m_selectedRow; }
+    int handledCol() const override { return m_editedCol; }
     // The date the date editor shows when it opens: the working entry's.
     QDate entryDate() const;
     // Row (1-based, among the entries of the sheet's kind) of an entry; 0 when not listed.
@@ -136,6 +139,18 @@ protected:
     void reopenEditor(int col);
     // Delete and the grid's context menu remove an entry (offerRowDeletion).
     void offerEntryDeletion();
+
+    // Set by the sheets: their article boxes, help and remaining-money labels and date editor.
+    QComboBox *articleCombo = nullptr;
+    QComboBox *subArticleCombo = nullptr;
+    QLabel *helpLabel = nullptr;
+    QLabel *remainderLabel = nullptr;
+    DatePicker *datePicker = nullptr;
+
+    std::optional<MekaluArticle> m_current;
+    EntryPtr m_source;
+    qint16 m_selectedRow = 0;
+    qint16 m_editedCol = 0;
 
     Document &m_doc;
     SelectionLists &m_names;

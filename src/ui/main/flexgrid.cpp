@@ -698,6 +698,15 @@ bool FlexGrid::ensureRowVisible(int row)
     return verticalScrollBar()->value() != before;
 }
 
+bool FlexGrid::rowInView(int row) const
+{
+    if (row <= 0 || row >= Rows())
+        return false;
+    syncLayout();
+    const int top = rowViewportPosition(row - 1);
+    return top >= 0 && top < viewport()->height();
+}
+
 int FlexGrid::CellLeft() const
 {
     syncLayout();

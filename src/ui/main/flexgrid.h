@@ -79,6 +79,8 @@ public:
     // Scrolls a row that is cut off at the bottom (or above the view) fully
     // into view; returns whether the grid scrolled.
     bool ensureRowVisible(int row);
+    // Whether some of the row shows in the view (rows are as high as their text).
+    bool rowInView(int row) const;
     int CellLeft() const;              // offset of the current cell inside the grid, twips
     int CellTop() const;
 

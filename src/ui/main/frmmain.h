@@ -1,17 +1,16 @@
 // The main window: menu, toolbar and nine sheets (print settings, income,
 // expenses, six period summaries). Each sheet is its own widget class; this
-// class owns them, runs the window's load/unload handlers and the document
-// commands (open, close, save, save as, page setup, print, exit, help), and
-// keeps the derived data (the period summaries) in step with the document:
-// every change of the document arrives through Document::changed, and this
-// window refills what shows it. Every handler that can fail turns
-// HarumokaError into a message box; the program goes on running.
+// class owns them, shows the document and keeps the derived data (the period
+// summaries) in step with it: every change of the document arrives through
+// Document::changed, and this window refills what shows it. The menu's and
+// the toolbar's commands are carried out by DocumentCommands (open, save,
+// close, the next year, recovery) and PrintCommands (page setup, print,
+// preview, CSV); the window shows what they signal. Every handler that can
+// fail turns HarumokaError into a message box; the program goes on running.
 #pragma once
 
 #include "model/document.h"
 #include "model/selection.h"
-#include "storage/file_stamp.h"
-#include "storage/recovery.h"
 #include "summary/summaries.h"
 
 #include <QMainWindow>
@@ -24,9 +23,9 @@ class Dialogs;
 class QAction;
 class QLabel;
 class QMenu;
-class AccountLock;
+class DocumentCommands;
+class PrintCommands;
 class QTabWidget;
-class QTimer;
 class QUndoStack;
 class QToolBar;
 class QPrinter;
@@ -50,6 +49,7 @@ public:
     // Every edit of the document, for Undo and Redo; emptied by Close and Open.
     QUndoStack &undoStack() { return *m_undo; }
     Dialogs &dialogs() { return m_dialogs; }
+    DocumentCommands &documentCommands() { return *m_commands; }
 
     // Lifecycle.
     void Form_Load();
@@ -59,7 +59,7 @@ public:
     // and the window stays open.
     bool Form_Unload();
 
-    // Document commands.
+    // The menu's commands, carried out by DocumentCommands and PrintCommands.
     void mnuFileOpen_Click();
     // Returns false when a save the user asked for did not complete.
     bool mnuFileClose_Click();
@@ -104,7 +104,8 @@ public:
     // Runs `f`, turning HarumokaError into a message box. Returns false on error.
     bool guarded(const std::function<void()> &f);
 
-    // Sheets and controls (public so tests drive the real widgets).
+private:
+    // Sheets and controls; each has its member's name as object name (tests find them by it).
     QTabWidget *SSTabSheets = nullptr;
     PrintSettingsSheet *printSheet = nullptr;
     IncomeSheet *incomeSheet = nullptr;
@@ -136,21 +137,17 @@ public:
     // Toolbar buttons by key ("開く", "名前をつけて保存", "上書き保存", "ページ設定", "印刷").
     QHash<QString, QAction *> toolButtons;
 
+public:
     // For tests: the printer the print and page-setup commands use.
     QPrinter *printer();
 
     // Where the help text is looked for; empty shows the "no help" message.
-    QString helpFileName;
-
-    // Where the remembered article names are kept; empty means the default place.
-    QString settingsFilePath;
-    // Milliseconds after a change before the recovery copy is written.
-    int recoveryDelay = 3000;
+    void setHelpFileName(const QString &fileName) { m_helpFileName = fileName; }
 
     // Height in twips of one text line of a grid row (the income grid's header row).
-    int rowHeightUnit = 360;
+    int rowHeightUnit() const { return m_rowHeightUnit; }
     // Entries changed since the summaries were last computed.
-    bool summariesStale = false;
+    bool summariesStale() const { return m_summariesStale; }
 
 signals:
     // The detail window is to be opened on an expense; the main window is
@@ -163,12 +160,11 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // The unsaved-changes question; false when the user's save did not complete.
-    bool askToSaveChanges();
-    // Writes the remembered article names, reporting a failure.
-    void saveRememberedNames();
-    // Empties the document and reloads the window state (Close without the question).
-    void closeDocument();
+    int m_rowHeightUnit = 360;
+    // Entries changed since the summaries were last computed.
+    bool m_summariesStale = false;
+    // Lets go of what shows the document before Close empties it.
+    void clearSheets();
     void buildMenus();
     void buildToolBar();
     // The usual keys (Ctrl+S without a name, Ctrl+Shift+S, Ctrl+Q),
@@ -177,32 +173,20 @@ private:
     void showDocumentName();
     void loadResourceCaptions();
     void documentChanged(const Document::Update &update);
-    void loadSelectionLists();
-    void setDocumentCommands(bool open, bool save, bool saveAsButton, bool saveAsMenu);
-    // Locks an account before it is opened or saved under a new name,
-    // asking the user what to do with a lock held elsewhere.
-    enum class LockResult { Locked, ReadOnly, Refused };
-    LockResult lockFile(const QString &fileName, bool saving);
-    // Asks before a save would part a file from its other names (hard links).
-    bool confirmOtherNames(const QString &fileName);
-    void releaseLock();
-    void setReadOnly(bool readOnly);
-    // The last undo step is complete: the next edit makes a new one.
-    void closeUndoStep();
+    // Shows which document commands are available.
+    void showEnabledCommands();
+    void showReadOnly(bool readOnly);
+    // Connects the commands' signals to what shows them.
+    void followCommands();
 
     Document m_doc;
     QUndoStack *m_undo = nullptr;
     SelectionLists m_names;
     PeriodSummaries m_summaries;
     Dialogs &m_dialogs;
-    std::unique_ptr<QPrinter> m_printer;
-    std::unique_ptr<AccountLock> m_lock;
-    // How the open file looked when it was read or last saved here.
-    FileStamp m_stamp;
-    // Opened without its lock (held elsewhere, or a read-only folder): Save asks for a new name.
-    bool m_readOnly = false;
-    bool m_namesProblemShown = false;
-    RecoveryStore m_recovery;
-    QTimer *m_recoveryTimer = nullptr;
+    QString m_helpFileName;
     bool m_unloaded = false;
+    // Declared after the document they work on: they go first.
+    std::unique_ptr<DocumentCommands> m_commands;
+    std::unique_ptr<PrintCommands> m_print;
 };

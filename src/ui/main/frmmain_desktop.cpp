@@ -7,8 +7,8 @@
 #include "model/version.h"
 #include "storage/account_file.h"
 #include "storage/recovery.h"
-#include "storage/settings_file.h"
 #include "ui/main/dialogs.h"
+#include "ui/main/document_commands.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -64,11 +64,7 @@ void frmMain::addDesktopConventions()
 
 QString frmMain::openFileName() const
 {
-    // The document keeps its last name after Close (Save As starts there);
-    // it is the open file's only while it can be saved under it, or was
-    // opened read-only or damaged.
-    const bool named = mnuFileSave->isEnabled() || m_readOnly || m_doc.isDamaged();
-    return named ? m_doc.fileName() : QString();
+    return m_commands->openFileName();
 }
 
 void frmMain::showDocumentName()
@@ -113,7 +109,7 @@ QString frmMain::aboutText() const
     if (!file.isEmpty())
         lines << QStringLiteral("前の内容（バックアップ）: ") + shown(backupFileName(file));
     lines << QStringLiteral("入力した項目名: ")
-                 + shown(settingsFilePath.isEmpty() ? defaultSettingsFilePath() : settingsFilePath)
+                 + shown(m_commands->settingsFilePath())
           << QStringLiteral("ウィンドウの位置、最近使ったファイルなど: ")
                  + shown(QSettings(QString::fromUtf8(kAppTitle), QString::fromUtf8(kAppTitle)).fileName())
           << QStringLiteral("保存していない変更のコピー: ") + shown(recoveryFolder());

@@ -67,7 +67,17 @@ IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     articleCombo = ComboIncomeArticle;
     subArticleCombo = ComboIncomeSubArticle;
     remainderLabel = LabelIncomeRemainder;
+    helpLabel = LabelIncomeHelp;
+    datePicker = DTPickerIncomeDate;
     hideEditors();
+    nameParts({{MSFlexGridIncome, "MSFlexGridIncome"}, {DTPickerIncomeDate, "DTPickerIncomeDate"},
+               {TextIncomeNo, "TextIncomeNo"}, {ComboIncomeArticle, "ComboIncomeArticle"},
+               {ComboIncomeSubArticle, "ComboIncomeSubArticle"}, {TextIncomePerPerson, "TextIncomePerPerson"},
+               {TextIncomeStudents, "TextIncomeStudents"}, {UpDownIncomeStudents, "UpDownIncomeStudents"},
+               {TextIncomeAmount, "TextIncomeAmount"}, {CommandIncomeNew, "CommandIncomeNew"},
+               {CommandIncomeRecord, "CommandIncomeRecord"}, {CommandIncomeDelete, "CommandIncomeDelete"},
+               {CommandIncomeCancel, "CommandIncomeCancel"}, {LabelIncomeHelp, "LabelIncomeHelp"},
+               {LabelIncomeRest, "LabelIncomeRest"}, {LabelIncomeRemainder, "LabelIncomeRemainder"}});
 
     const std::pair<QWidget *, const char *> accessibleNames[] = {
         {MSFlexGridIncome, "収入元帳"}, {DTPickerIncomeDate, "日付"}, {ComboIncomeArticle, "項目"},
@@ -204,7 +214,7 @@ void IncomeSheet::clearForIdle()
     setComboText(ComboIncomeSubArticle, QString());
     TextIncomePerPerson->clear();
     TextIncomeAmount->clear();
-    TextIncomeStudents->setText(Str(defaultStudents));
+    TextIncomeStudents->setText(Str(m_defaultStudents));
 }
 
 void IncomeSheet::openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill)
@@ -300,7 +310,7 @@ void IncomeSheet::TextIncomeStudents_Change()
         if (!TextIncomePerPerson->text().isEmpty())
             TextIncomeAmount->setText(collectionText(textValue(TextIncomePerPerson->text(), true), n));
         if (n <= 32767)
-            defaultStudents = qint16(n);
+            m_defaultStudents = qint16(n);
     }
 }
 
@@ -358,7 +368,7 @@ bool IncomeSheet::readBoxes(MekaluArticle &cur)
 
 void IncomeSheet::prepareNewRow(int)
 {
-    defaultStudents = readCountField(TextIncomeStudents->text(), QStringLiteral("生徒数"));
+    m_defaultStudents = readCountField(TextIncomeStudents->text(), QStringLiteral("生徒数"));
     setComboText(ComboIncomeArticle, QString());
     setComboText(ComboIncomeSubArticle, QString());
     TextIncomePerPerson->clear();

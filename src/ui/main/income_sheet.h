@@ -40,7 +40,25 @@ public:
 
     // Pupils offered for a new income entry and given to the carry-over
     // entries; follows the pupils box.
-    qint16 defaultStudents = kDefaultStudents;
+    qint16 defaultStudents() const { return m_defaultStudents; }
+    void setDefaultStudents(qint16 pupils) { m_defaultStudents = pupils; }
+
+protected:
+    void formatNewRow(int r) override;
+    void writeFullRow(int r, const MekaluArticle &e) override;
+    void writeEveryRefill(int r, const MekaluArticle &e) override;
+    void clearForIdle() override;
+    void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) override;
+    bool commitEditor(int c) override;
+    void loadEntry(const MekaluArticle &src, MekaluArticle &cur) override;
+    void checkBoxes() override;
+    bool readBoxes(MekaluArticle &cur) override;
+    bool recordsByDate() const override { return m_editedCol == 1; }
+    void prepareNewRow(int row) override;
+    void clearForCancel() override;
+
+private:
+    qint16 m_defaultStudents = kDefaultStudents;
 
     FlexGrid *MSFlexGridIncome = nullptr;
     DatePicker *DTPickerIncomeDate = nullptr;
@@ -58,18 +76,4 @@ public:
     QLabel *LabelIncomeHelp = nullptr;
     QLabel *LabelIncomeRest = nullptr;
     QLabel *LabelIncomeRemainder = nullptr;
-
-protected:
-    void formatNewRow(int r) override;
-    void writeFullRow(int r, const MekaluArticle &e) override;
-    void writeEveryRefill(int r, const MekaluArticle &e) override;
-    void clearForIdle() override;
-    void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) override;
-    bool commitEditor(int c) override;
-    void loadEntry(const MekaluArticle &src, MekaluArticle &cur) override;
-    void checkBoxes() override;
-    bool readBoxes(MekaluArticle &cur) override;
-    bool recordsByDate() const override { return editedCol == 1; }
-    void prepareNewRow(int row) override;
-    void clearForCancel() override;
 };

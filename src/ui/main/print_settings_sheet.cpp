@@ -5,6 +5,7 @@
 #include "model/values.h"
 #include "ui/main/datepicker.h"
 #include "ui/main/panel_util.h"
+#include "ui/main/sheet_widgets.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -172,6 +173,32 @@ PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget
     for (QLabel *label : {LabelSchoolName, LabelYearHome, LabelGradeHome, LabelRoomHome, LabelChargeHome,
                           LabelTiTle, LabelReporter, LabelCarryOver, LabelPrintRespect, LabelPrintDate})
         label->buddy()->setAccessibleName(label->text());
+    // On Linux a drop-down's own name is its text: the line edit that holds
+    // the text is named by the label too. The inner frames by their titles
+    // (an unnamed frame inside a frame is announced by the outer one's).
+    for (QLabel *label : {LabelYearHome, LabelGradeHome, LabelRoomHome, LabelPrintRespect})
+        static_cast<QComboBox *>(label->buddy())->lineEdit()->setAccessibleName(label->text());
+    for (QGroupBox *frame : {FrameReadgerForm, FrameReportForm})
+        frame->setAccessibleName(frame->title());
+
+    sheet::nameParts({{FrameHome, "FrameHome"}, {LabelSchoolName, "LabelSchoolName"},
+                      {TextSchoolName, "TextSchoolName"}, {LabelYearHome, "LabelYearHome"},
+                      {ComboYearHome, "ComboYearHome"}, {LabelGradeHome, "LabelGradeHome"},
+                      {ComboGradeHome, "ComboGradeHome"}, {LabelRoomHome, "LabelRoomHome"},
+                      {ComboRoomHome, "ComboRoomHome"}, {LabelChargeHome, "LabelChargeHome"},
+                      {TextChargeHome, "TextChargeHome"}, {LabelTiTle, "LabelTiTle"}, {TextTlTle, "TextTlTle"},
+                      {LabelReporter, "LabelReporter"}, {TextReporter, "TextReporter"},
+                      {LabelCarryOver, "LabelCarryOver"}, {TextCarryOver, "TextCarryOver"},
+                      {FrameReadgerForm, "FrameReadgerForm"}, {CheckPrintCarry, "CheckPrintCarry"},
+                      {FrameReportForm, "FrameReportForm"}, {LabelPrintRespect, "LabelPrintRespect"},
+                      {ComboPrintRespect, "ComboPrintRespect"}, {LabelPrintDate, "LabelPrintDate"},
+                      {DTPickerPrintDate, "DTPickerPrintDate"}, {LabelReportColumn, "LabelReportColumn"},
+                      {OptionAltColumn1, "OptionAltColumn1"}, {OptionAltColumn2, "OptionAltColumn2"},
+                      {frmPrint, "frmPrint"}, {LabelCommentHome, "LabelCommentHome"}});
+    for (std::size_t i = 0; i < optTiTle.size(); ++i)
+        optTiTle[i]->setObjectName(sheet::indexedName("optTiTle", int(i)));
+    for (std::size_t i = 0; i < optPrint.size(); ++i)
+        optPrint[i]->setObjectName(sheet::indexedName("optPrint", int(i)));
 
     // Wired last, so that building the sheet edits nothing.
     connect(titleGroup, &QButtonGroup::idToggled, this, [this](int, bool checked) {
@@ -182,6 +209,11 @@ PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget
         connect(e, &QLineEdit::textChanged, this, [this] { fieldEdited(); });
     for (QComboBox *c : {ComboYearHome, ComboGradeHome, ComboRoomHome})
         connect(c, &QComboBox::editTextChanged, this, [this] { fieldEdited(); });
+}
+
+void PrintSettingsSheet::setPrintDate(const QDate &date)
+{
+    DTPickerPrintDate->setValue(date);
 }
 
 void PrintSettingsSheet::fieldEdited()
@@ -244,7 +276,7 @@ void PrintSettingsSheet::optPrint_Click(int)
 {
     for (int i = 0; i < 12; ++i) {
         if (optPrint[i]->isChecked()) {
-            printKind = qint16(i + 1);
+            m_printKind = qint16(i + 1);
             return;
         }
     }

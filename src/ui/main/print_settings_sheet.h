@@ -6,6 +6,7 @@
 #include <array>
 
 class Document;
+class QDate;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -30,13 +31,21 @@ public:
     // fields that already show it are left alone.
     void showTitle(const AccountTitle &title);
     // The selected printout, 1-12 (optPrint index + 1).
-    qint16 printKind = 11;
+    qint16 printKind() const { return m_printKind; }
+    // The date the report is dated (the report's date box).
+    void setPrintDate(const QDate &date);
 
     void optTiTle_Click(int index);
     void optPrint_Click(int index);
     // Selects a title option as the program does (runs optTiTle_Click).
     void selectTitleMode(int index);
     bool classAccountMode() const;
+
+private:
+    // A field the user edited: the document's title takes its value.
+    void fieldEdited();
+    Document &m_doc;
+    qint16 m_printKind = 11;
 
     QGroupBox *FrameHome = nullptr;
     std::array<QRadioButton *, 2> optTiTle{};
@@ -69,9 +78,4 @@ public:
     QGroupBox *frmPrint = nullptr;
     std::array<QRadioButton *, 12> optPrint{};
     QLabel *LabelCommentHome = nullptr;
-
-private:
-    // A field the user edited: the document's title takes its value.
-    void fieldEdited();
-    Document &m_doc;
 };

@@ -15,6 +15,12 @@ void place(QWidget *w, int left, int top, int width, int height)
                    twipsToPixels(height, w));
 }
 
+void nameParts(std::initializer_list<std::pair<QObject *, const char *>> parts)
+{
+    for (const auto &[part, name] : parts)
+        part->setObjectName(QLatin1String(name));
+}
+
 QLineEdit *lineEdit(QWidget *parent, int left, int top, int width, int height)
 {
     auto *e = new QLineEdit(parent);

@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QWidget>
+#include <initializer_list>
+#include <utility>
 
 class FlexGrid;
 
@@ -59,6 +61,15 @@ QPushButton *button(QWidget *parent, const QString &caption, int left, int top, 
                     int height = 420);
 QLabel *label(QWidget *parent, const QString &text, int left, int top, int width, int height);
 void place(QWidget *w, int left, int top, int width, int height);
+
+// Gives each part the object name of the member that holds it: the one name
+// tests (and anything outside the window) find a part by.
+void nameParts(std::initializer_list<std::pair<QObject *, const char *>> parts);
+// The object name of element `index` of a member array: "optPrint[3]".
+inline QString indexedName(const char *name, int index)
+{
+    return QStringLiteral("%1[%2]").arg(QLatin1String(name)).arg(index);
+}
 
 } // namespace sheet
 

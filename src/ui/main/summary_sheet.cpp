@@ -7,30 +7,31 @@
 
 SummarySheet::SummarySheet(QWidget *parent) : QWidget(parent)
 {
-    grid = new FlexGrid(this);
+    m_grid = new FlexGrid(this);
+    m_grid->setObjectName(QStringLiteral("grid"));
     // The grid sits right below the tab captions and fills the sheet.
-    grid->setTwipsGeometry(0, 0, 13455, 7695);
+    m_grid->setTwipsGeometry(0, 0, 13455, 7695);
 }
 
 void SummarySheet::layoutGrid()
 {
-    grid->setCols(6);
-    grid->setRows(100);
-    const int w = grid->Width();
+    m_grid->setCols(6);
+    m_grid->setRows(100);
+    const int w = m_grid->Width();
     const int widths[6] = {500, w - 4460, 1200, 1200, 1200, 0};
     for (int c = 0; c < 6; ++c)
-        grid->setColWidth(c, widths[c]);
-    grid->setRowHeight(0, 360);
-    grid->setRow(0);
+        m_grid->setColWidth(c, widths[c]);
+    m_grid->setRowHeight(0, 360);
+    m_grid->setRow(0);
     for (int c = 1; c <= 4; ++c) {
-        grid->setCol(c);
-        grid->setCellAlignment(FlexGrid::CenterCenter);
+        m_grid->setCol(c);
+        m_grid->setCellAlignment(FlexGrid::CenterCenter);
     }
     const QStringList headers = {QStringLiteral("No."), QStringLiteral("項目"), QStringLiteral("収入"),
                                  QStringLiteral("支出"), QStringLiteral("残高")};
     for (int c = 0; c < headers.size(); ++c)
-        grid->setTextMatrix(0, c, headers[c]);
-    grid->setWordWrap(true);
+        m_grid->setTextMatrix(0, c, headers[c]);
+    m_grid->setWordWrap(true);
 }
 
 static void growRow(FlexGrid *g, int row, qint16 &watermark)
@@ -48,12 +49,12 @@ static void growRow(FlexGrid *g, int row, qint16 &watermark)
 
 void SummarySheet::fillSummaryGrid(const PeriodSummary &period, int rowHeightUnit)
 {
-    grid->setPendingFill([this, period, rowHeightUnit] { fillNow(period, rowHeightUnit); });
+    m_grid->setPendingFill([this, period, rowHeightUnit] { fillNow(period, rowHeightUnit); });
 }
 
 void SummarySheet::fillNow(const PeriodSummary &period, int rowHeightUnit)
 {
-    FlexGrid *g = grid;
+    FlexGrid *g = m_grid;
     qint16 &watermark = summaryRowWatermark;
     const SummaryTable table = summaryTable(period);
     int row = 1;
@@ -96,7 +97,7 @@ void SummarySheet::clearLastRow()
 {
     if (summaryRowWatermark > 1) {
         for (int c = 0; c <= 4; ++c)
-            grid->setTextMatrix(summaryRowWatermark - 1, c, QString());
+            m_grid->setTextMatrix(summaryRowWatermark - 1, c, QString());
     }
     summaryRowWatermark = 1;
 }
@@ -106,7 +107,7 @@ void SummarySheet::clearView()
     if (summaryRowWatermark > 1) {
         for (int r = 1; r <= summaryRowWatermark - 1; ++r) {
             for (int c = 0; c <= 4; ++c)
-                grid->setTextMatrix(r, c, QString());
+                m_grid->setTextMatrix(r, c, QString());
         }
     }
     summaryRowWatermark = 1;

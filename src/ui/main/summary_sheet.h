@@ -22,10 +22,15 @@ public:
     // Blanks what the grid shows of the document (Close).
     void clearView();
 
-    FlexGrid *grid = nullptr;
-    // The highest row formatted, plus one.
-    qint16 summaryRowWatermark = 0;
+    // Back to the state of a new document: no row formatted.
+    void resetState() { summaryRowWatermark = 0; }
+
+    FlexGrid *grid() const { return m_grid; }
 
 private:
     void fillNow(const PeriodSummary &period, int rowHeightUnit);
+
+    FlexGrid *m_grid = nullptr;
+    // The highest row formatted, plus one.
+    qint16 summaryRowWatermark = 0;
 };

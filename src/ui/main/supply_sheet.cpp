@@ -23,6 +23,11 @@ QString SupplySheet::helpText()
     "○ 明細書を編集するときは「明細」カラムをクリックすると出現する、編集ボタンを押してください。");
 }
 
+void SupplySheet::setDetailEnabled(bool enabled)
+{
+    CommandSupplyDetail->setEnabled(enabled);
+}
+
 QString supplyGridDate(const QString &text)
 {
     return text.indexOf(QLatin1Char('/')) == 4 ? text.mid(2) : text;
@@ -53,7 +58,17 @@ SupplySheet::SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     articleCombo = ComboSupplyArticle;
     subArticleCombo = ComboSupplySubArticle;
     remainderLabel = LabelSupplyRemainder;
+    helpLabel = LabelSupplyHelp;
+    datePicker = DTPickerSupplyDate;
     hideEditors();
+    nameParts({{MSFlexGridSupply, "MSFlexGridSupply"}, {DTPickerSupplyDate, "DTPickerSupplyDate"},
+               {TextSupplyNo, "TextSupplyNo"}, {ComboSupplyReceipt, "ComboSupplyReceipt"},
+               {ComboSupplyArticle, "ComboSupplyArticle"}, {ComboSupplySubArticle, "ComboSupplySubArticle"},
+               {TextSupplyAmount, "TextSupplyAmount"}, {CommandSupplyDetail, "CommandSupplyDetail"},
+               {CommandSupplyNew, "CommandSupplyNew"}, {CommandSupplyRecord, "CommandSupplyRecord"},
+               {CommandSupplyDelete, "CommandSupplyDelete"}, {CommandSupplyCancel, "CommandSupplyCancel"},
+               {LabelSupplyHelp, "LabelSupplyHelp"}, {LabelSupplyRest, "LabelSupplyRest"},
+               {LabelSupplyRemainder, "LabelSupplyRemainder"}});
 
     const std::pair<QWidget *, const char *> accessibleNames[] = {
         {MSFlexGridSupply, "支出元帳"}, {DTPickerSupplyDate, "日付"}, {ComboSupplyReceipt, "領収書"},
@@ -75,9 +90,10 @@ SupplySheet::SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     connect(ComboSupplyReceipt, &QComboBox::activated, this, [this] {
         command([this] {
             receiptNumberComplete();
-            // A number picked from the list is recorded at once: the grid shows it.
+            // A number picked from the list is recorded at once, so the grid
+            // shows it; the user is still on the entry (one undo step).
             if (recordButton->isEnabled())
-                record();
+                staysOnEntry([this] { return record(); });
         });
     });
     connect(DTPickerSupplyDate, &DatePicker::CloseUp, this, [this] { command([this] { DTPickerSupplyDate_CloseUp(); }); });
@@ -151,7 +167,7 @@ bool SupplySheet::commitEditor(int c)
     if (c != 1)
         return EntrySheet::commitEditor(c);
     const bool recorded = !recordButton->isEnabled() || [this] {
-        const QScopedValueRollback picked(supplyDatePicked, true);
+        const QScopedValueRollback picked(m_datePicked, true);
         return record();
     }();
     hideEditors();
@@ -323,7 +339,7 @@ void SupplySheet::receiptNumberComplete()
         if (e->taReceipt == 0 || e->taReceipt != v)
             continue;
         // The entry's own number leaves its date alone.
-        if (source && e->taKey == source->taKey)
+        if (m_source && e->taKey == m_source->taKey)
             return;
         if (m_dateOwner == 0)
             m_ownDate = DTPickerSupplyDate->Value();
@@ -383,7 +399,7 @@ bool SupplySheet::readBoxes(MekaluArticle &cur)
     cur.taAmount = readAmountField(TextSupplyAmount->text(), QStringLiteral("金額"));
     const qint16 receipt = m_receipt;
     if (receipt != 0) {
-        if (const EntryPtr owner = m_doc.entries().receiptOwner(receipt, source ? source->taKey : -1)) {
+        if (const EntryPtr owner = m_doc.entries().receiptOwner(receipt, m_source ? m_source->taKey : -1)) {
             // Refused like a value that does not fit: the receipt box opens
             // again with the number selected, to type another, and the
             // message says whose number it is.
@@ -425,12 +441,12 @@ void SupplySheet::rowDeleted()
 
 void SupplySheet::CommandSupplyDetail_Click()
 {
-    if (selectedRow == 0)
+    if (m_selectedRow == 0)
         return;
-    const EntryPtr entry = m_doc.entryAt(false, selectedRow);
+    const EntryPtr entry = m_doc.entryAt(false, m_selectedRow);
     if (!entry)
         throw HarumokaError(QStringLiteral("明細書を開く支出が見つかりません。"));
     m_detailOpen = true;
-    focusGrid(selectedRow, 6);
+    focusGrid(m_selectedRow, 6);
     emit detailRequested(entry);
 }

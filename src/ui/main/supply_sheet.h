@@ -45,23 +45,8 @@ public:
     void fillSupplyArticleList() { fillArticleList(); }
 
     // Set only while a record started by the calendar runs.
-    bool supplyDatePicked = false;
-
-    FlexGrid *MSFlexGridSupply = nullptr;
-    DatePicker *DTPickerSupplyDate = nullptr;
-    QLineEdit *TextSupplyNo = nullptr;
-    QComboBox *ComboSupplyReceipt = nullptr;
-    QComboBox *ComboSupplyArticle = nullptr;
-    QComboBox *ComboSupplySubArticle = nullptr;
-    QLineEdit *TextSupplyAmount = nullptr;
-    QPushButton *CommandSupplyDetail = nullptr;
-    QPushButton *CommandSupplyNew = nullptr;
-    QPushButton *CommandSupplyRecord = nullptr;
-    QPushButton *CommandSupplyDelete = nullptr;
-    QPushButton *CommandSupplyCancel = nullptr;
-    QLabel *LabelSupplyHelp = nullptr;
-    QLabel *LabelSupplyRest = nullptr;
-    QLabel *LabelSupplyRemainder = nullptr;
+    bool datePicked() const { return m_datePicked; }
+    void setDetailEnabled(bool enabled);
 
 signals:
     // The detail window is to be opened on the selected expense.
@@ -79,7 +64,7 @@ protected:
     void loadEntry(const MekaluArticle &src, MekaluArticle &cur) override;
     void checkBoxes() override;
     bool readBoxes(MekaluArticle &cur) override;
-    bool recordsByDate() const override { return editedCol == 1 && supplyDatePicked; }
+    bool recordsByDate() const override { return m_editedCol == 1 && m_datePicked; }
     void prepareNewRow(int row) override;
     void clearForCancel() override;
     void selectionMoved() override;
@@ -96,6 +81,23 @@ private:
     qint16 m_dateOwner = 0;  // receipt number whose entry's date the editor shows; 0: none
     QDate m_ownDate;         // the working entry's date meanwhile
     QDate m_ownerDate;       // the date brought in
+    bool m_datePicked = false;
+
+    FlexGrid *MSFlexGridSupply = nullptr;
+    DatePicker *DTPickerSupplyDate = nullptr;
+    QLineEdit *TextSupplyNo = nullptr;
+    QComboBox *ComboSupplyReceipt = nullptr;
+    QComboBox *ComboSupplyArticle = nullptr;
+    QComboBox *ComboSupplySubArticle = nullptr;
+    QLineEdit *TextSupplyAmount = nullptr;
+    QPushButton *CommandSupplyDetail = nullptr;
+    QPushButton *CommandSupplyNew = nullptr;
+    QPushButton *CommandSupplyRecord = nullptr;
+    QPushButton *CommandSupplyDelete = nullptr;
+    QPushButton *CommandSupplyCancel = nullptr;
+    QLabel *LabelSupplyHelp = nullptr;
+    QLabel *LabelSupplyRest = nullptr;
+    QLabel *LabelSupplyRemainder = nullptr;
 };
 
 // The expense grid's date: a four-digit year is shortened to two digits.

@@ -142,3 +142,12 @@ std::unique_ptr<DocumentCommand> makeUndoCommand(Document &doc, const Document::
     }
     return nullptr;
 }
+
+void closeUndoStep(QUndoStack &stack)
+{
+    // The stack hands its commands out as const; closing one changes nothing
+    // the stack itself keeps.
+    if (stack.index() > 0)
+        if (auto *step = dynamic_cast<const DocumentCommand *>(stack.command(stack.index() - 1)))
+            const_cast<DocumentCommand *>(step)->close();
+}

@@ -8,6 +8,7 @@
 #include "model/document.h"
 
 #include <QUndoCommand>
+#include <QUndoStack>
 #include <memory>
 
 class DocumentCommand : public QUndoCommand {
@@ -69,3 +70,6 @@ public:
 };
 
 std::unique_ptr<DocumentCommand> makeUndoCommand(Document &doc, const Document::Edit &edit);
+
+// The last step of `stack` is complete: the next edit makes a new one.
+void closeUndoStep(QUndoStack &stack);

@@ -7,6 +7,7 @@
 #include "ui/detail/frmdetail.h"
 #include "ui/main/flexgrid.h"
 #include "ui/main/supply_sheet.h"
+#include "support/parts.h"
 
 #include <QTabWidget>
 
@@ -31,12 +32,13 @@ class TestDetail : public QObject {
     // Selects expense row `row` and presses "編集" as a user does.
     frmDetail *open(WindowFixture &f, int row)
     {
-        f.w->SSTabSheets->setCurrentIndex(2);
-        SupplySheet *s = f.w->supplySheet;
-        s->MSFlexGridSupply->clickCell(row, 6);
-        if (!s->CommandSupplyDetail->isVisible() || !s->CommandSupplyDetail->isEnabled())
+        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(2);
+        SupplySheet *s = part<SupplySheet>(*f.w, "supplySheet");
+        part<FlexGrid>(*s, "MSFlexGridSupply")->clickCell(row, 6);
+        auto *detailButton = part<QPushButton>(*s, "CommandSupplyDetail");
+        if (!detailButton->isVisible() || !detailButton->isEnabled())
             return nullptr;
-        s->CommandSupplyDetail->click();
+        detailButton->click();
         auto *dw = f.w->findChild<frmDetail *>();
         // Keys reach the detail window once it is the active window.
         if (dw && !QTest::qWaitFor([dw] { return dw->isActiveWindow(); }))
@@ -56,17 +58,17 @@ private slots:
         QVERIFY(dw->isVisible());
         QVERIFY(!f.w->isEnabled());
         QCOMPARE(dw->windowTitle(), QStringLiteral("明細書"));
-        QCOMPARE(dw->LabelDetailDate->text(), QStringLiteral("2026/05/10"));
-        QCOMPARE(dw->LabelDetailRexeipt->text(), QStringLiteral("No. 12"));
-        QCOMPARE(dw->LabelDetailArticle->text(), QStringLiteral("画用紙  図工"));
-        QCOMPARE(dw->LabelDetailRemainder->text(), QStringLiteral("¥3,000"));
-        QCOMPARE(dw->LabelDetailSum->text(), QStringLiteral("¥ 0"));
-        QCOMPARE(gridRow(dw->MSFlexGridDetail, 0, 3), (QStringList{"No.", "項目", "金額"}));
-        QVERIFY(dw->ComboDetailArticle->count() == 0);
-        QVERIFY(dw->CommandDetailClose->isEnabled());
-        QVERIFY(!dw->CommandDetailRecord->isEnabled());
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailDate")->text(), QStringLiteral("2026/05/10"));
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailRexeipt")->text(), QStringLiteral("No. 12"));
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailArticle")->text(), QStringLiteral("画用紙  図工"));
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailRemainder")->text(), QStringLiteral("¥3,000"));
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailSum")->text(), QStringLiteral("¥ 0"));
+        QCOMPARE(gridRow(part<FlexGrid>(*dw, "MSFlexGridDetail"), 0, 3), (QStringList{"No.", "項目", "金額"}));
+        QVERIFY(part<QComboBox>(*dw, "ComboDetailArticle")->count() == 0);
+        QVERIFY(part<QPushButton>(*dw, "CommandDetailClose")->isEnabled());
+        QVERIFY(!part<QPushButton>(*dw, "CommandDetailRecord")->isEnabled());
         // Closing an expense that never had lines asks nothing.
-        dw->CommandDetailClose->click();
+        part<QPushButton>(*dw, "CommandDetailClose")->click();
         QVERIFY(f.w->isEnabled());
         QVERIFY(f.dialogs.done());
     }
@@ -78,8 +80,8 @@ private slots:
         f.refill();
         frmDetail *dw = open(f, 1);
         QVERIFY(dw);
-        QVERIFY(dw->LabelDetailRexeipt->text().isEmpty());
-        QCOMPARE(dw->LabelDetailRemainder->text(), QStringLiteral("-¥1,234"));
+        QVERIFY(part<QLabel>(*dw, "LabelDetailRexeipt")->text().isEmpty());
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailRemainder")->text(), QStringLiteral("-¥1,234"));
         QCOMPARE(formatYen(1234), QStringLiteral("¥1,234"));
         dw->forceUnload();
     }
@@ -104,9 +106,9 @@ private slots:
         f.refill();
         frmDetail *dw = open(f, 1);
         QVERIFY(dw);
-        QCOMPARE(dw->LabelDetailSum->text(), text);
-        QCOMPARE(dw->LabelDetailSum->palette().color(dw->LabelDetailSum->foregroundRole()).name(), color);
-        QCOMPARE(gridRow(dw->MSFlexGridDetail, 2, 3), (QStringList{" 2", "y", formatAmount(second)}));
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailSum")->text(), text);
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailSum")->palette().color(part<QLabel>(*dw, "LabelDetailSum")->foregroundRole()).name(), color);
+        QCOMPARE(gridRow(part<FlexGrid>(*dw, "MSFlexGridDetail"), 2, 3), (QStringList{" 2", "y", formatAmount(second)}));
         dw->forceUnload();
     }
 
@@ -118,23 +120,23 @@ private slots:
         f.refill();
         frmDetail *dw = open(f, 1);
         QVERIFY(dw);
-        FlexGrid *g = dw->MSFlexGridDetail;
+        FlexGrid *g = part<FlexGrid>(*dw, "MSFlexGridDetail");
         // A click on the tenth row of a three-line grid starts line 4.
         mouseClickCell(g, 10, 1);
-        QCOMPARE(dw->detailCount, qint16(4));
-        QCOMPARE(dw->selectedDetailRow, qint16(4));
-        QCOMPARE(QApplication::focusWidget(), dw->ComboDetailArticle);
+        QCOMPARE(dw->detailCount(), qint16(4));
+        QCOMPARE(dw->selectedDetailRow(), qint16(4));
+        QCOMPARE(QApplication::focusWidget(), part<QComboBox>(*dw, "ComboDetailArticle"));
         commitText(QStringLiteral("のり"));
         mouseClickCell(g, 4, 2);
-        QCOMPARE(QApplication::focusWidget(), dw->TextDetailAmount);
+        QCOMPARE(QApplication::focusWidget(), part<QLineEdit>(*dw, "TextDetailAmount"));
         typeKeys(QStringLiteral("50"));
         pressKey(Qt::Key_Return);
         QCOMPARE(lines(f.doc(), e), (QStringList{"A=100", "B=200", "C=300", "のり=50"}));
         QVERIFY(f.doc().isModified());
-        QVERIFY(f.w->summariesStale);
+        QVERIFY(f.w->summariesStale());
         // The article combo now offers the expense names.
-        QCOMPARE(dw->ComboDetailArticle->itemText(0), QStringLiteral("のり"));
-        QCOMPARE(dw->LabelDetailSum->text(), QStringLiteral("¥650"));
+        QCOMPARE(part<QComboBox>(*dw, "ComboDetailArticle")->itemText(0), QStringLiteral("のり"));
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailSum")->text(), QStringLiteral("¥650"));
         // Change a line in place.
         mouseClickCell(g, 2, 2);
         typeKeys(QStringLiteral("250"));
@@ -145,7 +147,7 @@ private slots:
         dw->editFlexGridDetail();
         g->clickCell(2, 1);
         f.doc().setModified(false);
-        dw->CommandDetailDelete->click();
+        part<QPushButton>(*dw, "CommandDetailDelete")->click();
         QCOMPARE(lines(f.doc(), e), (QStringList{"A=100", "C=0", "のり=50"}));
         QVERIFY(f.doc().isModified());
         QVERIFY(g->TextMatrix(2, 2).isEmpty());
@@ -157,13 +159,13 @@ private slots:
         f.dialogs.expectMessageContaining(QStringLiteral("金額"));
         pressKey(Qt::Key_Return);
         QCOMPARE(lines(f.doc(), e), (QStringList{"A=100", "C=0", "のり=50"}));
-        QVERIFY(dw->TextDetailAmount->isVisible());
-        QCOMPARE(dw->TextDetailAmount->text(), QStringLiteral("3000000000"));
-        QCOMPARE(dw->LabelDetailSum->text(), QStringLiteral("¥150"));
-        dw->CommandDetailCancel->click();
+        QVERIFY(part<QLineEdit>(*dw, "TextDetailAmount")->isVisible());
+        QCOMPARE(part<QLineEdit>(*dw, "TextDetailAmount")->text(), QStringLiteral("3000000000"));
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailSum")->text(), QStringLiteral("¥150"));
+        part<QPushButton>(*dw, "CommandDetailCancel")->click();
         f.dialogs.expectMessage(QStringLiteral("支出表の記載金額と、明細の合計金額が違っています。\r明細表を見直しますか？"),
                                 Dialogs::Answer::No);
-        dw->CommandDetailClose->click();
+        part<QPushButton>(*dw, "CommandDetailClose")->click();
         QVERIFY(f.dialogs.done());
     }
 
@@ -175,16 +177,16 @@ private slots:
         f.refill();
         frmDetail *dw = open(f, 1);
         QVERIFY(dw);
-        QCOMPARE(dw->LabelDetailSum->text(), QStringLiteral("¥2,000,000,000"));
-        mouseClickCell(dw->MSFlexGridDetail, 2, 1);
-        mouseClickCell(dw->MSFlexGridDetail, 2, 2);
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailSum")->text(), QStringLiteral("¥2,000,000,000"));
+        mouseClickCell(part<FlexGrid>(*dw, "MSFlexGridDetail"), 2, 1);
+        mouseClickCell(part<FlexGrid>(*dw, "MSFlexGridDetail"), 2, 2);
         typeKeys(QStringLiteral("2000000000"));
         pressKey(Qt::Key_Return);
         QCOMPARE(lines(f.doc(), e), (QStringList{"x=2000000000", "=2000000000"}));
-        QCOMPARE(dw->LabelDetailSum->text(), QStringLiteral("¥4,000,000,000"));
-        QCOMPARE(dw->LabelDetailSum->palette().color(dw->LabelDetailSum->foregroundRole()).name(), QStringLiteral("#ff0000"));
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailSum")->text(), QStringLiteral("¥4,000,000,000"));
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailSum")->palette().color(part<QLabel>(*dw, "LabelDetailSum")->foregroundRole()).name(), QStringLiteral("#ff0000"));
         f.dialogs.expectMessageContaining(QStringLiteral("明細表を見直しますか？"), Dialogs::Answer::No);
-        dw->CommandDetailClose->click();
+        part<QPushButton>(*dw, "CommandDetailClose")->click();
         QVERIFY(f.w->isEnabled());
         QVERIFY(f.dialogs.done());
     }
@@ -197,7 +199,7 @@ private slots:
         f.refill();
         frmDetail *dw = open(f, 1);
         QVERIFY(dw);
-        dw->CommandDetailClose->click();
+        part<QPushButton>(*dw, "CommandDetailClose")->click();
         QCOMPARE(lines(f.doc(), e), (QStringList{"A=100", "B=200"}));
         QVERIFY(f.w->isEnabled());
         QVERIFY(f.dialogs.done());
@@ -211,7 +213,7 @@ private slots:
         QVERIFY(dw2);
         const QString question = QStringLiteral("支出表の記載金額と、明細の合計金額が違っています。\r明細表を見直しますか？");
         g.dialogs.expectMessage(question, Dialogs::Answer::Yes);
-        dw2->CommandDetailClose->click();
+        part<QPushButton>(*dw2, "CommandDetailClose")->click();
         QVERIFY(dw2->isVisible());
         QVERIFY(!g.w->isEnabled());
         // The window's close box runs the same Close.
@@ -230,18 +232,18 @@ private slots:
         QVERIFY(dw);
         for (auto [name, amount] : {std::pair{"絵の具", "100"}, std::pair{"筆", "200"}}) {
             // A click on the first blank row starts a new line there.
-            mouseClickCell(dw->MSFlexGridDetail, dw->detailCount + 1, 1);
+            mouseClickCell(part<FlexGrid>(*dw, "MSFlexGridDetail"), dw->detailCount() + 1, 1);
             commitText(QString::fromUtf8(name));
-            mouseClickCell(dw->MSFlexGridDetail, dw->detailCount, 2);
+            mouseClickCell(part<FlexGrid>(*dw, "MSFlexGridDetail"), dw->detailCount(), 2);
             typeKeys(QString::fromLatin1(amount));
             pressKey(Qt::Key_Return);
         }
-        dw->CommandDetailClose->click();
+        part<QPushButton>(*dw, "CommandDetailClose")->click();
         QVERIFY(f.dialogs.done());
-        SupplySheet *s = f.w->supplySheet;
-        QCOMPARE(s->MSFlexGridSupply->TextMatrix(1, 6), QStringLiteral("○"));
+        SupplySheet *s = part<SupplySheet>(*f.w, "supplySheet");
+        QCOMPARE(part<FlexGrid>(*s, "MSFlexGridSupply")->TextMatrix(1, 6), QStringLiteral("○"));
         f.w->refreshSummaries();
-        FlexGrid *t1 = f.w->summarySheets[Term1]->grid;
+        FlexGrid *t1 = part<SummarySheet>(*f.w, "summarySheets", Term1)->grid();
         QCOMPARE(t1->TextMatrix(1, 1), QStringLiteral("絵の具 "));
         QCOMPARE(t1->TextMatrix(2, 1), QStringLiteral("筆 "));
         QCOMPARE(t1->TextMatrix(3, 1), QStringLiteral("合　計"));
@@ -255,8 +257,8 @@ private slots:
         QCOMPARE(e->taArticle, QStringLiteral("画材"));
         QCOMPARE(e->taAmount, 300);
         QCOMPARE(lines(f.doc(), e), (QStringList{"絵の具=100", "筆=200"}));
-        QCOMPARE(s->MSFlexGridSupply->TextMatrix(1, 6), QStringLiteral("○"));
-        QCOMPARE(s->MSFlexGridSupply->TextMatrix(1, 3), QStringLiteral("画材"));
+        QCOMPARE(part<FlexGrid>(*s, "MSFlexGridSupply")->TextMatrix(1, 6), QStringLiteral("○"));
+        QCOMPARE(part<FlexGrid>(*s, "MSFlexGridSupply")->TextMatrix(1, 3), QStringLiteral("画材"));
     }
 };
 

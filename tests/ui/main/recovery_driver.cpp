@@ -7,9 +7,11 @@
 #include "app/application.h"
 #include "app/startup.h"
 #include "ui/main/dialogs.h"
+#include "ui/main/document_commands.h"
 #include "ui/main/flexgrid.h"
 #include "ui/main/frmmain.h"
 #include "ui/main/income_sheet.h"
+#include "support/parts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -47,13 +49,13 @@ int main(int argc, char **argv)
         return 2;
     NoDialogs dialogs;
     auto w = Main(dialogs, QString::fromLocal8Bit(argv[1]) + QStringLiteral(".names.ini"));
-    w->recoveryDelay = 100;
+    w->documentCommands().setRecoveryDelay(100);
     if (!w->openFile(QString::fromLocal8Bit(argv[1])))
         return 1;
-    IncomeSheet *s = w->incomeSheet;
-    s->MSFlexGridIncome->clickCell(1, 6);
-    s->TextIncomeAmount->setText(QStringLiteral("7777"));
-    s->CommandIncomeRecord->click();
+    IncomeSheet *s = part<IncomeSheet>(*w, "incomeSheet");
+    part<FlexGrid>(*s, "MSFlexGridIncome")->clickCell(1, 6);
+    part<QLineEdit>(*s, "TextIncomeAmount")->setText(QStringLiteral("7777"));
+    part<QPushButton>(*s, "CommandIncomeRecord")->click();
     QElapsedTimer t;
     t.start();
     while (!w->document().isModified() || t.elapsed() < 1000)

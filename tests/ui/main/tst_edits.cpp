@@ -12,6 +12,7 @@
 #include "ui/main/income_sheet.h"
 #include "ui/main/print_settings_sheet.h"
 #include "ui/main/supply_sheet.h"
+#include "support/parts.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -32,8 +33,8 @@ enum class Edit {
 
 frmDetail *openDetail(WindowFixture &f)
 {
-    f.w->supplySheet->MSFlexGridSupply->clickCell(1, 6);
-    f.w->supplySheet->CommandSupplyDetail->click();
+    part<FlexGrid>(*f.w, "MSFlexGridSupply")->clickCell(1, 6);
+    part<QPushButton>(*f.w, "CommandSupplyDetail")->click();
     return f.w->findChild<frmDetail *>();
 }
 
@@ -84,83 +85,83 @@ private slots:
         QVERIFY(f.w->openFile(path));
         QVERIFY(!f.doc().isModified());
         QSignalSpy changed(&f.doc(), &Document::changed);
-        IncomeSheet *in = f.w->incomeSheet;
-        SupplySheet *out = f.w->supplySheet;
-        PrintSettingsSheet *ps = f.w->printSheet;
+        IncomeSheet *in = part<IncomeSheet>(*f.w, "incomeSheet");
+        SupplySheet *out = part<SupplySheet>(*f.w, "supplySheet");
+        PrintSettingsSheet *ps = part<PrintSettingsSheet>(*f.w, "printSheet");
 
         switch (edit) {
         case Edit::IncomeAdd:
-            in->CommandIncomeNew->click();
+            part<QPushButton>(*in, "CommandIncomeNew")->click();
             break;
         case Edit::IncomeAmount:
-            in->MSFlexGridIncome->clickCell(1, 6);
-            in->TextIncomeAmount->setText(QStringLiteral("3500"));
-            in->CommandIncomeRecord->click();
+            part<FlexGrid>(*in, "MSFlexGridIncome")->clickCell(1, 6);
+            part<QLineEdit>(*in, "TextIncomeAmount")->setText(QStringLiteral("3500"));
+            part<QPushButton>(*in, "CommandIncomeRecord")->click();
             break;
         case Edit::IncomeDelete:
-            in->MSFlexGridIncome->clickCell(1, 2);
-            in->CommandIncomeDelete->click();
+            part<FlexGrid>(*in, "MSFlexGridIncome")->clickCell(1, 2);
+            part<QPushButton>(*in, "CommandIncomeDelete")->click();
             break;
         case Edit::SupplyAdd:
-            out->CommandSupplyNew->click();
+            part<QPushButton>(*out, "CommandSupplyNew")->click();
             break;
         case Edit::SupplyAmount:
-            out->MSFlexGridSupply->clickCell(1, 5);
-            out->TextSupplyAmount->setText(QStringLiteral("320"));
-            out->CommandSupplyRecord->click();
+            part<FlexGrid>(*out, "MSFlexGridSupply")->clickCell(1, 5);
+            part<QLineEdit>(*out, "TextSupplyAmount")->setText(QStringLiteral("320"));
+            part<QPushButton>(*out, "CommandSupplyRecord")->click();
             break;
         case Edit::SupplyDelete:
-            out->MSFlexGridSupply->clickCell(1, 3);
-            out->CommandSupplyDelete->click();
+            part<FlexGrid>(*out, "MSFlexGridSupply")->clickCell(1, 3);
+            part<QPushButton>(*out, "CommandSupplyDelete")->click();
             break;
         case Edit::DetailRecord:
         case Edit::DetailDelete: {
             frmDetail *dw = openDetail(f);
             QVERIFY(dw);
-            dw->MSFlexGridDetail->clickCell(1, 2);
+            part<FlexGrid>(*dw, "MSFlexGridDetail")->clickCell(1, 2);
             if (edit == Edit::DetailRecord) {
-                dw->TextDetailAmount->setText(QStringLiteral("150"));
-                dw->CommandDetailRecord->click();
+                part<QLineEdit>(*dw, "TextDetailAmount")->setText(QStringLiteral("150"));
+                part<QPushButton>(*dw, "CommandDetailRecord")->click();
             } else {
-                dw->CommandDetailDelete->click();
+                part<QPushButton>(*dw, "CommandDetailDelete")->click();
             }
             f.dialogs.expectMessageContaining(QStringLiteral("明細表を見直しますか？"), Dialogs::Answer::No);
-            dw->CommandDetailClose->click();
+            part<QPushButton>(*dw, "CommandDetailClose")->click();
             break;
         }
         case Edit::School:
-            commitText(ps->TextSchoolName, QStringLiteral("さくら小学校"));
+            commitText(part<QLineEdit>(*ps, "TextSchoolName"), QStringLiteral("さくら小学校"));
             break;
         case Edit::Year:
-            ps->ComboYearHome->setCurrentIndex(2);
+            part<QComboBox>(*ps, "ComboYearHome")->setCurrentIndex(2);
             break;
         case Edit::Grade:
-            commitText(ps->ComboGradeHome, QStringLiteral("第２学年"));
+            commitText(part<QComboBox>(*ps, "ComboGradeHome"), QStringLiteral("第２学年"));
             break;
         case Edit::Room:
-            ps->ComboRoomHome->setCurrentIndex(1);
+            part<QComboBox>(*ps, "ComboRoomHome")->setCurrentIndex(1);
             break;
         case Edit::Teacher:
-            commitText(ps->TextChargeHome, QStringLiteral("山田"));
+            commitText(part<QLineEdit>(*ps, "TextChargeHome"), QStringLiteral("山田"));
             break;
         case Edit::Title:
-            commitText(ps->TextTlTle, QStringLiteral("（新）"));
+            commitText(part<QLineEdit>(*ps, "TextTlTle"), QStringLiteral("（新）"));
             break;
         case Edit::Reporter:
-            commitText(ps->TextReporter, QStringLiteral("副"));
+            commitText(part<QLineEdit>(*ps, "TextReporter"), QStringLiteral("副"));
             break;
         case Edit::CarryName:
-            commitText(ps->TextCarryOver, QStringLiteral("の"));
+            commitText(part<QLineEdit>(*ps, "TextCarryOver"), QStringLiteral("の"));
             break;
         case Edit::Mode:
-            ps->optTiTle[0]->click();
+            part<QRadioButton>(*ps, "optTiTle", 0)->click();
             break;
         case Edit::LookOnly:
-            for (int tab = 0; tab < f.w->SSTabSheets->count(); ++tab)
-                f.w->SSTabSheets->setCurrentIndex(tab);
-            in->MSFlexGridIncome->clickCell(1, 2);
-            in->CommandIncomeCancel->click();
-            ps->optPrint[3]->click();
+            for (int tab = 0; tab < part<QTabWidget>(*f.w, "SSTabSheets")->count(); ++tab)
+                part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(tab);
+            part<FlexGrid>(*in, "MSFlexGridIncome")->clickCell(1, 2);
+            part<QPushButton>(*in, "CommandIncomeCancel")->click();
+            part<QRadioButton>(*ps, "optPrint", 3)->click();
             break;
         }
         QVERIFY(f.dialogs.done());

@@ -12,7 +12,9 @@
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/window_fixture.h"
+#include "ui/main/document_commands.h"
 #include "ui/main/income_sheet.h"
+#include "support/parts.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -35,8 +37,8 @@ const QStringList kAccount = {"iMekalu135", "True", "", "", "", "", "", "True", 
 
 bool noticeShown(frmMain &w)
 {
-    for (QAction *a : w.tbToolBar->actions())
-        if (w.tbToolBar->widgetForAction(a) == w.readOnlyNotice)
+    for (QAction *a : part<QToolBar>(w, "tbToolBar")->actions())
+        if (part<QToolBar>(w, "tbToolBar")->widgetForAction(a) == part<QLabel>(w, "readOnlyNotice"))
             return a->isVisible();
     return false;
 }
@@ -58,15 +60,15 @@ private slots:
     {
         QFETCH(QString, command);
         WindowFixture f;
-        f.w->incomeSheet->CommandIncomeNew->click();
+        part<QPushButton>(*f.w, "CommandIncomeNew")->click();
         QVERIFY(f.doc().isModified());
         f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::Cancel);
         if (command == QLatin1String("close"))
             QVERIFY(!f.w->mnuFileClose_Click());
         else if (command == QLatin1String("open"))
-            f.w->mnuFileOpen->trigger();
+            part<QAction>(*f.w, "mnuFileOpen")->trigger();
         else if (command == QLatin1String("exit"))
-            f.w->mnuFileExit->trigger();
+            part<QAction>(*f.w, "mnuFileExit")->trigger();
         else
             QVERIFY(!f.w->close());
         QVERIFY(f.dialogs.done());
@@ -120,11 +122,11 @@ private slots:
         QCOMPARE(noticeShown(*f.w), result == QLatin1String("read-only"));
         if (result == QLatin1String("locked")) {
             QVERIFY(readBytes(lockPath).contains("pid=" + QByteArray::number(qint64(::getpid()))));
-            QVERIFY(f.w->mnuFileSave->isEnabled());
+            QVERIFY(part<QAction>(*f.w, "mnuFileSave")->isEnabled());
         }
         if (result == QLatin1String("read-only")) {
             // Save asks for another name; the account and the lock stay as they were.
-            QVERIFY(!f.w->mnuFileSave->isEnabled());
+            QVERIFY(!part<QAction>(*f.w, "mnuFileSave")->isEnabled());
             f.doc().setModified(true);
             f.dialogs.expectSave(QString());
             QVERIFY(!f.w->mnuFileSave_Click());
@@ -144,7 +146,7 @@ private slots:
         const QString path = f.path(QStringLiteral("a.txt"));
         writeCp932(path, kAccount);
         QVERIFY(f.w->openFile(path));
-        f.w->incomeSheet->CommandIncomeNew->click();
+        part<QPushButton>(*f.w, "CommandIncomeNew")->click();
         // Another program writes the file meanwhile.
         QStringList other = kAccount;
         other.last() = QStringLiteral(" 9999");
@@ -158,7 +160,7 @@ private slots:
         QVERIFY(f.w->mnuFileSave_Click());
         QVERIFY(readBytes(path) != theirs);
         // Once saved here, the next Save asks nothing.
-        f.w->incomeSheet->CommandIncomeNew->click();
+        part<QPushButton>(*f.w, "CommandIncomeNew")->click();
         QVERIFY(f.w->mnuFileSave_Click());
         QVERIFY(f.dialogs.done());
     }
@@ -184,7 +186,7 @@ private slots:
         QVERIFY(held.open(QIODevice::ReadOnly) && ::flock(held.handle(), LOCK_EX) == 0); // a save still running
         QVERIFY(f.w->openFile(path));
         QCOMPARE(temporaries({}), kept);
-        f.w->incomeSheet->CommandIncomeNew->click();
+        part<QPushButton>(*f.w, "CommandIncomeNew")->click();
         const QByteArray before = readBytes(path);
         for (const auto answer : {Dialogs::Answer::No, Dialogs::Answer::Yes})
             f.dialogs.expectMessageContaining(QStringLiteral("ほかの名前（ハードリンク）もあります"), answer);
@@ -206,7 +208,7 @@ private slots:
         QVERIFY(f.w->openFile(path));
         // A folder where the backup should go: the save succeeds, the backup cannot.
         QVERIFY(QDir().mkdir(f.path(QStringLiteral("a.bak"))));
-        f.w->incomeSheet->CommandIncomeNew->click();
+        part<QPushButton>(*f.w, "CommandIncomeNew")->click();
         f.dialogs.expectMessageContaining(QStringLiteral("a.bak"));
         QVERIFY(f.w->mnuFileSave_Click());
         QVERIFY(f.dialogs.done());
@@ -238,7 +240,7 @@ private slots:
         const QByteArray old = readBytes(path);
         disk.fill(room);
         const QStringList files = QDir(disk.path(QString())).entryList(QDir::Files | QDir::Hidden);
-        f.w->incomeSheet->CommandIncomeNew->click();
+        part<QPushButton>(*f.w, "CommandIncomeNew")->click();
         f.dialogs.expectMessageContaining(QStringLiteral("ファイル「%1」に保存できませんでした。").arg(path));
         QVERIFY(!f.w->mnuFileSave_Click());
         QVERIFY(f.dialogs.done());
@@ -263,7 +265,7 @@ private slots:
         w->Form_Load();
         QCoreApplication::processEvents();
         QVERIFY(dialogs.done());
-        w->settingsFilePath = dir.filePath(QStringLiteral("other.ini")); // where quitting saves them
+        w->documentCommands().setSettingsFilePath(dir.filePath(QStringLiteral("other.ini"))); // where quitting saves them
     }
 };
 

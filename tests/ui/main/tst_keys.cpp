@@ -13,6 +13,7 @@
 #include "ui/main/print_settings_sheet.h"
 #include "ui/main/sheet_widgets.h"
 #include "ui/main/supply_sheet.h"
+#include "support/parts.h"
 
 #include <QAccessible>
 #include <QCalendarWidget>
@@ -55,23 +56,23 @@ struct Sheets : WindowFixture {
     }
     EntrySheet *sheet(int tab) const
     {
-        return tab == 1 ? static_cast<EntrySheet *>(w->incomeSheet) : static_cast<EntrySheet *>(w->supplySheet);
+        return tab == 1 ? static_cast<EntrySheet *>(part<IncomeSheet>(*w, "incomeSheet"))
+                        : static_cast<EntrySheet *>(part<SupplySheet>(*w, "supplySheet"));
     }
     // The editor laid over column `col` of a sheet's grid.
     QWidget *editor(int tab, int col) const
     {
-        IncomeSheet *in = w->incomeSheet;
-        SupplySheet *out = w->supplySheet;
-        const QList<QWidget *> income = {in->DTPickerIncomeDate, in->ComboIncomeArticle, in->ComboIncomeSubArticle,
-                                         in->TextIncomePerPerson, in->TextIncomeStudents, in->TextIncomeAmount};
-        const QList<QWidget *> supply = {out->DTPickerSupplyDate, out->ComboSupplyReceipt, out->ComboSupplyArticle,
-                                         out->ComboSupplySubArticle, out->TextSupplyAmount, out->CommandSupplyDetail};
-        return (tab == 1 ? income : supply).value(col - 1);
+        const QStringList income = {"DTPickerIncomeDate", "ComboIncomeArticle", "ComboIncomeSubArticle",
+                                    "TextIncomePerPerson", "TextIncomeStudents", "TextIncomeAmount"};
+        const QStringList supply = {"DTPickerSupplyDate", "ComboSupplyReceipt", "ComboSupplyArticle",
+                                    "ComboSupplySubArticle", "TextSupplyAmount", "CommandSupplyDetail"};
+        const QString name = (tab == 1 ? income : supply).value(col - 1);
+        return name.isEmpty() ? nullptr : part<QWidget>(*w, name);
     }
     // Shows the sheet and clicks a cell with the mouse.
     void open(int tab, int row, int col)
     {
-        w->SSTabSheets->setCurrentIndex(tab);
+        part<QTabWidget>(*w, "SSTabSheets")->setCurrentIndex(tab);
         mouseClickCell(sheet(tab)->grid(), row, col);
     }
     EntryPtr entry(int tab, int row) { return doc().entryAt(tab == 1, row); }
@@ -145,14 +146,14 @@ private slots:
         for (const bool undo : {false, true}) {
         Sheets f;
         if (undo)
-            commitText(f.w->printSheet->TextChargeHome, QStringLiteral("山田"));
+            commitText(part<QLineEdit>(*f.w, "TextChargeHome"), QStringLiteral("山田"));
         const QString before = fields(f.entry(tab, 2));
         f.open(tab, 2, col);
         typeInto(tab, col, typed);
-        undo ? f.w->mnuEditUndo->trigger() : pressKey(Qt::Key_Escape);
+        undo ? part<QAction>(*f.w, "mnuEditUndo")->trigger() : pressKey(Qt::Key_Escape);
         QCOMPARE(fields(f.entry(tab, 2)), before);
         QVERIFY(f.editor(tab, col)->isHidden());
-        QVERIFY(!f.sheet(tab)->current);
+        QVERIFY(!f.sheet(tab)->current());
         QCOMPARE(QApplication::focusWidget(), f.sheet(tab)->grid());
         QCOMPARE(f.sheet(tab)->grid()->keyRow(), 2);
         QCOMPARE(f.doc().title().charge, undo ? QStringLiteral("山田") : QString());
@@ -180,7 +181,7 @@ private slots:
             if (!expected)
                 expected = f.sheet(tab)->grid();
             QCOMPARE(QApplication::focusWidget(), expected);
-            QCOMPARE(f.sheet(tab)->selectedRow, qint16(rowAfter));
+            QCOMPARE(f.sheet(tab)->selectedRow(), qint16(rowAfter));
         }
     }
 
@@ -248,19 +249,21 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
             const QString verb = step.section(' ', 0, 0), arg = step.section(' ', 1, 1);
             const int row = step.section(' ', 2, 2).toInt(), col = step.section(' ', 3, 3).toInt();
             if (verb == "open" || verb == "cursor" || verb == "menu") {
-                f.w->SSTabSheets->setCurrentIndex(arg == "3" ? 2 : arg.toInt());
+                part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(arg == "3" ? 2 : arg.toInt());
                 if (arg == "3" && !dw) {
                     f.open(2, 2, 6);
-                    f.w->supplySheet->CommandSupplyDetail->click();
+                    part<QPushButton>(*f.w, "CommandSupplyDetail")->click();
                     QTRY_VERIFY((dw = f.w->findChild<frmDetail *>()) && dw->isActiveWindow());
                 }
-                g = dw ? dw->MSFlexGridDetail : f.sheet(arg.toInt())->grid();
+                g = dw ? part<FlexGrid>(*dw, "MSFlexGridDetail") : f.sheet(arg.toInt())->grid();
                 g->setFocus();
                 g->setKeyCell(row, 1);
             }
             if (verb == "open") {
                 col ? mouseClickCell(g, row, col)
-                    : QTest::mouseClick(dw ? dw->TextDetailNo : f.sheet(arg.toInt())->numberBox, Qt::LeftButton);
+                    : QTest::mouseClick(dw ? part<QLineEdit>(*dw, "TextDetailNo")
+                                           : part<QLineEdit>(*f.w, arg.toInt() == 1 ? "TextIncomeNo" : "TextSupplyNo"),
+                                        Qt::LeftButton);
                 before = shown() + focusName();
                 QInputMethodQueryEvent query(Qt::ImEnabled);
                 QApplication::sendEvent(QApplication::focusWidget(), &query);
@@ -318,12 +321,12 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         f.setDetails(f.entry(2, 2), {{"x", 100}, {"y", 200}});
         f.refill();
         f.open(2, 2, 6);
-        f.w->supplySheet->CommandSupplyDetail->click();
+        part<QPushButton>(*f.w, "CommandSupplyDetail")->click();
         auto *dw = f.w->findChild<frmDetail *>();
         QVERIFY(dw);
         QTRY_VERIFY(dw->isActiveWindow());
-        mouseClickCell(dw->MSFlexGridDetail, 1, col);
-        QWidget *editor = col == 1 ? static_cast<QWidget *>(dw->ComboDetailArticle) : dw->TextDetailAmount;
+        mouseClickCell(part<FlexGrid>(*dw, "MSFlexGridDetail"), 1, col);
+        QWidget *editor = col == 1 ? static_cast<QWidget *>(part<QComboBox>(*dw, "ComboDetailArticle")) : part<QLineEdit>(*dw, "TextDetailAmount");
         QCOMPARE(QApplication::focusWidget(), editor);
         if (col == 1)
             commitText(QStringLiteral("のり"));
@@ -334,9 +337,9 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         for (const MekaluDetail &l : *f.entry(2, 2)->taDetailList)
             got << l.tdArticle + '=' + QString::number(l.tdAmount);
         QCOMPARE(got.join('|'), lines);
-        QCOMPARE(QApplication::focusWidget(), focusCol == 2 ? static_cast<QWidget *>(dw->TextDetailAmount)
-                                                            : dw->MSFlexGridDetail);
-        QCOMPARE(dw->MSFlexGridDetail->keyRow(), 1);
+        QCOMPARE(QApplication::focusWidget(), focusCol == 2 ? static_cast<QWidget *>(part<QLineEdit>(*dw, "TextDetailAmount"))
+                                                            : part<FlexGrid>(*dw, "MSFlexGridDetail"));
+        QCOMPARE(part<FlexGrid>(*dw, "MSFlexGridDetail")->keyRow(), 1);
         dw->forceUnload();
     }
 
@@ -361,9 +364,9 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         QFETCH(QString, text);
         QFETCH(QString, amount);
         Sheets f;
-        IncomeSheet *s = f.w->incomeSheet;
-        f.w->SSTabSheets->setCurrentIndex(1);
-        QLineEdit *edit = box == 0 ? s->TextIncomeNo : qobject_cast<QLineEdit *>(f.editor(1, box));
+        IncomeSheet *s = part<IncomeSheet>(*f.w, "incomeSheet");
+        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(1);
+        QLineEdit *edit = box == 0 ? part<QLineEdit>(*s, "TextIncomeNo") : qobject_cast<QLineEdit *>(f.editor(1, box));
         if (box == 0)
             QTest::mouseClick(edit, Qt::LeftButton);
         else
@@ -374,25 +377,25 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         QCOMPARE(edit->text(), text);
         QCOMPARE(QApplication::focusWidget(), edit);
         if (box != 0)
-            QCOMPARE(s->TextIncomeAmount->text(), amount);
+            QCOMPARE(part<QLineEdit>(*s, "TextIncomeAmount")->text(), amount);
     }
 
     void onlyTypingInTheAmountMakesItAPlainAmount()
     {
         Sheets f;
-        IncomeSheet *s = f.w->incomeSheet;
+        IncomeSheet *s = part<IncomeSheet>(*f.w, "incomeSheet");
         f.open(1, 2, 4);
         typeKeys(QStringLiteral("500"));
         pressKey(Qt::Key_Tab);
         pressKey(Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), s->TextIncomeAmount);
+        QCOMPARE(QApplication::focusWidget(), part<QLineEdit>(*s, "TextIncomeAmount"));
         // Moving through the box leaves the per-pupil amount; typing a digit empties it.
         pressKey(Qt::Key_Shift);
         pressKey(Qt::Key_Left);
-        QCOMPARE(s->TextIncomePerPerson->text(), QStringLiteral(" 500"));
+        QCOMPARE(part<QLineEdit>(*s, "TextIncomePerPerson")->text(), QStringLiteral(" 500"));
         pressKey(Qt::Key_End);
         typeKeys(QStringLiteral("1"));
-        QVERIFY(s->TextIncomePerPerson->text().isEmpty());
+        QVERIFY(part<QLineEdit>(*s, "TextIncomePerPerson")->text().isEmpty());
         pressKey(Qt::Key_Return);
         QCOMPARE(fields(f.entry(1, 2)), QStringLiteral("2026/04/02|B||0|30|150001"));
     }
@@ -417,7 +420,7 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         f.add(expense(d(2026, 6, 1), "c", 1));
         f.refill();
         f.open(2, 2, 1);
-        DatePicker *picker = f.w->supplySheet->DTPickerSupplyDate;
+        DatePicker *picker = ::part<DatePicker>(*f.w, "DTPickerSupplyDate");
         auto *field = picker->findChild<QLineEdit *>();
         // Where the part is on screen: the field's cursor there.
         field->setCursorPosition(part);
@@ -443,7 +446,7 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         QFETCH(Qt::KeyboardModifiers, modifiers);
         Sheets f;
         f.open(1, 2, 1);
-        DatePicker *picker = f.w->incomeSheet->DTPickerIncomeDate;
+        DatePicker *picker = part<DatePicker>(*f.w, "DTPickerIncomeDate");
         pressKey(key, modifiers);
         QTRY_VERIFY(picker->calendarWidget()->isVisible());
         // The calendar has the keyboard: a day back and Enter chooses it.
@@ -451,7 +454,7 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         pressKey(Qt::Key_Return);
         QTRY_VERIFY(!picker->calendarWidget()->isVisible());
         QCOMPARE(fields(f.entry(1, 2)), QStringLiteral("2026/04/01|B||0|30|200"));
-        QTRY_COMPARE(QApplication::focusWidget(), f.w->incomeSheet->grid());
+        QTRY_COMPARE(QApplication::focusWidget(), part<IncomeSheet>(*f.w, "incomeSheet")->grid());
     }
 
     void theFocusGoesBackToTheRowJustHandled_data()
@@ -470,14 +473,15 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         Sheets f;
         f.add(expense(d(2026, 4, 3), "c", 300));
         f.refill();
-        SupplySheet *s = f.w->supplySheet;
+        SupplySheet *s = part<SupplySheet>(*f.w, "supplySheet");
         f.open(2, 2, how == 3 ? 2 : 3);
-        QPushButton *buttons[] = {s->CommandSupplyRecord, s->CommandSupplyCancel, s->CommandSupplyDelete};
+        QPushButton *buttons[] = {part<QPushButton>(*s, "CommandSupplyRecord"), part<QPushButton>(*s, "CommandSupplyCancel"),
+                                  part<QPushButton>(*s, "CommandSupplyDelete")};
         if (how < 3) {
             QTest::mouseClick(buttons[how], Qt::LeftButton);
         } else {
             pressKey(Qt::Key_Down, Qt::AltModifier);
-            QTRY_VERIFY(s->ComboSupplyReceipt->view()->isVisible());
+            QTRY_VERIFY(part<QComboBox>(*s, "ComboSupplyReceipt")->view()->isVisible());
             pressKey(Qt::Key_Return); // the first free number, in the grid at once
             QCOMPARE(s->grid()->TextMatrix(2, 2), QStringLiteral("No. 1"));
         }
@@ -499,16 +503,16 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         f.add(income(d(2026, 4, 1), "A", 100, QString(), 0, 30));
         f.add(income(d(2027, 1, 10), "later", 200));
         f.refill();
-        f.w->SSTabSheets->setCurrentIndex(1);
-        IncomeSheet *s = f.w->incomeSheet;
-        mouseClickCell(s->MSFlexGridIncome, 1, clickedCol);
-        QTest::mouseClick(s->CommandIncomeNew, Qt::LeftButton);
+        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(1);
+        IncomeSheet *s = part<IncomeSheet>(*f.w, "incomeSheet");
+        mouseClickCell(part<FlexGrid>(*s, "MSFlexGridIncome"), 1, clickedCol);
+        QTest::mouseClick(part<QPushButton>(*s, "CommandIncomeNew"), Qt::LeftButton);
         QCOMPARE(f.doc().incomeCount(), qint16(3));
         QCOMPARE(fields(f.doc().entryAt(true, 2)), QStringLiteral("2026/12/07|||0|30|0"));
-        QCOMPARE(s->selectedRow, qint16(2));
-        QVERIFY(s->source == f.doc().entryAt(true, 2));
-        QVERIFY(s->DTPickerIncomeDate->isVisible());
-        QCOMPARE(QApplication::focusWidget(), s->DTPickerIncomeDate);
+        QCOMPARE(s->selectedRow(), qint16(2));
+        QVERIFY(s->source() == f.doc().entryAt(true, 2));
+        QVERIFY(part<DatePicker>(*s, "DTPickerIncomeDate")->isVisible());
+        QCOMPARE(QApplication::focusWidget(), part<DatePicker>(*s, "DTPickerIncomeDate"));
         QCOMPARE(fields(f.doc().entryAt(true, 3)).section('|', 1, 1), QStringLiteral("later"));
     }
 
@@ -518,9 +522,9 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         for (int i = 1; i <= 40; ++i)
             f.add(income(d(2026, 4, 1).addDays(i), QStringLiteral("e%1").arg(i), i));
         f.refill();
-        f.w->SSTabSheets->setCurrentIndex(1);
-        IncomeSheet *s = f.w->incomeSheet;
-        FlexGrid *g = s->MSFlexGridIncome;
+        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(1);
+        IncomeSheet *s = part<IncomeSheet>(*f.w, "incomeSheet");
+        FlexGrid *g = part<FlexGrid>(*s, "MSFlexGridIncome");
         QApplication::processEvents();
         auto rowRect = [g](int row) { return g->visualRect(g->model()->index(row - 1, 2)); };
         int last = 1;
@@ -528,11 +532,11 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
             ++last;
         QVERIFY2(rowRect(last).bottom() >= g->viewport()->height(), "the last row shown is cut off");
         mouseClickCell(g, last, 2);
-        QCOMPARE(s->selectedRow, qint16(last));
+        QCOMPARE(s->selectedRow(), qint16(last));
         QVERIFY(rowRect(last).bottom() < g->viewport()->height());
-        const QRect editor = s->ComboIncomeArticle->geometry();
+        const QRect editor = part<QComboBox>(*s, "ComboIncomeArticle")->geometry();
         QVERIFY(editor.bottom() <= g->geometry().bottom());
-        QCOMPARE(QApplication::focusWidget(), s->ComboIncomeArticle);
+        QCOMPARE(QApplication::focusWidget(), part<QComboBox>(*s, "ComboIncomeArticle"));
     }
 
     void everyEditorButtonAndBoxHasAJapaneseName()
@@ -540,24 +544,26 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         Sheets f;
         f.setDetails(f.entry(2, 1), {{"x", 100}});
         f.refill();
-        QList<QWidget *> widgets{f.w->incomeSheet->UpDownIncomeStudents};
+        QList<QWidget *> widgets{part<UpDown>(*f.w, "UpDownIncomeStudents")};
         for (int tab : {1, 2}) {
             EntrySheet *s = f.sheet(tab);
-            widgets << s->grid() << s->numberBox << s->newButton << s->recordButton << s->deleteButton
-                    << s->cancelButton;
+            const QString kind = tab == 1 ? QStringLiteral("Income") : QStringLiteral("Supply");
+            widgets << s->grid() << part<QLineEdit>(*s, "Text" + kind + "No");
+            for (const char *button : {"New", "Record", "Delete", "Cancel"})
+                widgets << part<QPushButton>(*s, "Command" + kind + button);
             for (int col = 1; f.editor(tab, col); ++col)
                 widgets << f.editor(tab, col);
         }
         f.open(2, 1, 6);
-        f.w->supplySheet->CommandSupplyDetail->click();
+        part<QPushButton>(*f.w, "CommandSupplyDetail")->click();
         auto *dw = f.w->findChild<frmDetail *>();
         QVERIFY(dw);
-        widgets << dw->MSFlexGridDetail << dw->TextDetailNo << dw->ComboDetailArticle << dw->TextDetailAmount
-                << dw->CommandDetailNew << dw->CommandDetailRecord << dw->CommandDetailDelete
-                << dw->CommandDetailCancel << dw->CommandDetailClose;
-        PrintSettingsSheet *ps = f.w->printSheet;
+        widgets << part<FlexGrid>(*dw, "MSFlexGridDetail") << part<QLineEdit>(*dw, "TextDetailNo") << part<QComboBox>(*dw, "ComboDetailArticle") << part<QLineEdit>(*dw, "TextDetailAmount")
+                << part<QPushButton>(*dw, "CommandDetailNew") << part<QPushButton>(*dw, "CommandDetailRecord") << part<QPushButton>(*dw, "CommandDetailDelete")
+                << part<QPushButton>(*dw, "CommandDetailCancel") << part<QPushButton>(*dw, "CommandDetailClose");
+        PrintSettingsSheet *ps = part<PrintSettingsSheet>(*f.w, "printSheet");
         for (QLabel *label : ps->findChildren<QLabel *>()) {
-            if (label == ps->LabelCommentHome)
+            if (label == part<QLabel>(*ps, "LabelCommentHome"))
                 continue;
             QVERIFY2(label->buddy(), qPrintable(label->text()));
             widgets << label->buddy();
@@ -565,14 +571,16 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
                 widgets << c->lineEdit(); // holds the text read out
         }
         widgets << f.w->findChild<QWidget *>("tbToolBar") << f.w->findChild<QWidget *>("qt_toolbar_ext_button")
-                << f.w->incomeSheet->LabelIncomeRemainder << f.w->supplySheet->LabelSupplyRemainder << dw->LabelDetailSum;
+                << part<QLabel>(*f.w, "LabelIncomeRemainder") << part<QLabel>(*f.w, "LabelSupplyRemainder")
+                << part<QLabel>(*dw, "LabelDetailSum");
         for (QWidget *w : f.w->findChildren<QWidget *>()) { // every grid (the summaries'); frames by their titles
             if (w->inherits("FlexGrid"))
                 widgets << w;
             else if (w->inherits("QGroupBox"))
                 QCOMPARE(QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name), w->property("title"));
         }
-        QCOMPARE(QAccessible::queryAccessibleInterface(f.w->incomeSheet->grid())->tableInterface()->columnCount(), 7); // no key
+        QCOMPARE(QAccessible::queryAccessibleInterface(part<IncomeSheet>(*f.w, "incomeSheet")->grid())
+                     ->tableInterface()->columnCount(), 7); // no key
         for (QWidget *w : std::as_const(widgets)) {
             // On Linux a drop-down's name is its text: what it is for comes
             // from the label it is the buddy of.
@@ -589,18 +597,18 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
     void wholeEntriesFromTheKeyboardAlone()
     {
         WindowFixture f;
-        IncomeSheet *in = f.w->incomeSheet;
-        SupplySheet *out = f.w->supplySheet;
+        IncomeSheet *in = part<IncomeSheet>(*f.w, "incomeSheet");
+        SupplySheet *out = part<SupplySheet>(*f.w, "supplySheet");
         // The window starts on the print settings sheet with the focus on the
         // sheet tabs: the next tab, and Tab into its grid.
-        QCOMPARE(QApplication::focusWidget(), f.w->SSTabSheets->tabBar());
+        QCOMPARE(QApplication::focusWidget(), part<QTabWidget>(*f.w, "SSTabSheets")->tabBar());
         pressKey(Qt::Key_Right);
-        QCOMPARE(f.w->SSTabSheets->currentIndex(), 1);
+        QCOMPARE(part<QTabWidget>(*f.w, "SSTabSheets")->currentIndex(), 1);
         pressKey(Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), in->MSFlexGridIncome);
+        QCOMPARE(QApplication::focusWidget(), part<FlexGrid>(*in, "MSFlexGridIncome"));
         // Enter on the blank first row adds an entry and opens its date.
         pressKey(Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), in->DTPickerIncomeDate);
+        QCOMPARE(QApplication::focusWidget(), part<DatePicker>(*in, "DTPickerIncomeDate"));
         typeKeys(QStringLiteral("20260410"));
         pressKey(Qt::Key_Tab);
         commitText(QStringLiteral("学級費"));
@@ -610,14 +618,14 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         typeKeys(QStringLiteral("1500"));
         pressKey(Qt::Key_Return);
         QCOMPARE(fields(f.doc().entryAt(true, 1)), QStringLiteral("2026/04/10|学級費|四月分|1500|30|45000"));
-        QCOMPARE(QApplication::focusWidget(), in->MSFlexGridIncome);
+        QCOMPARE(QApplication::focusWidget(), part<FlexGrid>(*in, "MSFlexGridIncome"));
 
         // The expense sheet, Ctrl+Tab from inside a sheet: a dated expense
         // with its receipt, article and amount.
         pressKey(Qt::Key_Tab, Qt::ControlModifier);
-        QCOMPARE(QApplication::focusWidget(), out->MSFlexGridSupply);
+        QCOMPARE(QApplication::focusWidget(), part<FlexGrid>(*out, "MSFlexGridSupply"));
         pressKey(Qt::Key_Return);
-        QCOMPARE(QApplication::focusWidget(), out->DTPickerSupplyDate);
+        QCOMPARE(QApplication::focusWidget(), part<DatePicker>(*out, "DTPickerSupplyDate"));
         typeKeys(QStringLiteral("20260415"));
         pressKey(Qt::Key_Tab);
         typeKeys(QStringLiteral("1"));
@@ -629,32 +637,32 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         pressKey(Qt::Key_Tab);
         QCOMPARE(fields(f.doc().entryAt(false, 1)), QStringLiteral("2026/04/15|1|画用紙||1200"));
         // Its detail line: the edit button, then the detail window's grid.
-        QCOMPARE(QApplication::focusWidget(), out->CommandSupplyDetail);
+        QCOMPARE(QApplication::focusWidget(), part<QPushButton>(*out, "CommandSupplyDetail"));
         pressKey(Qt::Key_Space);
         auto *dw = f.w->findChild<frmDetail *>();
         QVERIFY(dw);
         QTRY_VERIFY(dw->isActiveWindow());
-        QCOMPARE(QApplication::focusWidget(), dw->MSFlexGridDetail);
+        QCOMPARE(QApplication::focusWidget(), part<FlexGrid>(*dw, "MSFlexGridDetail"));
         pressKey(Qt::Key_Return); // a line on the blank row, its article open
-        QCOMPARE(QApplication::focusWidget(), dw->ComboDetailArticle);
+        QCOMPARE(QApplication::focusWidget(), part<QComboBox>(*dw, "ComboDetailArticle"));
         commitText(QStringLiteral("画用紙（四つ切り）"));
         pressKey(Qt::Key_Tab);
         typeKeys(QStringLiteral("1200"));
         pressKey(Qt::Key_Return);
-        QCOMPARE(dw->LabelDetailSum->text(), QStringLiteral("¥1,200"));
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailSum")->text(), QStringLiteral("¥1,200"));
         // To the close button along the window's tab order.
-        for (int i = 0; i < 10 && QApplication::focusWidget() != dw->CommandDetailClose; ++i)
+        for (int i = 0; i < 10 && QApplication::focusWidget() != part<QPushButton>(*dw, "CommandDetailClose"); ++i)
             pressKey(Qt::Key_Tab);
         pressKey(Qt::Key_Space);
         QVERIFY(f.w->isEnabled());
         QTRY_VERIFY(f.w->isActiveWindow());
-        QCOMPARE(QApplication::focusWidget(), out->MSFlexGridSupply);
-        QVERIFY(out->CommandSupplyDetail->isHidden());
+        QCOMPARE(QApplication::focusWidget(), part<FlexGrid>(*out, "MSFlexGridSupply"));
+        QVERIFY(part<QPushButton>(*out, "CommandSupplyDetail")->isHidden());
         const EntryPtr e = f.doc().entryAt(false, 1);
         QVERIFY(e->hasDetailLines());
         QCOMPARE(e->taDetailList->first().tdArticle, QStringLiteral("画用紙（四つ切り）"));
         QCOMPARE(e->taDetailList->first().tdAmount, 1200);
-        QCOMPARE(out->MSFlexGridSupply->TextMatrix(1, 6), QStringLiteral("○"));
+        QCOMPARE(part<FlexGrid>(*out, "MSFlexGridSupply")->TextMatrix(1, 6), QStringLiteral("○"));
         QVERIFY(f.dialogs.done());
     }
 };

@@ -8,6 +8,7 @@
 #include "ui/main/income_sheet.h"
 #include "ui/main/print_settings_sheet.h"
 #include "ui/main/supply_sheet.h"
+#include "support/parts.h"
 
 #include <QPushButton>
 #include <QAction>
@@ -52,7 +53,7 @@ private slots:
         addMismatchedAccount(f);
         f.dialogs.expectMessage(QStringLiteral("支出表の3番目の記載金額と、その明細書の合計金額が違っています。\r印刷してもいいですか？"),
                                 Dialogs::Answer::No);
-        f.w->mnuFilePrint->trigger();
+        part<QAction>(*f.w, "mnuFilePrint")->trigger();
         QVERIFY(f.dialogs.done());
         QCOMPARE(f.dialogs.log.size(), 1);
     }
@@ -62,7 +63,7 @@ private slots:
         WindowFixture f;
         f.dialogs.expectMessage(kConfirmYear, Dialogs::Answer::No)
             .expectMessage(QStringLiteral("「設定」画面から、印刷の種類を選択してください。"));
-        f.w->toolButtons.value(QStringLiteral("印刷"))->trigger();
+        part<QAction>(*f.w, QStringLiteral("印刷"))->trigger();
         QVERIFY(f.dialogs.done());
     }
 
@@ -82,14 +83,14 @@ private slots:
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             QSKIP("pdftotext (poppler-utils) is not installed");
         WindowFixture f;
-        f.w->printSheet->TextSchoolName->setText(QStringLiteral("さくら小学校"));
-        f.w->printSheet->ComboGradeHome->setEditText(QStringLiteral("第３学年"));
-        f.w->printSheet->ComboRoomHome->setEditText(QStringLiteral("２組"));
-        f.w->printSheet->TextChargeHome->setText(QStringLiteral("山田"));
+        part<QLineEdit>(*f.w, "TextSchoolName")->setText(QStringLiteral("さくら小学校"));
+        part<QComboBox>(*f.w, "ComboGradeHome")->setEditText(QStringLiteral("第３学年"));
+        part<QComboBox>(*f.w, "ComboRoomHome")->setEditText(QStringLiteral("２組"));
+        part<QLineEdit>(*f.w, "TextChargeHome")->setText(QStringLiteral("山田"));
         f.add(income(d(2026, 5, 1), "学級費", 48000, "5月分", 1500, 32));
         f.add(expense(d(2026, 5, 2), "画用紙", 12345, QString(), 7));
         f.refill();
-        f.w->printSheet->optPrint[1]->click(); // 一学期会計報告
+        part<QRadioButton>(*f.w, "optPrint", 1)->click(); // 一学期会計報告
         const QString pdf = f.path(QStringLiteral("report.pdf"));
         f.dialogs.expectMessage(QStringLiteral("一学期会計報告を印刷します。よろしいですか？"), Dialogs::Answer::Yes)
             .expectPrint(true, pdf);
@@ -103,13 +104,13 @@ private slots:
         QVERIFY(text.contains(QStringLiteral("令和8年12月7日")));
 
         // After a ledger the grids still show entry n in row n.
-        f.w->printSheet->optPrint[10]->click();
+        part<QRadioButton>(*f.w, "optPrint", 10)->click();
         const QString ledger = f.path(QStringLiteral("ledger.pdf"));
         f.dialogs.expectMessage(kConfirmYear, Dialogs::Answer::Yes).expectPrint(true, ledger);
         f.w->mnuFilePrint_Click();
         QVERIFY(pdfText(ledger).contains(QStringLiteral("学級会計元帳")));
-        QCOMPARE(f.w->incomeSheet->MSFlexGridIncome->TextMatrix(1, 2), QStringLiteral("学級費"));
-        QCOMPARE(f.w->supplySheet->MSFlexGridSupply->TextMatrix(1, 3), QStringLiteral("画用紙"));
+        QCOMPARE(part<FlexGrid>(*f.w, "MSFlexGridIncome")->TextMatrix(1, 2), QStringLiteral("学級費"));
+        QCOMPARE(part<FlexGrid>(*f.w, "MSFlexGridSupply")->TextMatrix(1, 3), QStringLiteral("画用紙"));
     }
 
     void ledgerOrderReachesTheGrids()
@@ -119,23 +120,23 @@ private slots:
             f.add(income(d(2026, 4, i * 2), QStringLiteral("e%1").arg(i), 100));
         // An earlier date typed into row 3 and recorded from another column
         // moves the entry to its place by date.
-        IncomeSheet *s = f.w->incomeSheet;
-        s->MSFlexGridIncome->clickCell(3, 1);
-        s->DTPickerIncomeDate->setValue(QDate(2026, 4, 1));
-        s->MSFlexGridIncome->clickCell(3, 2);
-        s->CommandIncomeCancel->click();
-        QCOMPARE(s->MSFlexGridIncome->TextMatrix(1, 2), QStringLiteral("e3"));
-        f.w->printSheet->optPrint[10]->click();
+        IncomeSheet *s = part<IncomeSheet>(*f.w, "incomeSheet");
+        part<FlexGrid>(*s, "MSFlexGridIncome")->clickCell(3, 1);
+        part<DatePicker>(*s, "DTPickerIncomeDate")->setValue(QDate(2026, 4, 1));
+        part<FlexGrid>(*s, "MSFlexGridIncome")->clickCell(3, 2);
+        part<QPushButton>(*s, "CommandIncomeCancel")->click();
+        QCOMPARE(part<FlexGrid>(*s, "MSFlexGridIncome")->TextMatrix(1, 2), QStringLiteral("e3"));
+        part<QRadioButton>(*f.w, "optPrint", 10)->click();
         f.dialogs.expectMessage(kConfirmYear, Dialogs::Answer::Yes).expectPrint(true, f.path(QStringLiteral("l.pdf")));
         f.w->mnuFilePrint_Click();
         QVERIFY(f.dialogs.done());
         // The ledger printed in date order and left the list as it was: row n shows entry No. n.
-        const QStringList rows = {gridRow(s->MSFlexGridIncome, 1, 3).at(2), gridRow(s->MSFlexGridIncome, 2, 3).at(2),
-                                  gridRow(s->MSFlexGridIncome, 3, 3).at(2)};
+        FlexGrid *grid = part<FlexGrid>(*s, "MSFlexGridIncome");
+        const QStringList rows = {gridRow(grid, 1, 3).at(2), gridRow(grid, 2, 3).at(2), gridRow(grid, 3, 3).at(2)};
         QCOMPARE(rows, (QStringList{"e3", "e1", "e2"}));
         QCOMPARE(f.doc().entryAt(true, 1)->taArticle, QStringLiteral("e3"));
         // The selection went with e3 to row 1, and printing left it there.
-        QCOMPARE(s->selectedRow, qint16(1));
+        QCOMPARE(s->selectedRow(), qint16(1));
     }
 
     void previewDrawsThroughTheSameCode()
@@ -146,7 +147,7 @@ private slots:
         const QString pdf = f.path(QStringLiteral("preview.pdf"));
         f.w->printer()->setOutputFileName(pdf);
         f.dialogs.expectPreview();
-        f.w->mnuFilePrintPreview->trigger();
+        part<QAction>(*f.w, "mnuFilePrintPreview")->trigger();
         QVERIFY(f.dialogs.done());
         QVERIFY(QFile(pdf).size() > 1000);
     }
@@ -159,7 +160,7 @@ private slots:
         f.refill();
         // The year total leaves 32 bits: the summaries already fail with a clear message.
         f.dialogs.expectMessageContaining(QStringLiteral("範囲"));
-        f.w->mnuFilePrint->trigger();
+        part<QAction>(*f.w, "mnuFilePrint")->trigger();
         QVERIFY(f.dialogs.done());
     }
 };

@@ -14,6 +14,7 @@
 #include "ui/main/flexgrid.h"
 #include "ui/main/income_sheet.h"
 #include "ui/main/print_settings_sheet.h"
+#include "support/parts.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -79,7 +80,7 @@ private slots:
         QCOMPARE(w->document().fileName(), account);
         QCOMPARE(w->document().entryAt(true, 1)->taAmount, 7777);
         QCOMPARE(readBytes(account), original);
-        QVERIFY(w->mnuFileSave->isEnabled());
+        QVERIFY(part<QAction>(*w, "mnuFileSave")->isEnabled());
         QVERIFY(w->mnuFileSave_Click());
         QVERIFY(d.done());
         LoadedAccount back;
@@ -147,7 +148,7 @@ private slots:
         QVERIFY(w->offerRecovery() && d.log.last().contains(caution));
         QCOMPARE(w->document().fileName(), named ? account : QString());
         QCOMPARE(w->document().isDamaged(), change == "damaged");
-        QVERIFY(w->mnuFileSave->isEnabled() == saves && w->mnuFileSave_Click() == saves);
+        QVERIFY(part<QAction>(*w, "mnuFileSave")->isEnabled() == saves && w->mnuFileSave_Click() == saves);
         QVERIFY(d.done());
         QCOMPARE(readBytes(there), change == "other" ? other : QByteArray("<missing>"));
         QVERIFY(saves ? readBytes(account).contains(" 7777\r\n") : readBytes(account) == before);
@@ -175,7 +176,7 @@ private slots:
         QVERIFY(place != "file" || writeBytes(folder, ""));
         const bool usable = place.isEmpty() || place == "7000";
         WindowFixture f;
-        f.w->incomeSheet->CommandIncomeNew->click();
+        part<QPushButton>(*f.w, "CommandIncomeNew")->click();
         if (!usable)
             f.dialogs.expectMessageContaining(QStringLiteral("復元用のコピーを保存できません"));
         f.w->writeRecoveryCopy();
@@ -199,13 +200,13 @@ private slots:
         const qint64 remainder =
             ledgerTable(f.doc().entries().printOrder(), printSummaries(f.doc(), ps), ps, Year).total.balance;
         QVERIFY(remainder != 0);
-        f.w->mnuFileNextYear->trigger();
+        part<QAction>(*f.w, "mnuFileNextYear")->trigger();
         // A new, unsaved account: the title with the year advanced, the remainder first.
         QVERIFY(f.doc().isModified());
         QVERIFY(f.doc().fileName().isEmpty());
         QCOMPARE(f.doc().title().schoolYear, QStringLiteral("令和9年度(2027年度）"));
         QCOMPARE(f.doc().title().schoolName, QStringLiteral("ハルモカ市立さくら小学校"));
-        QCOMPARE(f.w->printSheet->ComboYearHome->currentText(), QStringLiteral("令和9年度(2027年度）"));
+        QCOMPARE(part<QComboBox>(*f.w, "ComboYearHome")->currentText(), QStringLiteral("令和9年度(2027年度）"));
         QCOMPARE(f.doc().incomeCount(), qint16(1));
         QCOMPARE(f.doc().supplyCount(), qint16(0));
         const MekaluArticle &carry = *f.doc().entryAt(true, 1);

@@ -13,6 +13,7 @@
 #include "ui/main/readable_colors.h"
 #include "ui/main/summary_sheet.h"
 #include "ui/main/supply_sheet.h"
+#include "support/parts.h"
 
 #include <QHeaderView>
 #include <QLabel>
@@ -119,28 +120,28 @@ private slots:
         f.refill();
 
         Probe probe;
-        FlexGrid *income = f.w->incomeSheet->MSFlexGridIncome;
-        f.w->SSTabSheets->setCurrentIndex(where == SupplyGrid ? 2 : where == SummaryTotals ? 3 : 1);
+        FlexGrid *income = part<FlexGrid>(*f.w, "MSFlexGridIncome");
+        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(where == SupplyGrid ? 2 : where == SummaryTotals ? 3 : 1);
         if (where == Remainder) {
-            probe = label(f.w->incomeSheet->LabelIncomeRemainder);
+            probe = label(part<QLabel>(*f.w, "LabelIncomeRemainder"));
         } else if (where == IncomeGrid) {
             if (row < 0)
                 income->clickCell(row = -row, 1);
             probe = cell(income, row, col);
         } else if (where == SupplyGrid) {
-            probe = cell(f.w->supplySheet->MSFlexGridSupply, row, col);
+            probe = cell(part<FlexGrid>(*f.w, "MSFlexGridSupply"), row, col);
         } else if (where == SummaryTotals) {
-            FlexGrid *g = f.w->summarySheets[0]->grid;
+            FlexGrid *g = part<SummarySheet>(*f.w, "summarySheets", 0)->grid();
             while (row < g->Rows() - 1 && g->TextMatrix(row, 1) != QStringLiteral("合　計"))
                 ++row;
             probe = cell(g, row, col);
         } else {
-            f.w->SSTabSheets->setCurrentIndex(2);
-            f.w->supplySheet->MSFlexGridSupply->clickCell(1, 6);
-            f.w->supplySheet->CommandSupplyDetail->click();
+            part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(2);
+            part<FlexGrid>(*f.w, "MSFlexGridSupply")->clickCell(1, 6);
+            part<QPushButton>(*f.w, "CommandSupplyDetail")->click();
             auto *dw = f.w->findChild<frmDetail *>();
             QVERIFY(dw);
-            probe = label(dw->LabelDetailSum);
+            probe = label(part<QLabel>(*dw, "LabelDetailSum"));
             dw->forceUnload();
         }
         QVERIFY(!probe.image.isNull());
@@ -178,17 +179,17 @@ private slots:
 
         // The last sheet's tab, then every button of the entry sheets: each can
         // be scrolled fully into view, and the tab takes a click.
-        QTabBar *tabs = f.w->SSTabSheets->tabBar();
+        QTabBar *tabs = part<QTabWidget>(*f.w, "SSTabSheets")->tabBar();
         const int last = tabs->count() - 1;
         const QRect tab(tabs->mapTo(sheets, tabs->tabRect(last).topLeft()), tabs->tabRect(last).size());
         area->ensureVisible(tab.center().x(), tab.center().y(), tab.width() / 2 + 1, tab.height() / 2 + 1);
         QVERIFY(area->viewport()->rect().contains(tab.translated(-area->horizontalScrollBar()->value(),
                                                                  -area->verticalScrollBar()->value())));
         QTest::mouseClick(tabs, Qt::LeftButton, Qt::NoModifier, tabs->tabRect(last).center());
-        QCOMPARE(f.w->SSTabSheets->currentIndex(), last);
+        QCOMPARE(part<QTabWidget>(*f.w, "SSTabSheets")->currentIndex(), last);
         for (int sheet : {1, 2}) {
-            f.w->SSTabSheets->setCurrentIndex(sheet);
-            const auto buttons = f.w->SSTabSheets->widget(sheet)->findChildren<QPushButton *>();
+            part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(sheet);
+            const auto buttons = part<QTabWidget>(*f.w, "SSTabSheets")->widget(sheet)->findChildren<QPushButton *>();
             QVERIFY(!buttons.isEmpty());
             for (QPushButton *b : buttons) {
                 area->ensureWidgetVisible(b, 0, 0);

@@ -13,6 +13,7 @@
 #include "ui/main/income_sheet.h"
 #include "ui/main/print_settings_sheet.h"
 #include "ui/main/supply_sheet.h"
+#include "support/parts.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -31,50 +32,50 @@ QByteArray saved(frmMain &w)
 // One random edit, as a user makes it.
 void randomEdit(WindowFixture &f, QRandomGenerator &r)
 {
-    IncomeSheet *in = f.w->incomeSheet;
-    SupplySheet *out = f.w->supplySheet;
+    IncomeSheet *in = part<IncomeSheet>(*f.w, "incomeSheet");
+    SupplySheet *out = part<SupplySheet>(*f.w, "supplySheet");
     const int incomes = f.doc().incomeCount();
     const int expenses = f.doc().supplyCount();
     switch (r.bounded(7)) {
     case 0:
-        in->CommandIncomeNew->click();
-        in->CommandIncomeCancel->click();
+        part<QPushButton>(*in, "CommandIncomeNew")->click();
+        part<QPushButton>(*in, "CommandIncomeCancel")->click();
         break;
     case 1:
         if (incomes > 0) {
-            in->MSFlexGridIncome->clickCell(1 + r.bounded(incomes), 6);
-            in->TextIncomeAmount->setText(QString::number(100 * (1 + r.bounded(90))));
-            in->CommandIncomeRecord->click();
+            part<FlexGrid>(*in, "MSFlexGridIncome")->clickCell(1 + r.bounded(incomes), 6);
+            part<QLineEdit>(*in, "TextIncomeAmount")->setText(QString::number(100 * (1 + r.bounded(90))));
+            part<QPushButton>(*in, "CommandIncomeRecord")->click();
         }
         break;
     case 2:
         if (incomes > 0) {
-            in->MSFlexGridIncome->clickCell(1 + r.bounded(incomes), 2);
-            in->CommandIncomeDelete->click();
+            part<FlexGrid>(*in, "MSFlexGridIncome")->clickCell(1 + r.bounded(incomes), 2);
+            part<QPushButton>(*in, "CommandIncomeDelete")->click();
         }
         break;
     case 3:
-        out->CommandSupplyNew->click();
-        commitText(out->ComboSupplyArticle, QStringLiteral("画用紙%1").arg(r.bounded(5)));
-        out->CommandSupplyRecord->click();
+        part<QPushButton>(*out, "CommandSupplyNew")->click();
+        commitText(part<QComboBox>(*out, "ComboSupplyArticle"), QStringLiteral("画用紙%1").arg(r.bounded(5)));
+        part<QPushButton>(*out, "CommandSupplyRecord")->click();
         break;
     case 4:
         if (expenses > 0) {
             // A date chosen in the calendar re-sorts the entry.
-            out->MSFlexGridSupply->clickCell(1 + r.bounded(expenses), 1);
-            out->DTPickerSupplyDate->setValue(QDate(2026, 4 + r.bounded(9), 1 + r.bounded(28)));
-            emit out->DTPickerSupplyDate->CloseUp();
-            out->CommandSupplyCancel->click();
+            part<FlexGrid>(*out, "MSFlexGridSupply")->clickCell(1 + r.bounded(expenses), 1);
+            part<DatePicker>(*out, "DTPickerSupplyDate")->setValue(QDate(2026, 4 + r.bounded(9), 1 + r.bounded(28)));
+            emit part<DatePicker>(*out, "DTPickerSupplyDate")->CloseUp();
+            part<QPushButton>(*out, "CommandSupplyCancel")->click();
         }
         break;
     case 5:
         if (expenses > 0) {
-            out->MSFlexGridSupply->clickCell(1 + r.bounded(expenses), 3);
-            out->CommandSupplyDelete->click();
+            part<FlexGrid>(*out, "MSFlexGridSupply")->clickCell(1 + r.bounded(expenses), 3);
+            part<QPushButton>(*out, "CommandSupplyDelete")->click();
         }
         break;
     case 6:
-        commitText(f.w->printSheet->TextChargeHome, QStringLiteral("先生%1").arg(r.bounded(9)));
+        commitText(part<QLineEdit>(*f.w, "TextChargeHome"), QStringLiteral("先生%1").arg(r.bounded(9)));
         break;
     }
 }
@@ -106,16 +107,17 @@ private slots:
                 randomEdit(f, r);
             const QByteArray after = saved(*f.w);
             QVERIFY(f.doc().isModified() == (f.w->undoStack().count() > 0));
-            while (f.w->mnuEditUndo->isEnabled())
-                f.w->mnuEditUndo->trigger();
+            while (part<QAction>(*f.w, "mnuEditUndo")->isEnabled())
+                part<QAction>(*f.w, "mnuEditUndo")->trigger();
             QVERIFY2(saved(*f.w) == before, qPrintable(QStringLiteral("seed %1").arg(seed)));
             QVERIFY(!f.doc().isModified());
-            while (f.w->mnuEditRedo->isEnabled())
-                f.w->mnuEditRedo->trigger();
+            while (part<QAction>(*f.w, "mnuEditRedo")->isEnabled())
+                part<QAction>(*f.w, "mnuEditRedo")->trigger();
             QVERIFY2(saved(*f.w) == after, qPrintable(QStringLiteral("seed %1").arg(seed)));
             QCOMPARE(f.doc().isModified(), f.w->undoStack().count() > 0);
             // The grids, brought up to date row by row, show what a fill from scratch shows.
-            for (EntrySheet *sheet : {static_cast<EntrySheet *>(f.w->incomeSheet), static_cast<EntrySheet *>(f.w->supplySheet)}) {
+            for (EntrySheet *sheet : {static_cast<EntrySheet *>(part<IncomeSheet>(*f.w, "incomeSheet")),
+                                      static_cast<EntrySheet *>(part<SupplySheet>(*f.w, "supplySheet"))}) {
                 const int count = sheet->rowsInUse();
                 const QStringList followed = gridRows(sheet->grid(), count);
                 sheet->fillGrid();
@@ -146,9 +148,9 @@ private slots:
         WindowFixture f;
         f.add(income(d(2026, 4, 10), QStringLiteral("A"), 100, QString(), 100, 1));
         f.add(income(d(2026, 4, 20), QStringLiteral("B"), 100, QString(), 100, 1));
-        f.w->SSTabSheets->setCurrentIndex(1);
-        IncomeSheet *in = f.w->incomeSheet;
-        FlexGrid *g = in->MSFlexGridIncome;
+        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(1);
+        IncomeSheet *in = part<IncomeSheet>(*f.w, "incomeSheet");
+        FlexGrid *g = part<FlexGrid>(*in, "MSFlexGridIncome");
         if (how == 0) {
             mouseClickCell(g, 3, 1);
             pressKey(Qt::Key_Tab);
@@ -192,40 +194,40 @@ private slots:
         writeCp932(path, {"iMekalu135", "True", "", "", "", "", "", "False", "2026/05/01", " 0", "画用紙", "",
                           " 1", " 0", " 300", "<DETAIL>", "白", " 300", "</DETAIL>"});
         QVERIFY(f.w->openFile(path));
-        QVERIFY(!f.w->mnuEditUndo->isEnabled());
-        QCOMPARE(f.w->mnuEditUndo->text(), QStringLiteral("元に戻す(&U)"));
-        SupplySheet *out = f.w->supplySheet;
-        out->MSFlexGridSupply->clickCell(1, 5);
-        out->TextSupplyAmount->setText(QStringLiteral("320"));
-        out->CommandSupplyRecord->click();
-        QCOMPARE(f.w->mnuEditUndo->text(), QStringLiteral("元に戻す(&U): 支出の登録 (画用紙)"));
+        QVERIFY(!part<QAction>(*f.w, "mnuEditUndo")->isEnabled());
+        QCOMPARE(part<QAction>(*f.w, "mnuEditUndo")->text(), QStringLiteral("元に戻す(&U)"));
+        SupplySheet *out = part<SupplySheet>(*f.w, "supplySheet");
+        part<FlexGrid>(*out, "MSFlexGridSupply")->clickCell(1, 5);
+        part<QLineEdit>(*out, "TextSupplyAmount")->setText(QStringLiteral("320"));
+        part<QPushButton>(*out, "CommandSupplyRecord")->click();
+        QCOMPARE(part<QAction>(*f.w, "mnuEditUndo")->text(), QStringLiteral("元に戻す(&U): 支出の登録 (画用紙)"));
         // A detail line recorded in the detail window is undone from the main window.
-        out->MSFlexGridSupply->clickCell(1, 6);
-        out->CommandSupplyDetail->click();
+        part<FlexGrid>(*out, "MSFlexGridSupply")->clickCell(1, 6);
+        part<QPushButton>(*out, "CommandSupplyDetail")->click();
         frmDetail *dw = f.w->findChild<frmDetail *>();
         QVERIFY(dw);
-        dw->MSFlexGridDetail->clickCell(1, 2);
-        dw->TextDetailAmount->setText(QStringLiteral("320"));
-        dw->CommandDetailRecord->click();
-        dw->CommandDetailClose->click();
-        QCOMPARE(f.w->mnuEditUndo->text(), QStringLiteral("元に戻す(&U): 明細の登録 (白)"));
+        part<FlexGrid>(*dw, "MSFlexGridDetail")->clickCell(1, 2);
+        part<QLineEdit>(*dw, "TextDetailAmount")->setText(QStringLiteral("320"));
+        part<QPushButton>(*dw, "CommandDetailRecord")->click();
+        part<QPushButton>(*dw, "CommandDetailClose")->click();
+        QCOMPARE(part<QAction>(*f.w, "mnuEditUndo")->text(), QStringLiteral("元に戻す(&U): 明細の登録 (白)"));
         QVERIFY(f.w->mnuFileSave_Click());
         QVERIFY(!f.doc().isModified());
-        f.w->mnuEditUndo->trigger();
+        part<QAction>(*f.w, "mnuEditUndo")->trigger();
         QCOMPARE(sumDetail(*f.doc().entryAt(false, 1)->taDetailList), 300);
         QVERIFY(f.doc().isModified());
-        QCOMPARE(f.w->mnuEditRedo->text(), QStringLiteral("やり直し(&R): 明細の登録 (白)"));
-        f.w->mnuEditRedo->trigger();
+        QCOMPARE(part<QAction>(*f.w, "mnuEditRedo")->text(), QStringLiteral("やり直し(&R): 明細の登録 (白)"));
+        part<QAction>(*f.w, "mnuEditRedo")->trigger();
         QVERIFY(!f.doc().isModified()); // back at the saved state
         // Typing into a title field is one step; Close empties the stack.
-        commitText(f.w->printSheet->TextChargeHome, QStringLiteral("山"));
-        commitText(f.w->printSheet->TextChargeHome, QStringLiteral("山田"));
-        QCOMPARE(f.w->mnuEditUndo->text(), QStringLiteral("元に戻す(&U): 「担任」の変更"));
-        f.w->mnuEditUndo->trigger();
-        QVERIFY(f.w->printSheet->TextChargeHome->text().isEmpty());
+        commitText(part<QLineEdit>(*f.w, "TextChargeHome"), QStringLiteral("山"));
+        commitText(part<QLineEdit>(*f.w, "TextChargeHome"), QStringLiteral("山田"));
+        QCOMPARE(part<QAction>(*f.w, "mnuEditUndo")->text(), QStringLiteral("元に戻す(&U): 「担任」の変更"));
+        part<QAction>(*f.w, "mnuEditUndo")->trigger();
+        QVERIFY(part<QLineEdit>(*f.w, "TextChargeHome")->text().isEmpty());
         QVERIFY(!f.doc().isModified());
         QVERIFY(f.w->mnuFileClose_Click());
-        QVERIFY(!f.w->mnuEditUndo->isEnabled() && !f.w->mnuEditRedo->isEnabled());
+        QVERIFY(!part<QAction>(*f.w, "mnuEditUndo")->isEnabled() && !part<QAction>(*f.w, "mnuEditRedo")->isEnabled());
         QVERIFY(f.dialogs.done());
     }
 };

@@ -1,0 +1,128 @@
+// The commands on the account as a whole: open, save, save as, close, the
+// next school year, the lock on the open file and its stamp, the read-only
+// state, the recovery copy of unsaved work and the remembered article names.
+// No widgets of its own: questions go through Dialogs, and the window learns
+// from the signals what to show (the read-only notice, the file's name, which
+// commands are available) and when to clear and load its sheets.
+#pragma once
+
+#include "model/document.h"
+#include "model/selection.h"
+#include "storage/file_stamp.h"
+#include "storage/recovery.h"
+
+#include <QObject>
+#include <functional>
+#include <memory>
+
+class AccountLock;
+class Dialogs;
+class QTimer;
+class QUndoStack;
+class QWidget;
+
+class DocumentCommands : public QObject {
+    Q_OBJECT
+public:
+    // Which document commands the user may give. Save As has a toolbar
+    // button and a menu item that are not always available together.
+    struct Enabled {
+        bool open = true;
+        bool save = false;
+        bool saveAsButton = true;
+        bool saveAsMenu = true;
+        bool operator==(const Enabled &) const = default;
+    };
+
+    // `dialogParent` is the window the questions belong to (may be null).
+    // `settingsFilePath` is where the remembered names are kept; empty means the default place.
+    DocumentCommands(Document &doc, QUndoStack &undo, SelectionLists &names, Dialogs &dialogs,
+                     QWidget *dialogParent, const QString &settingsFilePath = QString());
+    ~DocumentCommands() override;
+
+    // Close (with its question), then the file the user chooses.
+    void open();
+    // Opens a file as open() does, without the dialog (command line, recent files).
+    bool openFile(const QString &fileName);
+    // A file from the recent list; one that is gone leaves the list.
+    void openRecent(const QString &fileName);
+    // Each returns false when a save the user asked for did not complete.
+    bool close();
+    bool save();
+    bool saveAs();
+    // A new, unsaved account for the next school year (nextSchoolYear).
+    void nextYear();
+    // Quitting: the unsaved question, then the recovery copy goes and the
+    // remembered names are written; false when the window is to stay open.
+    bool unload();
+    void releaseLock();
+
+    // Offers the recovery copies a program that did not end left behind;
+    // true when one was restored.
+    bool offerRecovery();
+    // Writes the recovery copy now (what the timer does a while after a change).
+    void writeRecoveryCopy();
+
+    void saveArticleFile(const QString &fileName);
+    void loadArticleFile(const QString &fileName);
+    // Reads the remembered names; a problem is said once, after the window is up.
+    void loadRememberedNames();
+
+    // The open file, or empty while the account has no name (after start-up,
+    // Close or the next year, until Save As names it).
+    QString openFileName() const;
+    bool isReadOnly() const { return m_readOnly; }
+    const Enabled &enabled() const { return m_enabled; }
+    void setEnabled(const Enabled &enabled);
+
+    QString settingsFilePath() const;
+    void setSettingsFilePath(const QString &path) { m_settingsFilePath = path; }
+    // Milliseconds after a change before the recovery copy is written.
+    void setRecoveryDelay(int ms) { m_recoveryDelay = ms; }
+    // Brings what is derived from the document (the summaries) up to date
+    // after it was read; throws OverflowError when a period's sums do not fit.
+    void setRefresh(std::function<void()> refresh) { m_refresh = std::move(refresh); }
+
+signals:
+    void enabledChanged(const DocumentCommands::Enabled &enabled);
+    void readOnlyChanged(bool readOnly);
+    void recentFilesChanged();
+    // The document is about to be emptied: the window lets go of what it shows.
+    void clearing();
+    // The document is empty: the window loads itself again.
+    void cleared();
+
+private:
+    enum class LockResult { Locked, ReadOnly, Refused };
+    // The unsaved-changes question; false when the user's save did not complete.
+    bool askToSaveChanges();
+    void saveRememberedNames();
+    // Empties the document and the undo steps (Close without the question).
+    void closeDocument();
+    // Locks an account before it is opened or saved under a new name,
+    // asking the user what to do with a lock held elsewhere.
+    LockResult lockFile(const QString &fileName, bool saving);
+    // Asks before a save would part a file from its other names (hard links).
+    bool confirmOtherNames(const QString &fileName);
+    void setReadOnly(bool readOnly);
+    void setCommands(bool open, bool save, bool saveAsButton, bool saveAsMenu);
+    bool guarded(const std::function<void()> &f);
+
+    Document &m_doc;
+    QUndoStack &m_undo;
+    SelectionLists &m_names;
+    Dialogs &m_dialogs;
+    QWidget *m_parent;
+    QString m_settingsFilePath;
+    std::function<void()> m_refresh;
+    Enabled m_enabled;
+    std::unique_ptr<AccountLock> m_lock;
+    // How the open file looked when it was read or last saved here.
+    FileStamp m_stamp;
+    // Opened without its lock (held elsewhere, or a read-only folder): Save asks for a new name.
+    bool m_readOnly = false;
+    bool m_namesProblemShown = false;
+    RecoveryStore m_recovery;
+    QTimer *m_recoveryTimer = nullptr;
+    int m_recoveryDelay = 3000;
+};

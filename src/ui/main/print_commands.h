@@ -1,0 +1,43 @@
+// The commands that put the account on paper or into another file: page
+// setup, print, print preview and CSV export, with the printer they share.
+// No widgets of its own: questions go through Dialogs; the window hands in
+// the printout and the settings its print settings sheet shows.
+#pragma once
+
+#include "print/print_settings.h"
+#include "summary/summaries.h"
+
+#include <QObject>
+#include <memory>
+
+class Dialogs;
+class Document;
+class QPrinter;
+class QWidget;
+
+class PrintCommands : public QObject {
+    Q_OBJECT
+public:
+    // `dialogParent` is the window the questions belong to (may be null).
+    PrintCommands(const Document &doc, Dialogs &dialogs, QWidget *dialogParent);
+    ~PrintCommands() override;
+
+    // Made on first use, so that starting the program asks no printer anything.
+    QPrinter *printer();
+    // Ends quietly whatever happens.
+    void pageSetup();
+    // `sums` are the document's summaries, up to date; `accountFile` the open
+    // file (empty for an account without a name), which names the print job.
+    void print(Printout printout, const PrintSettings &ps, const PeriodSummaries &sums,
+               const QString &accountFile);
+    void preview(Printout printout, const PrintSettings &ps, const PeriodSummaries &sums,
+                 const QString &accountFile);
+    // Throws HarumokaError when the file cannot be written.
+    void exportCsv(Printout printout, const PrintSettings &ps);
+
+private:
+    const Document &m_doc;
+    Dialogs &m_dialogs;
+    QWidget *m_parent;
+    std::unique_ptr<QPrinter> m_printer;
+};
