@@ -12,9 +12,9 @@
 #include "storage/codec.h"
 #include "storage/safe_save.h"
 #include "summary/summaries.h"
-#include "ui/main/flexgrid.h"
-#include "ui/main/income_sheet.h"
-#include "ui/main/supply_sheet.h"
+#include "ui/widgets/flexgrid.h"
+#include "ui/sheets/income_sheet.h"
+#include "ui/sheets/supply_sheet.h"
 #include "support/parts.h"
 
 #include <QFileInfo>

@@ -3,8 +3,8 @@
 // that never shows anything, and a main window on a private settings file.
 #pragma once
 
-#include "ui/main/dialogs.h"
-#include "ui/main/frmmain.h"
+#include "ui/widgets/dialogs.h"
+#include "ui/window/frmmain.h"
 
 #include <QString>
 #include <QStringList>

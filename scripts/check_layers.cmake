@@ -11,17 +11,21 @@ get_filename_component(SOURCE_DIR ${SOURCE_DIR} ABSOLUTE)
 # The layers, lowest first: each folder below src/ ("." is src/ itself,
 # where main.cpp makes the program) and the folders it may include besides
 # itself. A folder with sources that is not in the table fails, so a new
-# folder (or a folder moved) needs its row here. The detail window may use
-# the shared widgets of ui/main; ui/main never includes ui/detail.
+# folder (or a folder moved) needs its row here. The ui layer by role: the
+# shared widgets, the sheets built on them, the main window over the sheets,
+# and the detail window on the widgets alone (the main window and the detail
+# window never include each other; the app layer wires them together).
 set(layers
   "model:"
   "storage: model"
   "summary: model"
   "print: model storage summary"
-  "ui/main: model storage summary print"
-  "ui/detail: model storage summary print ui/main"
-  "app: model storage summary print ui/main ui/detail"
-  ".: model storage summary print ui/main ui/detail app")
+  "ui/widgets: model storage summary print"
+  "ui/sheets: model storage summary print ui/widgets"
+  "ui/window: model storage summary print ui/widgets ui/sheets"
+  "ui/detail: model storage summary print ui/widgets"
+  "app: model storage summary print ui/widgets ui/sheets ui/window ui/detail"
+  ".: model storage summary print ui/widgets ui/sheets ui/window ui/detail app")
 
 set(folders "")
 foreach(row ${layers})

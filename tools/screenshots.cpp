@@ -16,11 +16,11 @@
 #include "app/startup.h"
 #include "model/values.h"
 #include "ui/detail/frmdetail.h"
-#include "ui/main/flexgrid.h"
-#include "ui/main/frmmain.h"
-#include "ui/main/income_sheet.h"
-#include "ui/main/print_settings_sheet.h"
-#include "ui/main/supply_sheet.h"
+#include "ui/widgets/flexgrid.h"
+#include "ui/window/frmmain.h"
+#include "ui/sheets/income_sheet.h"
+#include "ui/sheets/print_settings_sheet.h"
+#include "ui/sheets/supply_sheet.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "app/application.h"
 #include "app/qt_dialogs.h"
 #include "model/version.h"
-#include "ui/main/file_requests.h"
+#include "ui/window/file_requests.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/main/dialogs.h"
+#include "ui/widgets/dialogs.h"
 
 // The program's dialogs: Qt's message boxes, file dialogs, print dialogs
 // and print preview, in Japanese. A file chosen in a file dialog makes its

@@ -1,7 +1,7 @@
 #include "app/startup.h"
 
 #include "ui/detail/frmdetail.h"
-#include "ui/main/frmmain.h"
+#include "ui/window/frmmain.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -6,7 +6,7 @@
 #include "model/version.h"
 #include "support/test_main.h"
 #include "support/window_fixture.h"
-#include "ui/main/file_requests.h"
+#include "ui/window/file_requests.h"
 #include "support/parts.h"
 
 #include <QComboBox>

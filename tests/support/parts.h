@@ -4,7 +4,7 @@
 // object name each part carries, its member's name ("TextIncomeAmount",
 // "mnuFileSave"; an array's element as "optPrint[3]").
 
-#include "ui/main/sheet_widgets.h"
+#include "ui/widgets/sheet_widgets.h"
 
 #include <QObject>
 #include <QString>

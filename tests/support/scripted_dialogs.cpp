@@ -1,6 +1,6 @@
 #include "support/scripted_dialogs.h"
 
-#include "ui/main/file_requests.h"
+#include "ui/window/file_requests.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/main/dialogs.h"
+#include "ui/widgets/dialogs.h"
 
 #include <QList>
 #include <QString>

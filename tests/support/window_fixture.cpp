@@ -5,9 +5,9 @@
 #include <QUndoStack>
 #include "model/values.h"
 #include "storage/codec.h"
-#include "ui/main/flexgrid.h"
-#include "ui/main/income_sheet.h"
-#include "ui/main/supply_sheet.h"
+#include "ui/widgets/flexgrid.h"
+#include "ui/sheets/income_sheet.h"
+#include "ui/sheets/supply_sheet.h"
 #include "support/parts.h"
 
 #include <QApplication>

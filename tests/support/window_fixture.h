@@ -3,7 +3,7 @@
 #include "model/document.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_util.h"
-#include "ui/main/frmmain.h"
+#include "ui/window/frmmain.h"
 
 #include <QTemporaryDir>
 #include <memory>

@@ -3,13 +3,13 @@
 #include "model/document.h"
 #include "model/selection.h"
 #include "model/values.h"
-#include "ui/main/dialogs.h"
-#include "ui/main/error_message.h"
-#include "ui/main/flexgrid.h"
-#include "ui/main/panel_util.h"
-#include "ui/main/readable_colors.h"
-#include "ui/main/sheet_widgets.h"
-#include "ui/main/twips.h"
+#include "ui/widgets/dialogs.h"
+#include "ui/widgets/error_message.h"
+#include "ui/widgets/flexgrid.h"
+#include "ui/widgets/panel_util.h"
+#include "ui/widgets/readable_colors.h"
+#include "ui/widgets/sheet_widgets.h"
+#include "ui/widgets/twips.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

@@ -8,7 +8,7 @@
 #include "model/article.h"
 
 #include <optional>
-#include "ui/main/entry_panel.h"
+#include "ui/widgets/entry_panel.h"
 
 class Dialogs;
 class Document;

@@ -1,12 +1,12 @@
 // The detail window through its real widgets, opened from the expense panel.
 #include "model/values.h"
-#include "ui/main/summary_sheet.h"
+#include "ui/sheets/summary_sheet.h"
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/window_fixture.h"
 #include "ui/detail/frmdetail.h"
-#include "ui/main/flexgrid.h"
-#include "ui/main/supply_sheet.h"
+#include "ui/widgets/flexgrid.h"
+#include "ui/sheets/supply_sheet.h"
 #include "support/parts.h"
 
 #include <QTabWidget>

@@ -1,0 +1,373 @@
+#include "ui/sheets/entry_sheet.h"
+
+#include "model/document.h"
+#include "model/selection.h"
+#include "model/values.h"
+#include "ui/widgets/datepicker.h"
+#include "ui/widgets/flexgrid.h"
+#include "ui/widgets/panel_util.h"
+#include "ui/widgets/readable_colors.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScopedValueRollback>
+
+EntrySheet::EntrySheet(const Columns &columns, Document &doc, SelectionLists &names, Dialogs &dialogs,
+                       QWidget *parent)
+    : EntryPanel(parent), m_doc(doc), m_names(names), m_dialogs(dialogs), m_columns(columns)
+{
+}
+
+void EntrySheet::showHelp(const QString &text)
+{
+    helpLabel->setText(text);
+    QFont font = helpLabel->font();
+    font.setPointSize(10);
+    helpLabel->setFont(font);
+}
+
+void EntrySheet::showRemainder(const QString &text, bool negative)
+{
+    remainderLabel->setText(text);
+    setLabelTextColor(remainderLabel, negative ? kGridRed : kGridBlack);
+}
+
+void EntrySheet::setRemainderFont(const QFont &font)
+{
+    remainderLabel->setFont(font);
+}
+
+void EntrySheet::setEditorDate(const QDate &date)
+{
+    datePicker->setValue(date);
+}
+
+qint16 EntrySheet::rowsInUse() const
+{
+    return m_addingRow ? m_addingRow : m_doc.count(m_columns.income);
+}
+
+void EntrySheet::forgetEntries()
+{
+    m_current.reset();
+    m_source.reset();
+    selectRow(0);
+}
+
+void EntrySheet::resetState()
+{
+    forgetEntries();
+    m_editedCol = 0;
+    m_addingRow = 0;
+    hideEditors();
+}
+
+void EntrySheet::selectRow(int row)
+{
+    if (row <= 0) {
+        if (m_selectedRow > 0)
+            paintRow(m_selectedRow, 1, 7, kGridWhite);
+        m_selectedRow = 0;
+        m_selectedKey = -1;
+        return;
+    }
+    m_selectedRow = to16(row);
+    const EntryPtr e = m_doc.entryAt(m_columns.income, row);
+    m_selectedKey = e ? e->taKey : -1;
+    paintRow(row, 1, 6, kGridPaleYellow);
+}
+
+void EntrySheet::writeRow(int r, const MekaluArticle &e)
+{
+    FlexGrid *g = grid();
+    g->setRow(r);
+    formatNewRow(r);
+    writeFullRow(r, e);
+    g->setRowHeight(r, rowHeightFor(e.taArticle, m_columns.articleCol));
+    g->setTextMatrix(r, 7, Str(e.taKey));
+    writeEveryRefill(r, e);
+}
+
+void EntrySheet::fillGrid()
+{
+    FlexGrid *g = grid();
+    g->setPendingFill([this] {
+        FlexGrid *g = grid();
+        const std::vector<EntryPtr> &entries = m_doc.entries().ofKind(m_columns.income);
+        const int n = int(entries.size());
+        // Rows from an earlier document go: every row below is blank and unformatted.
+        g->setRows(1);
+        g->setRows(n + 100);
+        for (int r = 1; r <= n; ++r)
+            writeRow(r, *entries[size_t(r - 1)]);
+        g->setRowNumbers(n);
+        g->setLastKeyRow(n + 1);
+        if (m_selectedRow > 0)
+            paintRow(m_selectedRow, 1, 6, kGridPaleYellow);
+    });
+    idlePanel();
+}
+
+void EntrySheet::documentChanged(const Document::Update &update)
+{
+    using C = Document::Change;
+    if (update.what & C::EntriesReplaced) {
+        // The working copy and the selection belong to entries that left.
+        forgetEntries();
+        fillGrid();
+        return;
+    }
+    if (!(update.what & (m_columns.income ? C::IncomeEntries : C::SupplyEntries)))
+        return;
+    FlexGrid *g = grid();
+    if (!g->fillPending()) {
+        for (const Document::RowChange &c : update.rows) {
+            if (c.income != m_columns.income)
+                continue;
+            const int r = c.row + 1;
+            if (c.kind == Document::RowChange::Removed) {
+                g->removeRows(r, 1);
+                g->setRows(std::max(g->Rows(), m_doc.count(m_columns.income) + 100));
+                continue;
+            }
+            if (c.kind == Document::RowChange::Inserted)
+                g->insertRows(r, 1);
+            writeRow(r, *c.entry);
+        }
+        const int n = m_doc.count(m_columns.income);
+        if (g->Rows() < n + 2)
+            g->setRows(n + 100);
+        g->setRowNumbers(n);
+        g->setLastKeyRow(n + 1);
+    }
+    // The selection stays with its entry, wherever the date order put it.
+    const int row = m_selectedKey >= 0 ? m_doc.rowOf(m_selectedKey) : 0;
+    if (row != m_selectedRow) {
+        paintRow(m_selectedRow, 1, 7, kGridWhite);
+        m_selectedRow = qint16(row);
+        if (row > 0)
+            paintRow(row, 1, 6, kGridPaleYellow);
+        else
+            m_selectedKey = -1;
+    }
+    idlePanel();
+}
+
+void EntrySheet::idlePanel()
+{
+    m_current.reset();
+    m_addingRow = 0;
+    setIdleButtons();
+    numberBox->clear();
+    clearForIdle();
+    numberBox->setReadOnly(false);
+}
+
+void EntrySheet::gridClick()
+{
+    FlexGrid *g = grid();
+    const int r = g->Row();
+    if (r == 0)
+        return;
+    const int c = g->Col();
+    // What the click chose, an entry or the blank row below them, by its
+    // key: recording the entry being edited may move rows.
+    const EntryPtr chosen = r <= m_doc.count(m_columns.income) ? m_doc.entryAt(m_columns.income, r) : nullptr;
+    // Another cell of the selected entry's row: the user stays on it.
+    const bool sameEntry = chosen && chosen->taKey == m_selectedKey;
+    m_editedCol = qint16(c);
+    if (m_selectedRow != 0) {
+        const QScopedValueRollback staying(m_staying, m_staying || sameEntry);
+        if (!record())
+            return;
+    }
+    if (!sameEntry && !m_staying)
+        emit entryFinished();
+    int row = r;
+    if (chosen) {
+        row = m_doc.rowOf(sameEntry ? m_selectedKey : chosen->taKey);
+        if (row == 0)
+            return; // the entry is gone (nothing to open)
+    }
+    if (row != m_selectedRow)
+        selectionMoved();
+    if (row >= rowsInUse() + 1) {
+        selectRow(0);
+        addRow();
+        return;
+    }
+    selectRow(row);
+    selectRowAndOpenEditor(row, c, 6);
+}
+
+QDate EntrySheet::entryDate() const
+{
+    return m_current ? m_current->taDate.date() : QDate();
+}
+
+int EntrySheet::rowOf(qint32 key) const
+{
+    return m_doc.rowOf(key);
+}
+
+bool EntrySheet::commitEditor(int)
+{
+    return !recordButton->isEnabled() || record();
+}
+
+bool EntrySheet::staysOnEntry(const std::function<bool()> &commit)
+{
+    const QScopedValueRollback staying(m_staying, true);
+    return commit();
+}
+
+void EntrySheet::reopenEditor(int col)
+{
+    hideEditors();
+    if (m_selectedRow > 0 && m_selectedRow < grid()->Rows())
+        showCellEditor(m_selectedRow, col, EditorFill::Reopen);
+}
+
+void EntrySheet::offerEntryDeletion()
+{
+    offerRowDeletion(
+        m_dialogs,
+        [this](int row) {
+            const EntryPtr e = m_doc.entryAt(m_columns.income, row);
+            if (!e)
+                return QString();
+            const QString article = (e->taArticle + QLatin1Char(' ') + e->taSubArticle).trimmed();
+            return QStringLiteral("%1　%2　%3円").arg(shortDate(e->taDate), article, formatAmount(e->taAmount));
+        },
+        [this](int row) {
+            selectRow(row);
+            deleteRow();
+        });
+}
+
+void EntrySheet::numberChanged()
+{
+    const int n = numberBoxChanged(rowsInUse(), [this] { cancel(); });
+    if (n <= 0)
+        return;
+    const EntryPtr src = m_doc.entryAt(m_columns.income, n);
+    if (!src)
+        return;
+    m_source = src;
+    m_current.emplace();
+    loadEntry(*src, *m_current);
+    m_current->taIncome = m_columns.income;
+    setEditingButtons();
+}
+
+bool EntrySheet::record()
+{
+    if (m_current)
+        checkBoxes();
+    hideEditors();
+    if (!m_current)
+        return true;
+    MekaluArticle cur = *m_current;
+    if (!readBoxes(cur))
+        return false;
+    cur.taIncome = m_columns.income;
+    const EntryPtr src = m_source;
+    // The selection follows the entry into its new key (the grid's rows are
+    // brought up to date, and the panel idled, through the changed signal).
+    const bool selected = src && src->taKey == m_selectedKey;
+    const EntryPtr recorded = m_doc.recordEntry(cur, src);
+    m_recordedKey = recorded->taKey;
+    if (selected) {
+        m_selectedKey = recorded->taKey;
+        const int row = m_doc.rowOf(m_selectedKey);
+        if (row != m_selectedRow) {
+            paintRow(m_selectedRow, 1, 7, kGridWhite);
+            m_selectedRow = qint16(row);
+            paintRow(row, 1, 6, kGridPaleYellow);
+        }
+    }
+    if (recorded == src)
+        idlePanel(); // nothing changed, so no signal idled it
+    m_source.reset();
+    SelectionList &names = m_columns.income ? m_names.income : m_names.supply;
+    names.appendSelectionWithCount(MekaluSelection{cur.taArticle, 1, cur.taDate});
+    fillArticleList();
+    if (!m_staying)
+        emit entryFinished();
+    if (recordsByDate()) {
+        // The editor opens again on the entry, wherever the date put it.
+        grid()->setRow(m_doc.rowOf(recorded->taKey));
+        grid()->setCol(m_editedCol);
+        gridClick();
+    }
+    return true;
+}
+
+void EntrySheet::addRow()
+{
+    FlexGrid *g = grid();
+    const qint16 row = add16(rowsInUse(), 1);
+    m_addingRow = row;
+    try {
+        numberBox->clear();
+        m_current.emplace();
+        if (g->Rows() <= row)
+            g->setRows(row + 100);
+        g->setRow(row);
+        // Numbered, not written: a number written into the cell would move
+        // down with the rows when the entry goes in above it.
+        g->setRowNumbers(row);
+        prepareNewRow(row);
+        enterAddingState(row);
+        const QScopedValueRollback staying(m_staying, true);
+        if (!record())
+            return;
+    } catch (...) {
+        // Nothing was recorded: the row is not in use.
+        m_addingRow = 0;
+        throw;
+    }
+    // The blank entry went in by date, not always at the bottom: its editor
+    // opens wherever it is.
+    const int at = rowOf(m_recordedKey);
+    g->setRow(at > 0 ? at : rowsInUse());
+    g->setCol(1);
+    const QScopedValueRollback staying(m_staying, true);
+    gridClick();
+}
+
+void EntrySheet::deleteRow()
+{
+    const EntryPtr src = m_source;
+    const int deleted = m_selectedRow;
+    m_source.reset();
+    hideEditors();
+    selectRow(0);
+    if (m_doc.contains(src))
+        m_doc.removeEntry(src); // the grid's row goes through the changed signal
+    else
+        idlePanel();
+    // The keyboard goes on from the row that was deleted.
+    if (deleted > 0)
+        grid()->setKeyCell(std::min<int>(deleted, rowsInUse() + 1), grid()->keyCol());
+    m_editedCol = 0;
+    rowDeleted();
+    emit entryFinished();
+}
+
+void EntrySheet::cancel()
+{
+    m_current.reset();
+    m_source.reset();
+    numberBox->setReadOnly(false);
+    numberBox->clear();
+    clearForCancel();
+    setIdleButtons();
+}
+
+void EntrySheet::fillArticleList()
+{
+    refillCombo(articleCombo, (m_columns.income ? m_names.income : m_names.supply).articles());
+}

@@ -1,0 +1,172 @@
+// What the income sheet and the expense sheet do alike: a grid that shows
+// the document's entries of one kind in list order, a click that loads an
+// entry into a working copy and lays the matching editor over the clicked
+// cell, and the four commands (add row, record, delete row, cancel). The
+// two sheets differ in their columns and in a few rules (the pupils and the
+// per-pupil amount of an income, the receipt number and detail lines of an
+// expense, when a record reopens the date editor); those are the virtual
+// steps below, and the kind and columns are data.
+//
+// Editing works on a copy: `current()` is the working entry (never in the
+// document), `source()` the entry it was loaded from. Recording hands both to
+// Document::recordEntry, which puts the entry in date order; the document's
+// changed signal then brings the grid's rows up to date and idles the panel.
+// The sheet knows the selected row by its entry: when a record or an undo
+// moves entries, the selection, the keyboard cursor and the next editor
+// follow the entry the user chose, never a row number that now belongs to
+// another entry.
+#pragma once
+
+#include "model/document.h"
+
+#include <optional>
+#include "ui/widgets/entry_panel.h"
+
+class DatePicker;
+class Dialogs;
+class QFont;
+class QComboBox;
+class QLabel;
+struct SelectionLists;
+
+// The message for a date whose digits the date editor could not all take.
+inline const QString kDateRefused =
+    QStringLiteral("「日付」に入力された日付は正しくありません。年・月・日を確かめてください。");
+
+class EntrySheet : public EntryPanel {
+    Q_OBJECT
+public:
+    struct Columns {
+        bool income;           // which entries the sheet shows
+        int articleCol;        // the wrapped article column (row heights)
+        int articleWidthCut;   // the article column is the grid width minus this
+    };
+
+    EntrySheet(const Columns &columns, Document &doc, SelectionLists &names, Dialogs &dialogs,
+               QWidget *parent);
+
+    // ---- the shared steps, run by the sheets' named handlers ----------------
+    // Writes every row from the document (when the grid is next shown or read).
+    void fillGrid();      // editFlexGridIncome / editFlexGridSupply
+    // Brings the grid up to an edit of the document: the rows it touched.
+    void documentChanged(const Document::Update &update);
+    // The panel back at rest: no working entry, the boxes as for a new one.
+    void idlePanel();
+    void gridClick();     // MSFlexGrid…_Click
+    void showCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh) { openCellEditor(r, c, fill); }
+    void numberChanged(); // TextIncomeNo_Change / TextSupplyNo_Change
+    // CommandIncomeRecord_Click / CommandSupplyRecord_Click; false when the
+    // entry was refused and its edit goes on.
+    bool record();
+    void addRow();        // Command…New_Click
+    void deleteRow();     // Command…Delete_Click
+    void cancel();        // Command…Cancel_Click
+    void fillArticleList();
+
+    // Rows in use: the entries of the sheet's kind, and the row being added.
+    qint16 rowsInUse() const;
+    // Drops every reference into the entry list (its entries were replaced)
+    // and the selection.
+    void forgetEntries();
+    // Back to the state of a new document: nothing selected, no row formatted.
+    void resetState();
+
+    // Editing state: the working entry (none while the panel is idle), the
+    // entry it was loaded from, the selected row (0: none) and the column
+    // whose editor was opened last.
+    const std::optional<MekaluArticle> &current() const { return m_current; }
+    const EntryPtr &source() const { return m_source; }
+    qint16 selectedRow() const { return m_selectedRow; }
+    qint16 editedCol() const { return m_editedCol; }
+
+    // The key of the selected row's entry; -1 none.
+    qint32 selectedKey() const { return m_selectedKey; }
+
+    // The help text at the top left, in the help's size.
+    void showHelp(const QString &text);
+    // The remaining money at the top right, red when negative.
+    void showRemainder(const QString &text, bool negative);
+    void setRemainderFont(const QFont &font);
+    // The date the date editor shows (today's when the window loads).
+    void setEditorDate(const QDate &date);
+
+signals:
+    // The user is done with an entry (recorded with Enter or the button,
+    // left for another row, or deleted): its undo step is complete.
+    void entryFinished();
+
+protected:
+    // Formats a grid row (alignments).
+    virtual void formatNewRow(int r) = 0;
+    // Writes row r's cells for an entry.
+    virtual void writeFullRow(int r, const MekaluArticle &e) = 0;
+    virtual void writeEveryRefill(int r, const MekaluArticle &e) = 0;
+    // The idle panel's boxes (after a refill).
+    virtual void clearForIdle() = 0;
+    // What Enter does in the editor of column c, for Tab: records (the date
+    // editor by date); false when the record was refused.
+    virtual bool commitEditor(int c);
+    // Runs a commit while the user stays on the entry (Tab): its record
+    // joins the undo step of the records before it.
+    bool staysOnEntry(const std::function<bool()> &commit);
+    int handledRow() const override { return m_selectedRow; }
+    int handledCol() const override { return m_editedCol; }
+    // The date the date editor shows when it opens: the working entry's.
+    QDate entryDate() const;
+    // Row (1-based, among the entries of the sheet's kind) of an entry; 0 when not listed.
+    int rowOf(qint32 key) const;
+    // Fills the boxes and the working entry from a list entry.
+    virtual void loadEntry(const MekaluArticle &src, MekaluArticle &cur) = 0;
+    // Converts the boxes before anything changes; throws HarumokaError and
+    // reopens the box at fault.
+    virtual void checkBoxes() = 0;
+    // Reads the boxes into the working entry; false refuses the record.
+    virtual bool readBoxes(MekaluArticle &cur) = 0;
+    // Whether this record reopens the editor on the entry where the date
+    // order put it (a date chosen or confirmed in the date editor).
+    virtual bool recordsByDate() const = 0;
+    // Add row: empties the boxes before the blank entry is recorded (its
+    // row is written once the date order has placed it).
+    virtual void prepareNewRow(int row) = 0;
+    // Cancel: the boxes emptied.
+    virtual void clearForCancel() = 0;
+    // The selection moved to another row / the row was deleted.
+    virtual void selectionMoved() {}
+    virtual void rowDeleted() {}
+
+    // Reopens the editor of column `col` on the selected row (a value there
+    // could not be recorded).
+    void reopenEditor(int col);
+    // Delete and the grid's context menu remove an entry (offerRowDeletion).
+    void offerEntryDeletion();
+
+    // Set by the sheets: their article boxes, help and remaining-money labels and date editor.
+    QComboBox *articleCombo = nullptr;
+    QComboBox *subArticleCombo = nullptr;
+    QLabel *helpLabel = nullptr;
+    QLabel *remainderLabel = nullptr;
+    DatePicker *datePicker = nullptr;
+
+    std::optional<MekaluArticle> m_current;
+    EntryPtr m_source;
+    qint16 m_selectedRow = 0;
+    qint16 m_editedCol = 0;
+
+    Document &m_doc;
+    SelectionLists &m_names;
+    Dialogs &m_dialogs;
+    const Columns m_columns;
+    // The row of an entry being added, before it is recorded; 0 otherwise.
+    qint16 m_addingRow = 0;
+    // The key of the entry recorded last.
+    qint32 m_recordedKey = -1;
+
+private:
+    // Writes one row from its entry.
+    void writeRow(int r, const MekaluArticle &e);
+    // The selection moves to a row (0: none), remembering its entry.
+    void selectRow(int row);
+    qint32 m_selectedKey = -1;
+    // The record being made leaves the user on the entry (staysOnEntry).
+    bool m_staying = false;
+};

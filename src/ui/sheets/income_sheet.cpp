@@ -1,0 +1,385 @@
+#include "ui/sheets/income_sheet.h"
+
+#include "model/values.h"
+#include "ui/widgets/datepicker.h"
+#include "ui/widgets/flexgrid.h"
+#include "ui/widgets/panel_util.h"
+#include "ui/widgets/sheet_widgets.h"
+
+#include <QFont>
+#include <cmath>
+
+using namespace sheet;
+
+QString IncomeSheet::helpText()
+{
+    return QStringLiteral(
+    "○ 修正したいセルの上にマウスカーソルを移動して、マウスをクリックしてください。\n"
+    "○ 日付を修正すると自動的に並べ替えます。\n"
+    "○ 行を挿入したいときは空白行をクリックするか、右の「行の追加」ボタンを押してください。\n"
+    "○ 行を削除したいときは、削除したい行を選択し、右の「行の削除」ボタンを押してください。");
+}
+
+namespace {
+
+// The amount box shows per pupil × pupils. A product (or a factor) that
+// does not fit stays as its digits: Record refuses it with its own message.
+QString collectionText(double perPupil, double pupils)
+{
+    if (std::fabs(perPupil) <= 2147483647.0 && std::fabs(pupils) <= 32767.0) {
+        try {
+            return Str(collectionAmount(qint32(perPupil), qint16(pupils)));
+        } catch (const OverflowError &) {
+        }
+    }
+    return amountBoxText(perPupil * pupils);
+}
+
+} // namespace
+
+IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent)
+    : EntrySheet({true, 2, 7130}, doc, names, dialogs, parent)
+{
+    const SheetControls c = buildSheetControls();
+    MSFlexGridIncome = c.grid;
+    LabelIncomeHelp = c.help;
+    LabelIncomeRest = c.rest;
+    LabelIncomeRemainder = c.remainder;
+    TextIncomeNo = numberBox;
+    CommandIncomeNew = newButton;
+    CommandIncomeRecord = recordButton;
+    CommandIncomeDelete = deleteButton;
+    CommandIncomeCancel = cancelButton;
+
+    // Cell editors, laid over the clicked cell.
+    DTPickerIncomeDate = new DatePicker(this);
+    place(DTPickerIncomeDate, 0, 0, 1695, 360);
+    ComboIncomeArticle = combo(this, 0, 0, 6325);
+    ComboIncomeSubArticle = combo(this, 0, 0, 1575);
+    TextIncomePerPerson = sheet::numberBox(this, true, 0, 0, 1000);
+    TextIncomeStudents = sheet::numberBox(this, false, 0, 0, 560);
+    UpDownIncomeStudents = new UpDown(TextIncomeStudents, this);
+    place(UpDownIncomeStudents, 0, 0, 240, 360);
+    TextIncomeAmount = sheet::numberBox(this, true, 0, 0, 1200);
+    for (QLineEdit *e : {TextIncomePerPerson, TextIncomeStudents, TextIncomeAmount})
+        e->setAlignment(Qt::AlignRight);
+    TextIncomeStudents->setText(QString::number(kDefaultStudents));
+    articleCombo = ComboIncomeArticle;
+    subArticleCombo = ComboIncomeSubArticle;
+    remainderLabel = LabelIncomeRemainder;
+    helpLabel = LabelIncomeHelp;
+    datePicker = DTPickerIncomeDate;
+    hideEditors();
+    nameParts({{MSFlexGridIncome, "MSFlexGridIncome"}, {DTPickerIncomeDate, "DTPickerIncomeDate"},
+               {TextIncomeNo, "TextIncomeNo"}, {ComboIncomeArticle, "ComboIncomeArticle"},
+               {ComboIncomeSubArticle, "ComboIncomeSubArticle"}, {TextIncomePerPerson, "TextIncomePerPerson"},
+               {TextIncomeStudents, "TextIncomeStudents"}, {UpDownIncomeStudents, "UpDownIncomeStudents"},
+               {TextIncomeAmount, "TextIncomeAmount"}, {CommandIncomeNew, "CommandIncomeNew"},
+               {CommandIncomeRecord, "CommandIncomeRecord"}, {CommandIncomeDelete, "CommandIncomeDelete"},
+               {CommandIncomeCancel, "CommandIncomeCancel"}, {LabelIncomeHelp, "LabelIncomeHelp"},
+               {LabelIncomeRest, "LabelIncomeRest"}, {LabelIncomeRemainder, "LabelIncomeRemainder"}});
+
+    const std::pair<QWidget *, const char *> accessibleNames[] = {
+        {MSFlexGridIncome, "収入元帳"}, {DTPickerIncomeDate, "日付"}, {ComboIncomeArticle, "項目"},
+        {ComboIncomeSubArticle, "内訳"}, {TextIncomePerPerson, "一人分"}, {TextIncomeStudents, "生徒数"},
+        {UpDownIncomeStudents, "生徒数の増減"}, {TextIncomeAmount, "金額"}};
+    for (const auto &[w, name] : accessibleNames)
+        nameEditor(w, QString::fromUtf8(name));
+
+    connect(MSFlexGridIncome, &FlexGrid::Click, this, [this] { guarded([this] { MSFlexGridIncome_Click(); }); });
+    connect(MSFlexGridIncome, &FlexGrid::Scroll, this, [this] { guarded([this] { MSFlexGridIncome_Scroll(); }); });
+    connect(CommandIncomeNew, &QPushButton::clicked, this, [this] { command([this] { CommandIncomeNew_Click(); }); });
+    connect(CommandIncomeRecord, &QPushButton::clicked, this, [this] { command([this] { CommandIncomeRecord_Click(); }); });
+    connect(CommandIncomeDelete, &QPushButton::clicked, this, [this] { command([this] { CommandIncomeDelete_Click(); }); });
+    connect(CommandIncomeCancel, &QPushButton::clicked, this, [this] { command([this] { CommandIncomeCancel_Click(); }); });
+    connect(TextIncomeNo, &QLineEdit::textChanged, this, [this] { guarded([this] { TextIncomeNo_Change(); }); });
+    connect(TextIncomePerPerson, &QLineEdit::textChanged, this, [this] { guarded([this] { TextIncomePerPerson_Change(); }); });
+    connect(TextIncomeStudents, &QLineEdit::textChanged, this, [this] { guarded([this] { TextIncomeStudents_Change(); }); });
+    connect(TextIncomeAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { TextIncomeAmount_Change(); }); });
+    connect(DTPickerIncomeDate, &DatePicker::CloseUp, this, [this] { command([this] { DTPickerIncomeDate_CloseUp(); }); });
+
+    auto record = [this] { CommandIncomeRecord_Click(); };
+    auto add = [this] { CommandIncomeNew_Click(); };
+    enterRecordsOrAdds(TextIncomeNo, record, add, false);
+    enterRecordsOrAdds(TextIncomePerPerson, record, add, false);
+    enterRecordsOrAdds(TextIncomeStudents, record, add, false);
+    enterRecordsOrAdds(ComboIncomeArticle, record, add, true);
+    enterRecordsOrAdds(ComboIncomeSubArticle, record, add, true);
+    // Enter in the amount box, then (as after any key typed there) the
+    // per-pupil box empties: the amount is a plain amount.
+    enterRecordsOrAdds(
+        TextIncomeAmount,
+        [this] {
+            CommandIncomeRecord_Click();
+            TextIncomePerPerson->clear();
+        },
+        [this] {
+            CommandIncomeNew_Click();
+            TextIncomePerPerson->clear();
+        },
+        false);
+    onTextKey(TextIncomeAmount, [this] { TextIncomePerPerson->clear(); });
+    // Enter in the date editor records as a date chosen in the calendar does.
+    onEnterKey(DTPickerIncomeDate, [this] { command([this] { DTPickerIncomeDate_CloseUp(); }); });
+    escapeCancels({DTPickerIncomeDate, ComboIncomeArticle, ComboIncomeSubArticle, TextIncomePerPerson,
+                   TextIncomeStudents, TextIncomeAmount},
+                  [this] {
+                      hideEditors();
+                      CommandIncomeCancel_Click();
+                  });
+    QWidget *const byColumn[] = {DTPickerIncomeDate, ComboIncomeArticle, ComboIncomeSubArticle,
+                                 TextIncomePerPerson, TextIncomeStudents, TextIncomeAmount};
+    for (int c = 1; c <= 6; ++c)
+        tabMoves(byColumn[c - 1], c, 6, [this, c] { return staysOnEntry([this, c] { return commitEditor(c); }); });
+    offerEntryDeletion();
+}
+
+QList<QWidget *> IncomeSheet::cellEditors() const
+{
+    return {DTPickerIncomeDate, ComboIncomeArticle, ComboIncomeSubArticle, TextIncomePerPerson,
+            TextIncomeStudents, UpDownIncomeStudents, TextIncomeAmount};
+}
+
+bool IncomeSheet::commitEditor(int c)
+{
+    if (c != 1)
+        return EntrySheet::commitEditor(c);
+    DTPickerIncomeDate_CloseUp();
+    return true;
+}
+
+void IncomeSheet::layoutGrid()
+{
+    FlexGrid *g = MSFlexGridIncome;
+    g->setCols(8);
+    g->setRows(100);
+    g->setRowHeight(0, 360);
+    const int w = g->Width();
+    const int widths[8] = {500, 1695, w - 7130, 1575, 1000, 800, 1200, 0};
+    for (int c = 0; c < 8; ++c)
+        g->setColWidth(c, widths[c]);
+    g->setRow(0);
+    g->setVisible(true);
+    for (int c = 1; c <= 6; ++c) {
+        g->setCol(c);
+        g->setCellAlignment(FlexGrid::CenterCenter);
+    }
+    const QStringList headers = {QStringLiteral("No."), QStringLiteral("日付"), QStringLiteral("項目"),
+                                 QStringLiteral("内訳"), QStringLiteral("一人分"),
+                                 QStringLiteral("生徒数"), QStringLiteral("金額")};
+    for (int c = 0; c < headers.size(); ++c)
+        g->setTextMatrix(0, c, headers[c]);
+    g->setWordWrap(true);
+}
+
+void IncomeSheet::formatNewRow(int r)
+{
+    setCellAligned(r, 1, FlexGrid::CenterCenter);
+    setCellAligned(r, 2, FlexGrid::LeftCenter);
+    setCellAligned(r, 3, FlexGrid::LeftCenter);
+    setCellAligned(r, 4, FlexGrid::RightCenter);
+    setCellAligned(r, 5, FlexGrid::RightCenter);
+    setCellAligned(r, 6, FlexGrid::RightCenter);
+}
+
+void IncomeSheet::writeFullRow(int r, const MekaluArticle &e)
+{
+    FlexGrid *g = MSFlexGridIncome;
+    g->setTextMatrix(r, 0, Str(r));
+    g->setTextMatrix(r, 1, shortDate(e.taDate));
+    g->setTextMatrix(r, 2, e.taArticle);
+    g->setTextMatrix(r, 3, e.taSubArticle);
+    g->setTextMatrix(r, 4, QString());
+    g->setTextMatrix(r, 5, QString::number(e.taStudentsNumber));
+}
+
+void IncomeSheet::writeEveryRefill(int r, const MekaluArticle &e)
+{
+    FlexGrid *g = MSFlexGridIncome;
+    g->setTextMatrix(r, 6, QString());
+    if (e.taPerPerson != 0) {
+        g->setTextMatrix(r, 4, formatAmount(e.taPerPerson));
+        colorAmountCell(r, 4, e.taPerPerson);
+    }
+    if (e.taAmount != 0) {
+        g->setTextMatrix(r, 6, formatAmount(e.taAmount));
+        colorAmountCell(r, 6, e.taAmount);
+    }
+}
+
+void IncomeSheet::clearForIdle()
+{
+    DTPickerIncomeDate->setValue(today());
+    setComboText(ComboIncomeArticle, QString());
+    setComboText(ComboIncomeSubArticle, QString());
+    TextIncomePerPerson->clear();
+    TextIncomeAmount->clear();
+    TextIncomeStudents->setText(Str(m_defaultStudents));
+}
+
+void IncomeSheet::openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill)
+{
+    const bool fresh = fill == EditorFill::Fresh;
+    const bool focus = fill != EditorFill::Move;
+    switch (c) {
+    case 1:
+        openDateEditor(DTPickerIncomeDate, x, y, entryDate(), fill);
+        break;
+    case 2:
+        placeEditor(ComboIncomeArticle, x, y + 15, MSFlexGridIncome->Width() - 7130);
+        if (fresh)
+            setComboText(ComboIncomeArticle, text);
+        openEditor(ComboIncomeArticle, focus);
+        break;
+    case 3:
+        placeEditor(ComboIncomeSubArticle, x, y + 15);
+        if (fresh)
+            setComboText(ComboIncomeSubArticle, text);
+        openEditor(ComboIncomeSubArticle, focus);
+        break;
+    case 4:
+        placeEditor(TextIncomePerPerson, x, y);
+        if (fresh)
+            TextIncomePerPerson->setText(text);
+        openEditor(TextIncomePerPerson, focus);
+        break;
+    case 5:
+        placeEditor(TextIncomeStudents, x, y);
+        if (fresh)
+            TextIncomeStudents->setText(text);
+        openEditor(TextIncomeStudents, focus);
+        placeEditor(UpDownIncomeStudents, x + 560, y);
+        openEditor(UpDownIncomeStudents, false);
+        break;
+    case 6:
+        placeEditor(TextIncomeAmount, x, y);
+        if (fresh)
+            TextIncomeAmount->setText(text);
+        openEditor(TextIncomeAmount, focus);
+        break;
+    default:
+        break;
+    }
+}
+
+void IncomeSheet::loadEntry(const MekaluArticle &src, MekaluArticle &cur)
+{
+    DTPickerIncomeDate->setValue(src.taDate.date());
+    cur.taDate = src.taDate;
+    setComboText(ComboIncomeArticle, src.taArticle);
+    cur.taArticle = src.taArticle;
+    setComboText(ComboIncomeSubArticle, src.taSubArticle);
+    cur.taSubArticle = src.taSubArticle;
+    TextIncomePerPerson->setText(src.taPerPerson == 0 ? QString() : Str(src.taPerPerson));
+    cur.taPerPerson = src.taPerPerson;
+    TextIncomeStudents->setText(Str(src.taStudentsNumber));
+    cur.taStudentsNumber = src.taStudentsNumber;
+    TextIncomeAmount->setText(src.taAmount == 0 ? QString() : Str(src.taAmount));
+    cur.taAmount = src.taAmount;
+}
+
+void IncomeSheet::TextIncomePerPerson_Change()
+{
+    if (TextIncomePerPerson->isReadOnly())
+        return;
+    const QString text = TextIncomePerPerson->text();
+    if (!passesAmountRule(text)) {
+        TextIncomePerPerson->clear();
+        return;
+    }
+    if (text.endsWith(QLatin1Char('-')))
+        return;
+    const double p = textValue(text, true);
+    if (p == 0) {
+        TextIncomePerPerson->clear();
+        return;
+    }
+    TextIncomeAmount->setText(collectionText(p, textValue(TextIncomeStudents->text())));
+}
+
+void IncomeSheet::TextIncomeStudents_Change()
+{
+    const QString text = TextIncomeStudents->text();
+    if (!passesDigitRule(text)) {
+        TextIncomeStudents->clear();
+        TextIncomeStudents->setFocus();
+        return;
+    }
+    const double n = textValue(text);
+    if (n > 0) {
+        if (!TextIncomePerPerson->text().isEmpty())
+            TextIncomeAmount->setText(collectionText(textValue(TextIncomePerPerson->text(), true), n));
+        if (n <= 32767)
+            m_defaultStudents = qint16(n);
+    }
+}
+
+void IncomeSheet::TextIncomeAmount_Change()
+{
+    amountBoxChanged(TextIncomeAmount);
+}
+
+void IncomeSheet::DTPickerIncomeDate_CloseUp()
+{
+    CommandIncomeRecord_Click();
+    // The record's click reopened the picker on the entry's (new) row.
+    hideEditors();
+}
+
+void IncomeSheet::checkBoxes()
+{
+    // Every value is converted before the list is touched: a value that does
+    // not fit leaves the entry list as it was and reopens the box to correct.
+    auto fail = [this](int col, const HarumokaError &e) {
+        reopenEditor(col);
+        throw e;
+    };
+    if (DTPickerIncomeDate->typingRefused())
+        fail(1, HarumokaError(kDateRefused));
+    try {
+        readAmountField(TextIncomePerPerson->text(), QStringLiteral("一人分"));
+    } catch (const HarumokaError &e) {
+        fail(4, e);
+    }
+    try {
+        readCountField(TextIncomeStudents->text(), QStringLiteral("生徒数"));
+    } catch (const HarumokaError &e) {
+        fail(5, e);
+    }
+    try {
+        readAmountField(TextIncomeAmount->text(), QStringLiteral("金額"));
+    } catch (const HarumokaError &e) {
+        if (!TextIncomePerPerson->text().isEmpty())
+            fail(6, HarumokaError(QStringLiteral("「一人分」×「生徒数」の金額が大きすぎます。一人分か生徒数を直してください。")));
+        fail(6, e);
+    }
+}
+
+bool IncomeSheet::readBoxes(MekaluArticle &cur)
+{
+    cur.taDate = makeDate(DTPickerIncomeDate->Value());
+    cur.taArticle = comboText(ComboIncomeArticle);
+    cur.taSubArticle = comboText(ComboIncomeSubArticle);
+    cur.taPerPerson = readAmountField(TextIncomePerPerson->text(), QStringLiteral("一人分"));
+    cur.taStudentsNumber = readCountField(TextIncomeStudents->text(), QStringLiteral("生徒数"));
+    cur.taAmount = readAmountField(TextIncomeAmount->text(), QStringLiteral("金額"));
+    return true;
+}
+
+void IncomeSheet::prepareNewRow(int)
+{
+    m_defaultStudents = readCountField(TextIncomeStudents->text(), QStringLiteral("生徒数"));
+    setComboText(ComboIncomeArticle, QString());
+    setComboText(ComboIncomeSubArticle, QString());
+    TextIncomePerPerson->clear();
+    TextIncomeAmount->clear();
+}
+
+void IncomeSheet::clearForCancel()
+{
+    DTPickerIncomeDate->setValue(today());
+    setComboText(ComboIncomeArticle, QString());
+    setComboText(ComboIncomeSubArticle, QString());
+    TextIncomePerPerson->clear();
+    TextIncomeAmount->clear();
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "ui/sheets/entry_sheet.h"
+
+class DatePicker;
+class FlexGrid;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class UpDown;
+
+// Sheet 1 " 収入元帳": the income grid and its entry panel. Besides the
+// article and breakdown, an income has an amount per pupil and a number of
+// pupils whose product fills the amount; typing into the amount box makes
+// it a plain amount.
+class IncomeSheet : public EntrySheet {
+    Q_OBJECT
+public:
+    IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent = nullptr);
+
+    static QString helpText();
+    void layoutGrid();
+    void editFlexGridIncome() { fillGrid(); }
+    void MSFlexGridIncome_Click() { gridClick(); }
+    void MSFlexGridIncome_Scroll() { gridScroll(); }
+    void showIncomeCellEditor(int r, int c) { showCellEditor(r, c); }
+    QList<QWidget *> cellEditors() const override;
+
+    void CommandIncomeNew_Click() { addRow(); }
+    void CommandIncomeRecord_Click() { record(); }
+    void CommandIncomeDelete_Click() { deleteRow(); }
+    void CommandIncomeCancel_Click() { cancel(); }
+    void TextIncomeNo_Change() { numberChanged(); }
+    void TextIncomePerPerson_Change();
+    void TextIncomeStudents_Change();
+    void TextIncomeAmount_Change();
+    void DTPickerIncomeDate_CloseUp();
+    void fillIncomeArticleList() { fillArticleList(); }
+
+    // Pupils offered for a new income entry and given to the carry-over
+    // entries; follows the pupils box.
+    qint16 defaultStudents() const { return m_defaultStudents; }
+    void setDefaultStudents(qint16 pupils) { m_defaultStudents = pupils; }
+
+protected:
+    void formatNewRow(int r) override;
+    void writeFullRow(int r, const MekaluArticle &e) override;
+    void writeEveryRefill(int r, const MekaluArticle &e) override;
+    void clearForIdle() override;
+    void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) override;
+    bool commitEditor(int c) override;
+    void loadEntry(const MekaluArticle &src, MekaluArticle &cur) override;
+    void checkBoxes() override;
+    bool readBoxes(MekaluArticle &cur) override;
+    bool recordsByDate() const override { return m_editedCol == 1; }
+    void prepareNewRow(int row) override;
+    void clearForCancel() override;
+
+private:
+    qint16 m_defaultStudents = kDefaultStudents;
+
+    FlexGrid *MSFlexGridIncome = nullptr;
+    DatePicker *DTPickerIncomeDate = nullptr;
+    QLineEdit *TextIncomeNo = nullptr;
+    QComboBox *ComboIncomeArticle = nullptr;
+    QComboBox *ComboIncomeSubArticle = nullptr;
+    QLineEdit *TextIncomePerPerson = nullptr;
+    QLineEdit *TextIncomeStudents = nullptr;
+    UpDown *UpDownIncomeStudents = nullptr;
+    QLineEdit *TextIncomeAmount = nullptr;
+    QPushButton *CommandIncomeNew = nullptr;
+    QPushButton *CommandIncomeRecord = nullptr;
+    QPushButton *CommandIncomeDelete = nullptr;
+    QPushButton *CommandIncomeCancel = nullptr;
+    QLabel *LabelIncomeHelp = nullptr;
+    QLabel *LabelIncomeRest = nullptr;
+    QLabel *LabelIncomeRemainder = nullptr;
+};

@@ -1,0 +1,306 @@
+#include "ui/sheets/print_settings_sheet.h"
+
+#include "model/document.h"
+#include "model/periods.h"
+#include "model/values.h"
+#include "ui/widgets/datepicker.h"
+#include "ui/widgets/panel_util.h"
+#include "ui/widgets/sheet_widgets.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+static QComboBox *makeCombo(QWidget *parent, const QStringList &items)
+{
+    auto *c = new QComboBox(parent);
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->addItems(items);
+    c->setCurrentIndex(-1);
+    c->setEditText(QString());
+    keepSingleLine(c);
+    return c;
+}
+
+static QLineEdit *makeText(QWidget *parent)
+{
+    auto *e = new QLineEdit(parent);
+    keepSingleLine(e);
+    return e;
+}
+
+PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget(parent), m_doc(doc)
+{
+    FrameHome = new QGroupBox(QStringLiteral("会計タイトルの設定"), this);
+    optTiTle[0] = new QRadioButton(QStringLiteral("学級の会計"), FrameHome);
+    optTiTle[1] = new QRadioButton(QStringLiteral("その他の会計"), FrameHome);
+    auto *titleGroup = new QButtonGroup(this);
+    titleGroup->addButton(optTiTle[0], 0);
+    titleGroup->addButton(optTiTle[1], 1);
+
+    LabelSchoolName = new QLabel(QStringLiteral("学校"), FrameHome);
+    TextSchoolName = makeText(FrameHome);
+    LabelYearHome = new QLabel(QStringLiteral("年度"), FrameHome);
+    ComboYearHome = makeCombo(FrameHome, schoolYearItems(today()));
+    LabelGradeHome = new QLabel(QStringLiteral("学年"), FrameHome);
+    ComboGradeHome = makeCombo(FrameHome, {QStringLiteral("第１学年"), QStringLiteral("第２学年"),
+                                           QStringLiteral("第３学年"), QStringLiteral("第４学年"),
+                                           QStringLiteral("第５学年"), QStringLiteral("第６学年")});
+    LabelRoomHome = new QLabel(QStringLiteral("学級"), FrameHome);
+    ComboRoomHome = makeCombo(FrameHome, {QStringLiteral("１組"), QStringLiteral("２組"),
+                                          QStringLiteral("３組"), QStringLiteral("４組"),
+                                          QStringLiteral("５組"), QStringLiteral("６組"),
+                                          QStringLiteral("７組"), QStringLiteral("8組"),
+                                          QStringLiteral("9組")});
+    LabelChargeHome = new QLabel(QStringLiteral("担任"), FrameHome);
+    TextChargeHome = makeText(FrameHome);
+    LabelTiTle = new QLabel(QStringLiteral("表題"), FrameHome);
+    TextTlTle = makeText(FrameHome);
+    LabelReporter = new QLabel(QStringLiteral("報告者"), FrameHome);
+    TextReporter = makeText(FrameHome);
+    LabelCarryOver = new QLabel(QStringLiteral("繰越金の名称"), FrameHome);
+    TextCarryOver = makeText(FrameHome);
+    for (auto [label, field] : std::initializer_list<std::pair<QLabel *, QWidget *>>{
+             {LabelSchoolName, TextSchoolName}, {LabelYearHome, ComboYearHome},
+             {LabelGradeHome, ComboGradeHome}, {LabelRoomHome, ComboRoomHome},
+             {LabelChargeHome, TextChargeHome}, {LabelTiTle, TextTlTle},
+             {LabelReporter, TextReporter}, {LabelCarryOver, TextCarryOver}})
+        label->setBuddy(field);
+
+    FrameReadgerForm = new QGroupBox(QStringLiteral("元帳印刷書式の設定"), FrameHome);
+    CheckPrintCarry = new QCheckBox(QStringLiteral("繰越金を期の支出とする"), FrameReadgerForm);
+    auto *ledgerLayout = new QVBoxLayout(FrameReadgerForm);
+    ledgerLayout->addWidget(CheckPrintCarry);
+
+    FrameReportForm = new QGroupBox(QStringLiteral("会計報告印刷書式の設定"), FrameHome);
+    LabelPrintRespect = new QLabel(QStringLiteral("報告相手の名称"), FrameReportForm);
+    ComboPrintRespect = new QComboBox(FrameReportForm);
+    ComboPrintRespect->setEditable(true);
+    ComboPrintRespect->setInsertPolicy(QComboBox::NoInsert);
+    ComboPrintRespect->addItems({QStringLiteral("保護者各位"), QStringLiteral("保護者様"),
+                                 QStringLiteral("保護者のみなさま")});
+    ComboPrintRespect->setEditText(QStringLiteral("保護者各位"));
+    keepSingleLine(ComboPrintRespect);
+    LabelPrintDate = new QLabel(QStringLiteral("報告書の日付"), FrameReportForm);
+    DTPickerPrintDate = new DatePicker(FrameReportForm);
+    DTPickerPrintDate->setValue(today());
+    LabelReportColumn = new QLabel(QStringLiteral("支出欄の行数"), FrameReportForm);
+    OptionAltColumn1 = new QRadioButton(QStringLiteral("1行"), FrameReportForm);
+    OptionAltColumn2 = new QRadioButton(QStringLiteral("２行"), FrameReportForm);
+    OptionAltColumn2->setChecked(true);
+    LabelPrintRespect->setBuddy(ComboPrintRespect);
+    LabelPrintDate->setBuddy(DTPickerPrintDate);
+    LabelReportColumn->setBuddy(OptionAltColumn1);
+    auto *reportLayout = new QGridLayout(FrameReportForm);
+    reportLayout->addWidget(LabelPrintRespect, 0, 0);
+    reportLayout->addWidget(ComboPrintRespect, 0, 1, 1, 2);
+    reportLayout->addWidget(LabelPrintDate, 1, 0);
+    reportLayout->addWidget(DTPickerPrintDate, 1, 1, 1, 2);
+    reportLayout->addWidget(LabelReportColumn, 2, 0);
+    reportLayout->addWidget(OptionAltColumn1, 2, 1);
+    reportLayout->addWidget(OptionAltColumn2, 2, 2);
+
+    auto *home = new QGridLayout(FrameHome);
+    home->addWidget(optTiTle[0], 0, 0, 1, 2);
+    home->addWidget(optTiTle[1], 0, 2, 1, 2);
+    home->addWidget(LabelSchoolName, 1, 0);
+    home->addWidget(TextSchoolName, 1, 1, 1, 3);
+    home->addWidget(LabelYearHome, 2, 0);
+    home->addWidget(ComboYearHome, 2, 1, 1, 3);
+    home->addWidget(LabelGradeHome, 3, 0);
+    home->addWidget(ComboGradeHome, 3, 1);
+    home->addWidget(LabelRoomHome, 3, 2);
+    home->addWidget(ComboRoomHome, 3, 3);
+    home->addWidget(LabelChargeHome, 4, 0);
+    home->addWidget(TextChargeHome, 4, 1, 1, 3);
+    home->addWidget(LabelTiTle, 5, 0);
+    home->addWidget(TextTlTle, 5, 1, 1, 3);
+    home->addWidget(LabelReporter, 6, 0);
+    home->addWidget(TextReporter, 6, 1, 1, 3);
+    home->addWidget(LabelCarryOver, 7, 0);
+    home->addWidget(TextCarryOver, 7, 1, 1, 3);
+    home->addWidget(FrameReadgerForm, 8, 0, 1, 4);
+    home->addWidget(FrameReportForm, 9, 0, 1, 4);
+    home->setRowStretch(10, 1);
+    home->setColumnStretch(1, 1);
+    home->setColumnStretch(3, 1);
+
+    frmPrint = new QGroupBox(QStringLiteral("印刷の種類"), this);
+    auto *printGroup = new QButtonGroup(this);
+    auto *printLayout = new QGridLayout(frmPrint);
+    for (int i = 0; i < 12; ++i) {
+        optPrint[i] = new QRadioButton(Printout::fromKind(i + 1).title(), frmPrint);
+        printGroup->addButton(optPrint[i], i);
+        // Ledger and report of one period side by side.
+        printLayout->addWidget(optPrint[i], i / 2, i % 2);
+    }
+    optPrint[10]->setChecked(true);
+
+    LabelCommentHome = new QLabel(
+        QStringLiteral("○ この設定は、元帳と会計報告書を印刷するときに使います。印刷のたびにチェックをしてください。"),
+        this);
+    LabelCommentHome->setWordWrap(true);
+
+    auto *right = new QVBoxLayout;
+    right->addWidget(frmPrint);
+    right->addWidget(LabelCommentHome);
+    right->addStretch(1);
+    auto *top = new QHBoxLayout(this);
+    top->addWidget(FrameHome, 3);
+    top->addLayout(right, 2);
+
+    connect(titleGroup, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked)
+            optTiTle_Click(id);
+    });
+    connect(printGroup, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked)
+            optPrint_Click(id);
+    });
+    optTiTle[0]->setChecked(true);
+    optTiTle_Click(0);
+
+    // Every box is named by its label, for screen readers; the radio
+    // buttons and the check box by their captions.
+    for (QLabel *label : {LabelSchoolName, LabelYearHome, LabelGradeHome, LabelRoomHome, LabelChargeHome,
+                          LabelTiTle, LabelReporter, LabelCarryOver, LabelPrintRespect, LabelPrintDate})
+        label->buddy()->setAccessibleName(label->text());
+    // On Linux a drop-down's own name is its text: the line edit that holds
+    // the text is named by the label too. The inner frames by their titles
+    // (an unnamed frame inside a frame is announced by the outer one's).
+    for (QLabel *label : {LabelYearHome, LabelGradeHome, LabelRoomHome, LabelPrintRespect})
+        static_cast<QComboBox *>(label->buddy())->lineEdit()->setAccessibleName(label->text());
+    for (QGroupBox *frame : {FrameReadgerForm, FrameReportForm})
+        frame->setAccessibleName(frame->title());
+
+    sheet::nameParts({{FrameHome, "FrameHome"}, {LabelSchoolName, "LabelSchoolName"},
+                      {TextSchoolName, "TextSchoolName"}, {LabelYearHome, "LabelYearHome"},
+                      {ComboYearHome, "ComboYearHome"}, {LabelGradeHome, "LabelGradeHome"},
+                      {ComboGradeHome, "ComboGradeHome"}, {LabelRoomHome, "LabelRoomHome"},
+                      {ComboRoomHome, "ComboRoomHome"}, {LabelChargeHome, "LabelChargeHome"},
+                      {TextChargeHome, "TextChargeHome"}, {LabelTiTle, "LabelTiTle"}, {TextTlTle, "TextTlTle"},
+                      {LabelReporter, "LabelReporter"}, {TextReporter, "TextReporter"},
+                      {LabelCarryOver, "LabelCarryOver"}, {TextCarryOver, "TextCarryOver"},
+                      {FrameReadgerForm, "FrameReadgerForm"}, {CheckPrintCarry, "CheckPrintCarry"},
+                      {FrameReportForm, "FrameReportForm"}, {LabelPrintRespect, "LabelPrintRespect"},
+                      {ComboPrintRespect, "ComboPrintRespect"}, {LabelPrintDate, "LabelPrintDate"},
+                      {DTPickerPrintDate, "DTPickerPrintDate"}, {LabelReportColumn, "LabelReportColumn"},
+                      {OptionAltColumn1, "OptionAltColumn1"}, {OptionAltColumn2, "OptionAltColumn2"},
+                      {frmPrint, "frmPrint"}, {LabelCommentHome, "LabelCommentHome"}});
+    for (std::size_t i = 0; i < optTiTle.size(); ++i)
+        optTiTle[i]->setObjectName(sheet::indexedName("optTiTle", int(i)));
+    for (std::size_t i = 0; i < optPrint.size(); ++i)
+        optPrint[i]->setObjectName(sheet::indexedName("optPrint", int(i)));
+
+    // Wired last, so that building the sheet edits nothing.
+    connect(titleGroup, &QButtonGroup::idToggled, this, [this](int, bool checked) {
+        if (checked)
+            fieldEdited();
+    });
+    for (QLineEdit *e : {TextSchoolName, TextChargeHome, TextTlTle, TextReporter, TextCarryOver})
+        connect(e, &QLineEdit::textChanged, this, [this] { fieldEdited(); });
+    for (QComboBox *c : {ComboYearHome, ComboGradeHome, ComboRoomHome})
+        connect(c, &QComboBox::editTextChanged, this, [this] { fieldEdited(); });
+}
+
+void PrintSettingsSheet::setPrintDate(const QDate &date)
+{
+    DTPickerPrintDate->setValue(date);
+}
+
+void PrintSettingsSheet::fieldEdited()
+{
+    AccountTitle t;
+    t.classMode = optTiTle[0]->isChecked();
+    t.schoolName = TextSchoolName->text();
+    t.schoolYear = ComboYearHome->currentText();
+    t.grade = ComboGradeHome->currentText();
+    t.room = ComboRoomHome->currentText();
+    t.charge = TextChargeHome->text();
+    t.title = TextTlTle->text();
+    t.reporter = TextReporter->text();
+    t.carryOverName = TextCarryOver->text();
+    m_doc.setTitle(t);
+}
+
+void PrintSettingsSheet::showTitle(const AccountTitle &t)
+{
+    // One field at a time: the sheet must not write a half-shown title back.
+    const QSignalBlocker blockers[] = {QSignalBlocker(TextSchoolName), QSignalBlocker(ComboYearHome),
+                                       QSignalBlocker(ComboGradeHome), QSignalBlocker(ComboRoomHome),
+                                       QSignalBlocker(TextChargeHome), QSignalBlocker(TextTlTle),
+                                       QSignalBlocker(TextReporter),   QSignalBlocker(TextCarryOver)};
+    auto setText = [](QLineEdit *e, const QString &v) {
+        if (e->text() != v)
+            e->setText(v);
+    };
+    auto setCombo = [](QComboBox *c, const QString &v) {
+        if (c->currentText() != v)
+            c->setEditText(v);
+    };
+    setText(TextSchoolName, t.schoolName);
+    setCombo(ComboYearHome, t.schoolYear);
+    setCombo(ComboGradeHome, t.grade);
+    setCombo(ComboRoomHome, t.room);
+    setText(TextChargeHome, t.charge);
+    setText(TextTlTle, t.title);
+    setText(TextReporter, t.reporter);
+    setText(TextCarryOver, t.carryOverName);
+    // Last: selecting the mode reads the fields back, which now show `t`.
+    if (t.classMode != classAccountMode())
+        selectTitleMode(t.classMode ? 0 : 1);
+}
+
+void PrintSettingsSheet::optTiTle_Click(int index)
+{
+    const bool classMode = index == 0;
+    for (QWidget *w : std::initializer_list<QWidget *>{LabelSchoolName, TextSchoolName, LabelYearHome,
+                                                      ComboYearHome, LabelGradeHome, ComboGradeHome,
+                                                      LabelRoomHome, ComboRoomHome, LabelChargeHome,
+                                                      TextChargeHome})
+        w->setEnabled(classMode);
+    for (QWidget *w : std::initializer_list<QWidget *>{LabelTiTle, TextTlTle, LabelReporter,
+                                                      TextReporter, LabelCarryOver, TextCarryOver})
+        w->setEnabled(!classMode);
+}
+
+void PrintSettingsSheet::optPrint_Click(int)
+{
+    for (int i = 0; i < 12; ++i) {
+        if (optPrint[i]->isChecked()) {
+            m_printKind = qint16(i + 1);
+            return;
+        }
+    }
+}
+
+void PrintSettingsSheet::selectTitleMode(int index)
+{
+    if (optTiTle[index]->isChecked())
+        optTiTle_Click(index); // selecting the selected option still runs its handler
+    else
+        optTiTle[index]->setChecked(true);
+}
+
+bool PrintSettingsSheet::classAccountMode() const
+{
+    return optTiTle[0]->isChecked();
+}
+
+PrintSettings PrintSettingsSheet::settings() const
+{
+    PrintSettings s(m_doc.title());
+    s.printCarry = CheckPrintCarry->isChecked();
+    s.respect = ComboPrintRespect->currentText();
+    s.printDate = DTPickerPrintDate->Value();
+    s.oneColumn = OptionAltColumn1->isChecked();
+    return s;
+}

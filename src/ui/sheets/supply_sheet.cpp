@@ -1,0 +1,452 @@
+#include "ui/sheets/supply_sheet.h"
+
+#include "model/document.h"
+#include "model/values.h"
+#include "ui/widgets/datepicker.h"
+#include "ui/widgets/dialogs.h"
+#include "ui/widgets/flexgrid.h"
+#include "ui/widgets/panel_util.h"
+#include "ui/widgets/sheet_widgets.h"
+
+#include <QFocusEvent>
+#include <QScopedValueRollback>
+
+using namespace sheet;
+
+QString SupplySheet::helpText()
+{
+    return QStringLiteral(
+    "○ 修正したいセルの上にマウスカーソルを移動して、マウスをクリックしてください。\n"
+    "○ 日付を修正すると自動的に並べ替えます。\n"
+    "○ 行を挿入したいときは空白行をクリックするか、右の「行の追加」ボタンを押してください。\n"
+    "○ 行を削除したいときは、削除したい行を選択し、右の「行の削除」ボタンを押してください。\n"
+    "○ 明細書を編集するときは「明細」カラムをクリックすると出現する、編集ボタンを押してください。");
+}
+
+void SupplySheet::setDetailEnabled(bool enabled)
+{
+    CommandSupplyDetail->setEnabled(enabled);
+}
+
+QString supplyGridDate(const QString &text)
+{
+    return text.indexOf(QLatin1Char('/')) == 4 ? text.mid(2) : text;
+}
+
+SupplySheet::SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent)
+    : EntrySheet({false, 3, 7050}, doc, names, dialogs, parent)
+{
+    const SheetControls c = buildSheetControls();
+    MSFlexGridSupply = c.grid;
+    LabelSupplyHelp = c.help;
+    LabelSupplyRest = c.rest;
+    LabelSupplyRemainder = c.remainder;
+    TextSupplyNo = numberBox;
+    CommandSupplyNew = newButton;
+    CommandSupplyRecord = recordButton;
+    CommandSupplyDelete = deleteButton;
+    CommandSupplyCancel = cancelButton;
+
+    DTPickerSupplyDate = new DatePicker(this);
+    place(DTPickerSupplyDate, 0, 0, 1695, 360);
+    ComboSupplyReceipt = numberCombo(this, 0, 0, 1000);
+    ComboSupplyArticle = combo(this, 0, 0, 6405);
+    ComboSupplySubArticle = combo(this, 0, 0, 1575);
+    TextSupplyAmount = sheet::numberBox(this, true, 0, 0, 1200);
+    TextSupplyAmount->setAlignment(Qt::AlignRight);
+    CommandSupplyDetail = button(this, QStringLiteral("編集"), 0, 0, 720, 360);
+    articleCombo = ComboSupplyArticle;
+    subArticleCombo = ComboSupplySubArticle;
+    remainderLabel = LabelSupplyRemainder;
+    helpLabel = LabelSupplyHelp;
+    datePicker = DTPickerSupplyDate;
+    hideEditors();
+    nameParts({{MSFlexGridSupply, "MSFlexGridSupply"}, {DTPickerSupplyDate, "DTPickerSupplyDate"},
+               {TextSupplyNo, "TextSupplyNo"}, {ComboSupplyReceipt, "ComboSupplyReceipt"},
+               {ComboSupplyArticle, "ComboSupplyArticle"}, {ComboSupplySubArticle, "ComboSupplySubArticle"},
+               {TextSupplyAmount, "TextSupplyAmount"}, {CommandSupplyDetail, "CommandSupplyDetail"},
+               {CommandSupplyNew, "CommandSupplyNew"}, {CommandSupplyRecord, "CommandSupplyRecord"},
+               {CommandSupplyDelete, "CommandSupplyDelete"}, {CommandSupplyCancel, "CommandSupplyCancel"},
+               {LabelSupplyHelp, "LabelSupplyHelp"}, {LabelSupplyRest, "LabelSupplyRest"},
+               {LabelSupplyRemainder, "LabelSupplyRemainder"}});
+
+    const std::pair<QWidget *, const char *> accessibleNames[] = {
+        {MSFlexGridSupply, "支出元帳"}, {DTPickerSupplyDate, "日付"}, {ComboSupplyReceipt, "領収書"},
+        {ComboSupplyArticle, "項目"}, {ComboSupplySubArticle, "内訳"}, {TextSupplyAmount, "金額"},
+        {CommandSupplyDetail, "明細の編集"}};
+    for (const auto &[w, name] : accessibleNames)
+        nameEditor(w, QString::fromUtf8(name));
+
+    connect(MSFlexGridSupply, &FlexGrid::Click, this, [this] { guarded([this] { MSFlexGridSupply_Click(); }); });
+    connect(MSFlexGridSupply, &FlexGrid::Scroll, this, [this] { guarded([this] { MSFlexGridSupply_Scroll(); }); });
+    connect(CommandSupplyNew, &QPushButton::clicked, this, [this] { command([this] { CommandSupplyNew_Click(); }); });
+    connect(CommandSupplyRecord, &QPushButton::clicked, this, [this] { command([this] { CommandSupplyRecord_Click(); }); });
+    connect(CommandSupplyDelete, &QPushButton::clicked, this, [this] { command([this] { CommandSupplyDelete_Click(); }); });
+    connect(CommandSupplyCancel, &QPushButton::clicked, this, [this] { command([this] { CommandSupplyCancel_Click(); }); });
+    connect(CommandSupplyDetail, &QPushButton::clicked, this, [this] { guarded([this] { CommandSupplyDetail_Click(); }); });
+    connect(TextSupplyNo, &QLineEdit::textChanged, this, [this] { guarded([this] { TextSupplyNo_Change(); }); });
+    connect(TextSupplyAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { TextSupplyAmount_Change(); }); });
+    connect(ComboSupplyReceipt, &QComboBox::editTextChanged, this, [this] { guarded([this] { ComboSupplyReceipt_Change(); }); });
+    connect(ComboSupplyReceipt, &QComboBox::activated, this, [this] {
+        command([this] {
+            receiptNumberComplete();
+            // A number picked from the list is recorded at once, so the grid
+            // shows it; the user is still on the entry (one undo step).
+            if (recordButton->isEnabled())
+                staysOnEntry([this] { return record(); });
+        });
+    });
+    connect(DTPickerSupplyDate, &DatePicker::CloseUp, this, [this] { command([this] { DTPickerSupplyDate_CloseUp(); }); });
+
+    auto record = [this] { CommandSupplyRecord_Click(); };
+    auto add = [this] { CommandSupplyNew_Click(); };
+    enterRecordsOrAdds(TextSupplyNo, record, add, false);
+    enterRecordsOrAdds(TextSupplyAmount, record, add, false);
+    enterRecordsOrAdds(ComboSupplyReceipt, record, add, true);
+    enterRecordsOrAdds(ComboSupplyArticle, record, add, true);
+    enterRecordsOrAdds(ComboSupplySubArticle, record, add, true);
+    // Enter in the date editor records by date, as a date chosen in the
+    // calendar does: the sheet's help promises that a changed date re-sorts.
+    onEnterKey(DTPickerSupplyDate, [this] { command([this] { DTPickerSupplyDate_CloseUp(); }); });
+    // The edit button is pressed by Enter as well as by Space.
+    onEnterKey(CommandSupplyDetail, [this] { CommandSupplyDetail->click(); });
+    // Leaving the receipt box completes its number. A focus the program
+    // moves (a record, a refill) is no leaving by the user.
+    ComboSupplyReceipt->installEventFilter(this);
+    escapeCancels({DTPickerSupplyDate, ComboSupplyReceipt, ComboSupplyArticle, ComboSupplySubArticle,
+                   TextSupplyAmount, CommandSupplyDetail},
+                  [this] {
+                      hideEditors();
+                      CommandSupplyCancel_Click();
+                  });
+    QWidget *const byColumn[] = {DTPickerSupplyDate, ComboSupplyReceipt, ComboSupplyArticle,
+                                 ComboSupplySubArticle, TextSupplyAmount, CommandSupplyDetail};
+    for (int c = 1; c <= 6; ++c)
+        tabMoves(byColumn[c - 1], c, 6, [this, c] { return staysOnEntry([this, c] { return commitEditor(c); }); });
+    offerEntryDeletion();
+}
+
+bool SupplySheet::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == ComboSupplyReceipt && event->type() == QEvent::FocusOut && ComboSupplyReceipt->isVisible()) {
+        switch (static_cast<QFocusEvent *>(event)->reason()) {
+        case Qt::MouseFocusReason:
+        case Qt::TabFocusReason:
+        case Qt::BacktabFocusReason:
+        case Qt::ShortcutFocusReason:
+            guarded([this] { receiptNumberComplete(); });
+            break;
+        default:
+            break;
+        }
+    }
+    return EntrySheet::eventFilter(watched, event);
+}
+
+void SupplySheet::changeEvent(QEvent *event)
+{
+    EntrySheet::changeEvent(event);
+    // Disabling the window took the focus from the grid; when the detail
+    // window closes and the window is enabled again, the keyboard goes on
+    // in the grid. The edit button goes too: it would hide the row's mark.
+    if (event->type() == QEvent::EnabledChange && isEnabled() && m_detailOpen) {
+        m_detailOpen = false;
+        hideEditors();
+        MSFlexGridSupply->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+QList<QWidget *> SupplySheet::cellEditors() const
+{
+    return {DTPickerSupplyDate, ComboSupplyReceipt, ComboSupplyArticle, ComboSupplySubArticle,
+            TextSupplyAmount, CommandSupplyDetail};
+}
+
+bool SupplySheet::commitEditor(int c)
+{
+    if (c != 1)
+        return EntrySheet::commitEditor(c);
+    const bool recorded = !recordButton->isEnabled() || [this] {
+        const QScopedValueRollback picked(m_datePicked, true);
+        return record();
+    }();
+    hideEditors();
+    return recorded;
+}
+
+void SupplySheet::layoutGrid()
+{
+    FlexGrid *g = MSFlexGridSupply;
+    g->setCols(8);
+    g->setRows(100);
+    g->setRowHeight(0, 360);
+    const int w = g->Width();
+    const int widths[8] = {500, 1695, 1000, w - 7050, 1575, 1200, 720, 0};
+    for (int c = 0; c < 8; ++c)
+        g->setColWidth(c, widths[c]);
+    g->setRow(0);
+    for (int c = 1; c <= 6; ++c) {
+        g->setCol(c);
+        g->setCellAlignment(FlexGrid::CenterCenter);
+    }
+    const QStringList headers = {QStringLiteral("No."), QStringLiteral("日付"), QStringLiteral("領収書"),
+                                 QStringLiteral("項目"), QStringLiteral("内訳"), QStringLiteral("金額"),
+                                 QStringLiteral("明細")};
+    for (int c = 0; c < headers.size(); ++c)
+        g->setTextMatrix(0, c, headers[c]);
+    g->setWordWrap(true);
+}
+
+void SupplySheet::formatNewRow(int r)
+{
+    setCellAligned(r, 1, FlexGrid::CenterCenter);
+    setCellAligned(r, 3, FlexGrid::LeftCenter);
+    setCellAligned(r, 4, FlexGrid::LeftCenter);
+    setCellAligned(r, 5, FlexGrid::RightCenter);
+    setCellAligned(r, 6, FlexGrid::CenterCenter);
+}
+
+static QString receiptText(const MekaluArticle &e)
+{
+    return e.taReceipt != 0 ? QStringLiteral("No.") + Str(e.taReceipt) : QString();
+}
+
+void SupplySheet::writeFullRow(int r, const MekaluArticle &e)
+{
+    FlexGrid *g = MSFlexGridSupply;
+    g->setTextMatrix(r, 0, Str(r));
+    g->setTextMatrix(r, 1, supplyGridDate(shortDate(e.taDate)));
+    g->setTextMatrix(r, 2, receiptText(e));
+    g->setCol(2);
+    g->setCellForeColor(kGridRed);
+    g->setTextMatrix(r, 3, e.taArticle);
+    g->setTextMatrix(r, 4, e.taSubArticle);
+    g->setTextMatrix(r, 5, QString());
+}
+
+void SupplySheet::writeEveryRefill(int r, const MekaluArticle &e)
+{
+    FlexGrid *g = MSFlexGridSupply;
+    g->setRow(r);
+    g->setTextMatrix(r, 0, Str(r));
+    g->setTextMatrix(r, 1, supplyGridDate(shortDate(e.taDate)));
+    if (e.taReceipt != 0)
+        g->setTextMatrix(r, 2, receiptText(e));
+    g->setCol(2);
+    g->setCellForeColor(kGridRed);
+    g->setTextMatrix(r, 3, e.taArticle);
+    g->setTextMatrix(r, 5, QString());
+    g->setTextMatrix(r, 6, e.hasDetailLines() ? QStringLiteral("○") : QString());
+    if (e.taAmount != 0) {
+        g->setTextMatrix(r, 5, formatAmount(e.taAmount));
+        colorAmountCell(r, 5, e.taAmount);
+    }
+}
+
+void SupplySheet::clearForIdle()
+{
+    m_dateOwner = 0;
+    DTPickerSupplyDate->setValue(today());
+    setComboText(ComboSupplyArticle, QString());
+    setComboText(ComboSupplySubArticle, QString());
+    TextSupplyAmount->clear();
+    setComboText(ComboSupplyReceipt, QString());
+}
+
+void SupplySheet::fillReceiptList()
+{
+    refillCombo(ComboSupplyReceipt, m_doc.entries().freeReceiptNumbers());
+}
+
+void SupplySheet::openColumnEditor(int c, int x, int y, const QString &s, EditorFill fill)
+{
+    const bool fresh = fill == EditorFill::Fresh;
+    const bool focus = fill != EditorFill::Move;
+    switch (c) {
+    case 1:
+        openDateEditor(DTPickerSupplyDate, x, y, entryDate(), fill);
+        break;
+    case 2:
+        placeEditor(ComboSupplyReceipt, x, y + 15, 1000);
+        if (fresh) {
+            fillReceiptList();
+            setComboText(ComboSupplyReceipt, s.size() < 4 ? QString() : s.mid(3));
+        }
+        openEditor(ComboSupplyReceipt, focus);
+        break;
+    case 3:
+        placeEditor(ComboSupplyArticle, x, y + 15, MSFlexGridSupply->Width() - 7050);
+        if (fresh)
+            setComboText(ComboSupplyArticle, s);
+        openEditor(ComboSupplyArticle, focus);
+        break;
+    case 4:
+        placeEditor(ComboSupplySubArticle, x, y + 15);
+        if (fresh)
+            setComboText(ComboSupplySubArticle, s);
+        openEditor(ComboSupplySubArticle, focus);
+        break;
+    case 5:
+        placeEditor(TextSupplyAmount, x, y + 15);
+        if (fresh)
+            TextSupplyAmount->setText(s);
+        openEditor(TextSupplyAmount, focus);
+        break;
+    case 6:
+        // Focused, so that the keyboard reaches it (Space or Enter presses it).
+        placeEditor(CommandSupplyDetail, x, y);
+        openEditor(CommandSupplyDetail, focus);
+        break;
+    default:
+        break;
+    }
+}
+
+void SupplySheet::loadEntry(const MekaluArticle &src, MekaluArticle &cur)
+{
+    m_dateOwner = 0;
+    DTPickerSupplyDate->setValue(src.taDate.date());
+    cur.taDate = src.taDate;
+    setComboText(ComboSupplyArticle, src.taArticle);
+    cur.taArticle = src.taArticle;
+    setComboText(ComboSupplySubArticle, src.taSubArticle);
+    cur.taSubArticle = src.taSubArticle;
+    setComboText(ComboSupplyReceipt, Str(src.taReceipt));
+    TextSupplyAmount->setText(src.taAmount == 0 ? QString() : Str(src.taAmount));
+    cur.taAmount = src.taAmount;
+}
+
+void SupplySheet::TextSupplyAmount_Change()
+{
+    amountBoxChanged(TextSupplyAmount);
+}
+
+void SupplySheet::ComboSupplyReceipt_Change()
+{
+    const QString text = comboText(ComboSupplyReceipt);
+    if (!passesDigitRule(text)) {
+        setComboText(ComboSupplyReceipt, QString());
+        return;
+    }
+    if (m_dateOwner != 0 && textValue(text) != m_dateOwner)
+        giveBackOwnDate();
+}
+
+void SupplySheet::receiptNumberComplete()
+{
+    const double v = textValue(comboText(ComboSupplyReceipt));
+    for (const EntryPtr &e : m_doc.entries().entries()) {
+        if (e->taReceipt == 0 || e->taReceipt != v)
+            continue;
+        // The entry's own number leaves its date alone.
+        if (m_source && e->taKey == m_source->taKey)
+            return;
+        if (m_dateOwner == 0)
+            m_ownDate = DTPickerSupplyDate->Value();
+        m_dateOwner = e->taReceipt;
+        m_ownerDate = e->taDate.date();
+        DTPickerSupplyDate->setValue(m_ownerDate);
+        return;
+    }
+    giveBackOwnDate();
+    if (ComboSupplyReceipt->isVisible()) {
+        if (ComboSupplyReceipt->hasFocus())
+            MSFlexGridSupply->setFocus(Qt::OtherFocusReason);
+        ComboSupplyReceipt->hide();
+    }
+}
+
+void SupplySheet::giveBackOwnDate()
+{
+    // A date the user chose meanwhile stays.
+    if (m_dateOwner != 0 && DTPickerSupplyDate->Value() == m_ownerDate)
+        DTPickerSupplyDate->setValue(m_ownDate);
+    m_dateOwner = 0;
+}
+
+void SupplySheet::DTPickerSupplyDate_CloseUp()
+{
+    commitEditor(1);
+}
+
+void SupplySheet::checkBoxes()
+{
+    // Converted before anything changes: a value that does not fit leaves
+    // the list as it was and reopens the box to correct.
+    if (DTPickerSupplyDate->typingRefused()) {
+        reopenEditor(1);
+        throw HarumokaError(kDateRefused);
+    }
+    try {
+        readAmountField(TextSupplyAmount->text(), QStringLiteral("金額"));
+    } catch (const HarumokaError &) {
+        reopenEditor(5);
+        throw;
+    }
+    try {
+        m_receipt = readCountField(comboText(ComboSupplyReceipt), QStringLiteral("領収書番号"));
+    } catch (const HarumokaError &) {
+        reopenEditor(2);
+        throw;
+    }
+}
+
+bool SupplySheet::readBoxes(MekaluArticle &cur)
+{
+    cur.taDate = makeDate(DTPickerSupplyDate->Value());
+    cur.taArticle = comboText(ComboSupplyArticle);
+    cur.taSubArticle = comboText(ComboSupplySubArticle);
+    cur.taAmount = readAmountField(TextSupplyAmount->text(), QStringLiteral("金額"));
+    const qint16 receipt = m_receipt;
+    if (receipt != 0) {
+        if (const EntryPtr owner = m_doc.entries().receiptOwner(receipt, m_source ? m_source->taKey : -1)) {
+            // Refused like a value that does not fit: the receipt box opens
+            // again with the number selected, to type another, and the
+            // message says whose number it is.
+            reopenEditor(2);
+            throw HarumokaError(QStringLiteral("この領収書番号はすでに使われています。\r使っているのは %1 の「%2」です。")
+                                    .arg(shortDate(owner->taDate), owner->taArticle));
+        }
+        cur.taReceipt = receipt;
+    }
+    return true;
+}
+
+void SupplySheet::prepareNewRow(int)
+{
+    setComboText(ComboSupplyReceipt, QString());
+    setComboText(ComboSupplyArticle, QString());
+    setComboText(ComboSupplySubArticle, QString());
+    TextSupplyAmount->clear();
+}
+
+void SupplySheet::clearForCancel()
+{
+    m_dateOwner = 0;
+    DTPickerSupplyDate->setValue(today());
+    setComboText(ComboSupplyArticle, QString());
+    setComboText(ComboSupplySubArticle, QString());
+    TextSupplyAmount->clear();
+}
+
+void SupplySheet::selectionMoved()
+{
+    CommandSupplyDetail->setEnabled(true);
+}
+
+void SupplySheet::rowDeleted()
+{
+    CommandSupplyDetail->setEnabled(false);
+}
+
+void SupplySheet::CommandSupplyDetail_Click()
+{
+    if (m_selectedRow == 0)
+        return;
+    const EntryPtr entry = m_doc.entryAt(false, m_selectedRow);
+    if (!entry)
+        throw HarumokaError(QStringLiteral("明細書を開く支出が見つかりません。"));
+    m_detailOpen = true;
+    focusGrid(m_selectedRow, 6);
+    emit detailRequested(entry);
+}

@@ -1,0 +1,185 @@
+#include "ui/widgets/datepicker.h"
+
+#include "ui/widgets/panel_util.h"
+#include "ui/widgets/twips.h"
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QEvent>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLocale>
+#include <tuple>
+
+DatePicker::DatePicker(QWidget *parent) : QDateEdit(parent)
+{
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    setLocale(japanese);
+    setCalendarPopup(true);
+    setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
+    setDateRange(QDate(1900, 1, 1), QDate(9999, 12, 31));
+
+    QCalendarWidget *calendar = calendarWidget();
+    calendar->setLocale(japanese);
+    calendar->setFirstDayOfWeek(Qt::Sunday);
+    calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+
+    // A date counts as chosen only when the user clicks a day or confirms
+    // one with Enter. Browsing with the arrow keys moves the field's date
+    // along; leaving with Escape or a click outside chooses nothing and puts
+    // the date back as it was when the calendar opened.
+    connect(calendar, &QCalendarWidget::clicked, this, &DatePicker::reportChoice);
+    connect(calendar, &QCalendarWidget::activated, this, &DatePicker::reportChoice);
+    calendar->window()->installEventFilter(this);
+    lineEdit()->installEventFilter(this);
+}
+
+QDate DatePicker::Value() const
+{
+    // Digits typed into a part but not yet taken (the field takes them on
+    // Enter or on leaving, and Enter may have gone to the panel) count.
+    const_cast<DatePicker *>(this)->interpretText();
+    return date();
+}
+
+void DatePicker::showCalendar()
+{
+    if (!isEnabled() || isReadOnly())
+        return;
+    // QDateEdit opens its calendar only from a press on its arrow.
+    QStyleOptionComboBox opt;
+    opt.initFrom(this);
+    opt.editable = true;
+    opt.subControls = QStyle::SC_All;
+    const QPoint arrow = style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, this).center();
+    QMouseEvent press(QEvent::MouseButtonPress, arrow, mapToGlobal(arrow), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(this, &press);
+}
+
+QVariant DatePicker::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    return query == Qt::ImEnabled ? QVariant(false) : QDateEdit::inputMethodQuery(query);
+}
+
+bool DatePicker::event(QEvent *event)
+{
+    // The spin box hands input-method events straight to its line edit.
+    if (event->type() == QEvent::InputMethod) {
+        inputMethodEvent(static_cast<QInputMethodEvent *>(event));
+        return true;
+    }
+    return QDateEdit::event(event);
+}
+
+void DatePicker::inputMethodEvent(QInputMethodEvent *event)
+{
+    typeCommittedText(this, event->commitString(), [](const QString &text) {
+        return std::all_of(text.begin(), text.end(), [](QChar c) {
+            return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('/');
+        });
+    });
+    event->accept();
+}
+
+void DatePicker::moveTwips(int left, int top)
+{
+    move(twipsToPixels(left, this), twipsToPixels(top, this));
+}
+
+int DatePicker::Left() const
+{
+    return pixelsToTwips(x(), this);
+}
+
+int DatePicker::Top() const
+{
+    return pixelsToTwips(y(), this);
+}
+
+void DatePicker::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    emit KeyDown(key == Qt::Key_Return || key == Qt::Key_Enter ? 13 : key);
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if ((key == Qt::Key_F4 && mods == Qt::NoModifier) || (key == Qt::Key_Down && mods == Qt::AltModifier)) {
+        event->accept();
+        showCalendar();
+        return;
+    }
+    // The field moves on by itself once a part is complete ("2026", "03"):
+    // the "/" typed after it is the one already passed, not a jump over the
+    // next part ("2026/03/31" would give 2026/03/03).
+    if (key == Qt::Key_Slash && m_movedOn) {
+        m_movedOn = false;
+        event->accept();
+        return;
+    }
+    const Section before = currentSection();
+    auto state = [this] {
+        return std::tuple(text(), lineEdit()->cursorPosition(), lineEdit()->selectionStart(),
+                          lineEdit()->selectedText());
+    };
+    const auto stateBefore = state();
+    QDateEdit::keyPressEvent(event);
+    const bool digit = key >= Qt::Key_0 && key <= Qt::Key_9;
+    m_movedOn = digit && currentSection() != before;
+    // A digit the field cannot take changes nothing, not even the cursor,
+    // and goes without a word; the entry panels refuse what it shows then.
+    if (digit && state() == stateBefore)
+        m_refused = true;
+}
+
+void DatePicker::focusInEvent(QFocusEvent *event)
+{
+    m_refused = false;
+    QDateEdit::focusInEvent(event);
+}
+
+// The calendar closes itself on the same clicked/activated signals, so the
+// choice may arrive before the popup hides (the hide then reports it) or just
+// after it (reported here; the hide took it for a cancel and put the old date
+// back, so the chosen one is set again).
+void DatePicker::reportChoice(QDate chosen)
+{
+    m_chosen = true;
+    if (calendarWidget()->window()->isVisible())
+        return;
+    setDate(chosen);
+    emit CloseUp();
+}
+
+bool DatePicker::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == lineEdit() && event->type() == QEvent::MouseButtonRelease
+        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+        // The click has put the cursor into a part: select the whole part.
+        // (The field itself would leave a cursor there, and digits typed in
+        // the middle of a full part are refused.) Done after the field's own
+        // release handling, which would undo a selection.
+        static_cast<QObject *>(lineEdit())->event(event);
+        if (hasFocus() && !lineEdit()->hasSelectedText())
+            setSelectedSection(currentSection());
+        return true;
+    }
+    QCalendarWidget *calendar = calendarWidget();
+    if (calendar && watched == calendar->window()) {
+        if (event->type() == QEvent::Show) {
+            m_chosen = false;
+            m_dateAtOpen = date();
+            // The days take the keys (arrows move the day, Enter chooses);
+            // without this, on X the popup itself gets them and only Escape works.
+            calendar->setFocus(Qt::PopupFocusReason);
+        } else if (event->type() == QEvent::Hide) {
+            if (m_chosen)
+                emit CloseUp();
+            else if (m_dateAtOpen.isValid())
+                setDate(m_dateAtOpen);
+        }
+    }
+    return QDateEdit::eventFilter(watched, event);
+}

@@ -1,0 +1,381 @@
+#include "ui/widgets/entry_panel.h"
+
+#include "model/values.h"
+#include "ui/widgets/datepicker.h"
+#include "ui/widgets/dialogs.h"
+#include "ui/widgets/flexgrid.h"
+#include "ui/widgets/panel_util.h"
+#include "ui/widgets/sheet_widgets.h"
+#include "ui/widgets/twips.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+
+EntryPanel::EntryPanel(QWidget *parent) : QWidget(parent)
+{
+    lineHeight = [] { return 360; };
+}
+
+void EntryPanel::setGrid(FlexGrid *grid)
+{
+    m_grid = grid;
+}
+
+EntryPanel::SheetControls EntryPanel::buildSheetControls()
+{
+    using namespace sheet;
+    SheetControls c;
+    c.grid = new FlexGrid(this);
+    c.grid->setTwipsGeometry(0, 1680 - kTabHeader, 13455, 6375);
+    setGrid(c.grid);
+    c.help = label(this, QString(), 120, 60, 8900, 1200);
+    c.help->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    numberBox = sheet::numberBox(this, false, 9150, 100, 700, 400);
+    numberBox->setToolTip(QStringLiteral("行番号"));
+    numberBox->setAccessibleName(QStringLiteral("行番号"));
+    newButton = button(this, QStringLiteral("行の追加"), 9950, 60, 1650);
+    recordButton = button(this, QStringLiteral("登録"), 11700, 60, 1650);
+    deleteButton = button(this, QStringLiteral("行の削除"), 9950, 520, 1650);
+    cancelButton = button(this, QStringLiteral("ｷｬﾝｾﾙ"), 11700, 520, 1650);
+    c.rest = label(this, QStringLiteral("残金"), 9150, 1000, 760, 330);
+    c.remainder = label(this, QString(), 9950, 960, 3400, 360);
+    c.remainder->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    c.rest->setBuddy(c.remainder); // the figure is announced as the remaining money
+    return c;
+}
+
+void EntryPanel::guarded(const std::function<void()> &f) const
+{
+    if (guard)
+        guard(f);
+    else
+        f();
+}
+
+void EntryPanel::setIdleButtons()
+{
+    newButton->setEnabled(true);
+    recordButton->setEnabled(false);
+    deleteButton->setEnabled(false);
+    cancelButton->setEnabled(false);
+}
+
+void EntryPanel::setEditingButtons()
+{
+    newButton->setEnabled(true);
+    recordButton->setEnabled(true);
+    deleteButton->setEnabled(true);
+    cancelButton->setEnabled(true);
+}
+
+void EntryPanel::setAddingButtons()
+{
+    newButton->setEnabled(false);
+    deleteButton->setEnabled(false);
+    recordButton->setEnabled(true);
+    cancelButton->setEnabled(true);
+}
+
+void EntryPanel::paintRow(int row, int firstCol, int lastCol, long color)
+{
+    if (color != kGridWhite)
+        m_grid->setHighlight(row, firstCol, lastCol, color);
+    else if (row == m_grid->highlightRow())
+        m_grid->clearHighlight();
+}
+
+int EntryPanel::rowHeightFor(const QString &text, int col) const
+{
+    return wrappedRowHeight(m_grid->font(), text, m_grid->ColWidth(col), lineHeight(), m_grid);
+}
+
+void EntryPanel::colorAmountCell(int row, int col, qint64 amount)
+{
+    m_grid->setRow(row);
+    m_grid->setCol(col);
+    m_grid->setCellForeColor(amount < 0 ? kGridRed : kGridBlack);
+}
+
+void EntryPanel::setCellAligned(int row, int col, int alignment)
+{
+    m_grid->setRow(row);
+    m_grid->setCol(col);
+    m_grid->setCellAlignment(alignment);
+}
+
+void EntryPanel::placeEditor(QWidget *editor, int x, int y, int widthTwips)
+{
+    const int w = widthTwips > 0 ? twipsToPixels(widthTwips, this) : editor->width();
+    editor->setGeometry(twipsToPixels(x, this), twipsToPixels(y, this), w, editor->height());
+}
+
+void EntryPanel::openEditor(QWidget *editor, bool focus)
+{
+    editor->show();
+    editor->raise();
+    if (focus) {
+        editor->setFocus(Qt::OtherFocusReason);
+        selectAllText(editor);
+        m_focusedEditor = editor;
+    }
+}
+
+static bool holdsFocus(const QWidget *editor, const QWidget *focus)
+{
+    return focus && editor->isVisible() && (focus == editor || editor->isAncestorOf(focus));
+}
+
+void EntryPanel::command(const std::function<void()> &f)
+{
+    m_focusedEditor = nullptr;
+    guarded(f);
+    const QWidget *focus = window()->focusWidget();
+    if (m_focusedEditor && holdsFocus(m_focusedEditor, focus))
+        return;
+    focusGrid(handledRow(), handledCol());
+}
+
+void EntryPanel::enterRecordsOrAdds(QWidget *w, const std::function<void()> &record,
+                                    const std::function<void()> &add, bool hideAfter)
+{
+    onEnterKey(w, [this, w, record, add, hideAfter] {
+        command([&] {
+            if (recordButton->isEnabled())
+                record();
+            else if (newButton->isEnabled())
+                add();
+            if (hideAfter && w->isVisible()) {
+                if (w->hasFocus())
+                    m_grid->setFocus(Qt::OtherFocusReason);
+                w->hide();
+            }
+        });
+    });
+}
+
+void EntryPanel::escapeCancels(const QList<QWidget *> &editors, const std::function<void()> &cancel)
+{
+    m_escape = [this, cancel] { command(cancel); };
+    for (QWidget *editor : editors)
+        onEscapeKey(editor, m_escape);
+}
+
+bool EntryPanel::escapeOpenEditor()
+{
+    if (m_editorCol == 0 || !m_escape || !isVisible())
+        return false;
+    m_escape();
+    return true;
+}
+
+void EntryPanel::tabMoves(QWidget *editor, int col, int lastCol, const std::function<bool()> &commit)
+{
+    onTabKey(editor, [this, col, lastCol, commit](bool forward) {
+        command([&] {
+            if (!commit())
+                return;
+            const int next = col + (forward ? 1 : -1);
+            const int row = handledRow();
+            if (next >= 1 && next <= lastCol && row > 0)
+                m_grid->clickCell(row, next);
+            else
+                hideEditors(); // a record may have reopened the editor
+        });
+    });
+}
+
+void EntryPanel::focusGrid(int row, int col)
+{
+    if (row > 0 && row < m_grid->Rows()) {
+        m_grid->setKeyCell(row, col > 0 ? col : m_grid->keyCol());
+        m_grid->ensureRowVisible(row);
+    }
+    m_grid->setFocus(Qt::OtherFocusReason);
+}
+
+void EntryPanel::offerRowDeletion(Dialogs &dialogs, const std::function<QString(int)> &describe,
+                                  const std::function<void(int)> &remove)
+{
+    Dialogs *asker = &dialogs;
+    auto removeRow = [this, asker, describe, remove](int row) {
+        const QString what = describe(row);
+        if (what.isEmpty())
+            return;
+        const QString question = QStringLiteral("%1行目（%2）を削除しますか？").arg(row).arg(what);
+        if (asker->message(this, question, Dialogs::Buttons::YesNo, Dialogs::Icon::Question) != Dialogs::Answer::Yes)
+            return;
+        command([&] {
+            hideEditors();
+            numberBox->setReadOnly(false);
+            numberBox->clear(); // an edit in progress ends, as when a number is typed
+            numberBox->setText(Str(row));
+            if (deleteButton->isEnabled())
+                remove(row);
+        });
+    };
+    onDeleteKey(m_grid, [this, removeRow] { removeRow(m_grid->keyRow()); });
+    auto menu = [this, describe, removeRow](int row, const QPoint &globalPos) {
+        auto *m = new QMenu(m_grid);
+        m->setAttribute(Qt::WA_DeleteOnClose);
+        QAction *a = m->addAction(QStringLiteral("行の削除"));
+        a->setEnabled(row > 0 && !describe(row).isEmpty());
+        connect(a, &QAction::triggered, this, [removeRow, row] { removeRow(row); });
+        m->popup(globalPos);
+    };
+    // A click's menu is about the row clicked, which the keyboard cursor
+    // joins; the menu key's is about the cursor's row.
+    onContextMenu(m_grid->viewport(), [this, menu](QContextMenuEvent *e) {
+        const QModelIndex at = m_grid->indexAt(e->pos());
+        const int row = at.isValid() ? at.row() + 1 : 0;
+        if (row > 0)
+            m_grid->setKeyCell(row, m_grid->keyCol());
+        menu(row, e->globalPos());
+    });
+    onContextMenu(m_grid, [this, menu](QContextMenuEvent *) {
+        const int row = m_grid->keyRow();
+        const QRect cell = m_grid->visualRect(m_grid->model()->index(row - 1, m_grid->keyCol()));
+        menu(row, m_grid->viewport()->mapToGlobal(cell.isValid() ? cell.bottomLeft() : QPoint()));
+    });
+}
+
+void EntryPanel::hideEditorsOutOfView()
+{
+    const QWidget *focus = window()->focusWidget();
+    const QList<QWidget *> editors = cellEditors();
+    if (std::any_of(editors.begin(), editors.end(), [focus](QWidget *e) { return holdsFocus(e, focus); }))
+        m_grid->setFocus(Qt::OtherFocusReason);
+    for (QWidget *e : editors)
+        e->hide();
+}
+
+void EntryPanel::hideEditors()
+{
+    hideEditorsOutOfView();
+    m_editorRow = 0;
+    m_editorCol = 0;
+}
+
+void EntryPanel::setEditorCell(int row, int col)
+{
+    m_editorRow = row;
+    m_editorCol = col;
+}
+
+void EntryPanel::amountBoxChanged(QLineEdit *box)
+{
+    if (box->isReadOnly())
+        return;
+    const QString text = box->text();
+    if (!passesAmountRule(text)) {
+        box->clear();
+        return;
+    }
+    if (!text.endsWith(QLatin1Char('-')) && textValue(text, true) == 0)
+        box->clear();
+}
+
+int EntryPanel::numberBoxChanged(int count, const std::function<void()> &cancel)
+{
+    if (numberBox->isReadOnly())
+        return 0;
+    if (!passesDigitRule(numberBox->text())) {
+        numberBox->clear();
+        numberBox->setFocus();
+        return 0;
+    }
+    const double n = textValue(numberBox->text());
+    if (n > count) {
+        numberBox->clear();
+        cancel();
+    } else if (n == count && !deleteButton->isEnabled() && !newButton->isEnabled() && recordButton->isEnabled()) {
+        // An entry is being added: nothing to load.
+    } else if (n <= 0) {
+        numberBox->clear();
+        cancel();
+    } else {
+        return int(n);
+    }
+    return 0;
+}
+
+int EntryPanel::beginAddRow(qint16 &count)
+{
+    count = add16(count, 1);
+    numberBox->clear();
+    if (m_grid->Rows() <= count)
+        m_grid->setRows(count + 100);
+    return count;
+}
+
+void EntryPanel::enterAddingState(int row)
+{
+    setAddingButtons();
+    numberBox->setText(Str(row));
+    numberBox->setReadOnly(true);
+}
+
+void EntryPanel::releaseRow(qint16 &count, qint16 &selectedRow, qint16 &editedCol, int lastCol, int paintLastCol)
+{
+    count = qint16(count - 1);
+    const int freed = count + 1;
+    if (freed > 0 && freed < m_grid->Rows()) {
+        for (int c = 0; c <= lastCol; ++c)
+            m_grid->setTextMatrix(freed, c, QString());
+    }
+    hideEditors();
+    if (selectedRow != 0)
+        paintRow(selectedRow, 1, paintLastCol, kGridWhite);
+    selectedRow = 0;
+    editedCol = 0;
+}
+
+void EntryPanel::openDateEditor(DatePicker *picker, int x, int y, const QDate &date, EditorFill fill)
+{
+    placeEditor(picker, x, y);
+    if (fill == EditorFill::Fresh && date.isValid())
+        picker->setValue(date);
+    openEditor(picker, fill != EditorFill::Move);
+    // Typing starts with the year, so that digits typed in a row
+    // (20260515) give the whole date.
+    if (fill == EditorFill::Fresh)
+        picker->setSelectedSection(picker->sectionAt(0));
+}
+
+void EntryPanel::selectRowAndOpenEditor(int r, int c, int paintLastCol)
+{
+    paintRow(r, 1, paintLastCol, kGridPaleYellow);
+    m_grid->setRow(r);
+    m_grid->setCol(c);
+    m_grid->setKeyCell(r, c);
+    numberBox->setText(Str(r));
+    hideEditors();
+    openCellEditor(r, c, EditorFill::Fresh);
+}
+
+void EntryPanel::openCellEditor(int r, int c, EditorFill fill)
+{
+    FlexGrid *g = m_grid;
+    if (fill != EditorFill::Move)
+        g->ensureRowVisible(r);
+    if (!g->rowInView(r)) {
+        if (fill == EditorFill::Move)
+            hideEditorsOutOfView();
+        else
+            hideEditors();
+        return;
+    }
+    g->setRow(r);
+    g->setCol(c);
+    openColumnEditor(c, g->Left() + g->CellLeft(), g->Top() + g->CellTop(), g->TextMatrix(r, c), fill);
+    setEditorCell(r, c);
+}
+
+void EntryPanel::editorFollowsScroll(bool rowSelected)
+{
+    if (rowSelected && editorCol() != 0)
+        openCellEditor(editorRow(), editorCol(), EditorFill::Move);
+}

@@ -1,0 +1,310 @@
+#include "ui/widgets/panel_util.h"
+
+#include "model/values.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QPointer>
+#include <QRegularExpression>
+#include <QStringList>
+#include <cmath>
+
+bool passesDigitRule(const QString &text)
+{
+    for (QChar c : text) {
+        if (c != QLatin1Char(' ') && !(c >= QLatin1Char('0') && c <= QLatin1Char('9')))
+            return false;
+    }
+    return true;
+}
+
+bool passesAmountRule(const QString &text)
+{
+    for (QChar c : text) {
+        if (c != QLatin1Char(' ') && c != QLatin1Char('-') && c != QLatin1Char(',')
+            && !(c >= QLatin1Char('0') && c <= QLatin1Char('9')))
+            return false;
+    }
+    return true;
+}
+
+double textValue(const QString &text, bool removeCommas)
+{
+    if (!removeCommas)
+        return Val(text);
+    QString t = text;
+    t.remove(QLatin1Char(','));
+    return Val(t);
+}
+
+QString amountBoxText(double amount)
+{
+    if (std::fabs(amount) < 9.0e18)
+        return Str(qint64(amount));
+    return (amount < 0 ? QString() : QStringLiteral(" ")) + QString::number(amount, 'f', 0);
+}
+
+qint32 readAmountField(const QString &text, const QString &fieldName)
+{
+    const double v = textValue(text, true);
+    if (v < -2147483648.0 || v > 2147483647.0)
+        throw HarumokaError(QStringLiteral("「%1」の金額が大きすぎます。-2,147,483,648 から 2,147,483,647 までの金額を入力してください。")
+                                .arg(fieldName));
+    return roundTo32(v);
+}
+
+qint16 readCountField(const QString &text, const QString &fieldName)
+{
+    const double v = textValue(text, false);
+    if (v < -32768.0 || v > 32767.0)
+        throw HarumokaError(QStringLiteral("「%1」の値が大きすぎます。32,767 までの数を入力してください。").arg(fieldName));
+    return roundTo16(v);
+}
+
+namespace {
+
+class FocusSelectFilter : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::FocusIn)
+            selectAllText(qobject_cast<QWidget *>(watched));
+        return false;
+    }
+};
+
+// Handles key presses for the widget it is installed on; the handler
+// returns true to consume the key.
+class KeyFilter : public QObject {
+public:
+    KeyFilter(QObject *parent, std::function<bool(QKeyEvent *)> handler)
+        : QObject(parent), m_handler(std::move(handler))
+    {
+    }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        return m_handler(static_cast<QKeyEvent *>(event));
+    }
+
+private:
+    std::function<bool(QKeyEvent *)> m_handler;
+};
+
+class ContextMenuFilter : public QObject {
+public:
+    ContextMenuFilter(QObject *parent, std::function<void(QContextMenuEvent *)> handler)
+        : QObject(parent), m_handler(std::move(handler))
+    {
+    }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::ContextMenu)
+            return false;
+        m_handler(static_cast<QContextMenuEvent *>(event));
+        return true;
+    }
+
+private:
+    std::function<void(QContextMenuEvent *)> m_handler;
+};
+
+void onKeyPress(QWidget *w, std::function<bool(QKeyEvent *)> handler)
+{
+    w->installEventFilter(new KeyFilter(w, std::move(handler)));
+}
+
+bool isEnter(const QKeyEvent *ke)
+{
+    return ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
+}
+
+// A key that changes the text of a box: a typed character, a deletion, or
+// a paste, cut, undo or redo.
+bool editsText(const QKeyEvent *ke)
+{
+    if (ke->key() == Qt::Key_Backspace || ke->key() == Qt::Key_Delete)
+        return true;
+    for (auto k : {QKeySequence::Paste, QKeySequence::Cut, QKeySequence::Undo, QKeySequence::Redo})
+        if (ke->matches(k))
+            return true;
+    const QString text = ke->text();
+    return !text.isEmpty() && text.at(0).isPrint() && !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+}
+
+QString firstLine(const QString &text)
+{
+    const qsizetype cut = text.indexOf(QRegularExpression(QStringLiteral("[\r\n\u2028\u2029]")));
+    return cut < 0 ? text : text.left(cut);
+}
+
+} // namespace
+
+void selectAllText(QWidget *w)
+{
+    if (auto *e = qobject_cast<QLineEdit *>(w))
+        e->selectAll();
+    else if (auto *c = qobject_cast<QComboBox *>(w)) {
+        if (c->lineEdit())
+            c->lineEdit()->selectAll();
+    }
+}
+
+void selectAllOnFocus(QWidget *w)
+{
+    w->installEventFilter(new FocusSelectFilter(w));
+    if (auto *c = qobject_cast<QComboBox *>(w); c && c->lineEdit())
+        c->lineEdit()->installEventFilter(new FocusSelectFilter(c->lineEdit()));
+}
+
+void keepSingleLine(QLineEdit *edit)
+{
+    QObject::connect(edit, &QLineEdit::textChanged, edit, [edit](const QString &t) {
+        const QString line = firstLine(t);
+        if (line.size() != t.size())
+            edit->setText(line);
+    });
+}
+
+void keepSingleLine(QComboBox *combo)
+{
+    if (combo->lineEdit())
+        keepSingleLine(combo->lineEdit());
+}
+
+QString halfWidthNumberText(const QString &committed)
+{
+    // NFKC folds the full-width forms (０-９, －, ，, ／, the ideographic space).
+    QString text = committed.normalized(QString::NormalizationForm_KC);
+    for (QChar &c : text) {
+        switch (c.unicode()) {
+        case 0x2010: case 0x2011: case 0x2012: case 0x2013: case 0x2014: case 0x2015:
+        case 0x2212: case 0x30FC: // dashes, the minus sign, the long-vowel mark of kana mode
+            c = QLatin1Char('-');
+            break;
+        case 0x3001: // the ideographic comma of kana mode
+            c = QLatin1Char(',');
+            break;
+        default:
+            break;
+        }
+    }
+    return text;
+}
+
+void typeCommittedText(QWidget *w, const QString &committed, const std::function<bool(const QString &)> &takes)
+{
+    const QString text = halfWidthNumberText(committed);
+    if (text.isEmpty())
+        return;
+    if (!takes(text)) {
+        QApplication::beep();
+        return;
+    }
+    const QPointer<QWidget> target(w);
+    for (QChar c : text) {
+        if (!target)
+            return;
+        // Qt's key codes for printable ASCII are the upper-case characters.
+        const int key = c.toUpper().unicode();
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(target, &press);
+        if (target)
+            QApplication::sendEvent(target, &release);
+    }
+}
+
+void onEnterKey(QWidget *w, const std::function<void()> &onEnter)
+{
+    onKeyPress(w, [onEnter](QKeyEvent *ke) {
+        if (!isEnter(ke))
+            return false;
+        onEnter();
+        return true;
+    });
+}
+
+void onEscapeKey(QWidget *w, const std::function<void()> &onEscape)
+{
+    onKeyPress(w, [onEscape](QKeyEvent *ke) {
+        if (ke->key() != Qt::Key_Escape)
+            return false;
+        onEscape();
+        return true;
+    });
+}
+
+void onDeleteKey(QWidget *w, const std::function<void()> &onDelete)
+{
+    onKeyPress(w, [onDelete](QKeyEvent *ke) {
+        if (ke->key() != Qt::Key_Delete || (ke->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        onDelete();
+        return true;
+    });
+}
+
+void onContextMenu(QWidget *w, const std::function<void(QContextMenuEvent *)> &onMenu)
+{
+    w->installEventFilter(new ContextMenuFilter(w, onMenu));
+}
+
+void onTabKey(QWidget *w, const std::function<void(bool)> &onTab)
+{
+    onKeyPress(w, [onTab](QKeyEvent *ke) {
+        const bool tab = ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab;
+        if (!tab || (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false;
+        onTab(ke->key() == Qt::Key_Tab && !(ke->modifiers() & Qt::ShiftModifier));
+        return true;
+    });
+}
+
+void onTextKey(QWidget *w, const std::function<void()> &onKey)
+{
+    onKeyPress(w, [onKey](QKeyEvent *ke) {
+        if (editsText(ke))
+            onKey();
+        return false;
+    });
+}
+
+void nameEditor(QWidget *w, const QString &name)
+{
+    w->setAccessibleName(name);
+    if (auto *c = qobject_cast<QComboBox *>(w)) {
+        if (c->lineEdit())
+            c->lineEdit()->setAccessibleName(name);
+        auto *label = new QLabel(name, c->parentWidget());
+        label->setBuddy(c);
+        label->hide();
+    }
+}
+
+void refillCombo(QComboBox *combo, const QStringList &items)
+{
+    const QSignalBlocker block(combo);
+    combo->clear();
+    combo->addItems(items);
+    combo->setCurrentIndex(-1);
+    combo->setEditText(QString());
+}
+
+QString comboText(const QComboBox *combo)
+{
+    return combo->currentText();
+}
+
+void setComboText(QComboBox *combo, const QString &text)
+{
+    combo->setEditText(text);
+}

@@ -1,0 +1,634 @@
+#include "ui/window/frmmain.h"
+
+#include "model/periods.h"
+#include "model/values.h"
+#include "model/version.h"
+#include "storage/placement.h"
+#include "storage/recent_files.h"
+#include "ui/widgets/datepicker.h"
+#include "ui/widgets/dialogs.h"
+#include "ui/window/document_commands.h"
+#include "ui/widgets/error_message.h"
+#include "ui/widgets/flexgrid.h"
+#include "ui/window/help_window.h"
+#include "ui/sheets/income_sheet.h"
+#include "ui/widgets/panel_util.h"
+#include "ui/window/print_commands.h"
+#include "ui/sheets/print_settings_sheet.h"
+#include "ui/widgets/readable_colors.h"
+#include "ui/widgets/sheet_scroll_area.h"
+#include "ui/widgets/sheet_widgets.h"
+#include "ui/sheets/summary_sheet.h"
+#include "ui/sheets/supply_sheet.h"
+#include "ui/widgets/twips.h"
+#include "ui/window/undo_commands.h"
+
+#include <QLayout>
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUndoStack>
+
+namespace {
+
+// Resource strings for the captions of the menu (designed as numbers).
+const QHash<int, QString> &stringTable()
+{
+    static const QHash<int, QString> table = {
+        {1000, QStringLiteral("ﾌｧｲﾙ(&F)")},
+        {1001, QStringLiteral("開く(&O)...")},
+        {1002, QStringLiteral("閉じる(&C)")},
+        {1003, QStringLiteral("上書き保存(&S)")},
+        {1004, QStringLiteral("名前を付けて保存(&A)...")},
+        {1005, QStringLiteral("ﾍﾟｰｼﾞ設定(&U)...")},
+        {1006, QStringLiteral("終了(&X)")},
+        {1007, QStringLiteral("ﾍﾙﾌﾟ(&H)")},
+    };
+    return table;
+}
+
+const QString kNoHelp = QStringLiteral(
+    "ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。");
+
+
+} // namespace
+
+frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *parent)
+    : QMainWindow(parent), m_dialogs(dialogs)
+{
+    setWindowTitle(versionCaption());
+    QIcon appIcon(QStringLiteral(":/icons/harumoka.png"));
+    appIcon.addFile(QStringLiteral(":/icons/harumoka-48.png"));
+    setWindowIcon(appIcon);
+    m_helpFileName = QStringLiteral(":/help/help.html");
+
+    m_undo = new QUndoStack(this);
+    // Each step keeps the entry list before it: bounded, so that a large account stays small.
+    m_undo->setUndoLimit(200);
+    m_commands = std::make_unique<DocumentCommands>(m_doc, *m_undo, m_names, m_dialogs, this, settingsFilePath);
+    m_print = std::make_unique<PrintCommands>(m_doc, m_dialogs, this);
+    buildMenus();
+    buildToolBar();
+    addDesktopConventions();
+
+    SSTabSheets = new QTabWidget(this);
+    SSTabSheets->setDocumentMode(false);
+    // Nine captions must fit the design width without scroll buttons.
+    SSTabSheets->setIconSize(QSize(14, 14));
+    SSTabSheets->tabBar()->setUsesScrollButtons(false);
+    SSTabSheets->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 6px 4px 4px; }"));
+    printSheet = new PrintSettingsSheet(m_doc, SSTabSheets);
+    incomeSheet = new IncomeSheet(m_doc, m_names, m_dialogs, SSTabSheets);
+    supplySheet = new SupplySheet(m_doc, m_names, m_dialogs, SSTabSheets);
+    const QIcon sheetIcon = style()->standardIcon(QStyle::SP_FileIcon);
+    SSTabSheets->addTab(printSheet, style()->standardIcon(QStyle::SP_FileDialogDetailedView),
+                        QStringLiteral(" 印刷設定"));
+    SSTabSheets->addTab(incomeSheet, style()->standardIcon(QStyle::SP_ArrowDown), QStringLiteral(" 収入元帳"));
+    SSTabSheets->addTab(supplySheet, style()->standardIcon(QStyle::SP_ArrowUp), QStringLiteral(" 支出元帳"));
+    for (int p = 0; p < PeriodCount; ++p) {
+        summarySheets[p] = new SummarySheet(SSTabSheets);
+        SSTabSheets->addTab(summarySheets[p], sheetIcon, QString::fromUtf8(periodInfo(p).sheetCaption));
+    }
+    for (EntrySheet *sheet : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)})
+        connect(sheet, &EntrySheet::entryFinished, this, [this] { closeUndoStep(*m_undo); });
+    // Screen readers: the summary tables by their sheets (the print settings
+    // sheet names its own boxes and frames).
+    for (int p = 0; p < PeriodCount; ++p)
+        summarySheets[p]->grid()->setAccessibleName(QString::fromUtf8(periodInfo(p).sheetCaption).trimmed());
+    for (EntryPanel *panel : {static_cast<EntryPanel *>(incomeSheet), static_cast<EntryPanel *>(supplySheet)}) {
+        panel->setGuard([this](const std::function<void()> &f) { return guarded(f); });
+        panel->setLineHeight([this] { return m_rowHeightUnit; });
+    }
+    sheet::nameParts({{SSTabSheets, "SSTabSheets"}, {printSheet, "printSheet"}, {incomeSheet, "incomeSheet"},
+                      {supplySheet, "supplySheet"}, {mnuHelpAbout, "mnuHelpAbout"}});
+    for (int p = 0; p < PeriodCount; ++p)
+        summarySheets[p]->setObjectName(sheet::indexedName("summarySheets", p));
+    auto *central = new QWidget(this);
+    SSTabSheets->setParent(central);
+    // The design's fixed geometry: the sheets do not re-layout.
+    SSTabSheets->setGeometry(0, twipsToPixels(60, this), twipsToPixels(13455, this) + 6,
+                             twipsToPixels(8055, this) + 6);
+    central->setFixedSize(SSTabSheets->width(), SSTabSheets->y() + SSTabSheets->height());
+    // The fixed design sits in a scroll area that fits the screen at any scale.
+    auto *sheetArea = new SheetScrollArea(central, this);
+    setCentralWidget(sheetArea);
+
+    QFont remainderFont = font();
+    remainderFont.setBold(true);
+    remainderFont.setPointSizeF(remainderFont.pointSizeF() * 1.3);
+    incomeSheet->setRemainderFont(remainderFont);
+    supplySheet->setRemainderFont(remainderFont);
+
+    connect(&m_doc, &Document::changed, this, [this](const Document::Update &update) {
+        guarded([this, &update] { documentChanged(update); });
+    });
+    followCommands();
+    connect(supplySheet, &SupplySheet::detailRequested, this, [this](const EntryPtr &entry) {
+        setEnabled(false);
+        emit detailWindowRequested(entry);
+    });
+    connect(SSTabSheets, &QTabWidget::currentChanged, this, [this] { guarded([this] { SSTabSheets_Click(); }); });
+
+    Form_Load();
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    sheetArea->fitToScreen();
+
+    WindowPlacement placement;
+    if (readWindowPlacement(placement)) {
+        const QPoint pos(twipsToPixels(placement.left, this), twipsToPixels(placement.top, this));
+        for (QScreen *screen : QGuiApplication::screens()) {
+            if (screen->availableGeometry().contains(pos + QPoint(40, 40))) {
+                move(pos);
+                break;
+            }
+        }
+    }
+}
+
+frmMain::~frmMain()
+{
+    // The sheets hold the document by reference, and the undo stack (a
+    // child, deleted later) signals as it empties: nothing may reach this
+    // window while it is being taken apart.
+    m_doc.disconnect(this);
+    m_undo->disconnect(this);
+}
+
+void frmMain::buildMenus()
+{
+    // Captions are designed as string-table numbers and replaced at load.
+    QMenu *file = menuBar()->addMenu(QStringLiteral("1000"));
+    mnuFile = file->menuAction();
+    mnuFileOpen = file->addAction(QStringLiteral("1001"));
+    mnuFileOpen->setShortcut(QKeySequence::Open);
+    mnuFileClose = file->addAction(QStringLiteral("1002"));
+    file->addSeparator();
+    mnuFileSave = file->addAction(QStringLiteral("1003"));
+    mnuFileSave->setShortcut(QKeySequence::Save);
+    mnuFileSaveAs = file->addAction(QStringLiteral("1004"));
+    mnuFileNextYear = file->addAction(QStringLiteral("次年度の会計を作成(&N)..."));
+    file->addSeparator();
+    mnuFilePageSetup = file->addAction(QStringLiteral("1005"));
+    mnuFilePrintPreview = file->addAction(QStringLiteral("印刷プレビュー(&V)..."));
+    mnuFilePrint = file->addAction(QStringLiteral("印刷"));
+    mnuFilePrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    mnuFileCsv = file->addAction(QStringLiteral("CSVに出力(&E)..."));
+    file->addSeparator();
+    mnuFileRecent = file->addMenu(QStringLiteral("最近使ったファイル(&R)"));
+    connect(mnuFileRecent, &QMenu::aboutToShow, this, [this] { fillRecentMenu(); });
+    fillRecentMenu();
+    file->addSeparator();
+    mnuFileExit = file->addAction(QStringLiteral("1006"));
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    mnuEdit = edit->menuAction();
+    mnuEditUndo = edit->addAction(QIcon(QStringLiteral(":/icons/undo.png")), QStringLiteral("元に戻す(&U)"));
+    mnuEditUndo->setShortcut(QKeySequence::Undo);
+    mnuEditRedo = edit->addAction(QIcon(QStringLiteral(":/icons/redo.png")), QStringLiteral("やり直し(&R)"));
+    mnuEditRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    // The items name what they undo and redo.
+    auto updateEditItems = [this] {
+        mnuEditUndo->setEnabled(m_undo->canUndo());
+        mnuEditUndo->setText(m_undo->canUndo() ? QStringLiteral("元に戻す(&U): ") + m_undo->undoText()
+                                               : QStringLiteral("元に戻す(&U)"));
+        mnuEditRedo->setEnabled(m_undo->canRedo());
+        mnuEditRedo->setText(m_undo->canRedo() ? QStringLiteral("やり直し(&R): ") + m_undo->redoText()
+                                               : QStringLiteral("やり直し(&R)"));
+    };
+    connect(m_undo, &QUndoStack::indexChanged, this, updateEditItems);
+    connect(m_undo, &QUndoStack::cleanChanged, this, [this](bool clean) { m_doc.setModified(!clean); });
+    updateEditItems();
+    connect(mnuEditUndo, &QAction::triggered, this, [this] {
+        // An edit in progress in a cell goes first, as Escape drops it; nothing else changes.
+        guarded([this] {
+            if (!incomeSheet->escapeOpenEditor() && !supplySheet->escapeOpenEditor())
+                m_undo->undo();
+        });
+    });
+    connect(mnuEditRedo, &QAction::triggered, this, [this] { guarded([this] { m_undo->redo(); }); });
+    connect(&m_doc, &Document::editDone, this, [this](const Document::Edit &edit) {
+        m_undo->push(makeUndoCommand(m_doc, edit).release());
+    });
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("1007"));
+    mnuHelp = help->menuAction();
+    mnuHelpHelp = help->addAction(QStringLiteral("ﾍﾙﾌﾟ"));
+    mnuHelpHelp->setShortcut(QKeySequence::HelpContents);
+    sheet::nameParts({{mnuFile, "mnuFile"}, {mnuFileOpen, "mnuFileOpen"}, {mnuFileClose, "mnuFileClose"},
+                      {mnuFileSave, "mnuFileSave"}, {mnuFileSaveAs, "mnuFileSaveAs"},
+                      {mnuFilePageSetup, "mnuFilePageSetup"}, {mnuFilePrint, "mnuFilePrint"},
+                      {mnuFilePrintPreview, "mnuFilePrintPreview"}, {mnuFileCsv, "mnuFileCsv"},
+                      {mnuFileNextYear, "mnuFileNextYear"}, {mnuFileRecent, "mnuFileRecent"},
+                      {mnuFileExit, "mnuFileExit"}, {mnuEdit, "mnuEdit"}, {mnuEditUndo, "mnuEditUndo"},
+                      {mnuEditRedo, "mnuEditRedo"}, {mnuHelp, "mnuHelp"}, {mnuHelpHelp, "mnuHelpHelp"}});
+
+    connect(mnuFileOpen, &QAction::triggered, this, [this] { guarded([this] { mnuFileOpen_Click(); }); });
+    connect(mnuFileClose, &QAction::triggered, this, [this] { guarded([this] { mnuFileClose_Click(); }); });
+    connect(mnuFileSave, &QAction::triggered, this, [this] { mnuFileSave_Click(); });
+    connect(mnuFileSaveAs, &QAction::triggered, this, [this] { mnuFileSaveAs_Click(); });
+    connect(mnuFilePageSetup, &QAction::triggered, this, [this] { mnuFilePageSetup_Click(); });
+    connect(mnuFilePrintPreview, &QAction::triggered, this, [this] { guarded([this] { mnuFilePrintPreview_Click(); }); });
+    connect(mnuFilePrint, &QAction::triggered, this, [this] { guarded([this] { mnuFilePrint_Click(); }); });
+    connect(mnuFileCsv, &QAction::triggered, this, [this] { guarded([this] { mnuFileCsv_Click(); }); });
+    connect(mnuFileExit, &QAction::triggered, this, [this] { mnuFileExit_Click(); });
+    connect(mnuFileNextYear, &QAction::triggered, this, [this] { guarded([this] { mnuFileNextYear_Click(); }); });
+    connect(mnuHelpHelp, &QAction::triggered, this, [this] { guarded([this] { mnuHelpHelp_Click(); }); });
+}
+
+void frmMain::buildToolBar()
+{
+    // Its title names it for screen readers and in the window's context menu;
+    // so is the button that shows the buttons a narrow window cuts off.
+    tbToolBar = addToolBar(QStringLiteral("ツールバー"));
+    tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
+    if (auto *more = tbToolBar->findChild<QToolButton *>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("ツールバーの続き"));
+    tbToolBar->setMovable(false);
+    tbToolBar->setIconSize(QSize(20, 20));
+    struct Button {
+        const char *key, *tip, *desc, *image;
+    };
+    // The images are the program's own, the same on every desktop theme.
+    const Button buttons[] = {
+        {"開く", "元帳ﾌｧｲﾙを開く", "元帳ファイルを開く", "open"},
+        {"名前をつけて保存", "元帳ﾌｧｲﾙを名前をつけて保存", "名前をつけて保存", "saveas"},
+        {"上書き保存", "元帳ﾌｧｲﾙを上書き保存", "上書き保存", "save"},
+        {"ページ設定", "ﾌﾟﾘﾝﾀの設定", "プリンタの設定", "setup"},
+        {"印刷プレビュー", "印刷プレビュー", "印刷プレビュー", "preview"},
+        {"印刷", "印刷", "印刷", "print"},
+    };
+    int i = 0;
+    for (const Button &b : buttons) {
+        if (i == 3 || i == 4)
+            tbToolBar->addSeparator();
+        const QString key = QString::fromUtf8(b.key);
+        const QIcon icon(QStringLiteral(":/icons/%1.png").arg(QLatin1String(b.image)));
+        QAction *a = tbToolBar->addAction(icon, QString::fromUtf8(b.desc));
+        a->setObjectName(key);
+        a->setToolTip(QString::fromUtf8(b.tip));
+        a->setStatusTip(QString::fromUtf8(b.desc));
+        toolButtons.insert(key, a);
+        connect(a, &QAction::triggered, this, [this, key] { tbToolBar_ButtonClick(key); });
+        ++i;
+    }
+    tbToolBar->addSeparator();
+    for (QAction *a : {mnuEditUndo, mnuEditRedo})
+        tbToolBar->addAction(a);
+    // At the toolbar's right end: in view without changing the window's size.
+    auto *spacer = new QWidget(tbToolBar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    tbToolBar->addWidget(spacer);
+    readOnlyNotice = new QLabel(QStringLiteral("読み取り専用で開いています（上書き保存はできません）"), tbToolBar);
+    readOnlyNotice->setStyleSheet(QStringLiteral("QLabel { color: #b00000; font-weight: bold; padding: 0 8px; }"));
+    readOnlyNotice->setAccessibleName(readOnlyNotice->text());
+    readOnlyNotice->setObjectName(QStringLiteral("readOnlyNotice"));
+    tbToolBar->addWidget(readOnlyNotice)->setVisible(false);
+}
+
+void frmMain::loadResourceCaptions()
+{
+    // Menu items whose caption is a number take it from the string table;
+    // any other caption (separators, 印刷, ﾍﾙﾌﾟ) stays.
+    const auto &table = stringTable();
+    QList<QAction *> actions = {mnuFile, mnuHelp};
+    for (QMenu *menu : menuBar()->findChildren<QMenu *>())
+        actions += menu->actions();
+    for (QAction *a : actions) {
+        bool ok = false;
+        const int id = a->text().toInt(&ok);
+        if (ok && table.contains(id))
+            a->setText(table.value(id));
+    }
+}
+
+void frmMain::Form_Load()
+{
+    loadResourceCaptions();
+    supplySheet->setDetailEnabled(false);
+    incomeSheet->showHelp(IncomeSheet::helpText());
+    supplySheet->showHelp(SupplySheet::helpText());
+    printSheet->showTitle(m_doc.title());
+    printSheet->optPrint_Click(0);
+    printSheet->setPrintDate(today());
+    m_commands->loadRememberedNames();
+    incomeSheet->layoutGrid();
+    m_rowHeightUnit = incomeSheet->grid()->RowHeight(0);
+    supplySheet->layoutGrid();
+    for (SummarySheet *s : summarySheets)
+        s->layoutGrid();
+    incomeSheet->setEditorDate(today());
+    supplySheet->setEditorDate(today());
+    fillFreeReceiptNumbers();
+    SSTabSheets->setCurrentIndex(0);
+    DocumentCommands::Enabled commands = m_commands->enabled();
+    commands.save = false;
+    commands.saveAsMenu = true;
+    m_commands->setEnabled(commands);
+    incomeSheet->fillIncomeArticleList();
+    supplySheet->fillSupplyArticleList();
+    incomeSheet->setIdleButtons();
+    supplySheet->setIdleButtons();
+    setRemainderLabels();
+}
+
+void frmMain::Form_Activate()
+{
+    // The detail window's edits are in the grid already; the panel rests.
+    supplySheet->idlePanel();
+}
+
+void frmMain::SSTabSheets_Click()
+{
+    const int tab = SSTabSheets->currentIndex();
+    if (tab >= 3 && tab <= 8 && m_summariesStale)
+        refreshSummaries();
+}
+
+void frmMain::documentChanged(const Document::Update &update)
+{
+    using C = Document::Change;
+    const Document::Changes what = update.what;
+    if (what & C::EntryRemoved)
+        clearSummaryTotals();
+    incomeSheet->documentChanged(update);
+    supplySheet->documentChanged(update);
+    if (what & C::SupplyEntries)
+        fillFreeReceiptNumbers();
+    if (what & C::TitleFields)
+        printSheet->showTitle(m_doc.title());
+    if (what & (C::IncomeEntries | C::SupplyEntries | C::DetailLines | C::TitleFields))
+        m_summariesStale = true;
+    setRemainderLabels();
+}
+
+bool frmMain::guarded(const std::function<void()> &f)
+{
+    return runShowingErrors(m_dialogs, this, f);
+}
+
+int frmMain::textWidth(const QString &text) const
+{
+    return textWidthTwips(font(), text, this);
+}
+
+void frmMain::refreshSummaries()
+{
+    m_summaries = computeSummaries(m_doc.entries(), m_doc.title().carryOverOverride());
+    for (int p = 0; p < PeriodCount; ++p)
+        summarySheets[p]->fillSummaryGrid(m_summaries[p], m_rowHeightUnit);
+    m_summariesStale = false;
+}
+
+void frmMain::clearSummaryTotals()
+{
+    for (SummarySheet *s : summarySheets)
+        s->clearLastRow();
+}
+
+void frmMain::setRemainderLabels()
+{
+    // Summed in 64 bits: the label shows any total, the 32-bit period sums report an overflow.
+    const qint64 remainder = m_doc.remainder();
+    // The yen sign: a backslash would show as a backslash in Linux fonts.
+    const QString text = QStringLiteral("¥") + formatAmount(remainder);
+    for (EntrySheet *s : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)})
+        s->showRemainder(text, remainder < 0);
+}
+
+void frmMain::fillFreeReceiptNumbers()
+{
+    supplySheet->fillReceiptList();
+}
+
+void frmMain::clearDocumentView()
+{
+    // The entry grids start again with the document's EntriesReplaced.
+    for (SummarySheet *s : summarySheets)
+        s->clearView();
+}
+
+void frmMain::saveArticleFile(const QString &fileName)
+{
+    m_commands->saveArticleFile(fileName);
+}
+
+void frmMain::loadArticleFile(const QString &fileName)
+{
+    m_commands->loadArticleFile(fileName);
+}
+
+bool frmMain::openFile(const QString &fileName)
+{
+    return m_commands->openFile(fileName);
+}
+
+void frmMain::openRecentFile(const QString &fileName)
+{
+    m_commands->openRecent(fileName);
+}
+
+void frmMain::mnuFileOpen_Click()
+{
+    m_commands->open();
+}
+
+bool frmMain::mnuFileClose_Click()
+{
+    return m_commands->close();
+}
+
+bool frmMain::mnuFileSave_Click()
+{
+    return m_commands->save();
+}
+
+bool frmMain::mnuFileSaveAs_Click()
+{
+    return m_commands->saveAs();
+}
+
+void frmMain::mnuFileNextYear_Click()
+{
+    m_commands->nextYear();
+}
+
+void frmMain::writeRecoveryCopy()
+{
+    m_commands->writeRecoveryCopy();
+}
+
+bool frmMain::offerRecovery()
+{
+    return m_commands->offerRecovery();
+}
+
+QPrinter *frmMain::printer()
+{
+    return m_print->printer();
+}
+
+void frmMain::mnuFilePageSetup_Click()
+{
+    m_print->pageSetup();
+}
+
+void frmMain::mnuFilePrint_Click()
+{
+    refreshSummaries();
+    m_print->print(Printout::fromKind(printSheet->printKind()), printSheet->settings(), m_summaries, openFileName());
+}
+
+void frmMain::mnuFilePrintPreview_Click()
+{
+    refreshSummaries();
+    m_print->preview(Printout::fromKind(printSheet->printKind()), printSheet->settings(), m_summaries,
+                     openFileName());
+}
+
+void frmMain::mnuFileCsv_Click()
+{
+    m_print->exportCsv(Printout::fromKind(printSheet->printKind()), printSheet->settings());
+}
+
+void frmMain::followCommands()
+{
+    connect(m_commands.get(), &DocumentCommands::enabledChanged, this, [this] { showEnabledCommands(); });
+    connect(m_commands.get(), &DocumentCommands::readOnlyChanged, this, [this](bool on) { showReadOnly(on); });
+    connect(m_commands.get(), &DocumentCommands::recentFilesChanged, this, [this] { fillRecentMenu(); });
+    connect(m_commands.get(), &DocumentCommands::clearing, this, [this] { clearSheets(); });
+    connect(m_commands.get(), &DocumentCommands::cleared, this, [this] { Form_Load(); });
+    m_commands->setRefresh([this] { refreshSummaries(); });
+    showEnabledCommands();
+}
+
+void frmMain::clearSheets()
+{
+    clearDocumentView();
+    incomeSheet->resetState();
+    supplySheet->resetState();
+    incomeSheet->setDefaultStudents(kDefaultStudents);
+    for (SummarySheet *s : summarySheets)
+        s->resetState();
+}
+
+void frmMain::showEnabledCommands()
+{
+    const DocumentCommands::Enabled &on = m_commands->enabled();
+    toolButtons.value(QStringLiteral("開く"))->setEnabled(on.open);
+    mnuFileOpen->setEnabled(on.open);
+    toolButtons.value(QStringLiteral("上書き保存"))->setEnabled(on.save);
+    mnuFileSave->setEnabled(on.save);
+    toolButtons.value(QStringLiteral("名前をつけて保存"))->setEnabled(on.saveAsButton);
+    mnuFileSaveAs->setEnabled(on.saveAsMenu);
+    showDocumentName();
+}
+
+void frmMain::showReadOnly(bool readOnly)
+{
+    // A widget on a toolbar is shown and hidden through its action.
+    for (QAction *a : tbToolBar->actions()) {
+        if (tbToolBar->widgetForAction(a) == readOnlyNotice)
+            a->setVisible(readOnly);
+    }
+    showDocumentName();
+}
+
+void frmMain::fillRecentMenu()
+{
+    mnuFileRecent->clear();
+    const QStringList files = recentFiles();
+    int n = 1;
+    for (const QString &file : files) {
+        const QString caption = QStringLiteral("&%1 %2").arg(n++).arg(QDir::toNativeSeparators(file));
+        QAction *a = mnuFileRecent->addAction(caption);
+        a->setData(file);
+        connect(a, &QAction::triggered, this, [this, file] { guarded([this, file] { openRecentFile(file); }); });
+    }
+    mnuFileRecent->setEnabled(!files.isEmpty());
+}
+
+void frmMain::mnuFileExit_Click()
+{
+    close();
+}
+
+void frmMain::mnuHelpHelp_Click()
+{
+    if (m_helpFileName.isEmpty()) {
+        m_dialogs.message(this, kNoHelp, Dialogs::Buttons::Ok, Dialogs::Icon::Information, versionCaption());
+        return;
+    }
+    QString error;
+    if (!HelpWindow::show(this, m_helpFileName, &error))
+        m_dialogs.message(this, error, Dialogs::Buttons::Ok);
+}
+
+void frmMain::tbToolBar_ButtonClick(const QString &key)
+{
+    // Toolbar commands end quietly on an error, except that a failed save
+    // reports itself (its own message box) and the program goes on.
+    try {
+        if (key == QStringLiteral("開く"))
+            guarded([this] { mnuFileOpen_Click(); });
+        else if (key == QStringLiteral("名前をつけて保存"))
+            mnuFileSaveAs_Click();
+        else if (key == QStringLiteral("上書き保存"))
+            mnuFileSave_Click();
+        else if (key == QStringLiteral("ページ設定"))
+            mnuFilePageSetup_Click();
+        else if (key == QStringLiteral("印刷プレビュー"))
+            guarded([this] { mnuFilePrintPreview_Click(); });
+        else if (key == QStringLiteral("印刷"))
+            guarded([this] { mnuFilePrint_Click(); });
+    } catch (...) {
+    }
+}
+
+bool frmMain::Form_Unload()
+{
+    // The window stays open when the save the user asked for did not complete.
+    if (!m_commands->unload())
+        return false;
+    // The other windows (the detail window) close without their questions.
+    emit unloading();
+    if (!isMinimized()) {
+        WindowPlacement p;
+        p.left = pixelsToTwips(x(), this);
+        p.top = pixelsToTwips(y(), this);
+        p.width = pixelsToTwips(width(), this);
+        p.height = pixelsToTwips(height(), this);
+        writeWindowPlacement(p);
+    }
+    m_commands->releaseLock();
+    m_unloaded = true;
+    return true;
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (m_unloaded) {
+        event->accept();
+        return;
+    }
+    bool ok = false;
+    guarded([&] { ok = Form_Unload(); });
+    if (ok)
+        event->accept();
+    else
+        event->ignore();
+}

@@ -1,0 +1,92 @@
+#include "ui/window/print_commands.h"
+
+#include "model/document.h"
+#include "print/csv_export.h"
+#include "print/printer_surface.h"
+#include "print/printouts.h"
+#include "ui/widgets/dialogs.h"
+#include "ui/window/file_requests.h"
+
+#include <QPrinter>
+
+PrintCommands::PrintCommands(const Document &doc, Dialogs &dialogs, QWidget *dialogParent)
+    : m_doc(doc), m_dialogs(dialogs), m_parent(dialogParent)
+{
+}
+
+PrintCommands::~PrintCommands() = default;
+
+QPrinter *PrintCommands::printer()
+{
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        PrinterSurface::preparePrinter(*m_printer);
+    }
+    return m_printer.get();
+}
+
+void PrintCommands::pageSetup()
+{
+    try {
+        m_dialogs.pageSetup(m_parent, printer());
+    } catch (...) {
+    }
+}
+
+void PrintCommands::print(Printout printout, const PrintSettings &ps, const PeriodSummaries &sums,
+                          const QString &accountFile)
+{
+    const qint16 n = findDetailMismatch(m_doc.entries());
+    if (n != 0) {
+        const QString question = QStringLiteral("支出表の") + QString::number(n)
+            + QStringLiteral("番目の記載金額と、その明細書の合計金額が違っています。\r印刷してもいいですか？");
+        if (m_dialogs.message(m_parent, question, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
+            return;
+    }
+    const QString confirm = printout.title() + QStringLiteral("を印刷します。よろしいですか？");
+    if (m_dialogs.message(m_parent, confirm, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes) {
+        m_dialogs.message(m_parent, QStringLiteral("「設定」画面から、印刷の種類を選択してください。"),
+                          Dialogs::Buttons::Ok);
+        return;
+    }
+    // The queue and a PDF file show the job under the account's and the printout's name.
+    printer()->setDocName(printJobName(accountFile, printout));
+    if (!m_dialogs.printDialog(m_parent, printer(), QStringLiteral("ﾍﾟｰｼﾞ設定"),
+                               proposedOutputPath(m_doc.fileName(), printout.title(), QStringLiteral("pdf"))))
+        return;
+    try {
+        printKindOnPrinter(m_doc, sums, *printer(), ps, printout);
+    } catch (const HarumokaError &e) {
+        // A printout that fails half-way must not look like success.
+        m_dialogs.message(m_parent, QStringLiteral("印刷できませんでした。\r") + e.message(), Dialogs::Buttons::Ok,
+                          Dialogs::Icon::Warning);
+    }
+}
+
+void PrintCommands::preview(Printout printout, const PrintSettings &ps, const PeriodSummaries &sums,
+                            const QString &accountFile)
+{
+    QString error;
+    // The preview's print button sends the job under the same name as 印刷.
+    printer()->setDocName(printJobName(accountFile, printout));
+    m_dialogs.printPreview(m_parent, printer(), [&](QPrinter *p) {
+        try {
+            printKindOnPrinter(m_doc, sums, *p, ps, printout);
+        } catch (const HarumokaError &e) {
+            error = e.message();
+        }
+    });
+    if (!error.isEmpty())
+        m_dialogs.message(m_parent, QStringLiteral("印刷プレビューを表示できませんでした。\r") + error,
+                          Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+}
+
+void PrintCommands::exportCsv(Printout printout, const PrintSettings &ps)
+{
+    int filter = 0;
+    const QString name =
+        m_dialogs.saveFileName(m_parent, csvExportRequest(m_doc.fileName(), printout.title()), &filter);
+    if (name.isEmpty())
+        return;
+    ::exportCsv(m_doc, ps, printout, name, chosenCsvEncoding(filter));
+}

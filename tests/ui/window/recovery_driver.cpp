@@ -1,0 +1,67 @@
+// Helper of tst_recovery: the program with an unsaved edit, waiting to be
+// killed.
+//   recovery_driver ACCOUNT
+// opens ACCOUNT, changes the first income's amount to 7777 through the
+// income sheet, waits until the recovery copy is written, prints "ready"
+// and sleeps until it is killed.
+#include "app/application.h"
+#include "app/startup.h"
+#include "ui/widgets/dialogs.h"
+#include "ui/window/document_commands.h"
+#include "ui/widgets/flexgrid.h"
+#include "ui/window/frmmain.h"
+#include "ui/sheets/income_sheet.h"
+#include "support/parts.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QThread>
+#include <cstdio>
+#include <sys/prctl.h>
+#include <csignal>
+
+namespace {
+
+class NoDialogs : public Dialogs {
+public:
+    Answer message(QWidget *, const QString &text, Buttons, Icon, const QString &) override
+    {
+        std::fprintf(stderr, "unexpected question: %s\n", qPrintable(text));
+        return Answer::No;
+    }
+    QString openFileName(QWidget *, const FileRequest &) override { return {}; }
+    QString saveFileName(QWidget *, const FileRequest &, int *) override { return {}; }
+    bool pageSetup(QWidget *, QPrinter *) override { return false; }
+    bool printDialog(QWidget *, QPrinter *, const QString &, const QString &) override { return false; }
+    void printPreview(QWidget *, QPrinter *, const std::function<void(QPrinter *)> &) override {}
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlive the test
+    QApplication app(argc, argv);
+    setupApplication(app);
+    if (argc != 2)
+        return 2;
+    NoDialogs dialogs;
+    auto w = Main(dialogs, QString::fromLocal8Bit(argv[1]) + QStringLiteral(".names.ini"));
+    w->documentCommands().setRecoveryDelay(100);
+    if (!w->openFile(QString::fromLocal8Bit(argv[1])))
+        return 1;
+    IncomeSheet *s = part<IncomeSheet>(*w, "incomeSheet");
+    part<FlexGrid>(*s, "MSFlexGridIncome")->clickCell(1, 6);
+    part<QLineEdit>(*s, "TextIncomeAmount")->setText(QStringLiteral("7777"));
+    part<QPushButton>(*s, "CommandIncomeRecord")->click();
+    QElapsedTimer t;
+    t.start();
+    while (!w->document().isModified() || t.elapsed() < 1000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    std::puts("ready");
+    std::fflush(stdout);
+    for (;;)
+        QThread::sleep(1);
+}

@@ -1,0 +1,236 @@
+// Unsaved work survives a killed program: the recovery copy is offered at
+// the next start, restored as an unsaved document of its account, and saved
+// there only when the user saves. And the next school year's account.
+#include "app/startup.h"
+#include "model/document.h"
+#include "model/values.h"
+#include "print/ledger.h"
+#include "print/printouts.h"
+#include "storage/account_file.h"
+#include "storage/recovery.h"
+#include "support/test_main.h"
+#include "support/test_util.h"
+#include "support/window_fixture.h"
+#include "ui/widgets/flexgrid.h"
+#include "ui/sheets/income_sheet.h"
+#include "ui/sheets/print_settings_sheet.h"
+#include "support/parts.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString kQuestion = QStringLiteral("前回、保存されていない変更がありました。復元しますか？");
+
+
+} // namespace
+
+class TestRecovery : public QObject {
+    Q_OBJECT
+
+    // Runs the driver on `account` and kills it once its copy is written.
+    void killAfterAnEdit(const QString &account, const QString &folder = QString())
+    {
+        QProcess driver;
+        driver.setWorkingDirectory(folder);
+        driver.start(QStringLiteral(RECOVERY_DRIVER), {account});
+        QVERIFY(driver.waitForStarted());
+        QVERIFY(driver.waitForReadyRead(120000));
+        QCOMPARE(driver.readAllStandardOutput().trimmed(), QByteArray("ready"));
+        driver.kill();
+        QVERIFY(driver.waitForFinished());
+    }
+
+private slots:
+    void init() { QDir(recoveryFolder()).removeRecursively(); }
+
+    void aKilledProgramsWorkIsRestoredAndSavedOnlyWhenAsked()
+    {
+        QTemporaryDir dir;
+        const QString account = dir.filePath(QStringLiteral("3年2組.txt"));
+        QFile::copy(QStringLiteral(HARUMOKA_TEST_DATA "/golden/sample.txt"), account);
+        const QByteArray original = readBytes(account);
+        killAfterAnEdit(account);
+        // The account is as it was; the copy waits elsewhere.
+        QCOMPARE(readBytes(account), original);
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.txt")}, QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("3年2組.txt")});
+        QCOMPARE(RecoveryStore().leftBehind().size(), 1);
+
+        // いいえ keeps it for later.
+        {
+            ScriptedDialogs d;
+            auto w = Main(d, dir.filePath(QStringLiteral("names.ini")));
+            d.expectMessageContaining(kQuestion, Dialogs::Answer::No);
+            QVERIFY(!w->offerRecovery());
+            QVERIFY(d.done());
+        }
+        // はい restores it, unsaved, named after its account.
+        ScriptedDialogs d;
+        auto w = Main(d, dir.filePath(QStringLiteral("names.ini")));
+        d.expectMessageContaining(QDir::toNativeSeparators(account), Dialogs::Answer::Yes);
+        QVERIFY(w->offerRecovery());
+        QVERIFY(w->document().isModified());
+        QCOMPARE(w->document().fileName(), account);
+        QCOMPARE(w->document().entryAt(true, 1)->taAmount, 7777);
+        QCOMPARE(readBytes(account), original);
+        QVERIFY(part<QAction>(*w, "mnuFileSave")->isEnabled());
+        QVERIFY(w->mnuFileSave_Click());
+        QVERIFY(d.done());
+        LoadedAccount back;
+        AccountHeader h;
+        readAccountFile(account, back, h);
+        QCOMPARE(back.entries().at(true, 0)->taAmount, 7777);
+        QCOMPARE(readBytes(dir.filePath(QStringLiteral("3年2組.bak"))), original);
+        // Saved: no copy is left to offer.
+        QVERIFY(RecoveryStore().leftBehind().isEmpty());
+        QCOMPARE(QDir(recoveryFolder()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    void deleteThrowsTheCopyAwayAndARunningProgramsCopyIsNotOffered()
+    {
+        RecoveryStore running;
+        running.write("iMekalu135\r\nTrue\r\n\r\n\r\n\r\n\r\n\r\n", QString(), FileStamp());
+        QTemporaryDir dir;
+        const QString account = dir.filePath(QStringLiteral("a.txt"));
+        QFile::copy(QStringLiteral(HARUMOKA_TEST_DATA "/golden/sample.txt"), account);
+        killAfterAnEdit(account);
+        ScriptedDialogs d;
+        auto w = Main(d, dir.filePath(QStringLiteral("names.ini")));
+        d.expectMessageContaining(kQuestion, Dialogs::Answer::Delete);
+        QVERIFY(!w->offerRecovery());
+        QVERIFY(d.done());
+        QVERIFY(!w->offerRecovery()); // asks nothing more
+        QVERIFY(running.hasCopy());
+        QCOMPARE(QDir(recoveryFolder()).entryList(QDir::Files | QDir::Hidden).size(), 3); // the running one's
+    }
+
+    // Restored under its name only into the very file the work started from
+    // (not a file of that name in the folder the program now starts in);
+    // otherwise without a name. A damaged account stays damaged.
+    void restoresOnlyIntoTheFileTheWorkStartedFrom_data()
+    {
+        QTest::addColumn<QString>("change");  // before the program starts again, in another folder
+        QTest::addColumn<QString>("caution"); // what the question adds; Save then asks for a name
+        QTest::newRow("the other folder has an acc.txt") << "other" << "";
+        QTest::newRow("the other folder has none") << "" << "";
+        QTest::newRow("account replaced") << "replaced" << "変更を始めたときのファイルではありません";
+        QTest::newRow("account removed") << "removed" << "見つかりません";
+        QTest::newRow("damaged account") << "damaged" << "元のファイルは壊れていて";
+    }
+    void restoresOnlyIntoTheFileTheWorkStartedFrom()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, caution);
+        const bool saves = caution.isEmpty(), named = saves || change == "damaged";
+        QTemporaryDir a, b;
+        const QString account = a.filePath(QStringLiteral("acc.txt")), there = b.filePath(QStringLiteral("acc.txt"));
+        const QByteArray other = "iMekalu135\r\nFalse\r\n学年行事特別会計\r\n\r\n\r\n";
+        QVERIFY(writeBytes(account, readBytes(QStringLiteral(HARUMOKA_TEST_DATA "/golden/sample.txt"))
+                                        .replace(change == "damaged" ? " 3240\r\n" : "-", " 12,000\r\n")));
+        QVERIFY(change != "other" || writeBytes(there, other));
+        killAfterAnEdit(saves ? QStringLiteral("acc.txt") : account, a.path()); // as a command line in A names it
+        QVERIFY((change != "replaced" || writeBytes(account, other)) && (change != "removed" || QFile::remove(account)));
+        const QByteArray before = readBytes(account);
+        struct Cwd { QString old = QDir::currentPath(); ~Cwd() { QDir::setCurrent(old); } } cwd;
+        QVERIFY(QDir::setCurrent(b.path()));
+        ScriptedDialogs d;
+        auto w = Main(d, b.filePath(QStringLiteral("names.ini")));
+        d.expectMessageContaining(QStringLiteral("会計: %1\r時刻: ").arg(account), Dialogs::Answer::Yes);
+        if (!saves)
+            d.expectSave(QString());
+        QVERIFY(w->offerRecovery() && d.log.last().contains(caution));
+        QCOMPARE(w->document().fileName(), named ? account : QString());
+        QCOMPARE(w->document().isDamaged(), change == "damaged");
+        QVERIFY(part<QAction>(*w, "mnuFileSave")->isEnabled() == saves && w->mnuFileSave_Click() == saves);
+        QVERIFY(d.done());
+        QCOMPARE(readBytes(there), change == "other" ? other : QByteArray("<missing>"));
+        QVERIFY(saves ? readBytes(account).contains(" 7777\r\n") : readBytes(account) == before);
+    }
+
+    // The folder and the copy are the user's alone; a folder that cannot be
+    // used (a file, a link to a folder others can read) is said once.
+    void stateFolderIsPrivateOrSaidOnce_data()
+    {
+        QTest::addColumn<QString>("place"); // what stands where the state folder goes (a link: Qt's permissions)
+        QTest::newRow("nothing") << "";
+        QTest::newRow("a link to a private folder") << "7000";
+        QTest::newRow("a link to a folder others can read") << "7055";
+        QTest::newRow("a file") << "file";
+    }
+    void stateFolderIsPrivateOrSaidOnce()
+    {
+        QFETCH(QString, place);
+        QTemporaryDir dir;
+        const QByteArray oldState = qgetenv("XDG_STATE_HOME");
+        qputenv("XDG_STATE_HOME", QFile::encodeName(dir.path()));
+        const QString folder = recoveryFolder(), target = dir.filePath(QStringLiteral("target"));
+        QVERIFY(!place.startsWith('7') || (QDir().mkdir(target) && QFile::link(target, folder)
+                                           && QFile::setPermissions(target, QFile::Permissions(place.toUInt(nullptr, 16)))));
+        QVERIFY(place != "file" || writeBytes(folder, ""));
+        const bool usable = place.isEmpty() || place == "7000";
+        WindowFixture f;
+        part<QPushButton>(*f.w, "CommandIncomeNew")->click();
+        if (!usable)
+            f.dialogs.expectMessageContaining(QStringLiteral("復元用のコピーを保存できません"));
+        f.w->writeRecoveryCopy();
+        f.w->writeRecoveryCopy();
+        QVERIFY(f.dialogs.done());
+        qputenv("XDG_STATE_HOME", oldState);
+        const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
+        QCOMPARE(files.size(), usable ? 3 : 0); // the copy, its note and the window's lock
+        for (const QFileInfo &file : files)
+            QCOMPARE(file.permissions() & 0x0077, QFileDevice::Permissions()); // nothing for the group or others
+    }
+
+    void nextSchoolYearCarriesTheYearLedgersRemainder()
+    {
+        WindowFixture f;
+        const QString old = f.path(QStringLiteral("mixed.txt"));
+        QFile::copy(QStringLiteral(HARUMOKA_TEST_DATA "/golden/mixed.txt"), old);
+        QVERIFY(f.w->openFile(old));
+        const QByteArray oldBytes = readBytes(old);
+        const PrintSettings ps(f.doc().title());
+        const qint64 remainder =
+            ledgerTable(f.doc().entries().printOrder(), printSummaries(f.doc(), ps), ps, Year).total.balance;
+        QVERIFY(remainder != 0);
+        part<QAction>(*f.w, "mnuFileNextYear")->trigger();
+        // A new, unsaved account: the title with the year advanced, the remainder first.
+        QVERIFY(f.doc().isModified());
+        QVERIFY(f.doc().fileName().isEmpty());
+        QCOMPARE(f.doc().title().schoolYear, QStringLiteral("令和9年度(2027年度）"));
+        QCOMPARE(f.doc().title().schoolName, QStringLiteral("ハルモカ市立さくら小学校"));
+        QCOMPARE(part<QComboBox>(*f.w, "ComboYearHome")->currentText(), QStringLiteral("令和9年度(2027年度）"));
+        QCOMPARE(f.doc().incomeCount(), qint16(1));
+        QCOMPARE(f.doc().supplyCount(), qint16(0));
+        const MekaluArticle &carry = *f.doc().entryAt(true, 1);
+        QCOMPARE(carry.taArticle, QStringLiteral("前年度からの繰越金"));
+        QCOMPARE(carry.taDate.date(), QDate(2027, 4, 1));
+        QCOMPARE(qint64(carry.taAmount), remainder);
+        QCOMPARE(carry.taPerPerson, 0);
+        // The new year ledger starts with that remainder.
+        const PrintSettings next(f.doc().title());
+        const LedgerTable year = ledgerTable(f.doc().entries().printOrder(), printSummaries(f.doc(), next), next, Year);
+        QCOMPARE(year.entries.first().balance, remainder);
+        // Saved under a new name, it reads back as written; the old account is untouched.
+        const QString fresh = f.path(QStringLiteral("next.txt"));
+        f.dialogs.expectSave(fresh);
+        QVERIFY(f.w->mnuFileSaveAs_Click());
+        QCOMPARE(readBytes(old), oldBytes);
+        LoadedAccount back;
+        AccountHeader h;
+        readAccountFile(fresh, back, h);
+        QCOMPARE(encodeAccountFile(h, back.entries()), readBytes(fresh));
+        QCOMPARE(h.schoolYear, QStringLiteral("令和9年度(2027年度）"));
+        QVERIFY(f.dialogs.done());
+    }
+};
+
+HARUMOKA_TEST_MAIN(TestRecovery)
+#include "tst_recovery.moc"
