@@ -29,5 +29,6 @@ int main(int argc, char *argv[])
     window->guarded([&] { restored = window->offerRecovery(); });
     if (!restored && !cl.file.isEmpty())
         window->guarded([&] { window->openFile(cl.file); });
+    quitWhenReadyIfAsked(*window);
     return app.exec();
 }

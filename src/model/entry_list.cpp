@@ -30,19 +30,23 @@ EntryList::EntryList(const std::vector<EntryPtr> &fileOrder)
     for (int i = 0; i < n; ++i) {
         const MekaluArticle &e = *fileOrder[size_t(i)];
         auto &dates = firstOfDate[size_t(kindIndex(e.taIncome))];
-        const auto later = dates.upper_bound(e.taDate);
-        if (later == dates.end()) {
+        // A file in date order: every entry dated on or after the latest so
+        // far goes to the end, found without a search.
+        if (dates.empty() || !(e.taDate < dates.rbegin()->first)) {
             next[size_t(tail)] = i;
             prev[size_t(i)] = tail;
             tail = i;
-        } else {
-            const int before = later->second;
-            const int p = prev[size_t(before)];
-            next[size_t(p)] = i;
-            prev[size_t(i)] = p;
-            next[size_t(i)] = before;
-            prev[size_t(before)] = i;
+            if (dates.empty() || dates.rbegin()->first < e.taDate)
+                dates.emplace_hint(dates.end(), e.taDate, i);
+            continue;
         }
+        // Before the first entry of its kind dated later.
+        const int before = dates.upper_bound(e.taDate)->second;
+        const int p = prev[size_t(before)];
+        next[size_t(p)] = i;
+        prev[size_t(i)] = p;
+        next[size_t(i)] = before;
+        prev[size_t(before)] = i;
         dates.try_emplace(e.taDate, i);
     }
     m_all.reserve(size_t(n));

@@ -136,7 +136,9 @@ QDateTime makeDate(const QDate &d, const QTime &t)
 
 QDateTime zeroDate()
 {
-    return makeDate(QDate(1899, 12, 30));
+    // Every new entry starts with it: made once.
+    static const QDateTime zero = makeDate(QDate(1899, 12, 30));
+    return zero;
 }
 
 QString shortDate(const QDateTime &d)
@@ -181,7 +183,7 @@ int daysInMonth(int y, int m)
 
 // "2026/04/15", the form the file writer writes and most dates come in,
 // read without the regular expression and the calendar. False for anything else.
-bool parseShortDate(const QString &text, QDateTime &out)
+bool parseShortDate(QStringView text, QDateTime &out)
 {
     if (text.size() != 10 || text[4] != QLatin1Char('/') || text[7] != QLatin1Char('/'))
         return false;
@@ -204,7 +206,7 @@ bool parseShortDate(const QString &text, QDateTime &out)
 
 } // namespace
 
-QDateTime parseDate(const QString &text)
+QDateTime parseDate(QStringView text)
 {
     QDateTime quick;
     if (parseShortDate(text, quick))
@@ -212,7 +214,7 @@ QDateTime parseDate(const QString &text)
     static const QRegularExpression re(QStringLiteral(
         R"(^\s*(\d{1,4})\s*[/\-.年]\s*(\d{1,2})\s*[/\-.月]\s*(\d{1,2})\s*日?)"
         R"((?:\s+(\d{1,2}):(\d{1,2})(?::(\d{1,2}))?)?\s*$)"));
-    const QRegularExpressionMatch m = re.match(text);
+    const QRegularExpressionMatch m = re.match(text.toString());
     if (!m.hasMatch())
         return QDateTime();
     int year = m.captured(1).toInt();

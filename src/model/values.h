@@ -63,7 +63,7 @@ QString generalDate(const QDateTime &d); // short date, plus " H:mm:ss" when not
 // Reads the forms people and files use: "2003/4/15", "2003-04-15",
 // "2003/04/15 9:30:00", "03/04/15", "2003年4月15日". Returns an invalid
 // QDateTime when the text is not a date.
-QDateTime parseDate(const QString &text);
+QDateTime parseDate(QStringView text);
 
 // "Today", overridable so tests and screenshots are repeatable.
 QDate today();

@@ -10,8 +10,6 @@ using namespace layout;
 
 namespace {
 
-constexpr double kLeft = 1000;
-constexpr double kRight = 10600;
 constexpr double kDateX = 1060;
 constexpr double kReceiptX = 2160;
 constexpr double kArticleX = 2960;
@@ -34,10 +32,10 @@ QString ledgerDate(const QDateTime &d)
     return text;
 }
 
-class LedgerPrinter {
+class LedgerPrinter : TablePrinter {
 public:
     LedgerPrinter(const LedgerTable &table, PageSurface &s, const PrintSettings &ps, Period period)
-        : m_table(table), m_surface(s), m_settings(ps), m_period(period)
+        : TablePrinter(s, ps), m_table(table), m_period(period)
     {
     }
 
@@ -67,16 +65,14 @@ private:
         m_surface.textRightAligned(kBalanceRight, y, formatAmount(m_balance));
     }
 
-    void across(double y) { m_surface.drawLine(kLeft, y, kRight, y); }
-
     void verticalRules(double bottom)
     {
         m_surface.setLineWidth(kThick);
-        m_surface.drawLine(kLeft, kTableTop, kLeft, bottom);
-        m_surface.drawLine(kRight, kTableTop, kRight, bottom);
+        vertical(kLeft, kTableTop, bottom);
+        vertical(kRight, kTableTop, bottom);
         m_surface.setLineWidth(kThin);
         for (double x : kThinRules)
-            m_surface.drawLine(x, kTableTop, x, bottom);
+            vertical(x, kTableTop, bottom);
     }
 
     void pageStart()
@@ -223,14 +219,11 @@ private:
     }
 
     const LedgerTable &m_table;
-    PageSurface &m_surface;
-    const PrintSettings &m_settings;
     Period m_period;
     qint64 m_incomeTotal = 0;
     qint64 m_balance = 0;
     qint64 m_expenseTotal = 0;
     int m_page = 0;
-    qint64 m_row = 0;
     qint64 m_pageFirstRow = 1;
 };
 
@@ -271,13 +264,12 @@ LedgerTable ledgerTable(const std::vector<EntryPtr> &sorted, const PeriodSummari
         line.text = e->taArticle + QLatin1Char(' ') + e->taSubArticle;
         if (e->taIncome) {
             income += e->taAmount;
-            balance += e->taAmount;
             line.income = e->taAmount;
         } else {
             expense = add32(expense, e->taAmount);
-            balance -= e->taAmount;
             line.expense = e->taAmount;
         }
+        balance += e->signedAmount();
         line.incomeTotal = income;
         line.expenseTotal = expense;
         line.balance = balance;

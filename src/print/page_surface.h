@@ -15,16 +15,16 @@ class PageSurface {
 public:
     virtual ~PageSurface() = default;
 
-    virtual void setFontName(const QString &name) = 0;
-    virtual QString fontName() const = 0;
-    virtual void setFontSize(double points) = 0;
-    virtual double fontSize() const = 0;
+    virtual void setFontName(const QString &name) { m_fontName = name; }
+    QString fontName() const { return m_fontName; }
+    virtual void setFontSize(double points) { m_fontSize = points; }
+    double fontSize() const { return m_fontSize; }
 
     // The current position: where the next text goes.
-    virtual void setCurrentX(double x) = 0;
-    virtual void setCurrentY(double y) = 0;
-    virtual double currentX() const = 0;
-    virtual double currentY() const = 0;
+    void setCurrentX(double x) { m_x = x; }
+    void setCurrentY(double y) { m_y = y; }
+    double currentX() const { return m_x; }
+    double currentY() const { return m_y; }
 
     // Draws text in the current font and colour with its top-left corner at
     // the current position; the position is left where it was.
@@ -33,11 +33,11 @@ public:
     virtual double textWidth(const QString &text) = 0;
 
     // Line width in printer units: n draws a line n/600 inch wide.
-    virtual void setLineWidth(int n) = 0;
-    virtual int lineWidth() const = 0;
+    virtual void setLineWidth(int n) { m_lineWidth = n; }
+    int lineWidth() const { return m_lineWidth; }
     // Colour of the following texts and lines.
-    virtual void setColor(qint32 rgb) = 0;
-    virtual qint32 color() const = 0;
+    virtual void setColor(qint32 rgb) { m_color = rgb; }
+    qint32 color() const { return m_color; }
 
     virtual void drawLine(double x1, double y1, double x2, double y2) = 0;
 
@@ -67,4 +67,13 @@ public:
     {
         textAt(left + (right - left - textWidth(text)) / 2, y, text);
     }
+
+protected:
+    // What every surface keeps between calls: font, position and pen.
+    QString m_fontName;
+    double m_fontSize = 12;
+    double m_x = 0;
+    double m_y = 0;
+    int m_lineWidth = 1;
+    qint32 m_color = kBlack;
 };

@@ -6,14 +6,13 @@
 #include <QString>
 
 // What a printout is drawn with: the account's title and the format options
-// of the print settings sheet (not saved in the account file). The sheet
-// produces it on demand, so a printout reads the controls as they are when
-// it runs.
+// (not saved in the account file). Whoever starts a printout fills them in
+// as they stand at that moment: the print settings or the command line.
 struct PrintSettings : AccountTitle {
-    bool printCarry = false;      // CheckPrintCarry
-    QString respect = QStringLiteral("保護者各位"); // ComboPrintRespect
-    QDate printDate;              // DTPickerPrintDate
-    bool oneColumn = false;       // OptionAltColumn1(0) "1行"
+    bool printCarry = false;      // the ledger books the carry-over as the period's last expense
+    QString respect = QStringLiteral("保護者各位"); // the report's addressee (報告相手)
+    QDate printDate;              // the report's date; an invalid one means today
+    bool oneColumn = false;       // the report lists its expenses one per row, not two
 
     PrintSettings() = default;
     explicit PrintSettings(const AccountTitle &title) : AccountTitle(title) {}

@@ -30,27 +30,19 @@ public:
     static void preparePrinter(QPrinter &printer);
 
     void setFontName(const QString &name) override;
-    QString fontName() const override { return m_fontName; }
     void setFontSize(double points) override;
-    double fontSize() const override { return m_fontSize; }
-    void setCurrentX(double x) override { m_x = x; }
-    void setCurrentY(double y) override { m_y = y; }
-    double currentX() const override { return m_x; }
-    double currentY() const override { return m_y; }
     void drawText(const QString &text) override;
     double textWidth(const QString &text) override;
     void setLineWidth(int n) override
     {
         m_penDirty = m_penDirty || n != m_lineWidth;
-        m_lineWidth = n;
+        PageSurface::setLineWidth(n);
     }
-    int lineWidth() const override { return m_lineWidth; }
     void setColor(qint32 rgb) override
     {
         m_penDirty = m_penDirty || rgb != m_color;
-        m_color = rgb;
+        PageSurface::setColor(rgb);
     }
-    qint32 color() const override { return m_color; }
     void drawLine(double x1, double y1, double x2, double y2) override;
     void endPage() override;
     void endDocument() override;
@@ -67,12 +59,6 @@ private:
     QPrinter &m_printer;
     QPainter m_painter;
     QFont m_font;
-    QString m_fontName;
-    double m_fontSize = 12;
-    double m_x = 0;
-    double m_y = 0;
-    int m_lineWidth = 1;
-    qint32 m_color = kBlack;
     int m_pages = 1;
     bool m_penDirty = true;
     bool m_glyphRuns = false;

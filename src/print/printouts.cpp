@@ -58,8 +58,7 @@ void printKindOn(const Document &doc, const PeriodSummaries &sums, PageSurface &
         printLedger(doc, sums, s, ps, printout.period);
         return;
     }
-    const PeriodSummary &period = sums[printout.period];
-    printReport(s, ps, QString::fromUtf8(printout.info().reportLabel), period.incomeList, period.supplyList,
+    printReport(s, ps, QString::fromUtf8(printout.info().reportLabel), sums[printout.period],
                 closingSentence(sums, ps, printout));
 }
 

@@ -36,20 +36,8 @@ struct RecordedLine {
 
 class RecordingSurface : public PageSurface {
 public:
-    void setFontName(const QString &name) override { m_fontName = name; }
-    QString fontName() const override { return m_fontName; }
-    void setFontSize(double points) override { m_fontSize = points; }
-    double fontSize() const override { return m_fontSize; }
-    void setCurrentX(double x) override { m_x = x; }
-    void setCurrentY(double y) override { m_y = y; }
-    double currentX() const override { return m_x; }
-    double currentY() const override { return m_y; }
     void drawText(const QString &text) override;
     double textWidth(const QString &text) override;
-    void setLineWidth(int n) override { m_lineWidth = n; }
-    int lineWidth() const override { return m_lineWidth; }
-    void setColor(qint32 rgb) override { m_color = rgb; }
-    qint32 color() const override { return m_color; }
     void drawLine(double x1, double y1, double x2, double y2) override;
     void endPage() override;
     void endDocument() override;
@@ -67,12 +55,6 @@ public:
     bool documentEnded() const { return m_documentEnded; }
 
 private:
-    QString m_fontName;
-    double m_fontSize = 12;
-    double m_x = 0;
-    double m_y = 0;
-    int m_lineWidth = 1;
-    qint32 m_color = kBlack;
     int m_page = 0;
     int m_pageEnds = 0;
     bool m_documentEnded = false;

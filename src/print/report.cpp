@@ -1,7 +1,5 @@
 #include "print/report.h"
 
-#include "summary/summaries.h"
-
 #include "model/values.h"
 #include "print/layout.h"
 
@@ -13,8 +11,6 @@ using namespace layout;
 
 namespace {
 
-constexpr double kLeft = 1000;
-constexpr double kRight = 10600;
 constexpr double kLabelRight = 4700;   // totals block and "合　計" labels
 constexpr double kTotalsAmountRight = 8440;
 constexpr double kItemRight = 10540;   // amounts at the right border
@@ -37,22 +33,21 @@ constexpr double kSingleTextWidth = 8200;
 // Expense rows start a new page once the table reaches this far down.
 constexpr double kExpensePageFull = 13560;
 
-class ReportPrinter {
+class ReportPrinter : TablePrinter {
 public:
-    ReportPrinter(PageSurface &s, const PrintSettings &ps, const QString &label,
-                  const QList<MekaluArticle> &incomeList, const QList<MekaluArticle> &supplyList,
+    ReportPrinter(PageSurface &s, const PrintSettings &ps, const QString &label, const PeriodSummary &period,
                   const QString &closing)
-        : m_surface(s), m_settings(ps), m_label(label), m_incomeList(incomeList),
-          m_supplyList(supplyList), m_closing(closing)
+        : TablePrinter(s, ps), m_label(label), m_period(period), m_incomeList(period.incomeList),
+          m_supplyList(period.supplyList), m_closing(closing)
     {
     }
 
     void run()
     {
         // Everything that can overflow is computed before the first page.
-        m_incomeTotal = sumLines(m_incomeList);
-        m_expenseTotal = to32(-qint64(sumLines(m_supplyList)));
-        const qint32 difference = sub32(m_incomeTotal, m_expenseTotal);
+        m_incomeTotal = m_period.incomeTotal;
+        m_expenseTotal = to32(-qint64(m_period.supplyTotal));
+        const qint32 difference = m_period.remainder();
         const QString date = reportDateText(m_settings.printDate);
 
         header();
@@ -65,8 +60,6 @@ public:
 private:
     PageSurface &s() { return m_surface; }
     double textY(qint64 row) const { return rowTop(row) + kTextOffset; }
-    void across(double y) { m_surface.drawLine(kLeft, y, kRight, y); }
-    void vertical(double x, double top, double bottom) { m_surface.drawLine(x, top, x, bottom); }
     // Whether rows up to (not including) `endRow` end above the bottom of the paper.
     static bool fits(qint64 endRow) { return rowTop(endRow) <= kPrintableBottom; }
 
@@ -105,37 +98,70 @@ private:
         vertical(kLabelRight, rowTop(0), rowTop(3));
     }
 
-    // ---- income --------------------------------------------------------
+    // What follows starts at the top of a new page.
+    void newPage()
+    {
+        s().endPage();
+        m_row = 0;
+    }
 
-    void incomeHeader()
+    // The table being drawn: its column titles, each centred between its
+    // edges, and the rules that close it at a page break besides the outer
+    // borders (the thick ones, then the thin ones).
+    struct Title {
+        double left;
+        double right;
+        QString text;
+    };
+    struct Table {
+        QList<Title> titles;
+        bool ruledAtBreak = false; // a thick rule under the last row on the page
+        QList<double> thickRules;
+        QList<double> thinRules;
+    };
+
+    void tableHeader()
     {
         ++m_row;
         m_tableTop = rowTop(m_row);
         s().setLineWidth(kThick);
         across(m_tableTop);
         const double y = m_tableTop + kTextOffset;
-        s().textCentred(kLeft, kIncomeAmountLeft, y, QStringLiteral("項　目"));
-        s().textCentred(kIncomeAmountLeft, kIncomeBreakdownLeft, y, QStringLiteral("金　額"));
-        s().textCentred(kIncomeBreakdownLeft, kRight, y, QStringLiteral("内　訳"));
+        for (const Title &t : m_table.titles)
+            s().textCentred(t.left, t.right, y, t.text);
         ++m_row;
         across(rowTop(m_row));
         s().setLineWidth(kThin);
         m_firstItemRow = m_row;
     }
 
-    // Closes the income table on this page and continues it on the next.
-    void incomePageBreak()
+    // Closes the table on this page and continues it on the next.
+    void tablePageBreak()
     {
         const double y = rowTop(m_row);
         s().setLineWidth(kThick);
+        if (m_table.ruledAtBreak)
+            across(y);
         vertical(kLeft, m_tableTop, y);
+        for (double x : m_table.thickRules)
+            vertical(x, m_tableTop, y);
         vertical(kRight, m_tableTop, y);
         s().setLineWidth(kThin);
-        vertical(kIncomeAmountLeft, m_tableTop, y);
-        vertical(kIncomeBreakdownLeft, m_tableTop, y);
-        s().endPage();
-        m_row = 0;
-        incomeHeader();
+        for (double x : m_table.thinRules)
+            vertical(x, m_tableTop, y);
+        newPage();
+        tableHeader();
+    }
+
+    // ---- income --------------------------------------------------------
+
+    void startIncomeTable()
+    {
+        m_table = Table{{{kLeft, kIncomeAmountLeft, QStringLiteral("項　目")},
+                         {kIncomeAmountLeft, kIncomeBreakdownLeft, QStringLiteral("金　額")},
+                         {kIncomeBreakdownLeft, kRight, QStringLiteral("内　訳")}},
+                        false, {}, {kIncomeAmountLeft, kIncomeBreakdownLeft}};
+        tableHeader();
     }
 
     void incomeSection()
@@ -159,14 +185,14 @@ private:
                     items.last().append(&e);
         }
 
-        incomeHeader();
+        startIncomeTable();
         for (qsizetype g = 0; g < items.size(); ++g) {
             for (qsizetype i = 0; i < items[g].size(); ++i) {
                 const bool last = g == items.size() - 1 && i == items[g].size() - 1;
                 incomeItem(*items[g][i], last);
             }
             if (g + 1 < items.size() && rowTop(m_row) > kIncomePageFull)
-                incomePageBreak();
+                tablePageBreak();
         }
 
         const double y = rowTop(m_row);
@@ -191,7 +217,7 @@ private:
         // An item that would run off the paper (with the totals row after
         // the last one) continues the table on the next page.
         if (m_row > m_firstItemRow && !fits(m_row + lines.size() + (lastOfTable ? 1 : 0)))
-            incomePageBreak();
+            tablePageBreak();
 
         const double y = textY(m_row);
         for (qsizetype k = 0; k < lines.size(); ++k)
@@ -210,46 +236,18 @@ private:
 
     bool twoPerRow() const { return !m_settings.oneColumn; }
 
-    void expenseHeader()
+    void startExpenseTable()
     {
-        ++m_row;
-        m_tableTop = rowTop(m_row);
-        s().setLineWidth(kThick);
-        across(m_tableTop);
-        const double y = m_tableTop + kTextOffset;
         const QString article = QStringLiteral("項　目");
         const QString amount = QStringLiteral("金　額");
-        if (twoPerRow()) {
-            s().textCentred(kLeft, kPairLeftAmount, y, article);
-            s().textCentred(kPairLeftAmount, kPairMiddle, y, amount);
-            s().textCentred(kPairMiddle, kPairRightAmount, y, article);
-            s().textCentred(kPairRightAmount, kRight, y, amount);
-        } else {
-            s().textCentred(kLeft, kPairRightAmount, y, article);
-            s().textCentred(kPairRightAmount, kRight, y, amount);
-        }
-        ++m_row;
-        across(rowTop(m_row));
-        s().setLineWidth(kThin);
-        m_firstItemRow = m_row;
-    }
-
-    void expensePageBreak()
-    {
-        const double y = rowTop(m_row);
-        s().setLineWidth(kThick);
-        across(y);
-        vertical(kLeft, m_tableTop, y);
         if (twoPerRow())
-            vertical(kPairMiddle, m_tableTop, y);
-        vertical(kRight, m_tableTop, y);
-        s().setLineWidth(kThin);
-        if (twoPerRow())
-            vertical(kPairLeftAmount, m_tableTop, y);
-        vertical(kPairRightAmount, m_tableTop, y);
-        s().endPage();
-        m_row = 0;
-        expenseHeader();
+            m_table = Table{{{kLeft, kPairLeftAmount, article}, {kPairLeftAmount, kPairMiddle, amount},
+                             {kPairMiddle, kPairRightAmount, article}, {kPairRightAmount, kRight, amount}},
+                            true, {kPairMiddle}, {kPairLeftAmount, kPairRightAmount}};
+        else
+            m_table = Table{{{kLeft, kPairRightAmount, article}, {kPairRightAmount, kRight, amount}},
+                            true, {}, {kPairRightAmount}};
+        tableHeader();
     }
 
     void expenseSection()
@@ -275,20 +273,18 @@ private:
         {
             const qint64 heading = m_row + 1;
             const qint64 rows = entries.isEmpty() ? 1 : rowLines(0) + (entries.size() <= perRow ? 1 : 0);
-            if (!fits(heading + 2 + rows)) {
-                s().endPage();
-                m_row = 0;
-            }
+            if (!fits(heading + 2 + rows))
+                newPage();
         }
         ++m_row;
         s().textAt(kLeft, textY(m_row), QStringLiteral("２．支出の部"));
-        expenseHeader();
+        startExpenseTable();
 
         for (qsizetype i = 0; i < entries.size(); i += perRow) {
             const qsizetype n = rowLines(i);
             const bool lastRow = i + perRow >= entries.size();
             if (m_row > m_firstItemRow && !fits(m_row + n + (lastRow ? 1 : 0)))
-                expensePageBreak();
+                tablePageBreak();
 
             for (qsizetype j = i; j < std::min(i + perRow, entries.size()); ++j) {
                 const bool right = j > i;
@@ -303,7 +299,7 @@ private:
             m_row += n;
             across(rowTop(m_row));
             if (!lastRow && rowTop(m_row) > kExpensePageFull)
-                expensePageBreak();
+                tablePageBreak();
         }
 
         const double y = rowTop(m_row);
@@ -331,10 +327,8 @@ private:
     void closingRows(const QString &date)
     {
         // One empty row under the table and three rows of text.
-        if (!fits(m_row + 4)) {
-            s().endPage();
-            m_row = 0;
-        }
+        if (!fits(m_row + 4))
+            newPage();
         ++m_row;
         s().textAt(kLeft, textY(m_row), QStringLiteral("上記の通りご報告します。"));
         ++m_row;
@@ -345,17 +339,16 @@ private:
         s().endDocument();
     }
 
-    PageSurface &m_surface;
-    const PrintSettings &m_settings;
     QString m_label;
+    const PeriodSummary &m_period;
     const QList<MekaluArticle> &m_incomeList;
     const QList<MekaluArticle> &m_supplyList;
     QString m_closing;
     qint32 m_incomeTotal = 0;
     qint32 m_expenseTotal = 0;
-    qint64 m_row = 0;
     qint64 m_firstItemRow = 0;
     double m_tableTop = 0;
+    Table m_table;
 };
 
 } // namespace
@@ -379,9 +372,8 @@ QString reportSignature(const PrintSettings &ps)
     return ps.reporter;
 }
 
-void printReport(PageSurface &s, const PrintSettings &ps, const QString &label,
-                 const QList<MekaluArticle> &incomeList, const QList<MekaluArticle> &supplyList,
+void printReport(PageSurface &s, const PrintSettings &ps, const QString &label, const PeriodSummary &period,
                  const QString &closing)
 {
-    ReportPrinter(s, ps, label, incomeList, supplyList, closing).run();
+    ReportPrinter(s, ps, label, period, closing).run();
 }

@@ -85,14 +85,27 @@ private:
                                1);
     }
 
+    // What a line should hold, for the message when it does not: put
+    // together ("収入" + "の「日付」") only when there is a message to give.
+    struct What {
+        What(const QString &text) : first(text) {}
+        What(QStringView kind, QStringView field) : first(kind), second(field) {}
+        QString text() const { return first.toString().append(second); }
+        QStringView first;
+        QStringView second;
+    };
+
     // The next line, where `what` says what the line should hold.
-    QString readLine(const QString &what)
+    QString readLine(const What &what) { return nextLine(what).toString(); }
+
+    // The same as a view into the decoded text.
+    QStringView nextLine(const What &what)
     {
         if (m_cursor.atEnd()) {
             if (m_badBytes)
                 damaged(m_cursor.lineNumber() + 1, badBytesText(what));
             damaged(m_cursor.lineNumber() + 1,
-                    QStringLiteral("ファイルが途中で終わっています（%1の行があるはずです）。").arg(what));
+                    QStringLiteral("ファイルが途中で終わっています（%1の行があるはずです）。").arg(what.text()));
         }
         const QStringView line = m_cursor.next();
         const bool cutOff = m_cursor.atEnd() && !m_cursor.lastLineTerminated();
@@ -101,27 +114,27 @@ private:
         if (line.size() > kMaxLineLength)
             damaged(m_cursor.lineNumber(),
                     QStringLiteral("行が長すぎます（%1の行のはずですが、%2 文字を超えています）。")
-                        .arg(what, formatAmount(kMaxLineLength)));
+                        .arg(what.text(), formatAmount(kMaxLineLength)));
         // The writer ends every line: a last line without its end was cut
         // off and may hold only part of its value ("32" of "32000").
         if (cutOff)
             damaged(m_cursor.lineNumber(), cutOffText(what));
-        return line.toString();
+        return line;
     }
 
-    static QString cutOffText(const QString &what)
+    static QString cutOffText(const What &what)
     {
-        return QStringLiteral("ファイルが途中で終わっています（%1の行が最後まで書かれていません）。").arg(what);
+        return QStringLiteral("ファイルが途中で終わっています（%1の行が最後まで書かれていません）。").arg(what.text());
     }
 
-    QString badBytesText(const QString &what) const
+    QString badBytesText(const What &what) const
     {
-        return QStringLiteral("%1（%2の行のはずです）。").arg(m_badWhy, what);
+        return QStringLiteral("%1（%2の行のはずです）。").arg(m_badWhy, what.text());
     }
 
-    qint64 readNumber(const QString &what, qint64 low, qint64 high)
+    qint64 readNumber(const What &what, qint64 low, qint64 high)
     {
-        const QString line = readLine(what);
+        const QStringView line = nextLine(what);
         qint64 value = 0;
         switch (parseNumberLine(line, low, high, &value)) {
         case NumberLine::Ok:
@@ -129,33 +142,33 @@ private:
         case NumberLine::OutOfRange:
             damaged(m_cursor.lineNumber(),
                     QStringLiteral("「%1」は%2として扱える範囲（%3～%4）を超えています。")
-                        .arg(shown(line.trimmed()), what, formatAmount(low), formatAmount(high)));
+                        .arg(shown(line.trimmed().toString()), what.text(), formatAmount(low), formatAmount(high)));
         case NumberLine::NotANumber:
             break;
         }
         if (line.trimmed().isEmpty())
             damaged(m_cursor.lineNumber(),
-                    QStringLiteral("%1の行が空です（数が書かれているはずです）。").arg(what));
+                    QStringLiteral("%1の行が空です（数が書かれているはずです）。").arg(what.text()));
         damaged(m_cursor.lineNumber(),
-                QStringLiteral("「%1」は数として読めません（%2の行のはずです）。").arg(shown(line), what));
+                QStringLiteral("「%1」は数として読めません（%2の行のはずです）。").arg(shown(line.toString()), what.text()));
     }
-    qint16 read16(const QString &what)
+    qint16 read16(const What &what)
     {
         return qint16(readNumber(what, std::numeric_limits<qint16>::min(),
                                  std::numeric_limits<qint16>::max()));
     }
-    qint32 read32(const QString &what)
+    qint32 read32(const What &what)
     {
         return qint32(readNumber(what, std::numeric_limits<qint32>::min(),
                                  std::numeric_limits<qint32>::max()));
     }
-    QDateTime readDate(const QString &what)
+    QDateTime readDate(const What &what)
     {
-        const QString line = readLine(what);
+        const QStringView line = nextLine(what);
         const QDateTime d = parseDate(line);
         if (!d.isValid())
-            damaged(m_cursor.lineNumber(),
-                    QStringLiteral("「%1」は日付として読めません（%2の行のはずです）。").arg(shown(line), what));
+            damaged(m_cursor.lineNumber(), QStringLiteral("「%1」は日付として読めません（%2の行のはずです）。")
+                                               .arg(shown(line.toString()), what.text()));
         return d;
     }
 
@@ -217,7 +230,7 @@ private:
     void readRecords()
     {
         while (!atEnd()) {
-            QString line = readLine(QStringLiteral("収入か支出か（True または False）"));
+            QStringView line = nextLine(QStringLiteral("収入か支出か（True または False）"));
             if (line == kDetailBegin) {
                 if (!m_last)
                     damaged(m_cursor.lineNumber(),
@@ -225,7 +238,7 @@ private:
                 readDetailBlock();
                 if (atEnd())
                     break;
-                line = readLine(QStringLiteral("収入か支出か（True または False）"));
+                line = nextLine(QStringLiteral("収入か支出か（True または False）"));
             }
             if (line != kTrue && line != kFalse) {
                 if (line == kDetailBegin || line == kDetailEnd)
@@ -233,10 +246,10 @@ private:
                             QStringLiteral("明細の区切り「%1」がここにあるはずがありません。").arg(line));
                 // A line between records names the carry-over.
                 m_header.hasCarryOverName = true;
-                m_header.carryOverName = line;
+                m_header.carryOverName = line.toString();
                 if (atEnd())
                     break;
-                line = readLine(QStringLiteral("収入か支出か（True または False）"));
+                line = nextLine(QStringLiteral("収入か支出か（True または False）"));
             }
             readEntry(line == kTrue);
         }
@@ -253,13 +266,13 @@ private:
         // Changed only while it is read (its detail lines follow it).
         auto a = std::make_shared<MekaluArticle>();
         a->taIncome = income;
-        a->taDate = readDate(k + QStringLiteral("の「日付」"));
-        a->taStudentsNumber = read16(k + QStringLiteral("の「生徒数」"));
-        a->taArticle = readLine(k + QStringLiteral("の「項目」"));
-        a->taSubArticle = readLine(k + QStringLiteral("の「内訳」"));
-        a->taReceipt = read16(k + QStringLiteral("の「領収書番号」"));
-        a->taPerPerson = read32(k + QStringLiteral("の「一人分」"));
-        a->taAmount = read32(k + QStringLiteral("の「金額」"));
+        a->taDate = readDate({k, u"の「日付」"});
+        a->taStudentsNumber = read16({k, u"の「生徒数」"});
+        a->taArticle = readLine({k, u"の「項目」"});
+        a->taSubArticle = readLine({k, u"の「内訳」"});
+        a->taReceipt = read16({k, u"の「領収書番号」"});
+        a->taPerPerson = read32({k, u"の「一人分」"});
+        a->taAmount = read32({k, u"の「金額」"});
         a->taKey = m_m.nextArticleKey;
         m_m.nextArticleKey = add32(m_m.nextArticleKey, 1);
         m_m.fileOrder.push_back(a);

@@ -2,8 +2,11 @@
 
 #include "model/values.h"
 
+#include <QHash>
 #include <QtEndian>
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
 
 namespace {
@@ -100,57 +103,114 @@ bool Cp932Codec::decode(QByteArrayView bytes, QString &out, qsizetype *badOffset
     if (bytes.isEmpty())
         return true;
     // Every byte or byte pair gives one UTF-16 unit at most.
-    QByteArray buffer(bytes.size() * 2, Qt::Uninitialized);
-    char *in = const_cast<char *>(bytes.data());
-    size_t inLeft = size_t(bytes.size());
-    char *outPtr = buffer.data();
-    size_t outLeft = size_t(buffer.size());
+    out.resize(bytes.size());
+    char16_t *const first = reinterpret_cast<char16_t *>(out.data());
+    char16_t *to = first;
+    const uchar *const data = reinterpret_cast<const uchar *>(bytes.data());
+    const qsizetype n = bytes.size();
     iconv(handle(m_decoder), nullptr, nullptr, nullptr, nullptr);
-    const size_t r = iconv(handle(m_decoder), &in, &inLeft, &outPtr, &outLeft);
-    const qsizetype produced = (buffer.size() - qsizetype(outLeft)) / 2;
-    out = QString(reinterpret_cast<const QChar *>(buffer.constData()), produced);
-    if (r == size_t(-1)) {
-        if (badOffset)
-            *badOffset = bytes.size() - qsizetype(inLeft);
-        return false;
+    // Runs decoded already, by their bytes: where their text stands in `out`
+    // (articles and breakdowns come back again and again).
+    struct Decoded {
+        qsizetype at;
+        qsizetype size;
+    };
+    QHash<QByteArrayView, Decoded> seen;
+    qsizetype i = 0;
+    while (i < n) {
+        // The bytes 0x00-0x7F are the ASCII characters (most of an account
+        // file: digits, dates, signs), taken as they are.
+        if (data[i] < 0x80) {
+            *to++ = data[i++];
+            continue;
+        }
+        // The rest through iconv, a run at a time. The run ends at an ASCII
+        // byte that cannot be the second byte of a pair: any byte from 0x80
+        // up but the one-byte katakana (0xA1-0xDF) takes the byte after it
+        // along (a run that takes one ASCII byte too many decodes the same,
+        // the code page having no shift states).
+        qsizetype end = i;
+        while (end < n && data[end] >= 0x80)
+            end += data[end] >= 0xA1 && data[end] <= 0xDF ? 1 : 2;
+        end = std::min(end, n);
+        const QByteArrayView run(bytes.data() + i, end - i);
+        if (const auto known = seen.constFind(run); known != seen.cend()) {
+            to = std::copy_n(first + known->at, known->size, to);
+            i = end;
+            continue;
+        }
+        char16_t *const runStart = to;
+        char *in = const_cast<char *>(bytes.data() + i);
+        size_t inLeft = size_t(end - i);
+        char *outPtr = reinterpret_cast<char *>(to);
+        size_t outLeft = size_t(end - i) * 2;
+        const size_t r = iconv(handle(m_decoder), &in, &inLeft, &outPtr, &outLeft);
+        to = reinterpret_cast<char16_t *>(outPtr);
+        if (r == size_t(-1)) {
+            out.truncate(to - first);
+            if (badOffset)
+                *badOffset = end - qsizetype(inLeft);
+            return false;
+        }
+        seen.insert(run, Decoded{runStart - first, to - runStart});
+        i = end;
     }
+    out.truncate(to - first);
     return true;
 }
 
 qsizetype foreignTextOffset(QByteArrayView bytes)
 {
-    bool wide = false;
-    qsizetype firstHigh = -1;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const uchar c = uchar(bytes[i]);
-        // Never part of a code page 932 character (second bytes are 0x40 and up).
-        if (c == 0x1B || c == 0x0E || c == 0x0F)
-            return i;
-        if (c >= 0x80 && firstHigh < 0)
-            firstHigh = i;
-        wide = wide || c >= 0xE0;
+    const char *const data = bytes.data();
+    const qsizetype n = bytes.size();
+    // Never part of a code page 932 character (second bytes are 0x40 and up).
+    qsizetype shift = n;
+    for (const char c : {'\x1B', '\x0E', '\x0F'}) {
+        if (const void *at = std::memchr(data, c, size_t(shift)))
+            shift = static_cast<const char *>(at) - data;
     }
+    if (shift < n)
+        return shift;
+    // The first byte that is not ASCII, eight bytes at a time while they are.
+    qsizetype firstHigh = 0;
+    for (quint64 word; firstHigh + 8 <= n; firstHigh += 8) {
+        std::memcpy(&word, data + firstHigh, 8);
+        if (word & 0x8080808080808080ULL)
+            break;
+    }
+    while (firstHigh < n && uchar(data[firstHigh]) < 0x80)
+        ++firstHigh;
+    if (firstHigh == n)
+        return -1;
+    const bool wide = std::any_of(data + firstHigh, data + n, [](char c) { return uchar(c) >= 0xE0; });
     return wide && bytes.isValidUtf8() ? firstHigh : -1;
 }
 
-QString decodeCp932(const QByteArray &bytes, qsizetype *badOffset, bool *ok)
+namespace {
+
+// One conversion with a codec of its own; `ok` (when given) tells whether
+// every character converted.
+template <typename Out, typename Convert>
+Out convertOnce(bool *ok, Convert convert)
 {
     Cp932Codec codec;
-    QString out;
-    const bool good = codec.decode(bytes, out, badOffset);
+    Out out;
+    const bool good = convert(codec, out);
     if (ok)
         *ok = good;
     return out;
+}
+
+} // namespace
+
+QString decodeCp932(const QByteArray &bytes, qsizetype *badOffset, bool *ok)
+{
+    return convertOnce<QString>(ok, [&](Cp932Codec &c, QString &out) { return c.decode(bytes, out, badOffset); });
 }
 
 QByteArray encodeCp932(const QString &text, bool *ok, qsizetype *badIndex)
 {
-    Cp932Codec codec;
-    QByteArray out;
-    const bool good = codec.encode(text, out, badIndex);
-    if (ok)
-        *ok = good;
-    return out;
+    return convertOnce<QByteArray>(ok, [&](Cp932Codec &c, QByteArray &out) { return c.encode(text, out, badIndex); });
 }
 
 QString characterAt(const QString &text, qsizetype i)

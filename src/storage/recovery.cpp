@@ -21,9 +21,15 @@
 
 namespace {
 
-QString copyName(const QString &id) { return id + QStringLiteral(".txt"); }
-QString noteName(const QString &id) { return id + QStringLiteral(".note"); }
-QString lockName(const QString &id) { return id + QStringLiteral(".lock"); }
+// A program's recovery files share its id: the copy, the note that tells
+// what it is a copy of, and the lock held while the program runs.
+const QLatin1String kCopySuffix(".txt");
+const QLatin1String kNoteSuffix(".note");
+const QLatin1String kLockSuffix(".lock");
+
+QString copyName(const QString &id) { return id + kCopySuffix; }
+QString noteName(const QString &id) { return id + kNoteSuffix; }
+QString lockName(const QString &id) { return id + kLockSuffix; }
 
 QString systemDetail(int error)
 {
@@ -260,8 +266,8 @@ QList<RecoveryCopy> RecoveryStore::leftBehind() const
 {
     QList<RecoveryCopy> out;
     const QDir dir(m_folder);
-    for (const QString &note : dir.entryList({QStringLiteral("*.note")}, QDir::Files)) {
-        const QString id = note.chopped(5);
+    for (const QString &note : dir.entryList({noteName(QStringLiteral("*"))}, QDir::Files)) {
+        const QString id = note.chopped(kNoteSuffix.size());
         if (id == m_id)
             continue;
         // A program still running holds its lock: its copy is not left behind.
@@ -283,8 +289,7 @@ QList<RecoveryCopy> RecoveryStore::leftBehind() const
 void RecoveryStore::discard(const RecoveryCopy &copy)
 {
     QFile::remove(copy.copyPath);
-    QString base = copy.copyPath;
-    base.chop(4);
-    QFile::remove(base + QStringLiteral(".note"));
-    QFile::remove(base + QStringLiteral(".lock"));
+    const QString id = copy.copyPath.chopped(kCopySuffix.size());
+    QFile::remove(noteName(id));
+    QFile::remove(lockName(id));
 }

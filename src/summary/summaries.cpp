@@ -22,17 +22,35 @@ size_t qHash(const LineKey &k, size_t seed = 0)
     return qHashMulti(seed, k.article, k.subArticle, k.income);
 }
 
+// Every article and breakdown (of income or expense) met so far, numbered:
+// looked up once for an entry or detail line, whichever periods it counts in.
+class LineIds {
+public:
+    int of(const QString &article, const QString &subArticle, bool income)
+    {
+        LineKey key{article, subArticle, income};
+        auto it = m_ids.find(key);
+        if (it == m_ids.end())
+            it = m_ids.insert(std::move(key), int(m_ids.size()));
+        return it.value();
+    }
+
+private:
+    QHash<LineKey, int> m_ids;
+};
+
 // One period's lines as they are collected: each new article and breakdown
 // appended, a known one summed into its line.
 struct Collector {
     QList<MekaluArticle> *lines;
-    QHash<LineKey, qsizetype> index;
+    std::vector<qsizetype> lineOf; // by line id; -1 not met yet
 
-    void append(const MekaluArticle &e, const QString &article, qint32 amount)
+    void append(const MekaluArticle &e, int id, const QString &article, qint32 amount)
     {
-        LineKey key{article, e.taSubArticle, e.taIncome};
-        if (const auto at = index.constFind(key); at != index.cend()) {
-            MekaluArticle &line = (*lines)[*at];
+        if (size_t(id) >= lineOf.size())
+            lineOf.resize(size_t(id) + 1, -1);
+        if (const qsizetype at = lineOf[size_t(id)]; at >= 0) {
+            MekaluArticle &line = (*lines)[at];
             const qint32 sum = add32(line.taAmount, amount);
             if (e.taStudentsNumber > 0)
                 line.taStudentsNumber = add16(line.taStudentsNumber, e.taStudentsNumber);
@@ -43,24 +61,8 @@ struct Collector {
         line.taArticle = article;
         line.taAmount = amount;
         line.taDetailList.reset();
-        index.insert(std::move(key), lines->size());
+        lineOf[size_t(id)] = lines->size();
         lines->append(std::move(line));
-    }
-
-    // An expense with detail lines counts by its lines, from the first
-    // non-blank one on, each with the entry's other fields.
-    void collect(const MekaluArticle &e)
-    {
-        if (!e.taIncome && e.taDetailList) {
-            const DetailLines &details = *e.taDetailList;
-            auto d = firstNonBlankDetail(details);
-            if (d != details.cend()) {
-                for (; d != details.cend(); ++d)
-                    append(e, d->tdArticle, d->tdAmount);
-                return;
-            }
-        }
-        append(e, e.taArticle, e.taAmount);
     }
 };
 
@@ -70,7 +72,7 @@ qint32 sumLines(const QList<MekaluArticle> &lines)
 {
     qint32 t = 0;
     for (const MekaluArticle &e : lines)
-        t = e.taIncome ? add32(t, e.taAmount) : sub32(t, e.taAmount);
+        t = add32(t, e.signedAmount());
     return t;
 }
 
@@ -110,11 +112,29 @@ PeriodSummaries computeSummaries(const EntryList &entries, const QString &carryO
                 periodsOfMonth[size_t(m)].append(p);
         }
     }
+    LineIds ids;
     for (const EntryPtr &e : entries.entries()) {
         if (e->isBlank())
             continue;
-        for (int p : periodsOfMonth[size_t(schoolMonth(e->taDate))])
-            collectors[size_t(p)][e->taIncome ? 1 : 0].collect(*e);
+        const QList<int> &periods = periodsOfMonth[size_t(schoolMonth(e->taDate))];
+        const size_t kind = e->taIncome ? 1 : 0;
+        auto count = [&](const QString &article, qint32 amount) {
+            const int id = ids.of(article, e->taSubArticle, e->taIncome);
+            for (int p : periods)
+                collectors[size_t(p)][kind].append(*e, id, article, amount);
+        };
+        // An expense with detail lines counts by its lines, from the first
+        // non-blank one on, each with the entry's other fields.
+        if (!e->taIncome && e->taDetailList) {
+            const DetailLines &details = *e->taDetailList;
+            auto d = firstNonBlankDetail(details);
+            if (d != details.cend()) {
+                for (; d != details.cend(); ++d)
+                    count(d->tdArticle, d->tdAmount);
+                continue;
+            }
+        }
+        count(e->taArticle, e->taAmount);
     }
     // Each period after the one it receives from: term 1, term 2, term 3,
     // the first half, the second half, the year.
@@ -137,11 +157,11 @@ SummaryTable summaryTable(const PeriodSummary &period)
     SummaryTable t;
     for (const QList<MekaluArticle> *list : {&period.incomeList, &period.supplyList}) {
         for (const MekaluArticle &e : *list) {
-            t.balance = e.taIncome ? add32(t.balance, e.taAmount) : sub32(t.balance, e.taAmount);
+            t.balance = add32(t.balance, e.signedAmount());
             t.rows.append({&e, t.balance});
         }
     }
-    t.incomeTotal = sumLines(period.incomeList);
-    t.expenseTotal = -qint64(sumLines(period.supplyList));
+    t.incomeTotal = period.incomeTotal;
+    t.expenseTotal = -qint64(period.supplyTotal);
     return t;
 }

@@ -9,6 +9,8 @@
 #include "support/print_test_main.h"
 #include "support/test_util.h"
 
+#include <limits>
+
 namespace {
 
 double rowY(int r) { return 1640 + 360.0 * r; }
@@ -34,7 +36,7 @@ struct Account {
     {
         refresh();
         RecordingSurface rec;
-        printReport(rec, ps, label, sums[p].incomeList, sums[p].supplyList, closing);
+        printReport(rec, ps, label, sums[p], closing);
         return rec;
     }
 };
@@ -571,12 +573,12 @@ void TestReport::expenseRowsBreakPages()
 void TestReport::overflowIsReportedBeforeDrawing()
 {
     Account a;
-    const QList<MekaluArticle> incomes = {*income(d(2003, 5, 1), QStringLiteral("A"), 2000000000),
-                                          *income(d(2003, 5, 2), QStringLiteral("B"), 2000000000)};
+    // Expenses of 2,147,483,648 yen: a total the report's figures cannot hold.
+    PeriodSummary period;
+    period.incomeList = {*income(d(2003, 5, 1), QStringLiteral("A"), 2000000000)};
+    period.supplyTotal = std::numeric_limits<qint32>::min();
     RecordingSurface rec;
-    QVERIFY_THROWS_EXCEPTION(HarumokaError,
-                             printReport(rec, a.ps, QStringLiteral("１学期"), incomes,
-                                         QList<MekaluArticle>(), QString()));
+    QVERIFY_THROWS_EXCEPTION(HarumokaError, printReport(rec, a.ps, QStringLiteral("１学期"), period, QString()));
     QVERIFY(rec.texts().isEmpty());
     QVERIFY(rec.lines().isEmpty());
 }

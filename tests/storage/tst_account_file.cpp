@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <iconv.h>
 
 namespace {
 
@@ -427,6 +428,36 @@ private slots:
         QCOMPARE(decodeCp932(QByteArray("ab\x83\x5c\x80z"), &bad, &ok), QStringLiteral("abソ"));
         QVERIFY(!ok);
         QCOMPARE(bad, 4);
+    }
+
+    // Every first byte from 0x80 up, before each kind of second byte, in
+    // the middle, again and at the end: the same text, the same verdict and
+    // the same offset as glibc gives for the whole buffer in one call.
+    void decodingAgreesWithOneIconvCall()
+    {
+        iconv_t whole = iconv_open("UTF-16LE", "CP932");
+        QVERIFY(whole != iconv_t(-1));
+        Cp932Codec codec;
+        for (int lead = 0x80; lead <= 0xFF; ++lead) {
+            for (int trail : {-1, 0x00, 0x0A, 0x3F, 0x40, 0x5C, 0x7C, 0x7E, 0x7F, 0x80, 0x9F, 0xA1, 0xDF, 0xE0, 0xFC, 0xFF}) {
+                QByteArray bytes = QByteArray("a\x82\xA0") + char(lead);
+                if (trail >= 0)
+                    bytes += QByteArray(1, char(trail)) + "z\x83\x5Cz\x82\xA0" + char(lead) + char(trail);
+                QByteArray buffer(bytes.size() * 2, '\0');
+                char *in = bytes.data(), *out = buffer.data();
+                size_t inLeft = size_t(bytes.size()), outLeft = size_t(buffer.size());
+                const bool good = iconv(whole, &in, &inLeft, &out, &outLeft) != size_t(-1);
+                iconv(whole, nullptr, nullptr, nullptr, nullptr);
+                qsizetype bad = -1;
+                QString text;
+                QCOMPARE(codec.decode(bytes, text, &bad), good);
+                QCOMPARE(text, QString::fromUtf16(reinterpret_cast<const char16_t *>(buffer.constData()),
+                                                   (buffer.size() - qsizetype(outLeft)) / 2));
+                if (!good)
+                    QCOMPARE(bad, bytes.size() - qsizetype(inLeft));
+            }
+        }
+        iconv_close(whole);
     }
 
     void encoderRefusesWhatWouldComeBackDifferent_data()

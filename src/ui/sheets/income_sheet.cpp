@@ -7,6 +7,7 @@
 #include "ui/widgets/sheet_widgets.h"
 
 #include <QFont>
+#include <cmath>
 
 using namespace sheet;
 
@@ -18,6 +19,23 @@ QString IncomeSheet::helpText()
     "○ 行を挿入したいときは空白行をクリックするか、右の「行の追加」ボタンを押してください。\n"
     "○ 行を削除したいときは、削除したい行を選択し、右の「行の削除」ボタンを押してください。");
 }
+
+namespace {
+
+// The amount box shows per pupil × pupils. A product (or a factor) that
+// does not fit stays as its digits: Record refuses it with its own message.
+QString collectionText(double perPupil, double pupils)
+{
+    if (std::fabs(perPupil) <= 2147483647.0 && std::fabs(pupils) <= 32767.0) {
+        try {
+            return Str(collectionAmount(qint32(perPupil), qint16(pupils)));
+        } catch (const OverflowError &) {
+        }
+    }
+    return amountBoxText(perPupil * pupils);
+}
+
+} // namespace
 
 IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent)
     : EntrySheet({true, 2, 7130}, doc, names, dialogs, parent)
@@ -45,7 +63,7 @@ IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     TextIncomeAmount = sheet::numberBox(this, true, 0, 0, 1200);
     for (QLineEdit *e : {TextIncomePerPerson, TextIncomeStudents, TextIncomeAmount})
         e->setAlignment(Qt::AlignRight);
-    TextIncomeStudents->setText(QStringLiteral("30"));
+    TextIncomeStudents->setText(QString::number(kDefaultStudents));
     articleCombo = ComboIncomeArticle;
     subArticleCombo = ComboIncomeSubArticle;
     remainderLabel = LabelIncomeRemainder;
@@ -276,8 +294,7 @@ void IncomeSheet::TextIncomePerPerson_Change()
         TextIncomePerPerson->clear();
         return;
     }
-    // Kept as text; Record refuses a product that does not fit.
-    TextIncomeAmount->setText(amountBoxText(p * textValue(TextIncomeStudents->text())));
+    TextIncomeAmount->setText(collectionText(p, textValue(TextIncomeStudents->text())));
 }
 
 void IncomeSheet::TextIncomeStudents_Change()
@@ -291,7 +308,7 @@ void IncomeSheet::TextIncomeStudents_Change()
     const double n = textValue(text);
     if (n > 0) {
         if (!TextIncomePerPerson->text().isEmpty())
-            TextIncomeAmount->setText(amountBoxText(textValue(TextIncomePerPerson->text(), true) * n));
+            TextIncomeAmount->setText(collectionText(textValue(TextIncomePerPerson->text(), true), n));
         if (n <= 32767)
             m_defaultStudents = qint16(n);
     }

@@ -58,7 +58,7 @@ protected:
     void clearForCancel() override;
 
 private:
-    qint16 m_defaultStudents = 30;
+    qint16 m_defaultStudents = kDefaultStudents;
 
     FlexGrid *MSFlexGridIncome = nullptr;
     DatePicker *DTPickerIncomeDate = nullptr;
