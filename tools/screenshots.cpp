@@ -107,9 +107,25 @@ public:
     }
 };
 
+// The window's parts by the object names they carry (their members' names).
+template <class T>
+T *part(QObject &root, const char *name)
+{
+    T *found = root.findChild<T *>(QString::fromUtf8(name));
+    if (!found)
+        qFatal("no part named %s", name);
+    return found;
+}
+
+void appendToSchoolName(frmMain &w, const QString &text)
+{
+    auto *box = part<QLineEdit>(w, "TextSchoolName");
+    box->setText(box->text() + text);
+}
+
 void showTab(frmMain &w, int tab)
 {
-    w.SSTabSheets->setCurrentIndex(tab);
+    part<QTabWidget>(w, "SSTabSheets")->setCurrentIndex(tab);
     settle(200);
 }
 
@@ -119,7 +135,7 @@ int leaveRecovery(const QString &account)
     auto w = Main(dialogs, QDir::home().filePath(QStringLiteral("Mekalu.ini")));
     if (!w->openFile(account))
         return 1;
-    w->printSheet->TextSchoolName->setText(w->printSheet->TextSchoolName->text() + QStringLiteral("（編集中）"));
+    appendToSchoolName(*w, QStringLiteral("（編集中）"));
     w->writeRecoveryCopy();
     // As a power cut would: no unload, the copy and the lock stay behind.
     std::fflush(nullptr);
@@ -139,18 +155,18 @@ void windowSet(const QString &account, const QString &settings)
         failed = true;
         return;
     }
-    w->printSheet->optPrint[10]->setChecked(true);
+    part<QRadioButton>(*w, "optPrint[10]")->setChecked(true);
     shoot(w.get(), QStringLiteral("settings.png"));
     showTab(*w, 1);
-    w->incomeSheet->MSFlexGridIncome->clickCell(2, 4);
+    part<FlexGrid>(*w, "MSFlexGridIncome")->clickCell(2, 4);
     shoot(w.get(), QStringLiteral("income.png"));
     showTab(*w, 2);
-    w->supplySheet->MSFlexGridSupply->clickCell(1, 6);
+    part<FlexGrid>(*w, "MSFlexGridSupply")->clickCell(1, 6);
     shoot(w.get(), QStringLiteral("expense.png"));
-    w->supplySheet->CommandSupplyDetail->click();
+    part<QPushButton>(*w, "CommandSupplyDetail")->click();
     settle();
     if (auto *detail = w->findChild<frmDetail *>()) {
-        detail->MSFlexGridDetail->clickCell(2, 2);
+        part<FlexGrid>(*detail, "MSFlexGridDetail")->clickCell(2, 2);
         shoot(detail, QStringLiteral("detail.png"));
         detail->forceUnload();
     } else {
@@ -162,15 +178,15 @@ void windowSet(const QString &account, const QString &settings)
 
     // An edit, and the 編集 menu naming it.
     showTab(*w, 0);
-    w->printSheet->TextSchoolName->setText(w->printSheet->TextSchoolName->text() + QStringLiteral("ABC"));
-    w->menuBar()->setActiveAction(w->mnuEdit);
+    appendToSchoolName(*w, QStringLiteral("ABC"));
+    w->menuBar()->setActiveAction(part<QAction>(*w, "mnuEdit"));
     shoot(w.get(), QStringLiteral("undo.png"), QRect(0, 0, 800, 300));
-    w->mnuEdit->menu()->hide();
+    part<QAction>(*w, "mnuEdit")->menu()->hide();
     settle(200);
 
     dialogs.plans << ShotDialogs::Plan{QStringLiteral("ライセンス"), Dialogs::Answer::Ok,
                                        QStringLiteral("about.png"), w.get(), QRect(0, 0, 905, 420)};
-    w->mnuHelpAbout->trigger();
+    part<QAction>(*w, "mnuHelpAbout")->trigger();
 
     // A second window on the same account: read-only, with the notice.
     {
