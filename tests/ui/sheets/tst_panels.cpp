@@ -357,6 +357,11 @@ private slots:
         QCOMPARE(part<QComboBox>(*s, "ComboIncomeArticle")->currentText(), QStringLiteral("途中"));
         part<QPushButton>(*s, "CommandIncomeRecord")->click();
         QCOMPARE(f.doc().entryAt(true, 3)->taArticle, QStringLiteral("途中"));
+        // An editor whose row scrolls out below the view hides too.
+        g->setTopRow(10);
+        mouseClickCell(g, 20, 2);
+        g->setTopRow(1);
+        QVERIFY(part<QComboBox>(*s, "ComboIncomeArticle")->isHidden());
     }
 
     void detailMarkSurvivesRecording()
