@@ -81,7 +81,34 @@ QString queueNames()
                         + kNothingPrinted);
 }
 
+// A stopped queue would keep the job until someone resumes it; the
+// teacher would wait at the printer for nothing.
+void checkReady(const cups_dest_t *dest)
+{
+    const QString name = QString::fromUtf8(dest->name);
+    if (destOption(dest, "printer-state") == QLatin1String("5"))
+        throw HarumokaError(QStringLiteral("プリンタ「%1」は停止しています%2。").arg(name, stateMessage(dest))
+                            + kNothingPrinted
+                            + QStringLiteral("プリンタを再開してから（プリンタの設定画面、または cupsenable %1）、"
+                                             "もう一度印刷してください。").arg(name));
+    if (destOption(dest, "printer-is-accepting-jobs") == QLatin1String("false"))
+        throw HarumokaError(QStringLiteral("プリンタ「%1」は印刷を受け付けていません%2。")
+                                .arg(name, stateMessage(dest))
+                            + kNothingPrinted
+                            + QStringLiteral("受け付けを再開してから（プリンタの設定画面、または cupsaccept %1）、"
+                                             "もう一度印刷してください。").arg(name));
+}
+
 } // namespace
+
+void checkQueueReady(const QString &queue)
+{
+    const QByteArray wanted = queue.toUtf8();
+    if (cups_dest_t *found = cupsGetNamedDest(CUPS_HTTP_DEFAULT, wanted.constData(), nullptr)) {
+        Dests dest(found, FreeDests{1});
+        checkReady(dest.get());
+    }
+}
 
 PrintedJob printOnQueue(const Document &doc, const PrintSettings &ps, Printout printout, const QString &queue)
 {
@@ -92,19 +119,7 @@ PrintedJob printOnQueue(const Document &doc, const PrintSettings &ps, Printout p
     Dests dest(found, FreeDests{1});
     const QString name = QString::fromUtf8(dest->name);
 
-    // A stopped queue would keep the job until someone resumes it; the
-    // teacher would wait at the printer for nothing.
-    if (destOption(dest.get(), "printer-state") == QLatin1String("5"))
-        throw HarumokaError(QStringLiteral("プリンタ「%1」は停止しています%2。").arg(name, stateMessage(dest.get()))
-                            + kNothingPrinted
-                            + QStringLiteral("プリンタを再開してから（プリンタの設定画面、または cupsenable %1）、"
-                                             "もう一度印刷してください。").arg(name));
-    if (destOption(dest.get(), "printer-is-accepting-jobs") == QLatin1String("false"))
-        throw HarumokaError(QStringLiteral("プリンタ「%1」は印刷を受け付けていません%2。")
-                                .arg(name, stateMessage(dest.get()))
-                            + kNothingPrinted
-                            + QStringLiteral("受け付けを再開してから（プリンタの設定画面、または cupsaccept %1）、"
-                                             "もう一度印刷してください。").arg(name));
+    checkReady(dest.get());
 
     // The printout goes as the PDF file --pdf writes: the same pages, A4.
     QTemporaryDir dir;

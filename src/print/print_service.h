@@ -22,4 +22,8 @@ struct PrintedJob {
 // what to do, when the print service cannot be reached, there is no such
 // queue or no default one, the queue is stopped or not accepting jobs, or the
 // job is refused.
+// Throws what printOnQueue says of a stopped queue or one that takes no jobs;
+// a queue the print service does not know is left to the printer's own path.
+void checkQueueReady(const QString &queue);
+
 PrintedJob printOnQueue(const Document &doc, const PrintSettings &ps, Printout printout, const QString &queue);

@@ -21,6 +21,10 @@ for c in "true||既定のプリンタが決まっていません|lpadmin -d $q" 
   [[ $out == *"$says"* && ! -s $log ]] || fail "after '$before': '$out'"
   $after
 done
+cupsdisable "$q" # the window's print command checks the queue as --print does
+HARUMOKA_STOPPED_QUEUE=$q "$2" aStoppedQueueIsSaidAndGetsNothing >"$work/window.log" 2>&1 && [ ! -s "$log" ] ||
+  fail "the window printed to a stopped queue: $(cat "$work/window.log")"
+cupsenable "$q"
 for c in "11|$q|3年2組 年間元帳" "12||3年2組 年間会計報告"; do # kind | --printer (none: default) | job name
   IFS='|' read -r kind printer name <<<"$c"
   id=$("$exe" --print ${printer:+--printer "$printer"} --kind "$kind" --date 2027-03-20 "$a" | grep -oE '[0-9]+）')

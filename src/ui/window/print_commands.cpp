@@ -3,6 +3,7 @@
 #include "model/document.h"
 #include "print/csv_export.h"
 #include "print/printer_surface.h"
+#include "print/print_service.h"
 #include "print/printouts.h"
 #include "ui/widgets/dialogs.h"
 #include "ui/window/file_requests.h"
@@ -55,6 +56,10 @@ void PrintCommands::print(Printout printout, const PrintSettings &ps, const Peri
                                proposedOutputPath(m_doc.fileName(), printout.title(), QStringLiteral("pdf"))))
         return;
     try {
+        // Qt hands a job to a stopped queue without a word, and the pages
+        // would wait there: the window says so as --print does.
+        if (printer()->outputFormat() == QPrinter::NativeFormat)
+            checkQueueReady(printer()->printerName());
         printKindOnPrinter(m_doc, sums, *printer(), ps, printout);
     } catch (const HarumokaError &e) {
         // A printout that fails half-way must not look like success.

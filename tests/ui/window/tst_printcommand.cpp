@@ -78,6 +78,21 @@ private slots:
         QVERIFY(f.dialogs.done());
     }
 
+    // Run by the print service test with a queue it stopped.
+    void aStoppedQueueIsSaidAndGetsNothing()
+    {
+        const QString queue = qEnvironmentVariable("HARUMOKA_STOPPED_QUEUE");
+        if (queue.isEmpty())
+            QSKIP("needs a print service with a stopped queue");
+        WindowFixture f;
+        f.w->printer()->setOutputFormat(QPrinter::NativeFormat);
+        f.w->printer()->setPrinterName(queue);
+        f.dialogs.expectMessage(kConfirmYear, Dialogs::Answer::Yes).expectPrint(true)
+            .expectMessageContaining(QStringLiteral("は停止しています"));
+        f.w->mnuFilePrint_Click();
+        QVERIFY(f.dialogs.done());
+    }
+
     void printsTheChosenKindToPdf()
     {
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
