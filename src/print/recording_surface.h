@@ -34,6 +34,10 @@ struct RecordedLine {
     qint32 color = kBlack;
 };
 
+// Moved as bytes when the lists grow (QString is), not one by one.
+Q_DECLARE_TYPEINFO(RecordedText, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(RecordedLine, Q_PRIMITIVE_TYPE);
+
 class RecordingSurface : public PageSurface {
 public:
     void drawText(const QString &text) override;
