@@ -3,7 +3,7 @@
 // that never shows anything, and a main window on a private settings file.
 #pragma once
 
-#include "ui/widgets/dialogs.h"
+#include "support/silent_dialogs.h"
 #include "ui/window/frmmain.h"
 
 #include <QString>
@@ -20,23 +20,6 @@ QString accountFile(int entries);
 // Folder for files the benchmarks write (removed at exit).
 QString scratchPath(const QString &name);
 
-// Answers every question with "no" and remembers it: a benchmark whose run
-// asked anything reports an error instead of a figure.
-class SilentDialogs : public Dialogs {
-public:
-    Answer message(QWidget *, const QString &text, Buttons, Icon, const QString &) override
-    {
-        messages << text;
-        return Answer::No;
-    }
-    QString openFileName(QWidget *, const FileRequest &) override { return {}; }
-    QString saveFileName(QWidget *, const FileRequest &, int *) override { return {}; }
-    bool pageSetup(QWidget *, QPrinter *) override { return false; }
-    bool printDialog(QWidget *, QPrinter *, const QString &, const QString &) override { return false; }
-    void printPreview(QWidget *, QPrinter *, const std::function<void(QPrinter *)> &) override {}
-
-    QStringList messages;
-};
 
 // The program as it starts: the main window with its empty document, with
 // the remembered names kept in the scratch folder.

@@ -15,6 +15,7 @@
 #include "app/qt_dialogs.h"
 #include "app/startup.h"
 #include "model/values.h"
+#include "support/parts.h"
 #include "ui/detail/frmdetail.h"
 #include "ui/widgets/flexgrid.h"
 #include "ui/window/frmmain.h"
@@ -106,16 +107,6 @@ public:
         return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
     }
 };
-
-// The window's parts by the object names they carry (their members' names).
-template <class T>
-T *part(QObject &root, const char *name)
-{
-    T *found = root.findChild<T *>(QString::fromUtf8(name));
-    if (!found)
-        qFatal("no part named %s", name);
-    return found;
-}
 
 void appendToSchoolName(frmMain &w, const QString &text)
 {

@@ -23,8 +23,6 @@ public:
     // The current position: where the next text goes.
     void setCurrentX(double x) { m_x = x; }
     void setCurrentY(double y) { m_y = y; }
-    double currentX() const { return m_x; }
-    double currentY() const { return m_y; }
 
     // Draws text in the current font and colour with its top-left corner at
     // the current position; the position is left where it was.
@@ -34,7 +32,6 @@ public:
 
     // Line width in printer units: n draws a line n/600 inch wide.
     virtual void setLineWidth(int n) { m_lineWidth = n; }
-    int lineWidth() const { return m_lineWidth; }
     // Colour of the following texts and lines.
     virtual void setColor(qint32 rgb) { m_color = rgb; }
     qint32 color() const { return m_color; }

@@ -227,7 +227,7 @@ void EntrySheet::reopenEditor(int col)
 {
     hideEditors();
     if (m_selectedRow > 0 && m_selectedRow < grid()->Rows())
-        showCellEditor(m_selectedRow, col, EditorFill::Reopen);
+        openCellEditor(m_selectedRow, col, EditorFill::Reopen);
 }
 
 void EntrySheet::offerEntryDeletion()

@@ -53,7 +53,6 @@ public:
     // The panel back at rest: no working entry, the boxes as for a new one.
     void idlePanel();
     void gridClick();     // MSFlexGrid…_Click
-    void showCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh) { openCellEditor(r, c, fill); }
     void numberChanged(); // TextIncomeNo_Change / TextSupplyNo_Change
     // CommandIncomeRecord_Click / CommandSupplyRecord_Click; false when the
     // entry was refused and its edit goes on.
@@ -79,8 +78,6 @@ public:
     qint16 selectedRow() const { return m_selectedRow; }
     qint16 editedCol() const { return m_editedCol; }
 
-    // The key of the selected row's entry; -1 none.
-    qint32 selectedKey() const { return m_selectedKey; }
 
     // The help text at the top left, in the help's size.
     void showHelp(const QString &text);

@@ -22,7 +22,7 @@ public:
     void editFlexGridSupply() { fillGrid(); }
     void MSFlexGridSupply_Click() { gridClick(); }
     void MSFlexGridSupply_Scroll() { gridScroll(); }
-    void showSupplyCellEditor(int r, int c) { showCellEditor(r, c); }
+    void showSupplyCellEditor(int r, int c) { openCellEditor(r, c); }
     QList<QWidget *> cellEditors() const override;
     void fillReceiptList();
 

@@ -12,6 +12,7 @@
 #include "ui/window/frmmain.h"
 #include "ui/sheets/income_sheet.h"
 #include "support/parts.h"
+#include "support/silent_dialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -22,24 +23,6 @@
 #include <sys/prctl.h>
 #include <csignal>
 
-namespace {
-
-class NoDialogs : public Dialogs {
-public:
-    Answer message(QWidget *, const QString &text, Buttons, Icon, const QString &) override
-    {
-        std::fprintf(stderr, "unexpected question: %s\n", qPrintable(text));
-        return Answer::No;
-    }
-    QString openFileName(QWidget *, const FileRequest &) override { return {}; }
-    QString saveFileName(QWidget *, const FileRequest &, int *) override { return {}; }
-    bool pageSetup(QWidget *, QPrinter *) override { return false; }
-    bool printDialog(QWidget *, QPrinter *, const QString &, const QString &) override { return false; }
-    void printPreview(QWidget *, QPrinter *, const std::function<void(QPrinter *)> &) override {}
-};
-
-} // namespace
-
 int main(int argc, char **argv)
 {
     prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlive the test
@@ -47,7 +30,7 @@ int main(int argc, char **argv)
     setupApplication(app);
     if (argc != 2)
         return 2;
-    NoDialogs dialogs;
+    SilentDialogs dialogs(true);
     auto w = Main(dialogs, QString::fromLocal8Bit(argv[1]) + QStringLiteral(".names.ini"));
     w->documentCommands().setRecoveryDelay(100);
     if (!w->openFile(QString::fromLocal8Bit(argv[1])))
