@@ -293,8 +293,8 @@ BENCHMARK(BM_FirstShow_IncomeSheet)->Apply(sizes);
 
 // ---- printouts ----------------------------------------------------------------------
 
-// The year ledger laid out page by page on the recording surface (the
-// re-sort of the entry list included).
+// The year ledger laid out page by page on the recording surface (putting
+// the two kinds in date order included).
 void BM_YearLedger_Recording(benchmark::State &state)
 {
     OpenAccount &a = loaded(int(state.range(0)));
@@ -314,6 +314,35 @@ void BM_YearLedger_Recording(benchmark::State &state)
     state.counters["pages"] = pages;
 }
 BENCHMARK(BM_YearLedger_Recording)->Apply(sizes);
+
+// A surface that measures texts as the recording one does and keeps
+// nothing: what laying the ledger out costs without a record of it.
+class MeasuringSurface : public PageSurface {
+public:
+    void drawText(const QString &text) override { m_drawn += text.size(); }
+    double textWidth(const QString &text) override { return RecordingSurface::widthOf(text, m_fontSize); }
+    void drawLine(double, double, double, double) override { ++m_drawn; }
+    void endPage() override {}
+    void endDocument() override {}
+    qsizetype drawn() const { return m_drawn; }
+
+private:
+    qsizetype m_drawn = 0;
+};
+
+void BM_YearLedger_LayoutOnly(benchmark::State &state)
+{
+    OpenAccount &a = loaded(int(state.range(0)));
+    const PrintSettings ps = printSettingsOf(a.doc);
+    const PeriodSummaries sums = printSummaries(a.doc, ps);
+    for (auto _ : state) {
+        MeasuringSurface s;
+        printKindOn(a.doc, sums, s, ps, Printout::fromKind(11));
+        benchmark::DoNotOptimize(s.drawn());
+    }
+    perEntry(state);
+}
+BENCHMARK(BM_YearLedger_LayoutOnly)->Apply(sizes);
 
 // The year ledger as a PDF file, as the export writes it: summaries
 // refreshed, rehearsed on the recording surface, painted by QPrinter.
@@ -392,3 +421,4 @@ void BM_LongBreakdown_YearLedger_Pdf(benchmark::State &state)
 BENCHMARK(BM_LongBreakdown_YearLedger_Pdf)->Apply(breakdownLengths);
 
 } // namespace
+

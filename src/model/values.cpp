@@ -117,16 +117,22 @@ QString formatAmount(qint64 amount)
     const bool negative = amount < 0;
     // Work on the magnitude as unsigned so the lowest 64-bit value is safe.
     quint64 mag = negative ? quint64(0) - quint64(amount) : quint64(amount);
-    QString digits = QString::number(mag);
-    QString out;
-    out.reserve(digits.size() + digits.size() / 3 + 1);
-    const int len = int(digits.size());
-    for (int i = 0; i < len; ++i) {
-        if (i > 0 && (len - i) % 3 == 0)
-            out.append(QLatin1Char(','));
-        out.append(digits[i]);
-    }
-    return negative ? QLatin1Char('-') + out : out;
+    // Written from the right into one buffer: the ledger formats a balance
+    // on every row. 20 digits, 6 commas and the sign at most.
+    char16_t buf[27];
+    char16_t *const end = buf + std::size(buf);
+    char16_t *p = end;
+    int digits = 0;
+    do {
+        if (digits > 0 && digits % 3 == 0)
+            *--p = u',';
+        *--p = char16_t(u'0' + mag % 10);
+        mag /= 10;
+        ++digits;
+    } while (mag != 0);
+    if (negative)
+        *--p = u'-';
+    return QString(reinterpret_cast<const QChar *>(p), end - p);
 }
 
 QDateTime makeDate(const QDate &d, const QTime &t)

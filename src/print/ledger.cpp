@@ -4,6 +4,8 @@
 #include "model/document.h"
 #include "print/layout.h"
 
+#include <QHash>
+
 #include <array>
 
 using namespace layout;
@@ -32,10 +34,107 @@ QString ledgerDate(const QDateTime &d)
     return text;
 }
 
+// A period's rows one at a time, in order: the carry-over in, the entries,
+// then the rows that close the period. The printer draws each entry's row
+// as it comes, while the entry is still in the processor's cache, instead
+// of first building a year's rows and then walking them again.
+class LedgerRows {
+public:
+    LedgerRows(const std::vector<EntryPtr> &sorted, const PeriodSummaries &sums, const PrintSettings &ps,
+               Period p)
+        : m_sorted(sorted), m_info(periodInfo(p)), m_settings(ps), m_period(p)
+    {
+        // The ledger prints neither date nor receipt of the carry-over, so its
+        // year does not matter.
+        if (const std::optional<MekaluArticle> carry = carryOverInto(p, sums, ps.carryOverOverride())) {
+            m_income = m_balance = carry->taAmount;
+            LedgerLine line;
+            line.text = carry->taArticle;
+            line.income = carry->taAmount;
+            line.incomeTotal = m_income;
+            line.balance = m_balance;
+            m_carryIn = line;
+        }
+    }
+
+    const std::optional<LedgerLine> &carryIn() const { return m_carryIn; }
+
+    // The next entry's row; false after the last.
+    bool next(LedgerLine &line)
+    {
+        while (m_next < m_sorted.size()) {
+            const size_t i = m_next++;
+            const EntryPtr &e = m_sorted[i];
+            if (e->isBlank() || !periodContains(m_period, e->taDate))
+                continue;
+            line = LedgerLine();
+            line.entry = e;
+            line.text = e->taArticle + QLatin1Char(' ') + e->taSubArticle;
+            if (e->taIncome) {
+                m_income += e->taAmount;
+                line.income = e->taAmount;
+            } else {
+                m_expense = add32(m_expense, e->taAmount);
+                line.expense = e->taAmount;
+            }
+            m_balance += e->signedAmount();
+            line.incomeTotal = m_income;
+            line.expenseTotal = m_expense;
+            line.balance = m_balance;
+            line.moreInList = i + 1 < m_sorted.size();
+            return true;
+        }
+        return false;
+    }
+
+    // The rows after the entries: the carry-over out and the totals.
+    void finish(LedgerTable &t)
+    {
+        const bool carriesOut = m_info.carryOutLabel != nullptr;
+        const QString carryOut = carriesOut ? QString::fromUtf8(m_info.carryOutLabel) : QString();
+        if (carriesOut && m_settings.printCarry) {
+            // Booking the remainder as the period's last expense closes it at zero.
+            LedgerLine line;
+            line.text = carryOut;
+            line.expense = m_balance;
+            m_expense = add32(m_expense, m_balance);
+            m_balance = 0;
+            line.incomeTotal = m_income;
+            line.expenseTotal = m_expense;
+            line.balance = m_balance;
+            t.carryOutRow = line;
+        }
+        t.total.text = QString::fromUtf8(m_info.label) + QStringLiteral(" 合計");
+        t.total.income = t.total.incomeTotal = m_income;
+        t.total.expense = t.total.expenseTotal = m_expense;
+        t.total.balance = m_balance;
+        if (carriesOut && !m_settings.printCarry) {
+            LedgerLine line;
+            line.text = carryOut;
+            line.expense = m_balance;
+            line.incomeTotal = m_income;
+            line.expenseTotal = m_expense;
+            line.balance = m_balance;
+            t.carryOutAfterTotal = line;
+        }
+    }
+
+private:
+    const std::vector<EntryPtr> &m_sorted;
+    const PeriodInfo &m_info;
+    const PrintSettings &m_settings;
+    Period m_period;
+    std::optional<LedgerLine> m_carryIn;
+    size_t m_next = 0;
+    qint64 m_income = 0;
+    qint64 m_expense = 0;
+    qint64 m_balance = 0;
+};
+
 class LedgerPrinter : TablePrinter {
 public:
-    LedgerPrinter(const LedgerTable &table, PageSurface &s, const PrintSettings &ps, Period period)
-        : TablePrinter(s, ps), m_table(table), m_period(period)
+    LedgerPrinter(LedgerRows &rows, PageSurface &s, const PrintSettings &ps, Period period)
+        : TablePrinter(s, ps), m_rows(rows), m_period(period)
     {
     }
 
@@ -49,15 +148,30 @@ public:
         s.setFontSize(12);
 
         pageStart();
-        for (const LedgerLine &line : m_table.entries) {
+        LedgerLine line;
+        while (m_rows.next(line)) {
             printEntry(line);
             if (line.moreInList && rowTop(m_row) > kPageFull)
                 pageEnd();
         }
+        m_rows.finish(m_end);
         endBlock();
     }
 
 private:
+    // Dates and amounts come back row after row: one shared text each
+    // keeps the recording small.
+    template <typename Make>
+    static QString cached(QHash<qint64, QString> &texts, qint64 key, Make make)
+    {
+        auto it = texts.find(key);
+        if (it == texts.end())
+            it = texts.insert(key, make());
+        return *it;
+    }
+    QHash<qint64, QString> m_dates;
+    QHash<qint64, QString> m_amounts;
+
     void amounts(double y)
     {
         m_surface.textRightAligned(kIncomeRight, y, formatAmount(m_incomeTotal));
@@ -96,8 +210,8 @@ private:
             amounts(y);
             m_row = 2;
             across(rowTop(2));
-        } else if (m_table.carryIn) {
-            const LedgerLine &carry = *m_table.carryIn;
+        } else if (m_rows.carryIn()) {
+            const LedgerLine &carry = *m_rows.carryIn();
             s.textAt(kArticleX, y, carry.text);
             m_incomeTotal = carry.incomeTotal;
             s.textRightAligned(kIncomeRight, y, formatAmount(carry.income));
@@ -139,7 +253,7 @@ private:
             pageEnd();
 
         const double y = rowTop(m_row) + kTextOffset;
-        s.textAt(kDateX, y, ledgerDate(e.taDate));
+        s.textAt(kDateX, y, cached(m_dates, e.taDate.toMSecsSinceEpoch(), [&] { return ledgerDate(e.taDate); }));
         if (e.taReceipt != 0) {
             s.setColor(kRed);
             s.textAt(kReceiptX, y, QStringLiteral("No.") + QString::number(e.taReceipt));
@@ -148,7 +262,8 @@ private:
         for (qsizetype k = 0; k < lines.size(); ++k)
             s.textAt(kArticleX, y + kRowHeight * double(k), lines[k]);
 
-        s.textRightAligned(e.taIncome ? kIncomeRight : kExpenseRight, y, formatAmount(e.taAmount));
+        s.textRightAligned(e.taIncome ? kIncomeRight : kExpenseRight, y,
+                           cached(m_amounts, e.taAmount, [&] { return formatAmount(e.taAmount); }));
         m_incomeTotal = line.incomeTotal;
         m_expenseTotal = line.expenseTotal;
         m_balance = line.balance;
@@ -161,7 +276,7 @@ private:
     void endBlock()
     {
         PageSurface &s = m_surface;
-        const bool carryRow = m_table.carryOutRow.has_value();
+        const bool carryRow = m_end.carryOutRow.has_value();
 
         // The diagonal and the totals block need the rows to end above the
         // totals; a page filled to the bottom hands the end block on.
@@ -171,7 +286,7 @@ private:
 
         s.setLineWidth(kThin);
         if (carryRow) {
-            const LedgerLine &carry = *m_table.carryOutRow;
+            const LedgerLine &carry = *m_end.carryOutRow;
             s.textAt(kArticleX, y + kTextOffset, carry.text);
             s.textRightAligned(kExpenseRight, y + kTextOffset, formatAmount(carry.expense));
             s.textRightAligned(kBalanceRight, y + kTextOffset, formatAmount(carry.balance));
@@ -192,7 +307,7 @@ private:
         s.setLineWidth(kThin);
         s.setColor(kBlack);
 
-        const LedgerLine &total = m_table.total;
+        const LedgerLine &total = m_end.total;
         m_incomeTotal = total.incomeTotal;
         m_expenseTotal = total.expenseTotal;
         m_balance = total.balance;
@@ -207,8 +322,8 @@ private:
         s.setColor(kBlack);
 
         s.setLineWidth(kThick);
-        if (m_table.carryOutAfterTotal) {
-            const LedgerLine &carry = *m_table.carryOutAfterTotal;
+        if (m_end.carryOutAfterTotal) {
+            const LedgerLine &carry = *m_end.carryOutAfterTotal;
             s.textAt(kArticleX, y + kTextOffset, carry.text);
             s.textRightAligned(kExpenseRight, y + kTextOffset, formatAmount(carry.expense));
             y += kRowHeight;
@@ -218,7 +333,8 @@ private:
         s.endDocument();
     }
 
-    const LedgerTable &m_table;
+    LedgerRows &m_rows;
+    LedgerTable m_end; // the rows after the entries
     Period m_period;
     qint64 m_incomeTotal = 0;
     qint64 m_balance = 0;
@@ -241,74 +357,21 @@ QString ledgerTitle(const PrintSettings &ps, Period period)
 LedgerTable ledgerTable(const std::vector<EntryPtr> &sorted, const PeriodSummaries &sums, const PrintSettings &ps,
                         Period p)
 {
-    const PeriodInfo &info = periodInfo(p);
+    LedgerRows rows(sorted, sums, ps, p);
     LedgerTable t;
-    qint64 income = 0, balance = 0, expense = 0;
-    // The ledger prints neither date nor receipt of the carry-over, so its
-    // year does not matter.
-    if (const std::optional<MekaluArticle> carry = carryOverInto(p, sums, ps.carryOverOverride())) {
-        income = balance = carry->taAmount;
-        LedgerLine line;
-        line.text = carry->taArticle;
-        line.income = carry->taAmount;
-        line.incomeTotal = income;
-        line.balance = balance;
-        t.carryIn = line;
-    }
-    for (size_t i = 0; i < sorted.size(); ++i) {
-        const EntryPtr &e = sorted[i];
-        if (e->isBlank() || !periodContains(p, e->taDate))
-            continue;
-        LedgerLine line;
-        line.entry = e;
-        line.text = e->taArticle + QLatin1Char(' ') + e->taSubArticle;
-        if (e->taIncome) {
-            income += e->taAmount;
-            line.income = e->taAmount;
-        } else {
-            expense = add32(expense, e->taAmount);
-            line.expense = e->taAmount;
-        }
-        balance += e->signedAmount();
-        line.incomeTotal = income;
-        line.expenseTotal = expense;
-        line.balance = balance;
-        line.moreInList = i + 1 < sorted.size();
+    t.carryIn = rows.carryIn();
+    t.entries.reserve(qsizetype(sorted.size()));
+    LedgerLine line;
+    while (rows.next(line))
         t.entries.append(line);
-    }
-    const bool carriesOut = info.carryOutLabel != nullptr;
-    const QString carryOut = carriesOut ? QString::fromUtf8(info.carryOutLabel) : QString();
-    if (carriesOut && ps.printCarry) {
-        // Booking the remainder as the period's last expense closes it at zero.
-        LedgerLine line;
-        line.text = carryOut;
-        line.expense = balance;
-        expense = add32(expense, balance);
-        balance = 0;
-        line.incomeTotal = income;
-        line.expenseTotal = expense;
-        line.balance = balance;
-        t.carryOutRow = line;
-    }
-    t.total.text = QString::fromUtf8(info.label) + QStringLiteral(" 合計");
-    t.total.income = t.total.incomeTotal = income;
-    t.total.expense = t.total.expenseTotal = expense;
-    t.total.balance = balance;
-    if (carriesOut && !ps.printCarry) {
-        LedgerLine line;
-        line.text = carryOut;
-        line.expense = balance;
-        line.incomeTotal = income;
-        line.expenseTotal = expense;
-        line.balance = balance;
-        t.carryOutAfterTotal = line;
-    }
+    rows.finish(t);
     return t;
 }
 
 void printLedger(const Document &doc, const PeriodSummaries &sums, PageSurface &s, const PrintSettings &ps,
                  Period period)
 {
-    const LedgerTable table = ledgerTable(doc.entries().printOrder(), sums, ps, period);
-    LedgerPrinter(table, s, ps, period).run();
+    const std::vector<EntryPtr> sorted = doc.entries().printOrder();
+    LedgerRows rows(sorted, sums, ps, period);
+    LedgerPrinter(rows, s, ps, period).run();
 }

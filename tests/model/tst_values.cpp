@@ -1,6 +1,8 @@
 #include "model/values.h"
 #include "support/core_test_main.h"
 
+#include <limits>
+
 class TestValues : public QObject {
     Q_OBJECT
 private slots:
@@ -74,6 +76,9 @@ private slots:
         QTest::newRow("2000000") << qint64(2000000) << "2,000,000";
         QTest::newRow("-2000000") << qint64(-2000000) << "-2,000,000";
         QTest::newRow("min32") << qint64(-2147483648LL) << "-2,147,483,648";
+        QTest::newRow("-100000") << qint64(-100000) << "-100,000";
+        QTest::newRow("max64") << std::numeric_limits<qint64>::max() << "9,223,372,036,854,775,807";
+        QTest::newRow("min64") << std::numeric_limits<qint64>::min() << "-9,223,372,036,854,775,808";
     }
     void formatAmountGroupsByThree()
     {
