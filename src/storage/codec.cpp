@@ -2,12 +2,13 @@
 
 #include "model/values.h"
 
-#include <QHash>
 #include <QtEndian>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -110,12 +111,17 @@ bool Cp932Codec::decode(QByteArrayView bytes, QString &out, qsizetype *badOffset
     const qsizetype n = bytes.size();
     iconv(handle(m_decoder), nullptr, nullptr, nullptr, nullptr);
     // Runs decoded already, by their bytes: where their text stands in `out`
-    // (articles and breakdowns come back again and again).
+    // (articles and breakdowns come back again and again). A fixed table
+    // where a run takes the slot its hash names, replacing what was there:
+    // finding a run is one comparison, and a file made of runs that share a
+    // slot costs no more than decoding each run again.
     struct Decoded {
-        qsizetype at;
-        qsizetype size;
+        std::string_view run;
+        qsizetype at = 0;
+        qsizetype size = -1;
     };
-    QHash<QByteArrayView, Decoded> seen;
+    constexpr size_t kSlots = 1024;
+    std::vector<Decoded> seen(kSlots);
     qsizetype i = 0;
     while (i < n) {
         // The bytes 0x00-0x7F are the ASCII characters (most of an account
@@ -133,9 +139,10 @@ bool Cp932Codec::decode(QByteArrayView bytes, QString &out, qsizetype *badOffset
         while (end < n && data[end] >= 0x80)
             end += data[end] >= 0xA1 && data[end] <= 0xDF ? 1 : 2;
         end = std::min(end, n);
-        const QByteArrayView run(bytes.data() + i, end - i);
-        if (const auto known = seen.constFind(run); known != seen.cend()) {
-            to = std::copy_n(first + known->at, known->size, to);
+        const std::string_view run(bytes.data() + i, size_t(end - i));
+        Decoded &slot = seen[std::hash<std::string_view>()(run) % kSlots];
+        if (slot.size >= 0 && slot.run == run) {
+            to = std::copy_n(first + slot.at, slot.size, to);
             i = end;
             continue;
         }
@@ -152,7 +159,7 @@ bool Cp932Codec::decode(QByteArrayView bytes, QString &out, qsizetype *badOffset
                 *badOffset = end - qsizetype(inLeft);
             return false;
         }
-        seen.insert(run, Decoded{runStart - first, to - runStart});
+        slot = Decoded{run, runStart - first, to - runStart};
         i = end;
     }
     out.truncate(to - first);

@@ -438,25 +438,40 @@ private slots:
         iconv_t whole = iconv_open("UTF-16LE", "CP932");
         QVERIFY(whole != iconv_t(-1));
         Cp932Codec codec;
+        const auto agrees = [&](QByteArray bytes) {
+            QByteArray buffer(bytes.size() * 2, '\0');
+            char *in = bytes.data(), *out = buffer.data();
+            size_t inLeft = size_t(bytes.size()), outLeft = size_t(buffer.size());
+            const bool good = iconv(whole, &in, &inLeft, &out, &outLeft) != size_t(-1);
+            iconv(whole, nullptr, nullptr, nullptr, nullptr);
+            qsizetype bad = -1;
+            QString text;
+            QCOMPARE(codec.decode(bytes, text, &bad), good);
+            QCOMPARE(text, QString::fromUtf16(reinterpret_cast<const char16_t *>(buffer.constData()),
+                                               (buffer.size() - qsizetype(outLeft)) / 2));
+            if (!good)
+                QCOMPARE(bad, bytes.size() - qsizetype(inLeft));
+        };
         for (int lead = 0x80; lead <= 0xFF; ++lead) {
             for (int trail : {-1, 0x00, 0x0A, 0x3F, 0x40, 0x5C, 0x7C, 0x7E, 0x7F, 0x80, 0x9F, 0xA1, 0xDF, 0xE0, 0xFC, 0xFF}) {
                 QByteArray bytes = QByteArray("a\x82\xA0") + char(lead);
                 if (trail >= 0)
                     bytes += QByteArray(1, char(trail)) + "z\x83\x5Cz\x82\xA0" + char(lead) + char(trail);
-                QByteArray buffer(bytes.size() * 2, '\0');
-                char *in = bytes.data(), *out = buffer.data();
-                size_t inLeft = size_t(bytes.size()), outLeft = size_t(buffer.size());
-                const bool good = iconv(whole, &in, &inLeft, &out, &outLeft) != size_t(-1);
-                iconv(whole, nullptr, nullptr, nullptr, nullptr);
-                qsizetype bad = -1;
-                QString text;
-                QCOMPARE(codec.decode(bytes, text, &bad), good);
-                QCOMPARE(text, QString::fromUtf16(reinterpret_cast<const char16_t *>(buffer.constData()),
-                                                   (buffer.size() - qsizetype(outLeft)) / 2));
-                if (!good)
-                    QCOMPARE(bad, bytes.size() - qsizetype(inLeft));
+                agrees(bytes);
             }
         }
+        // Thousands of different runs in one file, each met again long
+        // after: more than the decoder remembers at once.
+        QByteArray many;
+        for (int round = 0; round < 2; ++round)
+            for (int lead = 0x89; lead <= 0x97; ++lead) // kanji, every trail byte assigned
+                for (int trail = 0x40; trail <= 0xFC; ++trail)
+                    if (trail != 0x7F)
+                        many += QByteArray("\x82\xA0") + char(lead) + char(trail) + ',';
+        bool ok = false;
+        decodeCp932(many, nullptr, &ok);
+        QVERIFY(ok);
+        agrees(many);
         iconv_close(whole);
     }
 
