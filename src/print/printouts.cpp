@@ -82,13 +82,25 @@ QString printJobName(const QString &accountFile, Printout printout)
 
 void exportPdf(const Document &doc, const PrintSettings &ps, Printout printout, const QString &pdfPath)
 {
+    if (pdfPath.isEmpty())
+        throw HarumokaError(QStringLiteral("PDFファイルの名前がありません。"));
+    checkExportTarget(pdfPath, {doc.fileName()});
+    const PeriodSummaries sums = printSummaries(doc, ps);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    PrinterSurface::preparePrinter(printer);
+    printer.setDocName(printJobName(doc.fileName(), printout));
+    printToPdfFile(doc, sums, printer, ps, printout, pdfPath);
+}
+
+void printToPdfFile(const Document &doc, const PeriodSummaries &sums, QPrinter &printer, const PrintSettings &ps,
+                    Printout printout, const QString &pdfPath)
+{
     const QString shown = QDir::toNativeSeparators(pdfPath);
     const QString cannotWrite = QStringLiteral("PDFファイル「%1」を書き込めませんでした。").arg(shown);
     if (pdfPath.isEmpty())
         throw HarumokaError(QStringLiteral("PDFファイルの名前がありません。"));
     checkExportTarget(pdfPath, {doc.fileName()});
-
-    const PeriodSummaries sums = printSummaries(doc, ps);
 
     // Drawn into a private temporary file first, so that a failure half-way
     // leaves no truncated PDF and an older file intact; then saved as any
@@ -98,15 +110,15 @@ void exportPdf(const Document &doc, const PrintSettings &ps, Printout printout, 
         throw HarumokaError(cannotWrite);
     temp.close();
 
-    {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(temp.fileName());
-        PrinterSurface::preparePrinter(printer);
-        printer.setDocName(printJobName(doc.fileName(), printout));
-        printer.setCreator(QStringLiteral("ハルモカ"));
+    printer.setCreator(QStringLiteral("ハルモカ"));
+    printer.setOutputFileName(temp.fileName());
+    try {
         printKindOnPrinter(doc, sums, printer, ps, printout);
+    } catch (...) {
+        printer.setOutputFileName(pdfPath);
+        throw;
     }
+    printer.setOutputFileName(pdfPath);
     // QPrinter says nothing of a write that failed (a full disk): the file
     // must end as a PDF ends before it replaces anything; saving it flushes
     // it to the disk.

@@ -48,3 +48,10 @@ QString printJobName(const QString &accountFile, Printout printout);
 // written, or when it is the document's own file or any other account file
 // (see checkExportTarget).
 void exportPdf(const Document &doc, const PrintSettings &ps, Printout printout, const QString &pdfPath);
+
+// The same for a printer set up elsewhere (the print dialog's "PDF file"):
+// prints into a private temporary file and replaces pdfPath only with the
+// whole printout, never an account file. The printer's output file is
+// pdfPath again afterwards.
+void printToPdfFile(const Document &doc, const PeriodSummaries &sums, QPrinter &printer, const PrintSettings &ps,
+                    Printout printout, const QString &pdfPath);

@@ -60,7 +60,12 @@ void PrintCommands::print(Printout printout, const PrintSettings &ps, const Peri
         // would wait there: the window says so as --print does.
         if (printer()->outputFormat() == QPrinter::NativeFormat)
             checkQueueReady(printer()->printerName());
-        printKindOnPrinter(m_doc, sums, *printer(), ps, printout);
+        // The dialog's "PDF file" is written as an export is: never over an
+        // account file, and a failed write leaves the older file as it was.
+        if (printer()->outputFormat() == QPrinter::PdfFormat)
+            printToPdfFile(m_doc, sums, *printer(), ps, printout, printer()->outputFileName());
+        else
+            printKindOnPrinter(m_doc, sums, *printer(), ps, printout);
     } catch (const HarumokaError &e) {
         // A printout that fails half-way must not look like success.
         m_dialogs.message(m_parent, QStringLiteral("印刷できませんでした。\r") + e.message(), Dialogs::Buttons::Ok,

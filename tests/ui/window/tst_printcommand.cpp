@@ -29,6 +29,12 @@ static QString pdfText(const QString &pdf)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
+static QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 static const QString kConfirmYear = QStringLiteral("年間元帳を印刷します。よろしいですか？");
 
 class TestPrintCommand : public QObject {
@@ -126,6 +132,26 @@ private slots:
         QVERIFY(pdfText(ledger).contains(QStringLiteral("学級会計元帳")));
         QCOMPARE(part<FlexGrid>(*f.w, "MSFlexGridIncome")->TextMatrix(1, 2), QStringLiteral("学級費"));
         QCOMPARE(part<FlexGrid>(*f.w, "MSFlexGridSupply")->TextMatrix(1, 3), QStringLiteral("画用紙"));
+    }
+
+    // The dialog's PDF file goes the export's way: an account file named
+    // there is refused and left as it was.
+    void pdfFileOverAnAccountIsRefused()
+    {
+        WindowFixture f;
+        f.add(income(d(2026, 5, 1), "学級費", 1000));
+        f.refill();
+        const QString account = f.path(QStringLiteral("other.txt"));
+        writeCp932(account, {QStringLiteral("iMekalu135"), QStringLiteral("学級")});
+        const QByteArray before = fileBytes(account);
+        part<QRadioButton>(*f.w, "optPrint", 10)->click();
+        f.dialogs.expectMessage(kConfirmYear, Dialogs::Answer::Yes)
+            .expectPrint(true, account)
+            .expectMessageContaining(QStringLiteral("帳簿が失われるため、書き出しませんでした"));
+        f.w->mnuFilePrint_Click();
+        QVERIFY(f.dialogs.done());
+        QCOMPARE(fileBytes(account), before);
+        QCOMPARE(f.w->printer()->outputFileName(), account);
     }
 
     void ledgerOrderReachesTheGrids()
