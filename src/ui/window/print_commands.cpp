@@ -8,6 +8,7 @@
 #include "ui/widgets/dialogs.h"
 #include "ui/window/file_requests.h"
 
+#include <QPaintEngine>
 #include <QPrinter>
 
 PrintCommands::PrintCommands(const Document &doc, Dialogs &dialogs, QWidget *dialogParent)
@@ -77,17 +78,28 @@ void PrintCommands::preview(Printout printout, const PrintSettings &ps, const Pe
                             const QString &accountFile)
 {
     QString error;
+    bool printing = false;
     // The preview's print button sends the job under the same name as 印刷.
     printer()->setDocName(printJobName(accountFile, printout));
     m_dialogs.printPreview(m_parent, printer(), [&](QPrinter *p) {
+        // The preview draws through a picture engine; its print button draws
+        // on the printer itself, and a PDF file then goes the export's way.
+        const QPaintEngine *engine = p->paintEngine();
+        printing = !engine || engine->type() != QPaintEngine::Picture;
         try {
-            printKindOnPrinter(m_doc, sums, *p, ps, printout);
+            if (printing && p->outputFormat() == QPrinter::PdfFormat)
+                printToPdfFile(m_doc, sums, *p, ps, printout, p->outputFileName());
+            else
+                printKindOnPrinter(m_doc, sums, *p, ps, printout);
         } catch (const HarumokaError &e) {
             error = e.message();
         }
     });
     if (!error.isEmpty())
-        m_dialogs.message(m_parent, QStringLiteral("印刷プレビューを表示できませんでした。\r") + error,
+        m_dialogs.message(m_parent,
+                          (printing ? QStringLiteral("印刷できませんでした。\r")
+                                    : QStringLiteral("印刷プレビューを表示できませんでした。\r"))
+                              + error,
                           Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
 }
 

@@ -152,6 +152,11 @@ private slots:
         QVERIFY(f.dialogs.done());
         QCOMPARE(fileBytes(account), before);
         QCOMPARE(f.w->printer()->outputFileName(), account);
+        // The same from the preview's print button.
+        f.dialogs.expectPreview().expectMessageContaining(QStringLiteral("印刷できませんでした。\r書き出し先"));
+        part<QAction>(*f.w, "mnuFilePrintPreview")->trigger();
+        QVERIFY(f.dialogs.done());
+        QCOMPARE(fileBytes(account), before);
     }
 
     void ledgerOrderReachesTheGrids()
