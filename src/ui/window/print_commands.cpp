@@ -87,6 +87,8 @@ void PrintCommands::preview(Printout printout, const PrintSettings &ps, const Pe
         const QPaintEngine *engine = p->paintEngine();
         printing = !engine || engine->type() != QPaintEngine::Picture;
         try {
+            if (printing && p->outputFormat() == QPrinter::NativeFormat)
+                checkQueueReady(p->printerName());
             if (printing && p->outputFormat() == QPrinter::PdfFormat)
                 printToPdfFile(m_doc, sums, *p, ps, printout, p->outputFileName());
             else
