@@ -11,6 +11,7 @@
 #include "support/parts.h"
 
 #include <QApplication>
+#include <QTabWidget>
 #include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
@@ -61,6 +62,18 @@ void WindowFixture::refill()
     part<SupplySheet>(*w, "supplySheet")->editFlexGridSupply();
     w->fillFreeReceiptNumbers();
     w->setRemainderLabels();
+}
+
+IncomeSheet *WindowFixture::showIncome()
+{
+    part<QTabWidget>(*w, "SSTabSheets")->setCurrentIndex(1);
+    return part<IncomeSheet>(*w, "incomeSheet");
+}
+
+SupplySheet *WindowFixture::showSupply()
+{
+    part<QTabWidget>(*w, "SSTabSheets")->setCurrentIndex(2);
+    return part<SupplySheet>(*w, "supplySheet");
 }
 
 static QWidget *focused()

@@ -9,6 +9,8 @@
 #include <memory>
 
 class FlexGrid;
+class IncomeSheet;
+class SupplySheet;
 class QWidget;
 
 // Scripted dialogs and a real main window (with its document), with the
@@ -30,6 +32,9 @@ struct WindowFixture {
     EntryPtr setDetails(const EntryPtr &e, const QList<QPair<QString, qint32>> &lines);
     // Refills both grids from the document.
     void refill();
+    // Brings the income or expense sheet to the front, as its tab does.
+    IncomeSheet *showIncome();
+    SupplySheet *showSupply();
 };
 
 // Keys as a keyboard sends them: to the widget that holds the focus

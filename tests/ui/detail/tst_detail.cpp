@@ -32,8 +32,7 @@ class TestDetail : public QObject {
     // Selects expense row `row` and presses "編集" as a user does.
     frmDetail *open(WindowFixture &f, int row)
     {
-        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(2);
-        SupplySheet *s = part<SupplySheet>(*f.w, "supplySheet");
+        SupplySheet *s = f.showSupply();
         part<FlexGrid>(*s, "MSFlexGridSupply")->clickCell(row, 6);
         auto *detailButton = part<QPushButton>(*s, "CommandSupplyDetail");
         if (!detailButton->isVisible() || !detailButton->isEnabled())

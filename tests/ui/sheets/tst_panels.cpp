@@ -61,8 +61,7 @@ private slots:
         QFETCH(bool, fits);
         for (bool pupilsFirst : {true, false}) {
             WindowFixture f;
-            part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(1);
-            IncomeSheet *s = part<IncomeSheet>(*f.w, "incomeSheet");
+            IncomeSheet *s = f.showIncome();
             part<QPushButton>(*s, "CommandIncomeNew")->click();
             mouseClickCell(part<FlexGrid>(*s, "MSFlexGridIncome"), 1, 4);
             if (pupilsFirst)
@@ -85,8 +84,7 @@ private slots:
     void japaneseTypedThroughTheInputMethod()
     {
         WindowFixture f;
-        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(1);
-        IncomeSheet *s = part<IncomeSheet>(*f.w, "incomeSheet");
+        IncomeSheet *s = f.showIncome();
         part<QPushButton>(*s, "CommandIncomeNew")->click();
         mouseClickCell(part<FlexGrid>(*s, "MSFlexGridIncome"), 1, 2);
         QCOMPARE(QApplication::focusWidget(), part<QComboBox>(*s, "ComboIncomeArticle"));
@@ -244,8 +242,7 @@ private slots:
         f.add(expense(d(2026, 4, 7), "seven", 1, QString(), 7));
         f.add(expense(d(2026, 4, 9), "none", 1));
         f.refill();
-        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(2);
-        SupplySheet *s = part<SupplySheet>(*f.w, "supplySheet");
+        SupplySheet *s = f.showSupply();
         FlexGrid *g = part<FlexGrid>(*s, "MSFlexGridSupply");
         DatePicker *picker = part<DatePicker>(*s, "DTPickerSupplyDate");
         // A number of another entry, once the box is left, shows that entry's
@@ -297,8 +294,7 @@ private slots:
         f.add(expense(d(2026, 4, 3), "one", 1, QString(), 1));
         f.add(expense(d(2026, 4, 9), "none", 1));
         f.refill();
-        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(2);
-        SupplySheet *s = part<SupplySheet>(*f.w, "supplySheet");
+        SupplySheet *s = f.showSupply();
         mouseClickCell(part<FlexGrid>(*s, "MSFlexGridSupply"), 2, 2);
         // 18 passes through 1, which is the other entry's.
         typeKeys(QStringLiteral("18"));
@@ -325,8 +321,7 @@ private slots:
         WindowFixture f;
         f.add(expense(d(year, 4, 10), "a", 1));
         f.refill();
-        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(2);
-        SupplySheet *s = part<SupplySheet>(*f.w, "supplySheet");
+        SupplySheet *s = f.showSupply();
         QCOMPARE(part<FlexGrid>(*s, "MSFlexGridSupply")->TextMatrix(1, 1),
                  QStringLiteral("%1/04/10").arg(year % 100, 2, 10, QLatin1Char('0')));
         mouseClickCell(part<FlexGrid>(*s, "MSFlexGridSupply"), 1, 1);
@@ -342,8 +337,7 @@ private slots:
         for (int i = 1; i <= 40; ++i)
             f.add(income(d(2026, 4, 1).addDays(i), QStringLiteral("e%1").arg(i), i));
         f.refill();
-        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(1);
-        IncomeSheet *s = part<IncomeSheet>(*f.w, "incomeSheet");
+        IncomeSheet *s = f.showIncome();
         FlexGrid *g = part<FlexGrid>(*s, "MSFlexGridIncome");
         mouseClickCell(g, 3, 2);
         commitText(QStringLiteral("途中"));
@@ -370,8 +364,7 @@ private slots:
         auto e = f.add(expense(d(2026, 5, 1), "a", 300));
         e = f.setDetails(e, {{"x", 100}, {"y", 200}});
         f.refill();
-        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(2);
-        SupplySheet *s = part<SupplySheet>(*f.w, "supplySheet");
+        SupplySheet *s = f.showSupply();
         mouseClickCell(part<FlexGrid>(*s, "MSFlexGridSupply"), 1, 3);
         commitText(QStringLiteral("文房具"));
         part<QPushButton>(*s, "CommandSupplyRecord")->click();
@@ -387,8 +380,7 @@ private slots:
         f.add(income(d(2026, 4, 1), "A", 100));
         f.add(income(d(2026, 4, 2), "B", 200));
         f.refill();
-        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(1);
-        IncomeSheet *s = part<IncomeSheet>(*f.w, "incomeSheet");
+        IncomeSheet *s = f.showIncome();
         FlexGrid *g = part<FlexGrid>(*s, "MSFlexGridIncome");
         g->setFocus();
         // Arrows move the keyboard cursor, Enter opens the cell's editor.

@@ -99,6 +99,28 @@ QTableView *calendarView(DatePicker &picker)
     return picker.calendarWidget()->findChild<QTableView *>();
 }
 
+// Waits for the calendar to close and for what its closing sends.
+void waitClosed(DatePicker &picker)
+{
+    QTRY_VERIFY(!popupOf(picker)->isVisible());
+    QApplication::processEvents();
+}
+
+// A picker on 2026/05/01 in a shown window.
+struct ShownPicker {
+    QWidget window;
+    DatePicker *picker = new DatePicker(&window);
+    bool exposed = false;
+    ShownPicker()
+    {
+        window.resize(400, 300);
+        picker->move(20, 20);
+        picker->setValue(QDate(2026, 5, 1));
+        window.show();
+        exposed = QTest::qWaitForWindowExposed(&window);
+    }
+};
+
 // The calendar cell that shows `day` of the month on display.
 QModelIndex dayCell(QTableView *view, int day)
 {
@@ -617,13 +639,9 @@ private slots:
 
     void choosingADayInTheCalendarClosesUpOnce()
     {
-        QWidget window;
-        window.resize(400, 300);
-        auto *picker = new DatePicker(&window);
-        picker->move(20, 20);
-        picker->setValue(QDate(2026, 5, 1));
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        ShownPicker shown;
+        QVERIFY(shown.exposed);
+        DatePicker *picker = shown.picker;
         QList<QDate> closeUps;
         connect(picker, &DatePicker::CloseUp, picker, [&] { closeUps << picker->Value(); });
 
@@ -633,8 +651,7 @@ private slots:
         const QModelIndex day = dayCell(view, 20);
         QVERIFY(day.isValid());
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(day).center());
-        QTRY_VERIFY(!popupOf(*picker)->isVisible());
-        QApplication::processEvents();
+        waitClosed(*picker);
         QCOMPARE(closeUps, QList<QDate>{QDate(2026, 5, 20)});
         QCOMPARE(picker->Value(), QDate(2026, 5, 20));
 
@@ -645,21 +662,16 @@ private slots:
         QTest::keyClick(view, Qt::Key_Right);
         QTest::keyClick(view, Qt::Key_Down);
         QTest::keyClick(view, Qt::Key_Return);
-        QTRY_VERIFY(!popupOf(*picker)->isVisible());
-        QApplication::processEvents();
+        waitClosed(*picker);
         QCOMPARE(closeUps, QList<QDate>{QDate(2026, 5, 28)});
         QCOMPARE(picker->Value(), QDate(2026, 5, 28));
     }
 
     void closingTheCalendarWithoutChoosingIsNoCloseUp()
     {
-        QWidget window;
-        window.resize(400, 300);
-        auto *picker = new DatePicker(&window);
-        picker->move(20, 20);
-        picker->setValue(QDate(2026, 5, 1));
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        ShownPicker shown;
+        QVERIFY(shown.exposed);
+        DatePicker *picker = shown.picker;
         QSignalSpy closeUps(picker, &DatePicker::CloseUp);
 
         // Escape, after browsing a few days: the field had followed the
@@ -670,8 +682,7 @@ private slots:
         QTest::keyClick(view, Qt::Key_Right);
         QCOMPARE(picker->Value(), QDate(2026, 5, 3));
         QTest::keyClick(view, Qt::Key_Escape);
-        QTRY_VERIFY(!popupOf(*picker)->isVisible());
-        QApplication::processEvents();
+        waitClosed(*picker);
         QCOMPARE(closeUps.count(), 0);
         QCOMPARE(picker->Value(), QDate(2026, 5, 1));
 
@@ -681,8 +692,7 @@ private slots:
         QTest::keyClick(view, Qt::Key_Down);
         QWidget *popup = popupOf(*picker);
         QTest::mouseClick(popup, Qt::LeftButton, {}, QPoint(-20, popup->height() + 20));
-        QTRY_VERIFY(!popup->isVisible());
-        QApplication::processEvents();
+        waitClosed(*picker);
         QCOMPARE(closeUps.count(), 0);
         QCOMPARE(picker->Value(), QDate(2026, 5, 1));
 
@@ -691,19 +701,16 @@ private slots:
         view = calendarView(*picker);
         const QModelIndex day = dayCell(view, 14);
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(day).center());
-        QTRY_VERIFY(!popupOf(*picker)->isVisible());
-        QApplication::processEvents();
+        waitClosed(*picker);
         QCOMPARE(closeUps.count(), 1);
         QCOMPARE(picker->Value().day(), 14);
     }
 
     void keysInTheFieldAreReported()
     {
-        QWidget window;
-        auto *picker = new DatePicker(&window);
-        picker->setValue(QDate(2026, 5, 1));
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        ShownPicker shown;
+        QVERIFY(shown.exposed);
+        DatePicker *picker = shown.picker;
         picker->setFocus();
         QList<int> keys;
         connect(picker, &DatePicker::KeyDown, picker, [&](int key) { keys << key; });

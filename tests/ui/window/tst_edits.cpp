@@ -86,33 +86,28 @@ private slots:
         QVERIFY(!f.doc().isModified());
         QSignalSpy changed(&f.doc(), &Document::changed);
         IncomeSheet *in = part<IncomeSheet>(*f.w, "incomeSheet");
-        SupplySheet *out = part<SupplySheet>(*f.w, "supplySheet");
         PrintSettingsSheet *ps = part<PrintSettingsSheet>(*f.w, "printSheet");
 
+        // The income and expense sheets have the same parts under their own names.
+        const bool incomeEdit = edit == Edit::IncomeAdd || edit == Edit::IncomeAmount || edit == Edit::IncomeDelete;
+        auto named = [&](const char *pattern) {
+            return QString::fromLatin1(pattern).arg(incomeEdit ? "Income" : "Supply");
+        };
         switch (edit) {
         case Edit::IncomeAdd:
-            part<QPushButton>(*in, "CommandIncomeNew")->click();
+        case Edit::SupplyAdd:
+            part<QPushButton>(*f.w, named("Command%1New"))->click();
             break;
         case Edit::IncomeAmount:
-            part<FlexGrid>(*in, "MSFlexGridIncome")->clickCell(1, 6);
-            part<QLineEdit>(*in, "TextIncomeAmount")->setText(QStringLiteral("3500"));
-            part<QPushButton>(*in, "CommandIncomeRecord")->click();
+        case Edit::SupplyAmount:
+            part<FlexGrid>(*f.w, named("MSFlexGrid%1"))->clickCell(1, incomeEdit ? 6 : 5);
+            part<QLineEdit>(*f.w, named("Text%1Amount"))->setText(incomeEdit ? "3500" : "320");
+            part<QPushButton>(*f.w, named("Command%1Record"))->click();
             break;
         case Edit::IncomeDelete:
-            part<FlexGrid>(*in, "MSFlexGridIncome")->clickCell(1, 2);
-            part<QPushButton>(*in, "CommandIncomeDelete")->click();
-            break;
-        case Edit::SupplyAdd:
-            part<QPushButton>(*out, "CommandSupplyNew")->click();
-            break;
-        case Edit::SupplyAmount:
-            part<FlexGrid>(*out, "MSFlexGridSupply")->clickCell(1, 5);
-            part<QLineEdit>(*out, "TextSupplyAmount")->setText(QStringLiteral("320"));
-            part<QPushButton>(*out, "CommandSupplyRecord")->click();
-            break;
         case Edit::SupplyDelete:
-            part<FlexGrid>(*out, "MSFlexGridSupply")->clickCell(1, 3);
-            part<QPushButton>(*out, "CommandSupplyDelete")->click();
+            part<FlexGrid>(*f.w, named("MSFlexGrid%1"))->clickCell(1, incomeEdit ? 2 : 3);
+            part<QPushButton>(*f.w, named("Command%1Delete"))->click();
             break;
         case Edit::DetailRecord:
         case Edit::DetailDelete: {

@@ -517,8 +517,7 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         f.add(income(d(2026, 4, 1), "A", 100, QString(), 0, 30));
         f.add(income(d(2027, 1, 10), "later", 200));
         f.refill();
-        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(1);
-        IncomeSheet *s = part<IncomeSheet>(*f.w, "incomeSheet");
+        IncomeSheet *s = f.showIncome();
         mouseClickCell(part<FlexGrid>(*s, "MSFlexGridIncome"), 1, clickedCol);
         QTest::mouseClick(part<QPushButton>(*s, "CommandIncomeNew"), Qt::LeftButton);
         QCOMPARE(f.doc().incomeCount(), qint16(3));
@@ -536,8 +535,7 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         for (int i = 1; i <= 40; ++i)
             f.add(income(d(2026, 4, 1).addDays(i), QStringLiteral("e%1").arg(i), i));
         f.refill();
-        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(1);
-        IncomeSheet *s = part<IncomeSheet>(*f.w, "incomeSheet");
+        IncomeSheet *s = f.showIncome();
         FlexGrid *g = part<FlexGrid>(*s, "MSFlexGridIncome");
         QApplication::processEvents();
         auto rowRect = [g](int row) { return g->visualRect(g->model()->index(row - 1, 2)); };

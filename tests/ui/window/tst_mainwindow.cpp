@@ -37,12 +37,7 @@ static QStringList comboItems(QComboBox *c)
     return out;
 }
 
-static QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
+static const QString kSaveQuestion = QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？");
 
 class TestMainWindow : public QObject {
     Q_OBJECT
@@ -222,8 +217,7 @@ private slots:
         WindowFixture f;
         f.add(expense(d(2026, 4, 1), "A", 100));
         f.refill();
-        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(2);
-        SupplySheet *s = part<SupplySheet>(*f.w, "supplySheet");
+        SupplySheet *s = f.showSupply();
         part<FlexGrid>(*s, "MSFlexGridSupply")->clickCell(7, 3);
         QCOMPARE(f.doc().supplyCount(), qint16(2));
         QCOMPARE(describe(f.doc().entries()).size(), 2);
@@ -337,7 +331,7 @@ private slots:
         f.doc().setModified(true);
         QVERIFY(w.mnuFileSave_Click());
         QVERIFY(!f.doc().isModified());
-        QVERIFY(readAll(name).contains("A\r\n"));
+        QVERIFY(readBytes(name).contains("A\r\n"));
         // Close: Open enabled, Save disabled, Save As button disabled, menu enabled.
         QVERIFY(w.mnuFileClose_Click());
         QVERIFY(part<QAction>(w, "mnuFileOpen")->isEnabled());
@@ -362,7 +356,7 @@ private slots:
             WindowFixture f;
             f.add(income(d(2026, 4, 1), "A", 100));
             f.doc().setModified(true);
-            f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No);
+            f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::No);
             QVERIFY(f.w->mnuFileClose_Click());
             QVERIFY(!f.doc().isModified());
             QCOMPARE(f.doc().entries().size(), 0);
@@ -372,7 +366,7 @@ private slots:
             WindowFixture f;
             f.add(income(d(2026, 4, 1), "A", 100));
             f.doc().setModified(true);
-            f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::Yes)
+            f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::Yes)
                 .expectSave(QString());
             QVERIFY(!f.w->mnuFileClose_Click());
             QVERIFY(f.doc().isModified());
@@ -383,7 +377,7 @@ private slots:
             WindowFixture f;
             f.add(income(d(2026, 4, 1), "A", 100));
             f.doc().setModified(true);
-            f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No)
+            f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::No)
                 .expectOpen(QString());
             f.w->mnuFileOpen_Click();
             QCOMPARE(f.doc().entries().size(), 0);
@@ -393,12 +387,12 @@ private slots:
         {
             WindowFixture f;
             f.doc().setModified(true);
-            f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::Yes)
+            f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::Yes)
                 .expectSave(QString());
             QVERIFY(!f.w->close());
             QVERIFY(f.w->isVisible());
             QVERIFY(f.doc().isModified());
-            f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::Yes)
+            f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::Yes)
                 .expectSave(f.path(QStringLiteral("exit.txt")));
             QVERIFY(f.w->close());
             QVERIFY(QFile::exists(f.path(QStringLiteral("exit.txt"))));
@@ -412,7 +406,7 @@ private slots:
             f.doc().setModified(false);
             part<QPushButton>(*f.w, "CommandIncomeDelete")->click();
             QVERIFY(f.doc().isModified());
-            f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No);
+            f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::No);
             QVERIFY(f.w->mnuFileClose_Click());
         }
     }
@@ -426,7 +420,7 @@ private slots:
         part<QLineEdit>(*s, "TextReporter")->setText(QStringLiteral("会計"));
         part<QLineEdit>(*s, "TextCarryOver")->setText(QStringLiteral("繰越"));
         // Title edits are changes to save.
-        f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No);
+        f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::No);
         f.w->mnuFileClose_Click();
         QVERIFY(part<QRadioButton>(*s, "optTiTle", 0)->isChecked());
         QVERIFY(part<QLineEdit>(*s, "TextTlTle")->text().isEmpty());
@@ -469,12 +463,12 @@ private slots:
         QVERIFY(f.w->openFile(damaged));
         QCOMPARE(part<FlexGrid>(*f.w, "MSFlexGridIncome")->TextMatrix(1, 2), QStringLiteral("A"));
         QVERIFY(!part<QAction>(*f.w, "mnuFileSave")->isEnabled());
-        const QByteArray before = readAll(damaged);
+        const QByteArray before = readBytes(damaged);
         f.doc().setModified(true);
-        f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::Yes)
+        f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::Yes)
             .expectSave(f.path(QStringLiteral("repaired.txt")));
         QVERIFY(f.w->mnuFileClose_Click());
-        QCOMPARE(readAll(damaged), before);
+        QCOMPARE(readBytes(damaged), before);
         QVERIFY(QFile::exists(f.path(QStringLiteral("repaired.txt"))));
     }
 
@@ -493,7 +487,7 @@ private slots:
         part<QLineEdit>(*f.w, "TextCarryOver")->setText(QStringLiteral("前期より"));
         part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(3 + Term2);
         QCOMPARE(part<SummarySheet>(*f.w, "summarySheets", Term2)->grid()->TextMatrix(1, 1), QStringLiteral("前期より "));
-        f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No);
+        f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::No);
         QVERIFY(f.w->mnuFileClose_Click());
 
         // Totals beyond 32 bits: reported, and the window is back on the empty document.

@@ -29,12 +29,6 @@ static QString pdfText(const QString &pdf)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-static QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 static const QString kConfirmYear = QStringLiteral("年間元帳を印刷します。よろしいですか？");
 
 class TestPrintCommand : public QObject {
@@ -143,20 +137,20 @@ private slots:
         f.refill();
         const QString account = f.path(QStringLiteral("other.txt"));
         writeCp932(account, {QStringLiteral("iMekalu135"), QStringLiteral("学級")});
-        const QByteArray before = fileBytes(account);
+        const QByteArray before = readBytes(account);
         part<QRadioButton>(*f.w, "optPrint", 10)->click();
         f.dialogs.expectMessage(kConfirmYear, Dialogs::Answer::Yes)
             .expectPrint(true, account)
             .expectMessageContaining(QStringLiteral("帳簿が失われるため、書き出しませんでした"));
         f.w->mnuFilePrint_Click();
         QVERIFY(f.dialogs.done());
-        QCOMPARE(fileBytes(account), before);
+        QCOMPARE(readBytes(account), before);
         QCOMPARE(f.w->printer()->outputFileName(), account);
         // The same from the preview's print button.
         f.dialogs.expectPreview().expectMessageContaining(QStringLiteral("印刷できませんでした。\r書き出し先"));
         part<QAction>(*f.w, "mnuFilePrintPreview")->trigger();
         QVERIFY(f.dialogs.done());
-        QCOMPARE(fileBytes(account), before);
+        QCOMPARE(readBytes(account), before);
     }
 
     void ledgerOrderReachesTheGrids()

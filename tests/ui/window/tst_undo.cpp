@@ -148,8 +148,7 @@ private slots:
         WindowFixture f;
         f.add(income(d(2026, 4, 10), QStringLiteral("A"), 100, QString(), 100, 1));
         f.add(income(d(2026, 4, 20), QStringLiteral("B"), 100, QString(), 100, 1));
-        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(1);
-        IncomeSheet *in = part<IncomeSheet>(*f.w, "incomeSheet");
+        IncomeSheet *in = f.showIncome();
         FlexGrid *g = part<FlexGrid>(*in, "MSFlexGridIncome");
         if (how == 0) {
             mouseClickCell(g, 3, 1);
