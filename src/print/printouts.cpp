@@ -82,9 +82,6 @@ QString printJobName(const QString &accountFile, Printout printout)
 
 void exportPdf(const Document &doc, const PrintSettings &ps, Printout printout, const QString &pdfPath)
 {
-    if (pdfPath.isEmpty())
-        throw HarumokaError(QStringLiteral("PDFファイルの名前がありません。"));
-    checkExportTarget(pdfPath, {doc.fileName()});
     const PeriodSummaries sums = printSummaries(doc, ps);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
