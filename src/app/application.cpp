@@ -19,7 +19,7 @@ static void initResources()
     Q_INIT_RESOURCE(harumoka);
 }
 
-void keepFreedMemoryForReuse()
+static void keepFreedMemoryForReuse()
 {
 #ifdef __GLIBC__
     // Opening, saving and printing a large account take and free buffers of
