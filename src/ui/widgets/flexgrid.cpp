@@ -428,7 +428,9 @@ void FlexGrid::setRowNumbers(int count)
 {
     const int old = m_model->numberedRows;
     m_model->numberedRows = count;
-    m_model->touchColumn(0, 1, std::min(std::max(old, count), Rows() - 1));
+    // A number is its row's index: only the rows that gained or lost one
+    // change (inserted and removed rows repaint what moved below them).
+    m_model->touchColumn(0, std::min(old, count) + 1, std::min(std::max(old, count), Rows() - 1));
 }
 
 void FlexGrid::setPendingFill(const std::function<void()> &fill)
@@ -760,9 +762,33 @@ void FlexGrid::clickCell(int row, int col)
 
 void FlexGrid::setKeyCell(int row, int col)
 {
-    m_keyRow = std::clamp(row, 1, std::max(1, Rows() - 1));
-    m_keyCol = std::clamp(col, 1, std::max(1, Cols() - 1));
-    viewport()->update();
+    const int newRow = std::clamp(row, 1, std::max(1, Rows() - 1));
+    const int newCol = std::clamp(col, 1, std::max(1, Cols() - 1));
+    if (newRow == m_keyRow && newCol == m_keyCol)
+        return;
+    updateKeyCell();
+    m_keyRow = newRow;
+    m_keyCol = newCol;
+    updateKeyCell();
+}
+
+// Only the cursor's cell: a whole viewport of cells costs milliseconds to
+// paint, and the cursor moves on every click.
+void FlexGrid::updateKeyCell()
+{
+    if (m_keyRow >= Rows() || m_keyCol >= Cols())
+        return;
+    syncLayout();
+    viewport()->update(visualRect(m_model->index(m_keyRow - 1, m_keyCol)));
+}
+
+QRect FlexGrid::keyCellRect() const
+{
+    if (m_keyRow >= Rows() || m_keyCol >= Cols())
+        return {};
+    syncLayout();
+    const QRect cell = visualRect(m_model->index(m_keyRow - 1, m_keyCol));
+    return cell.isEmpty() ? QRect() : cell.translated(viewport()->geometry().topLeft());
 }
 
 void FlexGrid::paintEvent(QPaintEvent *event)
@@ -780,16 +806,49 @@ void FlexGrid::paintEvent(QPaintEvent *event)
     p.drawRect(r);
 }
 
+// QTableView repaints the whole grid, frame and viewport, when the focus comes
+// or goes, and the focus moves between the grid and the panel's editors on
+// every click; here only the cursor's frame depends on the focus. The view's
+// own handling still runs, with its repaint requests dropped: setting the
+// attribute directly (not setUpdatesEnabled) schedules no repaint of its own.
+class FlexGrid::QuietRepaints {
+public:
+    explicit QuietRepaints(FlexGrid *grid) : m_widgets{grid, grid->viewport()}
+    {
+        for (int i = 0; i < 2; ++i) {
+            m_was[i] = m_widgets[i]->testAttribute(Qt::WA_UpdatesDisabled);
+            m_widgets[i]->setAttribute(Qt::WA_UpdatesDisabled, true);
+        }
+    }
+    ~QuietRepaints()
+    {
+        for (int i = 0; i < 2; ++i)
+            m_widgets[i]->setAttribute(Qt::WA_UpdatesDisabled, m_was[i]);
+    }
+    QuietRepaints(const QuietRepaints &) = delete;
+    QuietRepaints &operator=(const QuietRepaints &) = delete;
+
+private:
+    QWidget *m_widgets[2];
+    bool m_was[2] = {false, false};
+};
+
 void FlexGrid::focusInEvent(QFocusEvent *event)
 {
-    QTableView::focusInEvent(event);
-    viewport()->update();
+    {
+        const QuietRepaints quiet(this);
+        QTableView::focusInEvent(event);
+    }
+    updateKeyCell();
 }
 
 void FlexGrid::focusOutEvent(QFocusEvent *event)
 {
-    QTableView::focusOutEvent(event);
-    viewport()->update();
+    {
+        const QuietRepaints quiet(this);
+        QTableView::focusOutEvent(event);
+    }
+    updateKeyCell();
 }
 
 void FlexGrid::mousePressEvent(QMouseEvent *event)

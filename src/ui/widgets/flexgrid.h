@@ -100,6 +100,9 @@ public:
     int keyRow() const { return m_keyRow; }
     int keyCol() const { return m_keyCol; }
     void setKeyCell(int row, int col);
+    // The cursor's cell in the grid's own coordinates; empty when it is out
+    // of the grid.
+    QRect keyCellRect() const;
     // The row End moves the keyboard cursor to (0: the last row).
     void setLastKeyRow(int row) { m_lastKeyRow = row; }
 
@@ -118,6 +121,8 @@ private:
     void focusOutEvent(QFocusEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void syncLayout() const;
+    void updateKeyCell();
+    class QuietRepaints;
 
     std::unique_ptr<FlexGridModel> m_model;
     int m_row = 0;

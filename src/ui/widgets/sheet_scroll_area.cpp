@@ -1,5 +1,7 @@
 #include "ui/widgets/sheet_scroll_area.h"
 
+#include "ui/widgets/flexgrid.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <algorithm>
@@ -18,10 +20,29 @@ SheetScrollArea::SheetScrollArea(QWidget *sheets, QMainWindow *window) : QScroll
     setFixedSize(sheets->size());
     window->installEventFilter(this);
     // Where the sheets scroll, the view follows the keyboard: an editor laid
-    // over a cell, or a button reached with Tab, comes into view.
+    // over a cell, or a button reached with Tab, comes into view. Focus given
+    // to a widget on a hidden sheet leaves the view alone: there is nothing
+    // of it to show, and scrolling would only move what the user is reading.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
-        if (now && widget() && widget()->isAncestorOf(now))
-            ensureWidgetVisible(now, 10, 10);
+        if (!now || !widget() || !widget()->isAncestorOf(now) || !now->isVisible())
+            return;
+        // What comes into view: a small widget whole (Qt would show only a
+        // line edit's text cursor, and the view would move again when the
+        // focus goes from a cell's editor back to the grid); a grid, wider
+        // than a scrolled view, at its cursor's cell rather than its left
+        // edge; anything larger than the view, Qt's way.
+        QRect part = now->rect();
+        if (auto *grid = qobject_cast<FlexGrid *>(now)) {
+            if (const QRect cell = grid->keyCellRect(); !cell.isEmpty())
+                part = cell;
+        }
+        const int margin = 10;
+        if (part.width() + 2 * margin > viewport()->width() || part.height() + 2 * margin > viewport()->height()) {
+            ensureWidgetVisible(now, margin, margin);
+            return;
+        }
+        const QPoint centre = now->mapTo(widget(), part.center());
+        ensureVisible(centre.x(), centre.y(), part.width() / 2 + margin, part.height() / 2 + margin);
     });
 }
 

@@ -197,6 +197,26 @@ private slots:
                 QVERIFY2(area->viewport()->rect().contains(inView), qPrintable(b->text()));
             }
         }
+
+        // The view follows the keyboard and nothing else: an amount's editor
+        // comes wholly into view; recording it gives the focus back to the grid,
+        // whose cell is still in view, so the view stays where it is; focus
+        // on a hidden sheet leaves it alone.
+        f.add(income(d(2026, 4, 1), "A", 100));
+        f.refill();
+        IncomeSheet *in = f.showIncome();
+        area->horizontalScrollBar()->setValue(0);
+        mouseClickCell(in->grid(), 1, 6);
+        QWidget *editor = QApplication::focusWidget();
+        QCOMPARE(editor->objectName(), QStringLiteral("TextIncomeAmount"));
+        QVERIFY(area->viewport()->rect().contains(QRect(editor->mapTo(area->viewport(), QPoint(0, 0)), editor->size())));
+        const QPoint scrolled(area->horizontalScrollBar()->value(), area->verticalScrollBar()->value());
+        commitText(QStringLiteral("２００"));
+        pressKey(Qt::Key_Return);
+        QCOMPARE(f.doc().entryAt(true, 1)->taAmount, 200);
+        QCOMPARE(QApplication::focusWidget(), in->grid());
+        part<QWidget>(*f.w, "TextSupplyNo")->setFocus();
+        QCOMPARE(QPoint(area->horizontalScrollBar()->value(), area->verticalScrollBar()->value()), scrolled);
     }
 };
 
