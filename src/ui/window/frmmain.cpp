@@ -92,7 +92,10 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     // Nine captions must fit the design width without scroll buttons.
     SSTabSheets->setIconSize(QSize(14, 14));
     SSTabSheets->tabBar()->setUsesScrollButtons(false);
-    SSTabSheets->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 6px 4px 4px; }"));
+    // On the tab bar alone: a style sheet on the tab widget would put every
+    // widget of every sheet under Qt's style-sheet style, which re-styles a
+    // whole sheet each time it is reparented and wraps each drawing call.
+    SSTabSheets->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 6px 4px 4px; }"));
     printSheet = new PrintSettingsSheet(m_doc, SSTabSheets);
     incomeSheet = new IncomeSheet(m_doc, m_names, m_dialogs, SSTabSheets);
     supplySheet = new SupplySheet(m_doc, m_names, m_dialogs, SSTabSheets);
