@@ -137,6 +137,13 @@ void TestPdf::ledgerIsOneMultiPageFile()
     QVERIFY(text.contains(QStringLiteral("合計")));
     QCOMPARE(QDir(QFileInfo(pdf).path()).entryList({QStringLiteral(".harumoka-*")},
                                                     QDir::Files | QDir::Hidden).size(), 0);
+    // The pages are compressed at zlib's fast levels (header 78 5E), not its
+    // default (78 9C): the export's own deflateInit is the one Qt reached.
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.count("stream\n\x78\x5e") >= 3); // a page each, and the font
+    QCOMPARE(bytes.count("stream\n\x78\x9c"), 0);
 }
 
 void TestPdf::reportComesOutInJapanese()
