@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCalendarWidget>
+#include <QChildEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QStyle>
@@ -22,20 +23,36 @@ DatePicker::DatePicker(QWidget *parent) : QDateEdit(parent)
     setCalendarPopup(true);
     setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     setDateRange(QDate(1900, 1, 1), QDate(9999, 12, 31));
+    // The calendar pop-up is made ours when it is first shown (adoptCalendar):
+    // QDateEdit builds it only when it first opens, and building three of
+    // them for a window that may never open one was a tenth of start-up.
+    lineEdit()->installEventFilter(this);
+}
 
-    QCalendarWidget *calendar = calendarWidget();
-    calendar->setLocale(japanese);
+// A press on the arrow opens the calendar (F4 and Alt+Down press it too):
+// the pop-up is built and adopted first, so that QDateEdit sizes it as it
+// will look.
+void DatePicker::mousePressEvent(QMouseEvent *event)
+{
+    if (!m_calendar && event->button() == Qt::LeftButton) {
+        if (QCalendarWidget *calendar = calendarWidget())
+            adoptCalendar(calendar);
+    }
+    QDateEdit::mousePressEvent(event);
+}
+
+void DatePicker::adoptCalendar(QCalendarWidget *calendar)
+{
+    m_calendar = calendar;
+    calendar->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
     calendar->setFirstDayOfWeek(Qt::Sunday);
     calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-
     // A date counts as chosen only when the user clicks a day or confirms
     // one with Enter. Browsing with the arrow keys moves the field's date
     // along; leaving with Escape or a click outside chooses nothing and puts
     // the date back as it was when the calendar opened.
     connect(calendar, &QCalendarWidget::clicked, this, &DatePicker::reportChoice);
     connect(calendar, &QCalendarWidget::activated, this, &DatePicker::reportChoice);
-    calendar->window()->installEventFilter(this);
-    lineEdit()->installEventFilter(this);
 }
 
 QDate DatePicker::Value() const
@@ -68,6 +85,13 @@ QVariant DatePicker::inputMethodQuery(Qt::InputMethodQuery query) const
 
 bool DatePicker::event(QEvent *event)
 {
+    // The calendar pop-up, whenever and however QDateEdit builds it, is
+    // watched from then on; it is adopted on its first show.
+    if (event->type() == QEvent::ChildAdded && !m_calendar) {
+        auto *child = qobject_cast<QWidget *>(static_cast<QChildEvent *>(event)->child());
+        if (child && child->isWindow())
+            child->installEventFilter(this);
+    }
     // The spin box hands input-method events straight to its line edit.
     if (event->type() == QEvent::InputMethod) {
         inputMethodEvent(static_cast<QInputMethodEvent *>(event));
@@ -154,7 +178,7 @@ void DatePicker::focusInEvent(QFocusEvent *event)
 void DatePicker::reportChoice(QDate chosen)
 {
     m_chosen = true;
-    if (calendarWidget()->window()->isVisible())
+    if (m_calendar && m_calendar->window()->isVisible())
         return;
     setDate(chosen);
     emit CloseUp();
@@ -173,7 +197,11 @@ bool DatePicker::eventFilter(QObject *watched, QEvent *event)
             setSelectedSection(currentSection());
         return true;
     }
-    QCalendarWidget *calendar = calendarWidget();
+    if (!m_calendar && event->type() == QEvent::Show && watched != lineEdit()) {
+        if (auto *calendar = static_cast<QWidget *>(watched)->findChild<QCalendarWidget *>())
+            adoptCalendar(calendar);
+    }
+    QCalendarWidget *calendar = m_calendar;
     if (calendar && watched == calendar->window()) {
         if (event->type() == QEvent::Show) {
             m_chosen = false;

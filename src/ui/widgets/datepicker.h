@@ -3,6 +3,8 @@
 #include <QDate>
 #include <QDateEdit>
 
+class QCalendarWidget;
+
 // Date picker: a QDateEdit with its calendar popup, showing the short date
 // form. CloseUp is emitted after the user chose a date in the calendar and
 // the popup closed (Value already holds the date); KeyDown reports every key
@@ -45,14 +47,17 @@ protected:
     bool event(QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void reportChoice(QDate chosen);
+    void adoptCalendar(QCalendarWidget *calendar);
 
     bool m_chosen = false;
     bool m_movedOn = false; // the last digit completed a part and moved to the next
     bool m_refused = false;
     QDate m_dateAtOpen;  // restored when the calendar closes without a choice
+    QCalendarWidget *m_calendar = nullptr; // the pop-up's, once it has been shown
 };

@@ -633,6 +633,7 @@ private slots:
         picker->setValue(QDate(1899, 12, 31));
         QCOMPARE(picker->Value(), QDate(1900, 1, 1));
         QVERIFY(picker->calendarPopup());
+        openCalendar(*picker);
         QCOMPARE(picker->calendarWidget()->locale().language(), QLocale::Japanese);
         QCOMPARE(picker->calendarWidget()->firstDayOfWeek(), Qt::Sunday);
     }
