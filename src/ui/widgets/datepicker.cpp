@@ -23,9 +23,9 @@ DatePicker::DatePicker(QWidget *parent) : QDateEdit(parent)
     setCalendarPopup(true);
     setDisplayFormat(QStringLiteral("yyyy/MM/dd"));
     setDateRange(QDate(1900, 1, 1), QDate(9999, 12, 31));
-    // The calendar pop-up is made ours when it is first shown (adoptCalendar):
-    // QDateEdit builds it only when it first opens, and building three of
-    // them for a window that may never open one was a tenth of start-up.
+    // The calendar pop-up is made ours (adoptCalendar) when it first opens:
+    // QDateEdit builds it only then, unless asked for it, and building three
+    // of them for a window that may never open one was a tenth of start-up.
     lineEdit()->installEventFilter(this);
 }
 
@@ -85,11 +85,11 @@ QVariant DatePicker::inputMethodQuery(Qt::InputMethodQuery query) const
 
 bool DatePicker::event(QEvent *event)
 {
-    // The calendar pop-up, whenever and however QDateEdit builds it, is
-    // watched from then on; it is adopted on its first show.
+    // Should QDateEdit build the pop-up some other way than on a press, it
+    // is one of the children added until then: they are watched, and the
+    // pop-up is adopted on its first show.
     if (event->type() == QEvent::ChildAdded && !m_calendar) {
-        auto *child = qobject_cast<QWidget *>(static_cast<QChildEvent *>(event)->child());
-        if (child && child->isWindow())
+        if (auto *child = qobject_cast<QWidget *>(static_cast<QChildEvent *>(event)->child()))
             child->installEventFilter(this);
     }
     // The spin box hands input-method events straight to its line edit.
