@@ -776,19 +776,21 @@ void FlexGrid::setKeyCell(int row, int col)
 // paint, and the cursor moves on every click.
 void FlexGrid::updateKeyCell()
 {
-    if (m_keyRow >= Rows() || m_keyCol >= Cols())
-        return;
-    syncLayout();
-    viewport()->update(visualRect(m_model->index(m_keyRow - 1, m_keyCol)));
+    viewport()->update(keyCellInViewport());
 }
 
 QRect FlexGrid::keyCellRect() const
 {
+    const QRect cell = keyCellInViewport();
+    return cell.isEmpty() ? QRect() : cell.translated(viewport()->geometry().topLeft());
+}
+
+QRect FlexGrid::keyCellInViewport() const
+{
     if (m_keyRow >= Rows() || m_keyCol >= Cols())
         return {};
     syncLayout();
-    const QRect cell = visualRect(m_model->index(m_keyRow - 1, m_keyCol));
-    return cell.isEmpty() ? QRect() : cell.translated(viewport()->geometry().topLeft());
+    return visualRect(m_model->index(m_keyRow - 1, m_keyCol));
 }
 
 void FlexGrid::paintEvent(QPaintEvent *event)

@@ -122,6 +122,7 @@ private:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void syncLayout() const;
     void updateKeyCell();
+    QRect keyCellInViewport() const;
     class QuietRepaints;
 
     std::unique_ptr<FlexGridModel> m_model;
