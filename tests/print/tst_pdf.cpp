@@ -246,9 +246,10 @@ void TestPdf::textMetricsMatchTheFont()
 namespace {
 
 // Texts the surface lays out from its glyph table and texts it leaves to Qt,
-// in two sizes and colours, with a number gathered into the same row; drawn
-// through the surface (checking its widths against QFontMetricsF) or, for
-// reference, with QPainter::drawText.
+// in two sizes and colours, with a number gathered into the same row, and
+// rules crossing them in the other colour before and after, and beside them;
+// drawn through the surface (checking its widths against QFontMetricsF) or,
+// for reference, with QPainter::drawText and drawLine in that order.
 void paintTexts(QPrinter &printer, bool surface)
 {
     const QStringList texts = {
@@ -264,11 +265,17 @@ void paintTexts(QPrinter &printer, bool surface)
     if (surface) {
         PrinterSurface s(printer);
         for (int i = 0; i < texts.size(); ++i) {
+            s.setColor(i % 3 ? kRed : kBlack);
+            s.setLineWidth(i % 2 ? 4 : 1);
+            s.drawLine(1440 + 400 * i, 1200, 1440 + 400 * i, 1440 + 480 * i + 100);
             s.setColor(i % 3 ? kBlack : kRed);
             s.setFontSize(i % 2 ? 12 : 9.5);
             s.textAt(1440, 1440 + 480 * i, texts[i]);
             s.textAt(8000, 1440 + 480 * i, QString::number(i));
             QCOMPARE(s.textWidth(texts[i]), QFontMetricsF(font(i), &printer).horizontalAdvance(texts[i]));
+            s.drawLine(1300, 1440 + 480 * i + 120 + 40 * (i % 3), 9000, 1440 + 480 * i + 120);
+            s.setColor(i % 3 ? kRed : kBlack);
+            s.drawLine(7900, 1440 + 480 * i + 470, 9000, 1440 + 480 * i + 470);
         }
         s.endDocument();
         return;
@@ -279,12 +286,24 @@ void paintTexts(QPrinter &printer, bool surface)
     p.translate(paper.left() - page.left(), paper.top() - page.top());
     p.scale(printer.resolution() / 1440.0, printer.resolution() / 1440.0);
     p.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    auto pen = [](Qt::GlobalColor c, int i) {
+        QPen pen(c);
+        pen.setWidthF(i % 2 ? 9.6 : 2.4);
+        pen.setCapStyle(Qt::SquareCap);
+        pen.setJoinStyle(Qt::MiterJoin);
+        return pen;
+    };
     for (int i = 0; i < texts.size(); ++i) {
+        p.setPen(pen(i % 3 ? Qt::red : Qt::black, i));
+        p.drawLine(QLineF(1440 + 400 * i, 1200, 1440 + 400 * i, 1440 + 480 * i + 100));
         p.setFont(font(i));
-        p.setPen(i % 3 ? Qt::black : Qt::red);
+        p.setPen(pen(i % 3 ? Qt::black : Qt::red, i));
         const double baseline = 1440 + 480 * i + QFontMetricsF(font(i), &printer).ascent();
         p.drawText(QPointF(1440, baseline), texts[i]);
         p.drawText(QPointF(8000, baseline), QString::number(i));
+        p.drawLine(QLineF(1300, 1440 + 480 * i + 120 + 40 * (i % 3), 9000, 1440 + 480 * i + 120));
+        p.setPen(pen(i % 3 ? Qt::red : Qt::black, i));
+        p.drawLine(QLineF(7900, 1440 + 480 * i + 470, 9000, 1440 + 480 * i + 470));
     }
 }
 
