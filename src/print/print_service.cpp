@@ -7,21 +7,62 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <cups/cups.h>
+#include <dlfcn.h>
 #include <memory>
+#include <optional>
 
 namespace {
 
 const QString kNothingPrinted = QStringLiteral("何も印刷していません。");
 
+// The print service's library is opened when a printout is first sent, not
+// when the program starts: it brings some twenty libraries of its own
+// (TLS, Kerberos, Avahi), whose loading cost every start a few milliseconds.
+#define HARUMOKA_CUPS_FUNCTIONS(X)                                                                                   \
+    X(cupsAddOption) X(cupsDoRequest) X(cupsEncryption) X(cupsFreeDests) X(cupsFreeOptions) X(cupsGetDests2)        \
+    X(cupsGetNamedDest) X(cupsGetOption) X(cupsLastErrorString) X(cupsPrintFile2) X(cupsServer) X(httpAssembleURIf) \
+    X(httpClose) X(httpConnect2) X(ippAddString) X(ippDelete) X(ippFindAttribute) X(ippGetString) X(ippNewRequest)  \
+    X(ippPort)
+
+struct Cups {
+#define HARUMOKA_CUPS_POINTER(f) decltype(&::f) f = nullptr;
+    HARUMOKA_CUPS_FUNCTIONS(HARUMOKA_CUPS_POINTER)
+#undef HARUMOKA_CUPS_POINTER
+};
+
+const Cups &cups()
+{
+    static const std::optional<Cups> loaded = []() -> std::optional<Cups> {
+        void *lib = dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
+        if (!lib)
+            return std::nullopt;
+        Cups c;
+        bool all = true;
+#define HARUMOKA_CUPS_RESOLVE(f)                                                                               \
+    c.f = reinterpret_cast<decltype(c.f)>(dlsym(lib, #f));                                                             \
+    all = all && c.f;
+        HARUMOKA_CUPS_FUNCTIONS(HARUMOKA_CUPS_RESOLVE)
+#undef HARUMOKA_CUPS_RESOLVE
+        if (!all)
+            return std::nullopt;
+        return c;
+    }();
+    if (!loaded)
+        throw HarumokaError(QStringLiteral("印刷サービス（CUPS）のライブラリ（libcups.so.2）を読み込めませんでした。"
+                                           "libcups2 が入っているか確かめてください。")
+                            + kNothingPrinted);
+    return *loaded;
+}
+
 struct FreeDests {
     int count;
-    void operator()(cups_dest_t *d) const { cupsFreeDests(count, d); }
+    void operator()(cups_dest_t *d) const { cups().cupsFreeDests(count, d); }
 };
 using Dests = std::unique_ptr<cups_dest_t, FreeDests>;
 
 QString destOption(const cups_dest_t *dest, const char *name)
 {
-    const char *v = cupsGetOption(name, dest->num_options, dest->options);
+    const char *v = cups().cupsGetOption(name, dest->num_options, dest->options);
     return v ? QString::fromUtf8(v) : QString();
 }
 
@@ -29,25 +70,26 @@ QString destOption(const cups_dest_t *dest, const char *name)
 // backend said), when it has one.
 QString stateMessage(const cups_dest_t *dest)
 {
-    ipp_t *request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ipp_t *request = cups().ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     char uri[1024];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
+    cups().httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
                      dest->name);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
                  "printer-state-message");
-    ipp_t *response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    ipp_t *response = cups().cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
     QString message;
-    if (ipp_attribute_t *a = ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT))
-        message = QString::fromUtf8(ippGetString(a, 0, nullptr)).trimmed();
-    ippDelete(response);
+    if (ipp_attribute_t *a = cups().ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT))
+        message = QString::fromUtf8(cups().ippGetString(a, 0, nullptr)).trimmed();
+    cups().ippDelete(response);
     return message.isEmpty() ? QString() : QStringLiteral("（%1）").arg(message);
 }
 
 bool serviceReachable()
 {
-    http_t *http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 5000, nullptr);
-    httpClose(http);
+    const Cups &c = cups();
+    http_t *http = c.httpConnect2(c.cupsServer(), c.ippPort(), nullptr, AF_UNSPEC, c.cupsEncryption(), 1, 5000, nullptr);
+    c.httpClose(http);
     return http != nullptr;
 }
 
@@ -55,7 +97,7 @@ bool serviceReachable()
 QString queueNames()
 {
     cups_dest_t *all = nullptr;
-    const int n = cupsGetDests2(CUPS_HTTP_DEFAULT, &all);
+    const int n = cups().cupsGetDests2(CUPS_HTTP_DEFAULT, &all);
     Dests owner(all, FreeDests{n});
     QStringList names;
     for (int i = 0; i < n; ++i) {
@@ -104,7 +146,7 @@ void checkReady(const cups_dest_t *dest)
 void checkQueueReady(const QString &queue)
 {
     const QByteArray wanted = queue.toUtf8();
-    if (cups_dest_t *found = cupsGetNamedDest(CUPS_HTTP_DEFAULT, wanted.constData(), nullptr)) {
+    if (cups_dest_t *found = cups().cupsGetNamedDest(CUPS_HTTP_DEFAULT, wanted.constData(), nullptr)) {
         Dests dest(found, FreeDests{1});
         checkReady(dest.get());
     }
@@ -113,7 +155,8 @@ void checkQueueReady(const QString &queue)
 PrintedJob printOnQueue(const Document &doc, const PrintSettings &ps, Printout printout, const QString &queue)
 {
     const QByteArray wanted = queue.toUtf8();
-    cups_dest_t *found = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.isEmpty() ? nullptr : wanted.constData(), nullptr);
+    cups_dest_t *found =
+        cups().cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.isEmpty() ? nullptr : wanted.constData(), nullptr);
     if (!found)
         noQueue(queue);
     Dests dest(found, FreeDests{1});
@@ -129,14 +172,14 @@ PrintedJob printOnQueue(const Document &doc, const PrintSettings &ps, Printout p
     exportPdf(doc, ps, printout, pdf);
 
     cups_option_t *options = nullptr;
-    int count = cupsAddOption("media", "A4", 0, &options);
+    int count = cups().cupsAddOption("media", "A4", 0, &options);
     const QByteArray title = printJobName(doc.fileName(), printout).toUtf8();
-    const int id = cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, QFile::encodeName(pdf).constData(),
+    const int id = cups().cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, QFile::encodeName(pdf).constData(),
                                   title.constData(), count, options);
-    cupsFreeOptions(count, options);
+    cups().cupsFreeOptions(count, options);
     if (id == 0)
         throw HarumokaError(QStringLiteral("プリンタ「%1」が印刷を受け付けませんでした（%2）。")
-                                .arg(name, QString::fromUtf8(cupsLastErrorString()))
+                                .arg(name, QString::fromUtf8(cups().cupsLastErrorString()))
                             + kNothingPrinted);
     return {name, id};
 }
