@@ -29,11 +29,12 @@ or writes them as PDF or CSV files, also from the command line.
 
 Its windows, messages and printouts are Japanese.")
 # The libraries come from dpkg-shlibdeps; what the linker does not see is
-# named here: the fonts that stand in for the Windows fonts of the design
-# (IPA, else Noto CJK), Qt's Japanese strings (calendar, standard buttons) and
-# Qt's platform plugins (X11; Wayland is recommended).
+# named here: libcups (opened when a printout is first sent), the fonts that
+# stand in for the Windows fonts of the design (IPA, else Noto CJK), Qt's
+# Japanese strings (calendar, standard buttons) and Qt's platform plugins
+# (X11; Wayland is recommended).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "fonts-ipafont-mincho | fonts-noto-cjk, fonts-ipafont-gothic | fonts-noto-cjk, qt6-translations-l10n, qt6-qpa-plugins")
+  "libcups2, fonts-ipafont-mincho | fonts-noto-cjk, fonts-ipafont-gothic | fonts-noto-cjk, qt6-translations-l10n, qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 include(CPack)
