@@ -4,7 +4,6 @@
 #include <QFontDatabase>
 #include <QPaintDevice>
 #include <algorithm>
-#include <cmath>
 #include <cctype>
 #include <optional>
 
@@ -214,14 +213,6 @@ FontGlyphs::Glyph FontGlyphs::measure(char32_t c)
         return g;
     g.index = index[0];
     g.advance = fixed;
-    const QRectF ink = m_raw.boundingRect(g.index);
-    if (!ink.isEmpty()) {
-        // Widened to whole pixels of the font's size, as FreeType rounds outlines' extents.
-        g.left = float(std::floor(ink.left()));
-        g.top = float(std::floor(ink.top()));
-        g.right = float(std::ceil(ink.right()));
-        g.bottom = float(std::ceil(ink.bottom()));
-    }
     return g;
 }
 
@@ -289,7 +280,7 @@ qreal FontGlyphs::width(const QString &text)
 }
 
 bool FontGlyphs::layout(const QString &text, qreal x, qreal baseline, QList<quint32> &glyphs,
-                        QList<QPointF> &positions, QRectF &ink)
+                        QList<QPointF> &positions)
 {
     if (!m_plainFont)
         return false;
@@ -299,32 +290,18 @@ bool FontGlyphs::layout(const QString &text, qreal x, qreal baseline, QList<quin
     // whole number of 1/64, so the positions are exact in floating point.
     qint64 pen = int(x * qreal(64));
     const qreal y = int(baseline * qreal(64)) / qreal(64);
-    float left = 0, top = 0, right = 0, bottom = 0;
-    bool inked = false;
     const bool plain = forEachCharacter(text, [&](char32_t c) {
         const Glyph &g = glyphOf(c);
         if (g.index == 0)
             return false;
-        const qreal at = pen / qreal(64);
         glyphs.append(g.index);
-        positions.append(QPointF(at, y));
+        positions.append(QPointF(pen / qreal(64), y));
         pen += g.advance;
-        if (g.right > g.left) {
-            const float l = float(at) + g.left;
-            const float r = float(at) + g.right;
-            left = inked ? std::min(left, l) : l;
-            right = inked ? std::max(right, r) : r;
-            top = inked ? std::min(top, g.top) : g.top;
-            bottom = inked ? std::max(bottom, g.bottom) : g.bottom;
-            inked = true;
-        }
         return true;
     });
     if (!plain) {
         glyphs.resize(start);
         positions.resize(start);
-        return false;
     }
-    ink = inked ? QRectF(QPointF(left, y + top), QPointF(right, y + bottom)) : QRectF();
-    return true;
+    return plain;
 }

@@ -19,7 +19,6 @@
 #include <QList>
 #include <QPointF>
 #include <QRawFont>
-#include <QRectF>
 #include <QSet>
 #include <QString>
 #include <array>
@@ -39,23 +38,20 @@ public:
 
     // Appends the glyphs of `text` and their positions when its baseline
     // starts at (x, baseline), exactly as QPainter::drawText would place
-    // them, and sets `ink` to the rectangle their outlines cover (empty for
-    // blanks); false, appending nothing, when the text has to be shaped by Qt.
+    // them; false, appending nothing, when the text has to be shaped by Qt.
     bool layout(const QString &text, qreal x, qreal baseline, QList<quint32> &glyphs,
-                QList<QPointF> &positions, QRectF &ink);
+                QList<QPointF> &positions);
 
     // The font the glyphs of layout() belong to.
     const QRawFont &rawFont() const { return m_raw; }
 
 private:
-    // A character's glyph and advance in 1/64 units (Qt's fixed point), and
-    // its outline's extent from its origin on the baseline; glyph 0 marks a
-    // character left to Qt.
+    // A character's glyph and advance in 1/64 units (Qt's fixed point);
+    // glyph 0 marks a character left to Qt.
     struct Glyph {
         quint32 index = 0;
         qint32 advance = 0;
         bool known = false;
-        float left = 0, top = 0, right = 0, bottom = 0;
     };
     const Glyph &glyphOf(char32_t c);
     Glyph measure(char32_t c);

@@ -36,7 +36,7 @@ PrinterSurface::PrinterSurface(QPrinter &printer) : m_printer(printer)
     m_painter.setRenderHint(QPainter::TextAntialiasing, true);
     // Glyph runs go out as text only to PDF (files and CUPS printers); the
     // print preview's picture engine would draw them as outlines.
-    m_gather = m_painter.paintEngine() && m_painter.paintEngine()->type() == QPaintEngine::Pdf;
+    m_glyphRuns = m_painter.paintEngine() && m_painter.paintEngine()->type() == QPaintEngine::Pdf;
     setFontName(QStringLiteral("ＭＳ 明朝"));
     applyPen();
 }
@@ -83,11 +83,13 @@ void PrinterSurface::applyPen()
 {
     if (!m_penDirty)
         return;
+    flushText(); // gathered texts keep the colour they were drawn in
     m_penDirty = false;
-    m_pen = QPen(colorFromRgb(m_color));
-    m_pen.setWidthF(m_lineWidth * 2.4); // n/600 inch
-    m_pen.setCapStyle(Qt::SquareCap);
-    m_pen.setJoinStyle(Qt::MiterJoin);
+    QPen pen(colorFromRgb(m_color));
+    pen.setWidthF(m_lineWidth * 2.4); // n/600 inch
+    pen.setCapStyle(Qt::SquareCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+    m_painter.setPen(pen);
 }
 
 void PrinterSurface::setFontName(const QString &name)
@@ -108,81 +110,33 @@ void PrinterSurface::drawText(const QString &text)
 {
     checkActive();
     applyPen();
+    if (m_pendingFont != m_glyphs)
+        flushText();
     const qreal baseline = m_y + m_glyphs->ascent();
     // Plain texts are laid out from the font's glyph table, without shaping
-    // them again; the glyphs and positions are those drawText gives.
-    QRectF ink;
-    m_textGlyphs.clear();
-    m_textPositions.clear();
-    if (m_gather && m_glyphs->layout(text, m_x, baseline, m_textGlyphs, m_textPositions, ink)) {
-        if (holdInk(ink)) {
-            Group &g = group(m_glyphs);
-            g.glyphs.append(m_textGlyphs);
-            g.positions.append(m_textPositions);
-            return;
-        }
+    // them again, and gathered until a rule, another font or colour, or the
+    // end of the page, so that Qt writes one text object for them instead of
+    // one per text. The glyphs and positions are those drawText gives.
+    if (m_glyphRuns && m_glyphs->layout(text, m_x, baseline, m_glyphIndexes, m_glyphPositions)) {
+        m_pendingFont = m_glyphs;
+        return;
     }
-    flush();
-    m_painter.setPen(m_pen);
+    flushText();
     m_painter.drawText(QPointF(m_x, baseline), text);
 }
 
-PrinterSurface::Group &PrinterSurface::group(FontGlyphs *font)
+void PrinterSurface::flushText()
 {
-    // Texts keep their order, so that a text's words are read from the page
-    // as they were written; lines go with any other line of their pen.
-    if (font) {
-        for (auto g = m_groups.rbegin(); g != m_groups.rend(); ++g) {
-            if (g->font) {
-                if (g->font == font && g->color == m_color)
-                    return *g;
-                break;
-            }
-        }
-    } else {
-        for (Group &g : m_groups) {
-            if (!g.font && g.color == m_color && g.lineWidth == m_lineWidth)
-                return g;
-        }
+    if (!m_glyphIndexes.isEmpty()) {
+        QGlyphRun run;
+        run.setRawFont(m_pendingFont->rawFont());
+        run.setGlyphIndexes(m_glyphIndexes);
+        run.setPositions(m_glyphPositions);
+        m_painter.drawGlyphRun(QPointF(0, 0), run);
+        m_glyphIndexes.clear();
+        m_glyphPositions.clear();
     }
-    Group &g = m_groups.emplace_back();
-    g.font = font;
-    g.color = m_color;
-    g.lineWidth = m_lineWidth;
-    g.pen = m_pen;
-    return g;
-}
-
-bool PrinterSurface::holdInk(const QRectF &r)
-{
-    if (r.isEmpty())
-        return true; // blanks: nothing to overlap
-    if (m_ink.clashes(r, m_color)) {
-        flush();
-        if (m_ink.clashes(r, m_color))
-            return false; // a rectangle that cannot be placed is drawn at once
-    }
-    m_ink.add(r, m_color);
-    return true;
-}
-
-void PrinterSurface::flush()
-{
-    for (Group &g : m_groups) {
-        m_painter.setPen(g.pen);
-        if (g.font) {
-            QGlyphRun run;
-            run.setRawFont(g.font->rawFont());
-            run.setGlyphIndexes(g.glyphs);
-            run.setPositions(g.positions);
-            m_painter.drawGlyphRun(QPointF(0, 0), run);
-        } else {
-            for (const QLineF &l : g.lines)
-                m_painter.drawLine(l);
-        }
-    }
-    m_groups.clear();
-    m_ink.clear();
+    m_pendingFont = nullptr;
 }
 
 double PrinterSurface::textWidth(const QString &text)
@@ -193,27 +147,15 @@ double PrinterSurface::textWidth(const QString &text)
 void PrinterSurface::drawLine(double x1, double y1, double x2, double y2)
 {
     checkActive();
+    flushText();
     applyPen();
-    const QLineF line(x1, y1, x2, y2);
-    if (m_gather) {
-        // The stroke with its square caps: half the pen's width beyond the
-        // line on every side.
-        const double half = m_pen.widthF() / 2;
-        const QRectF ink = QRectF(line.p1(), line.p2()).normalized().adjusted(-half, -half, half, half);
-        if (holdInk(ink.isEmpty() ? ink.adjusted(-0.5, -0.5, 0.5, 0.5) : ink)) {
-            group(nullptr).lines.push_back(line);
-            return;
-        }
-    }
-    flush();
-    m_painter.setPen(m_pen);
-    m_painter.drawLine(line);
+    m_painter.drawLine(QPointF(x1, y1), QPointF(x2, y2));
 }
 
 void PrinterSurface::endPage()
 {
     checkActive();
-    flush();
+    flushText();
     if (!m_printer.newPage())
         throw HarumokaError(QStringLiteral("プリンタで新しいページを始められませんでした。"));
     ++m_pages;
@@ -222,7 +164,7 @@ void PrinterSurface::endPage()
 void PrinterSurface::endDocument()
 {
     checkActive();
-    flush();
+    flushText();
     if (!m_painter.end())
         throw HarumokaError(QStringLiteral("印刷を最後まで送ることができませんでした。"));
 }
