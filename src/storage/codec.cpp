@@ -114,14 +114,17 @@ bool Cp932Codec::decode(QByteArrayView bytes, QString &out, qsizetype *badOffset
     // (articles and breakdowns come back again and again). A fixed table
     // where a run takes the slot its hash names, replacing what was there:
     // finding a run is one comparison, and a file made of runs that share a
-    // slot costs no more than decoding each run again.
+    // slot costs no more than decoding each run again. Only for a whole
+    // file: the writer decodes each text it encodes, to check it, and a
+    // table made for every one of those cost more than the decoding.
     struct Decoded {
         std::string_view run;
         qsizetype at = 0;
         qsizetype size = -1;
     };
     constexpr size_t kSlots = 1024;
-    std::vector<Decoded> seen(kSlots);
+    constexpr qsizetype kRememberFrom = 4096; // bytes
+    std::vector<Decoded> seen(n >= kRememberFrom ? kSlots : 0);
     qsizetype i = 0;
     while (i < n) {
         // The bytes 0x00-0x7F are the ASCII characters (most of an account
@@ -140,9 +143,9 @@ bool Cp932Codec::decode(QByteArrayView bytes, QString &out, qsizetype *badOffset
             end += data[end] >= 0xA1 && data[end] <= 0xDF ? 1 : 2;
         end = std::min(end, n);
         const std::string_view run(bytes.data() + i, size_t(end - i));
-        Decoded &slot = seen[std::hash<std::string_view>()(run) % kSlots];
-        if (slot.size >= 0 && slot.run == run) {
-            to = std::copy_n(first + slot.at, slot.size, to);
+        Decoded *const slot = seen.empty() ? nullptr : &seen[std::hash<std::string_view>()(run) % kSlots];
+        if (slot && slot->size >= 0 && slot->run == run) {
+            to = std::copy_n(first + slot->at, slot->size, to);
             i = end;
             continue;
         }
@@ -159,7 +162,8 @@ bool Cp932Codec::decode(QByteArrayView bytes, QString &out, qsizetype *badOffset
                 *badOffset = end - qsizetype(inLeft);
             return false;
         }
-        slot = Decoded{run, runStart - first, to - runStart};
+        if (slot)
+            *slot = Decoded{run, runStart - first, to - runStart};
         i = end;
     }
     out.truncate(to - first);
