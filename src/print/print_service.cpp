@@ -18,7 +18,7 @@ const QString kNothingPrinted = QStringLiteral("何も印刷していません�
 // The print service's library is opened when a printout is first sent, not
 // when the program starts: it brings some twenty libraries of its own
 // (TLS, Kerberos, Avahi), whose loading cost every start a few milliseconds.
-#define HARUMOKA_CUPS_FUNCTIONS(X)                                                                                   \
+#define HARUMOKA_CUPS_FUNCTIONS(X)                                                                                  \
     X(cupsAddOption) X(cupsDoRequest) X(cupsEncryption) X(cupsFreeDests) X(cupsFreeOptions) X(cupsGetDests2)        \
     X(cupsGetNamedDest) X(cupsGetOption) X(cupsLastErrorString) X(cupsPrintFile2) X(cupsServer) X(httpAssembleURIf) \
     X(httpClose) X(httpConnect2) X(ippAddString) X(ippDelete) X(ippFindAttribute) X(ippGetString) X(ippNewRequest)  \
@@ -38,8 +38,8 @@ const Cups &cups()
             return std::nullopt;
         Cups c;
         bool all = true;
-#define HARUMOKA_CUPS_RESOLVE(f)                                                                               \
-    c.f = reinterpret_cast<decltype(c.f)>(dlsym(lib, #f));                                                             \
+#define HARUMOKA_CUPS_RESOLVE(f)                                                                                    \
+    c.f = reinterpret_cast<decltype(c.f)>(dlsym(lib, #f));                                                          \
     all = all && c.f;
         HARUMOKA_CUPS_FUNCTIONS(HARUMOKA_CUPS_RESOLVE)
 #undef HARUMOKA_CUPS_RESOLVE
@@ -72,11 +72,11 @@ QString stateMessage(const cups_dest_t *dest)
 {
     ipp_t *request = cups().ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     char uri[1024];
-    cups().httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
-                     dest->name);
+    cups().httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0,
+                            "/printers/%s", dest->name);
     cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
     cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
-                 "printer-state-message");
+                        "printer-state-message");
     ipp_t *response = cups().cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
     QString message;
     if (ipp_attribute_t *a = cups().ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT))
@@ -175,7 +175,7 @@ PrintedJob printOnQueue(const Document &doc, const PrintSettings &ps, Printout p
     int count = cups().cupsAddOption("media", "A4", 0, &options);
     const QByteArray title = printJobName(doc.fileName(), printout).toUtf8();
     const int id = cups().cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, QFile::encodeName(pdf).constData(),
-                                  title.constData(), count, options);
+                                         title.constData(), count, options);
     cups().cupsFreeOptions(count, options);
     if (id == 0)
         throw HarumokaError(QStringLiteral("プリンタ「%1」が印刷を受け付けませんでした（%2）。")
