@@ -66,7 +66,7 @@ void printKindOnPrinter(const Document &doc, const PeriodSummaries &sums, QPrint
                         const PrintSettings &ps, Printout printout)
 {
     {
-        RecordingSurface rehearsal;
+        RehearsalSurface rehearsal;
         printKindOn(doc, sums, rehearsal, ps, printout);
     }
     PrinterSurface surface(printer);

@@ -31,7 +31,7 @@ void printKindOn(const Document &doc, const PeriodSummaries &sums, PageSurface &
                  Printout printout);
 
 // printKindOn on a printer made ready by the print dialog (or the print
-// preview). The printout is first drawn on a recording surface, so that an
+// preview). The printout is first rehearsed (RehearsalSurface), so that an
 // error in the data (an overflow) is reported before a single page reaches
 // the printer. Throws HarumokaError.
 void printKindOnPrinter(const Document &doc, const PeriodSummaries &sums, QPrinter &printer,

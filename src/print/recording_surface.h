@@ -65,3 +65,27 @@ private:
     QList<RecordedText> m_texts;
     QList<RecordedLine> m_lines;
 };
+
+// A rehearsal of a printout: laid out as on RecordingSurface, with its
+// metric and its refusal to draw after the end, and nothing kept, so that an
+// error in the data shows before a page reaches the printer without a copy
+// of every text of a long ledger.
+class RehearsalSurface : public PageSurface {
+public:
+    void drawText(const QString &) override { checkOpen(); }
+    double textWidth(const QString &text) override { return RecordingSurface::widthOf(text, m_fontSize); }
+    void drawLine(double, double, double, double) override { checkOpen(); }
+    void endPage() override
+    {
+        checkOpen();
+        ++m_pageEnds;
+    }
+    void endDocument() override { m_documentEnded = true; }
+
+    int pageEnds() const { return m_pageEnds; }
+
+private:
+    void checkOpen() const;
+    int m_pageEnds = 0;
+    bool m_documentEnded = false;
+};
