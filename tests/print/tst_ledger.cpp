@@ -288,6 +288,10 @@ void TestLedger::fortyEntriesBreakAfterThirtySix()
 
     QCOMPARE(rec.pageCount(), 2);
     QCOMPARE(rec.pageEnds(), 1);
+    // The rehearsal before printing lays the same pages out.
+    RehearsalSurface rehearsal;
+    printLedger(a.doc, printSummaries(a.doc, a.ps), rehearsal, a.ps, Year);
+    QCOMPARE(rehearsal.pageEnds(), 1);
     // Page 1: entries 1-36 in rows 1-36, then the page total in row 37.
     QCOMPARE(textsAtY(rec, 0, textY(1))[1], QStringLiteral("収入1 "));
     QCOMPARE(textsAtY(rec, 0, textY(36))[1], QStringLiteral("収入36 "));
@@ -469,6 +473,16 @@ void TestLedger::overflowAndBadPeriodAreErrors()
     QVERIFY_THROWS_EXCEPTION(HarumokaError, printLedger(a.doc, PeriodSummaries(), bad, a.ps, Period(6)));
     QCOMPARE(describe(a.doc.entries()), before); // nothing changed
     QVERIFY(bad.texts().isEmpty());
+
+    // Nothing is drawn after the end, on the recording or the rehearsal.
+    RecordingSurface recorded;
+    RehearsalSurface rehearsed;
+    for (PageSurface *s : std::initializer_list<PageSurface *>{&recorded, &rehearsed}) {
+        s->endDocument();
+        QVERIFY_THROWS_EXCEPTION(HarumokaError, s->drawText(QStringLiteral("収入")));
+        QVERIFY_THROWS_EXCEPTION(HarumokaError, s->drawLine(0, 0, 100, 0));
+        QVERIFY_THROWS_EXCEPTION(HarumokaError, s->endPage());
+    }
 }
 
 HARUMOKA_PRINT_TEST_MAIN(TestLedger)
