@@ -70,25 +70,27 @@ QString destOption(const cups_dest_t *dest, const char *name)
 // backend said), when it has one.
 QString stateMessage(const cups_dest_t *dest)
 {
-    ipp_t *request = cups().ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    const Cups &c = cups();
+    ipp_t *request = c.ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     char uri[1024];
-    cups().httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0,
-                            "/printers/%s", dest->name);
-    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-    cups().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
-                        "printer-state-message");
-    ipp_t *response = cups().cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    c.httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
+                       dest->name);
+    c.ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    c.ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                   "printer-state-message");
+    ipp_t *response = c.cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
     QString message;
-    if (ipp_attribute_t *a = cups().ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT))
-        message = QString::fromUtf8(cups().ippGetString(a, 0, nullptr)).trimmed();
-    cups().ippDelete(response);
+    if (ipp_attribute_t *a = c.ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT))
+        message = QString::fromUtf8(c.ippGetString(a, 0, nullptr)).trimmed();
+    c.ippDelete(response);
     return message.isEmpty() ? QString() : QStringLiteral("（%1）").arg(message);
 }
 
 bool serviceReachable()
 {
     const Cups &c = cups();
-    http_t *http = c.httpConnect2(c.cupsServer(), c.ippPort(), nullptr, AF_UNSPEC, c.cupsEncryption(), 1, 5000, nullptr);
+    http_t *http =
+        c.httpConnect2(c.cupsServer(), c.ippPort(), nullptr, AF_UNSPEC, c.cupsEncryption(), 1, 5000, nullptr);
     c.httpClose(http);
     return http != nullptr;
 }
@@ -154,9 +156,9 @@ void checkQueueReady(const QString &queue)
 
 PrintedJob printOnQueue(const Document &doc, const PrintSettings &ps, Printout printout, const QString &queue)
 {
+    const Cups &c = cups();
     const QByteArray wanted = queue.toUtf8();
-    cups_dest_t *found =
-        cups().cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.isEmpty() ? nullptr : wanted.constData(), nullptr);
+    cups_dest_t *found = c.cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.isEmpty() ? nullptr : wanted.constData(), nullptr);
     if (!found)
         noQueue(queue);
     Dests dest(found, FreeDests{1});
@@ -172,14 +174,14 @@ PrintedJob printOnQueue(const Document &doc, const PrintSettings &ps, Printout p
     exportPdf(doc, ps, printout, pdf);
 
     cups_option_t *options = nullptr;
-    int count = cups().cupsAddOption("media", "A4", 0, &options);
+    int count = c.cupsAddOption("media", "A4", 0, &options);
     const QByteArray title = printJobName(doc.fileName(), printout).toUtf8();
-    const int id = cups().cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, QFile::encodeName(pdf).constData(),
-                                         title.constData(), count, options);
-    cups().cupsFreeOptions(count, options);
+    const int id = c.cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, QFile::encodeName(pdf).constData(),
+                                    title.constData(), count, options);
+    c.cupsFreeOptions(count, options);
     if (id == 0)
         throw HarumokaError(QStringLiteral("プリンタ「%1」が印刷を受け付けませんでした（%2）。")
-                                .arg(name, QString::fromUtf8(cups().cupsLastErrorString()))
+                                .arg(name, QString::fromUtf8(c.cupsLastErrorString()))
                             + kNothingPrinted);
     return {name, id};
 }

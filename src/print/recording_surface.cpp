@@ -3,19 +3,21 @@
 #include "model/values.h"
 
 namespace {
-const QString kDocumentEnded = QStringLiteral("印刷の終わった文書に書き込もうとしました。");
+void refuseWhenEnded(bool documentEnded)
+{
+    if (documentEnded)
+        throw HarumokaError(QStringLiteral("印刷の終わった文書に書き込もうとしました。"));
+}
 } // namespace
 
 void RehearsalSurface::checkOpen() const
 {
-    if (m_documentEnded)
-        throw HarumokaError(kDocumentEnded);
+    refuseWhenEnded(m_documentEnded);
 }
 
 void RecordingSurface::drawText(const QString &text)
 {
-    if (m_documentEnded)
-        throw HarumokaError(kDocumentEnded);
+    refuseWhenEnded(m_documentEnded);
     m_texts.append({m_page, m_x, m_y, text, m_fontName, m_fontSize, m_color});
 }
 
@@ -44,15 +46,13 @@ double RecordingSurface::textWidth(const QString &text)
 
 void RecordingSurface::drawLine(double x1, double y1, double x2, double y2)
 {
-    if (m_documentEnded)
-        throw HarumokaError(kDocumentEnded);
+    refuseWhenEnded(m_documentEnded);
     m_lines.append({m_page, x1, y1, x2, y2, m_lineWidth, m_color});
 }
 
 void RecordingSurface::endPage()
 {
-    if (m_documentEnded)
-        throw HarumokaError(kDocumentEnded);
+    refuseWhenEnded(m_documentEnded);
     ++m_page;
     ++m_pageEnds;
 }
