@@ -110,7 +110,11 @@ void printToPdfFile(const Document &doc, const PeriodSummaries &sums, QPrinter &
     printer.setCreator(QStringLiteral("ハルモカ"));
     printer.setOutputFileName(temp.fileName());
     try {
-        printKindOnPrinter(doc, sums, printer, ps, printout);
+        // No rehearsal: an error half-way leaves only the temporary file,
+        // which goes with it, so laying the printout out twice would buy
+        // nothing here.
+        PrinterSurface surface(printer);
+        printKindOn(doc, sums, surface, ps, printout);
     } catch (...) {
         printer.setOutputFileName(pdfPath);
         throw;

@@ -421,6 +421,13 @@ private slots:
         QCOMPARE(splitLines(QStringLiteral("a\r\n\r\n")), (QStringList{"a", ""}));
         QCOMPARE(splitLines(QString()), QStringList());
         QCOMPARE(splitLines(QStringLiteral("\n\r")), (QStringList{"", ""}));
+        // A line end at every place of the units compared at once, among
+        // units whose bytes are CR and LF (U+0A0D, U+0D0A) but end nothing.
+        for (int a = 0; a < 20; ++a) {
+            const QString first = QString(a, QChar(0x0A0D)), second = QString(20 - a, QChar(0x0D0A));
+            for (const QString &end : {QStringLiteral("\r\n"), QStringLiteral("\r"), QStringLiteral("\n")})
+                QCOMPARE(splitLines(first + end + second + end + second), (QStringList{first, second, second}));
+        }
         bool ok = false;
         QCOMPARE(decodeCp932(QByteArray("\x83\x5c\x95\x5c\r\n"), nullptr, &ok), QStringLiteral("ソ表\r\n"));
         QVERIFY(ok);
@@ -472,6 +479,13 @@ private slots:
         decodeCp932(many, nullptr, &ok);
         QVERIFY(ok);
         agrees(many);
+        // ASCII runs of every length before and after a character, a
+        // katakana byte, a bad byte and a cut-off pair: each falls at every
+        // place of the sixteen bytes taken at once.
+        const QByteArray ascii = "0123456789abcdefghijklmnopqrstuvwxyz,./-+ ";
+        for (int a = 0; a <= 40; ++a)
+            for (const char *high : {"\x83\x5C", "\xB1", "\x80", "\x83"})
+                agrees(ascii.left(a) + high + ascii.right(a % 19));
         iconv_close(whole);
     }
 
