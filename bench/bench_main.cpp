@@ -20,6 +20,7 @@
 #include <map>
 #include <sstream>
 #include <unistd.h>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -30,6 +31,8 @@ class TableReporter : public benchmark::ConsoleReporter {
 public:
     // Colours only on a terminal, so that redirected output stays plain text.
     TableReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+
+    void setInterleaved(bool on) { m_interleaved = on; }
 
     bool ReportContext(const Context &context) override
     {
@@ -48,6 +51,7 @@ public:
                 continue;
             const std::string family = r.run_name.function_name;
             const long size = std::atol(r.run_name.args.c_str());
+            m_familyIndex[family] = r.family_index;
             Group &g = groupOf(r.report_label);
             if (std::find(g.families.begin(), g.families.end(), family) == g.families.end())
                 g.families.push_back(family);
@@ -63,6 +67,8 @@ public:
             const auto child = r.counters.find("child_cpu_ms");
             m_cpuMs[{family, size}] = child != r.counters.end() ? double(child->second)
                                                                 : r.GetAdjustedCPUTime() * 1e3 / unit;
+            if (const auto kib = r.counters.find("file_KiB"); family == kFloor && kib != r.counters.end())
+                m_fileKiB[size] = double(kib->second);
             m_repetitions = std::max<long>(m_repetitions, long(r.repetitions));
         }
     }
@@ -70,7 +76,9 @@ public:
     std::string table() const
     {
         std::ostringstream out;
-        out << "Median of " << m_repetitions << " repetition(s), wall-clock milliseconds (CPU: the "
+        out << "Median of " << m_repetitions << " repetition(s)"
+            << (m_interleaved ? " interleaved at random with the other benchmarks' ones" : "")
+            << ", wall-clock milliseconds (CPU: the "
             << "benchmark thread's CPU time; BM_Exec_*: the program's, user + system); " << m_cpus << " CPU(s) at " << std::fixed
             << std::setprecision(0) << m_mhz << " MHz.\n";
         out << '\n' << goalsTable();
@@ -137,13 +145,27 @@ private:
                 << number(at, unit) << " | " << number(at >= 0 && before > 0 ? at / before : -1, " ×") << " | ≤ "
                 << number(g.limit, unit) << " | " << (at < 0 ? "–" : at <= g.limit ? "yes" : "no") << " |\n";
         }
-        // Every benchmark over entry counts: the steepest growth of CPU time.
+        // The floor is the yardstick, not a step of the program: it cannot
+        // grow less than the file it reads, so it is shown beside the file.
+        const Goal floor{"", kFloor, Measure::CpuMs, 0};
+        const double floorAt = figure(floor, largest), floorBefore = figure(floor, middle);
+        const auto kib = [this](long size) {
+            auto it = m_fileKiB.find(size);
+            return it == m_fileKiB.end() ? -1.0 : it->second;
+        };
+        const double fileGrowth = kib(middle) > 0 && kib(largest) > 0 ? kib(largest) / kib(middle) : -1;
+        out << "| the floor itself, reading the file into lines (the file grows " << number(fileGrowth, " ×")
+            << ") | " << kFloor << " | " << number(floorBefore, " ms") << " | " << number(floorAt, " ms") << " | "
+            << number(floorAt >= 0 && floorBefore > 0 ? floorAt / floorBefore : -1, " ×") << " | | |\n";
+        // Every step of the program over entry counts: the steepest growth of CPU time.
         std::string worst;
         double steepest = -1;
         for (const Group &g : m_groups) {
             if (!g.label.empty())
                 continue;
             for (const std::string &f : g.families) {
+                if (f == kFloor)
+                    continue;
                 auto a = m_cpuMs.find({f, largest});
                 auto b = m_cpuMs.find({f, middle});
                 if (a != m_cpuMs.end() && b != m_cpuMs.end() && b->second > 0
@@ -153,7 +175,7 @@ private:
                 }
             }
         }
-        out << "| every step from 3,000 to 30,000: the steepest | " << (worst.empty() ? "–" : worst)
+        out << "| every step of the program from 3,000 to 30,000: the steepest | " << (worst.empty() ? "–" : worst)
             << " | | | " << number(steepest, " ×") << " | ≤ 10.5 × | "
             << (steepest < 0 ? "–" : steepest <= 10.5 ? "yes" : "no") << " |\n";
         return out.str();
@@ -200,7 +222,12 @@ private:
         for (size_t i = 0; i < sizes.size() + 1 + (floor ? 1 : 0) + (growth ? 1 : 0); ++i)
             out << "---:|";
         out << '\n';
-        for (const std::string &f : g.families) {
+        // In the order they were declared, also when their repetitions were interleaved.
+        std::vector<std::string> families = g.families;
+        std::stable_sort(families.begin(), families.end(), [this](const std::string &a, const std::string &b) {
+            return m_familyIndex.at(a) < m_familyIndex.at(b);
+        });
+        for (const std::string &f : families) {
             out << "| " << f << " |";
             for (long s : sizes)
                 out << ' ' << cell(m_ms, f, s) << " |";
@@ -253,10 +280,13 @@ private:
     }
 
     std::vector<Group> m_groups;
+    std::map<std::string, int64_t> m_familyIndex;
+    std::map<long, double> m_fileKiB; // the account file's size, by entries
     Figures m_ms;
     Figures m_cpuMs;
     std::map<std::pair<std::string, long>, std::string> m_errors;
     long m_repetitions = 1;
+    bool m_interleaved = false;
     int m_cpus = 0;
     double m_mhz = 0;
 };
@@ -266,12 +296,19 @@ private:
 int main(int argc, char **argv)
 {
     std::string tableFile;
+    bool interleaved = false;
     std::vector<char *> args;
     for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--table=", 8) == 0)
+        if (std::strncmp(argv[i], "--table=", 8) == 0) {
             tableFile = argv[i] + 8;
-        else
-            args.push_back(argv[i]);
+            continue;
+        }
+        // Said in the table's first line: it changes what the figures compare.
+        const std::string_view arg = argv[i];
+        if (arg == "--benchmark_enable_random_interleaving=true" || arg == "--benchmark_enable_random_interleaving=1"
+            || arg == "--benchmark_enable_random_interleaving")
+            interleaved = true;
+        args.push_back(argv[i]);
     }
     int count = int(args.size());
     args.push_back(nullptr);
@@ -286,6 +323,7 @@ int main(int argc, char **argv)
     if (benchmark::ReportUnrecognizedArguments(count, args.data()))
         return 1;
     TableReporter reporter;
+    reporter.setInterleaved(interleaved);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
