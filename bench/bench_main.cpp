@@ -19,8 +19,8 @@
 #include <iostream>
 #include <map>
 #include <sstream>
-#include <unistd.h>
 #include <string_view>
+#include <unistd.h>
 #include <vector>
 
 namespace {
