@@ -338,7 +338,7 @@ void BM_YearLedger_LayoutOnly(benchmark::State &state)
     const PrintSettings ps = printSettingsOf(a.doc);
     const PeriodSummaries sums = printSummaries(a.doc, ps);
     // The layout's own cost, without the record of 150,000 texts: what the
-    // export's rehearsal does.
+    // rehearsal before a printer or the preview does.
     for (auto _ : state) {
         RehearsalSurface s;
         printKindOn(a.doc, sums, s, ps, Printout::fromKind(11));
@@ -349,7 +349,7 @@ void BM_YearLedger_LayoutOnly(benchmark::State &state)
 BENCHMARK(BM_YearLedger_LayoutOnly)->Apply(sizes);
 
 // The year ledger as a PDF file, as the export writes it: summaries
-// refreshed, rehearsed (laid out without a record), painted by QPrinter.
+// refreshed, painted by QPrinter into a temporary file, the file saved.
 void BM_YearLedger_Pdf(benchmark::State &state)
 {
     OpenAccount &a = loaded(int(state.range(0)));

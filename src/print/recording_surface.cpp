@@ -2,26 +2,18 @@
 
 #include "model/values.h"
 
-namespace {
-void refuseWhenEnded(bool documentEnded)
-{
-    if (documentEnded)
-        throw HarumokaError(QStringLiteral("印刷の終わった文書に書き込もうとしました。"));
-}
-} // namespace
-
 void RehearsalSurface::checkOpen() const
 {
-    refuseWhenEnded(m_documentEnded);
+    if (m_documentEnded)
+        throw HarumokaError(QStringLiteral("印刷の終わった文書に書き込もうとしました。"));
 }
 
-void RecordingSurface::drawText(const QString &text)
+void RehearsalSurface::drawText(const QString &)
 {
-    refuseWhenEnded(m_documentEnded);
-    m_texts.append({m_page, m_x, m_y, text, m_fontName, m_fontSize, m_color});
+    checkOpen();
 }
 
-double RecordingSurface::widthOf(const QString &text, double points)
+double RehearsalSurface::widthOf(const QString &text, double points)
 {
     const double full = points * 20;
     double width = 0;
@@ -39,27 +31,37 @@ double RecordingSurface::widthOf(const QString &text, double points)
     return width;
 }
 
-double RecordingSurface::textWidth(const QString &text)
+double RehearsalSurface::textWidth(const QString &text)
 {
     return widthOf(text, m_fontSize);
 }
 
-void RecordingSurface::drawLine(double x1, double y1, double x2, double y2)
+void RehearsalSurface::drawLine(double, double, double, double)
 {
-    refuseWhenEnded(m_documentEnded);
-    m_lines.append({m_page, x1, y1, x2, y2, m_lineWidth, m_color});
+    checkOpen();
 }
 
-void RecordingSurface::endPage()
+void RehearsalSurface::endPage()
 {
-    refuseWhenEnded(m_documentEnded);
-    ++m_page;
+    checkOpen();
     ++m_pageEnds;
 }
 
-void RecordingSurface::endDocument()
+void RehearsalSurface::endDocument()
 {
     m_documentEnded = true;
+}
+
+void RecordingSurface::drawText(const QString &text)
+{
+    RehearsalSurface::drawText(text);
+    m_texts.append({pageEnds(), m_x, m_y, text, m_fontName, m_fontSize, m_color});
+}
+
+void RecordingSurface::drawLine(double x1, double y1, double x2, double y2)
+{
+    RehearsalSurface::drawLine(x1, y1, x2, y2);
+    m_lines.append({pageEnds(), x1, y1, x2, y2, m_lineWidth, m_color});
 }
 
 QList<RecordedText> RecordingSurface::textsOnPage(int page) const

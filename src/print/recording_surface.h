@@ -1,6 +1,9 @@
-// A page surface that draws nothing and remembers everything, so that tests
-// (and anything else that wants to inspect a printout) can check each text
-// and rule of each page exactly.
+// Page surfaces that draw nothing. RehearsalSurface lays a printout out and
+// keeps nothing, so that an error in the data shows before a page reaches the
+// printer without a copy of every text of a long ledger. RecordingSurface
+// lays it out the same way and remembers everything, so that tests (and
+// anything else that wants to inspect a printout) can check each text and
+// rule of each page exactly.
 //
 // Text metric: fixed and independent of installed fonts, chosen to match a
 // full-width Mincho font. A character below U+0100 or a half-width katakana
@@ -38,8 +41,9 @@ struct RecordedLine {
 Q_DECLARE_TYPEINFO(RecordedText, Q_RELOCATABLE_TYPE);
 Q_DECLARE_TYPEINFO(RecordedLine, Q_PRIMITIVE_TYPE);
 
-class RecordingSurface : public PageSurface {
+class RehearsalSurface : public PageSurface {
 public:
+    // Each refuses (HarumokaError) once the document has ended.
     void drawText(const QString &text) override;
     double textWidth(const QString &text) override;
     void drawLine(double x1, double y1, double x2, double y2) override;
@@ -49,43 +53,28 @@ public:
     // The metric on its own, for a given font size.
     static double widthOf(const QString &text, double points);
 
-    const QList<RecordedText> &texts() const { return m_texts; }
-    const QList<RecordedLine> &lines() const { return m_lines; }
-    QList<RecordedText> textsOnPage(int page) const;
-    QList<RecordedLine> linesOnPage(int page) const;
+    int pageEnds() const { return m_pageEnds; }
     // Pages ended with endPage, plus the last one when the document was ended.
-    int pageCount() const { return m_page + (m_documentEnded ? 1 : 0); }
-    int pageEnds() const { return m_pageEnds; }
+    int pageCount() const { return m_pageEnds + (m_documentEnded ? 1 : 0); }
     bool documentEnded() const { return m_documentEnded; }
-
-private:
-    int m_page = 0;
-    int m_pageEnds = 0;
-    bool m_documentEnded = false;
-    QList<RecordedText> m_texts;
-    QList<RecordedLine> m_lines;
-};
-
-// A rehearsal of a printout: laid out as on RecordingSurface, with its
-// metric and its refusal to draw after the end, and nothing kept, so that an
-// error in the data shows before a page reaches the printer without a copy
-// of every text of a long ledger.
-class RehearsalSurface : public PageSurface {
-public:
-    void drawText(const QString &) override { checkOpen(); }
-    double textWidth(const QString &text) override { return RecordingSurface::widthOf(text, m_fontSize); }
-    void drawLine(double, double, double, double) override { checkOpen(); }
-    void endPage() override
-    {
-        checkOpen();
-        ++m_pageEnds;
-    }
-    void endDocument() override { m_documentEnded = true; }
-
-    int pageEnds() const { return m_pageEnds; }
 
 private:
     void checkOpen() const;
     int m_pageEnds = 0;
     bool m_documentEnded = false;
+};
+
+class RecordingSurface : public RehearsalSurface {
+public:
+    void drawText(const QString &text) override;
+    void drawLine(double x1, double y1, double x2, double y2) override;
+
+    const QList<RecordedText> &texts() const { return m_texts; }
+    const QList<RecordedLine> &lines() const { return m_lines; }
+    QList<RecordedText> textsOnPage(int page) const;
+    QList<RecordedLine> linesOnPage(int page) const;
+
+private:
+    QList<RecordedText> m_texts;
+    QList<RecordedLine> m_lines;
 };
