@@ -55,6 +55,7 @@ std::unique_ptr<frmMain> Main(Dialogs &dialogs, const QString &settingsFilePath)
             QObject::connect(detail, &frmDetail::closedAndUnloaded, w,
                              [w] { w->guarded([w] { w->Form_Activate(); }); });
             QObject::connect(w, &frmMain::unloading, detail, &frmDetail::forceUnload);
+            QObject::connect(detail, &frmDetail::lineFinished, w, [w] { w->finishUndoStep(); });
             detail->setEnabled(true);
             detail->show();
         });

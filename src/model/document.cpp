@@ -130,6 +130,10 @@ void Document::replaceEntry(Edit::Kind kind, const QString &subject, const Entry
 void Document::recordDetailLine(qint32 key, int index, const MekaluDetail &line, bool replacing)
 {
     const EntryPtr old = entry(key);
+    // A line recorded as it was changes nothing.
+    if (replacing && old && old->taDetailList && index >= 0 && index < old->taDetailList->size()
+        && old->taDetailList->at(index) == line)
+        return;
     const EntryPtr changed = withDetails(key, [&](::DetailLines &lines) {
         const qsizetype at = std::clamp<qsizetype>(index, 0, lines.size());
         if (replacing && at < lines.size())

@@ -285,3 +285,41 @@ QStringList schoolYearItems(const QDate &today)
         items << schoolYearItem(y);
     return items;
 }
+
+QDate parseTypedDate(const QString &typed, int schoolYear)
+{
+    const QString text = typed.normalized(QString::NormalizationForm_KC).trimmed().toUpper();
+    static const QRegularExpression form(QStringLiteral(
+        "^(?:(?:([RHS]?)(\\d{1,4})[/.-])?(\\d{1,2})[/.-](\\d{1,2})|(\\d{4}|\\d{6}|\\d{8}))$"));
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch())
+        return {};
+    int year = 0, month = 0, day = 0;
+    if (const QString run = m.captured(5); !run.isEmpty()) {
+        day = run.right(2).toInt();
+        month = run.mid(run.size() - 4, 2).toInt();
+        if (run.size() == 8)
+            year = run.left(4).toInt();
+        else if (run.size() == 6)
+            year = 2000 + run.left(2).toInt();
+    } else {
+        month = m.captured(3).toInt();
+        day = m.captured(4).toInt();
+        const QString era = m.captured(1), y = m.captured(2);
+        if (!era.isEmpty()) {
+            if (y.size() > 2 || y.toInt() == 0)
+                return {};
+            year = y.toInt() + (era == QLatin1String("R") ? 2018 : era == QLatin1String("H") ? 1988 : 1925);
+        } else if (y.size() == 4) {
+            year = y.toInt();
+        } else if (!y.isEmpty()) {
+            if (y.size() == 3)
+                return {};
+            year = 2000 + y.toInt();
+        }
+    }
+    if (year == 0)
+        year = month >= 4 ? schoolYear : schoolYear + 1;
+    const QDate d(year, month, day);
+    return d.isValid() && d.year() >= 1900 ? d : QDate();
+}

@@ -67,6 +67,12 @@ QDateTime parseDate(QStringView text);
 
 // "Today", overridable so tests and screenshots are repeatable.
 QDate today();
+// A date as a treasurer types it into a date cell: 5/8, 5/08, 2026/5/8,
+// 26/5/8, R8/5/8 (令和; H 平成, S 昭和), 0508, 20260508 or 260508; "-" and
+// "." separate too, full-width forms count. A date without its year falls
+// in the school year `schoolYear` (April to March). Invalid when the text
+// is no such date.
+QDate parseTypedDate(const QString &typed, int schoolYear);
 void setTodayForTesting(const QDate &d); // invalid date: back to the clock
 
 // ---- Japanese era -------------------------------------------------------------

@@ -272,6 +272,7 @@ void frmDetail::MSFlexGridDetail_Click()
         if (m_selectedDetailRow != 0)
             paintRow(m_selectedDetailRow, 1, 2, kGridWhite);
         m_selectedDetailRow = to16(r);
+        emit lineFinished();
     }
     if (r >= m_detailCount + 1) {
         CommandDetailNew_Click();
@@ -380,6 +381,7 @@ void frmDetail::CommandDetailDelete_Click()
     }
     releaseRow(m_detailCount, m_selectedDetailRow, editedDetailCol, 3, 3);
     editFlexGridDetail();
+    emit lineFinished();
 }
 
 void frmDetail::CommandDetailCancel_Click()
@@ -400,6 +402,7 @@ void frmDetail::fillDetailArticleList()
 
 bool frmDetail::CommandDetailClose_Click()
 {
+    emit lineFinished();
     m_doc.dropBlankDetailLines(m_entryKey);
     const EntryPtr entry = detailArticle();
     if (entry && entry->taDetailList) {

@@ -55,6 +55,9 @@ public:
 signals:
     // The window closed; the main window refills its expense grid.
     void closedAndUnloaded();
+    // The user left a line (another line, deleted, the window closed): its
+    // undo step is complete.
+    void lineFinished();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -331,6 +331,7 @@ void EntrySheet::addRow()
     }
     // The blank entry went in by date, not always at the bottom: its editor
     // opens wherever it is.
+    m_addedKey = m_recordedKey;
     const int at = rowOf(m_recordedKey);
     g->setRow(at > 0 ? at : rowsInUse());
     g->setCol(1);
@@ -355,6 +356,27 @@ void EntrySheet::deleteRow()
     m_editedCol = 0;
     rowDeleted();
     emit entryFinished();
+}
+
+bool EntrySheet::holdsUnrecordedChange() const
+{
+    if (!m_current)
+        return false;
+    return (m_source && m_source->taKey == m_addedKey) || editorsTyped();
+}
+
+void EntrySheet::cancelByUser()
+{
+    const EntryPtr added = m_source && m_source->taKey == m_addedKey ? m_source : nullptr;
+    m_addedKey = -1;
+    if (added && m_dropAddedRow && m_doc.contains(added)) {
+        hideEditors();
+        selectRow(0);
+        m_source.reset();
+        m_dropAddedRow(added->taKey); // the changed signal idles the panel
+        return;
+    }
+    cancel();
 }
 
 void EntrySheet::cancel()

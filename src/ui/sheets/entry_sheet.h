@@ -29,9 +29,15 @@ class QComboBox;
 class QLabel;
 struct SelectionLists;
 
-// The message for a date whose digits the date editor could not all take.
-inline const QString kDateRefused =
-    QStringLiteral("「日付」に入力された日付は正しくありません。年・月・日を確かめてください。");
+// The message for a date the date editor could not take: digits a part
+// refused, or what was typed (`typed`) when it is no date.
+inline QString dateRefusedMessage(const QString &typed)
+{
+    if (typed.isEmpty())
+        return QStringLiteral("「日付」に入力された日付は正しくありません。年・月・日を確かめてください。");
+    return QStringLiteral("「日付」に入力された「%1」は日付として読めません。"
+                          "5/8、2026/5/8、R8/5/8、0508 のように入力してください。").arg(typed);
+}
 
 class EntrySheet : public EntryPanel {
     Q_OBJECT
@@ -59,8 +65,18 @@ public:
     bool record();
     void addRow();        // Command…New_Click
     void deleteRow();     // Command…Delete_Click
-    void cancel();        // Command…Cancel_Click
+    // Command…Cancel_Click, Escape: a row just added and not yet changed
+    // goes with its undo step, so that a cancelled new row leaves nothing.
+    void cancelByUser();
+    // The edit dropped (also when the row-number box empties).
+    void cancel();
     void fillArticleList();
+    // Whether the open edit holds a change not yet recorded: something typed
+    // into a box since it was filled, or a new row not yet changed.
+    bool holdsUnrecordedChange() const;
+    // Set by the window: drops the last undo step (the row just added),
+    // undoing it, so that neither the row nor its step remains.
+    void setDropAddedRow(std::function<void(qint32 key)> drop) { m_dropAddedRow = std::move(drop); }
 
     // Rows in use: the entries of the sheet's kind, and the row being added.
     qint16 rowsInUse() const;
@@ -164,6 +180,9 @@ private:
     // The selection moves to a row (0: none), remembering its entry.
     void selectRow(int row);
     qint32 m_selectedKey = -1;
+    // The key of the blank entry the last add row recorded (-1: none).
+    qint32 m_addedKey = -1;
+    std::function<void(qint32)> m_dropAddedRow;
     // The record being made leaves the user on the entry (staysOnEntry).
     bool m_staying = false;
 };

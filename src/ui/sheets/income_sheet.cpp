@@ -1,5 +1,6 @@
 #include "ui/sheets/income_sheet.h"
 
+#include "model/periods.h"
 #include "model/values.h"
 #include "ui/widgets/datepicker.h"
 #include "ui/widgets/flexgrid.h"
@@ -69,6 +70,7 @@ IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     remainderLabel = LabelIncomeRemainder;
     helpLabel = LabelIncomeHelp;
     datePicker = DTPickerIncomeDate;
+    DTPickerIncomeDate->setSchoolYear([this] { return schoolYearOf(m_doc.title().schoolYear, m_doc.entries()); });
     hideEditors();
     nameParts({{MSFlexGridIncome, "MSFlexGridIncome"}, {DTPickerIncomeDate, "DTPickerIncomeDate"},
                {TextIncomeNo, "TextIncomeNo"}, {ComboIncomeArticle, "ComboIncomeArticle"},
@@ -93,8 +95,15 @@ IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     connect(CommandIncomeDelete, &QPushButton::clicked, this, [this] { command([this] { CommandIncomeDelete_Click(); }); });
     connect(CommandIncomeCancel, &QPushButton::clicked, this, [this] { command([this] { CommandIncomeCancel_Click(); }); });
     connect(TextIncomeNo, &QLineEdit::textChanged, this, [this] { guarded([this] { TextIncomeNo_Change(); }); });
-    connect(TextIncomePerPerson, &QLineEdit::textChanged, this, [this] { guarded([this] { TextIncomePerPerson_Change(); }); });
-    connect(TextIncomeStudents, &QLineEdit::textChanged, this, [this] { guarded([this] { TextIncomeStudents_Change(); }); });
+    // Only the user's own change of 一人分 or 生徒数 computes the amount: a box
+    // filled by a visit (a click, Tab) leaves a stored amount as it is.
+    connect(TextIncomePerPerson, &QLineEdit::textEdited, this, [this] { guarded([this] { TextIncomePerPerson_Change(); }); });
+    connect(TextIncomeStudents, &QLineEdit::textEdited, this, [this] { guarded([this] { TextIncomeStudents_Change(); }); });
+    connect(TextIncomeStudents, &QLineEdit::textChanged, this, [this] {
+        const double n = textValue(TextIncomeStudents->text());
+        if (n > 0 && n <= 32767)
+            m_defaultStudents = qint16(n);
+    });
     connect(TextIncomeAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { TextIncomeAmount_Change(); }); });
     connect(DTPickerIncomeDate, &DatePicker::CloseUp, this, [this] { command([this] { DTPickerIncomeDate_CloseUp(); }); });
 
@@ -118,7 +127,8 @@ IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
             TextIncomePerPerson->clear();
         },
         false);
-    onTextKey(TextIncomeAmount, [this] { TextIncomePerPerson->clear(); });
+    // An amount the user changes is a plain amount, however it came in.
+    connect(TextIncomeAmount, &QLineEdit::textEdited, TextIncomePerPerson, &QLineEdit::clear);
     // Enter in the date editor records as a date chosen in the calendar does.
     onEnterKey(DTPickerIncomeDate, [this] { command([this] { DTPickerIncomeDate_CloseUp(); }); });
     escapeCancels({DTPickerIncomeDate, ComboIncomeArticle, ComboIncomeSubArticle, TextIncomePerPerson,
@@ -283,10 +293,6 @@ void IncomeSheet::TextIncomePerPerson_Change()
     if (TextIncomePerPerson->isReadOnly())
         return;
     const QString text = TextIncomePerPerson->text();
-    if (!passesAmountRule(text)) {
-        TextIncomePerPerson->clear();
-        return;
-    }
     if (text.endsWith(QLatin1Char('-')))
         return;
     const double p = textValue(text, true);
@@ -299,19 +305,9 @@ void IncomeSheet::TextIncomePerPerson_Change()
 
 void IncomeSheet::TextIncomeStudents_Change()
 {
-    const QString text = TextIncomeStudents->text();
-    if (!passesDigitRule(text)) {
-        TextIncomeStudents->clear();
-        TextIncomeStudents->setFocus();
-        return;
-    }
-    const double n = textValue(text);
-    if (n > 0) {
-        if (!TextIncomePerPerson->text().isEmpty())
-            TextIncomeAmount->setText(collectionText(textValue(TextIncomePerPerson->text(), true), n));
-        if (n <= 32767)
-            m_defaultStudents = qint16(n);
-    }
+    const double n = textValue(TextIncomeStudents->text());
+    if (n > 0 && !TextIncomePerPerson->text().isEmpty())
+        TextIncomeAmount->setText(collectionText(textValue(TextIncomePerPerson->text(), true), n));
 }
 
 void IncomeSheet::TextIncomeAmount_Change()
@@ -335,7 +331,7 @@ void IncomeSheet::checkBoxes()
         throw e;
     };
     if (DTPickerIncomeDate->typingRefused())
-        fail(1, HarumokaError(kDateRefused));
+        fail(1, HarumokaError(dateRefusedMessage(DTPickerIncomeDate->refusedText())));
     try {
         readAmountField(TextIncomePerPerson->text(), QStringLiteral("一人分"));
     } catch (const HarumokaError &e) {

@@ -30,7 +30,7 @@ public:
     void CommandIncomeNew_Click() { addRow(); }
     void CommandIncomeRecord_Click() { record(); }
     void CommandIncomeDelete_Click() { deleteRow(); }
-    void CommandIncomeCancel_Click() { cancel(); }
+    void CommandIncomeCancel_Click() { cancelByUser(); }
     void TextIncomeNo_Change() { numberChanged(); }
     void TextIncomePerPerson_Change();
     void TextIncomeStudents_Change();

@@ -1,6 +1,7 @@
 #include "ui/sheets/supply_sheet.h"
 
 #include "model/document.h"
+#include "model/periods.h"
 #include "model/values.h"
 #include "ui/widgets/datepicker.h"
 #include "ui/widgets/dialogs.h"
@@ -60,6 +61,7 @@ SupplySheet::SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     remainderLabel = LabelSupplyRemainder;
     helpLabel = LabelSupplyHelp;
     datePicker = DTPickerSupplyDate;
+    DTPickerSupplyDate->setSchoolYear([this] { return schoolYearOf(m_doc.title().schoolYear, m_doc.entries()); });
     hideEditors();
     nameParts({{MSFlexGridSupply, "MSFlexGridSupply"}, {DTPickerSupplyDate, "DTPickerSupplyDate"},
                {TextSupplyNo, "TextSupplyNo"}, {ComboSupplyReceipt, "ComboSupplyReceipt"},
@@ -324,10 +326,6 @@ void SupplySheet::TextSupplyAmount_Change()
 void SupplySheet::ComboSupplyReceipt_Change()
 {
     const QString text = comboText(ComboSupplyReceipt);
-    if (!passesDigitRule(text)) {
-        setComboText(ComboSupplyReceipt, QString());
-        return;
-    }
     if (m_dateOwner != 0 && textValue(text) != m_dateOwner)
         giveBackOwnDate();
 }
@@ -375,7 +373,7 @@ void SupplySheet::checkBoxes()
     // the list as it was and reopens the box to correct.
     if (DTPickerSupplyDate->typingRefused()) {
         reopenEditor(1);
-        throw HarumokaError(kDateRefused);
+        throw HarumokaError(dateRefusedMessage(DTPickerSupplyDate->refusedText()));
     }
     try {
         readAmountField(TextSupplyAmount->text(), QStringLiteral("金額"));

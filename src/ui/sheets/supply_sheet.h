@@ -29,7 +29,7 @@ public:
     void CommandSupplyNew_Click() { addRow(); }
     void CommandSupplyRecord_Click() { record(); }
     void CommandSupplyDelete_Click() { deleteRow(); }
-    void CommandSupplyCancel_Click() { cancel(); }
+    void CommandSupplyCancel_Click() { cancelByUser(); }
     void CommandSupplyDetail_Click();
     void TextSupplyNo_Change() { numberChanged(); }
     void TextSupplyAmount_Change();

@@ -1,5 +1,7 @@
 #include "ui/widgets/datepicker.h"
 
+#include "model/periods.h"
+#include "model/values.h"
 #include "ui/widgets/panel_util.h"
 #include "ui/widgets/twips.h"
 
@@ -55,8 +57,59 @@ void DatePicker::adoptCalendar(QCalendarWidget *calendar)
     connect(calendar, &QCalendarWidget::activated, this, &DatePicker::reportChoice);
 }
 
+void DatePicker::setValue(const QDate &d)
+{
+    m_typed.clear();
+    showDate(d);
+    m_refused = false;
+    m_refusedText.clear();
+    m_typedSinceSet = false;
+}
+
+void DatePicker::showDate(const QDate &d)
+{
+    setDate(d);
+    // setDate leaves the text alone when the date is the same.
+    lineEdit()->setText(date().toString(displayFormat()));
+}
+
+bool DatePicker::typingRefused() const
+{
+    const_cast<DatePicker *>(this)->takeTyped();
+    return m_refused;
+}
+
+QValidator::State DatePicker::validate(QString &input, int &pos) const
+{
+    // The text being typed is shown as it is; it is read when taken.
+    if (!m_typed.isEmpty() && input == m_typed)
+        return QValidator::Intermediate;
+    return QDateEdit::validate(input, pos);
+}
+
+void DatePicker::takeTyped()
+{
+    if (m_typed.isEmpty())
+        return;
+    const QString typed = m_typed;
+    m_typed.clear();
+    QDate d = parseTypedDate(typed, m_schoolYear ? m_schoolYear() : schoolYearOfDate(today()));
+    // Four digits that are no month and day are the year typed over the
+    // year part (months 19 and above do not exist, so nothing is ambiguous).
+    if (!d.isValid() && typed.size() == 4 && std::all_of(typed.begin(), typed.end(), [](QChar c) { return c.isDigit(); }))
+        d = QDate(typed.toInt(), date().month(), date().day());
+    if (d.isValid() && d >= minimumDate() && d <= maximumDate()) {
+        showDate(d);
+        return;
+    }
+    m_refused = true;
+    m_refusedText = typed;
+    showDate(date());
+}
+
 QDate DatePicker::Value() const
 {
+    const_cast<DatePicker *>(this)->takeTyped();
     // Digits typed into a part but not yet taken (the field takes them on
     // Enter or on leaving, and Enter may have gone to the panel) count.
     const_cast<DatePicker *>(this)->interpretText();
@@ -100,11 +153,14 @@ bool DatePicker::event(QEvent *event)
     return QDateEdit::event(event);
 }
 
+static bool isDateCharacter(QChar c)
+{
+    return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || QStringLiteral("/-.RHSrhs").contains(c);
+}
+
 static bool dateCharacters(const QString &text)
 {
-    return std::all_of(text.begin(), text.end(), [](QChar c) {
-        return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('/');
-    });
+    return std::all_of(text.begin(), text.end(), isDateCharacter);
 }
 
 void DatePicker::inputMethodEvent(QInputMethodEvent *event)
@@ -137,6 +193,29 @@ void DatePicker::keyPressEvent(QKeyEvent *event)
     const int key = event->key();
     emit KeyDown(key == Qt::Key_Return || key == Qt::Key_Enter ? 13 : key);
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    // Typed from the field's start: the whole date as written, read when taken.
+    const QString typed = event->text();
+    const bool dateKey = typed.size() == 1 && isDateCharacter(typed.at(0)) && !(mods & (Qt::ControlModifier | Qt::AltModifier));
+    const bool fromStart = lineEdit()->selectionStart() == 0 || (!lineEdit()->hasSelectedText() && lineEdit()->cursorPosition() == 0);
+    if (dateKey && (!m_typed.isEmpty() || (fromStart && typed.at(0).isDigit()))) {
+        m_typed += typed;
+        lineEdit()->setText(m_typed);
+        m_refused = false;
+        m_refusedText.clear();
+        event->accept();
+        return;
+    }
+    if (!m_typed.isEmpty() && key == Qt::Key_Backspace) {
+        m_typed.chop(1);
+        if (m_typed.isEmpty())
+            showDate(date());
+        else
+            lineEdit()->setText(m_typed);
+        event->accept();
+        return;
+    }
+    if (!m_typed.isEmpty() && (key == Qt::Key_Return || key == Qt::Key_Enter))
+        takeTyped();
     if ((key == Qt::Key_F4 && mods == Qt::NoModifier) || (key == Qt::Key_Down && mods == Qt::AltModifier)) {
         event->accept();
         showCalendar();
@@ -158,6 +237,8 @@ void DatePicker::keyPressEvent(QKeyEvent *event)
     const auto stateBefore = state();
     QDateEdit::keyPressEvent(event);
     const bool digit = key >= Qt::Key_0 && key <= Qt::Key_9;
+    if (text() != std::get<0>(stateBefore))
+        m_typedSinceSet = true;
     m_movedOn = digit && currentSection() != before;
     // A digit the field cannot take changes nothing, not even the cursor,
     // and goes without a word; the entry panels refuse what it shows then.
@@ -167,8 +248,17 @@ void DatePicker::keyPressEvent(QKeyEvent *event)
 
 void DatePicker::focusInEvent(QFocusEvent *event)
 {
-    m_refused = false;
+    if (m_typed.isEmpty()) {
+        m_refused = false;
+        m_refusedText.clear();
+    }
     QDateEdit::focusInEvent(event);
+}
+
+void DatePicker::focusOutEvent(QFocusEvent *event)
+{
+    takeTyped();
+    QDateEdit::focusOutEvent(event);
 }
 
 // The calendar closes itself on the same clicked/activated signals, so the

@@ -9,6 +9,7 @@
 #include "ui/widgets/twips.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,25 @@ EntryPanel::EntryPanel(QWidget *parent) : QWidget(parent)
 void EntryPanel::setGrid(FlexGrid *grid)
 {
     m_grid = grid;
+    // Tab in the grid on the selected entry (after Enter recorded a cell)
+    // goes on to the entry's next cell, as Tab in its editor does.
+    installKeyFilter(grid, [this](QKeyEvent *ke) {
+        const bool forward = ke->key() == Qt::Key_Tab && !(ke->modifiers() & Qt::ShiftModifier);
+        if ((ke->key() != Qt::Key_Tab && ke->key() != Qt::Key_Backtab)
+            || (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false;
+        const int row = m_grid->keyRow();
+        if (row <= 0 || row != m_grid->highlightRow())
+            return false;
+        int col = m_grid->keyCol();
+        do
+            col += forward ? 1 : -1;
+        while (col >= 1 && col <= m_grid->Cols() - 2 && m_grid->ColWidth(col) == 0);
+        if (col < 1 || col > m_grid->Cols() - 2)
+            return false;
+        command([&] { m_grid->clickCell(row, col); });
+        return true;
+    });
 }
 
 EntryPanel::SheetControls EntryPanel::buildSheetControls()
@@ -160,8 +180,10 @@ void EntryPanel::enterRecordsOrAdds(QWidget *w, const std::function<void()> &rec
 void EntryPanel::escapeCancels(const QList<QWidget *> &editors, const std::function<void()> &cancel)
 {
     m_escape = [this, cancel] { command(cancel); };
-    for (QWidget *editor : editors)
+    for (QWidget *editor : editors) {
         onEscapeKey(editor, m_escape);
+        passUndoWhenNothingTyped(editor);
+    }
 }
 
 bool EntryPanel::escapeOpenEditor()
@@ -206,8 +228,16 @@ void EntryPanel::offerRowDeletion(Dialogs &dialogs, const std::function<QString(
         if (what.isEmpty())
             return;
         const QString question = QStringLiteral("%1行目（%2）を削除しますか？").arg(row).arg(what);
-        if (asker->message(this, question, Dialogs::Buttons::YesNo, Dialogs::Icon::Question) != Dialogs::Answer::Yes)
+        // The highlight shows the entry the question names while it is asked.
+        const int highlighted = m_grid->highlightRow();
+        paintRow(row, 1, m_grid->Cols() - 2, kGridPaleYellow);
+        if (asker->message(this, question, Dialogs::Buttons::YesNo, Dialogs::Icon::Question) != Dialogs::Answer::Yes) {
+            if (highlighted > 0)
+                paintRow(highlighted, 1, m_grid->Cols() - 2, kGridPaleYellow);
+            else
+                m_grid->clearHighlight();
             return;
+        }
         command([&] {
             hideEditors();
             numberBox->setReadOnly(false);
@@ -218,6 +248,9 @@ void EntryPanel::offerRowDeletion(Dialogs &dialogs, const std::function<QString(
         });
     };
     onDeleteKey(m_grid, [this, removeRow] { removeRow(m_grid->keyRow()); });
+    // Installed last, so that it runs first: a key meant for an editor that
+    // scrolled away (Delete included) reaches that editor.
+    installKeyFilter(m_grid, [this](QKeyEvent *ke) { return keyForEditorAway(ke); });
     auto menu = [this, describe, removeRow](int row, const QPoint &globalPos) {
         auto *m = new QMenu(m_grid);
         m->setAttribute(Qt::WA_DeleteOnClose);
@@ -242,12 +275,29 @@ void EntryPanel::offerRowDeletion(Dialogs &dialogs, const std::function<QString(
     });
 }
 
+bool EntryPanel::editorsTyped() const
+{
+    const QList<QWidget *> editors = cellEditors();
+    return std::any_of(editors.begin(), editors.end(), [](QWidget *e) {
+        if (auto *picker = qobject_cast<DatePicker *>(e))
+            return picker->typedSinceSet();
+        auto *line = qobject_cast<QLineEdit *>(e);
+        if (auto *combo = qobject_cast<QComboBox *>(e))
+            line = combo->lineEdit();
+        return line && line->isModified();
+    });
+}
+
 void EntryPanel::hideEditorsOutOfView()
 {
     const QWidget *focus = window()->focusWidget();
     const QList<QWidget *> editors = cellEditors();
-    if (std::any_of(editors.begin(), editors.end(), [focus](QWidget *e) { return holdsFocus(e, focus); }))
+    const bool focused = std::any_of(editors.begin(), editors.end(), [focus](QWidget *e) { return holdsFocus(e, focus); });
+    if (focused)
         m_grid->setFocus(Qt::OtherFocusReason);
+    if (!m_editorAway)
+        m_awayHadFocus = focused;
+    m_editorAway = true;
     for (QWidget *e : editors)
         e->hide();
 }
@@ -255,8 +305,34 @@ void EntryPanel::hideEditorsOutOfView()
 void EntryPanel::hideEditors()
 {
     hideEditorsOutOfView();
+    m_editorAway = false;
+    m_awayHadFocus = false;
     m_editorRow = 0;
     m_editorCol = 0;
+}
+
+bool EntryPanel::keyForEditorAway(QKeyEvent *ke)
+{
+    if (!m_editorAway || m_editorCol == 0)
+        return false;
+    if (ke->key() == Qt::Key_Escape) {
+        if (m_escape)
+            m_escape();
+        return true;
+    }
+    const bool tab = ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab;
+    if (!editsText(ke) && !tab && ke->key() != Qt::Key_Return && ke->key() != Qt::Key_Enter)
+        return false;
+    // The key was meant for the editor: its row comes back into view (the
+    // editor follows the scroll and takes the focus back), then the key.
+    m_awayHadFocus = true;
+    m_grid->ensureRowVisible(m_editorRow);
+    QWidget *focus = QApplication::focusWidget();
+    if (m_editorAway || !focus || focus == m_grid)
+        return true;
+    QKeyEvent again(ke->type(), ke->key(), ke->modifiers(), ke->text(), ke->isAutoRepeat(), ushort(ke->count()));
+    QApplication::sendEvent(focus, &again);
+    return true;
 }
 
 void EntryPanel::setEditorCell(int row, int col)
@@ -270,10 +346,6 @@ void EntryPanel::amountBoxChanged(QLineEdit *box)
     if (box->isReadOnly())
         return;
     const QString text = box->text();
-    if (!passesAmountRule(text)) {
-        box->clear();
-        return;
-    }
     if (!text.endsWith(QLatin1Char('-')) && textValue(text, true) == 0)
         box->clear();
 }
@@ -282,11 +354,6 @@ int EntryPanel::numberBoxChanged(int count, const std::function<void()> &cancel)
 {
     if (numberBox->isReadOnly())
         return 0;
-    if (!passesDigitRule(numberBox->text())) {
-        numberBox->clear();
-        numberBox->setFocus();
-        return 0;
-    }
     const double n = textValue(numberBox->text());
     if (n > count) {
         numberBox->clear();
@@ -372,6 +439,24 @@ void EntryPanel::openCellEditor(int r, int c, EditorFill fill)
     g->setCol(c);
     openColumnEditor(c, g->Left() + g->CellLeft(), g->Top() + g->CellTop(), g->TextMatrix(r, c), fill);
     setEditorCell(r, c);
+    const bool back = m_editorAway && fill == EditorFill::Move;
+    m_editorAway = false;
+    if (back && m_awayHadFocus && (QApplication::focusWidget() == g || !QApplication::focusWidget())) {
+        // The focus goes back where it was, the typed text left as typed.
+        const QList<QWidget *> editors = cellEditors();
+        for (QWidget *e : editors) {
+            if (!e->isVisible() || e->focusPolicy() == Qt::NoFocus || qobject_cast<UpDown *>(e))
+                continue;
+            e->setFocus(Qt::OtherFocusReason);
+            QLineEdit *line = qobject_cast<QLineEdit *>(e);
+            if (!line)
+                line = e->findChild<QLineEdit *>();
+            if (line && !qobject_cast<DatePicker *>(e))
+                line->deselect(), line->end(false);
+            break;
+        }
+    }
+    m_awayHadFocus = false;
 }
 
 void EntryPanel::editorFollowsScroll(bool rowSelected)

@@ -46,11 +46,10 @@ public:
     // Writes a cell and aligns it.
     void setCellAligned(int row, int col, int alignment);
 
-    // The amount box rules, run on every change of its text: only blanks,
-    // digits, "-" and ","; a value of 0 empties the box unless it ends in "-".
+    // The amount box's rule, run on every change of its text (its characters
+    // are the box's own rule): a value of 0 empties the box unless it ends in "-".
     static void amountBoxChanged(QLineEdit *box);
-    // The row-number box's change: applies the digit rule and decides what to
-    // do with the number. Returns the row to load (1..count), or 0 when the
+    // The row-number box's change: decides what to do with the number. Returns the row to load (1..count), or 0 when the
     // change was handled here (emptied, cancelled, or an entry being added).
     int numberBoxChanged(int count, const std::function<void()> &cancel);
 
@@ -110,6 +109,8 @@ public:
 
     // The panel's cell editors (a spinner counts with its box).
     virtual QList<QWidget *> cellEditors() const { return {}; }
+    // Whether the user changed the text of a cell editor since it was filled.
+    bool editorsTyped() const;
     // Hides every cell editor. The focus, if one of them holds it, goes to
     // the grid first: the window would hand it to the next control in its
     // tab order, which is the tab bar.
@@ -180,6 +181,12 @@ protected:
 
 private:
     QWidget *m_focusedEditor = nullptr; // the editor the running command focused
+    // The open editor scrolled out of view while it held the focus: the
+    // focus goes back to it when it returns, and keys meant for it bring it back.
+    bool m_editorAway = false;
+    bool m_awayHadFocus = false;
+    // Keys reaching the grid while the open editor is out of view.
+    bool keyForEditorAway(QKeyEvent *ke);
     std::function<void()> m_escape;
     FlexGrid *m_grid = nullptr;
     int m_editorRow = 0;

@@ -127,6 +127,13 @@ bool isEnter(const QKeyEvent *ke)
     return ke->key() == Qt::Key_Return || ke->key() == Qt::Key_Enter;
 }
 
+} // namespace
+
+void installKeyFilter(QWidget *w, std::function<bool(QKeyEvent *)> handler)
+{
+    onKeyPress(w, std::move(handler));
+}
+
 // A key that changes the text of a box: a typed character, a deletion, or
 // a paste, cut, undo or redo.
 bool editsText(const QKeyEvent *ke)
@@ -139,6 +146,8 @@ bool editsText(const QKeyEvent *ke)
     const QString text = ke->text();
     return !text.isEmpty() && text.at(0).isPrint() && !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
 }
+
+namespace {
 
 QString firstLine(const QString &text)
 {
@@ -230,6 +239,38 @@ bool typeFullWidthKey(QWidget *w, const QKeyEvent *event, const std::function<bo
         return false;
     typeCommittedText(w, text, takes);
     return true;
+}
+
+namespace {
+
+// The box's own undo takes Ctrl+Z only while it has something to undo.
+class UndoPassFilter : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::ShortcutOverride)
+            return false;
+        auto *ke = static_cast<QKeyEvent *>(event);
+        const bool undo = ke->matches(QKeySequence::Undo);
+        if (!undo && !ke->matches(QKeySequence::Redo))
+            return false;
+        auto *w = static_cast<QWidget *>(watched);
+        auto *edit = qobject_cast<QLineEdit *>(w);
+        if (!edit)
+            edit = w->findChild<QLineEdit *>();
+        if (edit && (undo ? edit->isUndoAvailable() : edit->isRedoAvailable()))
+            return false;
+        event->ignore(); // the window's Undo or Redo takes the key
+        return true;
+    }
+};
+
+} // namespace
+
+void passUndoWhenNothingTyped(QWidget *w)
+{
+    w->installEventFilter(new UndoPassFilter(w));
 }
 
 void onEnterKey(QWidget *w, const std::function<void()> &onEnter)

@@ -57,6 +57,9 @@ void typeCommittedText(QWidget *w, const QString &committed, const std::function
 //
 // Calls `onEnter` when Return/Enter is pressed in `w` (the key is consumed).
 void onEnterKey(QWidget *w, const std::function<void()> &onEnter);
+// Ctrl+Z (Ctrl+Y) in `w` undoes (redoes) typing in the box while the box
+// has some; otherwise the key goes on to the window's Undo (Redo).
+void passUndoWhenNothingTyped(QWidget *w);
 // Calls `onEscape` when Escape is pressed in `w` (the key is consumed).
 void onEscapeKey(QWidget *w, const std::function<void()> &onEscape);
 // Calls `onDelete` when Delete (without modifiers) is pressed in `w` (the key is consumed).
@@ -66,6 +69,12 @@ void onContextMenu(QWidget *w, const std::function<void(QContextMenuEvent *)> &o
 // Calls `onTab` for Tab (forward) and Shift+Tab (backward) in `w`; the key
 // is consumed, so the focus does not wander along the window's tab order.
 void onTabKey(QWidget *w, const std::function<void(bool forward)> &onTab);
+// Calls `handler` for every key press in `w`; true consumes the key. The
+// filter installed last runs first.
+void installKeyFilter(QWidget *w, std::function<bool(QKeyEvent *)> handler);
+// Whether a key types or edits text: a printable character, Backspace,
+// Delete, or a paste, cut, undo or redo.
+bool editsText(const QKeyEvent *ke);
 // Calls `onKey` for every key in `w` that types or edits text (not for
 // Enter, Escape, Tab, arrows or modifier keys alone), before its normal
 // handling.

@@ -4,8 +4,11 @@
 #include "ui/widgets/panel_util.h"
 #include "ui/widgets/twips.h"
 
+#include <QApplication>
+#include <algorithm>
 #include <QInputMethodEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace sheet {
 
@@ -49,6 +52,7 @@ QComboBox *combo(QWidget *parent, int left, int top, int width, int height)
 QComboBox *numberCombo(QWidget *parent, int left, int top, int width, int height)
 {
     QComboBox *c = setUpCombo(new NumberCombo(parent), left, top, width, height);
+    c->setValidator(new NumberRule(false, c));
     c->setInputMethodHints(Qt::ImhPreferNumbers);
     return c;
 }
@@ -80,8 +84,23 @@ QLabel *label(QWidget *parent, const QString &text, int left, int top, int width
 
 } // namespace sheet
 
-NumberBox::NumberBox(bool signedAmount, QWidget *parent) : QLineEdit(parent), m_signedAmount(signedAmount)
+QValidator::State NumberRule::validate(QString &input, int &pos) const
 {
+    const QString text = halfWidthNumberText(input);
+    if (!(m_signedAmount ? passesAmountRule(text) : passesDigitRule(text))) {
+        QApplication::beep();
+        return Invalid;
+    }
+    if (text != input) {
+        pos = std::clamp<int>(pos + int(text.size() - input.size()), 0, int(text.size()));
+        input = text;
+    }
+    return Acceptable;
+}
+
+NumberBox::NumberBox(bool signedAmount, QWidget *parent) : QLineEdit(parent)
+{
+    setValidator(new NumberRule(signedAmount, this));
 }
 
 QVariant NumberBox::inputMethodQuery(Qt::InputMethodQuery query) const
@@ -94,26 +113,13 @@ QVariant NumberBox::inputMethodQuery(Qt::InputMethodQuery query, QVariant argume
     return query == Qt::ImEnabled ? QVariant(false) : QLineEdit::inputMethodQuery(query, argument);
 }
 
+// A commit goes in whole, through the box's rule, as a paste does: a text
+// with one character the box does not take is refused whole.
 void NumberBox::inputMethodEvent(QInputMethodEvent *event)
 {
-    typeCommittedText(this, event->commitString(), m_signedAmount ? passesAmountRule : passesDigitRule);
+    if (!event->commitString().isEmpty() && !isReadOnly())
+        insert(event->commitString());
     event->accept();
-}
-
-void NumberBox::keyPressEvent(QKeyEvent *event)
-{
-    if (typeFullWidthKey(this, event, m_signedAmount ? passesAmountRule : passesDigitRule))
-        event->accept();
-    else
-        QLineEdit::keyPressEvent(event);
-}
-
-void NumberCombo::keyPressEvent(QKeyEvent *event)
-{
-    if (typeFullWidthKey(this, event, passesDigitRule))
-        event->accept();
-    else
-        QComboBox::keyPressEvent(event);
 }
 
 QVariant NumberCombo::inputMethodQuery(Qt::InputMethodQuery query) const
@@ -128,7 +134,8 @@ QVariant NumberCombo::inputMethodQuery(Qt::InputMethodQuery query, const QVarian
 
 void NumberCombo::inputMethodEvent(QInputMethodEvent *event)
 {
-    typeCommittedText(this, event->commitString(), passesDigitRule);
+    if (!event->commitString().isEmpty() && lineEdit())
+        lineEdit()->insert(event->commitString());
     event->accept();
 }
 
@@ -157,5 +164,7 @@ UpDown::UpDown(QLineEdit *buddy, QWidget *parent, int min, int max)
 void UpDown::step(int delta)
 {
     const int v = std::clamp(int(std::clamp(Val(m_buddy->text()), -1e6, 1e6)) + delta, m_min, m_max);
-    m_buddy->setText(QString::number(v));
+    // A step is the user's edit, as typing is (textEdited follows).
+    m_buddy->selectAll();
+    m_buddy->insert(QString::number(v));
 }

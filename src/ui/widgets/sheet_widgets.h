@@ -5,11 +5,26 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <QValidator>
 #include <QWidget>
 #include <initializer_list>
 #include <utility>
 
 class FlexGrid;
+
+// The one input rule of a number box. Every road text takes into the box (a
+// key, an input method's commit, a paste, a drop, the box's own undo) ends in
+// QLineEdit's validation, which asks this: full-width digits, signs, commas
+// and spaces become half-width, and a change that leaves a character the rule
+// does not take is refused whole with a beep, the box keeping what it held.
+class NumberRule : public QValidator {
+public:
+    NumberRule(bool signedAmount, QObject *parent) : QValidator(parent), m_signedAmount(signedAmount) {}
+    State validate(QString &input, int &pos) const override;
+
+private:
+    bool m_signedAmount;
+};
 
 // A box for a number: amounts, pupils, receipt and row numbers. The input
 // method stays out of it (see typeCommittedText): digits come straight from
@@ -28,10 +43,6 @@ public:
 
 protected:
     void inputMethodEvent(QInputMethodEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-
-private:
-    bool m_signedAmount;
 };
 
 // The receipt-number drop-down: a NumberBox with a list.
@@ -44,7 +55,6 @@ public:
 
 protected:
     void inputMethodEvent(QInputMethodEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
 };
 
 // Small builders for the fixed-geometry sheets (twips from the sheet's top-left).

@@ -108,8 +108,17 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
         summarySheets[p] = new SummarySheet(SSTabSheets);
         SSTabSheets->addTab(summarySheets[p], sheetIcon, QString::fromUtf8(periodInfo(p).sheetCaption));
     }
-    for (EntrySheet *sheet : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)})
+    for (EntrySheet *sheet : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)}) {
         connect(sheet, &EntrySheet::entryFinished, this, [this] { closeUndoStep(*m_undo); });
+        sheet->setDropAddedRow([this, sheet](qint32 key) {
+            if (!dropAddedRow(*m_undo, key)) // not the last step: delete it as the user would
+                if (const EntryPtr e = m_doc.entries().find(key))
+                    m_doc.removeEntry(e);
+        });
+    }
+    // Screen readers read the tab names without the space before the caption.
+    for (int i = 0; i < SSTabSheets->count(); ++i)
+        SSTabSheets->tabBar()->setAccessibleTabName(i, SSTabSheets->tabText(i).trimmed());
     // Screen readers: the summary tables by their sheets (the print settings
     // sheet names its own boxes and frames).
     for (int p = 0; p < PeriodCount; ++p)
@@ -216,14 +225,21 @@ void frmMain::buildMenus()
     connect(m_undo, &QUndoStack::indexChanged, this, updateEditItems);
     connect(m_undo, &QUndoStack::cleanChanged, this, [this](bool clean) { m_doc.setModified(!clean); });
     updateEditItems();
+    // An open cell editor closes first, as Escape closes it. What was typed
+    // there and not recorded is what Undo takes back first; with nothing
+    // typed the account's last step is undone at once.
     connect(mnuEditUndo, &QAction::triggered, this, [this] {
-        // An edit in progress in a cell goes first, as Escape drops it; nothing else changes.
         guarded([this] {
-            if (!incomeSheet->escapeOpenEditor() && !supplySheet->escapeOpenEditor())
+            if (!closeCellEditors())
                 m_undo->undo();
         });
     });
-    connect(mnuEditRedo, &QAction::triggered, this, [this] { guarded([this] { m_undo->redo(); }); });
+    connect(mnuEditRedo, &QAction::triggered, this, [this] {
+        guarded([this] {
+            closeCellEditors();
+            m_undo->redo();
+        });
+    });
     connect(&m_doc, &Document::editDone, this, [this](const Document::Edit &edit) {
         m_undo->push(makeUndoCommand(m_doc, edit).release());
     });
@@ -251,6 +267,23 @@ void frmMain::buildMenus()
     connect(mnuFileExit, &QAction::triggered, this, [this] { mnuFileExit_Click(); });
     connect(mnuFileNextYear, &QAction::triggered, this, [this] { guarded([this] { mnuFileNextYear_Click(); }); });
     connect(mnuHelpHelp, &QAction::triggered, this, [this] { guarded([this] { mnuHelpHelp_Click(); }); });
+}
+
+void frmMain::finishUndoStep()
+{
+    closeUndoStep(*m_undo);
+}
+
+bool frmMain::closeCellEditors()
+{
+    bool dropped = false;
+    for (EntrySheet *sheet : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)}) {
+        if (sheet->editorCol() == 0)
+            continue;
+        dropped = sheet->holdsUnrecordedChange() || dropped;
+        sheet->escapeOpenEditor();
+    }
+    return dropped;
 }
 
 void frmMain::buildToolBar()

@@ -108,6 +108,13 @@ private:
     // Sheets and controls; each has its member's name as object name (tests find them by it).
     QTabWidget *SSTabSheets = nullptr;
     PrintSettingsSheet *printSheet = nullptr;
+public:
+    // The last undo step is complete (the detail window left a line).
+    void finishUndoStep();
+private:
+    // Closes an open cell editor as Escape does; true when it held a change
+    // not yet recorded (which Undo then takes back instead of a step).
+    bool closeCellEditors();
     IncomeSheet *incomeSheet = nullptr;
     SupplySheet *supplySheet = nullptr;
     std::array<SummarySheet *, 6> summarySheets{};

@@ -55,6 +55,9 @@ void DocumentCommand::undo()
 {
     m_closed = true;
     m_doc.undo(m_edit);
+    // QUndoStack deletes a command that is obsolete after its undo.
+    if (m_dropOnUndo)
+        setObsolete(true);
 }
 
 void DocumentCommand::redo()
@@ -105,6 +108,23 @@ DetailLinesCommand::DetailLinesCommand(Document &doc, const Document::Edit &edit
 {
 }
 
+int DetailLinesCommand::id() const
+{
+    return m_edit.kind == Edit::RecordDetail ? 2 : -1;
+}
+
+bool DetailLinesCommand::mergeWith(const QUndoCommand *other)
+{
+    const Edit &next = static_cast<const DetailLinesCommand *>(other)->m_edit;
+    if (m_closed || next.kind != Edit::RecordDetail || next.sourceKey != m_edit.resultKey)
+        return false;
+    m_edit.ops.insert(m_edit.ops.end(), next.ops.begin(), next.ops.end());
+    m_edit.resultKey = next.resultKey;
+    m_edit.subject = next.subject;
+    setText(kindText(m_edit));
+    return true;
+}
+
 TitleCommand::TitleCommand(Document &doc, const Document::Edit &edit) : DocumentCommand(doc, edit, kindText(edit)) {}
 
 int TitleCommand::id() const
@@ -150,4 +170,16 @@ void closeUndoStep(QUndoStack &stack)
     if (stack.index() > 0)
         if (auto *step = dynamic_cast<const DocumentCommand *>(stack.command(stack.index() - 1)))
             const_cast<DocumentCommand *>(step)->close();
+}
+
+bool dropAddedRow(QUndoStack &stack, qint32 key)
+{
+    if (stack.index() == 0 || stack.index() != stack.count())
+        return false;
+    auto *step = dynamic_cast<const AddRowCommand *>(stack.command(stack.index() - 1));
+    if (!step || step->resultKey() != key)
+        return false;
+    const_cast<AddRowCommand *>(step)->dropOnUndo();
+    stack.undo();
+    return true;
 }

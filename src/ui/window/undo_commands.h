@@ -18,12 +18,17 @@ public:
     void redo() override;
     // The step is complete: no later edit joins it.
     void close() { m_closed = true; }
+    // The entry the step leaves behind (-1: none).
+    qint32 resultKey() const { return m_edit.resultKey; }
+    // The next undo also drops the step from the stack.
+    void dropOnUndo() { m_dropOnUndo = true; }
 
 protected:
     Document &m_doc;
     Document::Edit m_edit;
     bool m_done = false;
     bool m_closed = false;
+    bool m_dropOnUndo = false;
 };
 
 // What the user does to one entry until leaving it is one step: adding the
@@ -55,9 +60,13 @@ public:
 };
 
 // 明細の登録, 明細の行の削除, 明細の空白行の削除: the detail window's edits.
+// What the user does to one line until leaving it is one step, as for an
+// entry: the blank line added and the records made on it join.
 class DetailLinesCommand : public DocumentCommand {
 public:
     DetailLinesCommand(Document &doc, const Document::Edit &edit);
+    int id() const override;
+    bool mergeWith(const QUndoCommand *other) override;
 };
 
 // 学校名の変更 ...: an edit of the print settings sheet's title fields.
@@ -73,3 +82,7 @@ std::unique_ptr<DocumentCommand> makeUndoCommand(Document &doc, const Document::
 
 // The last step of `stack` is complete: the next edit makes a new one.
 void closeUndoStep(QUndoStack &stack);
+// Undoes the last step, a row just added whose entry has key `key`, and
+// drops it from the history: no redo brings the blank row back. False when
+// the last step is not that one.
+bool dropAddedRow(QUndoStack &stack, qint32 key);

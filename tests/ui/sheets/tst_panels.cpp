@@ -64,11 +64,16 @@ private slots:
             IncomeSheet *s = f.showIncome();
             part<QPushButton>(*s, "CommandIncomeNew")->click();
             mouseClickCell(part<FlexGrid>(*s, "MSFlexGridIncome"), 1, 4);
+            auto pastePupils = [&] {
+                auto *box = part<QLineEdit>(*s, "TextIncomeStudents");
+                box->selectAll();
+                box->insert(pupils);
+            };
             if (pupilsFirst)
-                part<QLineEdit>(*s, "TextIncomeStudents")->setText(pupils);
+                pastePupils();
             typeKeys(perPupil);
             if (!pupilsFirst)
-                part<QLineEdit>(*s, "TextIncomeStudents")->setText(pupils);
+                pastePupils();
             QCOMPARE(part<QLineEdit>(*s, "TextIncomeAmount")->text(), amount);
             if (!fits)
                 f.dialogs.expectMessageContaining(QStringLiteral("」の金額が大きすぎます。"));

@@ -196,7 +196,7 @@ private slots:
         QString rows = QStringLiteral(R"(
 income row number | open 1 0 0; ime ２; shows 2; key Return | | $A;$B | 収入元帳
 income date | open 1 2 1; ime ２０２６０３３１; key Return | | 2026/03/31,B,,,30,200;$A | 収入元帳
-impossible date | open 1 2 1; ime ２０２６０２３１; key Return; shows 2026/02/03 | 「日付」に入力された日付は正しくありません。 | $A;$B | 日付
+impossible date | open 1 2 1; ime ２０２６０２３１; key Return; shows 2026/04/02 | 「日付」に入力された「20260231」は日付として読めません。 | $A;$B | 日付
 per pupil, Tab | open 1 2 4; ime ５００; key Tab | | $A;2026/04/02,B,,500,30,15,000 | 生徒数
 pupils | open 1 2 5; ime ３２; key Return | | $A;2026/04/02,B,,,32,200 | 収入元帳
 income amount | open 1 2 6; ime １３００; key Return | | $A;2026/04/02,B,,,30,1,300 | 収入元帳
@@ -358,11 +358,11 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("amount");
         QTest::newRow("number box refuses a letter") << 0 << "a" << "" << "";
-        QTest::newRow("pupils refuse a letter") << 5 << "3a" << "" << " 200";
+        QTest::newRow("pupils refuse a letter") << 5 << "3a" << "3" << " 200";
         QTest::newRow("amount keeps a lone minus") << 6 << "-" << "-" << "-";
         QTest::newRow("amount takes a negative") << 6 << "-5" << "-5" << "-5";
         QTest::newRow("amount refuses a leading 0") << 6 << "0" << "" << "";
-        QTest::newRow("amount refuses a letter") << 6 << "7x" << "" << "";
+        QTest::newRow("amount refuses a letter") << 6 << "7x" << "7" << "7";
         QTest::newRow("per pupil with separator") << 4 << "1,500" << "1,500" << " 45000";
     }
     void numberBoxDigitRules()
