@@ -25,6 +25,9 @@ public:
     ScriptedDialogs &expectPrint(bool accept, const QString &pdfPath = QString());
     ScriptedDialogs &expectPreview();
 
+    // Answers every message as the user who says no (OK where that is all),
+    // for random walks that cannot script them.
+    bool lenient = false;
     // True when every scripted step was used.
     bool done() const { return m_steps.isEmpty(); }
     QStringList pending() const;

@@ -183,8 +183,10 @@ void EntrySheet::gridClick()
         if (!record())
             return;
     }
-    if (!sameEntry && !m_staying)
+    if (!sameEntry && !m_staying) {
+        m_addedKey = -1; // a row left is no longer new
         emit entryFinished();
+    }
     int row = r;
     if (chosen) {
         row = m_doc.rowOf(sameEntry ? m_selectedKey : chosen->taKey);

@@ -197,7 +197,7 @@ void DatePicker::keyPressEvent(QKeyEvent *event)
     const QString typed = event->text();
     const bool dateKey = typed.size() == 1 && isDateCharacter(typed.at(0)) && !(mods & (Qt::ControlModifier | Qt::AltModifier));
     const bool fromStart = lineEdit()->selectionStart() == 0 || (!lineEdit()->hasSelectedText() && lineEdit()->cursorPosition() == 0);
-    if (dateKey && (!m_typed.isEmpty() || (fromStart && typed.at(0).isDigit()))) {
+    if (dateKey && (!m_typed.isEmpty() || (fromStart && !QStringLiteral("/-.").contains(typed.at(0))))) {
         m_typed += typed;
         lineEdit()->setText(m_typed);
         m_refused = false;
