@@ -24,25 +24,6 @@ EntryPanel::EntryPanel(QWidget *parent) : QWidget(parent)
 void EntryPanel::setGrid(FlexGrid *grid)
 {
     m_grid = grid;
-    // Tab in the grid on the selected entry (after Enter recorded a cell)
-    // goes on to the entry's next cell, as Tab in its editor does.
-    installKeyFilter(grid, [this](QKeyEvent *ke) {
-        const bool forward = ke->key() == Qt::Key_Tab && !(ke->modifiers() & Qt::ShiftModifier);
-        if ((ke->key() != Qt::Key_Tab && ke->key() != Qt::Key_Backtab)
-            || (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
-            return false;
-        const int row = m_grid->keyRow();
-        if (row <= 0 || row != m_grid->highlightRow())
-            return false;
-        int col = m_grid->keyCol();
-        do
-            col += forward ? 1 : -1;
-        while (col >= 1 && col <= m_grid->Cols() - 2 && m_grid->ColWidth(col) == 0);
-        if (col < 1 || col > m_grid->Cols() - 2)
-            return false;
-        command([&] { m_grid->clickCell(row, col); });
-        return true;
-    });
 }
 
 EntryPanel::SheetControls EntryPanel::buildSheetControls()

@@ -49,8 +49,9 @@ public:
     // The amount box's rule, run on every change of its text (its characters
     // are the box's own rule): a value of 0 empties the box unless it ends in "-".
     static void amountBoxChanged(QLineEdit *box);
-    // The row-number box's change: decides what to do with the number. Returns the row to load (1..count), or 0 when the
-    // change was handled here (emptied, cancelled, or an entry being added).
+    // The row-number box's change: decides what to do with the number.
+    // Returns the row to load (1..count), or 0 when the change was handled
+    // here (emptied, cancelled, or an entry being added).
     int numberBoxChanged(int count, const std::function<void()> &cancel);
 
     // Add row, first steps: one more row in use, an edit in progress

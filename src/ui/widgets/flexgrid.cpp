@@ -888,15 +888,29 @@ void FlexGrid::mouseDoubleClickEvent(QMouseEvent *event)
     m_pressRow = m_pressCol = -1;
 }
 
+int FlexGrid::visibleCol(int col, int step) const
+{
+    while (col >= 1 && col < Cols() && ColWidth(col) == 0)
+        col += step;
+    return col;
+}
+
+// Tab on the selected (highlighted) row goes on to the row's next cell, as
+// Tab in a cell's editor does; past its last cell the focus moves on.
+bool FlexGrid::focusNextPrevChild(bool next)
+{
+    const int col = visibleCol(m_keyCol + (next ? 1 : -1), next ? 1 : -1);
+    if (hasFocus() && m_keyRow > 0 && m_keyRow == m_highlightRow && col >= 1 && col < Cols()) {
+        clickCell(m_keyRow, col);
+        return true;
+    }
+    return QTableView::focusNextPrevChild(next);
+}
+
 void FlexGrid::keyPressEvent(QKeyEvent *event)
 {
     // The keyboard cursor moves over the data cells (the program selects
     // rows itself); Enter, Space or F2 clicks the cell under it.
-    auto visibleCol = [this](int col, int step) {
-        while (col >= 1 && col < Cols() && ColWidth(col) == 0)
-            col += step;
-        return col;
-    };
     const int page = std::max(1, viewport()->height() / std::max(1, rowHeight(0)));
     int row = m_keyRow;
     int col = m_keyCol;

@@ -319,15 +319,6 @@ void onTabKey(QWidget *w, const std::function<void(bool)> &onTab)
     });
 }
 
-void onTextKey(QWidget *w, const std::function<void()> &onKey)
-{
-    onKeyPress(w, [onKey](QKeyEvent *ke) {
-        if (editsText(ke))
-            onKey();
-        return false;
-    });
-}
-
 void nameEditor(QWidget *w, const QString &name)
 {
     w->setAccessibleName(name);

@@ -75,10 +75,6 @@ void installKeyFilter(QWidget *w, std::function<bool(QKeyEvent *)> handler);
 // Whether a key types or edits text: a printable character, Backspace,
 // Delete, or a paste, cut, undo or redo.
 bool editsText(const QKeyEvent *ke);
-// Calls `onKey` for every key in `w` that types or edits text (not for
-// Enter, Escape, Tab, arrows or modifier keys alone), before its normal
-// handling.
-void onTextKey(QWidget *w, const std::function<void()> &onKey);
 
 // Names a cell editor for screen readers (its column or caption). On Linux
 // a drop-down is named through the label it is the buddy of (its own name

@@ -5,7 +5,6 @@
 #include "ui/widgets/twips.h"
 
 #include <QApplication>
-#include <algorithm>
 #include <QInputMethodEvent>
 #include <QVBoxLayout>
 #include <algorithm>
