@@ -183,10 +183,8 @@ void EntrySheet::gridClick()
         if (!record())
             return;
     }
-    if (!sameEntry && !m_staying) {
-        m_addedKey = -1; // a row left is no longer new
-        emit entryFinished();
-    }
+    if (!sameEntry && !m_staying)
+        finishEntry();
     int row = r;
     if (chosen) {
         row = m_doc.rowOf(sameEntry ? m_selectedKey : chosen->taKey);
@@ -297,7 +295,7 @@ bool EntrySheet::record()
     names.appendSelectionWithCount(MekaluSelection{cur.taArticle, 1, cur.taDate});
     fillArticleList();
     if (!m_staying)
-        emit entryFinished();
+        finishEntry();
     if (recordsByDate()) {
         // The editor opens again on the entry, wherever the date put it.
         grid()->setRow(m_doc.rowOf(recorded->taKey));
@@ -357,6 +355,12 @@ void EntrySheet::deleteRow()
         grid()->setKeyCell(std::min<int>(deleted, rowsInUse() + 1), grid()->keyCol());
     m_editedCol = 0;
     rowDeleted();
+    finishEntry();
+}
+
+void EntrySheet::finishEntry()
+{
+    m_addedKey = -1; // a row recorded or left is no longer new
     emit entryFinished();
 }
 
@@ -364,12 +368,12 @@ bool EntrySheet::holdsUnrecordedChange() const
 {
     if (!m_current)
         return false;
-    return (m_source && m_source->taKey == m_addedKey) || editorsTyped();
+    return onNewRow() || editorsTyped();
 }
 
 void EntrySheet::cancelByUser()
 {
-    const EntryPtr added = m_source && m_source->taKey == m_addedKey ? m_source : nullptr;
+    const EntryPtr added = onNewRow() ? m_source : nullptr;
     m_addedKey = -1;
     if (added && m_dropAddedRow && m_doc.contains(added)) {
         hideEditors();

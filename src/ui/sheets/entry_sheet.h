@@ -180,8 +180,13 @@ private:
     // The selection moves to a row (0: none), remembering its entry.
     void selectRow(int row);
     qint32 m_selectedKey = -1;
-    // The key of the blank entry the last add row recorded (-1: none).
+    // The key of the blank entry the last add row recorded, until the user
+    // leaves it (-1: none).
     qint32 m_addedKey = -1;
+    // The user is done with the entry (entryFinished).
+    void finishEntry();
+    // The edit is on that new row, not yet changed.
+    bool onNewRow() const { return m_source && m_source->taKey == m_addedKey; }
     std::function<void(qint32)> m_dropAddedRow;
     // The record being made leaves the user on the entry (staysOnEntry).
     bool m_staying = false;

@@ -257,7 +257,10 @@ void DatePicker::focusInEvent(QFocusEvent *event)
 
 void DatePicker::focusOutEvent(QFocusEvent *event)
 {
-    takeTyped();
+    // Leaving the window (another program, or the window closing) keeps the
+    // typing for when the user comes back; leaving the field takes it.
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
+        takeTyped();
     QDateEdit::focusOutEvent(event);
 }
 

@@ -231,7 +231,7 @@ void EntryPanel::offerRowDeletion(Dialogs &dialogs, const std::function<QString(
     onDeleteKey(m_grid, [this, removeRow] { removeRow(m_grid->keyRow()); });
     // Installed last, so that it runs first: a key meant for an editor that
     // scrolled away (Delete included) reaches that editor.
-    installKeyFilter(m_grid, [this](QKeyEvent *ke) { return keyForEditorAway(ke); });
+    installKeyFilter(m_grid, [this](QKeyEvent *ke) { return keyForOpenEditor(ke); });
     auto menu = [this, describe, removeRow](int row, const QPoint &globalPos) {
         auto *m = new QMenu(m_grid);
         m->setAttribute(Qt::WA_DeleteOnClose);
@@ -292,15 +292,17 @@ void EntryPanel::hideEditors()
     m_editorCol = 0;
 }
 
-bool EntryPanel::keyForEditorAway(QKeyEvent *ke)
+bool EntryPanel::keyForOpenEditor(QKeyEvent *ke)
 {
-    if (!m_editorAway || m_editorCol == 0)
+    if (m_editorCol == 0)
         return false;
-    if (ke->key() == Qt::Key_Escape) {
-        if (m_escape)
-            m_escape();
+    // Escape drops the open edit wherever the focus went in the grid.
+    if (ke->key() == Qt::Key_Escape && m_escape) {
+        m_escape();
         return true;
     }
+    if (!m_editorAway)
+        return false;
     const bool tab = ke->key() == Qt::Key_Tab || ke->key() == Qt::Key_Backtab;
     if (!editsText(ke) && !tab && ke->key() != Qt::Key_Return && ke->key() != Qt::Key_Enter)
         return false;

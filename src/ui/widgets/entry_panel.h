@@ -186,8 +186,9 @@ private:
     // focus goes back to it when it returns, and keys meant for it bring it back.
     bool m_editorAway = false;
     bool m_awayHadFocus = false;
-    // Keys reaching the grid while the open editor is out of view.
-    bool keyForEditorAway(QKeyEvent *ke);
+    // Keys reaching the grid while a cell editor is open: Escape drops the
+    // edit; while the editor is out of view, a key meant for it brings it back.
+    bool keyForOpenEditor(QKeyEvent *ke);
     std::function<void()> m_escape;
     FlexGrid *m_grid = nullptr;
     int m_editorRow = 0;
