@@ -32,7 +32,9 @@ case $mode in
                xdg-utils libfile-mimeinfo-perl appstream groff-base man-db
                # a real Japanese input method in a real window: its own X server and
                # D-Bus session, fcitx5 with Anthy and Qt 6's front end, keys by xdotool
-               xvfb xdotool dbus fcitx5 fcitx5-anthy fcitx5-frontend-qt6) ;;
+               xvfb xdotool dbus fcitx5 fcitx5-anthy fcitx5-frontend-qt6
+               # what a screen reader gets: the accessibility bus and its Python client
+               at-spi2-core python3-pyatspi) ;;
   screenshots)
     # the real window under Xvfb; GTK's dark theme for Qt; the printouts as pictures
     packages+=(xvfb qt6-gtk-platformtheme poppler-utils) ;;

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "ui/detail/frmdetail.h"
+#include "ui/widgets/panel_util.h"
 #include "ui/window/frmmain.h"
 
 #include <QCoreApplication>
@@ -46,6 +47,7 @@ void quitWhenReadyIfAsked(QWidget &window)
 
 std::unique_ptr<frmMain> Main(Dialogs &dialogs, const QString &settingsFilePath)
 {
+    installAccessibleNames();
     auto window = std::make_unique<frmMain>(dialogs, settingsFilePath);
     frmMain *w = window.get();
     QObject::connect(w, &frmMain::detailWindowRequested, w, [w, &dialogs](const EntryPtr &entry) {

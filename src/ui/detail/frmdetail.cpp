@@ -42,6 +42,7 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
     : EntryPanel(mainWindow), m_doc(doc), m_entryKey(entry ? entry->taKey : -1), m_names(names), m_dialogs(dialogs),
       m_mainWindow(mainWindow)
 {
+    announceAsDialog(this); // it keeps the main window disabled while it is open
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("明細書"));
     setFixedSize(twipsToPixels(11100, this), twipsToPixels(7700, this));

@@ -2,18 +2,19 @@
 
 #include "model/values.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QEvent>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QStringList>
 #include <cmath>
+#include <utility>
 
 bool passesDigitRule(const QString &text)
 {
@@ -322,13 +323,46 @@ void onTabKey(QWidget *w, const std::function<void(bool)> &onTab)
 void nameEditor(QWidget *w, const QString &name)
 {
     w->setAccessibleName(name);
-    if (auto *c = qobject_cast<QComboBox *>(w)) {
-        if (c->lineEdit())
-            c->lineEdit()->setAccessibleName(name);
-        auto *label = new QLabel(name, c->parentWidget());
-        label->setBuddy(c);
-        label->hide();
+    if (auto *c = qobject_cast<QComboBox *>(w); c && c->lineEdit())
+        c->lineEdit()->setAccessibleName(name);
+}
+
+namespace {
+
+// Qt names a drop-down by its text on Linux; ours are named by what they
+// are for (their accessible name or label), their text being their value.
+class NamedComboAccessible : public QAccessibleWidget {
+public:
+    explicit NamedComboAccessible(QComboBox *combo) : QAccessibleWidget(combo, QAccessible::ComboBox) {}
+    QString text(QAccessible::Text t) const override
+    {
+        const QString value = static_cast<QComboBox *>(widget())->currentText();
+        const QString name = t == QAccessible::Value ? value : QAccessibleWidget::text(t);
+        return t == QAccessible::Name && name.isEmpty() ? value : name;
     }
+};
+
+QAccessibleInterface *namedWidgets(const QString &, QObject *object)
+{
+    if (auto *c = qobject_cast<QComboBox *>(object))
+        return new NamedComboAccessible(c);
+    if (auto *w = qobject_cast<QWidget *>(object); w && w->property("announcedAsDialog").toBool())
+        return new QAccessibleWidget(w, QAccessible::Dialog);
+    return nullptr;
+}
+
+} // namespace
+
+void installAccessibleNames()
+{
+    static bool installed = false;
+    if (!std::exchange(installed, true))
+        QAccessible::installFactory(namedWidgets);
+}
+
+void announceAsDialog(QWidget *window)
+{
+    window->setProperty("announcedAsDialog", true);
 }
 
 void refillCombo(QComboBox *combo, const QStringList &items)

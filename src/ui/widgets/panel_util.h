@@ -76,11 +76,15 @@ void installKeyFilter(QWidget *w, std::function<bool(QKeyEvent *)> handler);
 // Delete, or a paste, cut, undo or redo.
 bool editsText(const QKeyEvent *ke);
 
-// Names a cell editor for screen readers (its column or caption). On Linux
-// a drop-down is named through the label it is the buddy of (its own name
-// is its text), so it gets a label of its own, never shown; its line edit,
-// which takes the keys, is named too.
+// Names a cell editor for screen readers (its column or caption); a
+// drop-down's line edit, which takes the keys, is named too.
 void nameEditor(QWidget *w, const QString &name);
+// Screen readers announce a drop-down by its accessible name or label, its
+// text being its value (Qt announces its text), and a window marked with
+// announceAsDialog (before its title is set) as a dialog (Qt: a plain
+// panel). Installed once, before the first window is made.
+void installAccessibleNames();
+void announceAsDialog(QWidget *window);
 
 // Refills a combo's drop-down list; the edit text ends empty, as after a
 // list clear.
