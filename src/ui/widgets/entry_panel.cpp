@@ -294,7 +294,8 @@ void EntryPanel::hideEditors()
 
 bool EntryPanel::keyForOpenEditor(QKeyEvent *ke)
 {
-    if (m_editorCol == 0)
+    const QList<QWidget *> editors = cellEditors();
+    if (m_editorCol == 0 || (!m_editorAway && std::none_of(editors.begin(), editors.end(), [](QWidget *e) { return e->isVisible(); })))
         return false;
     // Escape drops the open edit wherever the focus went in the grid.
     if (ke->key() == Qt::Key_Escape && m_escape) {

@@ -621,7 +621,7 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         // Enter on the blank first row adds an entry and opens its date.
         pressKey(Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), part<DatePicker>(*in, "DTPickerIncomeDate"));
-        typeKeys(QStringLiteral("20260410"));
+        typeKeys(QStringLiteral("4/10"));
         pressKey(Qt::Key_Tab);
         commitText(QStringLiteral("学級費"));
         pressKey(Qt::Key_Tab);
@@ -638,7 +638,7 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         QCOMPARE(QApplication::focusWidget(), part<FlexGrid>(*out, "MSFlexGridSupply"));
         pressKey(Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), part<DatePicker>(*out, "DTPickerSupplyDate"));
-        typeKeys(QStringLiteral("20260415"));
+        typeKeys(QStringLiteral("4/15"));
         pressKey(Qt::Key_Tab);
         typeKeys(QStringLiteral("1"));
         pressKey(Qt::Key_Tab);
@@ -657,15 +657,18 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         QCOMPARE(QApplication::focusWidget(), part<FlexGrid>(*dw, "MSFlexGridDetail"));
         pressKey(Qt::Key_Return); // a line on the blank row, its article open
         QCOMPARE(QApplication::focusWidget(), part<QComboBox>(*dw, "ComboDetailArticle"));
-        commitText(QStringLiteral("画用紙（四つ切り）"));
-        pressKey(Qt::Key_Tab);
-        typeKeys(QStringLiteral("1200"));
-        pressKey(Qt::Key_Return);
-        QCOMPARE(part<QLabel>(*dw, "LabelDetailSum")->text(), QStringLiteral("¥1,200"));
-        // To the close button along the window's tab order.
-        for (int i = 0; i < 10 && QApplication::focusWidget() != part<QPushButton>(*dw, "CommandDetailClose"); ++i)
+        for (const QString &line : {QStringLiteral("画用紙（四つ切り）"), QStringLiteral("のり")}) {
+            if (line == QStringLiteral("のり")) { // the next line: Down to the blank row, Enter
+                pressKey(Qt::Key_Down);
+                pressKey(Qt::Key_Return);
+            }
+            commitText(line);
             pressKey(Qt::Key_Tab);
-        pressKey(Qt::Key_Space);
+            typeKeys(QStringLiteral("600"));
+            pressKey(Qt::Key_Return);
+        }
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailSum")->text(), QStringLiteral("¥1,200"));
+        pressKey(Qt::Key_Escape); // closes the window
         QVERIFY(f.w->isEnabled());
         QTRY_VERIFY(f.w->isActiveWindow());
         QCOMPARE(QApplication::focusWidget(), part<FlexGrid>(*out, "MSFlexGridSupply"));
@@ -673,7 +676,7 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         const EntryPtr e = f.doc().entryAt(false, 1);
         QVERIFY(e->hasDetailLines());
         QCOMPARE(e->taDetailList->first().tdArticle, QStringLiteral("画用紙（四つ切り）"));
-        QCOMPARE(e->taDetailList->first().tdAmount, 1200);
+        QCOMPARE(e->taDetailList->first().tdAmount, 600);
         QCOMPARE(part<FlexGrid>(*out, "MSFlexGridSupply")->TextMatrix(1, 6), QStringLiteral("○"));
         QVERIFY(f.dialogs.done());
     }
