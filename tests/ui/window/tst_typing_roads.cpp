@@ -52,12 +52,10 @@ void perform(WindowFixture &f, const QString &step)
     else if (step.startsWith(QLatin1String("paste "))) {
         QGuiApplication::clipboard()->setText(arg);
         pressKey(Qt::Key_V, Qt::ControlModifier);
-    } else if (step.startsWith(QLatin1String("key "))) {
-        const QHash<QString, Qt::Key> keys{{"Tab", Qt::Key_Tab}, {"Shift+Tab", Qt::Key_Backtab},
-                                           {"Enter", Qt::Key_Return}, {"Escape", Qt::Key_Escape}};
-        pressKey(keys.value(arg));
-    } else if (step.startsWith(QLatin1String("Ctrl+"))) {
-        pressKey(step.endsWith(QLatin1Char('Z')) ? Qt::Key_Z : Qt::Key_Y, Qt::ControlModifier);
+    } else if (step.startsWith(QLatin1String("key ")) || step.startsWith(QLatin1String("Ctrl+"))) {
+        const QHash<QString, QKeyCombination> keys{{"key Tab", Qt::Key_Tab}, {"key Shift+Tab", Qt::Key_Backtab},
+            {"key Enter", Qt::Key_Return}, {"key Escape", Qt::Key_Escape}, {"Ctrl+Z", Qt::CTRL | Qt::Key_Z}, {"Ctrl+Y", Qt::CTRL | Qt::Key_Y}};
+        pressKey(keys.value(step).key(), keys.value(step).keyboardModifiers());
     } else if (step.startsWith(QLatin1String("wheel "))) {
         QWidget *vp = s->grid()->viewport();
         const QPointF at(vp->width() / 2.0, vp->height() / 2.0);
