@@ -98,6 +98,8 @@ Dialogs::Answer ScriptedDialogs::message(QWidget *, const QString &text, Buttons
 {
     buttonsSeen << buttons;
     titlesSeen << title;
+    if (onMessage)
+        onMessage();
     if (lenient) {
         log << text;
         return buttons == Buttons::Ok ? Answer::Ok : Answer::No;

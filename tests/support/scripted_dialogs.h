@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // Answers the program's questions in the order a test scripted them. Any
 // question that was not expected, or that differs from the expectation,
@@ -28,6 +29,7 @@ public:
     // Answers every message as the user who says no (OK where that is all),
     // for random walks that cannot script them.
     bool lenient = false;
+    std::function<void()> onMessage; // runs while a message is asked
     // True when every scripted step was used.
     bool done() const { return m_steps.isEmpty(); }
     QStringList pending() const;

@@ -11,6 +11,7 @@
 #include "ui/window/undo_commands.h"
 
 #include <QClipboard>
+#include <QMenu>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -62,6 +63,11 @@ void perform(WindowFixture &f, const QString &step)
         QWheelEvent e(at, vp->mapToGlobal(at), {}, QPoint(0, -120 * arg.toInt()), Qt::NoButton, Qt::NoModifier,
                       Qt::NoScrollPhase, false);
         QApplication::sendEvent(vp, &e);
+    } else if (step.startsWith(QLatin1String("menu "))) { // 行の削除 from the row's context menu
+        const QRect cell = s->grid()->visualRect(s->grid()->model()->index(arg.toInt() - 1, 2));
+        QContextMenuEvent e(QContextMenuEvent::Mouse, cell.center(), s->grid()->viewport()->mapToGlobal(cell.center()));
+        QApplication::sendEvent(s->grid()->viewport(), &e);
+        s->grid()->findChildren<QMenu *>().constLast()->actions().constFirst()->trigger();
     } else if (step == QLatin1String("tab")) {
         part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(income ? 2 : 1);
     } else {
@@ -84,7 +90,8 @@ class TestTypingRoads : public QObject {
 private slots:
     // Checks: "I2 <entry>" (income No. 2 as stored; E for an expense),
     // "incomes N", "saved" (no unsaved change and no undo step), "focus
-    // NAME", "said TEXT" (a message containing it).
+    // NAME", "said TEXT" (a message containing it), "asked N" (the row
+    // highlighted while a question was asked).
     void roads_data()
     {
         QTest::addColumn<QString>("steps");
@@ -118,6 +125,7 @@ private slots:
             {"new row, ｷｬﾝｾﾙ", "行の追加; ｷｬﾝｾﾙ", "incomes 2; saved"},
             {"blank row clicked, Escape", "click 3,4; key Escape", "incomes 2; saved"},
             {"Tab after Enter in a date", "click 1,1; type 4/11; key Enter; key Tab", "focus ComboIncomeArticle"},
+            {"the delete question's row", "click 1,2; key Escape; menu 2", "asked 2; incomes 2"},
         };
         for (const auto &r : rows) {
             const QString checks = QString::fromUtf8(r[2]);
@@ -130,12 +138,16 @@ private slots:
         QFETCH(QString, checks);
         WindowFixture f;
         fillYear(f);
+        int asked = 0;
+        f.dialogs.onMessage = [&] { asked = shown(f)->grid()->highlightRow(); };
         for (const QString &step : steps.split(QStringLiteral("; ")))
             perform(f, step);
         for (const QString &check : checks.split(QStringLiteral("; "))) {
             const QString arg = check.section(QLatin1Char(' '), 1);
             if (check == QLatin1String("saved"))
                 QVERIFY(!f.doc().isModified() && f.w->undoStack().index() == 0);
+            else if (check.startsWith(QLatin1String("asked")))
+                QCOMPARE(asked, arg.toInt());
             else if (check.startsWith(QLatin1String("incomes")))
                 QCOMPARE(f.doc().count(true), arg.toInt());
             else if (check.startsWith(QLatin1String("focus")))
