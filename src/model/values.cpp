@@ -290,7 +290,7 @@ QDate parseTypedDate(const QString &typed, int schoolYear)
 {
     const QString text = typed.normalized(QString::NormalizationForm_KC).trimmed().toUpper();
     static const QRegularExpression form(QStringLiteral(
-        "^(?:(?:([RHS]?)(\\d{1,4})[/.-])?(\\d{1,2})[/.-](\\d{1,2})|(\\d{4}|\\d{6}|\\d{8}))$"));
+        "^(?:(?:([RHS]?)(\\d{1,2}|\\d{4})[/.-])?(\\d{1,2})[/.-](\\d{1,2})|(\\d{4}|\\d{6}|\\d{8}))$"));
     const QRegularExpressionMatch m = form.match(text);
     if (!m.hasMatch())
         return {};
@@ -313,13 +313,10 @@ QDate parseTypedDate(const QString &typed, int schoolYear)
         } else if (y.size() == 4) {
             year = y.toInt();
         } else if (!y.isEmpty()) {
-            if (y.size() == 3)
-                return {};
             year = 2000 + y.toInt();
         }
     }
     if (year == 0)
         year = month >= 4 ? schoolYear : schoolYear + 1;
-    const QDate d(year, month, day);
-    return d.isValid() && d.year() >= 1900 ? d : QDate();
+    return QDate(year, month, day);
 }

@@ -79,14 +79,6 @@ bool DatePicker::typingRefused() const
     return m_refused;
 }
 
-QValidator::State DatePicker::validate(QString &input, int &pos) const
-{
-    // The text being typed is shown as it is; it is read when taken.
-    if (!m_typed.isEmpty() && input == m_typed)
-        return QValidator::Intermediate;
-    return QDateEdit::validate(input, pos);
-}
-
 void DatePicker::takeTyped()
 {
     if (m_typed.isEmpty())
@@ -242,16 +234,16 @@ void DatePicker::keyPressEvent(QKeyEvent *event)
     m_movedOn = digit && currentSection() != before;
     // A digit the field cannot take changes nothing, not even the cursor,
     // and goes without a word; the entry panels refuse what it shows then.
-    if (digit && state() == stateBefore)
+    if (digit && state() == stateBefore) {
         m_refused = true;
+        m_refusedText.clear();
+    }
 }
 
 void DatePicker::focusInEvent(QFocusEvent *event)
 {
-    if (m_typed.isEmpty()) {
+    if (m_typed.isEmpty())
         m_refused = false;
-        m_refusedText.clear();
-    }
     QDateEdit::focusInEvent(event);
 }
 

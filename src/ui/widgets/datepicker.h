@@ -45,7 +45,6 @@ public:
     void showCalendar();
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
-    QValidator::State validate(QString &input, int &pos) const override;
 
 signals:
     void CloseUp();

@@ -211,12 +211,12 @@ void EntryPanel::offerRowDeletion(Dialogs &dialogs, const std::function<QString(
         const QString question = QStringLiteral("%1行目（%2）を削除しますか？").arg(row).arg(what);
         // The highlight shows the entry the question names while it is asked.
         const int highlighted = m_grid->highlightRow();
-        paintRow(row, 1, m_grid->Cols() - 2, kGridPaleYellow);
+        if (highlighted > 0)
+            m_grid->moveHighlight(row);
+        else
+            paintRow(row, 1, m_grid->Cols() - 2, kGridPaleYellow);
         if (asker->message(this, question, Dialogs::Buttons::YesNo, Dialogs::Icon::Question) != Dialogs::Answer::Yes) {
-            if (highlighted > 0)
-                paintRow(highlighted, 1, m_grid->Cols() - 2, kGridPaleYellow);
-            else
-                m_grid->clearHighlight();
+            highlighted > 0 ? m_grid->moveHighlight(highlighted) : m_grid->clearHighlight();
             return;
         }
         command([&] {
@@ -440,7 +440,6 @@ void EntryPanel::openCellEditor(int r, int c, EditorFill fill)
             break;
         }
     }
-    m_awayHadFocus = false;
 }
 
 void EntryPanel::editorFollowsScroll(bool rowSelected)

@@ -456,6 +456,11 @@ void FlexGrid::showEvent(QShowEvent *event)
     QTableView::showEvent(event);
 }
 
+void FlexGrid::moveHighlight(int row)
+{
+    setHighlight(row, m_model->highlightFirst, m_model->highlightLast, m_model->highlightColor);
+}
+
 void FlexGrid::setHighlight(int row, int firstCol, int lastCol, long rgb)
 {
     clearHighlight();

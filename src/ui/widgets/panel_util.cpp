@@ -14,7 +14,6 @@
 #include <QRegularExpression>
 #include <QStringList>
 #include <cmath>
-#include <utility>
 
 bool passesDigitRule(const QString &text)
 {
@@ -355,9 +354,7 @@ QAccessibleInterface *namedWidgets(const QString &, QObject *object)
 
 void installAccessibleNames()
 {
-    static bool installed = false;
-    if (!std::exchange(installed, true))
-        QAccessible::installFactory(namedWidgets);
+    QAccessible::installFactory(namedWidgets); // once: Qt keeps a factory once
 }
 
 void announceAsDialog(QWidget *window)
