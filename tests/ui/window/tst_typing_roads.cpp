@@ -55,7 +55,7 @@ void perform(WindowFixture &f, const QString &step)
         pressKey(Qt::Key_V, Qt::ControlModifier);
     } else if (step.startsWith(QLatin1String("key ")) || step.startsWith(QLatin1String("Ctrl+"))) {
         const QHash<QString, QKeyCombination> keys{{"key Tab", Qt::Key_Tab}, {"key Shift+Tab", Qt::Key_Backtab},
-            {"key Enter", Qt::Key_Return}, {"key Escape", Qt::Key_Escape}, {"Ctrl+Z", Qt::CTRL | Qt::Key_Z}, {"Ctrl+Y", Qt::CTRL | Qt::Key_Y}};
+            {"key Enter", Qt::Key_Return}, {"key Escape", Qt::Key_Escape}, {"key Backspace", Qt::Key_Backspace}, {"Ctrl+Z", Qt::CTRL | Qt::Key_Z}, {"Ctrl+Y", Qt::CTRL | Qt::Key_Y}};
         pressKey(keys.value(step).key(), keys.value(step).keyboardModifiers());
     } else if (step.startsWith(QLatin1String("wheel "))) {
         QWidget *vp = s->grid()->viewport();
@@ -68,6 +68,8 @@ void perform(WindowFixture &f, const QString &step)
         QContextMenuEvent e(QContextMenuEvent::Mouse, cell.center(), s->grid()->viewport()->mapToGlobal(cell.center()));
         QApplication::sendEvent(s->grid()->viewport(), &e);
         s->grid()->findChildren<QMenu *>().constLast()->actions().constFirst()->trigger();
+    } else if (step == QLatin1String("spin")) { // the pupils' up arrow
+        part<UpDown>(*s, "UpDownIncomeStudents")->findChild<QToolButton *>()->click();
     } else if (step == QLatin1String("tab")) {
         part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(income ? 2 : 1);
     } else {
@@ -90,8 +92,9 @@ class TestTypingRoads : public QObject {
 private slots:
     // Checks: "I2 <entry>" (income No. 2 as stored; E for an expense),
     // "incomes N", "saved" (no unsaved change and no undo step), "focus
-    // NAME", "said TEXT" (a message containing it), "asked N" (the row
-    // highlighted while a question was asked).
+    // NAME", "hidden NAME", "shows TEXT" (the focused box), "said TEXT" (a
+    // message containing it), "asked N" and "highlight N" (the row
+    // highlighted while a question was asked, and now).
     void roads_data()
     {
         QTest::addColumn<QString>("steps");
@@ -112,20 +115,25 @@ private slots:
             {"5/8", "click 1,1; type 5/8; key Enter", "I1 2026/05/08|4月分|1000|32|32000"},
             {"R8/5/8", "click 1,1; type R8/5/8; key Enter", "I1 2026/05/08|4月分|1000|32|32000"},
             {"0508", "click 1,1; type 0508; key Enter", "I1 2026/05/08|4月分|1000|32|32000"},
+            {"26/5/8", "click 1,1; type 26/5/8; key Enter", "I1 2026/05/08|4月分|1000|32|32000"},
+            {"Backspace while typing a date", "click 1,1; type 5/88; key Backspace", "shows 5/8"},
             {"2026/5/08 full width", "click 1,1; ime ２０２６／５／０８; key Enter", "I1 2026/05/08|4月分|1000|32|32000"},
             {"January is next year", "click 1,1; type 1/15; key Enter", "I2 2027/01/15|4月分|1000|32|32000"},
-            {"no such day", "click 1,1; type 5/80; key Enter", "said 「日付」に入力された「5/80」は日付として読めません。"},
+            {"no such day", "click 1,1; type 5/80; key Enter", "said 「日付」に入力された「5/80」は日付として読めません。; shows 2026/04/10"},
+            {"pupils 0, then a new row", "click 1,5; type 0; key Enter; 行の追加; key Enter", "I1 2026/04/10|4月分|1000|0|32000; I3 2026/12/07||0|32|0"},
+            {"the pupils' spinner", "click 1,5; spin; key Enter", "I1 2026/04/10|4月分|1000|33|33000"},
             {"scrolled away and back", "tab; click 1,3; type zzz; wheel 10; wheel -10", "focus ComboSupplyArticle"},
             {"Escape after scrolling", "tab; click 1,3; type zzz; wheel 10; wheel -10; key Escape", "E1 2026/06/01|消耗品0|0|0|100; saved"},
             {"a key while away", "tab; click 1,3; type zzz; wheel 10; type y; key Enter", "E1 2026/06/01|zzzy|0|0|100"},
+            {"Enter while away", "tab; click 1,3; type zzz; wheel 10; key Enter", "E1 2026/06/01|zzz|0|0|100"},
             {"Redo with typing", "click 1,6; type 500; key Enter; Ctrl+Z; click 2,2; ime メモ; Ctrl+Y; key Enter",
              "I1 2026/04/10|4月分|0|32|500; I2 2026/05/10|5月分|100|30|3004; incomes 2"},
             {"Ctrl+Z with nothing typed", "click 1,6; type 500; key Enter; click 2,4; Ctrl+Z", ""},
             {"new row, Escape", "行の追加; key Escape", "incomes 2; saved"},
-            {"new row, ｷｬﾝｾﾙ", "行の追加; ｷｬﾝｾﾙ", "incomes 2; saved"},
+            {"new row, ｷｬﾝｾﾙ", "行の追加; ｷｬﾝｾﾙ", "incomes 2; saved; hidden DTPickerIncomeDate"},
             {"blank row clicked, Escape", "click 3,4; key Escape", "incomes 2; saved"},
             {"Tab after Enter in a date", "click 1,1; type 4/11; key Enter; key Tab", "focus ComboIncomeArticle"},
-            {"the delete question's row", "click 1,2; key Escape; menu 2", "asked 2; incomes 2"},
+            {"the delete question's row", "click 1,2; key Escape; menu 2", "asked 2; incomes 2; highlight 1"},
         };
         for (const auto &r : rows) {
             const QString checks = QString::fromUtf8(r[2]);
@@ -146,8 +154,12 @@ private slots:
             const QString arg = check.section(QLatin1Char(' '), 1);
             if (check == QLatin1String("saved"))
                 QVERIFY(!f.doc().isModified() && f.w->undoStack().index() == 0);
-            else if (check.startsWith(QLatin1String("asked")))
-                QCOMPARE(asked, arg.toInt());
+            else if (check.startsWith(QLatin1String("asked")) || check.startsWith(QLatin1String("highlight")))
+                QCOMPARE(check.startsWith('a') ? asked : shown(f)->grid()->highlightRow(), arg.toInt());
+            else if (check.startsWith(QLatin1String("hidden")))
+                QVERIFY(part<QWidget>(*f.w, qPrintable(arg))->isHidden());
+            else if (check.startsWith(QLatin1String("shows")))
+                QCOMPARE(QApplication::focusWidget()->findChild<QLineEdit *>()->text(), arg);
             else if (check.startsWith(QLatin1String("incomes")))
                 QCOMPARE(f.doc().count(true), arg.toInt());
             else if (check.startsWith(QLatin1String("focus")))
@@ -179,6 +191,9 @@ private slots:
         undo.undo();
         undo.undo();
         QVERIFY(!f.doc().entry(e->taKey)->hasDetailLines());
+        undo.redo();
+        const DetailLines &lines = *f.doc().entry(e->taKey)->taDetailList;
+        QVERIFY(lines.size() == 1 && lines.first() == (MekaluDetail{QStringLiteral("バス代"), 450}));
     }
 
     // Seeded random walks over both sheets, checked after every step. One
