@@ -3,6 +3,7 @@
 // account holds after them, then seeded random walks checked at every step.
 #include "support/parts.h"
 #include "support/window_fixture.h"
+#include "ui/detail/frmdetail.h"
 #include "ui/sheets/income_sheet.h"
 #include "ui/sheets/supply_sheet.h"
 #include "ui/widgets/flexgrid.h"
@@ -37,13 +38,22 @@ EntrySheet *shown(WindowFixture &f)
     return part<SupplySheet>(*f.w, "supplySheet");
 }
 
+// The detail window while it is open, otherwise the sheet shown.
+EntryPanel *active(WindowFixture &f)
+{
+    if (auto *d = f.w->findChild<frmDetail *>(); d && d->isVisible())
+        return d;
+    return shown(f);
+}
+
 // One step as a replay names it: "click 2,5", "type 45000en", "ime あ",
-// "paste １２００", "key Shift+Tab", "wheel -8", "Ctrl+Z", "行の追加", "tab" …
+// "paste １２００", "key Shift+Tab", "wheel -8", "Ctrl+Z", "行の追加", "tab",
+// "明細書" (the expense's edit button) …
 void perform(WindowFixture &f, const QString &step)
 {
-    EntrySheet *s = shown(f);
+    EntryPanel *s = active(f);
     const QString arg = step.section(QLatin1Char(' '), 1);
-    const bool income = s == part<IncomeSheet>(*f.w, "incomeSheet");
+    const bool income = s == part<IncomeSheet>(*f.w, "incomeSheet"), detail = qobject_cast<frmDetail *>(s);
     if (step.startsWith(QLatin1String("click ")))
         mouseClickCell(s->grid(), arg.section(QLatin1Char(','), 0, 0).toInt(), arg.section(QLatin1Char(','), 1).toInt());
     else if (step.startsWith(QLatin1String("type ")))
@@ -71,9 +81,14 @@ void perform(WindowFixture &f, const QString &step)
     } else if (step == QLatin1String("spin")) { // the pupils' up arrow
         part<UpDown>(*s, "UpDownIncomeStudents")->findChild<QToolButton *>()->click();
     } else if (step == QLatin1String("tab")) {
-        part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(income ? 2 : 1);
+        if (!detail)
+            part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(income ? 2 : 1);
+    } else if (step == QStringLiteral("明細書")) {
+        if (auto *b = part<QPushButton>(*f.w, "CommandSupplyDetail"); b->isVisible())
+            b->click();
     } else {
-        const QString name = QStringLiteral("Command%1%2").arg(income ? "Income" : "Supply", step == QStringLiteral("行の追加") ? "New" : "Cancel");
+        const QString name = QStringLiteral("Command%1%2").arg(detail ? "Detail" : income ? "Income" : "Supply",
+                                                               step == QStringLiteral("行の追加") ? "New" : "Cancel");
         if (auto *b = part<QPushButton>(*s, qPrintable(name)); b->isEnabled())
             b->click();
     }
@@ -205,7 +220,7 @@ private slots:
         const int length = qEnvironmentVariableIsSet("HARUMOKA_FUZZ_STEPS") ? qEnvironmentVariableIntValue("HARUMOKA_FUZZ_STEPS") : 200;
         const QStringList typing = {"type 0", "type 7", "ime ２", "type a", "ime あ", "paste １２００", "paste 12a", "type 4/1"};
         const QStringList others = {"key Tab", "key Shift+Tab", "key Enter", "key Escape", "wheel 8", "wheel -8",
-                                    "Ctrl+Z", "Ctrl+Y", "行の追加", "ｷｬﾝｾﾙ", "tab"};
+                                    "Ctrl+Z", "Ctrl+Y", "行の追加", "ｷｬﾝｾﾙ", "tab", "明細書"};
         for (quint32 seed = first; seed < first + (one ? 1 : 20); ++seed) {
             WindowFixture f;
             fillYear(f);
@@ -230,23 +245,24 @@ private slots:
                 }
             });
             for (int i = 0; i < length; ++i) {
-                EntrySheet *s = shown(f);
+                EntryPanel *p = active(f);
+                auto *s = qobject_cast<EntrySheet *>(p); // null in the detail window
+                const bool income = p == part<IncomeSheet>(*f.w, "incomeSheet");
                 QString step;
                 if (const int k = int(rng.bounded(20)); k < 5) {
                     QList<int> inView; // a cell a mouse reaches; scrolling is a step of its own
-                    for (int r = 1; r <= f.doc().count(s == part<IncomeSheet>(*f.w, "incomeSheet")) + 1; ++r)
-                        if (s->grid()->rowInView(r))
+                    for (int r = 1; r <= (s ? f.doc().count(income) + 1 : 4); ++r)
+                        if (p->grid()->rowInView(r))
                             inView << r;
-                    step = QStringLiteral("click %1,%2").arg(inView.value(int(rng.bounded(qMax(1, int(inView.size())))), 1)).arg(1 + rng.bounded(6));
+                    step = QStringLiteral("click %1,%2").arg(inView.value(int(rng.bounded(qMax(1, int(inView.size())))), 1)).arg(1 + rng.bounded(s ? 6 : 2));
                 } else {
                     step = k < 12 ? typing.at(int(rng.bounded(typing.size()))) : others.at(int(rng.bounded(others.size())));
                 }
                 auto *box = qobject_cast<NumberBox *>(QApplication::focusWidget());
                 const QString before = box ? box->text() : QString();
                 const bool isTyping = !step.startsWith(QLatin1String("click")) && !step.startsWith(QLatin1String("key"));
-                const bool income = s == part<IncomeSheet>(*f.w, "incomeSheet");
                 typedNumber[income] = typedNumber[income] || (isTyping && box);
-                const bool fresh = s->editorCol() != 0 && s->source() && s->source()->taKey == added && s->source()->isBlank();
+                const bool fresh = s && s->editorCol() != 0 && s->source() && s->source()->taKey == added && s->source()->isBlank();
                 const qint32 freshKey = fresh ? added : -1;
                 perform(f, step);
                 done << step;
@@ -266,10 +282,10 @@ private slots:
                 for (int n = 0; n < f.w->undoStack().count(); ++n)
                     if (f.w->undoStack().text(n).isEmpty())
                         QFAIL(qPrintable(fail("an unnamed undo step")));
-                if (!s->current())
+                if (s && !s->current())
                     typedNumber[income] = false; // what was typed went with the edit
                 // A new row stops being new once the user types, records or leaves it.
-                if (isTyping || step == QLatin1String("key Enter") || s->editorCol() == 0 || !s->source() || s->source()->taKey != added)
+                if (!s || isTyping || step == QLatin1String("key Enter") || s->editorCol() == 0 || !s->source() || s->source()->taKey != added)
                     added = -1;
             }
         }
