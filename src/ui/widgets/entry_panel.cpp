@@ -216,7 +216,7 @@ void EntryPanel::offerRowDeletion(Dialogs &dialogs, const std::function<QString(
         else
             paintRow(row, 1, m_grid->Cols() - 2, kGridPaleYellow);
         if (asker->message(this, question, Dialogs::Buttons::YesNo, Dialogs::Icon::Question) != Dialogs::Answer::Yes) {
-            highlighted > 0 ? m_grid->moveHighlight(highlighted) : m_grid->clearHighlight();
+            m_grid->moveHighlight(highlighted); // row 0: none
             return;
         }
         command([&] {

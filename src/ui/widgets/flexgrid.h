@@ -61,7 +61,7 @@ public:
     void setHighlight(int row, int firstCol, int lastCol, long rgb);
     void clearHighlight();
     int highlightRow() const { return m_highlightRow; }
-    // The highlight, its columns and colour as they are, to another row.
+    // The highlight, its columns and colour as they are, to another row (0: none).
     void moveHighlight(int row);
     // Format of any cell, for tests and for code that does not move the current cell.
     int cellAlignmentAt(int row, int col) const;

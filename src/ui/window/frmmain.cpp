@@ -110,11 +110,7 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     }
     for (EntrySheet *sheet : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)}) {
         connect(sheet, &EntrySheet::entryFinished, this, [this] { closeUndoStep(*m_undo); });
-        sheet->setDropAddedRow([this, sheet](qint32 key) {
-            if (!dropAddedRow(*m_undo, key)) // not the last step: delete it as the user would
-                if (const EntryPtr e = m_doc.entries().find(key))
-                    m_doc.removeEntry(e);
-        });
+        sheet->setDropAddedRow([this](qint32 key) { dropAddedRow(*m_undo, key); });
     }
     // Screen readers read the tab names without the space before the caption.
     for (int i = 0; i < SSTabSheets->count(); ++i)

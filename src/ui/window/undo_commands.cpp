@@ -174,8 +174,7 @@ void closeUndoStep(QUndoStack &stack)
 
 bool dropAddedRow(QUndoStack &stack, qint32 key)
 {
-    if (stack.index() == 0 || stack.index() != stack.count())
-        return false;
+    // A row is added as the last step (adding it drops any redo); no step: null.
     auto *step = dynamic_cast<const AddRowCommand *>(stack.command(stack.index() - 1));
     if (!step || step->resultKey() != key)
         return false;
