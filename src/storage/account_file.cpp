@@ -339,6 +339,9 @@ private:
 
 class Writer {
 public:
+    // A lenient writer never refuses: what the file cannot hold is written
+    // as near as it can be (see encodeRecoveryCopy).
+    explicit Writer(bool lenient = false) : m_lenient(lenient) {}
     QByteArray take() { return std::move(m_out); }
 
     void ascii(const QString &value)
@@ -348,8 +351,9 @@ public:
     }
 
     template <typename Where>
-    void text(const QString &value, Where where)
+    void text(const QString &given, Where where)
     {
+        const QString value = m_lenient ? nearestStorable(given) : given;
         for (qsizetype i = 0; i < value.size(); ++i) {
             if (value[i] == u'\r' || value[i] == u'\n')
                 refuse(where(), value,
@@ -392,6 +396,25 @@ public:
     }
 
 private:
+    // Line breaks become spaces, a character the file cannot hold 〓 (the
+    // printer's mark for a missing character), and the value is cut to
+    // the longest line the file reads.
+    static QString nearestStorable(const QString &value)
+    {
+        QString near;
+        for (qsizetype i = 0; i < value.size() && near.size() < kMaxLineLength;) {
+            QString c = characterAt(value, i);
+            i += c.size();
+            if (c == u"\r" || c == u"\n")
+                c = QStringLiteral(" ");
+            else if (!isStorableText(c))
+                c = QStringLiteral("〓");
+            near += c;
+        }
+        return near.left(kMaxLineLength);
+    }
+
+    bool m_lenient;
     Cp932Codec m_codec;
     QByteArray m_out;
 };
@@ -481,9 +504,9 @@ void readAccountFile(const QString &path, Document &doc)
     doc.load(loaded.entries(), header.appliedTo(doc.title()), loaded.nextArticleKey, false, path);
 }
 
-QByteArray encodeAccountFile(const AccountTitle &header, const EntryList &entries)
+static QByteArray encodeAccount(const AccountTitle &header, const EntryList &entries, bool lenient)
 {
-    Writer w;
+    Writer w(lenient);
     w.ascii(kMagic);
     if (header.classMode) {
         w.ascii(kTrue);
@@ -526,15 +549,25 @@ QByteArray encodeAccountFile(const AccountTitle &header, const EntryList &entrie
             auto where = [&] {
                 return entry + QStringLiteral("明細 %1 行目の「項目」").arg(lineNo);
             };
-            if (d->tdArticle == kDetailEnd)
+            if (d->tdArticle == kDetailEnd && !lenient)
                 Writer::refuse(where(), d->tdArticle,
                                QStringLiteral("明細の終わりの印と同じ文字列は明細の項目にできません。"));
-            w.text(d->tdArticle, where);
+            w.text(d->tdArticle == kDetailEnd ? d->tdArticle + QStringLiteral(" ") : d->tdArticle, where);
             w.ascii(Str(d->tdAmount));
         }
         w.ascii(kDetailEnd);
     }
     return w.take();
+}
+
+QByteArray encodeAccountFile(const AccountTitle &header, const EntryList &entries)
+{
+    return encodeAccount(header, entries, false);
+}
+
+QByteArray encodeRecoveryCopy(const AccountTitle &header, const EntryList &entries)
+{
+    return encodeAccount(header, entries, true);
 }
 
 SaveResult writeAccountFile(const QString &path, const AccountTitle &header, const EntryList &entries,

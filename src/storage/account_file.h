@@ -86,6 +86,11 @@ void readAccountFile(const QString &path, Document &doc);
 // AccountFileError (CannotEncode) naming the value and the character when a
 // value holds a character code page 932 cannot hold or a line break.
 QByteArray encodeAccountFile(const AccountTitle &header, const EntryList &entries);
+// The same for a recovery copy, which must always be written: a value the
+// file cannot hold goes in as near as the file allows (line breaks as
+// spaces, characters outside the code page as 〓), never refused. A date
+// the file cannot hold still throws.
+QByteArray encodeRecoveryCopy(const AccountTitle &header, const EntryList &entries);
 
 // Encodes, then saves atomically after copying the old file to
 // backupFileName(path). A symbolic link at path is followed: the file it

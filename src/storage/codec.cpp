@@ -252,6 +252,40 @@ QString characterAt(const QString &text, qsizetype i)
     return text.mid(i, 1);
 }
 
+static bool isControlMark(QChar c)
+{
+    return c == u'\x1b' || c == u'\x0e' || c == u'\x0f';
+}
+
+bool isStorableText(QStringView text)
+{
+    if (std::any_of(text.begin(), text.end(), isControlMark))
+        return false;
+    // One pair of handles per thread: a text box asks on every key.
+    thread_local Cp932Codec codec;
+    QByteArray out;
+    return codec.encode(text, out);
+}
+
+QString storableText(const QString &text, QStringList *leftOut)
+{
+    if (isStorableText(text))
+        return text;
+    QString kept;
+    kept.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        const QString c = characterAt(text, i);
+        i += c.size();
+        if (c[0].isSurrogate() && c.size() == 1)
+            continue; // half a pair: nothing a file could hold
+        if (isStorableText(c))
+            kept += c;
+        else if (leftOut && !leftOut->contains(c))
+            leftOut->append(c);
+    }
+    return kept;
+}
+
 namespace {
 
 // Where the first CR or LF at or after `from` stands, or n. An account file

@@ -49,6 +49,14 @@ QByteArray encodeCp932(const QString &text, bool *ok = nullptr, qsizetype *badIn
 // The whole character (both halves of a surrogate pair) at index i.
 QString characterAt(const QString &text, qsizetype i);
 
+// Whether an account file can hold the text as it is: every character in
+// code page 932 and none of the control characters that would make the file
+// read back as damaged (ESC, SO, SI). Line breaks are the caller's matter.
+bool isStorableText(QStringView text);
+// The text without the characters an account file cannot hold; each
+// distinct character left out is added to *leftOut once, in order.
+QString storableText(const QString &text, QStringList *leftOut = nullptr);
+
 // Walks decoded text line by line. A line ends at CR LF, at a lone CR or at
 // a lone LF; a last line without a line end is a line too.
 class LineCursor {

@@ -90,6 +90,7 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
         {MSFlexGridDetail, "明細書"}, {TextDetailNo, "行番号"}, {ComboDetailArticle, "項目"}, {TextDetailAmount, "金額"}};
     for (const auto &[w, name] : accessibleNames)
         nameEditor(w, QString::fromUtf8(name));
+    reportRefusedCharacters(this, m_dialogs);
 
     // Tests reach the parts by these names.
     sheet::nameParts({{TitleDetailDate, "TitleDetailDate"}, {LabelDetailDate, "LabelDetailDate"}, {TitleDetailReceipt, "TitleDetailReceipt"}, {LabelDetailRexeipt, "LabelDetailRexeipt"}, {TitleDetailArticle, "TitleDetailArticle"}, {LabelDetailArticle, "LabelDetailArticle"}, {LabelDetailRest, "LabelDetailRest"}, {LabelDetailRemainder, "LabelDetailRemainder"}, {Label1, "Label1"}, {LabelDetailSum, "LabelDetailSum"}, {LabelDetailHelp, "LabelDetailHelp"}, {MSFlexGridDetail, "MSFlexGridDetail"}, {TextDetailNo, "TextDetailNo"}, {TextDetailAmount, "TextDetailAmount"}, {ComboDetailArticle, "ComboDetailArticle"}, {CommandDetailNew, "CommandDetailNew"}, {CommandDetailRecord, "CommandDetailRecord"}, {CommandDetailDelete, "CommandDetailDelete"}, {CommandDetailCancel, "CommandDetailCancel"}, {CommandDetailClose, "CommandDetailClose"}});

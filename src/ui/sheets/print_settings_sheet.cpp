@@ -26,14 +26,14 @@ static QComboBox *makeCombo(QWidget *parent, const QStringList &items)
     c->addItems(items);
     c->setCurrentIndex(-1);
     c->setEditText(QString());
-    keepSingleLine(c);
+    c->setValidator(new TextRule(c));
     return c;
 }
 
 static QLineEdit *makeText(QWidget *parent)
 {
     auto *e = new QLineEdit(parent);
-    keepSingleLine(e);
+    e->setValidator(new TextRule(e));
     return e;
 }
 
@@ -88,7 +88,7 @@ PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget
     ComboPrintRespect->addItems({QStringLiteral("保護者各位"), QStringLiteral("保護者様"),
                                  QStringLiteral("保護者のみなさま")});
     ComboPrintRespect->setEditText(QStringLiteral("保護者各位"));
-    keepSingleLine(ComboPrintRespect);
+    ComboPrintRespect->setValidator(new TextRule(ComboPrintRespect));
     LabelPrintDate = new QLabel(QStringLiteral("報告書の日付"), FrameReportForm);
     DTPickerPrintDate = new DatePicker(FrameReportForm);
     DTPickerPrintDate->setValue(today());

@@ -11,7 +11,6 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QPointer>
-#include <QRegularExpression>
 #include <QStringList>
 #include <cmath>
 
@@ -147,16 +146,6 @@ bool editsText(const QKeyEvent *ke)
     return !text.isEmpty() && text.at(0).isPrint() && !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
 }
 
-namespace {
-
-QString firstLine(const QString &text)
-{
-    const qsizetype cut = text.indexOf(QRegularExpression(QStringLiteral("[\r\n\u2028\u2029]")));
-    return cut < 0 ? text : text.left(cut);
-}
-
-} // namespace
-
 void selectAllText(QWidget *w)
 {
     if (auto *e = qobject_cast<QLineEdit *>(w))
@@ -172,21 +161,6 @@ void selectAllOnFocus(QWidget *w)
     w->installEventFilter(new FocusSelectFilter(w));
     if (auto *c = qobject_cast<QComboBox *>(w); c && c->lineEdit())
         c->lineEdit()->installEventFilter(new FocusSelectFilter(c->lineEdit()));
-}
-
-void keepSingleLine(QLineEdit *edit)
-{
-    QObject::connect(edit, &QLineEdit::textChanged, edit, [edit](const QString &t) {
-        const QString line = firstLine(t);
-        if (line.size() != t.size())
-            edit->setText(line);
-    });
-}
-
-void keepSingleLine(QComboBox *combo)
-{
-    if (combo->lineEdit())
-        keepSingleLine(combo->lineEdit());
 }
 
 QString halfWidthNumberText(const QString &committed)

@@ -29,9 +29,6 @@ qint16 readCountField(const QString &text, const QString &fieldName);
 
 // Selects the whole text whenever the widget gets the focus.
 void selectAllOnFocus(QWidget *w);
-// Cuts pasted or typed text at the first line break (a value is one line).
-void keepSingleLine(QLineEdit *edit);
-void keepSingleLine(QComboBox *combo);
 // Number and date boxes keep the input method out: they answer its
 // ImEnabled query with false, so that keys reach them straight whatever the
 // input method's state. Text an input method commits all the same (on a

@@ -1,11 +1,14 @@
 #include "ui/widgets/sheet_widgets.h"
 
 #include "model/values.h"
+#include "storage/codec.h"
+#include "ui/widgets/dialogs.h"
 #include "ui/widgets/panel_util.h"
 #include "ui/widgets/twips.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>
+#include <QRegularExpression>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -27,7 +30,7 @@ QLineEdit *lineEdit(QWidget *parent, int left, int top, int width, int height)
 {
     auto *e = new QLineEdit(parent);
     place(e, left, top, width, height);
-    keepSingleLine(e);
+    e->setValidator(new TextRule(e));
     selectAllOnFocus(e);
     return e;
 }
@@ -38,7 +41,7 @@ static QComboBox *setUpCombo(QComboBox *c, int left, int top, int width, int hei
     c->setInsertPolicy(QComboBox::NoInsert);
     c->setMaxVisibleItems(20);
     place(c, left, top, width, height);
-    keepSingleLine(c);
+    c->setValidator(new TextRule(c));
     selectAllOnFocus(c);
     return c;
 }
@@ -60,7 +63,6 @@ QLineEdit *numberBox(QWidget *parent, bool signedAmount, int left, int top, int 
 {
     auto *e = new NumberBox(signedAmount, parent);
     place(e, left, top, width, height);
-    keepSingleLine(e);
     selectAllOnFocus(e);
     e->setInputMethodHints(Qt::ImhPreferNumbers);
     return e;
@@ -82,6 +84,56 @@ QLabel *label(QWidget *parent, const QString &text, int left, int top, int width
 }
 
 } // namespace sheet
+
+QValidator::State TextRule::validate(QString &input, int &pos) const
+{
+    static const QRegularExpression lineBreak(QStringLiteral("[\r\n\u2028\u2029]"));
+    QString text = input;
+    if (const qsizetype cut = text.indexOf(lineBreak); cut >= 0)
+        text.truncate(cut);
+    QStringList leftOut;
+    text = storableText(text, &leftOut);
+    if (text.size() != input.size()) {
+        pos = std::clamp<int>(pos - int(input.size() - text.size()), 0, int(text.size()));
+        input = text;
+    }
+    if (!leftOut.isEmpty()) {
+        QApplication::beep();
+        emit const_cast<TextRule *>(this)->refused(leftOut);
+    }
+    return Acceptable;
+}
+
+QString refusedCharactersMessage(const QStringList &characters)
+{
+    QString named;
+    for (const QString &c : characters) {
+        const char32_t code = c.size() == 2 ? QChar::surrogateToUcs4(c[0], c[1]) : c[0].unicode();
+        named += code < 0x20 ? QStringLiteral("「U+%1」").arg(uint(code), 4, 16, QLatin1Char('0')).toUpper()
+                             : QStringLiteral("「%1」").arg(c);
+    }
+    return named
+        + QStringLiteral("はこのファイルに保存できない文字です。入力から除きました。\n"
+                         "会計ファイルは以前のプログラムと同じ文字コード（シフトJIS）で書くため、"
+                         "この文字を保存できません。ほかの字に置き換えて入力してください。");
+}
+
+void reportRefusedCharacters(QWidget *root, Dialogs &dialogs)
+{
+    for (TextRule *rule : root->findChildren<TextRule *>()) {
+        QObject::connect(rule, &TextRule::refused, root, [root, &dialogs](const QStringList &characters) {
+            // Said after the key or paste is over: a box must not lose its
+            // focus in the middle of its own change.
+            QMetaObject::invokeMethod(
+                root,
+                [root, &dialogs, characters] {
+                    dialogs.message(root, refusedCharactersMessage(characters), Dialogs::Buttons::Ok,
+                                    Dialogs::Icon::Warning);
+                },
+                Qt::QueuedConnection);
+        });
+    }
+}
 
 QValidator::State NumberRule::validate(QString &input, int &pos) const
 {

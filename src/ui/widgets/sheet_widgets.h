@@ -26,6 +26,29 @@ private:
     bool m_signedAmount;
 };
 
+// The one input rule of a text box: a value is one line (text is cut at its
+// first line break), of characters the account file can hold. Those it
+// cannot (𠮷, emoji, é, €, ESC...) are left out where they are typed or
+// pasted, the rest of the text kept, and named through refused(); the
+// window says so (reportRefusedCharacters). Without this an account holding
+// one such character could be neither saved nor copied for recovery.
+class TextRule : public QValidator {
+    Q_OBJECT
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &pos) const override;
+
+signals:
+    void refused(const QStringList &characters);
+};
+
+// Shows, through `dialogs`, which characters a text box under `root` left
+// out, once the key or paste that brought them is over.
+class Dialogs;
+void reportRefusedCharacters(QWidget *root, Dialogs &dialogs);
+// The message: 「𠮷」はこのファイルに保存できない文字です。…
+QString refusedCharactersMessage(const QStringList &characters);
+
 // A box for a number: amounts, pupils, receipt and row numbers. The input
 // method stays out of it (see typeCommittedText): digits come straight from
 // the keys even while a Japanese input method is on, and what an input

@@ -418,10 +418,9 @@ void DocumentCommands::writeRecoveryCopy()
         return;
     QByteArray copy;
     try {
-        copy = encodeAccountFile(m_doc.title(), m_doc.entries());
+        copy = encodeRecoveryCopy(m_doc.title(), m_doc.entries());
     } catch (const HarumokaError &) {
-        // A value the file cannot hold: the copy waits for the next change;
-        // Save reports such values itself.
+        // Only a date the file cannot hold, which Record never lets in.
         return;
     }
     const QString problem = m_recovery.write(copy, m_doc.fileName(), m_stamp, m_doc.isDamaged());

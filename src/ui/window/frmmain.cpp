@@ -127,6 +127,7 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
                       {supplySheet, "supplySheet"}, {mnuHelpAbout, "mnuHelpAbout"}});
     for (int p = 0; p < PeriodCount; ++p)
         summarySheets[p]->setObjectName(sheet::indexedName("summarySheets", p));
+    reportRefusedCharacters(this, m_dialogs);
     auto *central = new QWidget(this);
     SSTabSheets->setParent(central);
     // The design's fixed geometry: the sheets do not re-layout.

@@ -3,7 +3,8 @@
 //   recovery_driver ACCOUNT
 // opens ACCOUNT, changes the first income's amount to 7777 through the
 // income sheet, waits until the recovery copy is written, prints "ready"
-// and sleeps until it is killed.
+// and sleeps until it is killed. With TEXT it then types X into 担任 and,
+// once that is copied, TEXT into 学校, as a paste.
 #include "app/application.h"
 #include "app/startup.h"
 #include "ui/widgets/dialogs.h"
@@ -28,7 +29,7 @@ int main(int argc, char **argv)
     prctl(PR_SET_PDEATHSIG, SIGKILL); // never outlive the test
     QApplication app(argc, argv);
     setupApplication(app);
-    if (argc != 2)
+    if (argc != 2 && argc != 3)
         return 2;
     SilentDialogs dialogs(true);
     auto w = Main(dialogs, QString::fromLocal8Bit(argv[1]) + QStringLiteral(".names.ini"));
@@ -39,10 +40,20 @@ int main(int argc, char **argv)
     part<FlexGrid>(*s, "MSFlexGridIncome")->clickCell(1, 6);
     part<QLineEdit>(*s, "TextIncomeAmount")->setText(QStringLiteral("7777"));
     part<QPushButton>(*s, "CommandIncomeRecord")->click();
-    QElapsedTimer t;
-    t.start();
-    while (!w->document().isModified() || t.elapsed() < 1000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    auto waitForCopy = [] {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 1000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    };
+    waitForCopy();
+    if (argc == 3) {
+        part<QLineEdit>(*w, "TextChargeHome")->setText(QStringLiteral("X"));
+        waitForCopy();
+        part<QLineEdit>(*w, "TextSchoolName")->selectAll();
+        part<QLineEdit>(*w, "TextSchoolName")->insert(QString::fromUtf8(argv[2]));
+        waitForCopy();
+    }
     std::puts("ready");
     std::fflush(stdout);
     for (;;)

@@ -7,6 +7,7 @@
 #include "print/ledger.h"
 #include "print/printouts.h"
 #include "storage/account_file.h"
+#include "storage/codec.h"
 #include "storage/recovery.h"
 #include "support/test_main.h"
 #include "support/test_util.h"
@@ -35,11 +36,11 @@ class TestRecovery : public QObject {
     Q_OBJECT
 
     // Runs the driver on `account` and kills it once its copy is written.
-    void killAfterAnEdit(const QString &account, const QString &folder = QString())
+    void killAfterAnEdit(const QString &account, const QString &folder = QString(), const QString &school = QString())
     {
         QProcess driver;
         driver.setWorkingDirectory(folder);
-        driver.start(QStringLiteral(RECOVERY_DRIVER), {account});
+        driver.start(QStringLiteral(RECOVERY_DRIVER), school.isEmpty() ? QStringList{account} : QStringList{account, school});
         QVERIFY(driver.waitForStarted());
         QVERIFY(driver.waitForReadyRead(120000));
         QCOMPARE(driver.readAllStandardOutput().trimmed(), QByteArray("ready"));
@@ -91,6 +92,31 @@ private slots:
         // Saved: no copy is left to offer.
         QVERIFY(RecoveryStore().leftBehind().isEmpty());
         QCOMPARE(QDir(recoveryFolder()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    // A character the file cannot hold is left out where it is pasted, so
+    // that the copy goes on being written: everything else typed comes back.
+    void aCharacterTheFileCannotHoldKeepsTheCopyGoing()
+    {
+        QTemporaryDir dir;
+        const QString account = dir.filePath(QStringLiteral("3年2組.txt"));
+        QFile::copy(QStringLiteral(HARUMOKA_TEST_DATA "/golden/sample.txt"), account);
+        killAfterAnEdit(account, QString(), QStringLiteral("𠮷ABCDEF"));
+        ScriptedDialogs d;
+        auto w = Main(d, dir.filePath(QStringLiteral("names.ini")));
+        d.expectMessageContaining(kQuestion, Dialogs::Answer::Yes);
+        QVERIFY(w->offerRecovery());
+        QCOMPARE(w->document().title().charge, QStringLiteral("X"));
+        QCOMPARE(w->document().title().schoolName, QStringLiteral("ABCDEF"));
+        QCOMPARE(w->document().entryAt(true, 1)->taAmount, 7777);
+
+        // Text that reached the account by another road is copied as near as the file allows.
+        AccountTitle t = w->document().title();
+        t.schoolName = QStringLiteral("𠮷田\n小");
+        w->document().setTitle(t);
+        w->writeRecoveryCopy();
+        const QString copy = QDir(recoveryFolder()).entryInfoList({QStringLiteral("*.txt")}, QDir::Files).value(0).filePath();
+        QVERIFY(decodeCp932(readBytes(copy)).contains(QStringLiteral("\r\n〓田 小\r\n")));
     }
 
     void deleteThrowsTheCopyAwayAndARunningProgramsCopyIsNotOffered()

@@ -153,6 +153,13 @@ private slots:
             {"blank row clicked, Escape", "click 3,4; key Escape", "incomes 2; saved"},
             {"Tab after Enter in a date", "click 1,1; type 4/11; key Enter; key Tab", "focus ComboIncomeArticle"},
             {"the delete question's row", "click 1,2; key Escape; menu 2", "asked 2; incomes 2; highlight 1"},
+            {"a character the file cannot hold", "click 1,2; ime 𠮷田; key Enter",
+             "said 「𠮷」はこのファイルに保存できない文字です。; I1 2026/04/10|田|1000|32|32000"},
+            {"a pasted dash, euro and line", "click 1,2; paste 3–4月€\n分; key Enter",
+             "said 「–」「€」はこのファイルに保存できない文字です。; I1 2026/04/10|34月|1000|32|32000"},
+            {"names the file holds", "click 1,2; ime 髙橋﨑①～; key Enter", "quiet; I1 2026/04/10|髙橋﨑①～|1000|32|32000"},
+            {"an emoji in an expense", "tab; click 1,3; type a; ime 😀; type b; key Enter",
+             "said 「😀」; E1 2026/06/01|ab|0|0|100"},
         };
         for (const auto &r : rows) {
             const QString checks = QString::fromUtf8(r[2]);
@@ -169,6 +176,7 @@ private slots:
         f.dialogs.onMessage = [&] { asked = shown(f)->grid()->highlightRow(); };
         for (const QString &step : steps.split(QStringLiteral("; ")))
             perform(f, step);
+        QCoreApplication::processEvents(); // messages said once a key is over
         for (const QString &check : checks.split(QStringLiteral("; "))) {
             const QString arg = check.section(QLatin1Char(' '), 1);
             if (check == QLatin1String("saved"))
@@ -183,6 +191,8 @@ private slots:
                 QCOMPARE(f.doc().count(true), arg.toInt());
             else if (check.startsWith(QLatin1String("focus")))
                 QCOMPARE(QApplication::focusWidget()->objectName(), arg);
+            else if (check == QLatin1String("quiet"))
+                QCOMPARE(f.dialogs.log, QStringList());
             else if (check.startsWith(QLatin1String("said")))
                 QVERIFY2(f.dialogs.log.join('\n').contains(arg), qPrintable(f.dialogs.log.join('\n')));
             else
