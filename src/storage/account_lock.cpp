@@ -110,12 +110,7 @@ bool parseLock(const QByteArray &bytes, LockHolder *holder)
 // count; when that cannot be seen (another user's process), it does.
 bool stillRunning(qint64 pid, const QString &program)
 {
-    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
-        return false;
-    if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
-        return false;
-    const QString exe = exeNameOf("/proc/" + QByteArray::number(pid) + "/exe");
-    return exe.isEmpty() || exe == program;
+    return processStillRuns(pid, program);
 }
 
 // At most 64 KiB of a lock file; false with *error on failure.
@@ -221,6 +216,25 @@ void removeIfOurs(const QString &path, const QByteArray &content)
 }
 
 } // namespace
+
+bool processStillRuns(qint64 pid, const QString &program)
+{
+    if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
+        return false;
+    if (::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+        return false;
+    // A zombie has ended; only its parent has not noticed yet. Its exe
+    // cannot be read, which would otherwise count as "cannot be seen".
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (stat.open(QIODevice::ReadOnly)) {
+        const QByteArray line = stat.read(4096);
+        const qsizetype close = line.lastIndexOf(')');
+        if (close > 0 && close + 2 < line.size() && (line[close + 2] == 'Z' || line[close + 2] == 'X'))
+            return false;
+    }
+    const QString exe = exeNameOf("/proc/" + QByteArray::number(pid) + "/exe");
+    return exe.isEmpty() || exe == program;
+}
 
 QString LockHolder::who() const
 {

@@ -12,6 +12,11 @@
 #include <QDateTime>
 #include <QString>
 
+// Whether process `pid` on this computer still runs `program` (an
+// executable's file name). A zombie has ended; a process whose
+// program cannot be seen (another user's) counts as running.
+bool processStillRuns(qint64 pid, const QString &program);
+
 struct LockHolder {
     QString user;
     QString host;

@@ -2,6 +2,7 @@
 
 #include "model/values.h"
 #include "storage/account_file.h"
+#include "storage/account_lock.h"
 #include "storage/safe_save.h"
 
 #include <QCryptographicHash>
@@ -119,7 +120,34 @@ RecoveryCopy readNote(const QString &notePath)
     c.originalStamp.inode = text("inode").toULongLong();
     c.originalDigest = QByteArray::fromHex(text("digest").toLatin1());
     c.damaged = o.value(QLatin1String("damaged")).toBool();
+    c.sequence = text("sequence").toLongLong();
     return c;
+}
+
+// Whether the program that holds a recovery lock has gone. Taking the lock
+// over is the usual test; on a full disk that fails for want of space, and
+// a zombie holder looks alive to it, so what the lock says is looked at too.
+bool holderGone(const QString &lockPath)
+{
+    QLockFile alive(lockPath);
+    alive.setStaleLockTime(0);
+    if (alive.tryLock(0)) {
+        alive.unlock();
+        return true;
+    }
+    qint64 pid = 0;
+    QString host, program;
+    if (!alive.getLockInfo(&pid, &host, &program))
+        return !QFileInfo::exists(lockPath);
+    return host == QSysInfo::machineHostName() && !processStillRuns(pid, program);
+}
+
+qint64 sequenceIn(const QDir &dir)
+{
+    qint64 last = 0;
+    for (const QString &note : dir.entryList({noteName(QStringLiteral("*"))}, QDir::Files))
+        last = std::max(last, readNote(dir.filePath(note)).sequence);
+    return last;
 }
 
 } // namespace
@@ -219,6 +247,7 @@ QString RecoveryStore::write(const QByteArray &account, const QString &originalP
             problem = e.message();
         }
     }
+    m_lastWriteOk = problem.isEmpty();
     if (problem.isEmpty() || m_failureSaid)
         return QString();
     m_failureSaid = true;
@@ -250,6 +279,9 @@ void RecoveryStore::writeCopy(const QByteArray &account, const QString &original
     note.insert(QStringLiteral("inode"), QString::number(stamp.inode));
     note.insert(QStringLiteral("digest"), QString::fromLatin1(m_digest.toHex()));
     note.insert(QStringLiteral("damaged"), damaged);
+    // Newest work first whatever the clock says: each copy written in the
+    // folder gets the next number.
+    note.insert(QStringLiteral("sequence"), number(sequenceIn(dir) + 1));
     saveFileAtomically(dir.filePath(noteName(m_id)), QJsonDocument(note).toJson(), options);
     m_written = true;
 }
@@ -266,23 +298,36 @@ QList<RecoveryCopy> RecoveryStore::leftBehind() const
 {
     QList<RecoveryCopy> out;
     const QDir dir(m_folder);
-    for (const QString &note : dir.entryList({noteName(QStringLiteral("*"))}, QDir::Files)) {
-        const QString id = note.chopped(kNoteSuffix.size());
-        if (id == m_id)
+    // By the copies: a program killed between its copy and its note left a
+    // copy all the same, offered without the account it belongs to.
+    for (const QString &copyFile : dir.entryList({copyName(QStringLiteral("*"))}, QDir::Files)) {
+        const QString id = copyFile.chopped(kCopySuffix.size());
+        if (id == m_id || id.startsWith(QLatin1Char('.')) || !holderGone(dir.filePath(lockName(id))))
             continue;
-        // A program still running holds its lock: its copy is not left behind.
-        QLockFile alive(dir.filePath(lockName(id)));
-        alive.setStaleLockTime(0);
-        if (!alive.tryLock(0))
-            continue;
-        alive.unlock();
-        if (!QFile::exists(dir.filePath(copyName(id))))
-            continue;
-        RecoveryCopy c = readNote(dir.filePath(note));
-        c.copyPath = dir.filePath(copyName(id));
+        removeStaleTemporaries(dir.filePath(copyFile));
+        removeStaleTemporaries(dir.filePath(noteName(id)));
+        RecoveryCopy c;
+        if (QFile::exists(dir.filePath(noteName(id))))
+            c = readNote(dir.filePath(noteName(id)));
+        else
+            c.savedAt = QFileInfo(dir.filePath(copyFile)).lastModified();
+        c.copyPath = dir.filePath(copyFile);
         out << c;
     }
-    std::sort(out.begin(), out.end(), [](const RecoveryCopy &a, const RecoveryCopy &b) { return a.savedAt > b.savedAt; });
+    // What a program killed before its first copy left: a lock, a note
+    // without its copy, temporaries.
+    for (const QString &lock : dir.entryList({lockName(QStringLiteral("*"))}, QDir::Files | QDir::Hidden)) {
+        const QString id = lock.chopped(kLockSuffix.size());
+        if (id == m_id || QFile::exists(dir.filePath(copyName(id))) || !holderGone(dir.filePath(lock)))
+            continue;
+        removeStaleTemporaries(dir.filePath(copyName(id)));
+        removeStaleTemporaries(dir.filePath(noteName(id)));
+        QFile::remove(dir.filePath(noteName(id)));
+        QFile::remove(dir.filePath(lock));
+    }
+    std::sort(out.begin(), out.end(), [](const RecoveryCopy &a, const RecoveryCopy &b) {
+        return a.sequence != b.sequence ? a.sequence > b.sequence : a.savedAt > b.savedAt;
+    });
     return out;
 }
 

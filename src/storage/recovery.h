@@ -27,6 +27,7 @@ struct RecoveryCopy {
     FileStamp originalStamp;    // the account as it was when it was read or last saved
     QByteArray originalDigest;  // SHA-256 of the account's bytes then; empty when not known
     bool damaged = false;       // the account could be read only in part
+    qint64 sequence = 0;        // copies written in the folder are numbered; 0 in older notes
 
     // How the account the copy belongs to stands now. Same: the very file
     // the work started from (by its stamp, or by its content), so the copy
@@ -65,7 +66,11 @@ public:
     void remove();
     bool hasCopy() const { return m_written; }
 
-    // Copies left by programs that are no longer running, newest first.
+    // Whether the last write() kept the copy.
+    bool lastWriteOk() const { return m_lastWriteOk; }
+
+    // Copies left by programs that are no longer running, newest work
+    // first; what such programs left without a copy is removed.
     QList<RecoveryCopy> leftBehind() const;
     // Removes a copy with its note and lock.
     static void discard(const RecoveryCopy &copy);
@@ -81,6 +86,7 @@ private:
     std::unique_ptr<QLockFile> m_alive;
     bool m_written = false;
     bool m_failureSaid = false;
+    bool m_lastWriteOk = false;
     // The digest of the account the copy belongs to, for the stamp it had.
     QString m_digestPath;
     FileStamp m_digestStamp;

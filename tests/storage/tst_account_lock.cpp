@@ -49,15 +49,20 @@ class TestAccountLock : public QObject {
     // A running process of another program, for a lock whose process
     // number has since been given to someone else.
     QProcess m_other;
+    // A program that has ended but is not yet reaped.
+    pid_t m_zombie = 0;
 
 private slots:
     void initTestCase()
     {
         m_other.start(QStringLiteral("sleep"), {QStringLiteral("300")});
         QVERIFY(m_other.waitForStarted());
+        if ((m_zombie = ::fork()) == 0)
+            ::_exit(0);
     }
     void cleanupTestCase()
     {
+        ::waitpid(m_zombie, nullptr, 0);
         m_other.kill();
         m_other.waitForFinished();
     }
@@ -74,6 +79,7 @@ private slots:
                                       << QStringLiteral("yamada（コンピューター「%1」）").arg(host);
         QTest::newRow("program gone") << lockOf(host, goneProcess(), me) << Verdict::StaleTakenOver << "";
         QTest::newRow("process number reused") << lockOf(host, m_other.processId(), me) << Verdict::StaleTakenOver << "";
+        QTest::newRow("program ended, not reaped") << lockOf(host, m_zombie, me) << Verdict::StaleTakenOver << "";
         QTest::newRow("another computer") << lockOf("pc-2f-shokuin", 1234, me) << Verdict::CannotJudge
                                           << "yamada（コンピューター「pc-2f-shokuin」）";
         QTest::newRow("empty") << QByteArray() << Verdict::CannotJudge << "不明";

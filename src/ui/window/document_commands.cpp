@@ -44,9 +44,18 @@ DocumentCommands::DocumentCommands(Document &doc, QUndoStack &undo, SelectionLis
             m_recoveryTimer->start(m_recoveryDelay);
         } else {
             m_recoveryTimer->stop();
-            m_recovery.remove();
+            dropRecoveryCopies();
         }
     });
+}
+
+void DocumentCommands::dropRecoveryCopies()
+{
+    m_recovery.remove();
+    if (m_restoredFrom) {
+        RecoveryStore::discard(*m_restoredFrom);
+        m_restoredFrom.reset();
+    }
 }
 
 DocumentCommands::~DocumentCommands() = default;
@@ -424,13 +433,24 @@ void DocumentCommands::writeRecoveryCopy()
         return;
     }
     const QString problem = m_recovery.write(copy, m_doc.fileName(), m_stamp, m_doc.isDamaged());
+    // The restored copy goes once the work is safe in this program's own.
+    if (m_recovery.lastWriteOk() && m_restoredFrom) {
+        RecoveryStore::discard(*m_restoredFrom);
+        m_restoredFrom.reset();
+    }
     if (!problem.isEmpty())
         m_dialogs.message(m_parent, problem, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
 }
 
 bool DocumentCommands::offerRecovery()
 {
-    for (const RecoveryCopy &copy : m_recovery.leftBehind()) {
+    const QList<RecoveryCopy> copies = m_recovery.leftBehind();
+    for (qsizetype i = 0; i < copies.size(); ++i) {
+        const RecoveryCopy &copy = copies[i];
+        const QString others = i + 1 < copies.size()
+            ? QStringLiteral("ほかにも、保存されていない変更のコピーが %1 件あります（新しいものから順に尋ねます）。\r")
+                  .arg(copies.size() - i - 1)
+            : QString();
         // Restored under its name only into the very file the work started from.
         const RecoveryCopy::Original original = copy.original();
         const QString restoreName = copy.restoreName(original);
@@ -442,10 +462,10 @@ bool DocumentCommands::offerRecovery()
             : QStringLiteral("不明");
         const Dialogs::Answer answer = m_dialogs.message(
             m_parent,
-            QStringLiteral("前回、保存されていない変更がありました。復元しますか？\r\r会計: %1\r時刻: %2\r\r%3"
+            QStringLiteral("前回、保存されていない変更がありました。復元しますか？\r\r会計: %1\r時刻: %2\r\r%3%4"
                            "はい：復元します（保存するまで元のファイルは変わりません）。\r"
                            "いいえ：今は復元せず、次の起動でまた尋ねます。\r削除：この変更を捨てます。")
-                .arg(name, when, caution.isEmpty() ? QString() : caution + QLatin1Char('\n')),
+                .arg(name, when, caution.isEmpty() ? QString() : caution + QLatin1Char('\n'), others),
             Dialogs::Buttons::YesNoDelete, Dialogs::Icon::Question);
         if (answer == Dialogs::Answer::Delete) {
             RecoveryStore::discard(copy);
@@ -482,8 +502,10 @@ bool DocumentCommands::offerRecovery()
         m_stamp = FileStamp::of(restoreName);
         setReadOnly(lock == LockResult::ReadOnly);
         setCommands(false, !restoreName.isEmpty() && !copy.damaged && lock != LockResult::ReadOnly, true, true);
+        // The copy stays until this program's own holds the work (a full
+        // disk: it is offered again after another crash).
+        m_restoredFrom = copy;
         writeRecoveryCopy();
-        RecoveryStore::discard(copy);
         return true;
     }
     return false;
@@ -509,7 +531,7 @@ bool DocumentCommands::unload()
     if (!askToSaveChanges())
         return false;
     m_recoveryTimer->stop();
-    m_recovery.remove();
+    dropRecoveryCopies();
     saveRememberedNames();
     return true;
 }

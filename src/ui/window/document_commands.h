@@ -6,6 +6,8 @@
 // commands are available) and when to clear and load its sheets.
 #pragma once
 
+#include <optional>
+
 #include "model/document.h"
 #include "model/selection.h"
 #include "storage/file_stamp.h"
@@ -123,6 +125,9 @@ private:
     bool m_readOnly = false;
     bool m_namesProblemShown = false;
     RecoveryStore m_recovery;
+    // The copy a restore took the work from, until this program's copy or the file holds it.
+    std::optional<RecoveryCopy> m_restoredFrom;
+    void dropRecoveryCopies();
     QTimer *m_recoveryTimer = nullptr;
     int m_recoveryDelay = 3000;
 };

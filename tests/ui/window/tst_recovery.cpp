@@ -9,6 +9,7 @@
 #include "storage/account_file.h"
 #include "storage/codec.h"
 #include "storage/recovery.h"
+#include "support/full_disk.h"
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/window_fixture.h"
@@ -21,9 +22,13 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -117,6 +122,92 @@ private slots:
         w->writeRecoveryCopy();
         const QString copy = QDir(recoveryFolder()).entryInfoList({QStringLiteral("*.txt")}, QDir::Files).value(0).filePath();
         QVERIFY(decodeCp932(readBytes(copy)).contains(QStringLiteral("\r\n〓田 小\r\n")));
+    }
+
+    // What a killed program left in the state folder is offered or cleaned
+    // at the next start, also on a full disk; a restored copy stays until
+    // the work is safe elsewhere.
+    void leftoversAtTheNextStart_data()
+    {
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("asked"); // in the question; empty: nothing asked
+        QTest::newRow("a copy, the disk full") << "full" << "3年2組.txt";
+        QTest::newRow("a copy without its note") << "no note" << "（名前のない会計）";
+        QTest::newRow("a lock and temporaries") << "no copy" << "";
+        QTest::newRow("a holder ended, not reaped") << "zombie" << "3年2組.txt";
+    }
+    void leftoversAtTheNextStart()
+    {
+        QFETCH(QString, left);
+        QFETCH(QString, asked);
+        FullDisk disk(FullDisk::WriteFails);
+        QTemporaryDir dir;
+        const QByteArray oldState = qgetenv("XDG_STATE_HOME");
+        qputenv("XDG_STATE_HOME", QFile::encodeName(left == "full" ? disk.path(QString()) : dir.filePath("state")));
+        struct Restore { QByteArray v; ~Restore() { qputenv("XDG_STATE_HOME", v); } } restore{oldState};
+        const QString account = dir.filePath(QStringLiteral("3年2組.txt"));
+        QFile::copy(QStringLiteral(HARUMOKA_TEST_DATA "/golden/sample.txt"), account);
+        killAfterAnEdit(account);
+        const QDir folder(recoveryFolder());
+        const QString id = folder.entryList({QStringLiteral("*.lock")}, QDir::Files).value(0).chopped(5);
+        const QString copy = folder.filePath(id + ".txt"), note = folder.filePath(id + ".note");
+        pid_t zombie = 0;
+        if (left == "zombie") {
+            if ((zombie = ::fork()) == 0)
+                ::_exit(0);
+            QVERIFY(writeBytes(folder.filePath(id + ".lock"), QByteArray::number(zombie) + "\nrecovery_driver\n"
+                                   + QSysInfo::machineHostName().toUtf8() + "\n"));
+        }
+        QVERIFY(left != "no note" || QFile::remove(note));
+        QVERIFY(left != "no copy" || (QFile::remove(copy) && writeBytes(folder.filePath("." + id + ".txt.k1.tmp"), "x")));
+        if (left == "full")
+            disk.fill();
+        ScriptedDialogs d;
+        auto w = Main(d, dir.filePath(QStringLiteral("names.ini")));
+        if (!asked.isEmpty()) {
+            d.expectMessageContaining(asked, Dialogs::Answer::Yes);
+            if (left == "full")
+                d.expectMessageContaining(QStringLiteral("復元用のコピーを保存できません"), Dialogs::Answer::Ok);
+        }
+        QCOMPARE(w->offerRecovery(), !asked.isEmpty());
+        QVERIFY(d.done());
+        if (zombie)
+            ::waitpid(zombie, nullptr, 0);
+        if (asked.isEmpty()) {
+            QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), QStringList());
+            return;
+        }
+        QCOMPARE(w->document().entryAt(true, 1)->taAmount, 7777);
+        // Full: the old copy is the only place the work is; otherwise this program's copy holds it.
+        QCOMPARE(QFile::exists(copy), left == "full");
+        if (left == "full") {
+            d.expectMessageContaining(QStringLiteral("保存しますか"), Dialogs::Answer::No);
+            QVERIFY(w->mnuFileClose_Click());
+            QVERIFY(!QFile::exists(copy));
+        }
+    }
+
+    // Two copies of one account: the newer work is asked first whatever the
+    // clock said, and the question tells that another one waits.
+    void newestWorkFirst()
+    {
+        for (const char *amount : {" 100\r\n", " 200\r\n"}) {
+            RecoveryStore store;
+            store.write(readBytes(QStringLiteral(HARUMOKA_TEST_DATA "/golden/sample.txt")).replace(" 3240\r\n", amount),
+                        QString(), FileStamp());
+        }
+        // The clock was set back before the second.
+        const QDir folder(recoveryFolder());
+        for (const QString &name : folder.entryList({QStringLiteral("*.note")})) {
+            QJsonObject note = QJsonDocument::fromJson(readBytes(folder.filePath(name))).object();
+            note[QStringLiteral("saved")] = note[QStringLiteral("sequence")] == QStringLiteral("1") ? "2030-01-01T00:00:00" : "2020-01-01T00:00:00";
+            QVERIFY(writeBytes(folder.filePath(name), QJsonDocument(note).toJson()));
+        }
+        ScriptedDialogs d;
+        auto w = Main(d, QString());
+        d.expectMessageContaining(QStringLiteral("ほかにも、保存されていない変更のコピーが 1 件あります"), Dialogs::Answer::Yes);
+        QVERIFY(w->offerRecovery());
+        QVERIFY(encodeAccountFile(w->document().title(), w->document().entries()).contains(" 200\r\n"));
     }
 
     void deleteThrowsTheCopyAwayAndARunningProgramsCopyIsNotOffered()
