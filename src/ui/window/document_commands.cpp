@@ -227,7 +227,7 @@ bool DocumentCommands::openFile(const QString &fileName)
         } catch (const HarumokaError &) {
             // What was read is shown; its sums are reported when a summary is asked for.
         }
-        m_stamp = FileStamp::of(fileName);
+        stampFile(fileName);
         setReadOnly(lock == LockResult::ReadOnly);
         setCommands(false, false, true, true);
         m_dialogs.message(m_parent,
@@ -244,7 +244,7 @@ bool DocumentCommands::openFile(const QString &fileName)
                                      "（2,147,483,647円まで）を超えるため、集計できません。何も開いていません。")
                           .arg(QDir::toNativeSeparators(fileName)));
     }
-    m_stamp = FileStamp::of(fileName);
+    stampFile(fileName);
     setReadOnly(lock == LockResult::ReadOnly);
     // A read-only account is saved under another name only.
     setCommands(false, lock != LockResult::ReadOnly, true, true);
@@ -253,33 +253,79 @@ bool DocumentCommands::openFile(const QString &fileName)
     return true;
 }
 
+void DocumentCommands::stampFile(const QString &fileName)
+{
+    m_stamp = FileStamp::of(fileName);
+    m_target = fileName.isEmpty() ? QString() : followSymlinks(fileName);
+}
+
 bool DocumentCommands::save()
 {
     // A document without a name (a restored copy whose file is not the one it came from) is named first.
     if (m_doc.isDamaged() || m_readOnly || m_doc.fileName().isEmpty())
         return saveAs();
     const QString name = m_doc.fileName();
+    // The file that was read and locked, even when a link's name now leads
+    // elsewhere: Save never replaces another account.
+    const QString target = m_target.isEmpty() ? name : m_target;
     // Another program may have written or removed the file since it was read or saved here.
-    const FileStamp now = FileStamp::of(name);
+    const FileStamp now = FileStamp::of(target);
+    if (!now.exists && folderIsGone(target)) {
+        // An unmounted stick leaves a bare mount point on the internal disk:
+        // saving there would hide the work once the stick is back.
+        if (m_dialogs.message(m_parent,
+                              QStringLiteral("「%1」のあったフォルダー「%2」が見つかりません（USB メモリーなどが外されたか、"
+                                             "フォルダーが移動されています）。ここには保存しません。\r"
+                                             "「名前を付けて保存」で保存先を選びますか？")
+                                  .arg(QDir::toNativeSeparators(name),
+                                       QDir::toNativeSeparators(QFileInfo(target).absolutePath())),
+                              Dialogs::Buttons::YesNo, Dialogs::Icon::Warning)
+            != Dialogs::Answer::Yes)
+            return false;
+        return saveAs();
+    }
     if (!(now == m_stamp)) {
         const QString question = now.exists
             ? QStringLiteral("「%1」は、開いた後（または前回の保存の後）にほかのプログラムで変更されています。\r"
                              "上書きすると、その変更は失われます。上書き保存しますか？")
             : QStringLiteral("「%1」は、ほかのプログラムで削除されたか移動されています。保存しますか？");
-        if (m_dialogs.message(m_parent, question.arg(QDir::toNativeSeparators(name)), Dialogs::Buttons::YesNo,
+        if (m_dialogs.message(m_parent, question.arg(QDir::toNativeSeparators(target)), Dialogs::Buttons::YesNo,
                               Dialogs::Icon::Warning)
             != Dialogs::Answer::Yes)
             return false;
     }
-    if (!confirmOtherNames(name))
+    if (!confirmOtherNames(target))
         return false;
-    return guarded([this, name] { saveArticleFile(name); });
+    return guarded([this, target] { saveArticleFile(target); });
+}
+
+bool DocumentCommands::folderIsGone(const QString &target) const
+{
+    const FileStamp folder = FileStamp::of(QFileInfo(target).absolutePath());
+    return !folder.exists || !QFileInfo(QFileInfo(target).absolutePath()).isDir()
+        || (m_stamp.exists && folder.device != m_stamp.device);
 }
 
 bool DocumentCommands::saveAs()
 {
     const QString name = m_dialogs.saveFileName(m_parent, saveAccountRequest(m_doc.fileName()));
-    if (name.isEmpty() || !confirmOtherNames(name))
+    if (name.isEmpty())
+        return false;
+    // The damaged original keeps what could not be read; it and its .bak
+    // are never replaced by the part that was.
+    if (m_doc.isDamaged() && !m_target.isEmpty()) {
+        const FileStamp chosen = FileStamp::of(name), original = FileStamp::of(m_target);
+        if (chosen.exists && original.exists && chosen.device == original.device && chosen.inode == original.inode) {
+            m_dialogs.message(m_parent,
+                              QStringLiteral("「%1」は、壊れていて途中までしか読み込めなかった元のファイルです。"
+                                             "上書きすると、読み込めなかった部分が失われるため、保存しません。\r"
+                                             "別の名前を付けて保存してください。")
+                                  .arg(QDir::toNativeSeparators(name)),
+                              Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+            return false;
+        }
+    }
+    if (!confirmOtherNames(name))
         return false;
     const bool sameFile = QFileInfo(name).absoluteFilePath() == QFileInfo(m_doc.fileName()).absoluteFilePath();
     std::unique_ptr<AccountLock> previousLock;
@@ -332,7 +378,7 @@ void DocumentCommands::saveArticleFile(const QString &fileName)
     // Nothing joins the saved step: the unsaved mark follows what is on disk.
     closeUndoStep(m_undo);
     m_undo.setClean();
-    m_stamp = FileStamp::of(fileName);
+    stampFile(fileName);
     if (m_lock)
         m_lock->fileReplaced();
     // The file is saved; only its backup is behind.
@@ -499,7 +545,7 @@ bool DocumentCommands::offerRecovery()
         m_undo.clear();
         m_undo.resetClean();
         m_doc.setModified(true);
-        m_stamp = FileStamp::of(restoreName);
+        stampFile(restoreName);
         setReadOnly(lock == LockResult::ReadOnly);
         setCommands(false, !restoreName.isEmpty() && !copy.damaged && lock != LockResult::ReadOnly, true, true);
         // The copy stays until this program's own holds the work (a full

@@ -128,6 +128,12 @@ private:
     // The copy a restore took the work from, until this program's copy or the file holds it.
     std::optional<RecoveryCopy> m_restoredFrom;
     void dropRecoveryCopies();
+    // The file the account's name led to when it was read or last saved
+    // (links followed), with its stamp.
+    QString m_target;
+    void stampFile(const QString &fileName);
+    // The target's folder is gone, or is now another file system (a bare mount point).
+    bool folderIsGone(const QString &target) const;
     QTimer *m_recoveryTimer = nullptr;
     int m_recoveryDelay = 3000;
 };

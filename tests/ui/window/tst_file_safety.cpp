@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSysInfo>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -162,6 +163,62 @@ private slots:
         // Once saved here, the next Save asks nothing.
         part<QPushButton>(*f.w, "CommandIncomeNew")->click();
         QVERIFY(f.w->mnuFileSave_Click());
+        QVERIFY(f.dialogs.done());
+    }
+
+    // Save writes to the file that was opened and locked, or nowhere: not
+    // into the mount point a removed stick leaves, not into the account a
+    // re-pointed link now names, not over the damaged original.
+    void saveNeverWritesElsewhere_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("the folder removed") << "removed";
+        QTest::newRow("the folder another file system") << "mount";
+        QTest::newRow("the link re-pointed") << "link";
+        QTest::newRow("Save As onto the damaged original") << "damaged";
+    }
+    void saveNeverWritesElsewhere()
+    {
+        QFETCH(QString, change);
+        QTemporaryDir shm(QStringLiteral("/dev/shm/harumoka-XXXXXX"));
+        if (change == "mount" && !shm.isValid())
+            QSKIP("no /dev/shm, another file system than the temporary folder");
+        WindowFixture f;
+        const QString folder = (change == "mount" ? shm.path() : f.path(QString())) + QStringLiteral("/stick");
+        QVERIFY(QDir().mkpath(folder));
+        const QString a = folder + QStringLiteral("/2026.txt"), b = folder + QStringLiteral("/2027.txt"),
+                      link = folder + QStringLiteral("/current.txt");
+        QStringList damaged = kAccount;
+        damaged.last() = QStringLiteral("三千");
+        writeCp932(a, change == "damaged" ? damaged : kAccount);
+        writeCp932(b, kAccount);
+        QVERIFY(QFile::link(a, link));
+        const QByteArray before = readBytes(a), other = readBytes(b);
+        if (change == "damaged")
+            f.dialogs.expectMessageContaining(QStringLiteral("読み込めた部分だけ"));
+        QVERIFY(f.w->openFile(link));
+        part<QPushButton>(*f.w, "CommandIncomeNew")->click();
+        if (change == "link") {
+            QVERIFY(QFile::remove(link) && QFile::link(b, link));
+            QVERIFY(f.w->mnuFileSave_Click());
+            QVERIFY(readBytes(a) != before);
+            QCOMPARE(readBytes(b), other);
+        } else if (change == "damaged") {
+            f.dialogs.expectSave(a).expectMessageContaining(QStringLiteral("壊れていて途中までしか読み込めなかった元のファイル"));
+            QVERIFY(!f.w->mnuFileSave_Click());
+            QCOMPARE(readBytes(a), before);
+            QVERIFY(!QFile::exists(a + QStringLiteral(".bak")));
+        } else {
+            const QString moved = f.path(QStringLiteral("moved"));
+            QVERIFY(QDir().rename(folder, moved) || (QDir(folder).removeRecursively() && QDir().mkpath(moved)));
+            if (change == "mount")
+                QVERIFY(QFile::link(moved, folder)); // where the stick was, another disk's folder
+            f.dialogs.expectMessageContaining(QStringLiteral("ここには保存しません"), Dialogs::Answer::Yes)
+                .expectSave(QString());
+            QVERIFY(!f.w->mnuFileSave_Click());
+            QCOMPARE(QDir(moved).entryList({QStringLiteral("2026*")}, QDir::Files).size(), change == "removed" ? 1 : 0);
+            QVERIFY(!QFile::exists(folder + QStringLiteral("/2026.txt")) || change == "removed");
+        }
         QVERIFY(f.dialogs.done());
     }
 
