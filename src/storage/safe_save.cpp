@@ -240,26 +240,52 @@ bool writeAllDevice(QIODevice &device, const QByteArray &content)
 }
 
 // Returns an empty string or why the content could not be written.
+// Writes the chunks `next` gives until it gives an empty one; `next`
+// returns false, with the reason, when it cannot give one.
+using ChunkSource = std::function<bool(QByteArray &chunk, QString &problem)>;
+
+QString writeChunks(TempFile &temp, const ChunkSource &next, const SaveDeviceFilter &filter)
+{
+    QFile file;
+    std::unique_ptr<QIODevice> device;
+    if (filter) {
+        if (!file.open(temp.fd(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+            return writeReason(EBADF);
+        device = filter(file);
+    }
+    auto deviceFailed = [](const QString &detail) {
+        return QStringLiteral("書き込みに失敗しました（ディスクがいっぱいの可能性があります）。（詳細: %1）").arg(detail);
+    };
+    QByteArray chunk;
+    QString problem;
+    for (;;) {
+        if (!next(chunk, problem))
+            return problem;
+        if (chunk.isEmpty())
+            break;
+        int error = 0;
+        if (!device && !writeAllFd(temp.fd(), chunk, &error))
+            return writeReason(error);
+        if (device && !writeAllDevice(*device, chunk))
+            return deviceFailed(device->errorString());
+    }
+    device.reset();
+    if (filter && !file.flush())
+        return deviceFailed(file.errorString());
+    return QString();
+}
+
 QString writeContent(TempFile &temp, const QByteArray &content, const SaveDeviceFilter &filter)
 {
-    if (!filter) {
-        int error = 0;
-        return writeAllFd(temp.fd(), content, &error) ? QString() : writeReason(error);
-    }
-    QFile file;
-    if (!file.open(temp.fd(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
-        return writeReason(EBADF);
-    std::unique_ptr<QIODevice> device = filter(file);
-    bool ok = writeAllDevice(*device, content);
-    QString detail = ok ? QString() : device->errorString();
-    device.reset();
-    if (ok && !file.flush()) {
-        ok = false;
-        detail = file.errorString();
-    }
-    if (ok)
-        return QString();
-    return QStringLiteral("書き込みに失敗しました（ディスクがいっぱいの可能性があります）。（詳細: %1）").arg(detail);
+    bool given = false;
+    return writeChunks(
+        temp,
+        [&](QByteArray &chunk, QString &) {
+            chunk = given ? QByteArray() : content;
+            given = true;
+            return true;
+        },
+        filter);
 }
 
 // A copy of the old file beside the backup's place, not yet in place, and
@@ -286,27 +312,30 @@ PreparedBackup prepareBackup(const QString &path, const struct stat &old, const 
         b.problem = QStringLiteral("元のファイルを読めませんでした。") + readReason(errno);
         return b;
     }
-    QByteArray bytes;
-    char buffer[64 * 1024];
-    for (;;) {
-        const ssize_t n = ::read(in.get(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            b.problem = QStringLiteral("元のファイルを読めませんでした。") + readReason(errno);
-            return b;
-        }
-        if (n == 0)
-            break;
-        bytes.append(buffer, n);
-    }
     // Private until complete; the old file's permissions and group come last.
     auto temp = std::make_unique<TempFile>();
     if (const int error = temp->create(backupPath, 0600)) {
         b.problem = creationReason(error);
         return b;
     }
-    b.problem = writeContent(*temp, bytes, filter);
+    // In bounded pieces: the old file may be large.
+    b.problem = writeChunks(
+        *temp,
+        [&](QByteArray &chunk, QString &problem) {
+            chunk.resize(64 * 1024);
+            for (;;) {
+                const ssize_t n = ::read(in.get(), chunk.data(), size_t(chunk.size()));
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n < 0) {
+                    problem = QStringLiteral("元のファイルを読めませんでした。") + readReason(errno);
+                    return false;
+                }
+                chunk.truncate(n);
+                return true;
+            }
+        },
+        filter);
     if (!b.problem.isEmpty())
         return b;
     int error = copyOwnership(temp->fd(), old);
