@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "print/printouts.h"
 #include "ui/detail/frmdetail.h"
 #include "ui/widgets/panel_util.h"
 #include "ui/window/frmmain.h"
@@ -48,6 +49,7 @@ void quitWhenReadyIfAsked(QWidget &window)
 std::unique_ptr<frmMain> Main(Dialogs &dialogs, const QString &settingsFilePath)
 {
     installAccessibleNames();
+    removeStaleExportTemporaries();
     auto window = std::make_unique<frmMain>(dialogs, settingsFilePath);
     frmMain *w = window.get();
     QObject::connect(w, &frmMain::detailWindowRequested, w, [w, &dialogs](const EntryPtr &entry) {

@@ -12,7 +12,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTemporaryFile>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <array>
 
 namespace {
@@ -90,6 +95,25 @@ void exportPdf(const Document &doc, const PrintSettings &ps, Printout printout, 
     printToPdfFile(doc, sums, printer, ps, printout, pdfPath);
 }
 
+void removeStaleExportTemporaries()
+{
+    const QDir folder(QDir::tempPath());
+    static const QRegularExpression name(QStringLiteral("^harumoka-[A-Za-z0-9]{6}\\.pdf$"));
+    for (const QString &file : folder.entryList({QStringLiteral("harumoka-*.pdf")}, QDir::Files | QDir::Hidden)) {
+        if (!name.match(file).hasMatch())
+            continue;
+        const QByteArray path = QFile::encodeName(folder.filePath(file));
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid()
+            && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.constData());
+        ::close(fd);
+    }
+}
+
 void printToPdfFile(const Document &doc, const PeriodSummaries &sums, QPrinter &printer, const PrintSettings &ps,
                     Printout printout, const QString &pdfPath)
 {
@@ -102,10 +126,13 @@ void printToPdfFile(const Document &doc, const PeriodSummaries &sums, QPrinter &
     // Drawn into a private temporary file first, so that a failure half-way
     // leaves no truncated PDF and an older file intact; then saved as any
     // file is, which keeps the permissions of the file it replaces.
+    removeStaleExportTemporaries();
     QTemporaryFile temp(QDir::tempPath() + QStringLiteral("/harumoka-XXXXXX.pdf"));
     if (!temp.open())
         throw HarumokaError(cannotWrite);
-    temp.close();
+    // Held while in use: a program killed half-way leaves a file nobody
+    // holds, which the next export takes away.
+    ::flock(temp.handle(), LOCK_EX | LOCK_NB);
 
     printer.setCreator(QStringLiteral("ハルモカ"));
     printer.setOutputFileName(temp.fileName());

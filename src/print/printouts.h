@@ -55,3 +55,6 @@ void exportPdf(const Document &doc, const PrintSettings &ps, Printout printout, 
 // pdfPath again afterwards.
 void printToPdfFile(const Document &doc, const PeriodSummaries &sums, QPrinter &printer, const PrintSettings &ps,
                     Printout printout, const QString &pdfPath);
+// Removes what PDF exports of killed programs left in the temporary
+// folder (this user's files that no running export holds).
+void removeStaleExportTemporaries();

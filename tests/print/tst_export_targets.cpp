@@ -9,9 +9,11 @@
 #include "support/print_test_main.h"
 #include "support/test_util.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace {
@@ -20,6 +22,13 @@ namespace {
 
 const QByteArray kAccount = "iMekalu135\r\nTrue\r\n\r\n\r\n\r\n\r\n\r\n"
                             "True\r\n2026/05/01\r\n 30\r\nA\r\n\r\n 0\r\n 100\r\n 3000\r\n";
+
+QString writeTemp(const QTemporaryDir &dir, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(QStringLiteral("3年2組.txt"));
+    writeBytes(path, bytes);
+    return path;
+}
 
 } // namespace
 
@@ -80,6 +89,27 @@ private slots:
         }
         QCOMPARE(readBytes(account), kAccount);
         QCOMPARE(readBytes(out), protectedBytes);
+    }
+
+    // A PDF export killed half-way leaves its temporary file; the next
+    // export takes it away, but not one a running export holds.
+    void leftoverTemporariesGo()
+    {
+        QTemporaryDir tmp;
+        const QByteArray oldTmp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+        const QString stale = tmp.filePath(QStringLiteral("harumoka-Ab12Cd.pdf")), held = tmp.filePath(QStringLiteral("harumoka-Ef34Gh.pdf")),
+                      other = tmp.filePath(QStringLiteral("harumoka-notes.pdf"));
+        QVERIFY(writeBytes(stale, "%PDF-1.4\n") && writeBytes(held, "%PDF-1.4\n") && writeBytes(other, "x"));
+        QFile holder(held);
+        QVERIFY(holder.open(QIODevice::ReadOnly) && ::flock(holder.handle(), LOCK_EX) == 0);
+        Document doc;
+        readAccountFile(writeTemp(tmp, kAccount), doc);
+        exportPdf(doc, PrintSettings(), Printout::fromKind(11), tmp.filePath(QStringLiteral("out.pdf")));
+        qputenv("TMPDIR", oldTmp);
+        QVERIFY(!QFile::exists(stale) && QFile::exists(held) && QFile::exists(other));
+        QVERIFY(readBytes(tmp.filePath(QStringLiteral("out.pdf"))).startsWith("%PDF"));
+        QCOMPARE(QDir(tmp.path()).entryList({QStringLiteral("harumoka-*")}).size(), 2);
     }
 
     // Export makes no backup, and its failure says nothing of one.
