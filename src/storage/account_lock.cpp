@@ -434,10 +434,28 @@ QString AccountLock::explain(Verdict verdict) const
         return QStringLiteral("「%1」には、だれが開いているのか分からないロックファイル「%2」があります。"
                               "ほかのプログラムで開かれているかもしれません。")
             .arg(file, displayPath(m_namePath));
-    case Verdict::FolderReadOnly:
-        return QStringLiteral("「%1」のあるフォルダーには書き込めないため、読み取り専用で開きます。"
-                              "変更したときは「名前を付けて保存」で別の場所に保存してください。%2")
-            .arg(file, m_detail.isEmpty() ? QString() : QStringLiteral("（詳細: %1）").arg(m_detail));
+    case Verdict::FolderReadOnly: {
+        QString why;
+        switch (m_lastError) {
+        case ENAMETOOLONG:
+            // The lock, the save's temporary file and the .bak all add to the name.
+            why = QStringLiteral("ファイルの名前が長すぎて、開いていることを示すロックファイルも、保存のための一時ファイルも"
+                                 "作れないため、読み取り専用で開きます。変更したときは「名前を付けて保存」で"
+                                 "短い名前（200 バイトまで。日本語は 1 文字 3 バイト）を付けて保存してください。");
+            break;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG:
+            why = QStringLiteral("「%1」のあるディスクがいっぱいのため、読み取り専用で開きます。"
+                                 "ディスクの空きを作ってから開き直すか、変更したときは「名前を付けて保存」で"
+                                 "別のディスクに保存してください。").arg(file);
+            break;
+        default:
+            why = QStringLiteral("「%1」のあるフォルダーには書き込めないため、読み取り専用で開きます。"
+                                 "変更したときは「名前を付けて保存」で別の場所に保存してください。").arg(file);
+        }
+        return why + (m_detail.isEmpty() ? QString() : QStringLiteral("（詳細: %1）").arg(m_detail));
+    }
     case Verdict::Acquired:
     case Verdict::StaleTakenOver:
         break;

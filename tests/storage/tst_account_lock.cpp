@@ -4,6 +4,7 @@
 #include "storage/account_file.h"
 #include "storage/account_lock.h"
 #include "storage/file_stamp.h"
+#include "support/full_disk.h"
 #include "support/test_util.h"
 #include "support/core_test_main.h"
 
@@ -132,11 +133,29 @@ private slots:
         QVERIFY(!QFileInfo::exists(lockFile));
     }
 
-    void readOnlyFolder()
+    // No lock file can be made: the account opens read-only, and the
+    // message says the real cause.
+    void noLockFile_data()
     {
+        QTest::addColumn<QString>("cause");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("a read-only folder") << "read-only" << "フォルダーには書き込めない";
+        QTest::newRow("a name of 245 bytes") << "long" << "ファイルの名前が長すぎて";
+        QTest::newRow("a full disk") << "full" << "ディスクがいっぱい";
+    }
+    void noLockFile()
+    {
+        QFETCH(QString, cause);
+        QFETCH(QString, said);
         QTemporaryDir dir;
-        QString folder = dir.path();
-        if (::geteuid() == 0) {
+        FullDisk disk(FullDisk::WriteFails);
+        QString folder = cause == "full" ? disk.path(QString()) : dir.path();
+        QString name = QStringLiteral("a.txt");
+        if (cause == "long")
+            name = QString(80, QChar(0x3042)) + QStringLiteral(".txt"); // 80 × 3 bytes + 4
+        else if (cause == "full")
+            disk.fill();
+        else if (::geteuid() == 0) {
             // Permission bits do not stop root; a folder of the kernel's does.
             folder = QStringLiteral("/sys");
             if (::access("/sys", W_OK) == 0 && ::open("/sys/.harumoka-probe", O_CREAT | O_WRONLY, 0600) >= 0)
@@ -144,9 +163,10 @@ private slots:
         } else {
             QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
         }
-        AccountLock lock(folder + QStringLiteral("/a.txt"));
+        AccountLock lock(folder + QLatin1Char('/') + name);
         QCOMPARE(lock.tryLock(), Verdict::FolderReadOnly);
-        QVERIFY(lock.explain(Verdict::FolderReadOnly).contains(QStringLiteral("読み取り専用で開きます")));
+        const QString message = lock.explain(Verdict::FolderReadOnly);
+        QVERIFY2(message.contains(QStringLiteral("読み取り専用で開きます")) && message.contains(said), qPrintable(message));
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
