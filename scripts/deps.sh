@@ -34,7 +34,9 @@ case $mode in
                # D-Bus session, fcitx5 with Anthy and Qt 6's front end, keys by xdotool
                xvfb xdotool dbus fcitx5 fcitx5-anthy fcitx5-frontend-qt6
                # what a screen reader gets: the accessibility bus and its Python client
-               at-spi2-core python3-pyatspi) ;;
+               at-spi2-core python3-pyatspi
+               # a save killed at one exact system call
+               strace) ;;
   screenshots)
     # the real window under Xvfb; GTK's dark theme for Qt; the printouts as pictures
     packages+=(xvfb qt6-gtk-platformtheme poppler-utils) ;;

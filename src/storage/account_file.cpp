@@ -592,6 +592,7 @@ void removeStaleSaveTemporaries(const QString &path)
 {
     const QString target = followSymlinks(path);
     removeStaleTemporaries(target);
+    finishInterruptedBackup(target, backupFileName(target));
     removeStaleTemporaries(backupFileName(target));
 }
 

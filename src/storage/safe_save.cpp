@@ -339,6 +339,11 @@ PreparedBackup prepareBackup(const QString &path, const struct stat &old, const 
     if (!b.problem.isEmpty())
         return b;
     int error = copyOwnership(temp->fd(), old);
+    // The old version's time, set last, marks the copy complete: a save
+    // killed before the backup's rename leaves it for the next one.
+    const struct timespec times[2] = {old.st_atim, old.st_mtim};
+    if (!error && ::futimens(temp->fd(), times) != 0)
+        error = errno;
     if (!error)
         error = temp->finish();
     if (error) {
@@ -399,6 +404,70 @@ void removeStaleTemporaries(const QString &path)
             ::unlink(full.constData());
     }
     ::closedir(dir);
+}
+
+// Whether two open files hold the same bytes, read in bounded pieces.
+static bool sameContent(int a, int b)
+{
+    char x[64 * 1024], y[64 * 1024];
+    for (;;) {
+        const ssize_t n = ::read(a, x, sizeof x);
+        if (n < 0)
+            return false;
+        qsizetype have = 0;
+        while (have < n) {
+            const ssize_t m = ::read(b, y + have, size_t(n - have));
+            if (m <= 0)
+                return false;
+            have += m;
+        }
+        if (std::memcmp(x, y, size_t(n)) != 0)
+            return false;
+        if (n == 0)
+            return ::read(b, y, 1) == 0;
+    }
+}
+
+void finishInterruptedBackup(const QString &path, const QString &backupPath)
+{
+    const QFileInfo info(backupPath);
+    const QByteArray folder = nativePath(info.path());
+    const QByteArray prefix = nativePath(tempPrefix(info));
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    QByteArray newest;
+    struct timespec newestChange = {0, 0};
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (!name.startsWith(prefix) || !name.endsWith(".tmp")
+            || !isTempMiddle(name.mid(prefix.size(), name.size() - prefix.size() - 4)))
+            continue;
+        const QByteArray full = folder + '/' + name;
+        Fd fd(::open(full.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat st;
+        if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()
+            || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+            continue;
+        // Complete: its time was set back to the old version's after writing.
+        const bool complete = st.st_mtim.tv_sec != st.st_ctim.tv_sec || st.st_mtim.tv_nsec != st.st_ctim.tv_nsec;
+        // The same bytes as the file: the save was stopped before the new
+        // file was put in place, and the backup there is still right.
+        Fd current(::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+        if (!complete || (current.get() >= 0 && sameContent(fd.get(), current.get())))
+            continue;
+        if (newest.isEmpty() || st.st_ctim.tv_sec > newestChange.tv_sec
+            || (st.st_ctim.tv_sec == newestChange.tv_sec && st.st_ctim.tv_nsec > newestChange.tv_nsec)) {
+            newest = full;
+            newestChange = st.st_ctim;
+        }
+    }
+    ::closedir(dir);
+    struct stat existing;
+    if (!newest.isEmpty()
+        && (::lstat(nativePath(backupPath).constData(), &existing) != 0 || S_ISREG(existing.st_mode)
+            || S_ISLNK(existing.st_mode)))
+        ::rename(newest.constData(), nativePath(backupPath).constData());
 }
 
 QString canonicalFilePath(const QString &path)
@@ -465,8 +534,10 @@ SaveResult saveFileAtomically(const QString &path, const QByteArray &content, co
     }
 
     removeStaleTemporaries(target);
-    if (withBackup)
+    if (withBackup) {
+        finishInterruptedBackup(target, options.backupPath);
         removeStaleTemporaries(options.backupPath);
+    }
 
     // A file that exists gets its own permissions only once it is complete:
     // until then nobody else may read it, whoever the file's group is.

@@ -74,6 +74,10 @@ SaveResult saveFileAtomically(const QString &path, const QByteArray &content,
 // only): regular files of this user that no running save holds (a save
 // holds a lock on its temporary file until it is renamed into place).
 void removeStaleTemporaries(const QString &path);
+// A save stopped dead after its new file was put in place but before its
+// backup was leaves the previous version complete in the backup's
+// temporary file: it becomes the backup (call before removing temporaries).
+void finishInterruptedBackup(const QString &path, const QString &backupPath);
 
 // The absolute path of the file path names: symbolic links followed, the
 // folder without links or "..", so that every path to one file gives one

@@ -90,7 +90,7 @@ class TestCrashSafety : public QObject {
             // Every version was read back in initTestCase, so a file equal
             // to one byte for byte is one Open reads completely.
             const int file = versionOf(target);
-            const int bak = versionOf(backup);
+            int bak = versionOf(backup);
             const QString seen = QStringLiteral("round %1, %2 saves printed: file %3, backup %4")
                                      .arg(round)
                                      .arg(saved)
@@ -101,8 +101,14 @@ class TestCrashSafety : public QObject {
             const bool between = file == fileAfter(saved + 1) && bak == backupAfter(saved);
             const bool after = file == fileAfter(saved + 1) && bak == backupAfter(saved + 1);
             QVERIFY2(before || between || after, qPrintable(seen + QStringLiteral(" (out of order)")));
+            // What Open does first: a backup stopped between the renames is put in place.
+            removeStaleSaveTemporaries(target);
+            const int bakNow = versionOf(backup);
+            QVERIFY2(bakNow == (between && !before ? backupAfter(saved + 1) : bak),
+                     qPrintable(seen + QStringLiteral(", then backup %1").arg(describeVersion(bakNow))));
             if (between && !before && !after)
                 ++m_betweenRenames;
+            bak = bakNow;
             if (saved == 0 && before)
                 ++m_beforeFirstSave;
             else
@@ -154,6 +160,29 @@ private slots:
     void killedSavesLeaveCompleteVersions2() { killSaves(2); }
     void killedSavesLeaveCompleteVersions3() { killSaves(3); }
     void killedSavesLeaveCompleteVersions4() { killSaves(4); }
+
+    // Killed between the file's rename and the backup's (strace kills the
+    // saver at its second rename): the next Open puts the previous version
+    // in place as the backup.
+    void killedBetweenTheRenames()
+    {
+        const QString folder = m_dir.filePath(QStringLiteral("between"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString target = folder + QStringLiteral("/account.txt"), backup = folder + QStringLiteral("/account.bak");
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(m_versions[0]) == m_versions[0].size());
+        f.close();
+        QProcess saver;
+        saver.start(QStringLiteral("strace"), {"-f", "-o", "/dev/null", "-e", "inject=rename,renameat,renameat2:signal=KILL:when=2",
+                                               QStringLiteral(CRASH_SAFETY_SAVER), target, QStringLiteral("1")});
+        if (!saver.waitForStarted() || !saver.waitForFinished(60000) || versionOf(target) == 0)
+            QSKIP("strace cannot stop a process here");
+        QCOMPARE(versionOf(target), 1);
+        QCOMPARE(versionOf(backup), kNone);
+        removeStaleSaveTemporaries(target);
+        QCOMPARE(versionOf(backup), 0);
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
 
     void killsLandedBeforeAndAfterSaves()
     {
