@@ -60,10 +60,20 @@ CONF
     setsid cupsd -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" </dev/null >"$dir/log/cupsd.out" 2>&1 &
     echo $! >"$dir/cupsd.pid"
     export CUPS_SERVER=$dir/cups.sock
-    for _ in $(seq 100); do lpstat -r >/dev/null 2>&1 && break; sleep 0.1; done
-    lpstat -r >/dev/null 2>&1 || { echo "cupsd did not start: $dir/log" >&2; exit 1; }
-    # The driver's PPD is the way cups-pdf is set up (lpadmin calls drivers deprecated).
-    lpadmin -p "$queue" -E -v "cups-pdf:/$queue" -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null
+    # Asked until it answers (lpstat -r exits 0 either way: its words tell);
+    # a loaded machine may take many seconds.
+    running() { lpstat -r 2>/dev/null | grep -q "is running"; }
+    for _ in $(seq 600); do running && break; kill -0 "$(cat "$dir/cupsd.pid")" 2>/dev/null || break; sleep 0.1; done
+    running || { echo "cupsd did not start:" >&2; cat "$dir/log/cupsd.out" "$dir/log/error_log" >&2 2>/dev/null; exit 1; }
+    # The driver's PPD is the way cups-pdf is set up (lpadmin calls drivers
+    # deprecated: that warning alone is left out of what is said).
+    for _ in $(seq 20); do
+      lpadmin -p "$queue" -E -v "cups-pdf:/$queue" -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd 2>"$dir/log/lpadmin.err" \
+        && lpstat -p "$queue" >/dev/null 2>&1 && break
+      sleep 0.5
+    done
+    lpstat -p "$queue" >/dev/null 2>&1 \
+      || { echo "the queue $queue could not be made:" >&2; grep -v -i deprecated "$dir/log/lpadmin.err" >&2; exit 1; }
     echo "export CUPS_SERVER='$dir/cups.sock'"
     ;;
   stop)

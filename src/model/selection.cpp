@@ -19,7 +19,10 @@ void SelectionList::appendSelectionWithCount(MekaluSelection record)
     const auto found = std::find_if(m_records.begin(), m_records.end(),
                                     [&](const MekaluSelection &s) { return s.tsArticle == record.tsArticle; });
     if (found != m_records.end()) {
-        record.tsCount = add16(record.tsCount, 1);
+        // One use more than the name had: raising only the count passed in
+        // left every name used twice or more at 2, so the most used names
+        // never came first.
+        record.tsCount = add16(found->tsCount, record.tsCount);
         m_records.erase(found);
         addSelection(record);
         return;

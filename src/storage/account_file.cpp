@@ -341,7 +341,7 @@ class Writer {
 public:
     // A lenient writer never refuses: what the file cannot hold is written
     // as near as it can be (see encodeRecoveryCopy).
-    explicit Writer(bool lenient = false) : m_lenient(lenient) {}
+    explicit Writer(bool lenient) : m_lenient(lenient) {}
     QByteArray take() { return std::move(m_out); }
 
     void ascii(const QString &value)

@@ -378,7 +378,10 @@ QString displayPath(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-void removeStaleTemporaries(const QString &path)
+// Calls `take` for each temporary file that a stopped save of `path` left
+// (this program's names, regular files of this user that no running save
+// holds), with its open, locked descriptor and full name.
+static void forEachStaleTemporary(const QString &path, const std::function<void(int fd, const QByteArray &full)> &take)
 {
     const QFileInfo info(path);
     const QByteArray folder = nativePath(info.path());
@@ -401,9 +404,14 @@ void removeStaleTemporaries(const QString &path)
             continue;
         struct stat now;
         if (::lstat(full.constData(), &now) == 0 && now.st_dev == st.st_dev && now.st_ino == st.st_ino)
-            ::unlink(full.constData());
+            take(fd.get(), full);
     }
     ::closedir(dir);
+}
+
+void removeStaleTemporaries(const QString &path)
+{
+    forEachStaleTemporary(path, [](int, const QByteArray &full) { ::unlink(full.constData()); });
 }
 
 // Whether two open files hold the same bytes, read in bounded pieces.
@@ -430,44 +438,25 @@ static bool sameContent(int a, int b)
 
 void finishInterruptedBackup(const QString &path, const QString &backupPath)
 {
-    const QFileInfo info(backupPath);
-    const QByteArray folder = nativePath(info.path());
-    const QByteArray prefix = nativePath(tempPrefix(info));
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir)
+    // Only a file, a link or nothing at the backup's name is replaced.
+    struct stat existing;
+    if (::lstat(nativePath(backupPath).constData(), &existing) == 0 && !S_ISREG(existing.st_mode)
+        && !S_ISLNK(existing.st_mode))
         return;
-    QByteArray newest;
-    struct timespec newestChange = {0, 0};
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (!name.startsWith(prefix) || !name.endsWith(".tmp")
-            || !isTempMiddle(name.mid(prefix.size(), name.size() - prefix.size() - 4)))
-            continue;
-        const QByteArray full = folder + '/' + name;
-        Fd fd(::open(full.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    bool done = false;
+    forEachStaleTemporary(backupPath, [&](int fd, const QByteArray &full) {
         struct stat st;
-        if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()
-            || ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
-            continue;
         // Complete: its time was set back to the old version's after writing.
-        const bool complete = st.st_mtim.tv_sec != st.st_ctim.tv_sec || st.st_mtim.tv_nsec != st.st_ctim.tv_nsec;
+        if (done || ::fstat(fd, &st) != 0
+            || (st.st_mtim.tv_sec == st.st_ctim.tv_sec && st.st_mtim.tv_nsec == st.st_ctim.tv_nsec))
+            return;
         // The same bytes as the file: the save was stopped before the new
         // file was put in place, and the backup there is still right.
         Fd current(::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-        if (!complete || (current.get() >= 0 && sameContent(fd.get(), current.get())))
-            continue;
-        if (newest.isEmpty() || st.st_ctim.tv_sec > newestChange.tv_sec
-            || (st.st_ctim.tv_sec == newestChange.tv_sec && st.st_ctim.tv_nsec > newestChange.tv_nsec)) {
-            newest = full;
-            newestChange = st.st_ctim;
-        }
-    }
-    ::closedir(dir);
-    struct stat existing;
-    if (!newest.isEmpty()
-        && (::lstat(nativePath(backupPath).constData(), &existing) != 0 || S_ISREG(existing.st_mode)
-            || S_ISLNK(existing.st_mode)))
-        ::rename(newest.constData(), nativePath(backupPath).constData());
+        if (current.get() >= 0 && sameContent(fd, current.get()))
+            return;
+        done = ::rename(full.constData(), nativePath(backupPath).constData()) == 0;
+    });
 }
 
 QString canonicalFilePath(const QString &path)
@@ -534,10 +523,8 @@ SaveResult saveFileAtomically(const QString &path, const QByteArray &content, co
     }
 
     removeStaleTemporaries(target);
-    if (withBackup) {
-        finishInterruptedBackup(target, options.backupPath);
+    if (withBackup)
         removeStaleTemporaries(options.backupPath);
-    }
 
     // A file that exists gets its own permissions only once it is complete:
     // until then nobody else may read it, whoever the file's group is.

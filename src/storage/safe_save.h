@@ -76,7 +76,8 @@ SaveResult saveFileAtomically(const QString &path, const QByteArray &content,
 void removeStaleTemporaries(const QString &path);
 // A save stopped dead after its new file was put in place but before its
 // backup was leaves the previous version complete in the backup's
-// temporary file: it becomes the backup (call before removing temporaries).
+// temporary file: it becomes the backup (Open calls it before removing
+// temporaries; a save makes its own backup).
 void finishInterruptedBackup(const QString &path, const QString &backupPath);
 
 // The absolute path of the file path names: symbolic links followed, the

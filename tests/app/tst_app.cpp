@@ -19,6 +19,8 @@
 #include <QMenu>
 #include <QMimeDatabase>
 #include <QProcess>
+#include <csignal>
+#include <sys/prctl.h>
 #include <QStandardPaths>
 #include <optional>
 
@@ -65,7 +67,7 @@ static QString sampleFile()
     return QStringLiteral(HARUMOKA_SOURCE_DIR "/docs/sample/sample.txt");
 }
 
-static int run(const QStringList &args, QString *err = nullptr, QString *out = nullptr)
+static int run(const QStringList &args, QString *err = nullptr, QString *out = nullptr, const QString &tmpdir = QString())
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -73,10 +75,18 @@ static int run(const QStringList &args, QString *err = nullptr, QString *out = n
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     // As under cron or ssh: Qt would have notes about it for standard error.
     env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    if (!tmpdir.isEmpty())
+        env.insert(QStringLiteral("TMPDIR"), tmpdir);
     p.setProcessEnvironment(env);
+    // Ended with the test whatever happens to it, and waited for less than
+    // the test's own watchdog.
+    p.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
     p.start(QStringLiteral(HARUMOKA_EXE), args);
-    if (!p.waitForFinished(60000))
+    if (!p.waitForFinished(30000)) {
+        p.kill();
+        p.waitForFinished();
         return -1;
+    }
     if (err)
         *err = QString::fromUtf8(p.readAllStandardError());
     if (out)
@@ -140,6 +150,10 @@ private slots:
         row("folder missing", "--pdf NOWHERE/OUT.pdf ACCOUNT", 1, "PDFファイル「NOWHERE/OUT.pdf」を書き込めませんでした。\n");
         row("PDF on a full disk", "--pdf OUT.pdf ACCOUNT", 1, "PDFファイル「OUT.pdf」を書き込めませんでした。\n", "",
             FullDisk::WriteFails);
+        // The printout is drawn into the temporary folder first: cut short
+        // there, it replaces nothing.
+        row("PDF drawn on a full disk", "--pdf OUT.pdf ACCOUNT", 1, "PDFファイル「OUT.pdf」を書き込めませんでした。\n", "",
+            FullDisk::WriteFails + 2);
         row("PDF flush fails", "--pdf OUT.pdf ACCOUNT", 1, "PDFファイル「OUT.pdf」を書き込めませんでした。\n", "",
             FullDisk::FlushFails);
         row("CSV flush fails", "--csv OUT.csv ACCOUNT", 1, "ファイル「OUT.csv」に保存できませんでした。", "",
@@ -154,9 +168,12 @@ private slots:
         QFETCH(int, disk);
         QTemporaryDir dir;
         std::optional<FullDisk> full;
-        if (disk >= 0 && !full.emplace(FullDisk::Kind(disk)).skipReason.isEmpty())
+        const bool fullTemp = disk >= 2; // the temporary folder on the full disk, OUT beside an older PDF
+        if (disk >= 0 && !full.emplace(FullDisk::Kind(disk % 2)).skipReason.isEmpty())
             QSKIP(qPrintable(full->skipReason));
-        const QString output = full ? full->path(QStringLiteral("out")) : dir.filePath(QStringLiteral("out"));
+        const QString output = full && !fullTemp ? full->path(QStringLiteral("out")) : dir.filePath(QStringLiteral("out"));
+        const QByteArray olderPdf = "%PDF-1.4 an older printout\n%%EOF\n";
+        QVERIFY(!fullTemp || writeBytes(output + QStringLiteral(".pdf"), olderPdf));
         const QString account = dir.filePath(QStringLiteral("3年2組.txt"));
         QVERIFY(QFile::copy(sampleFile(), account));
         writeCp932(dir.filePath(QStringLiteral("m.txt")), {"iMekalu135", "True", "", "", "", "", "", "False", "2026/05/01",
@@ -177,9 +194,13 @@ private slots:
         if (full)
             full->fill(8192);
         QString e, o;
-        QCOMPARE(run(argv, &e, &o), status);
+        QCOMPARE(run(argv, &e, &o, fullTemp ? full->path(QString()) : QString()), status);
         QVERIFY2(err.isEmpty() ? e.isEmpty() : e.startsWith(expand(err)), qPrintable(e));
         QCOMPARE(readBytes(account), accountBytes);
+        if (fullTemp) {
+            QCOMPARE(readBytes(output + QStringLiteral(".pdf")), olderPdf);
+            return;
+        }
         for (const QString &file : {output + QStringLiteral(".csv"), output + QStringLiteral(".pdf")}) {
             if (!QFile::exists(file))
                 continue;

@@ -5,7 +5,9 @@ exe=$1 src=$(cd "$(dirname "$0")/../.." && pwd) work=$(mktemp -d) q=harumoka-tes
 [ "$(id -u)" -eq 0 ] || { echo "skipped: cups-pdf reads /etc/cups (root only)"; exit 77; }
 trap '"$src/scripts/print_service.sh" stop "$work/cups"; rm -rf "$work"' EXIT
 chmod 755 "$work" && mkdir -m 700 "$work/rt" && cp "$src/docs/sample/sample.txt" "$work/3年2組.txt"
-eval "$("$src/scripts/print_service.sh" start "$work/cups" "$q")"
+# Its own words when it cannot start (a failure inside eval "$(…)" would be lost).
+env=$("$src/scripts/print_service.sh" start "$work/cups" "$q") || { echo "FAIL the print service did not start"; exit 1; }
+eval "$env"
 export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$work/rt HOME=$work ASAN_OPTIONS=detect_leaks=0
 a=$work/3年2組.txt log=$work/cups/log/page_log
 fail() { echo "FAIL $*"; failed=$((failed + 1)); }

@@ -144,16 +144,17 @@ private slots:
     {
         SelectionList h;
         const QList<QPair<QString, QString>> steps = {
-            {"A", "A 1"}, {"B", "A 1,B 1"}, {"B", "B 2,A 1"}, {"A", "A 2,B 2"}, {"B", "B 2,A 2"},
+            {"A", "A 1"}, {"B", "A 1,B 1"}, {"B", "B 2,A 1"}, {"A", "A 2,B 2"}, {"B", "B 3,A 2"},
+            {"A", "A 3,B 3"}, {"A", "A 4,B 3"},
             // Case differs: a new name, at the very end.
-            {"b", "B 2,A 2,b 1"}};
+            {"b", "A 4,B 3,b 1"}};
         for (const auto &[name, expected] : steps) {
             h.appendSelectionWithCount(sel(name));
             QCOMPARE(names(h).join(','), expected);
         }
-        // The count passed in is raised, not the stored one.
-        h.appendSelectionWithCount(sel("A", 2026, 5));
-        QCOMPARE(names(h).first(), QStringLiteral("A 6"));
+        // A record that comes with a count of its own adds it.
+        h.appendSelectionWithCount(sel("b", 2026, 5));
+        QCOMPARE(names(h).first(), QStringLiteral("b 6"));
     }
 
     void selectionAgeingRemovesOneRecordPerNewName()

@@ -55,6 +55,18 @@ private slots:
         const QList<QStringList> rows = printoutTable(doc, sums, ps, Printout::fromKind(kind));
         RecordingSurface rec;
         printKindOn(doc, sums, rec, ps, Printout::fromKind(kind));
+        // Figures made apart from the summaries that both use: a total row's
+        // remainder is its income less its expense, and the year's totals
+        // are the sums of the entries themselves.
+        auto checkTotals = [&](const QStringList &t, int income, int expense) {
+            qint64 in = 0, out = 0;
+            for (const EntryPtr &e : doc.entries().entries())
+                (e->taIncome ? in : out) += e->taAmount;
+            if (t.size() > income + 2 && !t.at(income + 2).isEmpty())
+                QCOMPARE(t.at(income + 2).toLongLong(), t.at(income).toLongLong() - t.at(expense).toLongLong());
+            if (QString::fromUtf8(Printout::fromKind(kind).info().label).isEmpty())
+                QCOMPARE((QList<qint64>{t.at(income).toLongLong(), t.at(expense).toLongLong()}), (QList<qint64>{in, out}));
+        };
 
         if (Printout::fromKind(kind).ledger) {
             const PeriodInfo &info = Printout::fromKind(kind).info();
@@ -64,6 +76,7 @@ private slots:
                 if (r.at(2).endsWith(QStringLiteral(" 合計")) && r.at(0).isEmpty())
                     total = &r;
             QVERIFY(total);
+            checkTotals(*total, 3, 4);
             QCOMPARE(printedRow(rec, total->at(2)),
                      (QStringList{total->at(2), amount(total->at(3)), amount(total->at(4)), amount(total->at(5))}));
             if (info.carryFrom >= 0) {
@@ -82,6 +95,7 @@ private slots:
         } else {
             // The report's income and expense tables end in a totals row each.
             const QStringList &total = rows.last();
+            checkTotals(total, 3, 4);
             QStringList printedTotals;
             for (const RecordedText &t : rec.texts())
                 if (t.text == QStringLiteral("合　計"))

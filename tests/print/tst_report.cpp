@@ -2,6 +2,7 @@
 // printout dispatcher, drawn on a recording surface and checked exactly.
 #include "model/document.h"
 #include "model/values.h"
+#include "print/layout.h"
 #include "print/printouts.h"
 #include "print/recording_surface.h"
 #include "print/report.h"
@@ -61,6 +62,7 @@ private slots:
     void onePerRow();
     void otherAccountTitleAndSignature();
     void closingSentences();
+    void closingLinesStayOnThePaper();
     void detailMismatch();
     void dispatcher();
     void incomeGroupsBreakPages();
@@ -581,6 +583,24 @@ void TestReport::overflowIsReportedBeforeDrawing()
     QVERIFY_THROWS_EXCEPTION(HarumokaError, printReport(rec, a.ps, QStringLiteral("１学期"), period, QString()));
     QVERIFY(rec.texts().isEmpty());
     QVERIFY(rec.lines().isEmpty());
+}
+
+
+// However long the lists, the closing sentences, the date and the signature
+// are printed above the paper's printable bottom, together on the last page.
+void TestReport::closingLinesStayOnThePaper()
+{
+    Account a;
+    for (int n = 1; n <= 70; ++n) {
+        a.add(expense(d(2003, 5, 1), QStringLiteral("支出%1").arg(n), n));
+        const RecordingSurface rec = a.report();
+        for (const RecordedText &t : rec.texts())
+            QVERIFY2(t.y + 300 <= kPrintableBottom, qPrintable(QStringLiteral("%1 expenses: %2 at %3").arg(n).arg(t.text).arg(t.y)));
+        const auto said = findText(rec, QStringLiteral("上記の通りご報告します。")), signed_ = findText(rec, QStringLiteral("第３学年２組  　担任　山田花子"));
+        QVERIFY(said && signed_);
+        QCOMPARE(said->page, rec.pageCount() - 1);
+        QCOMPARE(signed_->page, rec.pageCount() - 1);
+    }
 }
 
 HARUMOKA_PRINT_TEST_MAIN(TestReport)

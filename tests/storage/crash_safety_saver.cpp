@@ -1,8 +1,9 @@
 // Helper of tst_crash_safety: saves the test's accounts to one file over and
 // over until it is killed, the way Save does.
-//   crash_safety_saver TARGET START
+//   crash_safety_saver TARGET START [COUNT]
 // prints "ready", then saves version START, START+1, ... (cycling) to
-// TARGET with writeAccountFile, printing "saved" after each save.
+// TARGET with writeAccountFile, printing "saved" after each save (and a
+// backup's warning to standard error), COUNT times or until it is killed.
 #include "crash_safety_versions.h"
 
 #include <array>
@@ -15,12 +16,13 @@ int main(int argc, char **argv)
 {
     // Never outlive the test that started us.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s TARGET START\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s TARGET START [COUNT]\n", argv[0]);
         return 2;
     }
     const QString target = QString::fromLocal8Bit(argv[1]);
     const int start = std::atoi(argv[2]);
+    const int count = argc == 4 ? std::atoi(argv[3]) : 100000; // bounded, in case nobody kills us
     std::array<LoadedAccount, kCrashSafetyVersions> versions;
     std::array<AccountHeader, kCrashSafetyVersions> headers;
     std::array<EntryList, kCrashSafetyVersions> lists;
@@ -31,10 +33,11 @@ int main(int argc, char **argv)
     std::puts("ready");
     std::fflush(stdout);
     try {
-        // Bounded, in case nobody kills us.
-        for (int i = start; i < start + 100000; ++i) {
+        for (int i = start; i < start + count; ++i) {
             const int v = i % kCrashSafetyVersions;
-            writeAccountFile(target, headers[v], lists[v]);
+            const SaveResult result = writeAccountFile(target, headers[v], lists[v]);
+            if (!result.backupWarning.isEmpty())
+                std::fprintf(stderr, "%s\n", qPrintable(result.backupWarning));
             std::puts("saved");
             std::fflush(stdout);
         }

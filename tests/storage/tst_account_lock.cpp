@@ -80,6 +80,7 @@ private slots:
                                       << QStringLiteral("yamada（コンピューター「%1」）").arg(host);
         QTest::newRow("program gone") << lockOf(host, goneProcess(), me) << Verdict::StaleTakenOver << "";
         QTest::newRow("process number reused") << lockOf(host, m_other.processId(), me) << Verdict::StaleTakenOver << "";
+        QTest::newRow("no process number") << lockOf(host, 0, me) << Verdict::StaleTakenOver << "";
         QTest::newRow("program ended, not reaped") << lockOf(host, m_zombie, me) << Verdict::StaleTakenOver << "";
         QTest::newRow("another computer") << lockOf("pc-2f-shokuin", 1234, me) << Verdict::CannotJudge
                                           << "yamada（コンピューター「pc-2f-shokuin」）";
@@ -109,8 +110,11 @@ private slots:
         if (verdict == Verdict::Acquired || verdict == Verdict::StaleTakenOver) {
             QVERIFY(lock.isLocked());
             QVERIFY(readBytes(lockFile).contains(ours));
+            // Taken over meanwhile by another computer's program: closing leaves its lock.
+            const QByteArray theirs = lockOf(QStringLiteral("pc-2f-shokuin"), 1234, QStringLiteral("harumoka"));
+            QVERIFY(writeBytes(lockFile, theirs));
             lock.unlock();
-            QVERIFY(!QFileInfo::exists(lockFile));
+            QCOMPARE(readBytes(lockFile), theirs);
             return;
         }
         QVERIFY(!lock.isLocked());

@@ -26,15 +26,6 @@ void nameParts(std::initializer_list<std::pair<QObject *, const char *>> parts)
         part->setObjectName(QLatin1String(name));
 }
 
-QLineEdit *lineEdit(QWidget *parent, int left, int top, int width, int height)
-{
-    auto *e = new QLineEdit(parent);
-    place(e, left, top, width, height);
-    e->setValidator(new TextRule(e));
-    selectAllOnFocus(e);
-    return e;
-}
-
 static QComboBox *setUpCombo(QComboBox *c, int left, int top, int width, int height)
 {
     c->setEditable(true);

@@ -87,7 +87,6 @@ namespace sheet {
 // design positions controls from the container's top.
 constexpr int kTabHeader = 360;
 
-QLineEdit *lineEdit(QWidget *parent, int left, int top, int width, int height = 360);
 QComboBox *combo(QWidget *parent, int left, int top, int width, int height = 360);
 // Number boxes (see NumberBox).
 QLineEdit *numberBox(QWidget *parent, bool signedAmount, int left, int top, int width, int height = 360);

@@ -488,6 +488,11 @@ void DocumentCommands::writeRecoveryCopy()
         m_dialogs.message(m_parent, problem, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
 }
 
+bool DocumentCommands::unsavedWorkCopied() const
+{
+    return m_doc.isModified() && !m_recoveryTimer->isActive() && m_recovery.hasCopy() && m_recovery.lastWriteOk();
+}
+
 bool DocumentCommands::offerRecovery()
 {
     const QList<RecoveryCopy> copies = m_recovery.leftBehind();

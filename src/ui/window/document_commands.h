@@ -81,6 +81,8 @@ public:
     void setSettingsFilePath(const QString &path) { m_settingsFilePath = path; }
     // Milliseconds after a change before the recovery copy is written.
     void setRecoveryDelay(int ms) { m_recoveryDelay = ms; }
+    // Whether the unsaved work, as it is now, is in the recovery copy.
+    bool unsavedWorkCopied() const;
     // Brings what is derived from the document (the summaries) up to date
     // after it was read; throws OverflowError when a period's sums do not fit.
     void setRefresh(std::function<void()> refresh) { m_refresh = std::move(refresh); }

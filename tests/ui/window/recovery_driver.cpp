@@ -2,7 +2,7 @@
 // killed.
 //   recovery_driver ACCOUNT
 // opens ACCOUNT, changes the first income's amount to 7777 through the
-// income sheet, waits until the recovery copy is written, prints "ready"
+// income sheet, waits until the recovery copy holds it, prints "ready"
 // and sleeps until it is killed. With TEXT it then types X into 担任 and,
 // once that is copied, TEXT into 学校, as a paste.
 #include "app/application.h"
@@ -40,11 +40,11 @@ int main(int argc, char **argv)
     part<FlexGrid>(*s, "MSFlexGridIncome")->clickCell(1, 6);
     part<QLineEdit>(*s, "TextIncomeAmount")->setText(QStringLiteral("7777"));
     part<QPushButton>(*s, "CommandIncomeRecord")->click();
-    auto waitForCopy = [] {
+    auto waitForCopy = [&w] {
         QElapsedTimer t;
         t.start();
-        while (t.elapsed() < 1000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        while (!w->documentCommands().unsavedWorkCopied() && t.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     };
     waitForCopy();
     if (argc == 3) {

@@ -49,37 +49,54 @@ bool noticeShown(frmMain &w)
 class TestFileSafety : public QObject {
     Q_OBJECT
 private slots:
-    void cancelKeepsEverything_data()
+    // The unsaved-changes question on every road out: Cancel keeps
+    // everything; No leaves without saving; Yes saves first (Save As for an
+    // unnamed account), and a cancelled Save As keeps everything.
+    void saveQuestionOnEveryRoadOut_data()
     {
-        QTest::addColumn<QString>("command");
-        QTest::newRow("close") << "close";
-        QTest::newRow("open") << "open";
-        QTest::newRow("exit") << "exit";
-        QTest::newRow("close button") << "window";
+        QTest::addColumn<QString>("command"); // the close button: "window"
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("saveAs"); // the name Save As is given; "-" not asked, "" cancelled
+        QTest::addColumn<bool>("left");
+        using A = Dialogs::Answer;
+        for (const char *command : {"close", "open", "exit", "window"})
+            QTest::addRow("%s, キャンセル", command) << command << int(A::Cancel) << "-" << false;
+        QTest::newRow("close, いいえ") << "close" << int(A::No) << "-" << true;
+        QTest::newRow("open, いいえ") << "open" << int(A::No) << "-" << true;
+        QTest::newRow("exit, いいえ") << "exit" << int(A::No) << "-" << true;
+        QTest::newRow("close, はい, Save As cancelled") << "close" << int(A::Yes) << "" << false;
+        QTest::newRow("window, はい, Save As cancelled") << "window" << int(A::Yes) << "" << false;
+        QTest::newRow("window, はい, saved") << "window" << int(A::Yes) << "exit.txt" << true;
     }
-    void cancelKeepsEverything()
+    void saveQuestionOnEveryRoadOut()
     {
         QFETCH(QString, command);
+        QFETCH(int, answer);
+        QFETCH(QString, saveAs);
+        QFETCH(bool, left);
         WindowFixture f;
         part<QPushButton>(*f.w, "CommandIncomeNew")->click();
         QVERIFY(f.doc().isModified());
-        f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::Cancel);
+        f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer(answer));
+        if (saveAs != "-")
+            f.dialogs.expectSave(saveAs.isEmpty() ? QString() : f.path(saveAs));
+        if (command == "open" && left)
+            f.dialogs.expectOpen(QString());
         if (command == QLatin1String("close"))
-            QVERIFY(!f.w->mnuFileClose_Click());
+            QCOMPARE(f.w->mnuFileClose_Click(), left);
         else if (command == QLatin1String("open"))
             part<QAction>(*f.w, "mnuFileOpen")->trigger();
         else if (command == QLatin1String("exit"))
             part<QAction>(*f.w, "mnuFileExit")->trigger();
         else
-            QVERIFY(!f.w->close());
+            QCOMPARE(f.w->close(), left);
         QVERIFY(f.dialogs.done());
-        QCOMPARE(f.dialogs.buttonsSeen.last(), Dialogs::Buttons::YesNoCancel);
-        QVERIFY(f.w->isVisible());
-        QVERIFY(f.doc().isModified());
-        QCOMPARE(f.doc().incomeCount(), qint16(1));
-        // Asked again, No closes without saving.
-        f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::No);
-        QVERIFY(f.w->mnuFileClose_Click());
+        QCOMPARE(f.dialogs.buttonsSeen.first(), Dialogs::Buttons::YesNoCancel);
+        const bool windowGone = command == "exit" || command == "window";
+        QCOMPARE(f.w->isVisible(), !(left && windowGone));
+        QCOMPARE(f.doc().isModified(), !left);
+        QCOMPARE(f.doc().incomeCount(), qint16(left && !windowGone ? 0 : 1));
+        QCOMPARE(QFile::exists(f.path(QStringLiteral("exit.txt"))), saveAs == "exit.txt");
     }
 
     void locksHeldElsewhere_data()
@@ -172,6 +189,7 @@ private slots:
     void saveNeverWritesElsewhere_data()
     {
         QTest::addColumn<QString>("change");
+        QTest::newRow("the file removed") << "file";
         QTest::newRow("the folder removed") << "removed";
         QTest::newRow("the folder another file system") << "mount";
         QTest::newRow("the link re-pointed") << "link";
@@ -208,6 +226,12 @@ private slots:
             QVERIFY(!f.w->mnuFileSave_Click());
             QCOMPARE(readBytes(a), before);
             QVERIFY(!QFile::exists(a + QStringLiteral(".bak")));
+        } else if (change == "file") {
+            // Only the file gone: asked as before, and saved in its folder.
+            QVERIFY(QFile::remove(a));
+            f.dialogs.expectMessageContaining(QStringLiteral("削除されたか移動されています"), Dialogs::Answer::Yes);
+            QVERIFY(f.w->mnuFileSave_Click());
+            QVERIFY(QFile::exists(a));
         } else {
             const QString moved = f.path(QStringLiteral("moved"));
             QVERIFY(QDir().rename(folder, moved) || (QDir(folder).removeRecursively() && QDir().mkpath(moved)));

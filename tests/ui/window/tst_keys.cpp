@@ -216,6 +216,9 @@ detail article | open 3 1 1; ime のり; unchanged; key Return | | のり,100;y,
 Delete, income | cursor 1 2; key Delete | 2行目（2026/04/02　B　200円）を削除しますか？ | $A | 収入元帳
 menu, expense | menu 2 1 | 1行目（2026/04/01　a　100円）を削除しますか？ | $b;$c | 支出元帳
 Delete, detail | cursor 3 1; key Delete | 1行目（x　100円）を削除しますか？ | y,200 | 明細書
+Delete answered No | cursor 1 2; key Delete | 2行目（2026/04/02　B　200円）を削除しますか？=No | $A;$B | 収入元帳
+menu answered No | menu 2 1 | 1行目（2026/04/01　a　100円）を削除しますか？=No | $a;$b;$c | 支出元帳
+Delete answered No, detail | cursor 3 1; key Delete | 1行目（x　100円）を削除しますか？=No | x,100;y,200 | 明細書
 Escape closes the detail window | cursor 3 1; key Escape | 明細表を見直しますか？=No | x,100;y,200 | 支出元帳
 Down and Enter to a new detail line | open 3 2 2; key Return; key Down; key Return | | x,100;y,200;, | 項目
 full-width keys, amount | open 1 2 6; keys １３００; key Return | | $A;2026/04/02,B,,,30,1,300 | 収入元帳

@@ -349,68 +349,6 @@ private slots:
         QVERIFY(part<QAction>(w, "mnuFileSave")->isEnabled());
     }
 
-    void saveQuestionOnCloseOpenAndExit()
-    {
-        // No: closes without saving.
-        {
-            WindowFixture f;
-            f.add(income(d(2026, 4, 1), "A", 100));
-            f.doc().setModified(true);
-            f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::No);
-            QVERIFY(f.w->mnuFileClose_Click());
-            QVERIFY(!f.doc().isModified());
-            QCOMPARE(f.doc().entries().size(), 0);
-        }
-        // Yes on an unnamed document runs Save As; cancelling it closes nothing.
-        {
-            WindowFixture f;
-            f.add(income(d(2026, 4, 1), "A", 100));
-            f.doc().setModified(true);
-            f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::Yes)
-                .expectSave(QString());
-            QVERIFY(!f.w->mnuFileClose_Click());
-            QVERIFY(f.doc().isModified());
-            QCOMPARE(f.doc().entries().size(), 1);
-        }
-        // Open asks before the dialog; No then a cancelled dialog leaves an empty document.
-        {
-            WindowFixture f;
-            f.add(income(d(2026, 4, 1), "A", 100));
-            f.doc().setModified(true);
-            f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::No)
-                .expectOpen(QString());
-            f.w->mnuFileOpen_Click();
-            QCOMPARE(f.doc().entries().size(), 0);
-            QVERIFY(f.dialogs.done());
-        }
-        // Exit with Yes and a completed Save As quits; with a cancelled one it stays open.
-        {
-            WindowFixture f;
-            f.doc().setModified(true);
-            f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::Yes)
-                .expectSave(QString());
-            QVERIFY(!f.w->close());
-            QVERIFY(f.w->isVisible());
-            QVERIFY(f.doc().isModified());
-            f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::Yes)
-                .expectSave(f.path(QStringLiteral("exit.txt")));
-            QVERIFY(f.w->close());
-            QVERIFY(QFile::exists(f.path(QStringLiteral("exit.txt"))));
-        }
-        // Deleting an entry is a change: Close asks.
-        {
-            WindowFixture f;
-            f.add(income(d(2026, 4, 1), "A", 100));
-            f.refill();
-            part<FlexGrid>(*f.w, "MSFlexGridIncome")->clickCell(1, 2);
-            f.doc().setModified(false);
-            part<QPushButton>(*f.w, "CommandIncomeDelete")->click();
-            QVERIFY(f.doc().isModified());
-            f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::No);
-            QVERIFY(f.w->mnuFileClose_Click());
-        }
-    }
-
     void closeKeepsTheCarryOverNameAndResetsTheTitle()
     {
         WindowFixture f;

@@ -109,8 +109,12 @@ private slots:
         const QString pdf = f.path(QStringLiteral("report.pdf"));
         f.dialogs.expectMessage(QStringLiteral("一学期会計報告を印刷します。よろしいですか？"), Dialogs::Answer::Yes)
             .expectPrint(true, pdf);
+        // The job and the proposed PDF are named after the whole account name, dots and all.
+        f.doc().setFileName(f.path(QStringLiteral("2026.3年2組.txt")));
         f.w->mnuFilePrint_Click();
         QVERIFY(f.dialogs.done());
+        QCOMPARE(f.w->printer()->docName(), QStringLiteral("2026.3年2組 一学期会計報告"));
+        QCOMPARE(f.dialogs.pdfNamesSeen.last(), f.path(QStringLiteral("2026.3年2組_一学期会計報告.pdf")));
         const QString text = pdfText(pdf);
         QVERIFY2(text.contains(QStringLiteral("学級会計報告")), qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("さくら小学校")));
@@ -190,6 +194,48 @@ private slots:
         part<QAction>(*f.w, "mnuFilePrintPreview")->trigger();
         QVERIFY(f.dialogs.done());
         QVERIFY(QFile(pdf).size() > 1000);
+    }
+
+    // Each toolbar button does what its menu command does, through the same
+    // questions and dialogs.
+    void toolbarButtons_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("made"); // the file the command writes or opens
+        QTest::newRow("開く") << "開く" << "a.txt";
+        QTest::newRow("名前をつけて保存") << "名前をつけて保存" << "b.txt";
+        QTest::newRow("上書き保存, no name yet") << "上書き保存" << "c.txt";
+        QTest::newRow("ページ設定") << "ページ設定" << "";
+        QTest::newRow("印刷プレビュー") << "印刷プレビュー" << "preview.pdf";
+        QTest::newRow("印刷") << "印刷" << "print.pdf";
+    }
+    void toolbarButtons()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, made);
+        WindowFixture f;
+        f.add(income(d(2026, 5, 1), "学級費", 1000));
+        f.refill();
+        const QString path = f.path(made);
+        if (button == "開く") {
+            QVERIFY(writeBytes(path, "iMekalu135\r\nTrue\r\n\r\n\r\n\r\n\r\n\r\n"));
+            f.doc().setModified(false);
+            f.dialogs.expectOpen(path);
+        } else if (button.endsWith("保存")) {
+            f.dialogs.expectSave(path);
+        } else if (button == "ページ設定") {
+            f.dialogs.expectPageSetup(false);
+        } else if (button == "印刷プレビュー") {
+            f.w->printer()->setOutputFileName(path);
+            f.dialogs.expectPreview();
+        } else {
+            f.dialogs.expectMessageContaining(QStringLiteral("印刷します。よろしいですか？"), Dialogs::Answer::Yes)
+                .expectPrint(true, path);
+        }
+        part<QAction>(*f.w, qPrintable(button))->trigger();
+        QVERIFY(f.dialogs.done());
+        QVERIFY(made.isEmpty() || QFile(path).size() > 10);
+        QCOMPARE(f.doc().fileName(), made.endsWith(".txt") ? path : QString());
     }
 
     void overflowWhileDrawingIsReported()

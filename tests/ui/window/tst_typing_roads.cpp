@@ -65,7 +65,7 @@ void perform(WindowFixture &f, const QString &step)
         pressKey(Qt::Key_V, Qt::ControlModifier);
     } else if (step.startsWith(QLatin1String("key ")) || step.startsWith(QLatin1String("Ctrl+"))) {
         const QHash<QString, QKeyCombination> keys{{"key Tab", Qt::Key_Tab}, {"key Shift+Tab", Qt::Key_Backtab},
-            {"key Enter", Qt::Key_Return}, {"key Escape", Qt::Key_Escape}, {"key Backspace", Qt::Key_Backspace}, {"Ctrl+Z", Qt::CTRL | Qt::Key_Z}, {"Ctrl+Y", Qt::CTRL | Qt::Key_Y}};
+            {"key Enter", Qt::Key_Return}, {"key Escape", Qt::Key_Escape}, {"key Backspace", Qt::Key_Backspace}, {"key Left", Qt::Key_Left}, {"Ctrl+Z", Qt::CTRL | Qt::Key_Z}, {"Ctrl+Y", Qt::CTRL | Qt::Key_Y}};
         pressKey(keys.value(step).key(), keys.value(step).keyboardModifiers());
     } else if (step.startsWith(QLatin1String("wheel "))) {
         QWidget *vp = s->grid()->viewport();
@@ -153,10 +153,13 @@ private slots:
             {"blank row clicked, Escape", "click 3,4; key Escape", "incomes 2; saved"},
             {"Tab after Enter in a date", "click 1,1; type 4/11; key Enter; key Tab", "focus ComboIncomeArticle"},
             {"the delete question's row", "click 1,2; key Escape; menu 2", "asked 2; incomes 2; highlight 1"},
-            {"a character the file cannot hold", "click 1,2; ime 𠮷田; key Enter",
+            {"a character the file cannot hold", "click 1,2; ime 𠮷田𠮷; key Enter",
              "said 「𠮷」はこのファイルに保存できない文字です。; I1 2026/04/10|田|1000|32|32000"},
             {"a pasted dash, euro and line", "click 1,2; paste 3–4月€\n分; key Enter",
              "said 「–」「€」はこのファイルに保存できない文字です。; I1 2026/04/10|34月|1000|32|32000"},
+            {"left out in the middle", "click 1,2; type ac; key Left; ime 𠮷b; type d; key Enter",
+             "said 「𠮷」; I1 2026/04/10|abdc|1000|32|32000"},
+            {"an escape character pasted", "click 1,2; paste A\x1b$B; key Enter", "said 「U+001B」; I1 2026/04/10|A$B|1000|32|32000"},
             {"names the file holds", "click 1,2; ime 髙橋﨑①～; key Enter", "quiet; I1 2026/04/10|髙橋﨑①～|1000|32|32000"},
             {"an emoji in an expense", "tab; click 1,3; type a; ime 😀; type b; key Enter",
              "said 「😀」; E1 2026/06/01|ab|0|0|100"},
