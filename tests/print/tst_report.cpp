@@ -595,7 +595,7 @@ void TestReport::closingLinesStayOnThePaper()
         a.add(expense(d(2003, 5, 1), QStringLiteral("支出%1").arg(n), n));
         const RecordingSurface rec = a.report();
         for (const RecordedText &t : rec.texts())
-            QVERIFY2(t.y + 300 <= kPrintableBottom, qPrintable(QStringLiteral("%1 expenses: %2 at %3").arg(n).arg(t.text).arg(t.y)));
+            QVERIFY2(t.y + 300 <= layout::kPrintableBottom, qPrintable(QStringLiteral("%1 expenses: %2 at %3").arg(n).arg(t.text).arg(t.y)));
         const auto said = findText(rec, QStringLiteral("上記の通りご報告します。")), signed_ = findText(rec, QStringLiteral("第３学年２組  　担任　山田花子"));
         QVERIFY(said && signed_);
         QCOMPARE(said->page, rec.pageCount() - 1);

@@ -1,6 +1,7 @@
 // The print command and the preview through the real window.
 #include "model/values.h"
 #include "support/test_main.h"
+#include "storage/codec.h"
 #include "support/test_util.h"
 #include "support/window_fixture.h"
 #include "ui/widgets/datepicker.h"
@@ -106,11 +107,12 @@ private slots:
         f.add(expense(d(2026, 5, 2), "画用紙", 12345, QString(), 7));
         f.refill();
         part<QRadioButton>(*f.w, "optPrint", 1)->click(); // 一学期会計報告
+        // The job and the proposed PDF are named after the whole account name, dots and all.
+        f.dialogs.expectSave(f.path(QStringLiteral("2026.3年2組.txt")));
+        QVERIFY(f.w->mnuFileSaveAs_Click());
         const QString pdf = f.path(QStringLiteral("report.pdf"));
         f.dialogs.expectMessage(QStringLiteral("一学期会計報告を印刷します。よろしいですか？"), Dialogs::Answer::Yes)
             .expectPrint(true, pdf);
-        // The job and the proposed PDF are named after the whole account name, dots and all.
-        f.doc().setFileName(f.path(QStringLiteral("2026.3年2組.txt")));
         f.w->mnuFilePrint_Click();
         QVERIFY(f.dialogs.done());
         QCOMPARE(f.w->printer()->docName(), QStringLiteral("2026.3年2組 一学期会計報告"));
@@ -204,7 +206,7 @@ private slots:
         QTest::addColumn<QString>("made"); // the file the command writes or opens
         QTest::newRow("開く") << "開く" << "a.txt";
         QTest::newRow("名前をつけて保存") << "名前をつけて保存" << "b.txt";
-        QTest::newRow("上書き保存, no name yet") << "上書き保存" << "c.txt";
+        QTest::newRow("上書き保存") << "上書き保存" << "c.txt";
         QTest::newRow("ページ設定") << "ページ設定" << "";
         QTest::newRow("印刷プレビュー") << "印刷プレビュー" << "preview.pdf";
         QTest::newRow("印刷") << "印刷" << "print.pdf";
@@ -221,6 +223,11 @@ private slots:
             QVERIFY(writeBytes(path, "iMekalu135\r\nTrue\r\n\r\n\r\n\r\n\r\n\r\n"));
             f.doc().setModified(false);
             f.dialogs.expectOpen(path);
+        } else if (button == "上書き保存") {
+            f.dialogs.expectSave(path);
+            QVERIFY(f.w->mnuFileSaveAs_Click());
+            f.add(income(d(2026, 5, 2), "追加", 500));
+            f.refill();
         } else if (button.endsWith("保存")) {
             f.dialogs.expectSave(path);
         } else if (button == "ページ設定") {
@@ -236,6 +243,7 @@ private slots:
         QVERIFY(f.dialogs.done());
         QVERIFY(made.isEmpty() || QFile(path).size() > 10);
         QCOMPARE(f.doc().fileName(), made.endsWith(".txt") ? path : QString());
+        QCOMPARE(readBytes(path).contains(encodeCp932(QStringLiteral("追加"))), button == "上書き保存");
     }
 
     void overflowWhileDrawingIsReported()
