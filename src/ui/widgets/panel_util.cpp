@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -73,8 +74,13 @@ public:
     using QObject::QObject;
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::FocusIn)
-            selectAllText(qobject_cast<QWidget *>(watched));
+        // Focus coming back from a message, a menu or another window leaves
+        // the text as it was: typing on must not replace what was typed.
+        if (event->type() == QEvent::FocusIn) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                selectAllText(qobject_cast<QWidget *>(watched));
+        }
         return false;
     }
 };

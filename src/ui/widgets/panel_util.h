@@ -27,7 +27,8 @@ QString amountBoxText(double amount);
 qint32 readAmountField(const QString &text, const QString &fieldName);
 qint16 readCountField(const QString &text, const QString &fieldName);
 
-// Selects the whole text whenever the widget gets the focus.
+// Selects the whole text whenever the widget gets the focus, except when
+// it comes back from a message, a menu or another window.
 void selectAllOnFocus(QWidget *w);
 // Number and date boxes keep the input method out: they answer its
 // ImEnabled query with false, so that keys reach them straight whatever the

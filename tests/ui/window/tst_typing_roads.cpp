@@ -78,6 +78,9 @@ void perform(WindowFixture &f, const QString &step)
         QContextMenuEvent e(QContextMenuEvent::Mouse, cell.center(), s->grid()->viewport()->mapToGlobal(cell.center()));
         QApplication::sendEvent(s->grid()->viewport(), &e);
         s->grid()->findChildren<QMenu *>().constLast()->actions().constFirst()->trigger();
+    } else if (step == QLatin1String("refocus")) { // back from a message box
+        QFocusEvent in(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(QApplication::focusWidget(), &in);
     } else if (step == QLatin1String("spin")) { // the pupils' up arrow
         part<UpDown>(*s, "UpDownIncomeStudents")->findChild<QToolButton *>()->click();
     } else if (step == QLatin1String("tab")) {
@@ -160,6 +163,8 @@ private slots:
             {"left out in the middle", "click 1,2; type ac; key Left; ime 𠮷b; type d; key Enter",
              "said 「𠮷」; I1 2026/04/10|abdc|1000|32|32000"},
             {"an escape character pasted", "click 1,2; paste A\x1b$B; key Enter", "said 「U+001B」; I1 2026/04/10|A$B|1000|32|32000"},
+            {"typing on after the message", "click 1,2; type ab; ime é; refocus; type c; key Enter",
+             "said 「é」; I1 2026/04/10|abc|1000|32|32000"},
             {"names the file holds", "click 1,2; ime 髙橋﨑①～; key Enter", "quiet; I1 2026/04/10|髙橋﨑①～|1000|32|32000"},
             {"an emoji in an expense", "tab; click 1,3; type a; ime 😀; type b; key Enter",
              "said 「😀」; E1 2026/06/01|ab|0|0|100"},
