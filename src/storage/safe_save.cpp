@@ -438,16 +438,10 @@ static bool sameContent(int a, int b)
 
 void finishInterruptedBackup(const QString &path, const QString &backupPath)
 {
-    // Only a file, a link or nothing at the backup's name is replaced.
-    struct stat existing;
-    if (::lstat(nativePath(backupPath).constData(), &existing) == 0 && !S_ISREG(existing.st_mode)
-        && !S_ISLNK(existing.st_mode))
-        return;
-    bool done = false;
     forEachStaleTemporary(backupPath, [&](int fd, const QByteArray &full) {
         struct stat st;
         // Complete: its time was set back to the old version's after writing.
-        if (done || ::fstat(fd, &st) != 0
+        if (::fstat(fd, &st) != 0
             || (st.st_mtim.tv_sec == st.st_ctim.tv_sec && st.st_mtim.tv_nsec == st.st_ctim.tv_nsec))
             return;
         // The same bytes as the file: the save was stopped before the new
@@ -455,7 +449,9 @@ void finishInterruptedBackup(const QString &path, const QString &backupPath)
         Fd current(::open(nativePath(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
         if (current.get() >= 0 && sameContent(fd, current.get()))
             return;
-        done = ::rename(full.constData(), nativePath(backupPath).constData()) == 0;
+        // Only one save runs at a time, so there is one such copy. A folder
+        // at the backup's name makes the rename fail, leaving it alone.
+        ::rename(full.constData(), nativePath(backupPath).constData());
     });
 }
 

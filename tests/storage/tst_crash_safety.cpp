@@ -168,20 +168,27 @@ private slots:
     void oneSystemCallFails_data()
     {
         QTest::addColumn<QString>("inject");
+        QTest::addColumn<int>("saves"); // of versions 1, 2, …
         QTest::addColumn<int>("status"); // -1 killed
         QTest::addColumn<int>("file");
         QTest::addColumn<int>("backup"); // after the next Open
         QTest::addColumn<QString>("said");
-        QTest::newRow("killed between the renames") << "rename,renameat,renameat2:signal=KILL:when=2" << -1 << 1 << 0 << "";
-        QTest::newRow("the file's rename fails") << "rename,renameat,renameat2:error=EIO:when=1" << 1 << 0 << kNone
+        const char *renames = "rename,renameat,renameat2";
+        QTest::newRow("killed between the renames") << QString("%1:signal=KILL:when=2").arg(renames) << 1 << -1 << 1 << 0 << "";
+        QTest::newRow("killed between the renames, a backup there")
+            << QString("%1:signal=KILL:when=4").arg(renames) << 2 << -1 << 2 << 1 << "";
+        // The third write is the backup's first piece.
+        QTest::newRow("killed while copying the backup") << "write:signal=KILL:when=4" << 1 << -1 << 0 << kNone << "";
+        QTest::newRow("the file's rename fails") << QString("%1:error=EIO:when=1").arg(renames) << 1 << 1 << 0 << kNone
                                                   << "書き終えたファイルを元のファイルと置き換えられませんでした。";
-        QTest::newRow("the backup's rename fails") << "rename,renameat,renameat2:error=EIO:when=2" << 0 << 1 << kNone
+        QTest::newRow("the backup's rename fails") << QString("%1:error=EIO:when=2").arg(renames) << 1 << 0 << 1 << kNone
                                                     << "バックアップを置き換えられませんでした。";
-        QTest::newRow("the permissions cannot be set") << "fchmod:error=EPERM:when=1" << 1 << 0 << kNone << "";
+        QTest::newRow("the permissions cannot be set") << "fchmod:error=EPERM:when=1" << 1 << 1 << 0 << kNone << "";
     }
     void oneSystemCallFails()
     {
         QFETCH(QString, inject);
+        QFETCH(int, saves);
         QFETCH(int, status);
         QFETCH(int, file);
         QFETCH(int, backup);
@@ -193,7 +200,7 @@ private slots:
         f.close();
         QProcess saver;
         saver.start(QStringLiteral("strace"), {"-f", "-o", "/dev/null", "-e", "inject=" + inject,
-                                               QStringLiteral(CRASH_SAFETY_SAVER), target, "1", "1"});
+                                               QStringLiteral(CRASH_SAFETY_SAVER), target, "1", QString::number(saves)});
         if (!saver.waitForFinished(60000) || saver.exitCode() == 127)
             QSKIP("no strace here");
         QCOMPARE(saver.exitStatus() == QProcess::CrashExit || saver.exitCode() > 128 ? -1 : saver.exitCode(), status);
