@@ -174,6 +174,7 @@ private slots:
         QTest::addColumn<int>("backup"); // after the next Open
         QTest::addColumn<QString>("said");
         const char *renames = "rename,renameat,renameat2";
+        QTest::newRow("killed before the renames") << QString("%1:signal=KILL:when=1").arg(renames) << 1 << -1 << 0 << kNone << "";
         QTest::newRow("killed between the renames") << QString("%1:signal=KILL:when=2").arg(renames) << 1 << -1 << 1 << 0 << "";
         QTest::newRow("killed between the renames, a backup there")
             << QString("%1:signal=KILL:when=4").arg(renames) << 2 << -1 << 2 << 1 << "";
