@@ -158,7 +158,6 @@ void PrinterSurface::endPage()
     flushText();
     if (!m_printer.newPage())
         throw HarumokaError(QStringLiteral("プリンタで新しいページを始められませんでした。"));
-    ++m_pages;
 }
 
 void PrinterSurface::endDocument()

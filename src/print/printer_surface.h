@@ -47,7 +47,6 @@ public:
     void endPage() override;
     void endDocument() override;
 
-    int pagesStarted() const { return m_pages; }
 
 private:
     void applyFont();
@@ -59,7 +58,6 @@ private:
     QPrinter &m_printer;
     QPainter m_painter;
     QFont m_font;
-    int m_pages = 1;
     bool m_penDirty = true;
     bool m_glyphRuns = false;
     // Glyphs and metrics of each font used, by name and pixel size; the current one.

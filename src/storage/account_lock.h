@@ -69,7 +69,6 @@ public:
     // per-computer lock follows the file.
     void fileReplaced();
 
-    QString lockFilePath() const { return m_namePath; }
     static QString lockFilePathFor(const QString &accountPath);
 
 private:

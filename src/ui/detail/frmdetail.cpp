@@ -328,7 +328,7 @@ void frmDetail::CommandDetailRecord_Click()
             // The amount box opens again with what the user typed, to correct it.
             hideEditors();
             if (m_selectedDetailRow > 0 && m_selectedDetailRow < MSFlexGridDetail->Rows())
-                showDetailCellEditor(m_selectedDetailRow, 2, EditorFill::Reopen);
+                openCellEditor(m_selectedDetailRow, 2, EditorFill::Reopen);
             throw;
         }
     }

@@ -31,7 +31,6 @@ public:
     void editFlexGridDetail();
     void MSFlexGridDetail_Click();
     void MSFlexGridDetail_Scroll() { gridScroll(); }
-    void showDetailCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh) { openCellEditor(r, c, fill); }
     void fillDetailArticleList();
     void CommandDetailNew_Click();
     void CommandDetailRecord_Click();

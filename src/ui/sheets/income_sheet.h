@@ -24,7 +24,6 @@ public:
     void editFlexGridIncome() { fillGrid(); }
     void MSFlexGridIncome_Click() { gridClick(); }
     void MSFlexGridIncome_Scroll() { gridScroll(); }
-    void showIncomeCellEditor(int r, int c) { openCellEditor(r, c); }
     QList<QWidget *> cellEditors() const override;
 
     void CommandIncomeNew_Click() { addRow(); }

@@ -333,16 +333,14 @@ void SupplySheet::ComboSupplyReceipt_Change()
 void SupplySheet::receiptNumberComplete()
 {
     const double v = textValue(comboText(ComboSupplyReceipt));
-    for (const EntryPtr &e : m_doc.entries().entries()) {
-        if (e->taReceipt == 0 || e->taReceipt != v)
-            continue;
+    if (const EntryPtr owner = v >= 1 && v <= 32767 ? m_doc.entries().receiptOwner(qint16(v)) : nullptr) {
         // The entry's own number leaves its date alone.
-        if (m_source && e->taKey == m_source->taKey)
+        if (m_source && owner->taKey == m_source->taKey)
             return;
         if (m_dateOwner == 0)
             m_ownDate = DTPickerSupplyDate->Value();
-        m_dateOwner = e->taReceipt;
-        m_ownerDate = e->taDate.date();
+        m_dateOwner = owner->taReceipt;
+        m_ownerDate = owner->taDate.date();
         DTPickerSupplyDate->setValue(m_ownerDate);
         return;
     }

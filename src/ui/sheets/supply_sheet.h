@@ -22,7 +22,6 @@ public:
     void editFlexGridSupply() { fillGrid(); }
     void MSFlexGridSupply_Click() { gridClick(); }
     void MSFlexGridSupply_Scroll() { gridScroll(); }
-    void showSupplyCellEditor(int r, int c) { openCellEditor(r, c); }
     QList<QWidget *> cellEditors() const override;
     void fillReceiptList();
 

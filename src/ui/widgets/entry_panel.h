@@ -14,7 +14,6 @@ class FlexGrid;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class frmMain;
 
 // What the income sheet, the expense sheet and the detail window share: a
 // display-only grid whose clicked cell gets an editor laid over it, a

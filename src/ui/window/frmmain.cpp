@@ -255,13 +255,13 @@ void frmMain::buildMenus()
 
     connect(mnuFileOpen, &QAction::triggered, this, [this] { guarded([this] { mnuFileOpen_Click(); }); });
     connect(mnuFileClose, &QAction::triggered, this, [this] { guarded([this] { mnuFileClose_Click(); }); });
-    connect(mnuFileSave, &QAction::triggered, this, [this] { mnuFileSave_Click(); });
-    connect(mnuFileSaveAs, &QAction::triggered, this, [this] { mnuFileSaveAs_Click(); });
-    connect(mnuFilePageSetup, &QAction::triggered, this, [this] { mnuFilePageSetup_Click(); });
+    connect(mnuFileSave, &QAction::triggered, this, [this] { guarded([this] { mnuFileSave_Click(); }); });
+    connect(mnuFileSaveAs, &QAction::triggered, this, [this] { guarded([this] { mnuFileSaveAs_Click(); }); });
+    connect(mnuFilePageSetup, &QAction::triggered, this, [this] { guarded([this] { mnuFilePageSetup_Click(); }); });
     connect(mnuFilePrintPreview, &QAction::triggered, this, [this] { guarded([this] { mnuFilePrintPreview_Click(); }); });
     connect(mnuFilePrint, &QAction::triggered, this, [this] { guarded([this] { mnuFilePrint_Click(); }); });
     connect(mnuFileCsv, &QAction::triggered, this, [this] { guarded([this] { mnuFileCsv_Click(); }); });
-    connect(mnuFileExit, &QAction::triggered, this, [this] { mnuFileExit_Click(); });
+    connect(mnuFileExit, &QAction::triggered, this, [this] { guarded([this] { mnuFileExit_Click(); }); });
     connect(mnuFileNextYear, &QAction::triggered, this, [this] { guarded([this] { mnuFileNextYear_Click(); }); });
     connect(mnuHelpHelp, &QAction::triggered, this, [this] { guarded([this] { mnuHelpHelp_Click(); }); });
 }
@@ -295,15 +295,18 @@ void frmMain::buildToolBar()
     tbToolBar->setIconSize(QSize(20, 20));
     struct Button {
         const char *key, *tip, *desc, *image;
+        QAction **kept; // the buttons whose state follows the document
+        std::function<void()> run;
     };
     // The images are the program's own, the same on every desktop theme.
     const Button buttons[] = {
-        {"開く", "元帳ﾌｧｲﾙを開く", "元帳ファイルを開く", "open"},
-        {"名前をつけて保存", "元帳ﾌｧｲﾙを名前をつけて保存", "名前をつけて保存", "saveas"},
-        {"上書き保存", "元帳ﾌｧｲﾙを上書き保存", "上書き保存", "save"},
-        {"ページ設定", "ﾌﾟﾘﾝﾀの設定", "プリンタの設定", "setup"},
-        {"印刷プレビュー", "印刷プレビュー", "印刷プレビュー", "preview"},
-        {"印刷", "印刷", "印刷", "print"},
+        {"開く", "元帳ﾌｧｲﾙを開く", "元帳ファイルを開く", "open", &toolOpen, [this] { mnuFileOpen_Click(); }},
+        {"名前をつけて保存", "元帳ﾌｧｲﾙを名前をつけて保存", "名前をつけて保存", "saveas", &toolSaveAs,
+         [this] { mnuFileSaveAs_Click(); }},
+        {"上書き保存", "元帳ﾌｧｲﾙを上書き保存", "上書き保存", "save", &toolSave, [this] { mnuFileSave_Click(); }},
+        {"ページ設定", "ﾌﾟﾘﾝﾀの設定", "プリンタの設定", "setup", nullptr, [this] { mnuFilePageSetup_Click(); }},
+        {"印刷プレビュー", "印刷プレビュー", "印刷プレビュー", "preview", nullptr, [this] { mnuFilePrintPreview_Click(); }},
+        {"印刷", "印刷", "印刷", "print", nullptr, [this] { mnuFilePrint_Click(); }},
     };
     int i = 0;
     for (const Button &b : buttons) {
@@ -315,8 +318,9 @@ void frmMain::buildToolBar()
         a->setObjectName(key);
         a->setToolTip(QString::fromUtf8(b.tip));
         a->setStatusTip(QString::fromUtf8(b.desc));
-        toolButtons.insert(key, a);
-        connect(a, &QAction::triggered, this, [this, key] { tbToolBar_ButtonClick(key); });
+        if (b.kept)
+            *b.kept = a;
+        connect(a, &QAction::triggered, this, [this, run = b.run] { guarded(run); });
         ++i;
     }
     tbToolBar->addSeparator();
@@ -562,11 +566,11 @@ void frmMain::clearSheets()
 void frmMain::showEnabledCommands()
 {
     const DocumentCommands::Enabled &on = m_commands->enabled();
-    toolButtons.value(QStringLiteral("開く"))->setEnabled(on.open);
+    toolOpen->setEnabled(on.open);
     mnuFileOpen->setEnabled(on.open);
-    toolButtons.value(QStringLiteral("上書き保存"))->setEnabled(on.save);
+    toolSave->setEnabled(on.save);
     mnuFileSave->setEnabled(on.save);
-    toolButtons.value(QStringLiteral("名前をつけて保存"))->setEnabled(on.saveAsButton);
+    toolSaveAs->setEnabled(on.saveAsButton);
     mnuFileSaveAs->setEnabled(on.saveAsMenu);
     showDocumentName();
 }
@@ -609,27 +613,6 @@ void frmMain::mnuHelpHelp_Click()
     QString error;
     if (!HelpWindow::show(this, m_helpFileName, &error))
         m_dialogs.message(this, error, Dialogs::Buttons::Ok);
-}
-
-void frmMain::tbToolBar_ButtonClick(const QString &key)
-{
-    // Toolbar commands end quietly on an error, except that a failed save
-    // reports itself (its own message box) and the program goes on.
-    try {
-        if (key == QStringLiteral("開く"))
-            guarded([this] { mnuFileOpen_Click(); });
-        else if (key == QStringLiteral("名前をつけて保存"))
-            mnuFileSaveAs_Click();
-        else if (key == QStringLiteral("上書き保存"))
-            mnuFileSave_Click();
-        else if (key == QStringLiteral("ページ設定"))
-            mnuFilePageSetup_Click();
-        else if (key == QStringLiteral("印刷プレビュー"))
-            guarded([this] { mnuFilePrintPreview_Click(); });
-        else if (key == QStringLiteral("印刷"))
-            guarded([this] { mnuFilePrint_Click(); });
-    } catch (...) {
-    }
 }
 
 bool frmMain::Form_Unload()

@@ -87,7 +87,6 @@ public:
     // The open file, or empty while the account has no name (after start-up,
     // Close or 次年度の会計を作成, until Save As names it).
     QString openFileName() const;
-    void tbToolBar_ButtonClick(const QString &key);
     void clearDocumentView();
 
     // Opens a file as Open does, without the dialog (command line, recent files).
@@ -141,8 +140,10 @@ private:
     QLabel *readOnlyNotice = nullptr;
     // The open file's name and the unsaved mark, at the toolbar's end.
     QLabel *documentName = nullptr;
-    // Toolbar buttons by key ("開く", "名前をつけて保存", "上書き保存", "ページ設定", "印刷").
-    QHash<QString, QAction *> toolButtons;
+    // The toolbar buttons whose state follows the document's commands.
+    QAction *toolOpen = nullptr;
+    QAction *toolSave = nullptr;
+    QAction *toolSaveAs = nullptr;
 
 public:
     // For tests: the printer the print and page-setup commands use.

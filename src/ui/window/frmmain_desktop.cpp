@@ -43,7 +43,7 @@ void frmMain::addDesktopConventions()
     connect(mnuFileSave, &QAction::enabledChanged, this, follow);
     connect(mnuFileSaveAs, &QAction::enabledChanged, this, follow);
     follow();
-    connect(saveWithoutName, &QAction::triggered, this, [this] { mnuFileSaveAs_Click(); });
+    connect(saveWithoutName, &QAction::triggered, this, [this] { guarded([this] { mnuFileSaveAs_Click(); }); });
 
     QMenu *help = qobject_cast<QMenu *>(mnuHelp->menu());
     help->addSeparator();

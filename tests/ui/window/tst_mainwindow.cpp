@@ -515,7 +515,7 @@ private slots:
     {
         WindowFixture f;
         f.dialogs.expectPageSetup(false);
-        f.w->tbToolBar_ButtonClick(QStringLiteral("ページ設定"));
+        part<QAction>(*f.w, "ページ設定")->trigger();
         f.dialogs.expectPageSetup(true);
         f.w->mnuFilePageSetup_Click();
         QVERIFY(f.dialogs.done());
