@@ -16,17 +16,24 @@ set(cases
   "ui/detail/x.cpp|#include \"../widgets/g.h\"|pass"
   "ui/other/x.cpp|#include \"model/a.h\"|fail"
   "storage/x.cpp|#include <QString>|pass"
-  "storage/x.cpp|#include \"generated_version.h\"|pass")
+  "storage/x.cpp|#include \"generated_version.h\"|pass"
+  "ui/widgets/x.h|class Window{semicolon}|fail"
+  "ui/detail/x.h|  struct Window {semicolon}|fail"
+  "app/x.cpp|class Window{semicolon}|pass")
 set(i 0)
 foreach(c ${cases})
   string(REPLACE "|" ";" parts "${c}")
   list(GET parts 0 file)
   list(GET parts 1 line)
+  string(REPLACE "{semicolon}" ";" line "${line}") # a list element cannot hold one
   list(GET parts 2 expected)
   set(root ${WORK_DIR}/case${i})
   file(REMOVE_RECURSE ${root})
   foreach(h model/a.h print/b.h ui/widgets/g.h ui/sheets/s.h ui/window/w.h ui/detail/c.h)
     file(WRITE ${root}/${h} "#pragma once\n")
+    if(h STREQUAL "ui/window/w.h")
+      file(APPEND ${root}/${h} "class Window : public QMainWindow {\n};\n")
+    endif()
   endforeach()
   file(WRITE ${root}/${file} "${line}\n")
   execute_process(COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${root} -P ${CHECK_SCRIPT}
