@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/periods.h"
 #include "print/print_settings.h"
 
 #include <QWidget>
@@ -32,6 +33,7 @@ public:
     void showTitle(const AccountTitle &title);
     // The selected printout, 1-12 (optPrint index + 1).
     qint16 printKind() const { return m_printKind; }
+    Printout printout() const { return Printout::fromKind(m_printKind); }
     // The date the report is dated (the report's date box).
     void setPrintDate(const QDate &date);
 

@@ -527,19 +527,19 @@ void frmMain::mnuFilePageSetup_Click()
 void frmMain::mnuFilePrint_Click()
 {
     refreshSummaries();
-    m_print->print(Printout::fromKind(printSheet->printKind()), printSheet->settings(), m_summaries, openFileName());
+    m_print->print(printSheet->printout(), printSheet->settings(), m_summaries, openFileName());
 }
 
 void frmMain::mnuFilePrintPreview_Click()
 {
     refreshSummaries();
-    m_print->preview(Printout::fromKind(printSheet->printKind()), printSheet->settings(), m_summaries,
+    m_print->preview(printSheet->printout(), printSheet->settings(), m_summaries,
                      openFileName());
 }
 
 void frmMain::mnuFileCsv_Click()
 {
-    m_print->exportCsv(Printout::fromKind(printSheet->printKind()), printSheet->settings());
+    m_print->exportCsv(printSheet->printout(), printSheet->settings());
 }
 
 void frmMain::followCommands()
