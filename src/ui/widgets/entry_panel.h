@@ -201,8 +201,3 @@ inline qint16 nextWatermark(int row)
     return qint16(std::min(row + 1, 32767));
 }
 
-constexpr long kGridWhite = 16777215;
-constexpr long kGridPaleYellow = 255L | (255L << 8) | (200L << 16);
-constexpr long kGridRed = 255;
-constexpr long kGridBlack = 0;
-constexpr long kGridBlue = 255L << 16;

@@ -22,8 +22,6 @@ constexpr int kDefaultRowTwips = 240;
 constexpr int kDefaultColTwips = 960;
 constexpr qint32 kUnset = -1;
 constexpr quint8 kAlignUnset = 0xFF;
-constexpr long kGridWhite = vbRGB(255, 255, 255);
-constexpr long kGridBlack = 0;
 // Fixed cells (header row, left column) are painted like a button face.
 constexpr long kFixedGrey = vbRGB(240, 240, 240);
 

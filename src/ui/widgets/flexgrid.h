@@ -148,3 +148,10 @@ private:
 // RGB long <-> QColor.
 QColor vbColor(long rgb);
 constexpr long vbRGB(int r, int g, int b) { return long(r) | (long(g) << 8) | (long(b) << 16); }
+
+// The design's cell colours, defined once for every grid.
+constexpr long kGridWhite = vbRGB(255, 255, 255);
+constexpr long kGridBlack = vbRGB(0, 0, 0);
+constexpr long kGridRed = vbRGB(255, 0, 0);
+constexpr long kGridBlue = vbRGB(0, 0, 255);
+constexpr long kGridPaleYellow = vbRGB(255, 255, 200);
