@@ -78,11 +78,6 @@ void DocumentCommands::setEnabled(const Enabled &enabled)
     emit enabledChanged(m_enabled);
 }
 
-void DocumentCommands::setCommands(bool open, bool save, bool saveAsButton, bool saveAsMenu)
-{
-    setEnabled(Enabled{open, save, saveAsButton, saveAsMenu});
-}
-
 QString DocumentCommands::openFileName() const
 {
     // The document keeps its last name after Close (Save As starts there);
@@ -187,7 +182,7 @@ bool DocumentCommands::close()
 void DocumentCommands::closeDocument()
 {
     emit clearing();
-    setCommands(true, false, false, true);
+    setEnabled({.open = true, .save = false, .saveAsButton = false, .saveAsMenu = true});
     m_names.reset();
     m_doc.reset();
     m_undo.clear();
@@ -229,7 +224,7 @@ bool DocumentCommands::openFile(const QString &fileName)
         }
         stampFile(fileName);
         setReadOnly(lock == LockResult::ReadOnly);
-        setCommands(false, false, true, true);
+        setEnabled({.open = false, .save = false, .saveAsButton = true, .saveAsMenu = true});
         m_dialogs.message(m_parent,
                           e.message() + QStringLiteral("\r読み込めた部分だけを表示しています。"
                                                        "元のファイルを守るため、上書き保存はできません。"
@@ -247,7 +242,7 @@ bool DocumentCommands::openFile(const QString &fileName)
     stampFile(fileName);
     setReadOnly(lock == LockResult::ReadOnly);
     // A read-only account is saved under another name only.
-    setCommands(false, lock != LockResult::ReadOnly, true, true);
+    setEnabled({.open = false, .save = lock != LockResult::ReadOnly, .saveAsButton = true, .saveAsMenu = true});
     addRecentFile(fileName);
     emit recentFilesChanged();
     return true;
@@ -552,7 +547,10 @@ bool DocumentCommands::offerRecovery()
         m_doc.setModified(true);
         stampFile(restoreName);
         setReadOnly(lock == LockResult::ReadOnly);
-        setCommands(false, !restoreName.isEmpty() && !copy.damaged && lock != LockResult::ReadOnly, true, true);
+        setEnabled({.open = false,
+                    .save = !restoreName.isEmpty() && !copy.damaged && lock != LockResult::ReadOnly,
+                    .saveAsButton = true,
+                    .saveAsMenu = true});
         // The copy stays until this program's own holds the work (a full
         // disk: it is offered again after another crash).
         m_restoredFrom = copy;
@@ -574,7 +572,7 @@ void DocumentCommands::nextYear()
     m_undo.resetClean();
     m_doc.setModified(true);
     // A new document: named by Save As.
-    setCommands(true, false, true, true);
+    setEnabled({.open = true, .save = false, .saveAsButton = true, .saveAsMenu = true});
 }
 
 bool DocumentCommands::unload()

@@ -109,7 +109,6 @@ private:
     // Asks before a save would part a file from its other names (hard links).
     bool confirmOtherNames(const QString &fileName);
     void setReadOnly(bool readOnly);
-    void setCommands(bool open, bool save, bool saveAsButton, bool saveAsMenu);
     bool guarded(const std::function<void()> &f);
 
     Document &m_doc;
