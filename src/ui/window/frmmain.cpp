@@ -78,9 +78,6 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     setWindowIcon(appIcon);
     m_helpFileName = QStringLiteral(":/help/help.html");
 
-    m_undo = new QUndoStack(this);
-    // Each step keeps the entry list before it: bounded, so that a large account stays small.
-    m_undo->setUndoLimit(200);
     m_commands = std::make_unique<DocumentCommands>(m_doc, *m_undo, m_names, m_dialogs, this, settingsFilePath);
     m_print = std::make_unique<PrintCommands>(m_doc, m_dialogs, this);
     buildMenus();
@@ -425,9 +422,9 @@ int frmMain::textWidth(const QString &text) const
 
 void frmMain::refreshSummaries()
 {
-    m_summaries = computeSummaries(m_doc.entries(), m_doc.title().carryOverOverride());
+    const PeriodSummaries &sums = m_session.summaries();
     for (int p = 0; p < PeriodCount; ++p)
-        summarySheets[p]->fillSummaryGrid(m_summaries[p], m_rowHeightUnit);
+        summarySheets[p]->fillSummaryGrid(sums[p], m_rowHeightUnit);
     m_summariesStale = false;
 }
 
@@ -527,13 +524,13 @@ void frmMain::mnuFilePageSetup_Click()
 void frmMain::mnuFilePrint_Click()
 {
     refreshSummaries();
-    m_print->print(printSheet->printout(), printSheet->settings(), m_summaries, openFileName());
+    m_print->print(printSheet->printout(), printSheet->settings(), m_session.summaries(), openFileName());
 }
 
 void frmMain::mnuFilePrintPreview_Click()
 {
     refreshSummaries();
-    m_print->preview(printSheet->printout(), printSheet->settings(), m_summaries,
+    m_print->preview(printSheet->printout(), printSheet->settings(), m_session.summaries(),
                      openFileName());
 }
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "model/document.h"
+#include "ui/window/account_session.h"
 #include "model/selection.h"
 #include "summary/summaries.h"
 
@@ -44,7 +45,7 @@ public:
     ~frmMain() override;
 
     Document &document() { return m_doc; }
-    const PeriodSummaries &summaries() const { return m_summaries; }
+    AccountSession &session() { return m_session; }
     SelectionLists &selectionLists() { return m_names; }
     // Every edit of the document, for Undo and Redo; emptied by Close and Open.
     QUndoStack &undoStack() { return *m_undo; }
@@ -187,10 +188,10 @@ private:
     // Connects the commands' signals to what shows them.
     void followCommands();
 
-    Document m_doc;
-    QUndoStack *m_undo = nullptr;
-    SelectionLists m_names;
-    PeriodSummaries m_summaries;
+    AccountSession m_session;
+    Document &m_doc = m_session.document();
+    QUndoStack *m_undo = &m_session.undoStack();
+    SelectionLists &m_names = m_session.names();
     Dialogs &m_dialogs;
     QString m_helpFileName;
     bool m_unloaded = false;
