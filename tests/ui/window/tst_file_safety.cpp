@@ -215,6 +215,10 @@ private slots:
         if (change == "damaged")
             f.dialogs.expectMessageContaining(QStringLiteral("読み込めた部分だけ"));
         QVERIFY(f.w->openFile(link));
+        // The toolbar as the account stands: Save As always; Save unless damaged; Open once something is open.
+        for (const char *button : {"開く", "名前をつけて保存", "上書き保存"})
+            QCOMPARE(part<QAction>(*f.w, button)->isEnabled(),
+                     QByteArray(button) == "名前をつけて保存" || (QByteArray(button) == "上書き保存" && change != "damaged"));
         part<QPushButton>(*f.w, "CommandIncomeNew")->click();
         if (change == "link") {
             QVERIFY(QFile::remove(link) && QFile::link(b, link));

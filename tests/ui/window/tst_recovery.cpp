@@ -329,6 +329,9 @@ private slots:
         // A new, unsaved account: the title with the year advanced, the remainder first.
         QVERIFY(f.doc().isModified());
         QVERIFY(f.doc().fileName().isEmpty());
+        // Named by Save As: the toolbar offers it and Open, not Save.
+        for (const char *button : {"開く", "名前をつけて保存", "上書き保存"})
+            QCOMPARE(part<QAction>(*f.w, button)->isEnabled(), QByteArray(button) != "上書き保存");
         QCOMPARE(f.doc().title().schoolYear, QStringLiteral("令和9年度(2027年度）"));
         QCOMPARE(f.doc().title().schoolName, QStringLiteral("ハルモカ市立さくら小学校"));
         QCOMPARE(part<QComboBox>(*f.w, "ComboYearHome")->currentText(), QStringLiteral("令和9年度(2027年度）"));
