@@ -286,6 +286,20 @@ private slots:
         QVERIFY(g->TextMatrix(3, 7).isEmpty());
     }
 
+    // Receipt No. 1 of another entry shows that entry's date, as any number does.
+    void receiptNumberOneShowsItsOwnersDate()
+    {
+        WindowFixture f;
+        f.add(expense(d(2026, 4, 3), "one", 1, QString(), 1));
+        f.add(expense(d(2026, 4, 9), "none", 1));
+        f.refill();
+        SupplySheet *s = f.showSupply();
+        mouseClickCell(part<FlexGrid>(*s, "MSFlexGridSupply"), 2, 2);
+        typeKeys(QStringLiteral("1"));
+        QTest::mouseClick(part<QLineEdit>(*s, "TextSupplyNo"), Qt::LeftButton);
+        QCOMPARE(part<DatePicker>(*s, "DTPickerSupplyDate")->Value(), QDate(2026, 4, 3));
+    }
+
     void aTypedReceiptNumberNeverLendsItsPrefixesDate_data()
     {
         QTest::addColumn<bool>("enter");
