@@ -14,8 +14,9 @@ get_filename_component(SOURCE_DIR ${SOURCE_DIR} ABSOLUTE)
 # where main.cpp makes the program) and the folders it may include besides
 # itself. A folder with sources that is not in the table fails, so a new
 # folder (or a folder moved) needs its row here. The ui layer by role: the
-# shared widgets, the sheets built on them, the main window over the sheets,
-# and the detail window on the widgets alone (the main window and the detail
+# shared widgets, the grids' item models over the document, the sheets built
+# on them, the main window over the sheets,
+# and the detail window on the widgets and models alone (the main window and the detail
 # window never include each other; the app layer wires them together).
 set(layers
   "model:"
@@ -23,11 +24,12 @@ set(layers
   "summary: model"
   "print: model storage summary"
   "ui/widgets: model storage summary print"
-  "ui/sheets: model storage summary print ui/widgets"
-  "ui/window: model storage summary print ui/widgets ui/sheets"
-  "ui/detail: model storage summary print ui/widgets"
-  "app: model storage summary print ui/widgets ui/sheets ui/window ui/detail"
-  ".: model storage summary print ui/widgets ui/sheets ui/window ui/detail app")
+  "ui/models: model storage summary print ui/widgets"
+  "ui/sheets: model storage summary print ui/widgets ui/models"
+  "ui/window: model storage summary print ui/widgets ui/models ui/sheets"
+  "ui/detail: model storage summary print ui/widgets ui/models"
+  "app: model storage summary print ui/widgets ui/models ui/sheets ui/window ui/detail"
+  ".: model storage summary print ui/widgets ui/models ui/sheets ui/window ui/detail app")
 
 set(folders "")
 foreach(row ${layers})

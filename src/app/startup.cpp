@@ -54,7 +54,7 @@ std::unique_ptr<frmMain> Main(Dialogs &dialogs, const QString &settingsFilePath)
     frmMain *w = window.get();
     QObject::connect(w, &frmMain::detailWindowRequested, w, [w, &dialogs](const EntryPtr &entry) {
         const bool opened = w->guarded([&] {
-            auto *detail = new frmDetail(w->document(), w->selectionLists(), dialogs, entry, w->rowHeightUnit(), w);
+            auto *detail = new frmDetail(w->document(), w->selectionLists(), dialogs, entry, w);
             detail->setAttribute(Qt::WA_DeleteOnClose);
             QObject::connect(detail, &frmDetail::closedAndUnloaded, w,
                              [w] { w->guarded([w] { w->Form_Activate(); }); });

@@ -58,8 +58,6 @@ EntryPtr WindowFixture::setDetails(const EntryPtr &e, const QList<QPair<QString,
 
 void WindowFixture::refill()
 {
-    part<IncomeSheet>(*w, "incomeSheet")->editFlexGridIncome();
-    part<SupplySheet>(*w, "supplySheet")->editFlexGridSupply();
     w->fillFreeReceiptNumbers();
     w->setRemainderLabels();
 }

@@ -30,7 +30,7 @@ struct WindowFixture {
     EntryPtr add(const ArticlePtr &e);
     // Gives a stored expense these detail lines, the same way; returns it as stored now.
     EntryPtr setDetails(const EntryPtr &e, const QList<QPair<QString, qint32>> &lines);
-    // Refills both grids from the document.
+    // Brings the free receipt numbers and the remaining money up to the document.
     void refill();
     // Brings the income or expense sheet to the front, as its tab does.
     IncomeSheet *showIncome();

@@ -38,15 +38,14 @@ QString frmDetail::helpText()
 }
 
 frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, const EntryPtr &entry,
-                     int rowHeightUnit, QWidget *mainWindow)
+                     QWidget *mainWindow)
     : EntryPanel(mainWindow), m_doc(doc), m_entryKey(entry ? entry->taKey : -1), m_names(names), m_dialogs(dialogs),
-      m_mainWindow(mainWindow)
+      m_mainWindow(mainWindow), m_table(doc, m_entryKey)
 {
     announceAsDialog(this); // it keeps the main window disabled while it is open
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("明細書"));
     setFixedSize(twipsToPixels(11100, this), twipsToPixels(7700, this));
-    lineHeight = [rowHeightUnit] { return rowHeightUnit; };
 
     TitleDetailDate = label(this, QStringLiteral("日付"), 120, 120, 900, 330);
     LabelDetailDate = label(this, QString(), 1050, 120, 1800, 330);
@@ -131,9 +130,7 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
             return QStringLiteral("%1　%2円").arg(line.tdArticle, formatAmount(line.tdAmount));
         },
         [this](int row) {
-            if (m_selectedDetailRow != 0 && m_selectedDetailRow != row)
-                paintRow(m_selectedDetailRow, 1, 2, kGridWhite);
-            m_selectedDetailRow = to16(row);
+            m_table.selectRow(row);
             CommandDetailDelete_Click();
         });
 
@@ -182,70 +179,22 @@ void frmDetail::Form_Load()
     LabelDetailRemainder->setText(formatYen(e.taAmount));
     LabelDetailHelp->setText(helpText());
 
-    FlexGrid *g = MSFlexGridDetail;
-    g->setCols(4);
-    g->setRows(100);
-    g->setRowHeight(0, 360);
-    const int w = g->Width();
-    const int widths[4] = {500, w - 2060, 1200, 0};
-    for (int c = 0; c < 4; ++c)
-        g->setColWidth(c, widths[c]);
-    g->setRow(0);
-    const QStringList headers = {QStringLiteral("No."), QStringLiteral("項目"), QStringLiteral("金額")};
-    for (int c = 0; c < 3; ++c) {
-        g->setCol(c);
-        g->setCellAlignment(FlexGrid::CenterCenter);
-        g->setTextMatrix(0, c, headers[c]);
-    }
-    g->setWordWrap(true);
-
-    detailRowWatermark = 0;
-    m_selectedDetailRow = 0;
+    MSFlexGridDetail->setRowHeight(0, 360);
+    MSFlexGridDetail->setTable(&m_table);
+    m_table.selectRow(0);
     editedDetailCol = 0;
-    m_detailCount = 0;
-    if (e.taDetailList) {
-        for (const MekaluDetail &line : *e.taDetailList) {
-            m_detailCount = add16(m_detailCount, 1);
-            const int r = m_detailCount;
-            if (r >= g->Rows())
-                g->setRows(r + 100);
-            setCellAligned(r, 1, FlexGrid::LeftCenter);
-            setCellAligned(r, 2, FlexGrid::RightCenter);
-            writeLine(r, line);
-        }
+    m_detailCount = e.taDetailList ? to16(e.taDetailList->size()) : 0;
+    if (e.taDetailList)
         setSumLabel();
-    }
     currentDetail.reset();
     sourceDetail = -1;
     setIdleButtons();
     CommandDetailClose->setEnabled(true);
 }
 
-void frmDetail::writeLine(int r, const MekaluDetail &line)
-{
-    FlexGrid *g = MSFlexGridDetail;
-    g->setTextMatrix(r, 0, Str(r));
-    g->setTextMatrix(r, 1, line.tdArticle);
-    g->setRowHeight(r, rowHeightFor(line.tdArticle, 1));
-    g->setTextMatrix(r, 2, line.tdAmount == 0 ? QString() : formatAmount(line.tdAmount));
-    colorAmountCell(r, 2, line.tdAmount);
-}
 
 void frmDetail::editFlexGridDetail()
 {
-    FlexGrid *g = MSFlexGridDetail;
-    int r = 1;
-    for (const MekaluDetail &line : lines()) {
-        if (r + 1 > detailRowWatermark) {
-            g->setRows(r + 100);
-            g->setRow(r);
-            detailRowWatermark = nextWatermark(r);
-            setCellAligned(r, 1, FlexGrid::LeftCenter);
-            setCellAligned(r, 2, FlexGrid::RightCenter);
-        }
-        writeLine(r, line);
-        ++r;
-    }
     currentDetail.reset();
     setIdleButtons();
     TextDetailNo->clear();
@@ -268,19 +217,17 @@ void frmDetail::MSFlexGridDetail_Click()
         r = m_detailCount + 1;
     const int c = r == m_detailCount + 1 ? 1 : g->Col();
     editedDetailCol = qint16(c);
-    if (m_selectedDetailRow != 0)
+    if (selectedDetailRow() != 0)
         CommandDetailRecord_Click();
-    if (r != m_selectedDetailRow) {
-        if (m_selectedDetailRow != 0)
-            paintRow(m_selectedDetailRow, 1, 2, kGridWhite);
-        m_selectedDetailRow = to16(r);
+    if (r != selectedDetailRow()) {
+        m_table.selectRow(r);
         emit lineFinished();
     }
     if (r >= m_detailCount + 1) {
         CommandDetailNew_Click();
         return;
     }
-    selectRowAndOpenEditor(r, c, 2);
+    selectRowAndOpenEditor(r, c);
 }
 
 void frmDetail::openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill)
@@ -327,8 +274,8 @@ void frmDetail::CommandDetailRecord_Click()
         } catch (const HarumokaError &) {
             // The amount box opens again with what the user typed, to correct it.
             hideEditors();
-            if (m_selectedDetailRow > 0 && m_selectedDetailRow < MSFlexGridDetail->Rows())
-                openCellEditor(m_selectedDetailRow, 2, EditorFill::Reopen);
+            if (selectedDetailRow() > 0)
+                openCellEditor(selectedDetailRow(), 2, EditorFill::Reopen);
             throw;
         }
     }
@@ -341,11 +288,11 @@ void frmDetail::CommandDetailRecord_Click()
     const int source = sourceDetail;
     sourceDetail = -1;
     // In place of the line it was loaded from, or a new line at the selected row.
-    m_doc.recordDetailLine(m_entryKey, source >= 0 ? source : m_selectedDetailRow - 1, line, source >= 0);
+    m_doc.recordDetailLine(m_entryKey, source >= 0 ? source : selectedDetailRow() - 1, line, source >= 0);
     m_names.supply.appendSelectionWithCount(MekaluSelection{line.tdArticle, 1, makeDate(today())});
     fillDetailArticleList();
     editFlexGridDetail();
-    MSFlexGridDetail->setRow(m_selectedDetailRow);
+    MSFlexGridDetail->setRow(selectedDetailRow());
     MSFlexGridDetail->setCol(editedDetailCol);
     MSFlexGridDetail_Click();
 }
@@ -355,15 +302,13 @@ void frmDetail::CommandDetailNew_Click()
     FlexGrid *g = MSFlexGridDetail;
     const int row = beginAddRow(m_detailCount);
     currentDetail.emplace();
-    setCellAligned(row, 1, FlexGrid::LeftCenter);
-    setCellAligned(row, 2, FlexGrid::RightCenter);
     enterAddingState(row);
     setComboText(ComboDetailArticle, QString());
     TextDetailAmount->clear();
     CommandDetailRecord_Click();
     // The blank line went in at the selected row, which is not always the
     // last one: the current cell and the keyboard cursor go to it.
-    int at = std::clamp(int(m_selectedDetailRow), 1, int(lines().size()));
+    int at = std::clamp(int(selectedDetailRow()), 1, int(lines().size()));
     if (at > m_detailCount)
         at = m_detailCount;
     g->setRow(at);
@@ -381,7 +326,7 @@ void frmDetail::CommandDetailDelete_Click()
         sourceDetail = -1;
         m_doc.removeDetailLine(m_entryKey, line);
     }
-    releaseRow(m_detailCount, m_selectedDetailRow, editedDetailCol, 3, 3);
+    releaseRow(m_detailCount, editedDetailCol);
     editFlexGridDetail();
     emit lineFinished();
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "model/article.h"
+#include "ui/models/detail_table_model.h"
 
 #include <optional>
 #include "ui/widgets/entry_panel.h"
@@ -25,7 +26,7 @@ public:
     // Edits the detail lines of `entry`, an expense of the document; the
     // main window stays disabled until the window closes.
     frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, const EntryPtr &entry,
-              int rowHeightUnit, QWidget *mainWindow);
+              QWidget *mainWindow);
 
     void Form_Load();
     void editFlexGridDetail();
@@ -49,7 +50,7 @@ public:
     EntryPtr detailArticle() const;
     // Lines in the grid, and the selected one (0: none).
     qint16 detailCount() const { return m_detailCount; }
-    qint16 selectedDetailRow() const { return m_selectedDetailRow; }
+    qint16 selectedDetailRow() const { return qint16(m_table.selectedRow()); }
 
 signals:
     // The window closed; the main window refills its expense grid.
@@ -67,7 +68,7 @@ protected:
     void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) override;
 
 protected:
-    int handledRow() const override { return m_selectedDetailRow; }
+    int handledRow() const override { return selectedDetailRow(); }
     int handledCol() const override { return editedDetailCol; }
 
 private:
@@ -96,14 +97,10 @@ private:
     std::optional<MekaluDetail> currentDetail; // working copy of the line being edited
     int sourceDetail = -1;     // the index of the line it was loaded from; -1 none
     qint16 m_detailCount = 0;
-    qint16 m_selectedDetailRow = 0;
     qint16 editedDetailCol = 0;
-    qint16 detailRowWatermark = 0;
 
 
     void setSumLabel();
-    // Writes grid row r from a detail line.
-    void writeLine(int r, const MekaluDetail &line);
     void enableMainWindow();
     // The lines being edited (empty when the expense has none).
     const DetailLines &lines() const;
@@ -114,6 +111,7 @@ private:
     SelectionLists &m_names;
     Dialogs &m_dialogs;
     QWidget *m_mainWindow;
+    DetailTableModel m_table;
     bool m_closing = false;
 };
 

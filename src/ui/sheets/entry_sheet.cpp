@@ -14,10 +14,15 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 
-EntrySheet::EntrySheet(const Columns &columns, Document &doc, SelectionLists &names, Dialogs &dialogs,
-                       QWidget *parent)
-    : EntryPanel(parent), m_doc(doc), m_names(names), m_dialogs(dialogs), m_columns(columns)
+EntrySheet::EntrySheet(bool income, Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent)
+    : EntryPanel(parent), m_doc(doc), m_names(names), m_dialogs(dialogs), m_income(income), m_table(doc, income)
 {
+}
+
+void EntrySheet::layoutGrid()
+{
+    grid()->setRowHeight(0, 360);
+    grid()->setTable(&m_table);
 }
 
 void EntrySheet::showHelp(const QString &text)
@@ -46,7 +51,7 @@ void EntrySheet::setEditorDate(const QDate &date)
 
 qint16 EntrySheet::rowsInUse() const
 {
-    return m_addingRow ? m_addingRow : m_doc.count(m_columns.income);
+    return m_addingRow ? m_addingRow : m_doc.count(m_income);
 }
 
 void EntrySheet::forgetEntries()
@@ -64,94 +69,19 @@ void EntrySheet::resetState()
     hideEditors();
 }
 
-void EntrySheet::selectRow(int row)
-{
-    if (row <= 0) {
-        if (m_selectedRow > 0)
-            paintRow(m_selectedRow, 1, 7, kGridWhite);
-        m_selectedRow = 0;
-        m_selectedKey = -1;
-        return;
-    }
-    m_selectedRow = to16(row);
-    const EntryPtr e = m_doc.entryAt(m_columns.income, row);
-    m_selectedKey = e ? e->taKey : -1;
-    paintRow(row, 1, 6, kGridPaleYellow);
-}
-
-void EntrySheet::writeRow(int r, const MekaluArticle &e)
-{
-    FlexGrid *g = grid();
-    g->setRow(r);
-    formatNewRow(r);
-    writeFullRow(r, e);
-    g->setRowHeight(r, rowHeightFor(e.taArticle, m_columns.articleCol));
-    g->setTextMatrix(r, 7, Str(e.taKey));
-    writeEveryRefill(r, e);
-}
-
-void EntrySheet::fillGrid()
-{
-    FlexGrid *g = grid();
-    g->setPendingFill([this] {
-        FlexGrid *g = grid();
-        const std::vector<EntryPtr> &entries = m_doc.entries().ofKind(m_columns.income);
-        const int n = int(entries.size());
-        // Rows from an earlier document go: every row below is blank and unformatted.
-        g->setRows(1);
-        g->setRows(n + 100);
-        for (int r = 1; r <= n; ++r)
-            writeRow(r, *entries[size_t(r - 1)]);
-        g->setRowNumbers(n);
-        g->setLastKeyRow(n + 1);
-        if (m_selectedRow > 0)
-            paintRow(m_selectedRow, 1, 6, kGridPaleYellow);
-    });
-    idlePanel();
-}
-
 void EntrySheet::documentChanged(const Document::Update &update)
 {
     using C = Document::Change;
     if (update.what & C::EntriesReplaced) {
         // The working copy and the selection belong to entries that left.
         forgetEntries();
-        fillGrid();
+        idlePanel();
         return;
     }
-    if (!(update.what & (m_columns.income ? C::IncomeEntries : C::SupplyEntries)))
+    if (!(update.what & (m_income ? C::IncomeEntries : C::SupplyEntries)))
         return;
-    FlexGrid *g = grid();
-    if (!g->fillPending()) {
-        for (const Document::RowChange &c : update.rows) {
-            if (c.income != m_columns.income)
-                continue;
-            const int r = c.row + 1;
-            if (c.kind == Document::RowChange::Removed) {
-                g->removeRows(r, 1);
-                g->setRows(std::max(g->Rows(), m_doc.count(m_columns.income) + 100));
-                continue;
-            }
-            if (c.kind == Document::RowChange::Inserted)
-                g->insertRows(r, 1);
-            writeRow(r, *c.entry);
-        }
-        const int n = m_doc.count(m_columns.income);
-        if (g->Rows() < n + 2)
-            g->setRows(n + 100);
-        g->setRowNumbers(n);
-        g->setLastKeyRow(n + 1);
-    }
-    // The selection stays with its entry, wherever the date order put it.
-    const int row = m_selectedKey >= 0 ? m_doc.rowOf(m_selectedKey) : 0;
-    if (row != m_selectedRow) {
-        paintRow(m_selectedRow, 1, 7, kGridWhite);
-        m_selectedRow = qint16(row);
-        if (row > 0)
-            paintRow(row, 1, 6, kGridPaleYellow);
-        else
-            m_selectedKey = -1;
-    }
+    if (!m_recording && m_table.selectedKey() >= 0 && !m_doc.entry(m_table.selectedKey()))
+        selectRow(0);
     idlePanel();
 }
 
@@ -174,11 +104,11 @@ void EntrySheet::gridClick()
     const int c = g->Col();
     // What the click chose, an entry or the blank row below them, by its
     // key: recording the entry being edited may move rows.
-    const EntryPtr chosen = r <= m_doc.count(m_columns.income) ? m_doc.entryAt(m_columns.income, r) : nullptr;
+    const EntryPtr chosen = r <= m_doc.count(m_income) ? m_doc.entryAt(m_income, r) : nullptr;
     // Another cell of the selected entry's row: the user stays on it.
-    const bool sameEntry = chosen && chosen->taKey == m_selectedKey;
+    const bool sameEntry = chosen && chosen->taKey == m_table.selectedKey();
     m_editedCol = qint16(c);
-    if (m_selectedRow != 0) {
+    if (selectedRow() != 0) {
         const QScopedValueRollback staying(m_staying, m_staying || sameEntry);
         if (!record())
             return;
@@ -187,19 +117,18 @@ void EntrySheet::gridClick()
         finishEntry();
     int row = r;
     if (chosen) {
-        row = m_doc.rowOf(sameEntry ? m_selectedKey : chosen->taKey);
+        row = m_doc.rowOf(sameEntry ? m_table.selectedKey() : chosen->taKey);
         if (row == 0)
             return; // the entry is gone (nothing to open)
     }
-    if (row != m_selectedRow)
+    if (row != selectedRow())
         selectionMoved();
     if (row >= rowsInUse() + 1) {
         selectRow(0);
         addRow();
         return;
     }
-    selectRow(row);
-    selectRowAndOpenEditor(row, c, 6);
+    selectRowAndOpenEditor(row, c);
 }
 
 QDate EntrySheet::entryDate() const
@@ -226,8 +155,8 @@ bool EntrySheet::staysOnEntry(const std::function<bool()> &commit)
 void EntrySheet::reopenEditor(int col)
 {
     hideEditors();
-    if (m_selectedRow > 0 && m_selectedRow < grid()->Rows())
-        openCellEditor(m_selectedRow, col, EditorFill::Reopen);
+    if (selectedRow() > 0)
+        openCellEditor(selectedRow(), col, EditorFill::Reopen);
 }
 
 void EntrySheet::offerEntryDeletion()
@@ -235,7 +164,7 @@ void EntrySheet::offerEntryDeletion()
     offerRowDeletion(
         m_dialogs,
         [this](int row) {
-            const EntryPtr e = m_doc.entryAt(m_columns.income, row);
+            const EntryPtr e = m_doc.entryAt(m_income, row);
             if (!e)
                 return QString();
             const QString article = (e->taArticle + QLatin1Char(' ') + e->taSubArticle).trimmed();
@@ -252,13 +181,13 @@ void EntrySheet::numberChanged()
     const int n = numberBoxChanged(rowsInUse(), [this] { cancel(); });
     if (n <= 0)
         return;
-    const EntryPtr src = m_doc.entryAt(m_columns.income, n);
+    const EntryPtr src = m_doc.entryAt(m_income, n);
     if (!src)
         return;
     m_source = src;
     m_current.emplace();
     loadEntry(*src, *m_current);
-    m_current->taIncome = m_columns.income;
+    m_current->taIncome = m_income;
     setEditingButtons();
 }
 
@@ -272,26 +201,22 @@ bool EntrySheet::record()
     MekaluArticle cur = *m_current;
     if (!readBoxes(cur))
         return false;
-    cur.taIncome = m_columns.income;
+    cur.taIncome = m_income;
     const EntryPtr src = m_source;
     // The selection follows the entry into its new key (the grid's rows are
     // brought up to date, and the panel idled, through the changed signal).
-    const bool selected = src && src->taKey == m_selectedKey;
-    const EntryPtr recorded = m_doc.recordEntry(cur, src);
+    const bool selected = src && src->taKey == m_table.selectedKey();
+    const EntryPtr recorded = [&] {
+        const QScopedValueRollback recording(m_recording, true);
+        return m_doc.recordEntry(cur, src);
+    }();
     m_recordedKey = recorded->taKey;
-    if (selected) {
-        m_selectedKey = recorded->taKey;
-        const int row = m_doc.rowOf(m_selectedKey);
-        if (row != m_selectedRow) {
-            paintRow(m_selectedRow, 1, 7, kGridWhite);
-            m_selectedRow = qint16(row);
-            paintRow(row, 1, 6, kGridPaleYellow);
-        }
-    }
+    if (selected)
+        m_table.selectKey(recorded->taKey);
     if (recorded == src)
         idlePanel(); // nothing changed, so no signal idled it
     m_source.reset();
-    SelectionList &names = m_columns.income ? m_names.income : m_names.supply;
+    SelectionList &names = m_income ? m_names.income : m_names.supply;
     names.appendSelectionWithCount(MekaluSelection{cur.taArticle, 1, cur.taDate});
     fillArticleList();
     if (!m_staying)
@@ -313,12 +238,6 @@ void EntrySheet::addRow()
     try {
         numberBox->clear();
         m_current.emplace();
-        if (g->Rows() <= row)
-            g->setRows(row + 100);
-        g->setRow(row);
-        // Numbered, not written: a number written into the cell would move
-        // down with the rows when the entry goes in above it.
-        g->setRowNumbers(row);
         prepareNewRow(row);
         enterAddingState(row);
         const QScopedValueRollback staying(m_staying, true);
@@ -342,7 +261,7 @@ void EntrySheet::addRow()
 void EntrySheet::deleteRow()
 {
     const EntryPtr src = m_source;
-    const int deleted = m_selectedRow;
+    const int deleted = selectedRow();
     m_source.reset();
     hideEditors();
     selectRow(0);
@@ -397,5 +316,5 @@ void EntrySheet::cancel()
 
 void EntrySheet::fillArticleList()
 {
-    refillCombo(articleCombo, (m_columns.income ? m_names.income : m_names.supply).articles());
+    refillCombo(articleCombo, (m_income ? m_names.income : m_names.supply).articles());
 }

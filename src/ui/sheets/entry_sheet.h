@@ -18,9 +18,10 @@
 #pragma once
 
 #include "model/document.h"
+#include "ui/models/entry_table_model.h"
+#include "ui/widgets/entry_panel.h"
 
 #include <optional>
-#include "ui/widgets/entry_panel.h"
 
 class DatePicker;
 class Dialogs;
@@ -42,19 +43,15 @@ inline QString dateRefusedMessage(const QString &typed)
 class EntrySheet : public EntryPanel {
     Q_OBJECT
 public:
-    struct Columns {
-        bool income;           // which entries the sheet shows
-        int articleCol;        // the wrapped article column (row heights)
-        int articleWidthCut;   // the article column is the grid width minus this
-    };
-
-    EntrySheet(const Columns &columns, Document &doc, SelectionLists &names, Dialogs &dialogs,
+    EntrySheet(bool income, Document &doc, SelectionLists &names, Dialogs &dialogs,
                QWidget *parent);
 
     // ---- the shared steps, run by the sheets' named handlers ----------------
-    // Writes every row from the document (when the grid is next shown or read).
-    void fillGrid();      // editFlexGridIncome / editFlexGridSupply
-    // Brings the grid up to an edit of the document: the rows it touched.
+    // The grid shows the entries' model (its columns, header row and widths).
+    void layoutGrid();
+    EntryTableModel &table() { return m_table; }
+    // After an edit of the document (the model has its rows already): the
+    // panel rests, and a selected entry that left the list is no longer selected.
     void documentChanged(const Document::Update &update);
     // The panel back at rest: no working entry, the boxes as for a new one.
     void idlePanel();
@@ -83,7 +80,7 @@ public:
     // Drops every reference into the entry list (its entries were replaced)
     // and the selection.
     void forgetEntries();
-    // Back to the state of a new document: nothing selected, no row formatted.
+    // Back to the state of a new document: nothing selected, no editor open.
     void resetState();
 
     // Editing state: the working entry (none while the panel is idle), the
@@ -91,7 +88,7 @@ public:
     // whose editor was opened last.
     const std::optional<MekaluArticle> &current() const { return m_current; }
     const EntryPtr &source() const { return m_source; }
-    qint16 selectedRow() const { return m_selectedRow; }
+    qint16 selectedRow() const { return qint16(m_table.selectedRow()); }
     qint16 editedCol() const { return m_editedCol; }
 
 
@@ -109,11 +106,6 @@ signals:
     void entryFinished();
 
 protected:
-    // Formats a grid row (alignments).
-    virtual void formatNewRow(int r) = 0;
-    // Writes row r's cells for an entry.
-    virtual void writeFullRow(int r, const MekaluArticle &e) = 0;
-    virtual void writeEveryRefill(int r, const MekaluArticle &e) = 0;
     // The idle panel's boxes (after a refill).
     virtual void clearForIdle() = 0;
     // What Enter does in the editor of column c, for Tab: records (the date
@@ -122,7 +114,7 @@ protected:
     // Runs a commit while the user stays on the entry (Tab): its record
     // joins the undo step of the records before it.
     bool staysOnEntry(const std::function<bool()> &commit);
-    int handledRow() const override { return m_selectedRow; }
+    int handledRow() const override { return selectedRow(); }
     int handledCol() const override { return m_editedCol; }
     // The date the date editor shows when it opens: the working entry's.
     QDate entryDate() const;
@@ -162,24 +154,24 @@ protected:
 
     std::optional<MekaluArticle> m_current;
     EntryPtr m_source;
-    qint16 m_selectedRow = 0;
     qint16 m_editedCol = 0;
 
     Document &m_doc;
     SelectionLists &m_names;
     Dialogs &m_dialogs;
-    const Columns m_columns;
+    const bool m_income;
+    EntryTableModel m_table;
     // The row of an entry being added, before it is recorded; 0 otherwise.
     qint16 m_addingRow = 0;
     // The key of the entry recorded last.
     qint32 m_recordedKey = -1;
 
 private:
-    // Writes one row from its entry.
-    void writeRow(int r, const MekaluArticle &e);
-    // The selection moves to a row (0: none), remembering its entry.
-    void selectRow(int row);
-    qint32 m_selectedKey = -1;
+    // The selection moves to a row's entry (0: none).
+    void selectRow(int row) { m_table.selectRow(row); }
+    // A record is under way: the entry it replaces leaves the list before
+    // the selection moves to the recorded one.
+    bool m_recording = false;
     // The key of the blank entry the last add row recorded, until the user
     // leaves it (-1: none).
     qint32 m_addedKey = -1;

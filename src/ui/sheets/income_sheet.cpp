@@ -39,7 +39,7 @@ QString collectionText(double perPupil, double pupils)
 } // namespace
 
 IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent)
-    : EntrySheet({true, 2, 7130}, doc, names, dialogs, parent)
+    : EntrySheet(true, doc, names, dialogs, parent)
 {
     const SheetControls c = buildSheetControls();
     MSFlexGridIncome = c.grid;
@@ -158,64 +158,9 @@ bool IncomeSheet::commitEditor(int c)
     return true;
 }
 
-void IncomeSheet::layoutGrid()
-{
-    FlexGrid *g = MSFlexGridIncome;
-    g->setCols(8);
-    g->setRows(100);
-    g->setRowHeight(0, 360);
-    const int w = g->Width();
-    const int widths[8] = {500, 1695, w - 7130, 1575, 1000, 800, 1200, 0};
-    for (int c = 0; c < 8; ++c)
-        g->setColWidth(c, widths[c]);
-    g->setRow(0);
-    g->setVisible(true);
-    for (int c = 1; c <= 6; ++c) {
-        g->setCol(c);
-        g->setCellAlignment(FlexGrid::CenterCenter);
-    }
-    const QStringList headers = {QStringLiteral("No."), QStringLiteral("日付"), QStringLiteral("項目"),
-                                 QStringLiteral("内訳"), QStringLiteral("一人分"),
-                                 QStringLiteral("生徒数"), QStringLiteral("金額")};
-    for (int c = 0; c < headers.size(); ++c)
-        g->setTextMatrix(0, c, headers[c]);
-    g->setWordWrap(true);
-}
 
-void IncomeSheet::formatNewRow(int r)
-{
-    setCellAligned(r, 1, FlexGrid::CenterCenter);
-    setCellAligned(r, 2, FlexGrid::LeftCenter);
-    setCellAligned(r, 3, FlexGrid::LeftCenter);
-    setCellAligned(r, 4, FlexGrid::RightCenter);
-    setCellAligned(r, 5, FlexGrid::RightCenter);
-    setCellAligned(r, 6, FlexGrid::RightCenter);
-}
 
-void IncomeSheet::writeFullRow(int r, const MekaluArticle &e)
-{
-    FlexGrid *g = MSFlexGridIncome;
-    g->setTextMatrix(r, 0, Str(r));
-    g->setTextMatrix(r, 1, shortDate(e.taDate));
-    g->setTextMatrix(r, 2, e.taArticle);
-    g->setTextMatrix(r, 3, e.taSubArticle);
-    g->setTextMatrix(r, 4, QString());
-    g->setTextMatrix(r, 5, QString::number(e.taStudentsNumber));
-}
 
-void IncomeSheet::writeEveryRefill(int r, const MekaluArticle &e)
-{
-    FlexGrid *g = MSFlexGridIncome;
-    g->setTextMatrix(r, 6, QString());
-    if (e.taPerPerson != 0) {
-        g->setTextMatrix(r, 4, formatAmount(e.taPerPerson));
-        colorAmountCell(r, 4, e.taPerPerson);
-    }
-    if (e.taAmount != 0) {
-        g->setTextMatrix(r, 6, formatAmount(e.taAmount));
-        colorAmountCell(r, 6, e.taAmount);
-    }
-}
 
 void IncomeSheet::clearForIdle()
 {

@@ -20,8 +20,6 @@ public:
     IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent = nullptr);
 
     static QString helpText();
-    void layoutGrid();
-    void editFlexGridIncome() { fillGrid(); }
     void MSFlexGridIncome_Click() { gridClick(); }
     void MSFlexGridIncome_Scroll() { gridScroll(); }
     QList<QWidget *> cellEditors() const override;
@@ -43,9 +41,6 @@ public:
     void setDefaultStudents(qint16 pupils) { m_defaultStudents = pupils; }
 
 protected:
-    void formatNewRow(int r) override;
-    void writeFullRow(int r, const MekaluArticle &e) override;
-    void writeEveryRefill(int r, const MekaluArticle &e) override;
     void clearForIdle() override;
     void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) override;
     bool commitEditor(int c) override;

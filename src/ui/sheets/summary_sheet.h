@@ -1,6 +1,6 @@
 #pragma once
 
-#include "summary/summaries.h"
+#include "ui/models/summary_table_model.h"
 
 #include <QWidget>
 
@@ -12,25 +12,17 @@ class FlexGrid;
 class SummarySheet : public QWidget {
     Q_OBJECT
 public:
-    explicit SummarySheet(QWidget *parent = nullptr);
+    // `period` gives the period's summary as it is now (none: it cannot be worked out).
+    SummarySheet(std::function<std::optional<PeriodSummary>()> period, QWidget *parent = nullptr);
 
     void layoutGrid();
-    // Fills the grid from the period's two lists when it is next shown or read.
-    void fillSummaryGrid(const PeriodSummary &period, int rowHeightUnit);
-    // Blanks the last formatted row (after a deletion) and resets the watermark.
-    void clearLastRow();
-    // Blanks what the grid shows of the document (Close).
-    void clearView();
-
-    // Back to the state of a new document: no row formatted.
-    void resetState() { summaryRowWatermark = 0; }
+    // The period changed: the grid shows it anew when next shown or read.
+    void refresh() { m_table.refresh(); }
 
     FlexGrid *grid() const { return m_grid; }
+    SummaryTableModel &table() { return m_table; }
 
 private:
-    void fillNow(const PeriodSummary &period, int rowHeightUnit);
-
+    SummaryTableModel m_table;
     FlexGrid *m_grid = nullptr;
-    // The highest row formatted, plus one.
-    qint16 summaryRowWatermark = 0;
 };

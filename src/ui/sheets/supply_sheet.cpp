@@ -29,13 +29,8 @@ void SupplySheet::setDetailEnabled(bool enabled)
     CommandSupplyDetail->setEnabled(enabled);
 }
 
-QString supplyGridDate(const QString &text)
-{
-    return text.indexOf(QLatin1Char('/')) == 4 ? text.mid(2) : text;
-}
-
 SupplySheet::SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent)
-    : EntrySheet({false, 3, 7050}, doc, names, dialogs, parent)
+    : EntrySheet(false, doc, names, dialogs, parent)
 {
     const SheetControls c = buildSheetControls();
     MSFlexGridSupply = c.grid;
@@ -176,74 +171,10 @@ bool SupplySheet::commitEditor(int c)
     return recorded;
 }
 
-void SupplySheet::layoutGrid()
-{
-    FlexGrid *g = MSFlexGridSupply;
-    g->setCols(8);
-    g->setRows(100);
-    g->setRowHeight(0, 360);
-    const int w = g->Width();
-    const int widths[8] = {500, 1695, 1000, w - 7050, 1575, 1200, 720, 0};
-    for (int c = 0; c < 8; ++c)
-        g->setColWidth(c, widths[c]);
-    g->setRow(0);
-    for (int c = 1; c <= 6; ++c) {
-        g->setCol(c);
-        g->setCellAlignment(FlexGrid::CenterCenter);
-    }
-    const QStringList headers = {QStringLiteral("No."), QStringLiteral("日付"), QStringLiteral("領収書"),
-                                 QStringLiteral("項目"), QStringLiteral("内訳"), QStringLiteral("金額"),
-                                 QStringLiteral("明細")};
-    for (int c = 0; c < headers.size(); ++c)
-        g->setTextMatrix(0, c, headers[c]);
-    g->setWordWrap(true);
-}
 
-void SupplySheet::formatNewRow(int r)
-{
-    setCellAligned(r, 1, FlexGrid::CenterCenter);
-    setCellAligned(r, 3, FlexGrid::LeftCenter);
-    setCellAligned(r, 4, FlexGrid::LeftCenter);
-    setCellAligned(r, 5, FlexGrid::RightCenter);
-    setCellAligned(r, 6, FlexGrid::CenterCenter);
-}
 
-static QString receiptText(const MekaluArticle &e)
-{
-    return e.taReceipt != 0 ? QStringLiteral("No.") + Str(e.taReceipt) : QString();
-}
 
-void SupplySheet::writeFullRow(int r, const MekaluArticle &e)
-{
-    FlexGrid *g = MSFlexGridSupply;
-    g->setTextMatrix(r, 0, Str(r));
-    g->setTextMatrix(r, 1, supplyGridDate(shortDate(e.taDate)));
-    g->setTextMatrix(r, 2, receiptText(e));
-    g->setCol(2);
-    g->setCellForeColor(kGridRed);
-    g->setTextMatrix(r, 3, e.taArticle);
-    g->setTextMatrix(r, 4, e.taSubArticle);
-    g->setTextMatrix(r, 5, QString());
-}
 
-void SupplySheet::writeEveryRefill(int r, const MekaluArticle &e)
-{
-    FlexGrid *g = MSFlexGridSupply;
-    g->setRow(r);
-    g->setTextMatrix(r, 0, Str(r));
-    g->setTextMatrix(r, 1, supplyGridDate(shortDate(e.taDate)));
-    if (e.taReceipt != 0)
-        g->setTextMatrix(r, 2, receiptText(e));
-    g->setCol(2);
-    g->setCellForeColor(kGridRed);
-    g->setTextMatrix(r, 3, e.taArticle);
-    g->setTextMatrix(r, 5, QString());
-    g->setTextMatrix(r, 6, e.hasDetailLines() ? QStringLiteral("○") : QString());
-    if (e.taAmount != 0) {
-        g->setTextMatrix(r, 5, formatAmount(e.taAmount));
-        colorAmountCell(r, 5, e.taAmount);
-    }
-}
 
 void SupplySheet::clearForIdle()
 {
@@ -437,12 +368,12 @@ void SupplySheet::rowDeleted()
 
 void SupplySheet::CommandSupplyDetail_Click()
 {
-    if (m_selectedRow == 0)
+    if (selectedRow() == 0)
         return;
-    const EntryPtr entry = m_doc.entryAt(false, m_selectedRow);
+    const EntryPtr entry = m_doc.entryAt(false, selectedRow());
     if (!entry)
         throw HarumokaError(QStringLiteral("明細書を開く支出が見つかりません。"));
     m_detailOpen = true;
-    focusGrid(m_selectedRow, 6);
+    focusGrid(selectedRow(), 6);
     emit detailRequested(entry);
 }

@@ -18,8 +18,6 @@ public:
     SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent = nullptr);
 
     static QString helpText();
-    void layoutGrid();
-    void editFlexGridSupply() { fillGrid(); }
     void MSFlexGridSupply_Click() { gridClick(); }
     void MSFlexGridSupply_Scroll() { gridScroll(); }
     QList<QWidget *> cellEditors() const override;
@@ -54,9 +52,6 @@ signals:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
-    void formatNewRow(int r) override;
-    void writeFullRow(int r, const MekaluArticle &e) override;
-    void writeEveryRefill(int r, const MekaluArticle &e) override;
     void clearForIdle() override;
     void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) override;
     bool commitEditor(int c) override;
@@ -99,5 +94,3 @@ private:
     QLabel *LabelSupplyRemainder = nullptr;
 };
 
-// The expense grid's date: a four-digit year is shortened to two digits.
-QString supplyGridDate(const QString &shortDateText);

@@ -16,10 +16,7 @@
 #include <QMenu>
 #include <QPushButton>
 
-EntryPanel::EntryPanel(QWidget *parent) : QWidget(parent)
-{
-    lineHeight = [] { return 360; };
-}
+EntryPanel::EntryPanel(QWidget *parent) : QWidget(parent) {}
 
 void EntryPanel::setGrid(FlexGrid *grid)
 {
@@ -79,33 +76,6 @@ void EntryPanel::setAddingButtons()
     deleteButton->setEnabled(false);
     recordButton->setEnabled(true);
     cancelButton->setEnabled(true);
-}
-
-void EntryPanel::paintRow(int row, int firstCol, int lastCol, long color)
-{
-    if (color != kGridWhite)
-        m_grid->setHighlight(row, firstCol, lastCol, color);
-    else if (row == m_grid->highlightRow())
-        m_grid->clearHighlight();
-}
-
-int EntryPanel::rowHeightFor(const QString &text, int col) const
-{
-    return wrappedRowHeight(m_grid->font(), text, m_grid->ColWidth(col), lineHeight(), m_grid);
-}
-
-void EntryPanel::colorAmountCell(int row, int col, qint64 amount)
-{
-    m_grid->setRow(row);
-    m_grid->setCol(col);
-    m_grid->setCellForeColor(amount < 0 ? kGridRed : kGridBlack);
-}
-
-void EntryPanel::setCellAligned(int row, int col, int alignment)
-{
-    m_grid->setRow(row);
-    m_grid->setCol(col);
-    m_grid->setCellAlignment(alignment);
 }
 
 void EntryPanel::placeEditor(QWidget *editor, int x, int y, int widthTwips)
@@ -210,13 +180,11 @@ void EntryPanel::offerRowDeletion(Dialogs &dialogs, const std::function<QString(
             return;
         const QString question = QStringLiteral("%1行目（%2）を削除しますか？").arg(row).arg(what);
         // The highlight shows the entry the question names while it is asked.
-        const int highlighted = m_grid->highlightRow();
-        if (highlighted > 0)
-            m_grid->moveHighlight(row);
-        else
-            paintRow(row, 1, m_grid->Cols() - 2, kGridPaleYellow);
+        GridTable *table = m_grid->table();
+        const int highlighted = table->selectedRow();
+        table->selectRow(row);
         if (asker->message(this, question, Dialogs::Buttons::YesNo, Dialogs::Icon::Question) != Dialogs::Answer::Yes) {
-            m_grid->moveHighlight(highlighted); // row 0: none
+            table->selectRow(highlighted); // row 0: none
             return;
         }
         command([&] {
@@ -357,8 +325,6 @@ int EntryPanel::beginAddRow(qint16 &count)
 {
     count = add16(count, 1);
     numberBox->clear();
-    if (m_grid->Rows() <= count)
-        m_grid->setRows(count + 100);
     return count;
 }
 
@@ -369,18 +335,11 @@ void EntryPanel::enterAddingState(int row)
     numberBox->setReadOnly(true);
 }
 
-void EntryPanel::releaseRow(qint16 &count, qint16 &selectedRow, qint16 &editedCol, int lastCol, int paintLastCol)
+void EntryPanel::releaseRow(qint16 &count, qint16 &editedCol)
 {
     count = qint16(count - 1);
-    const int freed = count + 1;
-    if (freed > 0 && freed < m_grid->Rows()) {
-        for (int c = 0; c <= lastCol; ++c)
-            m_grid->setTextMatrix(freed, c, QString());
-    }
     hideEditors();
-    if (selectedRow != 0)
-        paintRow(selectedRow, 1, paintLastCol, kGridWhite);
-    selectedRow = 0;
+    m_grid->table()->selectRow(0);
     editedCol = 0;
 }
 
@@ -396,9 +355,9 @@ void EntryPanel::openDateEditor(DatePicker *picker, int x, int y, const QDate &d
         picker->setSelectedSection(picker->sectionAt(0));
 }
 
-void EntryPanel::selectRowAndOpenEditor(int r, int c, int paintLastCol)
+void EntryPanel::selectRowAndOpenEditor(int r, int c)
 {
-    paintRow(r, 1, paintLastCol, kGridPaleYellow);
+    m_grid->table()->selectRow(r);
     m_grid->setRow(r);
     m_grid->setCol(c);
     m_grid->setKeyCell(r, c);

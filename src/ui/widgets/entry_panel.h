@@ -18,7 +18,7 @@ class QPushButton;
 // What the income sheet, the expense sheet and the detail window share: a
 // display-only grid whose clicked cell gets an editor laid over it, a
 // row-number box, the four panel buttons (add row, record, delete row,
-// cancel) with their idle/editing/adding states, and row painting.
+// cancel) with their idle/editing/adding states.
 class EntryPanel : public QWidget {
     Q_OBJECT
 public:
@@ -31,19 +31,10 @@ public:
     void setEditingButtons();
     void setAddingButtons();
 
-    // Paints columns [first, last] of a row as the selected one; white
-    // takes the selection off it.
-    void paintRow(int row, int firstCol, int lastCol, long color);
-    // Height in twips for a row whose wrapped text is `text` in column `col`.
-    int rowHeightFor(const QString &text, int col) const;
-    // Sets the text colour of (row, col) red for a negative amount, black otherwise.
-    void colorAmountCell(int row, int col, qint64 amount);
     // Moves `editor` so that its top-left is (x, y) twips in this panel; width in twips (0 keeps it).
     void placeEditor(QWidget *editor, int x, int y, int widthTwips = 0);
     // Shows, raises and focuses an editor, selecting its whole text.
     void openEditor(QWidget *editor, bool focus = true);
-    // Writes a cell and aligns it.
-    void setCellAligned(int row, int col, int alignment);
 
     // The amount box's rule, run on every change of its text (its characters
     // are the box's own rule): a value of 0 empties the box unless it ends in "-".
@@ -54,16 +45,14 @@ public:
     int numberBoxChanged(int count, const std::function<void()> &cancel);
 
     // Add row, first steps: one more row in use, an edit in progress
-    // cancelled through the number box, the grid grown to hold the row.
-    // Returns the new row.
+    // cancelled through the number box. Returns the new row.
     int beginAddRow(qint16 &count);
     // Add row, once the new row's cells are aligned: the adding state, with
     // the row's number locked in the number box.
     void enterAddingState(int row);
-    // Delete row, after the entry left its list: one row fewer, the row that
-    // falls out of use emptied (columns 0 to lastCol), the editors hidden and
-    // the selection (painted in columns 1 to paintLastCol) cleared.
-    void releaseRow(qint16 &count, qint16 &selectedRow, qint16 &editedCol, int lastCol, int paintLastCol);
+    // Delete row, after the item left its list: one row fewer, the editors
+    // hidden and the selection cleared.
+    void releaseRow(qint16 &count, qint16 &editedCol);
 
     // How an editor is laid over its cell: Fresh shows the cell's value and
     // takes the focus (a click); Reopen keeps what the user typed and takes
@@ -119,10 +108,8 @@ public:
     int editorRow() const { return m_editorRow; }
     int editorCol() const { return m_editorCol; }
 
-    // Set by the owning window: the height of one text line in a grid row
-    // (rowHeightUnit), and the guard that runs a handler, showing any error
-    // as a message.
-    void setLineHeight(std::function<int()> height) { lineHeight = std::move(height); }
+    // Set by the owning window: the guard that runs a handler, showing any
+    // error as a message.
     void setGuard(std::function<bool(const std::function<void()> &)> g) { guard = std::move(g); }
 
 protected:
@@ -133,7 +120,6 @@ protected:
     QPushButton *deleteButton = nullptr;
     QPushButton *cancelButton = nullptr;
 
-    std::function<int()> lineHeight;
     std::function<bool(const std::function<void()> &)> guard;
 
     void setGrid(FlexGrid *grid);
@@ -157,10 +143,10 @@ protected:
     // Lays the editor of column c over the cell at (x, y) twips; Fresh shows
     // `text`, the cell's text.
     virtual void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) = 0;
-    // A click's last steps on a row in use: the row painted as selected
-    // (columns 1 to paintLastCol), the cell made current and the keyboard
-    // cursor's, the row loaded through the number box, its editor opened.
-    void selectRowAndOpenEditor(int r, int c, int paintLastCol);
+    // A click's last steps on a row in use: the row selected, the cell made
+    // current and the keyboard cursor's, the row loaded through the number
+    // box, its editor opened.
+    void selectRowAndOpenEditor(int r, int c);
     // The grid scrolled: the open editor follows its cell, keeping what has
     // been typed into it.
     void editorFollowsScroll(bool rowSelected);
@@ -193,11 +179,3 @@ private:
     int m_editorRow = 0;
     int m_editorCol = 0;
 };
-
-// The watermark after formatting row `row`: one more, kept within 16 bits so
-// that the last row a kind can hold (32,767) does not overflow it.
-inline qint16 nextWatermark(int row)
-{
-    return qint16(std::min(row + 1, 32767));
-}
-

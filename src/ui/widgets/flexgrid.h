@@ -1,19 +1,20 @@
 #pragma once
 
-#include <QColor>
+#include "ui/widgets/grid_table.h"
+
+#include <QPointer>
 #include <QTableView>
 #include <functional>
-#include <memory>
+#include <vector>
 
-class FlexGridModel;
+class GridPresentation;
 
-// The grid control every table on screen uses. It offers the operations the
-// windows rely on, with positions and sizes in twips and colours as RGB
-// values in the platform's long form (red in the low byte: 255 is red,
-// 16777215 white). Row 0 is the fixed header row and column 0 the fixed
-// left column. The grid is display-only: the user clicks cells, the program
-// writes them; nothing is edited in place. Cells live in a plain cell store
-// behind a QTableView, so large grids fill quickly.
+// The grid view every table on screen uses, over a GridTable. It offers the
+// operations the windows rely on, with positions and sizes in twips. Row 0
+// is the header row and column 0 the fixed number column; grid row r is the
+// table's row r - 1. The grid is display-only: the user clicks cells, and
+// the sheet lays an editor over the clicked one. Rows are as high as the
+// wrapped text of the table's wrapping column (numbered rows only).
 class FlexGrid : public QTableView {
     Q_OBJECT
 public:
@@ -22,57 +23,27 @@ public:
     explicit FlexGrid(QWidget *parent = nullptr);
     ~FlexGrid() override;
 
-    int Rows() const;
-    void setRows(int rows);  // raising adds empty rows at the bottom, lowering drops rows there
-    // Empty rows put in before `row`, and rows taken out, with everything
-    // below moving along (cells, formats, heights): what an entry list's
-    // view does when one entry comes or goes, without writing every row.
-    void insertRows(int row, int count);
-    void removeRows(int row, int count);
-    // Column 0 of rows 1 to `count` shows the row's number (" 12") whatever
-    // is written there, so that rows moving along keep their numbers.
-    void setRowNumbers(int count);
-    // A fill that runs when the grid is first shown or read, not before:
-    // a sheet nobody looks at costs nothing. Replaces a fill still pending.
-    void setPendingFill(const std::function<void()> &fill);
-    bool fillPending() const { return bool(m_pendingFill); }
-    // Runs a pending fill now.
-    void realize() const;
+    // Shows `table` (owned elsewhere); its rows come in as the view needs
+    // them. Columns take the table's widths.
+    void setTable(GridTable *table);
+    GridTable *table() const { return m_table; }
+
+    int Rows() const; // header row included; rows fetched so far
     int Cols() const;
-    void setCols(int cols);
-
     QString TextMatrix(int row, int col) const;
-    void setTextMatrix(int row, int col, const QString &text);
 
-    // The current cell; the cell formats below act on it.
+    // The current cell: the one clicked, or whose editor the sheet places.
     int Row() const;
     void setRow(int row);
     int Col() const;
     void setCol(int col);
 
-    int CellAlignment() const;
-    void setCellAlignment(int alignment);
-    long CellForeColor() const;
-    void setCellForeColor(long rgb);
-    long CellBackColor() const;
-    void setCellBackColor(long rgb);
-    // The selected row's background over columns [firstCol, lastCol]; it
-    // stays with its row number (the owner moves it with its entry).
-    void setHighlight(int row, int firstCol, int lastCol, long rgb);
-    void clearHighlight();
-    int highlightRow() const { return m_highlightRow; }
-    // The highlight, its columns and colour as they are, to another row (0: none).
-    void moveHighlight(int row);
-    // Format of any cell, for tests and for code that does not move the current cell.
+    // What a cell shows: its alignment code and designed colours (RGB long).
     int cellAlignmentAt(int row, int col) const;
     long cellForeColorAt(int row, int col) const;
     long cellBackColorAt(int row, int col) const;
 
-    bool WordWrap() const;
-    void setWordWrap(bool on);
-
     int ColWidth(int col) const;       // twips
-    void setColWidth(int col, int twips);
     int RowHeight(int row) const;      // twips
     void setRowHeight(int row, int twips);
 
@@ -105,8 +76,6 @@ public:
     // The cursor's cell in the grid's own coordinates; empty when it is out
     // of the grid.
     QRect keyCellRect() const;
-    // The row End moves the keyboard cursor to (0: the last row).
-    void setLastKeyRow(int row) { m_lastKeyRow = row; }
 
 signals:
     void Click();   // Row() and Col() are the clicked cell; the header row gives row 0
@@ -121,37 +90,30 @@ private:
     // The first column from `col` on, in steps of `step`, that has a width.
     int visibleCol(int col, int step) const;
     void paintEvent(QPaintEvent *event) override;
-    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void syncLayout() const;
+    // Rows [first, last] (0-based) take the height of their wrapped text.
+    void sizeRows(int first, int last);
     void updateKeyCell();
     QRect keyCellInViewport() const;
     class QuietRepaints;
 
-    std::unique_ptr<FlexGridModel> m_model;
+    // The table's owner may go first (a sheet holds its model as a member,
+    // its grid as a child widget): the grid then shows nothing.
+    QPointer<GridTable> m_table;
+    GridPresentation *m_shown = nullptr; // the table as the view shows it (colours for the palette)
+    std::vector<int> m_colTwips;
+    int m_wrapCol = -1;
+    int m_headerTwips = 240;
     int m_row = 0;
     int m_col = 0;
-    bool m_wordWrap = false;
     int m_pressRow = -1;        // cell under a left-button press, until its release
     int m_pressCol = -1;
     int m_headerPressCol = -1;  // header section under a left-button press
     int m_keyRow = 1;           // keyboard cursor
     int m_keyCol = 1;
-    int m_lastKeyRow = 0;
-    int m_highlightRow = 0;
-    mutable std::function<void()> m_pendingFill;
-    friend class FlexGridModel;
 };
 
-// RGB long <-> QColor.
-QColor vbColor(long rgb);
-constexpr long vbRGB(int r, int g, int b) { return long(r) | (long(g) << 8) | (long(b) << 16); }
-
-// The design's cell colours, defined once for every grid.
-constexpr long kGridWhite = vbRGB(255, 255, 255);
-constexpr long kGridBlack = vbRGB(0, 0, 0);
-constexpr long kGridRed = vbRGB(255, 0, 0);
-constexpr long kGridBlue = vbRGB(0, 0, 255);
-constexpr long kGridPaleYellow = vbRGB(255, 255, 200);

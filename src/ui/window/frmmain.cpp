@@ -102,7 +102,15 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     SSTabSheets->addTab(incomeSheet, style()->standardIcon(QStyle::SP_ArrowDown), QStringLiteral(" 収入元帳"));
     SSTabSheets->addTab(supplySheet, style()->standardIcon(QStyle::SP_ArrowUp), QStringLiteral(" 支出元帳"));
     for (int p = 0; p < PeriodCount; ++p) {
-        summarySheets[p] = new SummarySheet(SSTabSheets);
+        summarySheets[p] = new SummarySheet(
+            [this, p]() -> std::optional<PeriodSummary> {
+                try {
+                    return m_session.summaries()[p];
+                } catch (const HarumokaError &) {
+                    return std::nullopt; // refreshSummaries reports it
+                }
+            },
+            SSTabSheets);
         SSTabSheets->addTab(summarySheets[p], sheetIcon, QString::fromUtf8(periodInfo(p).sheetCaption));
     }
     for (EntrySheet *sheet : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)}) {
@@ -116,10 +124,8 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     // sheet names its own boxes and frames).
     for (int p = 0; p < PeriodCount; ++p)
         summarySheets[p]->grid()->setAccessibleName(QString::fromUtf8(periodInfo(p).sheetCaption).trimmed());
-    for (EntryPanel *panel : {static_cast<EntryPanel *>(incomeSheet), static_cast<EntryPanel *>(supplySheet)}) {
+    for (EntryPanel *panel : {static_cast<EntryPanel *>(incomeSheet), static_cast<EntryPanel *>(supplySheet)})
         panel->setGuard([this](const std::function<void()> &f) { return guarded(f); });
-        panel->setLineHeight([this] { return m_rowHeightUnit; });
-    }
     sheet::nameParts({{SSTabSheets, "SSTabSheets"}, {printSheet, "printSheet"}, {incomeSheet, "incomeSheet"},
                       {supplySheet, "supplySheet"}, {mnuHelpAbout, "mnuHelpAbout"}});
     for (int p = 0; p < PeriodCount; ++p)
@@ -361,7 +367,6 @@ void frmMain::Form_Load()
     printSheet->setPrintDate(today());
     m_commands->loadRememberedNames();
     incomeSheet->layoutGrid();
-    m_rowHeightUnit = incomeSheet->grid()->RowHeight(0);
     supplySheet->layoutGrid();
     for (SummarySheet *s : summarySheets)
         s->layoutGrid();
@@ -397,8 +402,6 @@ void frmMain::documentChanged(const Document::Update &update)
 {
     using C = Document::Change;
     const Document::Changes what = update.what;
-    if (what & C::EntryRemoved)
-        clearSummaryTotals();
     incomeSheet->documentChanged(update);
     supplySheet->documentChanged(update);
     if (what & C::SupplyEntries)
@@ -422,17 +425,12 @@ int frmMain::textWidth(const QString &text) const
 
 void frmMain::refreshSummaries()
 {
-    const PeriodSummaries &sums = m_session.summaries();
-    for (int p = 0; p < PeriodCount; ++p)
-        summarySheets[p]->fillSummaryGrid(sums[p], m_rowHeightUnit);
+    m_session.summaries(); // a total that does not fit is reported here
+    for (SummarySheet *s : summarySheets)
+        s->refresh();
     m_summariesStale = false;
 }
 
-void frmMain::clearSummaryTotals()
-{
-    for (SummarySheet *s : summarySheets)
-        s->clearLastRow();
-}
 
 void frmMain::setRemainderLabels()
 {
@@ -453,7 +451,7 @@ void frmMain::clearDocumentView()
 {
     // The entry grids start again with the document's EntriesReplaced.
     for (SummarySheet *s : summarySheets)
-        s->clearView();
+        s->refresh();
 }
 
 void frmMain::saveArticleFile(const QString &fileName)
@@ -556,8 +554,6 @@ void frmMain::clearSheets()
     incomeSheet->resetState();
     supplySheet->resetState();
     incomeSheet->setDefaultStudents(kDefaultStudents);
-    for (SummarySheet *s : summarySheets)
-        s->resetState();
 }
 
 void frmMain::showEnabledCommands()

@@ -97,7 +97,6 @@ public:
 
     // Shared by the sheets.
     void refreshSummaries();
-    void clearSummaryTotals();
     void setRemainderLabels();
     void fillFreeReceiptNumbers();
     int textWidth(const QString &text) const; // twips, in the window's font
@@ -154,7 +153,6 @@ public:
     void setHelpFileName(const QString &fileName) { m_helpFileName = fileName; }
 
     // Height in twips of one text line of a grid row (the income grid's header row).
-    int rowHeightUnit() const { return m_rowHeightUnit; }
     // Entries changed since the summaries were last computed.
     bool summariesStale() const { return m_summariesStale; }
 
@@ -169,7 +167,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    int m_rowHeightUnit = 360;
     // Entries changed since the summaries were last computed.
     bool m_summariesStale = false;
     // Lets go of what shows the document before Close empties it.

@@ -175,7 +175,6 @@ private slots:
         QVERIFY(k1 != k2);
         QCOMPARE(f.doc().incomeCount(), qint16(1));
         QCOMPARE(keys(f.doc().entries()).size(), 1);
-        QCOMPARE(part<FlexGrid>(*s, "MSFlexGridIncome")->TextMatrix(1, 7), Str(k2));
     }
 
     void addRowDropsAnUnrecordedChangeAClickRecordsIt()
@@ -283,7 +282,7 @@ private slots:
         QCOMPARE(comboItems(part<QComboBox>(*s, "ComboSupplyReceipt")).mid(0, 4), (QStringList{" 1", " 2", " 4", " 5"}));
         QCOMPARE(f.doc().supplyCount(), qint16(2));
         QVERIFY(g->TextMatrix(3, 0).isEmpty());
-        QVERIFY(g->TextMatrix(3, 7).isEmpty());
+        QVERIFY(g->TextMatrix(3, 2).isEmpty());
     }
 
     void aTypedReceiptNumberNeverLendsItsPrefixesDate_data()

@@ -244,7 +244,7 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         FlexGrid *g = nullptr;
         auto shown = [&g, rows = QStringList()]() mutable { // the grid's rows after No.: "2026/04/02,B,,500,30,15,000;..."
             for (int r = 1; !g->TextMatrix(r, 0).isEmpty(); ++r)
-                rows << gridRow(g, r, std::min(7, g->Cols() - 1)).mid(1).join(',');
+                rows << gridRow(g, r, g->Cols()).mid(1).join(',');
             return std::exchange(rows, {}).join(';');
         };
         auto focusName = [] { return QApplication::focusWidget() ? QApplication::focusWidget()->accessibleName() : ""; };

@@ -181,7 +181,7 @@ private slots:
         WindowFixture f;
         fillYear(f);
         int asked = 0;
-        f.dialogs.onMessage = [&] { asked = shown(f)->grid()->highlightRow(); };
+        f.dialogs.onMessage = [&] { asked = shown(f)->grid()->table()->selectedRow(); };
         for (const QString &step : steps.split(QStringLiteral("; ")))
             perform(f, step);
         QCoreApplication::processEvents(); // messages said once a key is over
@@ -190,7 +190,7 @@ private slots:
             if (check == QLatin1String("saved"))
                 QVERIFY(!f.doc().isModified() && f.w->undoStack().index() == 0);
             else if (check.startsWith(QLatin1String("asked")) || check.startsWith(QLatin1String("highlight")))
-                QCOMPARE(check.startsWith('a') ? asked : shown(f)->grid()->highlightRow(), arg.toInt());
+                QCOMPARE(check.startsWith('a') ? asked : shown(f)->grid()->table()->selectedRow(), arg.toInt());
             else if (check.startsWith(QLatin1String("hidden")))
                 QVERIFY(part<QWidget>(*f.w, qPrintable(arg))->isHidden());
             else if (check.startsWith(QLatin1String("shows")))
