@@ -160,39 +160,39 @@ GeneratedAccount generateAccount(int entries, quint32 seed, int schoolYear)
     qint16 receipt = 0;
     qint32 key = 1;
     for (const Slot &slot : plan) {
-        auto a = std::make_shared<MekaluArticle>();
+        auto a = std::make_shared<Entry>();
         const QDate date = first.addDays(slot.day);
-        a->taDate = makeDate(date);
-        a->taIncome = slot.income;
-        a->taKey = key++;
+        a->date = makeDate(date);
+        a->income = slot.income;
+        a->key = key++;
         if (slot.income) {
             ++out.incomeEntries;
             const IncomeArticle &art = pick(rng, kIncomeArticles);
-            a->taArticle = text(art.name);
+            a->article = text(art.name);
             if (art.perPupil) {
-                a->taSubArticle = chance(rng, 0.7) ? QStringLiteral("%1月分").arg(date.month())
+                a->breakdown = chance(rng, 0.7) ? QStringLiteral("%1月分").arg(date.month())
                                                    : text(pick(rng, kIncomeNotes));
-                a->taPerPerson = pick(rng, kPerPupil);
-                a->taStudentsNumber = qint16(uniform(rng, 28, 35));
-                a->taAmount = a->taPerPerson * a->taStudentsNumber;
+                a->perPupil = pick(rng, kPerPupil);
+                a->pupils = qint16(uniform(rng, 28, 35));
+                a->amount = a->perPupil * a->pupils;
             } else {
-                a->taSubArticle = text(pick(rng, kIncomeNotes));
-                a->taStudentsNumber = 30;
-                a->taAmount = uniform(rng, 1, 2000) * 10;
+                a->breakdown = text(pick(rng, kIncomeNotes));
+                a->pupils = 30;
+                a->amount = uniform(rng, 1, 2000) * 10;
             }
         } else {
             ++out.expenseEntries;
-            a->taArticle = text(pick(rng, kExpenseArticles));
-            a->taSubArticle = text(pick(rng, kShops));
-            a->taAmount = uniform(rng, 10, 5000) * 10;
+            a->article = text(pick(rng, kExpenseArticles));
+            a->breakdown = text(pick(rng, kShops));
+            a->amount = uniform(rng, 10, 5000) * 10;
             // Most receipts are numbered, in the order they were filed.
             if (chance(rng, 0.92))
-                a->taReceipt = ++receipt;
+                a->receipt = ++receipt;
             if (chance(rng, 1.0 / 3.0)) {
                 const int lines = uniform(rng, 2, 5);
-                DetailLines &details = a->taDetailList.emplace();
-                for (qint32 amount : split(rng, a->taAmount, lines)) {
-                    details.append(MekaluDetail{text(pick(rng, kItems)), amount});
+                DetailLines &details = a->details.emplace();
+                for (qint32 amount : split(rng, a->amount, lines)) {
+                    details.append(DetailLine{text(pick(rng, kItems)), amount});
                     ++out.detailLines;
                 }
             }

@@ -14,7 +14,7 @@
 #include "summary/summaries.h"
 #include "ui/widgets/flexgrid.h"
 #include "ui/sheets/income_sheet.h"
-#include "ui/sheets/supply_sheet.h"
+#include "ui/sheets/expense_sheet.h"
 #include "support/parts.h"
 
 #include <QFileInfo>
@@ -185,7 +185,7 @@ void BM_FillEntryGrids(benchmark::State &state)
         program->w->document().load(a.doc.entries(), a.doc.title(), a.doc.nextArticleKey(), false,
                                     QString());
         IncomeSheet *income = part<IncomeSheet>(*program->w, "incomeSheet");
-        SupplySheet *supply = part<SupplySheet>(*program->w, "supplySheet");
+        ExpenseSheet *supply = part<ExpenseSheet>(*program->w, "expenseSheet");
         settle();
         state.ResumeTiming();
 
@@ -371,12 +371,12 @@ struct LongBreakdown {
     PeriodSummaries sums;
     explicit LongBreakdown(qsizetype length)
     {
-        auto e = std::make_shared<MekaluArticle>();
-        e->taIncome = true;
-        e->taDate = makeDate(QDate(2026, 5, 1));
-        e->taArticle = QStringLiteral("遠足");
-        e->taSubArticle = QStringLiteral("バス代12,345円・ｶﾞｲﾄﾞ料、").repeated(length / 16 + 1).left(length);
-        e->taAmount = 1000;
+        auto e = std::make_shared<Entry>();
+        e->income = true;
+        e->date = makeDate(QDate(2026, 5, 1));
+        e->article = QStringLiteral("遠足");
+        e->breakdown = QStringLiteral("バス代12,345円・ｶﾞｲﾄﾞ料、").repeated(length / 16 + 1).left(length);
+        e->amount = 1000;
         doc.recordEntry(*e, nullptr);
         ps.printDate = QDate(2026, 3, 24);
         sums = printSummaries(doc, ps);

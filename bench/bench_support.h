@@ -4,7 +4,7 @@
 #pragma once
 
 #include "support/silent_dialogs.h"
-#include "ui/window/frmmain.h"
+#include "ui/window/main_window.h"
 
 #include <QString>
 #include <QStringList>
@@ -30,7 +30,7 @@ struct ProgramWindow {
     ProgramWindow &operator=(const ProgramWindow &) = delete;
 
     SilentDialogs dialogs;
-    std::unique_ptr<frmMain> w;
+    std::unique_ptr<MainWindow> w;
 };
 
 // Lets queued work (deferred grid updates, layout, painting) finish, so a

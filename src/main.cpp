@@ -2,7 +2,7 @@
 #include "app/cli.h"
 #include "app/qt_dialogs.h"
 #include "app/startup.h"
-#include "ui/window/frmmain.h"
+#include "ui/window/main_window.h"
 
 #include <QApplication>
 

@@ -16,12 +16,12 @@
 #include "app/startup.h"
 #include "model/values.h"
 #include "support/parts.h"
-#include "ui/detail/frmdetail.h"
+#include "ui/detail/detail_window.h"
 #include "ui/widgets/flexgrid.h"
-#include "ui/window/frmmain.h"
+#include "ui/window/main_window.h"
 #include "ui/sheets/income_sheet.h"
 #include "ui/sheets/print_settings_sheet.h"
-#include "ui/sheets/supply_sheet.h"
+#include "ui/sheets/expense_sheet.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -108,13 +108,13 @@ public:
     }
 };
 
-void appendToSchoolName(frmMain &w, const QString &text)
+void appendToSchoolName(MainWindow &w, const QString &text)
 {
     auto *box = part<QLineEdit>(w, "TextSchoolName");
     box->setText(box->text() + text);
 }
 
-void showTab(frmMain &w, int tab)
+void showTab(MainWindow &w, int tab)
 {
     part<QTabWidget>(w, "SSTabSheets")->setCurrentIndex(tab);
     settle(200);
@@ -156,7 +156,7 @@ void windowSet(const QString &account, const QString &settings)
     shoot(w.get(), QStringLiteral("expense.png"));
     part<QPushButton>(*w, "CommandSupplyDetail")->click();
     settle();
-    if (auto *detail = w->findChild<frmDetail *>()) {
+    if (auto *detail = w->findChild<DetailWindow *>()) {
         part<FlexGrid>(*detail, "MSFlexGridDetail")->clickCell(2, 2);
         shoot(detail, QStringLiteral("detail.png"));
         detail->forceUnload();

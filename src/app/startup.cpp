@@ -1,9 +1,9 @@
 #include "app/startup.h"
 
 #include "print/printouts.h"
-#include "ui/detail/frmdetail.h"
+#include "ui/detail/detail_window.h"
 #include "ui/widgets/panel_util.h"
-#include "ui/window/frmmain.h"
+#include "ui/window/main_window.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -46,20 +46,20 @@ void quitWhenReadyIfAsked(QWidget &window)
     window.update();
 }
 
-std::unique_ptr<frmMain> Main(Dialogs &dialogs, const QString &settingsFilePath)
+std::unique_ptr<MainWindow> Main(Dialogs &dialogs, const QString &settingsFilePath)
 {
     installAccessibleNames();
     removeStaleExportTemporaries();
-    auto window = std::make_unique<frmMain>(dialogs, settingsFilePath);
-    frmMain *w = window.get();
-    QObject::connect(w, &frmMain::detailWindowRequested, w, [w, &dialogs](const EntryPtr &entry) {
+    auto window = std::make_unique<MainWindow>(dialogs, settingsFilePath);
+    MainWindow *w = window.get();
+    QObject::connect(w, &MainWindow::detailWindowRequested, w, [w, &dialogs](const EntryPtr &entry) {
         const bool opened = w->guarded([&] {
-            auto *detail = new frmDetail(w->document(), w->selectionLists(), dialogs, entry, w);
+            auto *detail = new DetailWindow(w->document(), w->selectionLists(), dialogs, entry, w);
             detail->setAttribute(Qt::WA_DeleteOnClose);
-            QObject::connect(detail, &frmDetail::closedAndUnloaded, w,
+            QObject::connect(detail, &DetailWindow::closedAndUnloaded, w,
                              [w] { w->guarded([w] { w->Form_Activate(); }); });
-            QObject::connect(w, &frmMain::unloading, detail, &frmDetail::forceUnload);
-            QObject::connect(detail, &frmDetail::lineFinished, w, [w] { w->finishUndoStep(); });
+            QObject::connect(w, &MainWindow::unloading, detail, &DetailWindow::forceUnload);
+            QObject::connect(detail, &DetailWindow::lineFinished, w, [w] { w->finishUndoStep(); });
             detail->setEnabled(true);
             detail->show();
         });

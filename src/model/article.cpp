@@ -1,11 +1,11 @@
 #include "model/article.h"
 
-bool MekaluArticle::sameBooking(const MekaluArticle &o) const
+bool Entry::sameBooking(const Entry &o) const
 {
-    return taDate == o.taDate && taReceipt == o.taReceipt && taArticle == o.taArticle
-        && taSubArticle == o.taSubArticle && taPerPerson == o.taPerPerson
-        && taStudentsNumber == o.taStudentsNumber && taAmount == o.taAmount && taIncome == o.taIncome
-        && taDetailList == o.taDetailList;
+    return date == o.date && receipt == o.receipt && article == o.article
+        && breakdown == o.breakdown && perPupil == o.perPupil
+        && pupils == o.pupils && amount == o.amount && income == o.income
+        && details == o.details;
 }
 
 qint32 collectionAmount(qint32 perPupil, qint16 pupils)

@@ -13,32 +13,32 @@
 #include <memory>
 #include <optional>
 
-class MekaluArticle {
+class Entry {
 public:
-    QDateTime taDate = zeroDate();
-    qint16 taReceipt = 0;
-    QString taArticle;
-    QString taSubArticle;
-    qint32 taPerPerson = 0;
-    qint16 taStudentsNumber = 0;
-    qint32 taAmount = 0;
-    bool taIncome = false;
-    qint32 taKey = 0;
+    QDateTime date = zeroDate();
+    qint16 receipt = 0;
+    QString article;
+    QString breakdown;
+    qint32 perPupil = 0;
+    qint16 pupils = 0;
+    qint32 amount = 0;
+    bool income = false;
+    qint32 key = 0;
     // An expense's itemised lines. An expense has none until its detail
     // window first opens; an empty list then still differs from none (the
     // print check compares the amount with an empty list's total, 0).
-    std::optional<DetailLines> taDetailList;
+    std::optional<DetailLines> details;
 
-    bool isBlank() const { return taArticle.isEmpty() && taAmount == 0; }
+    bool isBlank() const { return article.isEmpty() && amount == 0; }
     // At least one detail line (the grid's "○").
-    bool hasDetailLines() const { return taDetailList && !taDetailList->isEmpty(); }
+    bool hasDetailLines() const { return details && !details->isEmpty(); }
     // What the entry adds to the money left: income plus, expense minus.
-    qint64 signedAmount() const { return taIncome ? qint64(taAmount) : -qint64(taAmount); }
+    qint64 signedAmount() const { return income ? qint64(amount) : -qint64(amount); }
     // The same booking: every field but the key.
-    bool sameBooking(const MekaluArticle &o) const;
+    bool sameBooking(const Entry &o) const;
 };
 
-using EntryPtr = std::shared_ptr<const MekaluArticle>;
+using EntryPtr = std::shared_ptr<const Entry>;
 
 // Pupils of a new income entry and of the carry-over entries until the
 // user types another number.

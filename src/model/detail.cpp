@@ -7,20 +7,20 @@
 qint32 sumDetail(const DetailLines &lines)
 {
     qint32 total = 0;
-    for (const MekaluDetail &d : lines)
-        total = add32(total, d.tdAmount);
+    for (const DetailLine &d : lines)
+        total = add32(total, d.amount);
     return total;
 }
 
 qint64 detailTotal(const DetailLines &lines)
 {
     qint64 total = 0;
-    for (const MekaluDetail &d : lines)
-        total += d.tdAmount;
+    for (const DetailLine &d : lines)
+        total += d.amount;
     return total;
 }
 
 DetailLines::const_iterator firstNonBlankDetail(const DetailLines &lines)
 {
-    return std::find_if(lines.cbegin(), lines.cend(), [](const MekaluDetail &d) { return !d.isBlank(); });
+    return std::find_if(lines.cbegin(), lines.cend(), [](const DetailLine &d) { return !d.isBlank(); });
 }

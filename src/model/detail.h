@@ -4,15 +4,15 @@
 #include <QList>
 #include <QString>
 
-struct MekaluDetail {
-    QString tdArticle;
-    qint32 tdAmount = 0;
+struct DetailLine {
+    QString article;
+    qint32 amount = 0;
 
-    bool isBlank() const { return tdArticle.isEmpty() && tdAmount == 0; }
-    bool operator==(const MekaluDetail &) const = default;
+    bool isBlank() const { return article.isEmpty() && amount == 0; }
+    bool operator==(const DetailLine &) const = default;
 };
 
-using DetailLines = QList<MekaluDetail>;
+using DetailLines = QList<DetailLine>;
 
 // The lines' total; throws OverflowError when it leaves 32 bits.
 qint32 sumDetail(const DetailLines &lines);

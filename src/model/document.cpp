@@ -26,16 +26,16 @@ void Document::apply(const EntryOp &op, Update &update, bool reverse)
     using R = RowChange;
     if (from && to) {
         m_entries.replaceAt(op.place, to);
-        update.rows.push_back({any->taIncome, R::Updated, op.place.row, to});
+        update.rows.push_back({any->income, R::Updated, op.place.row, to});
     } else if (to) {
         m_entries.insertAt(op.place, to);
-        update.rows.push_back({any->taIncome, R::Inserted, op.place.row, to});
+        update.rows.push_back({any->income, R::Inserted, op.place.row, to});
     } else {
         m_entries.removeAt(op.place);
-        update.rows.push_back({any->taIncome, R::Removed, op.place.row, nullptr});
+        update.rows.push_back({any->income, R::Removed, op.place.row, nullptr});
         update.what |= EntryRemoved;
     }
-    update.what |= any->taIncome ? IncomeEntries : SupplyEntries;
+    update.what |= any->income ? IncomeEntries : SupplyEntries;
 }
 
 void Document::finish(Update &update)
@@ -50,39 +50,39 @@ void Document::edited(Edit &edit, Update &update)
     emit editDone(edit);
 }
 
-EntryPtr Document::recordEntry(const MekaluArticle &entry, const EntryPtr &source)
+EntryPtr Document::recordEntry(const Entry &entry, const EntryPtr &source)
 {
     // The entry the copy came from, as the document holds it now (its
     // detail lines may have changed since the copy was made).
-    const EntryPtr current = source ? m_entries.find(source->taKey) : nullptr;
-    MekaluArticle copy = entry;
+    const EntryPtr current = source ? m_entries.find(source->key) : nullptr;
+    Entry copy = entry;
     if (current) {
-        copy.taDetailList = current->taDetailList;
+        copy.details = current->details;
         if (copy.sameBooking(*current))
             return current;
-    } else if (count(copy.taIncome) == std::numeric_limits<qint16>::max()) {
+    } else if (count(copy.income) == std::numeric_limits<qint16>::max()) {
         // Checked before the list changes, so that a failure leaves it whole.
         throw OverflowError();
     }
-    copy.taKey = m_nextKey;
+    copy.key = m_nextKey;
     m_nextKey = add32(m_nextKey, 1);
-    const auto recorded = std::make_shared<const MekaluArticle>(std::move(copy));
+    const auto recorded = std::make_shared<const Entry>(std::move(copy));
 
     using K = Edit::Kind;
-    const bool income = recorded->taIncome;
+    const bool income = recorded->income;
     Edit edit(current || !recorded->isBlank() ? (income ? K::RecordIncome : K::RecordSupply)
                                               : (income ? K::AddIncome : K::AddSupply),
-              recorded->taArticle);
-    edit.sourceKey = current ? current->taKey : -1;
-    edit.resultKey = recorded->taKey;
+              recorded->article);
+    edit.sourceKey = current ? current->key : -1;
+    edit.resultKey = recorded->key;
     Update update;
-    if (current && current->taDate == recorded->taDate && current->taIncome == income) {
+    if (current && current->date == recorded->date && current->income == income) {
         // Same day: the entry keeps its place.
-        edit.ops.push_back({m_entries.placeOf(current->taKey), current, recorded});
+        edit.ops.push_back({m_entries.placeOf(current->key), current, recorded});
         apply(edit.ops.back(), update, false);
     } else {
         if (current) {
-            edit.ops.push_back({m_entries.placeOf(current->taKey), current, nullptr});
+            edit.ops.push_back({m_entries.placeOf(current->key), current, nullptr});
             apply(edit.ops.back(), update, false);
         }
         edit.ops.push_back({m_entries.placeFor(*recorded), nullptr, recorded});
@@ -94,11 +94,11 @@ EntryPtr Document::recordEntry(const MekaluArticle &entry, const EntryPtr &sourc
 
 void Document::removeEntry(const EntryPtr &which)
 {
-    const EntryPtr entry = which ? m_entries.find(which->taKey) : nullptr;
+    const EntryPtr entry = which ? m_entries.find(which->key) : nullptr;
     if (!entry)
         return;
-    Edit edit(entry->taIncome ? Edit::RemoveIncome : Edit::RemoveSupply, entry->taArticle);
-    edit.ops.push_back({m_entries.placeOf(entry->taKey), entry, nullptr});
+    Edit edit(entry->income ? Edit::RemoveIncome : Edit::RemoveSupply, entry->article);
+    edit.ops.push_back({m_entries.placeOf(entry->key), entry, nullptr});
     Update update;
     apply(edit.ops.back(), update, false);
     edited(edit, update);
@@ -109,30 +109,30 @@ EntryPtr Document::withDetails(qint32 key, const std::function<void(::DetailLine
     const EntryPtr old = entry(key);
     if (!old)
         return nullptr;
-    auto copy = std::make_shared<MekaluArticle>(*old);
-    if (!copy->taDetailList)
-        copy->taDetailList.emplace();
-    change(*copy->taDetailList);
+    auto copy = std::make_shared<Entry>(*old);
+    if (!copy->details)
+        copy->details.emplace();
+    change(*copy->details);
     return copy;
 }
 
 void Document::replaceEntry(Edit::Kind kind, const QString &subject, const EntryPtr &old, const EntryPtr &entry)
 {
     Edit edit(kind, subject);
-    edit.sourceKey = edit.resultKey = entry->taKey;
-    edit.ops.push_back({m_entries.placeOf(old->taKey), old, entry});
+    edit.sourceKey = edit.resultKey = entry->key;
+    edit.ops.push_back({m_entries.placeOf(old->key), old, entry});
     Update update;
     apply(edit.ops.back(), update, false);
     update.what |= DetailLines;
     edited(edit, update);
 }
 
-void Document::recordDetailLine(qint32 key, int index, const MekaluDetail &line, bool replacing)
+void Document::recordDetailLine(qint32 key, int index, const DetailLine &line, bool replacing)
 {
     const EntryPtr old = entry(key);
     // A line recorded as it was changes nothing.
-    if (replacing && old && old->taDetailList && index >= 0 && index < old->taDetailList->size()
-        && old->taDetailList->at(index) == line)
+    if (replacing && old && old->details && index >= 0 && index < old->details->size()
+        && old->details->at(index) == line)
         return;
     const EntryPtr changed = withDetails(key, [&](::DetailLines &lines) {
         const qsizetype at = std::clamp<qsizetype>(index, 0, lines.size());
@@ -142,34 +142,34 @@ void Document::recordDetailLine(qint32 key, int index, const MekaluDetail &line,
             lines.insert(at, line);
     });
     if (changed)
-        replaceEntry(Edit::RecordDetail, line.tdArticle, old, changed);
+        replaceEntry(Edit::RecordDetail, line.article, old, changed);
 }
 
 void Document::removeDetailLine(qint32 key, int index)
 {
     const EntryPtr old = entry(key);
-    if (!old || !old->taDetailList || index < 0 || index >= old->taDetailList->size())
+    if (!old || !old->details || index < 0 || index >= old->details->size())
         return;
-    const QString article = old->taDetailList->at(index).tdArticle;
+    const QString article = old->details->at(index).article;
     replaceEntry(Edit::RemoveDetail, article, old, withDetails(key, [&](::DetailLines &lines) { lines.removeAt(index); }));
 }
 
 void Document::dropBlankDetailLines(qint32 key)
 {
     const EntryPtr old = entry(key);
-    if (!old || !old->taDetailList
-        || std::none_of(old->taDetailList->cbegin(), old->taDetailList->cend(),
-                        [](const MekaluDetail &d) { return d.isBlank(); }))
+    if (!old || !old->details
+        || std::none_of(old->details->cbegin(), old->details->cend(),
+                        [](const DetailLine &d) { return d.isBlank(); }))
         return;
-    replaceEntry(Edit::DropBlankDetails, old->taArticle, old, withDetails(key, [](::DetailLines &lines) {
-                     lines.removeIf([](const MekaluDetail &d) { return d.isBlank(); });
+    replaceEntry(Edit::DropBlankDetails, old->article, old, withDetails(key, [](::DetailLines &lines) {
+                     lines.removeIf([](const DetailLine &d) { return d.isBlank(); });
                  }));
 }
 
 void Document::ensureDetailList(qint32 key)
 {
     const EntryPtr old = entry(key);
-    if (!old || old->taDetailList)
+    if (!old || old->details)
         return;
     // No edit: the file and the grids look the same; only the print check
     // sees an empty list.
@@ -259,12 +259,12 @@ NewAccount nextSchoolYear(const Document &doc)
     next.title.schoolYear = schoolYearItem(year);
     const qint32 remainder = to32(doc.remainder());
     if (remainder != 0) {
-        auto carry = std::make_shared<MekaluArticle>();
-        carry->taIncome = true;
-        carry->taDate = makeDate(QDate(year, 4, 1));
-        carry->taArticle = QStringLiteral("前年度からの繰越金");
-        carry->taAmount = remainder;
-        carry->taKey = next.nextKey++;
+        auto carry = std::make_shared<Entry>();
+        carry->income = true;
+        carry->date = makeDate(QDate(year, 4, 1));
+        carry->article = QStringLiteral("前年度からの繰越金");
+        carry->amount = remainder;
+        carry->key = next.nextKey++;
         next.entries = EntryList({carry});
     }
     return next;

@@ -110,7 +110,7 @@ public:
     int rowOf(qint32 key) const { return m_entries.placeOf(key).row + 1; }
     // Whether the document holds an entry with this one's key (the entry a
     // window loaded, perhaps with other detail lines by now).
-    bool contains(const EntryPtr &entry) const { return entry && m_entries.find(entry->taKey); }
+    bool contains(const EntryPtr &entry) const { return entry && m_entries.find(entry->key); }
     const AccountTitle &title() const { return m_title; }
     qint32 nextArticleKey() const { return m_nextKey; }
     // Income minus expenses of every entry, in 64 bits so that any list has one.
@@ -130,14 +130,14 @@ public:
     // Returns the entry as recorded; when it equals `source` nothing changes
     // and `source` is returned. Throws OverflowError before anything changes
     // when a counter would overflow.
-    EntryPtr recordEntry(const MekaluArticle &entry, const EntryPtr &source);
+    EntryPtr recordEntry(const Entry &entry, const EntryPtr &source);
     // Takes the entry with this one's key out of the list; nothing when it is not there.
     void removeEntry(const EntryPtr &entry);
 
     // The detail lines of the expense with key `key` (0-based line index).
     // Recording puts `line` at `index`, in place of the line there when
     // `replacing`, else before it (at the end past the last line).
-    void recordDetailLine(qint32 key, int index, const MekaluDetail &line, bool replacing);
+    void recordDetailLine(qint32 key, int index, const DetailLine &line, bool replacing);
     void removeDetailLine(qint32 key, int index);
     // Takes out every blank line (no article, amount 0).
     void dropBlankDetailLines(qint32 key);

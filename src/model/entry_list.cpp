@@ -12,7 +12,7 @@ constexpr int kindIndex(bool income) { return income ? 1 : 0; }
 std::vector<EntryPtr>::const_iterator firstLater(const std::vector<EntryPtr> &kind, const QDateTime &date)
 {
     return std::upper_bound(kind.begin(), kind.end(), date,
-                            [](const QDateTime &d, const EntryPtr &e) { return d < e->taDate; });
+                            [](const QDateTime &d, const EntryPtr &e) { return d < e->date; });
 }
 
 } // namespace
@@ -28,33 +28,33 @@ EntryList::EntryList(const std::vector<EntryPtr> &fileOrder)
     int tail = head;
     std::array<std::map<QDateTime, int>, 2> firstOfDate;
     for (int i = 0; i < n; ++i) {
-        const MekaluArticle &e = *fileOrder[size_t(i)];
-        auto &dates = firstOfDate[size_t(kindIndex(e.taIncome))];
+        const Entry &e = *fileOrder[size_t(i)];
+        auto &dates = firstOfDate[size_t(kindIndex(e.income))];
         // A file in date order: every entry dated on or after the latest so
         // far goes to the end, found without a search.
-        if (dates.empty() || !(e.taDate < dates.rbegin()->first)) {
+        if (dates.empty() || !(e.date < dates.rbegin()->first)) {
             next[size_t(tail)] = i;
             prev[size_t(i)] = tail;
             tail = i;
-            if (dates.empty() || dates.rbegin()->first < e.taDate)
-                dates.emplace_hint(dates.end(), e.taDate, i);
+            if (dates.empty() || dates.rbegin()->first < e.date)
+                dates.emplace_hint(dates.end(), e.date, i);
             continue;
         }
         // Before the first entry of its kind dated later.
-        const int before = dates.upper_bound(e.taDate)->second;
+        const int before = dates.upper_bound(e.date)->second;
         const int p = prev[size_t(before)];
         next[size_t(p)] = i;
         prev[size_t(i)] = p;
         next[size_t(i)] = before;
         prev[size_t(before)] = i;
-        dates.try_emplace(e.taDate, i);
+        dates.try_emplace(e.date, i);
     }
     m_all.reserve(size_t(n));
     for (int i = next[size_t(head)]; i >= 0; i = next[size_t(i)]) {
         const EntryPtr &e = fileOrder[size_t(i)];
         m_all.push_back(e);
-        m_kind[size_t(kindIndex(e->taIncome))].push_back(e);
-        m_byKey.insert(e->taKey, e);
+        m_kind[size_t(kindIndex(e->income))].push_back(e);
+        m_byKey.insert(e->key, e);
         counted(*e, 1);
     }
 }
@@ -65,7 +65,7 @@ EntryPtr EntryList::at(bool income, int row) const
     return row >= 0 && row < int(kind.size()) ? kind[size_t(row)] : EntryPtr();
 }
 
-int EntryList::indexOf(const MekaluArticle *e) const
+int EntryList::indexOf(const Entry *e) const
 {
     const auto it = std::find_if(m_all.begin(), m_all.end(), [e](const EntryPtr &p) { return p.get() == e; });
     return it == m_all.end() ? -1 : int(it - m_all.begin());
@@ -76,9 +76,9 @@ EntryList::Place EntryList::placeOf(qint32 key) const
     const EntryPtr e = find(key);
     if (!e)
         return Place();
-    const auto &kind = ofKind(e->taIncome);
-    auto it = std::lower_bound(kind.begin(), kind.end(), e->taDate,
-                               [](const EntryPtr &a, const QDateTime &d) { return a->taDate < d; });
+    const auto &kind = ofKind(e->income);
+    auto it = std::lower_bound(kind.begin(), kind.end(), e->date,
+                               [](const EntryPtr &a, const QDateTime &d) { return a->date < d; });
     while (it != kind.end() && *it != e)
         ++it;
     if (it == kind.end())
@@ -86,10 +86,10 @@ EntryList::Place EntryList::placeOf(qint32 key) const
     return Place{indexOf(e.get()), int(it - kind.begin())};
 }
 
-EntryList::Place EntryList::placeFor(const MekaluArticle &entry) const
+EntryList::Place EntryList::placeFor(const Entry &entry) const
 {
-    const auto &kind = ofKind(entry.taIncome);
-    const auto later = firstLater(kind, entry.taDate);
+    const auto &kind = ofKind(entry.income);
+    const auto later = firstLater(kind, entry.date);
     const int row = int(later - kind.begin());
     return Place{later == kind.end() ? size() : indexOf(later->get()), row};
 }
@@ -97,9 +97,9 @@ EntryList::Place EntryList::placeFor(const MekaluArticle &entry) const
 void EntryList::insertAt(Place place, const EntryPtr &entry)
 {
     m_all.insert(m_all.begin() + place.index, entry);
-    auto &kind = m_kind[size_t(kindIndex(entry->taIncome))];
+    auto &kind = m_kind[size_t(kindIndex(entry->income))];
     kind.insert(kind.begin() + place.row, entry);
-    m_byKey.insert(entry->taKey, entry);
+    m_byKey.insert(entry->key, entry);
     counted(*entry, 1);
 }
 
@@ -107,9 +107,9 @@ EntryPtr EntryList::removeAt(Place place)
 {
     EntryPtr e = m_all[size_t(place.index)];
     m_all.erase(m_all.begin() + place.index);
-    auto &kind = m_kind[size_t(kindIndex(e->taIncome))];
+    auto &kind = m_kind[size_t(kindIndex(e->income))];
     kind.erase(kind.begin() + place.row);
-    m_byKey.remove(e->taKey);
+    m_byKey.remove(e->key);
     counted(*e, -1);
     return e;
 }
@@ -118,19 +118,19 @@ EntryPtr EntryList::replaceAt(Place place, const EntryPtr &entry)
 {
     EntryPtr old = m_all[size_t(place.index)];
     m_all[size_t(place.index)] = entry;
-    m_kind[size_t(kindIndex(entry->taIncome))][size_t(place.row)] = entry;
-    m_byKey.remove(old->taKey);
-    m_byKey.insert(entry->taKey, entry);
+    m_kind[size_t(kindIndex(entry->income))][size_t(place.row)] = entry;
+    m_byKey.remove(old->key);
+    m_byKey.insert(entry->key, entry);
     counted(*old, -1);
     counted(*entry, 1);
     return old;
 }
 
-void EntryList::counted(const MekaluArticle &e, int sign)
+void EntryList::counted(const Entry &e, int sign)
 {
     m_remainder += sign * e.signedAmount();
-    if (e.taReceipt > 0 && e.taReceipt < qint16(m_receipts.size()))
-        m_receipts[size_t(e.taReceipt)] += quint32(sign);
+    if (e.receipt > 0 && e.receipt < qint16(m_receipts.size()))
+        m_receipts[size_t(e.receipt)] += quint32(sign);
 }
 
 QStringList EntryList::freeReceiptNumbers() const
@@ -148,7 +148,7 @@ EntryPtr EntryList::receiptOwner(qint16 receipt, qint32 exceptKey) const
     if (receipt > 0 && receipt < qint16(m_receipts.size()) && m_receipts[size_t(receipt)] == 0)
         return nullptr;
     for (const EntryPtr &e : m_all) {
-        if (e->taReceipt == receipt && e->taKey != exceptKey)
+        if (e->receipt == receipt && e->key != exceptKey)
             return e;
     }
     return nullptr;
@@ -163,7 +163,7 @@ std::vector<EntryPtr> EntryList::printOrder() const
     size_t i = 0, e = 0;
     while (i < income.size() || e < expenses.size()) {
         const bool takeIncome =
-            e == expenses.size() || (i < income.size() && income[i]->taDate <= expenses[e]->taDate);
+            e == expenses.size() || (i < income.size() && income[i]->date <= expenses[e]->date);
         out.push_back(takeIncome ? income[i++] : expenses[e++]);
     }
     return out;

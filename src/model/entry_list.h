@@ -59,15 +59,15 @@ public:
 
     // ---- changes (the document's) -------------------------------------------
     // Where the ordering rule puts a new entry.
-    Place placeFor(const MekaluArticle &entry) const;
+    Place placeFor(const Entry &entry) const;
     void insertAt(Place place, const EntryPtr &entry);
     EntryPtr removeAt(Place place);
     // Puts `entry` where the one at `place` stood (same kind, same date).
     EntryPtr replaceAt(Place place, const EntryPtr &entry);
 
 private:
-    void counted(const MekaluArticle &e, int sign);
-    int indexOf(const MekaluArticle *e) const;
+    void counted(const Entry &e, int sign);
+    int indexOf(const Entry *e) const;
 
     std::vector<EntryPtr> m_all;
     std::array<std::vector<EntryPtr>, 2> m_kind; // [0] expense, [1] income

@@ -63,8 +63,8 @@ int schoolYearOf(const QString &schoolYearText, const EntryList &entries)
         return m.captured(1).toInt();
     QDate latest;
     for (const EntryPtr &e : entries.entries()) {
-        if (e->taDate.isValid() && e->taDate.date().year() > 1900 && (!latest.isValid() || e->taDate.date() > latest))
-            latest = e->taDate.date();
+        if (e->date.isValid() && e->date.date().year() > 1900 && (!latest.isValid() || e->date.date() > latest))
+            latest = e->date.date();
     }
     return schoolYearOfDate(latest.isValid() ? latest : today());
 }

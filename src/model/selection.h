@@ -10,10 +10,10 @@
 #include <QString>
 #include <QStringList>
 
-struct MekaluSelection {
-    QString tsArticle;
-    qint16 tsCount = 0;
-    QDateTime tsDate = zeroDate();
+struct RememberedName {
+    QString name;
+    qint16 count = 0;
+    QDateTime lastUsed = zeroDate();
 };
 
 class SelectionList {
@@ -24,18 +24,18 @@ public:
     // a new name goes to the end, and then the first name not used for more
     // than two calendar years is forgotten. An empty name changes nothing.
     // Throws OverflowError when a count of 32,767 is raised.
-    void appendSelectionWithCount(MekaluSelection record);
+    void appendSelectionWithCount(RememberedName record);
     // Inserts before the first record whose count is not greater than its
     // own; an empty name is not inserted.
-    void addSelection(const MekaluSelection &record);
+    void addSelection(const RememberedName &record);
 
-    const QList<MekaluSelection> &records() const { return m_records; }
+    const QList<RememberedName> &records() const { return m_records; }
     // The names in list order (what a drop-down list offers).
     QStringList articles() const;
     void clear() { m_records.clear(); }
 
 private:
-    QList<MekaluSelection> m_records;
+    QList<RememberedName> m_records;
 };
 
 // The income drop-down list's names, and the expense list's, which the

@@ -26,10 +26,10 @@ QList<QStringList> ledgerRows(const Document &doc, const PeriodSummaries &sums, 
         rows << QStringList{QString(), QString(), t.carryIn->text, number(t.carryIn->income), QString(),
                             number(t.carryIn->balance)};
     for (const LedgerLine &l : t.entries) {
-        const MekaluArticle &e = *l.entry;
-        rows << QStringList{shortDate(e.taDate), e.taReceipt != 0 ? QString::number(e.taReceipt) : QString(),
-                            l.text, e.taIncome ? number(l.income) : QString(),
-                            e.taIncome ? QString() : number(l.expense), number(l.balance)};
+        const Entry &e = *l.entry;
+        rows << QStringList{shortDate(e.date), e.receipt != 0 ? QString::number(e.receipt) : QString(),
+                            l.text, e.income ? number(l.income) : QString(),
+                            e.income ? QString() : number(l.expense), number(l.balance)};
     }
     if (t.carryOutRow)
         rows << QStringList{QString(), QString(), t.carryOutRow->text, QString(), number(t.carryOutRow->expense),
@@ -50,10 +50,10 @@ QList<QStringList> summaryRows(const PeriodSummary &period)
     const SummaryTable t = summaryTable(period);
     int n = 1;
     for (const SummaryRow &r : t.rows) {
-        const MekaluArticle &e = *r.line;
-        rows << QStringList{QString::number(n++), e.taArticle, e.taSubArticle,
-                            e.taIncome ? number(e.taAmount) : QString(),
-                            e.taIncome ? QString() : number(e.taAmount), number(r.balance)};
+        const Entry &e = *r.line;
+        rows << QStringList{QString::number(n++), e.article, e.breakdown,
+                            e.income ? number(e.amount) : QString(),
+                            e.income ? QString() : number(e.amount), number(r.balance)};
     }
     rows << QStringList{QString(), QStringLiteral("合計"), QString(), number(t.incomeTotal),
                         number(t.expenseTotal), number(t.balance)};
@@ -150,7 +150,13 @@ bool parseCsvEncoding(const QString &name, CsvEncoding *encoding)
 void exportCsv(const Document &doc, const PrintSettings &ps, Printout printout, const QString &path,
                CsvEncoding encoding)
 {
+    exportCsv(doc, printSummaries(doc, ps), ps, printout, path, encoding);
+}
+
+void exportCsv(const Document &doc, const PeriodSummaries &sums, const PrintSettings &ps, Printout printout,
+               const QString &path, CsvEncoding encoding)
+{
     checkExportTarget(path, {doc.fileName()});
-    const QList<QStringList> rows = printoutTable(doc, printSummaries(doc, ps), ps, printout);
+    const QList<QStringList> rows = printoutTable(doc, sums, ps, printout);
     saveFileAtomically(path, encodeCsv(csvText(rows, printoutTextColumns(printout)), encoding));
 }

@@ -43,3 +43,6 @@ bool parseCsvEncoding(const QString &name, CsvEncoding *encoding);
 // file: see checkExportTarget).
 void exportCsv(const Document &doc, const PrintSettings &ps, Printout printout, const QString &path,
                CsvEncoding encoding = CsvEncoding::ShiftJis);
+// The same with the document's summaries, already worked out.
+void exportCsv(const Document &doc, const PeriodSummaries &sums, const PrintSettings &ps, Printout printout,
+               const QString &path, CsvEncoding encoding);

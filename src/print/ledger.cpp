@@ -46,11 +46,11 @@ public:
     {
         // The ledger prints neither date nor receipt of the carry-over, so its
         // year does not matter.
-        if (const std::optional<MekaluArticle> carry = carryOverInto(p, sums, ps.carryOverOverride())) {
-            m_income = m_balance = carry->taAmount;
+        if (const std::optional<Entry> carry = carryOverInto(p, sums, ps.carryOverOverride())) {
+            m_income = m_balance = carry->amount;
             LedgerLine line;
-            line.text = carry->taArticle;
-            line.income = carry->taAmount;
+            line.text = carry->article;
+            line.income = carry->amount;
             line.incomeTotal = m_income;
             line.balance = m_balance;
             m_carryIn = line;
@@ -65,17 +65,17 @@ public:
         while (m_next < m_sorted.size()) {
             const size_t i = m_next++;
             const EntryPtr &e = m_sorted[i];
-            if (e->isBlank() || !periodContains(m_period, e->taDate))
+            if (e->isBlank() || !periodContains(m_period, e->date))
                 continue;
             line = LedgerLine();
             line.entry = e;
-            line.text = e->taArticle + QLatin1Char(' ') + e->taSubArticle;
-            if (e->taIncome) {
-                m_income += e->taAmount;
-                line.income = e->taAmount;
+            line.text = e->article + QLatin1Char(' ') + e->breakdown;
+            if (e->income) {
+                m_income += e->amount;
+                line.income = e->amount;
             } else {
-                m_expense = add32(m_expense, e->taAmount);
-                line.expense = e->taAmount;
+                m_expense = add32(m_expense, e->amount);
+                line.expense = e->amount;
             }
             m_balance += e->signedAmount();
             line.incomeTotal = m_income;
@@ -245,7 +245,7 @@ private:
     void printEntry(const LedgerLine &line)
     {
         PageSurface &s = m_surface;
-        const MekaluArticle &e = *line.entry;
+        const Entry &e = *line.entry;
         const QStringList lines = wrapText(s, line.text, kArticleWidth);
         // The entry and the page's closing total row must fit above the
         // bottom of the paper; otherwise the entry starts the next page.
@@ -253,17 +253,17 @@ private:
             pageEnd();
 
         const double y = rowTop(m_row) + kTextOffset;
-        s.textAt(kDateX, y, cached(m_dates, e.taDate.toMSecsSinceEpoch(), [&] { return ledgerDate(e.taDate); }));
-        if (e.taReceipt != 0) {
+        s.textAt(kDateX, y, cached(m_dates, e.date.toMSecsSinceEpoch(), [&] { return ledgerDate(e.date); }));
+        if (e.receipt != 0) {
             s.setColor(kRed);
-            s.textAt(kReceiptX, y, QStringLiteral("No.") + QString::number(e.taReceipt));
+            s.textAt(kReceiptX, y, QStringLiteral("No.") + QString::number(e.receipt));
             s.setColor(kBlack);
         }
         for (qsizetype k = 0; k < lines.size(); ++k)
             s.textAt(kArticleX, y + kRowHeight * double(k), lines[k]);
 
-        s.textRightAligned(e.taIncome ? kIncomeRight : kExpenseRight, y,
-                           cached(m_amounts, e.taAmount, [&] { return formatAmount(e.taAmount); }));
+        s.textRightAligned(e.income ? kIncomeRight : kExpenseRight, y,
+                           cached(m_amounts, e.amount, [&] { return formatAmount(e.amount); }));
         m_incomeTotal = line.incomeTotal;
         m_expenseTotal = line.expenseTotal;
         m_balance = line.balance;

@@ -34,8 +34,8 @@ qint16 findDetailMismatch(const EntryList &entries)
 {
     const std::vector<EntryPtr> &expenses = entries.ofKind(false);
     for (size_t n = 0; n < expenses.size(); ++n) {
-        const MekaluArticle &e = *expenses[n];
-        if (e.taDetailList && sumDetail(*e.taDetailList) != e.taAmount)
+        const Entry &e = *expenses[n];
+        if (e.details && sumDetail(*e.details) != e.amount)
             return to16(qint64(n) + 1);
     }
     return 0;

@@ -46,7 +46,7 @@ public:
     {
         // Everything that can overflow is computed before the first page.
         m_incomeTotal = m_period.incomeTotal;
-        m_expenseTotal = to32(-qint64(m_period.supplyTotal));
+        m_expenseTotal = to32(-qint64(m_period.minusExpenseTotal));
         const qint32 difference = m_period.remainder();
         const QString date = reportDateText(m_settings.printDate);
 
@@ -172,16 +172,16 @@ private:
         // Items grouped by article, the groups in the order their articles
         // first occur; within a group the items keep the list order.
         QList<QPair<QString, bool>> groups;
-        for (const MekaluArticle &e : m_incomeList) {
-            const QPair<QString, bool> key(e.taArticle, e.taIncome);
+        for (const Entry &e : m_incomeList) {
+            const QPair<QString, bool> key(e.article, e.income);
             if (!groups.contains(key))
                 groups.append(key);
         }
-        QList<QList<const MekaluArticle *>> items;
+        QList<QList<const Entry *>> items;
         for (const auto &g : groups) {
-            items.append(QList<const MekaluArticle *>());
-            for (const MekaluArticle &e : m_incomeList)
-                if (e.taArticle == g.first && e.taIncome == g.second)
+            items.append(QList<const Entry *>());
+            for (const Entry &e : m_incomeList)
+                if (e.article == g.first && e.income == g.second)
                     items.last().append(&e);
         }
 
@@ -210,10 +210,10 @@ private:
         vertical(kLabelRight, m_tableTop, bottom);
     }
 
-    void incomeItem(const MekaluArticle &e, bool lastOfTable)
+    void incomeItem(const Entry &e, bool lastOfTable)
     {
         const QStringList lines =
-            wrapText(s(), e.taArticle + QLatin1Char(' ') + e.taSubArticle, kIncomeTextWidth);
+            wrapText(s(), e.article + QLatin1Char(' ') + e.breakdown, kIncomeTextWidth);
         // An item that would run off the paper (with the totals row after
         // the last one) continues the table on the next page.
         if (m_row > m_firstItemRow && !fits(m_row + lines.size() + (lastOfTable ? 1 : 0)))
@@ -222,11 +222,11 @@ private:
         const double y = textY(m_row);
         for (qsizetype k = 0; k < lines.size(); ++k)
             s().textAt(kLeft + kTextInset, y + kRowHeight * double(k), lines[k]);
-        s().textRightAligned(kIncomeAmountRight, y, yenText(e.taAmount));
-        if (e.taPerPerson != 0)
+        s().textRightAligned(kIncomeAmountRight, y, yenText(e.amount));
+        if (e.perPupil != 0)
             s().textRightAligned(kItemRight, y,
-                                 QStringLiteral(" ＠") + formatAmount(e.taPerPerson)
-                                     + QStringLiteral("×") + QString::number(e.taStudentsNumber)
+                                 QStringLiteral(" ＠") + formatAmount(e.perPupil)
+                                     + QStringLiteral("×") + QString::number(e.pupils)
                                      + QStringLiteral("人"));
         m_row += lines.size();
         across(rowTop(m_row));
@@ -252,14 +252,14 @@ private:
 
     void expenseSection()
     {
-        QList<const MekaluArticle *> entries;
-        for (const MekaluArticle &e : m_supplyList)
+        QList<const Entry *> entries;
+        for (const Entry &e : m_supplyList)
             entries.append(&e);
         const qsizetype perRow = twoPerRow() ? 2 : 1;
         const double limit = twoPerRow() ? kPairTextWidth : kSingleTextWidth;
         QList<QStringList> texts;
-        for (const MekaluArticle *e : entries)
-            texts.append(wrapText(s(), e->taArticle, limit));
+        for (const Entry *e : entries)
+            texts.append(wrapText(s(), e->article, limit));
         // Rows taken by the row starting with item i.
         auto rowLines = [&](qsizetype i) {
             qsizetype n = 0;
@@ -294,7 +294,7 @@ private:
                 const double y = textY(m_row);
                 for (qsizetype k = 0; k < texts[j].size(); ++k)
                     s().textAt(x, y + kRowHeight * double(k), texts[j][k]);
-                s().textRightAligned(amountRight, y, yenText(entries[j]->taAmount));
+                s().textRightAligned(amountRight, y, yenText(entries[j]->amount));
             }
             m_row += n;
             across(rowTop(m_row));
@@ -341,8 +341,8 @@ private:
 
     QString m_label;
     const PeriodSummary &m_period;
-    const QList<MekaluArticle> &m_incomeList;
-    const QList<MekaluArticle> &m_supplyList;
+    const QList<Entry> &m_incomeList;
+    const QList<Entry> &m_supplyList;
     QString m_closing;
     qint32 m_incomeTotal = 0;
     qint32 m_expenseTotal = 0;

@@ -283,16 +283,16 @@ private:
                                    .arg(kindName(income), formatAmount(count)));
         const QString k = kindName(income);
         // Changed only while it is read (its detail lines follow it).
-        auto a = std::make_shared<MekaluArticle>();
-        a->taIncome = income;
-        a->taDate = readDate({k, u"の「日付」"});
-        a->taStudentsNumber = read16({k, u"の「生徒数」"});
-        a->taArticle = readName({k, u"の「項目」"});
-        a->taSubArticle = readName({k, u"の「内訳」"});
-        a->taReceipt = read16({k, u"の「領収書番号」"});
-        a->taPerPerson = read32({k, u"の「一人分」"});
-        a->taAmount = read32({k, u"の「金額」"});
-        a->taKey = m_m.nextArticleKey;
+        auto a = std::make_shared<Entry>();
+        a->income = income;
+        a->date = readDate({k, u"の「日付」"});
+        a->pupils = read16({k, u"の「生徒数」"});
+        a->article = readName({k, u"の「項目」"});
+        a->breakdown = readName({k, u"の「内訳」"});
+        a->receipt = read16({k, u"の「領収書番号」"});
+        a->perPupil = read32({k, u"の「一人分」"});
+        a->amount = read32({k, u"の「金額」"});
+        a->key = m_m.nextArticleKey;
         m_m.nextArticleKey = add32(m_m.nextArticleKey, 1);
         m_m.fileOrder.push_back(a);
         count = add16(count, 1);
@@ -301,7 +301,7 @@ private:
 
     void readDetailBlock()
     {
-        DetailLines &details = m_last->taDetailList.emplace();
+        DetailLines &details = m_last->details.emplace();
         qint32 lines = 0;
         for (;;) {
             const QString article = readName(QStringLiteral("明細の「項目」または明細の終わり「</DETAIL>」"));
@@ -318,7 +318,7 @@ private:
             ++lines;
             ++m_detailLines;
             const qint32 amount = read32(QStringLiteral("明細の「金額」"));
-            details.append(MekaluDetail{article, amount});
+            details.append(DetailLine{article, amount});
         }
     }
 
@@ -329,7 +329,7 @@ private:
     LoadedAccount &m_m;
     AccountHeader &m_header;
     QString m_magic;
-    std::shared_ptr<MekaluArticle> m_last;
+    std::shared_ptr<Entry> m_last;
     qint32 m_detailLines = 0;
     static constexpr qsizetype kMaxSharedNames = 4096;
     QHash<QStringView, QString> m_names;
@@ -524,22 +524,22 @@ static QByteArray encodeAccount(const AccountTitle &header, const EntryList &ent
 
     qint64 incomeNo = 0, supplyNo = 0;
     for (const EntryPtr &a : entries.entries()) {
-        const qint64 no = a->taIncome ? ++incomeNo : ++supplyNo;
-        const QString entry = QStringLiteral("%1 No.%2 の").arg(kindName(a->taIncome)).arg(no);
-        w.ascii(a->taIncome ? kTrue : kFalse);
-        w.date(a->taDate, [&] { return entry + QStringLiteral("「日付」"); });
-        w.ascii(Str(a->taStudentsNumber));
-        w.text(a->taArticle, [&] { return entry + QStringLiteral("「項目」"); });
-        w.text(a->taSubArticle, [&] { return entry + QStringLiteral("「内訳」"); });
-        w.ascii(Str(a->taReceipt));
-        w.ascii(Str(a->taPerPerson));
-        w.ascii(Str(a->taAmount));
+        const qint64 no = a->income ? ++incomeNo : ++supplyNo;
+        const QString entry = QStringLiteral("%1 No.%2 の").arg(kindName(a->income)).arg(no);
+        w.ascii(a->income ? kTrue : kFalse);
+        w.date(a->date, [&] { return entry + QStringLiteral("「日付」"); });
+        w.ascii(Str(a->pupils));
+        w.text(a->article, [&] { return entry + QStringLiteral("「項目」"); });
+        w.text(a->breakdown, [&] { return entry + QStringLiteral("「内訳」"); });
+        w.ascii(Str(a->receipt));
+        w.ascii(Str(a->perPupil));
+        w.ascii(Str(a->amount));
 
-        if (!a->taDetailList)
+        if (!a->details)
             continue;
         // Leading blank lines are left out; blank lines after the first
         // non-blank one are kept.
-        const DetailLines &details = *a->taDetailList;
+        const DetailLines &details = *a->details;
         auto d = firstNonBlankDetail(details);
         if (d == details.cend())
             continue;
@@ -549,11 +549,11 @@ static QByteArray encodeAccount(const AccountTitle &header, const EntryList &ent
             auto where = [&] {
                 return entry + QStringLiteral("明細 %1 行目の「項目」").arg(lineNo);
             };
-            if (d->tdArticle == kDetailEnd && !lenient)
-                Writer::refuse(where(), d->tdArticle,
+            if (d->article == kDetailEnd && !lenient)
+                Writer::refuse(where(), d->article,
                                QStringLiteral("明細の終わりの印と同じ文字列は明細の項目にできません。"));
-            w.text(d->tdArticle == kDetailEnd ? d->tdArticle + QStringLiteral(" ") : d->tdArticle, where);
-            w.ascii(Str(d->tdAmount));
+            w.text(d->article == kDetailEnd ? d->article + QStringLiteral(" ") : d->article, where);
+            w.ascii(Str(d->amount));
         }
         w.ascii(kDetailEnd);
     }

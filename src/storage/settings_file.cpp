@@ -29,15 +29,15 @@ constexpr qsizetype kMaxNameLength = 32767;
 
 void appendRecords(QByteArray &out, Cp932Codec &codec, const SelectionList &list)
 {
-    for (const MekaluSelection &s : list.records()) {
-        if (s.tsArticle.contains(QLatin1Char('\r')) || s.tsArticle.contains(QLatin1Char('\n')))
+    for (const RememberedName &s : list.records()) {
+        if (s.name.contains(QLatin1Char('\r')) || s.name.contains(QLatin1Char('\n')))
             continue;
         QByteArray name;
-        if (!codec.encode(s.tsArticle, name))
+        if (!codec.encode(s.name, name))
             continue;
         out += name + "\r\n";
-        out += Str(s.tsCount).toLatin1() + "\r\n";
-        out += generalDate(s.tsDate).toLatin1() + "\r\n";
+        out += Str(s.count).toLatin1() + "\r\n";
+        out += generalDate(s.lastUsed).toLatin1() + "\r\n";
     }
 }
 
@@ -148,8 +148,8 @@ void parseSelectionFile(const QByteArray &bytes, SelectionList &income, Selectio
         const std::optional<QString> date = next();
         if (!count || !date)
             return;
-        MekaluSelection record;
-        record.tsArticle = *line;
+        RememberedName record;
+        record.name = *line;
         // Read strictly like the account file's numbers: a damaged count
         // (" 3 0 0 0 0", "1e4") would otherwise put a stray name at the top
         // of the list for years.
@@ -158,9 +158,9 @@ void parseSelectionFile(const QByteArray &bytes, SelectionList &income, Selectio
                             std::numeric_limits<qint16>::max(), &uses)
             != NumberLine::Ok)
             return;
-        record.tsCount = qint16(uses);
-        record.tsDate = parseDate(*date);
-        if (!record.tsDate.isValid())
+        record.count = qint16(uses);
+        record.lastUsed = parseDate(*date);
+        if (!record.lastUsed.isValid())
             return;
         try {
             section->appendSelectionWithCount(record);

@@ -42,25 +42,25 @@ private:
 // One period's lines as they are collected: each new article and breakdown
 // appended, a known one summed into its line.
 struct Collector {
-    QList<MekaluArticle> *lines;
+    QList<Entry> *lines;
     std::vector<qsizetype> lineOf; // by line id; -1 not met yet
 
-    void append(const MekaluArticle &e, int id, const QString &article, qint32 amount)
+    void append(const Entry &e, int id, const QString &article, qint32 amount)
     {
         if (size_t(id) >= lineOf.size())
             lineOf.resize(size_t(id) + 1, -1);
         if (const qsizetype at = lineOf[size_t(id)]; at >= 0) {
-            MekaluArticle &line = (*lines)[at];
-            const qint32 sum = add32(line.taAmount, amount);
-            if (e.taStudentsNumber > 0)
-                line.taStudentsNumber = add16(line.taStudentsNumber, e.taStudentsNumber);
-            line.taAmount = sum;
+            Entry &line = (*lines)[at];
+            const qint32 sum = add32(line.amount, amount);
+            if (e.pupils > 0)
+                line.pupils = add16(line.pupils, e.pupils);
+            line.amount = sum;
             return;
         }
-        MekaluArticle line = e;
-        line.taArticle = article;
-        line.taAmount = amount;
-        line.taDetailList.reset();
+        Entry line = e;
+        line.article = article;
+        line.amount = amount;
+        line.details.reset();
         lineOf[size_t(id)] = lines->size();
         lines->append(std::move(line));
     }
@@ -68,31 +68,31 @@ struct Collector {
 
 } // namespace
 
-qint32 sumLines(const QList<MekaluArticle> &lines)
+qint32 sumLines(const QList<Entry> &lines)
 {
     qint32 t = 0;
-    for (const MekaluArticle &e : lines)
+    for (const Entry &e : lines)
         t = add32(t, e.signedAmount());
     return t;
 }
 
 qint32 PeriodSummary::remainder() const
 {
-    return add32(incomeTotal, supplyTotal);
+    return add32(incomeTotal, minusExpenseTotal);
 }
 
-std::optional<MekaluArticle> carryOverInto(int period, const PeriodSummaries &sums, const QString &carryOverName,
+std::optional<Entry> carryOverInto(int period, const PeriodSummaries &sums, const QString &carryOverName,
                                            int year)
 {
     const PeriodInfo &info = periodInfo(period);
     if (info.carryFrom < 0)
         return std::nullopt;
-    MekaluArticle e;
-    e.taIncome = true;
-    e.taDate = makeDate(QDate(year, info.carryMonth, 1));
-    e.taArticle = carryOverName.isEmpty() ? QString::fromUtf8(info.carryName) : carryOverName;
-    e.taStudentsNumber = kDefaultStudents;
-    e.taAmount = sums[info.carryFrom].remainder();
+    Entry e;
+    e.income = true;
+    e.date = makeDate(QDate(year, info.carryMonth, 1));
+    e.article = carryOverName.isEmpty() ? QString::fromUtf8(info.carryName) : carryOverName;
+    e.pupils = kDefaultStudents;
+    e.amount = sums[info.carryFrom].remainder();
     return e;
 }
 
@@ -116,38 +116,38 @@ PeriodSummaries computeSummaries(const EntryList &entries, const QString &carryO
     for (const EntryPtr &e : entries.entries()) {
         if (e->isBlank())
             continue;
-        const QList<int> &periods = periodsOfMonth[size_t(schoolMonth(e->taDate))];
-        const size_t kind = e->taIncome ? 1 : 0;
+        const QList<int> &periods = periodsOfMonth[size_t(schoolMonth(e->date))];
+        const size_t kind = e->income ? 1 : 0;
         auto count = [&](const QString &article, qint32 amount) {
-            const int id = ids.of(article, e->taSubArticle, e->taIncome);
+            const int id = ids.of(article, e->breakdown, e->income);
             for (int p : periods)
                 collectors[size_t(p)][kind].append(*e, id, article, amount);
         };
         // An expense with detail lines counts by its lines, from the first
         // non-blank one on, each with the entry's other fields.
-        if (!e->taIncome && e->taDetailList) {
-            const DetailLines &details = *e->taDetailList;
+        if (!e->income && e->details) {
+            const DetailLines &details = *e->details;
             auto d = firstNonBlankDetail(details);
             if (d != details.cend()) {
                 for (; d != details.cend(); ++d)
-                    count(d->tdArticle, d->tdAmount);
+                    count(d->article, d->amount);
                 continue;
             }
         }
-        count(e->taArticle, e->taAmount);
+        count(e->article, e->amount);
     }
     // Each period after the one it receives from: term 1, term 2, term 3,
     // the first half, the second half, the year.
     for (int p = 0; p < PeriodCount; ++p) {
         PeriodSummary &s = sums[p];
-        if (const std::optional<MekaluArticle> carry = carryOverInto(p, sums, carryOverName)) {
+        if (const std::optional<Entry> carry = carryOverInto(p, sums, carryOverName)) {
             // Before the first line dated later, as it would enter a list by date.
             auto at = std::find_if(s.incomeList.begin(), s.incomeList.end(),
-                                   [&](const MekaluArticle &l) { return l.taDate > carry->taDate; });
+                                   [&](const Entry &l) { return l.date > carry->date; });
             s.incomeList.insert(at, *carry);
         }
         s.incomeTotal = sumLines(s.incomeList);
-        s.supplyTotal = sumLines(s.supplyList);
+        s.minusExpenseTotal = sumLines(s.supplyList);
     }
     return sums;
 }
@@ -155,13 +155,13 @@ PeriodSummaries computeSummaries(const EntryList &entries, const QString &carryO
 SummaryTable summaryTable(const PeriodSummary &period)
 {
     SummaryTable t;
-    for (const QList<MekaluArticle> *list : {&period.incomeList, &period.supplyList}) {
-        for (const MekaluArticle &e : *list) {
+    for (const QList<Entry> *list : {&period.incomeList, &period.supplyList}) {
+        for (const Entry &e : *list) {
             t.balance = add32(t.balance, e.signedAmount());
             t.rows.append({&e, t.balance});
         }
     }
     t.incomeTotal = period.incomeTotal;
-    t.expenseTotal = -qint64(period.supplyTotal);
+    t.expenseTotal = -qint64(period.minusExpenseTotal);
     return t;
 }

@@ -15,10 +15,10 @@
 struct PeriodSummary {
     // Each line is the first entry of its article and breakdown, with the
     // amounts (and pupils) of all of them summed.
-    QList<MekaluArticle> incomeList;
-    QList<MekaluArticle> supplyList;
+    QList<Entry> incomeList;
+    QList<Entry> supplyList;
     qint32 incomeTotal = 0; // the expense total is negative
-    qint32 supplyTotal = 0;
+    qint32 minusExpenseTotal = 0;
     // What the period hands on: income total plus (negative) expense total.
     qint32 remainder() const;
 };
@@ -37,16 +37,16 @@ PeriodSummaries computeSummaries(const EntryList &entries, const QString &carryO
 
 // The carry-over a period receives from the period before it (none for a
 // period that receives none), dated in `year`.
-std::optional<MekaluArticle> carryOverInto(int period, const PeriodSummaries &sums,
+std::optional<Entry> carryOverInto(int period, const PeriodSummaries &sums,
                                            const QString &carryOverName, int year = 1900);
 
 // Income lines plus, expense lines minus; throws OverflowError past 32 bits.
-qint32 sumLines(const QList<MekaluArticle> &lines);
+qint32 sumLines(const QList<Entry> &lines);
 
 // One line of a period's summary table: the income lines (the carry-over
 // first), then the expense lines, with the running balance.
 struct SummaryRow {
-    const MekaluArticle *line;
+    const Entry *line;
     qint32 balance;
 };
 // The table's lines, and its totals (income, positive expense, balance).

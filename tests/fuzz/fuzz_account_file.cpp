@@ -30,14 +30,14 @@ void checkDocument(const LoadedAccount &m)
     QDateTime lastIncome, lastSupply;
     const EntryList list = m.entries();
     for (const EntryPtr &a : list.entries()) {
-        QDateTime &last = a->taIncome ? lastIncome : lastSupply;
-        if (last.isValid() && a->taDate < last)
+        QDateTime &last = a->income ? lastIncome : lastSupply;
+        if (last.isValid() && a->date < last)
             fault("entries of one kind are not in date order");
-        last = a->taDate;
-        ++(a->taIncome ? incomes : supplies);
-        if (a->taKey <= 0 || a->taKey > m.nextArticleKey)
+        last = a->date;
+        ++(a->income ? incomes : supplies);
+        if (a->key <= 0 || a->key > m.nextArticleKey)
             fault("entry key out of range");
-        key = std::max(key, a->taKey);
+        key = std::max(key, a->key);
     }
     if (incomes != m.incomeCount || supplies != m.supplyCount)
         fault("entry counts differ from the list");
@@ -49,12 +49,12 @@ void checkDocument(const LoadedAccount &m)
     const std::vector<EntryPtr> &loaded = list.entries();
     std::vector<EntryPtr> inFileOrder = loaded;
     std::sort(inFileOrder.begin(), inFileOrder.end(),
-              [](const EntryPtr &a, const EntryPtr &b) { return a->taKey < b->taKey; });
+              [](const EntryPtr &a, const EntryPtr &b) { return a->key < b->key; });
     EntryList reference;
     for (const EntryPtr &a : inFileOrder)
         reference.insertAt(reference.placeFor(*a), a);
     for (size_t i = 0; i < loaded.size(); ++i)
-        if (loaded[i]->taKey != reference.entries()[i]->taKey)
+        if (loaded[i]->key != reference.entries()[i]->key)
             fault("entries not where the ordering rule puts them");
 }
 

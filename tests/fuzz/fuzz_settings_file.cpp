@@ -24,17 +24,17 @@ namespace {
 void checkList(const SelectionList &list)
 {
     QSet<QString> names;
-    for (const MekaluSelection &record : list.records()) {
-        const MekaluSelection *s = &record;
-        if (s->tsArticle.isEmpty())
+    for (const RememberedName &record : list.records()) {
+        const RememberedName *s = &record;
+        if (s->name.isEmpty())
             fault("empty name in a list");
-        if (s->tsArticle.contains(QLatin1Char('\r')) || s->tsArticle.contains(QLatin1Char('\n')))
-            fault("line break in a name", s->tsArticle);
-        if (names.contains(s->tsArticle))
-            fault("name twice in one list", s->tsArticle);
-        names.insert(s->tsArticle);
-        if (!s->tsDate.isValid())
-            fault("invalid date", s->tsArticle);
+        if (s->name.contains(QLatin1Char('\r')) || s->name.contains(QLatin1Char('\n')))
+            fault("line break in a name", s->name);
+        if (names.contains(s->name))
+            fault("name twice in one list", s->name);
+        names.insert(s->name);
+        if (!s->lastUsed.isValid())
+            fault("invalid date", s->name);
     }
 }
 

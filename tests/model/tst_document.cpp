@@ -22,7 +22,7 @@ class TestDocument : public QObject {
         const ArticlePtr entries[] = {income(d(2026, 5, 1), QStringLiteral("b"), 200), e,
                                       income(d(2026, 6, 1), QStringLiteral("a"), 100)};
         for (int k = 0; k < 3; ++k)
-            entries[k]->taKey = k + 1;
+            entries[k]->key = k + 1;
         doc.load(listOf({entries[0], entries[1], entries[2]}), AccountTitle(), 4, false, QStringLiteral("a.txt"));
     }
 
@@ -70,13 +70,13 @@ private slots:
         }) << false;
         QTest::newRow("remove") << Op([](Document &doc) { doc.removeEntry(doc.entryAt(false, 1)); }) << true;
         QTest::newRow("record a detail line") << Op([](Document &doc) {
-            doc.recordDetailLine(doc.entryAt(false, 1)->taKey, 1, MekaluDetail{QStringLiteral("x"), 5}, false);
+            doc.recordDetailLine(doc.entryAt(false, 1)->key, 1, DetailLine{QStringLiteral("x"), 5}, false);
         }) << true;
         QTest::newRow("remove a detail line") << Op([](Document &doc) {
-            doc.removeDetailLine(doc.entryAt(false, 1)->taKey, 0);
+            doc.removeDetailLine(doc.entryAt(false, 1)->key, 0);
         }) << true;
         QTest::newRow("drop blank detail lines") << Op([](Document &doc) {
-            doc.dropBlankDetailLines(doc.entryAt(false, 1)->taKey);
+            doc.dropBlankDetailLines(doc.entryAt(false, 1)->key);
         }) << true;
         QTest::newRow("title") << Op([](Document &doc) {
             AccountTitle t = doc.title();
@@ -86,11 +86,11 @@ private slots:
         QTest::newRow("same title") << Op([](Document &doc) { doc.setTitle(doc.title()); }) << false;
         QTest::newRow("remove what is not there") << Op([](Document &doc) {
             const ArticlePtr stranger = income(d(2026, 7, 1), QStringLiteral("c"), 1);
-            stranger->taKey = 99;
+            stranger->key = 99;
             doc.removeEntry(stranger);
         }) << false;
         QTest::newRow("an empty detail list") << Op([](Document &doc) {
-            doc.ensureDetailList(doc.entryAt(true, 1)->taKey);
+            doc.ensureDetailList(doc.entryAt(true, 1)->key);
         }) << false;
         QTest::newRow("close") << Op([](Document &doc) { doc.reset(); }) << false;
     }
@@ -135,16 +135,16 @@ private slots:
         Document doc;
         fill(doc);
         const EntryPtr first = doc.entryAt(true, 1);
-        const EntryPtr recorded = doc.recordEntry(*income(first->taDate.date(), first->taArticle, 150), first);
-        QCOMPARE(recorded->taKey, 4);
+        const EntryPtr recorded = doc.recordEntry(*income(first->date.date(), first->article, 150), first);
+        QCOMPARE(recorded->key, 4);
         QCOMPARE(doc.nextArticleKey(), 5);
         QCOMPARE(doc.rowOf(4), 1);
-        QCOMPARE(doc.rowOf(first->taKey), 0);
+        QCOMPARE(doc.rowOf(first->key), 0);
         QCOMPARE(describe(doc.entries()), (QStringList{"I:05/01:b:150", "E:05/02:紙:300", "I:06/01:a:100"}));
         // A panel's copy has no detail lines of its own: the stored ones stay.
         const EntryPtr e = doc.entryAt(false, 1);
-        const EntryPtr again = doc.recordEntry(*expense(e->taDate.date(), QStringLiteral("画用紙"), 300), e);
-        QCOMPARE(again->taDetailList->size(), 3);
+        const EntryPtr again = doc.recordEntry(*expense(e->date.date(), QStringLiteral("画用紙"), 300), e);
+        QCOMPARE(again->details->size(), 3);
         QCOMPARE(doc.remainder(), 150 + 100 - 300);
 
         Document full;

@@ -13,14 +13,14 @@ namespace {
 QStringList names(const SelectionList &list)
 {
     QStringList out;
-    for (const MekaluSelection &s : list.records())
-        out << s.tsArticle + QLatin1Char(' ') + QString::number(s.tsCount);
+    for (const RememberedName &s : list.records())
+        out << s.name + QLatin1Char(' ') + QString::number(s.count);
     return out;
 }
 
-MekaluSelection sel(const QString &name, int year = 2026, qint16 count = 1)
+RememberedName sel(const QString &name, int year = 2026, qint16 count = 1)
 {
-    return MekaluSelection{name, count, makeDate(QDate(year, 5, 1))};
+    return RememberedName{name, count, makeDate(QDate(year, 5, 1))};
 }
 
 // The list as one entry after another goes in where the rule puts it.
@@ -41,7 +41,7 @@ std::vector<EntryPtr> randomEntries(QRandomGenerator &rng, int n)
         auto e = rng.bounded(2) ? income(day, QString::number(i), rng.bounded(1000))
                                 : expense(day, QString::number(i), rng.bounded(1000), QString(),
                                           qint16(rng.bounded(14)));
-        e->taKey = i;
+        e->key = i;
         out.push_back(e);
     }
     return out;
@@ -98,16 +98,16 @@ private slots:
             // Remove a few and check what is kept against a count from scratch.
             for (int k = 0; k < 5 && list.size() > 0; ++k) {
                 const EntryPtr victim = list.entries()[size_t(rng.bounded(list.size()))];
-                list.removeAt(list.placeOf(victim->taKey));
+                list.removeAt(list.placeOf(victim->key));
             }
             qint64 remainder = 0;
             std::vector<bool> used(1000);
             for (const EntryPtr &e : list.entries()) {
                 remainder += e->signedAmount();
-                used[size_t(e->taReceipt)] = true;
-                const EntryList::Place p = list.placeOf(e->taKey);
+                used[size_t(e->receipt)] = true;
+                const EntryList::Place p = list.placeOf(e->key);
                 QCOMPARE(list.entries()[size_t(p.index)], e);
-                QCOMPARE(list.at(e->taIncome, p.row), e);
+                QCOMPARE(list.at(e->income, p.row), e);
             }
             QCOMPARE(list.remainder(), remainder);
             QStringList free;
@@ -117,7 +117,7 @@ private slots:
             QCOMPARE(list.freeReceiptNumbers(), free);
             for (bool income : {true, false})
                 QVERIFY(std::is_sorted(list.ofKind(income).begin(), list.ofKind(income).end(),
-                                       [](const EntryPtr &a, const EntryPtr &b) { return a->taDate < b->taDate; }));
+                                       [](const EntryPtr &a, const EntryPtr &b) { return a->date < b->date; }));
         }
     }
 

@@ -63,9 +63,9 @@ private slots:
             const bool report = !Printout::fromKind(kind).ledger;
             qint64 in = 0, out = 0;
             for (const EntryPtr &e : doc.entries().entries())
-                (e->taIncome ? in : out) += report && !e->taIncome && e->taDetailList && !e->taDetailList->isEmpty()
-                    ? detailTotal(*e->taDetailList)
-                    : e->taAmount;
+                (e->income ? in : out) += report && !e->income && e->details && !e->details->isEmpty()
+                    ? detailTotal(*e->details)
+                    : e->amount;
             if (t.size() > income + 2 && !t.at(income + 2).isEmpty())
                 QCOMPARE(t.at(income + 2).toLongLong(), t.at(income).toLongLong() - t.at(expense).toLongLong());
             if (QString::fromUtf8(Printout::fromKind(kind).info().label).isEmpty())

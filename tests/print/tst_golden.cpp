@@ -45,18 +45,18 @@ QString dumpSurface(const RecordingSurface &rec)
     return out;
 }
 
-QString dumpList(const QList<MekaluArticle> &lines)
+QString dumpList(const QList<Entry> &lines)
 {
     QString out;
-    for (const MekaluArticle &line : lines) {
-        const MekaluArticle *a = &line;
+    for (const Entry &line : lines) {
+        const Entry *a = &line;
         out += QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8\n")
-                   .arg(a->taIncome)
-                   .arg(generalDate(a->taDate), a->taArticle, a->taSubArticle)
-                   .arg(a->taPerPerson)
-                   .arg(a->taStudentsNumber)
-                   .arg(a->taAmount)
-                   .arg(a->taReceipt);
+                   .arg(a->income)
+                   .arg(generalDate(a->date), a->article, a->breakdown)
+                   .arg(a->perPupil)
+                   .arg(a->pupils)
+                   .arg(a->amount)
+                   .arg(a->receipt);
     }
     return out;
 }
@@ -123,7 +123,7 @@ QList<QPair<QString, QString>> allDumps()
                          QString::fromLatin1(encodeAccountFile(l.doc.title(), l.doc.entries()).toBase64()));
         QString periods;
         for (int p = 0; p < PeriodCount; ++p)
-            periods += QStringLiteral("period %1 income %2 expense %3\n").arg(p).arg(l.sums[p].incomeTotal).arg(l.sums[p].supplyTotal)
+            periods += QStringLiteral("period %1 income %2 expense %3\n").arg(p).arg(l.sums[p].incomeTotal).arg(l.sums[p].minusExpenseTotal)
                 + dumpList(l.sums[p].incomeList) + dumpList(l.sums[p].supplyList);
         out << qMakePair(a + QStringLiteral(" periods"), periods);
     }

@@ -220,9 +220,9 @@ void TestLedger::entryRowsReceiptsAndRunningBalance()
     a.add(income(d(2003, 4, 5), QStringLiteral("学級費"), 1000, QStringLiteral("４月分")));
     a.add(expense(d(2003, 4, 6), QStringLiteral("画用紙"), 1500, QStringLiteral("図工"), 12));
     a.add(expense(d(2003, 4, 7), QStringLiteral("のり"), 200));
-    auto blank = std::make_shared<MekaluArticle>(); // never printed nor counted
-    blank->taIncome = false;
-    blank->taDate = makeDate(d(2003, 4, 6));
+    auto blank = std::make_shared<Entry>(); // never printed nor counted
+    blank->income = false;
+    blank->date = makeDate(d(2003, 4, 6));
     a.add(blank);
     const RecordingSurface rec = a.ledger(1);
 

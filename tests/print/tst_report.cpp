@@ -578,7 +578,7 @@ void TestReport::overflowIsReportedBeforeDrawing()
     // Expenses of 2,147,483,648 yen: a total the report's figures cannot hold.
     PeriodSummary period;
     period.incomeList = {*income(d(2003, 5, 1), QStringLiteral("A"), 2000000000)};
-    period.supplyTotal = std::numeric_limits<qint32>::min();
+    period.minusExpenseTotal = std::numeric_limits<qint32>::min();
     RecordingSurface rec;
     QVERIFY_THROWS_EXCEPTION(HarumokaError, printReport(rec, a.ps, QStringLiteral("１学期"), period, QString()));
     QVERIFY(rec.texts().isEmpty());

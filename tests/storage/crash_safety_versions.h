@@ -21,23 +21,23 @@ inline void makeCrashSafetyVersion(int v, LoadedAccount &m, AccountHeader &h)
     const int entries = 2000 + 400 * v;
     // Dated in order, so the file order is the list order.
     for (int i = 0; i < entries; ++i) {
-        auto a = std::make_shared<MekaluArticle>();
-        a->taDate = makeDate(QDate(2024, 4, 1).addDays(i * 360 / entries));
-        a->taArticle = QStringLiteral("版%1の項目%2").arg(v).arg(i);
-        a->taIncome = i % 3 == 0;
-        if (a->taIncome) {
-            a->taSubArticle = QStringLiteral("内訳");
-            a->taPerPerson = 30;
-            a->taStudentsNumber = 30;
-            a->taAmount = 1000 + i + v;
+        auto a = std::make_shared<Entry>();
+        a->date = makeDate(QDate(2024, 4, 1).addDays(i * 360 / entries));
+        a->article = QStringLiteral("版%1の項目%2").arg(v).arg(i);
+        a->income = i % 3 == 0;
+        if (a->income) {
+            a->breakdown = QStringLiteral("内訳");
+            a->perPupil = 30;
+            a->pupils = 30;
+            a->amount = 1000 + i + v;
         } else {
-            a->taSubArticle = QStringLiteral("店%1").arg(i % 7);
-            a->taReceipt = qint16(i % 999 + 1);
-            a->taAmount = 300 * (v + 1);
-            DetailLines &lines = a->taDetailList.emplace();
+            a->breakdown = QStringLiteral("店%1").arg(i % 7);
+            a->receipt = qint16(i % 999 + 1);
+            a->amount = 300 * (v + 1);
+            DetailLines &lines = a->details.emplace();
             for (const QString &name : {QStringLiteral("ノート"), QStringLiteral("鉛筆"),
                                         QStringLiteral("消費税%1").arg(v)})
-                lines.append(MekaluDetail{name, 100 * (v + 1)});
+                lines.append(DetailLine{name, 100 * (v + 1)});
         }
         m.fileOrder.push_back(a);
     }

@@ -34,14 +34,14 @@ QStringList dump(const EntryList &list)
     QStringList out;
     for (const EntryPtr &a : list.entries()) {
         QString s = QStringLiteral("%1:%2:%3:%4:k%5")
-                        .arg(a->taIncome ? QLatin1Char('I') : QLatin1Char('E'))
-                        .arg(generalDate(a->taDate), a->taArticle)
-                        .arg(a->taAmount)
-                        .arg(a->taKey);
-        if (a->taDetailList) {
+                        .arg(a->income ? QLatin1Char('I') : QLatin1Char('E'))
+                        .arg(generalDate(a->date), a->article)
+                        .arg(a->amount)
+                        .arg(a->key);
+        if (a->details) {
             QStringList d;
-            for (const MekaluDetail &x : *a->taDetailList)
-                d << x.tdArticle + QLatin1Char('=') + QString::number(x.tdAmount);
+            for (const DetailLine &x : *a->details)
+                d << x.article + QLatin1Char('=') + QString::number(x.amount);
             s += QLatin1Char('[') + d.join(QLatin1Char(',')) + QLatin1Char(']');
         }
         out << s;
@@ -93,7 +93,7 @@ EntryList richList()
     head.push_back(income(d(2004, 3, 31), QStringLiteral("<DETAIL>"), -2147483647 - 1,
                             QStringLiteral("</DETAIL>"), 2147483647, -32768));
     auto timed = income(d(2003, 6, 1), QStringLiteral("時刻つき"), 1);
-    timed->taDate = makeDate(QDate(2003, 6, 1), QTime(9, 5, 7));
+    timed->date = makeDate(QDate(2003, 6, 1), QTime(9, 5, 7));
     head.push_back(timed);
     return listOf(head);
 }
@@ -203,15 +203,15 @@ private slots:
         };
         const EntryList list = m.entries();
         QCOMPARE(dump(list), expected);
-        const MekaluArticle *first1 = list.entries().front().get();
-        QCOMPARE(first1->taSubArticle, QStringLiteral("４月分 ①"));
-        QCOMPARE(first1->taPerPerson, 500);
-        QCOMPARE(first1->taStudentsNumber, qint16(30));
-        const MekaluArticle *last = list.entries().back().get();
-        QCOMPARE(last->taSubArticle, QStringLiteral("</DETAIL>"));
-        QCOMPARE(last->taPerPerson, 2147483647);
-        QCOMPARE(last->taStudentsNumber, qint16(-32768));
-        QCOMPARE(list.entries()[1]->taReceipt, qint16(3));
+        const Entry *first1 = list.entries().front().get();
+        QCOMPARE(first1->breakdown, QStringLiteral("４月分 ①"));
+        QCOMPARE(first1->perPupil, 500);
+        QCOMPARE(first1->pupils, qint16(30));
+        const Entry *last = list.entries().back().get();
+        QCOMPARE(last->breakdown, QStringLiteral("</DETAIL>"));
+        QCOMPARE(last->perPupil, 2147483647);
+        QCOMPARE(last->pupils, qint16(-32768));
+        QCOMPARE(list.entries()[1]->receipt, qint16(3));
 
         // Written again, the file is the same to the byte.
         writeAccountFile(path, h, list);
@@ -336,14 +336,14 @@ private slots:
         EntryList reference;
         for (int key = 1; key <= 6; ++key)
             for (const EntryPtr &a : m.fileOrder)
-                if (a->taKey == key)
+                if (a->key == key)
                     reference.insertAt(reference.placeFor(*a), a);
         QStringList got, want;
         const EntryList loaded = m.entries();
         for (const EntryPtr &a : loaded.entries())
-            got << QString::number(a->taKey);
+            got << QString::number(a->key);
         for (const EntryPtr &a : reference.entries())
-            want << QString::number(a->taKey);
+            want << QString::number(a->key);
         QCOMPARE(got, want);
     }
 
@@ -404,7 +404,7 @@ private slots:
         QCOMPARE(h.schoolName, QStringLiteral("表ソ"));
         QCOMPARE(h.schoolYear, QStringLiteral("ポ|\\"));
         QCOMPARE(dump(m.entries()), QStringList{QStringLiteral("E:2003/04/02:表示ソフト:2:k1[予\\=5]")});
-        QCOMPARE(m.fileOrder.front()->taSubArticle, QStringLiteral("ポ"));
+        QCOMPARE(m.fileOrder.front()->breakdown, QStringLiteral("ポ"));
 
         // A last line without its line end was cut off: damage, with what came before it read.
         QByteArray noFinalEnd = fileOf(lines, lineEnd);

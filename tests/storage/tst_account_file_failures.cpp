@@ -30,7 +30,7 @@ QStringList entryNames(const LoadedAccount &m)
 {
     QStringList out;
     for (const EntryPtr &a : m.fileOrder)
-        out << a->taArticle;
+        out << a->article;
     return out;
 }
 
@@ -170,10 +170,10 @@ private slots:
         AccountHeader h;
         QVERIFY_THROWS_EXCEPTION(AccountFileError,
                                  parseAccountFile(fileOf(lines.mid(0, 27)), path, m, h));
-        const MekaluArticle *b = m.fileOrder.at(1).get();
-        QCOMPARE(b->taArticle, QStringLiteral("B"));
+        const Entry *b = m.fileOrder.at(1).get();
+        QCOMPARE(b->article, QStringLiteral("B"));
         QVERIFY(b->hasDetailLines());
-        QCOMPARE(b->taDetailList->first().tdArticle, QStringLiteral("x"));
+        QCOMPARE(b->details->first().article, QStringLiteral("x"));
     }
 
     // Cutting anywhere, inside a line or inside a two-byte character, never
@@ -444,21 +444,21 @@ private slots:
         AccountHeader h = simpleHeader();
         std::vector<ArticlePtr> entries = simpleEntries();
         entries.push_back(income(d(2003, 5, 1), QStringLiteral("二件目"), 10));
-        MekaluArticle *firstExpense = entries[1].get();
-        MekaluArticle *secondIncome = entries[2].get();
+        Entry *firstExpense = entries[1].get();
+        Entry *secondIncome = entries[2].get();
         switch (which) {
         case 0: h.schoolName = QStringLiteral("𠮷野小学校"); break;
         case 1:
             h.classMode = false;
             h.carryOverName = QStringLiteral("繰越😀");
             break;
-        case 2: secondIncome->taArticle = QStringLiteral("¥100"); break;
-        case 3: firstExpense->taSubArticle = QStringLiteral("一行目\n二行目"); break;
+        case 2: secondIncome->article = QStringLiteral("¥100"); break;
+        case 3: firstExpense->breakdown = QStringLiteral("一行目\n二行目"); break;
         case 4:
-            firstExpense->taDetailList->append(MekaluDetail{QStringLiteral("𠮷"), 5});
+            firstExpense->details->append(DetailLine{QStringLiteral("𠮷"), 5});
             break;
-        case 5: firstExpense->taDetailList->first().tdArticle = QStringLiteral("</DETAIL>"); break;
-        case 6: firstExpense->taSubArticle = QStringLiteral("\x1b$B"); break;
+        case 5: firstExpense->details->first().article = QStringLiteral("</DETAIL>"); break;
+        case 6: firstExpense->breakdown = QStringLiteral("\x1b$B"); break;
         }
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("a.txt"));

@@ -43,17 +43,17 @@ QList<qint32> keysInOrder(const EntryList &list)
 {
     QList<qint32> out;
     for (const EntryPtr &a : list.entries())
-        out << a->taKey;
+        out << a->key;
     return out;
 }
 
 EntryPtr entry(bool income, const QDateTime &date, qint32 key)
 {
-    auto a = std::make_shared<MekaluArticle>();
-    a->taIncome = income;
-    a->taDate = date;
-    a->taKey = key;
-    a->taArticle = QStringLiteral("A");
+    auto a = std::make_shared<Entry>();
+    a->income = income;
+    a->date = date;
+    a->key = key;
+    a->article = QStringLiteral("A");
     return a;
 }
 
@@ -114,11 +114,11 @@ private slots:
         readSelectionFile(path, income, supply);
         for (const SelectionList *head : {&income, &supply}) {
             QSet<QString> names;
-            for (const MekaluSelection &s : head->records()) {
-                QVERIFY(!s.tsArticle.isEmpty());
-                QVERIFY2(!names.contains(s.tsArticle), qPrintable(s.tsArticle));
-                names.insert(s.tsArticle);
-                QVERIFY(s.tsDate.isValid());
+            for (const RememberedName &s : head->records()) {
+                QVERIFY(!s.name.isEmpty());
+                QVERIFY2(!names.contains(s.name), qPrintable(s.name));
+                names.insert(s.name);
+                QVERIFY(s.lastUsed.isValid());
             }
         }
         // Saved and read twice (a name older than two years goes on the

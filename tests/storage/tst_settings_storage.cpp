@@ -28,15 +28,15 @@ QByteArray fileOf(const QStringList &lines)
 
 void append(SelectionList &head, const QString &name, qint16 count, const QDate &date)
 {
-    head.appendSelectionWithCount(MekaluSelection{name, count, makeDate(date)});
+    head.appendSelectionWithCount(RememberedName{name, count, makeDate(date)});
 }
 
 // "name count yyyy/MM/dd" per record.
 QStringList dump(const SelectionList &head)
 {
     QStringList out;
-    for (const MekaluSelection &s : head.records())
-        out << QStringLiteral("%1 %2 %3").arg(s.tsArticle).arg(s.tsCount).arg(generalDate(s.tsDate));
+    for (const RememberedName &s : head.records())
+        out << QStringLiteral("%1 %2 %3").arg(s.name).arg(s.count).arg(generalDate(s.lastUsed));
     return out;
 }
 

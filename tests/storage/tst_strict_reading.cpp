@@ -17,7 +17,7 @@ QStringList entryNames(const LoadedAccount &m)
 {
     QStringList out;
     for (const EntryPtr &a : m.fileOrder)
-        out << a->taArticle;
+        out << a->article;
     return out;
 }
 
@@ -60,9 +60,9 @@ private slots:
         try {
             parseAccountFile(bytes, QStringLiteral("n.txt"), m, h);
             QVERIFY2(damage.isEmpty(), "read without a word");
-            const MekaluArticle *b = m.fileOrder.at(1).get();
-            QCOMPARE(b->taArticle, QStringLiteral("B"));
-            QCOMPARE(b->taAmount, amount);
+            const Entry *b = m.fileOrder.at(1).get();
+            QCOMPARE(b->article, QStringLiteral("B"));
+            QCOMPARE(b->amount, amount);
         } catch (const AccountFileError &e) {
             QVERIFY2(!damage.isEmpty(), qPrintable(e.message()));
             QCOMPARE(e.kind(), AccountFileError::Damaged);
@@ -130,8 +130,8 @@ private slots:
         SelectionList income, supply;
         parseSelectionFile(bytes, income, supply);
         QStringList read;
-        for (const MekaluSelection &s : income.records())
-            read << QStringLiteral("%1 %2").arg(s.tsArticle).arg(s.tsCount);
+        for (const RememberedName &s : income.records())
+            read << QStringLiteral("%1 %2").arg(s.name).arg(s.count);
         setTodayForTesting(QDate());
         QCOMPARE(read, names);
     }

@@ -44,8 +44,8 @@ private slots:
                 computeSummaries(listOf({income(QDate(year, month, 15), QStringLiteral("会費"), 100)}), QString());
             QList<int> counted;
             for (int p = 0; p < PeriodCount; ++p) {
-                for (const MekaluArticle &e : sums[p].incomeList)
-                    if (e.taArticle == QStringLiteral("会費"))
+                for (const Entry &e : sums[p].incomeList)
+                    if (e.article == QStringLiteral("会費"))
                         counted << p;
             }
             QCOMPARE(counted, periods);
@@ -103,14 +103,14 @@ private slots:
         const QDate dates[] = {QDate(1900, 9, 1), QDate(1900, 1, 1), QDate(1900, 10, 1)};
         const qint32 amounts[] = {37655, 7655, 7655};
         for (int i = 0; i < 3; ++i) {
-            const MekaluArticle &carry = sums[receivers[i]].incomeList.first();
-            QCOMPARE(carry.taArticle, articles.at(i));
-            QCOMPARE(carry.taDate.date(), dates[i]);
-            QCOMPARE(carry.taAmount, amounts[i]);
-            QCOMPARE(carry.taStudentsNumber, kDefaultStudents);
+            const Entry &carry = sums[receivers[i]].incomeList.first();
+            QCOMPARE(carry.article, articles.at(i));
+            QCOMPARE(carry.date.date(), dates[i]);
+            QCOMPARE(carry.amount, amounts[i]);
+            QCOMPARE(carry.pupils, kDefaultStudents);
         }
         for (int p : {Term1, Half1, Year})
-            QCOMPARE(sums[p].incomeList.first().taArticle, QStringLiteral("会費"));
+            QCOMPARE(sums[p].incomeList.first().article, QStringLiteral("会費"));
     }
 };
 

@@ -12,35 +12,35 @@ QDate d(int y, int m, int day)
 ArticlePtr income(const QDate &date, const QString &article, qint32 amount, const QString &sub,
                   qint32 perPerson, qint16 students)
 {
-    auto a = std::make_shared<MekaluArticle>();
-    a->taIncome = true;
-    a->taDate = makeDate(date);
-    a->taArticle = article;
-    a->taSubArticle = sub;
-    a->taAmount = amount;
-    a->taPerPerson = perPerson;
-    a->taStudentsNumber = students;
+    auto a = std::make_shared<Entry>();
+    a->income = true;
+    a->date = makeDate(date);
+    a->article = article;
+    a->breakdown = sub;
+    a->amount = amount;
+    a->perPupil = perPerson;
+    a->pupils = students;
     return a;
 }
 
 ArticlePtr expense(const QDate &date, const QString &article, qint32 amount, const QString &sub,
                    qint16 receipt)
 {
-    auto a = std::make_shared<MekaluArticle>();
-    a->taIncome = false;
-    a->taDate = makeDate(date);
-    a->taArticle = article;
-    a->taSubArticle = sub;
-    a->taAmount = amount;
-    a->taReceipt = receipt;
+    auto a = std::make_shared<Entry>();
+    a->income = false;
+    a->date = makeDate(date);
+    a->article = article;
+    a->breakdown = sub;
+    a->amount = amount;
+    a->receipt = receipt;
     return a;
 }
 
 void setDetails(const ArticlePtr &e, const QList<QPair<QString, qint32>> &lines)
 {
-    DetailLines &details = e->taDetailList.emplace();
+    DetailLines &details = e->details.emplace();
     for (const auto &l : lines)
-        details.append(MekaluDetail{l.first, l.second});
+        details.append(DetailLine{l.first, l.second});
 }
 
 QStringList describe(const std::vector<EntryPtr> &entries)
@@ -48,10 +48,10 @@ QStringList describe(const std::vector<EntryPtr> &entries)
     QStringList out;
     for (const EntryPtr &cur : entries)
         out << QStringLiteral("%1:%2:%3:%4")
-                   .arg(cur->taIncome ? QLatin1Char('I') : QLatin1Char('E'))
-                   .arg(cur->taDate.toString(QStringLiteral("MM/dd")))
-                   .arg(cur->taArticle)
-                   .arg(cur->taAmount);
+                   .arg(cur->income ? QLatin1Char('I') : QLatin1Char('E'))
+                   .arg(cur->date.toString(QStringLiteral("MM/dd")))
+                   .arg(cur->article)
+                   .arg(cur->amount);
     return out;
 }
 
@@ -60,11 +60,11 @@ QStringList describe(const EntryList &entries)
     return describe(entries.entries());
 }
 
-QStringList describeArticles(const QList<MekaluArticle> &lines)
+QStringList describeArticles(const QList<Entry> &lines)
 {
     QStringList out;
-    for (const MekaluArticle &cur : lines)
-        out << cur.taArticle + QLatin1Char('=') + QString::number(cur.taAmount);
+    for (const Entry &cur : lines)
+        out << cur.article + QLatin1Char('=') + QString::number(cur.amount);
     return out;
 }
 

@@ -7,7 +7,7 @@
 #include <QStringList>
 
 // An entry a test is still building (the document holds read-only ones).
-using ArticlePtr = std::shared_ptr<MekaluArticle>;
+using ArticlePtr = std::shared_ptr<Entry>;
 
 // Builders and printers for lists in tests.
 ArticlePtr income(const QDate &d, const QString &article, qint32 amount,
@@ -19,7 +19,7 @@ void setDetails(const ArticlePtr &e, const QList<QPair<QString, qint32>> &lines)
 // "I:04/01:A:100" per entry, for compact comparisons.
 QStringList describe(const std::vector<EntryPtr> &entries);
 QStringList describe(const EntryList &entries);
-QStringList describeArticles(const QList<MekaluArticle> &lines); // "article=amount"
+QStringList describeArticles(const QList<Entry> &lines); // "article=amount"
 // Entries in list order, as the file would be read back.
 EntryList listOf(const std::vector<ArticlePtr> &entries);
 QDate d(int y, int m, int day);

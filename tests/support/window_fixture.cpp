@@ -7,7 +7,7 @@
 #include "storage/codec.h"
 #include "ui/widgets/flexgrid.h"
 #include "ui/sheets/income_sheet.h"
-#include "ui/sheets/supply_sheet.h"
+#include "ui/sheets/expense_sheet.h"
 #include "support/parts.h"
 
 #include <QApplication>
@@ -48,12 +48,12 @@ EntryPtr WindowFixture::add(const ArticlePtr &e)
 EntryPtr WindowFixture::setDetails(const EntryPtr &e, const QList<QPair<QString, qint32>> &lines)
 {
     const bool modified = doc().isModified();
-    doc().ensureDetailList(e->taKey);
+    doc().ensureDetailList(e->key);
     for (int i = 0; i < lines.size(); ++i)
-        doc().recordDetailLine(e->taKey, i, MekaluDetail{lines[i].first, lines[i].second}, false);
+        doc().recordDetailLine(e->key, i, DetailLine{lines[i].first, lines[i].second}, false);
     if (!modified)
         w->undoStack().clear();
-    return doc().entry(e->taKey);
+    return doc().entry(e->key);
 }
 
 void WindowFixture::refill()
@@ -68,10 +68,10 @@ IncomeSheet *WindowFixture::showIncome()
     return part<IncomeSheet>(*w, "incomeSheet");
 }
 
-SupplySheet *WindowFixture::showSupply()
+ExpenseSheet *WindowFixture::showSupply()
 {
     part<QTabWidget>(*w, "SSTabSheets")->setCurrentIndex(2);
-    return part<SupplySheet>(*w, "supplySheet");
+    return part<ExpenseSheet>(*w, "expenseSheet");
 }
 
 static QWidget *focused()

@@ -3,14 +3,14 @@
 #include "model/document.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_util.h"
-#include "ui/window/frmmain.h"
+#include "ui/window/main_window.h"
 
 #include <QTemporaryDir>
 #include <memory>
 
 class FlexGrid;
 class IncomeSheet;
-class SupplySheet;
+class ExpenseSheet;
 class QWidget;
 
 // Scripted dialogs and a real main window (with its document), with the
@@ -21,7 +21,7 @@ struct WindowFixture {
 
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
-    std::unique_ptr<frmMain> w;
+    std::unique_ptr<MainWindow> w;
 
     Document &doc() { return w->document(); }
     QString path(const QString &name) const { return dir.filePath(name); }
@@ -34,7 +34,7 @@ struct WindowFixture {
     void refill();
     // Brings the income or expense sheet to the front, as its tab does.
     IncomeSheet *showIncome();
-    SupplySheet *showSupply();
+    ExpenseSheet *showSupply();
 };
 
 // Keys as a keyboard sends them: to the widget that holds the focus

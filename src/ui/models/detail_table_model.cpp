@@ -21,7 +21,7 @@ DetailTableModel::DetailTableModel(Document &doc, qint32 entryKey, QObject *pare
 DetailLines DetailTableModel::linesNow() const
 {
     const EntryPtr e = m_doc.entry(m_key);
-    return e && e->taDetailList ? *e->taDetailList : DetailLines();
+    return e && e->details ? *e->details : DetailLines();
 }
 
 void DetailTableModel::fetchItems(int from, int to)
@@ -61,15 +61,15 @@ void DetailTableModel::documentChanged()
 
 QString DetailTableModel::text(int row, int col) const
 {
-    const MekaluDetail &line = m_lines[row];
+    const DetailLine &line = m_lines[row];
     if (col == 1)
-        return line.tdArticle;
-    return col == 2 && line.tdAmount != 0 ? formatAmount(line.tdAmount) : QString();
+        return line.article;
+    return col == 2 && line.amount != 0 ? formatAmount(line.amount) : QString();
 }
 
 QColor DetailTableModel::color(int row, int col) const
 {
-    return col == 2 ? amountColor(m_lines[row].tdAmount) : QColor();
+    return col == 2 ? amountColor(m_lines[row].amount) : QColor();
 }
 
 void DetailTableModel::selectRow(int row)

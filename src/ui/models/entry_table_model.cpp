@@ -71,24 +71,24 @@ void EntryTableModel::fetchItems(int from, int to)
 
 QString EntryTableModel::text(int row, int col) const
 {
-    const MekaluArticle &e = *m_items[size_t(row)];
+    const Entry &e = *m_items[size_t(row)];
     if (m_income) {
         switch (col) {
-        case 1: return shortDate(e.taDate);
-        case 2: return e.taArticle;
-        case 3: return e.taSubArticle;
-        case 4: return amountText(e.taPerPerson);
-        case 5: return QString::number(e.taStudentsNumber);
-        case 6: return amountText(e.taAmount);
+        case 1: return shortDate(e.date);
+        case 2: return e.article;
+        case 3: return e.breakdown;
+        case 4: return amountText(e.perPupil);
+        case 5: return QString::number(e.pupils);
+        case 6: return amountText(e.amount);
         default: return {};
         }
     }
     switch (col) {
-    case 1: return supplyGridDate(shortDate(e.taDate));
-    case 2: return e.taReceipt != 0 ? QStringLiteral("No.") + Str(e.taReceipt) : QString();
-    case 3: return e.taArticle;
-    case 4: return e.taSubArticle;
-    case 5: return amountText(e.taAmount);
+    case 1: return supplyGridDate(shortDate(e.date));
+    case 2: return e.receipt != 0 ? QStringLiteral("No.") + Str(e.receipt) : QString();
+    case 3: return e.article;
+    case 4: return e.breakdown;
+    case 5: return amountText(e.amount);
     case 6: return e.hasDetailLines() ? QStringLiteral("○") : QString();
     default: return {};
     }
@@ -96,10 +96,10 @@ QString EntryTableModel::text(int row, int col) const
 
 QColor EntryTableModel::color(int row, int col) const
 {
-    const MekaluArticle &e = *m_items[size_t(row)];
+    const Entry &e = *m_items[size_t(row)];
     if (m_income)
-        return col == 4 ? amountColor(e.taPerPerson) : col == 6 ? amountColor(e.taAmount) : QColor();
-    return col == 2 ? vbColor(kGridRed) : col == 5 ? amountColor(e.taAmount) : QColor();
+        return col == 4 ? amountColor(e.perPupil) : col == 6 ? amountColor(e.amount) : QColor();
+    return col == 2 ? vbColor(kGridRed) : col == 5 ? amountColor(e.amount) : QColor();
 }
 
 int EntryTableModel::fetchedRowOf(qint32 key) const
@@ -107,7 +107,7 @@ int EntryTableModel::fetchedRowOf(qint32 key) const
     if (key < 0)
         return -1;
     for (size_t i = 0; i < m_items.size(); ++i) {
-        if (m_items[i]->taKey == key)
+        if (m_items[i]->key == key)
             return int(i);
     }
     return -1;
@@ -130,11 +130,11 @@ int EntryTableModel::selectedRow() const
     if (m_selectedKey < 0)
         return 0;
     const EntryPtr e = m_doc.entry(m_selectedKey);
-    return e && e->taIncome == m_income ? m_doc.rowOf(m_selectedKey) : 0;
+    return e && e->income == m_income ? m_doc.rowOf(m_selectedKey) : 0;
 }
 
 void EntryTableModel::selectRow(int row)
 {
     const EntryPtr e = row > 0 ? m_doc.entryAt(m_income, row) : nullptr;
-    selectKey(e ? e->taKey : -1);
+    selectKey(e ? e->key : -1);
 }

@@ -21,7 +21,7 @@ private:
     void documentChanged(const Document::Update &update);
     QString text(int row, int col) const override;
     QColor color(int row, int col) const override;
-    bool isSelected(int row) const override { return m_items[size_t(row)]->taKey == m_selectedKey; }
+    bool isSelected(int row) const override { return m_items[size_t(row)]->key == m_selectedKey; }
     void fetchItems(int from, int to) override;
     void dropItems() override { m_items.clear(); }
     // The fetched row showing the entry with `key`, -1 when none does.

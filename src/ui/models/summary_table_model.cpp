@@ -59,11 +59,11 @@ QString SummaryTableModel::text(int row, int col) const
         }
     }
     const SummaryRow &r = m_table.rows[row];
-    const MekaluArticle &e = *r.line;
+    const Entry &e = *r.line;
     switch (col) {
-    case 1: return e.taArticle + QLatin1Char(' ') + e.taSubArticle;
-    case 2: return e.taIncome ? formatAmount(e.taAmount) : QString();
-    case 3: return e.taIncome ? QString() : formatAmount(e.taAmount);
+    case 1: return e.article + QLatin1Char(' ') + e.breakdown;
+    case 2: return e.income ? formatAmount(e.amount) : QString();
+    case 3: return e.income ? QString() : formatAmount(e.amount);
     case 4: return formatAmount(r.balance);
     default: return {};
     }
@@ -76,5 +76,5 @@ QColor SummaryTableModel::color(int row, int col) const
     const SummaryRow &r = m_table.rows[row];
     if (col == 4)
         return amountColor(r.balance);
-    return col == (r.line->taIncome ? 2 : 3) ? amountColor(r.line->taAmount) : QColor();
+    return col == (r.line->income ? 2 : 3) ? amountColor(r.line->amount) : QColor();
 }

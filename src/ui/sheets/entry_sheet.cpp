@@ -106,7 +106,7 @@ void EntrySheet::gridClick()
     // key: recording the entry being edited may move rows.
     const EntryPtr chosen = r <= m_doc.count(m_income) ? m_doc.entryAt(m_income, r) : nullptr;
     // Another cell of the selected entry's row: the user stays on it.
-    const bool sameEntry = chosen && chosen->taKey == m_table.selectedKey();
+    const bool sameEntry = chosen && chosen->key == m_table.selectedKey();
     m_editedCol = qint16(c);
     if (selectedRow() != 0) {
         const QScopedValueRollback staying(m_staying, m_staying || sameEntry);
@@ -117,7 +117,7 @@ void EntrySheet::gridClick()
         finishEntry();
     int row = r;
     if (chosen) {
-        row = m_doc.rowOf(sameEntry ? m_table.selectedKey() : chosen->taKey);
+        row = m_doc.rowOf(sameEntry ? m_table.selectedKey() : chosen->key);
         if (row == 0)
             return; // the entry is gone (nothing to open)
     }
@@ -133,7 +133,7 @@ void EntrySheet::gridClick()
 
 QDate EntrySheet::entryDate() const
 {
-    return m_current ? m_current->taDate.date() : QDate();
+    return m_current ? m_current->date.date() : QDate();
 }
 
 int EntrySheet::rowOf(qint32 key) const
@@ -167,8 +167,8 @@ void EntrySheet::offerEntryDeletion()
             const EntryPtr e = m_doc.entryAt(m_income, row);
             if (!e)
                 return QString();
-            const QString article = (e->taArticle + QLatin1Char(' ') + e->taSubArticle).trimmed();
-            return QStringLiteral("%1　%2　%3円").arg(shortDate(e->taDate), article, formatAmount(e->taAmount));
+            const QString article = (e->article + QLatin1Char(' ') + e->breakdown).trimmed();
+            return QStringLiteral("%1　%2　%3円").arg(shortDate(e->date), article, formatAmount(e->amount));
         },
         [this](int row) {
             selectRow(row);
@@ -187,7 +187,7 @@ void EntrySheet::numberChanged()
     m_source = src;
     m_current.emplace();
     loadEntry(*src, *m_current);
-    m_current->taIncome = m_income;
+    m_current->income = m_income;
     setEditingButtons();
 }
 
@@ -198,32 +198,32 @@ bool EntrySheet::record()
     hideEditors();
     if (!m_current)
         return true;
-    MekaluArticle cur = *m_current;
+    Entry cur = *m_current;
     if (!readBoxes(cur))
         return false;
-    cur.taIncome = m_income;
+    cur.income = m_income;
     const EntryPtr src = m_source;
     // The selection follows the entry into its new key (the grid's rows are
     // brought up to date, and the panel idled, through the changed signal).
-    const bool selected = src && src->taKey == m_table.selectedKey();
+    const bool selected = src && src->key == m_table.selectedKey();
     const EntryPtr recorded = [&] {
         const QScopedValueRollback recording(m_recording, true);
         return m_doc.recordEntry(cur, src);
     }();
-    m_recordedKey = recorded->taKey;
+    m_recordedKey = recorded->key;
     if (selected)
-        m_table.selectKey(recorded->taKey);
+        m_table.selectKey(recorded->key);
     if (recorded == src)
         idlePanel(); // nothing changed, so no signal idled it
     m_source.reset();
     SelectionList &names = m_income ? m_names.income : m_names.supply;
-    names.appendSelectionWithCount(MekaluSelection{cur.taArticle, 1, cur.taDate});
+    names.appendSelectionWithCount(RememberedName{cur.article, 1, cur.date});
     fillArticleList();
     if (!m_staying)
         finishEntry();
     if (recordsByDate()) {
         // The editor opens again on the entry, wherever the date put it.
-        grid()->setRow(m_doc.rowOf(recorded->taKey));
+        grid()->setRow(m_doc.rowOf(recorded->key));
         grid()->setCol(m_editedCol);
         gridClick();
     }
@@ -298,7 +298,7 @@ void EntrySheet::cancelByUser()
         hideEditors();
         selectRow(0);
         m_source.reset();
-        m_dropAddedRow(added->taKey); // the changed signal idles the panel
+        m_dropAddedRow(added->key); // the changed signal idles the panel
         return;
     }
     cancel();

@@ -86,7 +86,7 @@ public:
     // Editing state: the working entry (none while the panel is idle), the
     // entry it was loaded from, the selected row (0: none) and the column
     // whose editor was opened last.
-    const std::optional<MekaluArticle> &current() const { return m_current; }
+    const std::optional<Entry> &current() const { return m_current; }
     const EntryPtr &source() const { return m_source; }
     qint16 selectedRow() const { return qint16(m_table.selectedRow()); }
     qint16 editedCol() const { return m_editedCol; }
@@ -121,12 +121,12 @@ protected:
     // Row (1-based, among the entries of the sheet's kind) of an entry; 0 when not listed.
     int rowOf(qint32 key) const;
     // Fills the boxes and the working entry from a list entry.
-    virtual void loadEntry(const MekaluArticle &src, MekaluArticle &cur) = 0;
+    virtual void loadEntry(const Entry &src, Entry &cur) = 0;
     // Converts the boxes before anything changes; throws HarumokaError and
     // reopens the box at fault.
     virtual void checkBoxes() = 0;
     // Reads the boxes into the working entry; false refuses the record.
-    virtual bool readBoxes(MekaluArticle &cur) = 0;
+    virtual bool readBoxes(Entry &cur) = 0;
     // Whether this record reopens the editor on the entry where the date
     // order put it (a date chosen or confirmed in the date editor).
     virtual bool recordsByDate() const = 0;
@@ -152,7 +152,7 @@ protected:
     QLabel *remainderLabel = nullptr;
     DatePicker *datePicker = nullptr;
 
-    std::optional<MekaluArticle> m_current;
+    std::optional<Entry> m_current;
     EntryPtr m_source;
     qint16 m_editedCol = 0;
 
@@ -178,7 +178,7 @@ private:
     // The user is done with the entry (entryFinished).
     void finishEntry();
     // The edit is on that new row, not yet changed.
-    bool onNewRow() const { return m_source && m_source->taKey == m_addedKey; }
+    bool onNewRow() const { return m_source && m_source->key == m_addedKey; }
     std::function<void(qint32)> m_dropAddedRow;
     // The record being made leaves the user on the entry (staysOnEntry).
     bool m_staying = false;

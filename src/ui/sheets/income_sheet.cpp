@@ -217,20 +217,20 @@ void IncomeSheet::openColumnEditor(int c, int x, int y, const QString &text, Edi
     }
 }
 
-void IncomeSheet::loadEntry(const MekaluArticle &src, MekaluArticle &cur)
+void IncomeSheet::loadEntry(const Entry &src, Entry &cur)
 {
-    DTPickerIncomeDate->setValue(src.taDate.date());
-    cur.taDate = src.taDate;
-    setComboText(ComboIncomeArticle, src.taArticle);
-    cur.taArticle = src.taArticle;
-    setComboText(ComboIncomeSubArticle, src.taSubArticle);
-    cur.taSubArticle = src.taSubArticle;
-    TextIncomePerPerson->setText(src.taPerPerson == 0 ? QString() : Str(src.taPerPerson));
-    cur.taPerPerson = src.taPerPerson;
-    TextIncomeStudents->setText(Str(src.taStudentsNumber));
-    cur.taStudentsNumber = src.taStudentsNumber;
-    TextIncomeAmount->setText(src.taAmount == 0 ? QString() : Str(src.taAmount));
-    cur.taAmount = src.taAmount;
+    DTPickerIncomeDate->setValue(src.date.date());
+    cur.date = src.date;
+    setComboText(ComboIncomeArticle, src.article);
+    cur.article = src.article;
+    setComboText(ComboIncomeSubArticle, src.breakdown);
+    cur.breakdown = src.breakdown;
+    TextIncomePerPerson->setText(src.perPupil == 0 ? QString() : Str(src.perPupil));
+    cur.perPupil = src.perPupil;
+    TextIncomeStudents->setText(Str(src.pupils));
+    cur.pupils = src.pupils;
+    TextIncomeAmount->setText(src.amount == 0 ? QString() : Str(src.amount));
+    cur.amount = src.amount;
 }
 
 void IncomeSheet::TextIncomePerPerson_Change()
@@ -296,14 +296,14 @@ void IncomeSheet::checkBoxes()
     }
 }
 
-bool IncomeSheet::readBoxes(MekaluArticle &cur)
+bool IncomeSheet::readBoxes(Entry &cur)
 {
-    cur.taDate = makeDate(DTPickerIncomeDate->Value());
-    cur.taArticle = comboText(ComboIncomeArticle);
-    cur.taSubArticle = comboText(ComboIncomeSubArticle);
-    cur.taPerPerson = readAmountField(TextIncomePerPerson->text(), QStringLiteral("一人分"));
-    cur.taStudentsNumber = readCountField(TextIncomeStudents->text(), QStringLiteral("生徒数"));
-    cur.taAmount = readAmountField(TextIncomeAmount->text(), QStringLiteral("金額"));
+    cur.date = makeDate(DTPickerIncomeDate->Value());
+    cur.article = comboText(ComboIncomeArticle);
+    cur.breakdown = comboText(ComboIncomeSubArticle);
+    cur.perPupil = readAmountField(TextIncomePerPerson->text(), QStringLiteral("一人分"));
+    cur.pupils = readCountField(TextIncomeStudents->text(), QStringLiteral("生徒数"));
+    cur.amount = readAmountField(TextIncomeAmount->text(), QStringLiteral("金額"));
     return true;
 }
 

@@ -44,9 +44,9 @@ protected:
     void clearForIdle() override;
     void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) override;
     bool commitEditor(int c) override;
-    void loadEntry(const MekaluArticle &src, MekaluArticle &cur) override;
+    void loadEntry(const Entry &src, Entry &cur) override;
     void checkBoxes() override;
-    bool readBoxes(MekaluArticle &cur) override;
+    bool readBoxes(Entry &cur) override;
     bool recordsByDate() const override { return m_editedCol == 1; }
     void prepareNewRow(int row) override;
     void clearForCancel() override;

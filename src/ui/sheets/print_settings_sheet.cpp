@@ -40,11 +40,11 @@ static QLineEdit *makeText(QWidget *parent)
 PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget(parent), m_doc(doc)
 {
     FrameHome = new QGroupBox(QStringLiteral("会計タイトルの設定"), this);
-    optTiTle[0] = new QRadioButton(QStringLiteral("学級の会計"), FrameHome);
-    optTiTle[1] = new QRadioButton(QStringLiteral("その他の会計"), FrameHome);
+    optTitle[0] = new QRadioButton(QStringLiteral("学級の会計"), FrameHome);
+    optTitle[1] = new QRadioButton(QStringLiteral("その他の会計"), FrameHome);
     auto *titleGroup = new QButtonGroup(this);
-    titleGroup->addButton(optTiTle[0], 0);
-    titleGroup->addButton(optTiTle[1], 1);
+    titleGroup->addButton(optTitle[0], 0);
+    titleGroup->addButton(optTitle[1], 1);
 
     LabelSchoolName = new QLabel(QStringLiteral("学校"), FrameHome);
     TextSchoolName = makeText(FrameHome);
@@ -62,8 +62,8 @@ PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget
                                           QStringLiteral("9組")});
     LabelChargeHome = new QLabel(QStringLiteral("担任"), FrameHome);
     TextChargeHome = makeText(FrameHome);
-    LabelTiTle = new QLabel(QStringLiteral("表題"), FrameHome);
-    TextTlTle = makeText(FrameHome);
+    LabelTitle = new QLabel(QStringLiteral("表題"), FrameHome);
+    TextTitle = makeText(FrameHome);
     LabelReporter = new QLabel(QStringLiteral("報告者"), FrameHome);
     TextReporter = makeText(FrameHome);
     LabelCarryOver = new QLabel(QStringLiteral("繰越金の名称"), FrameHome);
@@ -71,13 +71,13 @@ PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget
     for (auto [label, field] : std::initializer_list<std::pair<QLabel *, QWidget *>>{
              {LabelSchoolName, TextSchoolName}, {LabelYearHome, ComboYearHome},
              {LabelGradeHome, ComboGradeHome}, {LabelRoomHome, ComboRoomHome},
-             {LabelChargeHome, TextChargeHome}, {LabelTiTle, TextTlTle},
+             {LabelChargeHome, TextChargeHome}, {LabelTitle, TextTitle},
              {LabelReporter, TextReporter}, {LabelCarryOver, TextCarryOver}})
         label->setBuddy(field);
 
-    FrameReadgerForm = new QGroupBox(QStringLiteral("元帳印刷書式の設定"), FrameHome);
-    CheckPrintCarry = new QCheckBox(QStringLiteral("繰越金を期の支出とする"), FrameReadgerForm);
-    auto *ledgerLayout = new QVBoxLayout(FrameReadgerForm);
+    FrameLedgerForm = new QGroupBox(QStringLiteral("元帳印刷書式の設定"), FrameHome);
+    CheckPrintCarry = new QCheckBox(QStringLiteral("繰越金を期の支出とする"), FrameLedgerForm);
+    auto *ledgerLayout = new QVBoxLayout(FrameLedgerForm);
     ledgerLayout->addWidget(CheckPrintCarry);
 
     FrameReportForm = new QGroupBox(QStringLiteral("会計報告印刷書式の設定"), FrameHome);
@@ -109,8 +109,8 @@ PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget
     reportLayout->addWidget(OptionAltColumn2, 2, 2);
 
     auto *home = new QGridLayout(FrameHome);
-    home->addWidget(optTiTle[0], 0, 0, 1, 2);
-    home->addWidget(optTiTle[1], 0, 2, 1, 2);
+    home->addWidget(optTitle[0], 0, 0, 1, 2);
+    home->addWidget(optTitle[1], 0, 2, 1, 2);
     home->addWidget(LabelSchoolName, 1, 0);
     home->addWidget(TextSchoolName, 1, 1, 1, 3);
     home->addWidget(LabelYearHome, 2, 0);
@@ -121,13 +121,13 @@ PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget
     home->addWidget(ComboRoomHome, 3, 3);
     home->addWidget(LabelChargeHome, 4, 0);
     home->addWidget(TextChargeHome, 4, 1, 1, 3);
-    home->addWidget(LabelTiTle, 5, 0);
-    home->addWidget(TextTlTle, 5, 1, 1, 3);
+    home->addWidget(LabelTitle, 5, 0);
+    home->addWidget(TextTitle, 5, 1, 1, 3);
     home->addWidget(LabelReporter, 6, 0);
     home->addWidget(TextReporter, 6, 1, 1, 3);
     home->addWidget(LabelCarryOver, 7, 0);
     home->addWidget(TextCarryOver, 7, 1, 1, 3);
-    home->addWidget(FrameReadgerForm, 8, 0, 1, 4);
+    home->addWidget(FrameLedgerForm, 8, 0, 1, 4);
     home->addWidget(FrameReportForm, 9, 0, 1, 4);
     home->setRowStretch(10, 1);
     home->setColumnStretch(1, 1);
@@ -165,20 +165,20 @@ PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget
         if (checked)
             optPrint_Click(id);
     });
-    optTiTle[0]->setChecked(true);
+    optTitle[0]->setChecked(true);
     optTiTle_Click(0);
 
     // Every box is named by its label, for screen readers; the radio
     // buttons and the check box by their captions.
     for (QLabel *label : {LabelSchoolName, LabelYearHome, LabelGradeHome, LabelRoomHome, LabelChargeHome,
-                          LabelTiTle, LabelReporter, LabelCarryOver, LabelPrintRespect, LabelPrintDate})
+                          LabelTitle, LabelReporter, LabelCarryOver, LabelPrintRespect, LabelPrintDate})
         label->buddy()->setAccessibleName(label->text());
     // On Linux a drop-down's own name is its text: the line edit that holds
     // the text is named by the label too. The inner frames by their titles
     // (an unnamed frame inside a frame is announced by the outer one's).
     for (QLabel *label : {LabelYearHome, LabelGradeHome, LabelRoomHome, LabelPrintRespect})
         static_cast<QComboBox *>(label->buddy())->lineEdit()->setAccessibleName(label->text());
-    for (QGroupBox *frame : {FrameReadgerForm, FrameReportForm})
+    for (QGroupBox *frame : {FrameLedgerForm, FrameReportForm})
         frame->setAccessibleName(frame->title());
 
     sheet::nameParts({{FrameHome, "FrameHome"}, {LabelSchoolName, "LabelSchoolName"},
@@ -186,17 +186,17 @@ PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget
                       {ComboYearHome, "ComboYearHome"}, {LabelGradeHome, "LabelGradeHome"},
                       {ComboGradeHome, "ComboGradeHome"}, {LabelRoomHome, "LabelRoomHome"},
                       {ComboRoomHome, "ComboRoomHome"}, {LabelChargeHome, "LabelChargeHome"},
-                      {TextChargeHome, "TextChargeHome"}, {LabelTiTle, "LabelTiTle"}, {TextTlTle, "TextTlTle"},
+                      {TextChargeHome, "TextChargeHome"}, {LabelTitle, "LabelTitle"}, {TextTitle, "TextTitle"},
                       {LabelReporter, "LabelReporter"}, {TextReporter, "TextReporter"},
                       {LabelCarryOver, "LabelCarryOver"}, {TextCarryOver, "TextCarryOver"},
-                      {FrameReadgerForm, "FrameReadgerForm"}, {CheckPrintCarry, "CheckPrintCarry"},
+                      {FrameLedgerForm, "FrameLedgerForm"}, {CheckPrintCarry, "CheckPrintCarry"},
                       {FrameReportForm, "FrameReportForm"}, {LabelPrintRespect, "LabelPrintRespect"},
                       {ComboPrintRespect, "ComboPrintRespect"}, {LabelPrintDate, "LabelPrintDate"},
                       {DTPickerPrintDate, "DTPickerPrintDate"}, {LabelReportColumn, "LabelReportColumn"},
                       {OptionAltColumn1, "OptionAltColumn1"}, {OptionAltColumn2, "OptionAltColumn2"},
                       {frmPrint, "frmPrint"}, {LabelCommentHome, "LabelCommentHome"}});
-    for (std::size_t i = 0; i < optTiTle.size(); ++i)
-        optTiTle[i]->setObjectName(sheet::indexedName("optTiTle", int(i)));
+    for (std::size_t i = 0; i < optTitle.size(); ++i)
+        optTitle[i]->setObjectName(sheet::indexedName("optTitle", int(i)));
     for (std::size_t i = 0; i < optPrint.size(); ++i)
         optPrint[i]->setObjectName(sheet::indexedName("optPrint", int(i)));
 
@@ -205,7 +205,7 @@ PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget
         if (checked)
             fieldEdited();
     });
-    for (QLineEdit *e : {TextSchoolName, TextChargeHome, TextTlTle, TextReporter, TextCarryOver})
+    for (QLineEdit *e : {TextSchoolName, TextChargeHome, TextTitle, TextReporter, TextCarryOver})
         connect(e, &QLineEdit::textChanged, this, [this] { fieldEdited(); });
     for (QComboBox *c : {ComboYearHome, ComboGradeHome, ComboRoomHome})
         connect(c, &QComboBox::editTextChanged, this, [this] { fieldEdited(); });
@@ -219,13 +219,13 @@ void PrintSettingsSheet::setPrintDate(const QDate &date)
 void PrintSettingsSheet::fieldEdited()
 {
     AccountTitle t;
-    t.classMode = optTiTle[0]->isChecked();
+    t.classMode = optTitle[0]->isChecked();
     t.schoolName = TextSchoolName->text();
     t.schoolYear = ComboYearHome->currentText();
     t.grade = ComboGradeHome->currentText();
     t.room = ComboRoomHome->currentText();
     t.charge = TextChargeHome->text();
-    t.title = TextTlTle->text();
+    t.title = TextTitle->text();
     t.reporter = TextReporter->text();
     t.carryOverName = TextCarryOver->text();
     m_doc.setTitle(t);
@@ -236,7 +236,7 @@ void PrintSettingsSheet::showTitle(const AccountTitle &t)
     // One field at a time: the sheet must not write a half-shown title back.
     const QSignalBlocker blockers[] = {QSignalBlocker(TextSchoolName), QSignalBlocker(ComboYearHome),
                                        QSignalBlocker(ComboGradeHome), QSignalBlocker(ComboRoomHome),
-                                       QSignalBlocker(TextChargeHome), QSignalBlocker(TextTlTle),
+                                       QSignalBlocker(TextChargeHome), QSignalBlocker(TextTitle),
                                        QSignalBlocker(TextReporter),   QSignalBlocker(TextCarryOver)};
     auto setText = [](QLineEdit *e, const QString &v) {
         if (e->text() != v)
@@ -251,7 +251,7 @@ void PrintSettingsSheet::showTitle(const AccountTitle &t)
     setCombo(ComboGradeHome, t.grade);
     setCombo(ComboRoomHome, t.room);
     setText(TextChargeHome, t.charge);
-    setText(TextTlTle, t.title);
+    setText(TextTitle, t.title);
     setText(TextReporter, t.reporter);
     setText(TextCarryOver, t.carryOverName);
     // Last: selecting the mode reads the fields back, which now show `t`.
@@ -267,7 +267,7 @@ void PrintSettingsSheet::optTiTle_Click(int index)
                                                       LabelRoomHome, ComboRoomHome, LabelChargeHome,
                                                       TextChargeHome})
         w->setEnabled(classMode);
-    for (QWidget *w : std::initializer_list<QWidget *>{LabelTiTle, TextTlTle, LabelReporter,
+    for (QWidget *w : std::initializer_list<QWidget *>{LabelTitle, TextTitle, LabelReporter,
                                                       TextReporter, LabelCarryOver, TextCarryOver})
         w->setEnabled(!classMode);
 }
@@ -284,15 +284,15 @@ void PrintSettingsSheet::optPrint_Click(int)
 
 void PrintSettingsSheet::selectTitleMode(int index)
 {
-    if (optTiTle[index]->isChecked())
+    if (optTitle[index]->isChecked())
         optTiTle_Click(index); // selecting the selected option still runs its handler
     else
-        optTiTle[index]->setChecked(true);
+        optTitle[index]->setChecked(true);
 }
 
 bool PrintSettingsSheet::classAccountMode() const
 {
-    return optTiTle[0]->isChecked();
+    return optTitle[0]->isChecked();
 }
 
 PrintSettings PrintSettingsSheet::settings() const

@@ -50,7 +50,7 @@ private:
     qint16 m_printKind = 11;
 
     QGroupBox *FrameHome = nullptr;
-    std::array<QRadioButton *, 2> optTiTle{};
+    std::array<QRadioButton *, 2> optTitle{};
     QLabel *LabelSchoolName = nullptr;
     QLineEdit *TextSchoolName = nullptr;
     QLabel *LabelYearHome = nullptr;
@@ -61,13 +61,13 @@ private:
     QComboBox *ComboRoomHome = nullptr;
     QLabel *LabelChargeHome = nullptr;
     QLineEdit *TextChargeHome = nullptr;
-    QLabel *LabelTiTle = nullptr;
-    QLineEdit *TextTlTle = nullptr;
+    QLabel *LabelTitle = nullptr;
+    QLineEdit *TextTitle = nullptr;
     QLabel *LabelReporter = nullptr;
     QLineEdit *TextReporter = nullptr;
     QLabel *LabelCarryOver = nullptr;
     QLineEdit *TextCarryOver = nullptr;
-    QGroupBox *FrameReadgerForm = nullptr;
+    QGroupBox *FrameLedgerForm = nullptr;
     QCheckBox *CheckPrintCarry = nullptr;
     QGroupBox *FrameReportForm = nullptr;
     QLabel *LabelPrintRespect = nullptr;

@@ -8,6 +8,7 @@
 #include "summary/summaries.h"
 #include "ui/widgets/dialogs.h"
 #include "ui/widgets/error_message.h"
+#include "ui/window/account_session.h"
 #include "ui/window/file_requests.h"
 #include "ui/window/undo_commands.h"
 
@@ -23,13 +24,13 @@ const QString kSaveQuestion = QStringLiteral("ﾌｧｲﾙが保存していま�
 
 } // namespace
 
-DocumentCommands::DocumentCommands(Document &doc, QUndoStack &undo, SelectionLists &names, Dialogs &dialogs,
-                                   QWidget *dialogParent, const QString &settingsFilePath)
-    : m_doc(doc), m_undo(undo), m_names(names), m_dialogs(dialogs), m_parent(dialogParent),
-      m_settingsFilePath(settingsFilePath)
+DocumentCommands::DocumentCommands(AccountSession &session, Dialogs &dialogs, QWidget *dialogParent,
+                                   const QString &settingsFilePath)
+    : m_session(session), m_doc(session.document()), m_undo(session.undoStack()), m_names(session.names()),
+      m_dialogs(dialogs), m_parent(dialogParent), m_settingsFilePath(settingsFilePath)
 {
     // Without a window the sums are still checked, as the window's refresh does.
-    m_refresh = [this] { computeSummaries(m_doc.entries(), m_doc.title().carryOverOverride()); };
+    m_refresh = [this] { m_session.summaries(); };
     // A few seconds after a change, unsaved work goes into the recovery copy;
     // once nothing is unsaved (saved, closed, undone) the copy goes.
     m_recoveryTimer = new QTimer(this);

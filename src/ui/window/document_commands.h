@@ -18,6 +18,7 @@
 #include <memory>
 
 class AccountLock;
+class AccountSession;
 class Dialogs;
 class QTimer;
 class QUndoStack;
@@ -38,8 +39,8 @@ public:
 
     // `dialogParent` is the window the questions belong to (may be null).
     // `settingsFilePath` is where the remembered names are kept; empty means the default place.
-    DocumentCommands(Document &doc, QUndoStack &undo, SelectionLists &names, Dialogs &dialogs,
-                     QWidget *dialogParent, const QString &settingsFilePath = QString());
+    DocumentCommands(AccountSession &session, Dialogs &dialogs, QWidget *dialogParent,
+                     const QString &settingsFilePath = QString());
     ~DocumentCommands() override;
 
     // Close (with its question), then the file the user chooses.
@@ -85,6 +86,7 @@ public:
     bool unsavedWorkCopied() const;
     // Brings what is derived from the document (the summaries) up to date
     // after it was read; throws OverflowError when a period's sums do not fit.
+    // The session's summaries unless set.
     void setRefresh(std::function<void()> refresh) { m_refresh = std::move(refresh); }
 
 signals:
@@ -111,6 +113,7 @@ private:
     void setReadOnly(bool readOnly);
     bool guarded(const std::function<void()> &f);
 
+    AccountSession &m_session;
     Document &m_doc;
     QUndoStack &m_undo;
     SelectionLists &m_names;

@@ -105,12 +105,12 @@ void PrintCommands::preview(Printout printout, const PrintSettings &ps, const Pe
                           Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
 }
 
-void PrintCommands::exportCsv(Printout printout, const PrintSettings &ps)
+void PrintCommands::exportCsv(Printout printout, const PrintSettings &ps, const PeriodSummaries &sums)
 {
     int filter = 0;
     const QString name =
         m_dialogs.saveFileName(m_parent, csvExportRequest(m_doc.fileName(), printout.title()), &filter);
     if (name.isEmpty())
         return;
-    ::exportCsv(m_doc, ps, printout, name, chosenCsvEncoding(filter));
+    ::exportCsv(m_doc, sums, ps, printout, name, chosenCsvEncoding(filter));
 }

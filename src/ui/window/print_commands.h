@@ -33,7 +33,7 @@ public:
     void preview(Printout printout, const PrintSettings &ps, const PeriodSummaries &sums,
                  const QString &accountFile);
     // Throws HarumokaError when the file cannot be written.
-    void exportCsv(Printout printout, const PrintSettings &ps);
+    void exportCsv(Printout printout, const PrintSettings &ps, const PeriodSummaries &sums);
 
 private:
     const Document &m_doc;

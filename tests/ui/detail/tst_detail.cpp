@@ -4,9 +4,9 @@
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/window_fixture.h"
-#include "ui/detail/frmdetail.h"
+#include "ui/detail/detail_window.h"
 #include "ui/widgets/flexgrid.h"
-#include "ui/sheets/supply_sheet.h"
+#include "ui/sheets/expense_sheet.h"
 #include "support/parts.h"
 
 #include <QTabWidget>
@@ -20,9 +20,9 @@
 static QStringList lines(const Document &doc, const EntryPtr &e)
 {
     QStringList out;
-    if (const EntryPtr now = doc.entry(e->taKey); now->taDetailList)
-        for (const MekaluDetail &l : *now->taDetailList)
-            out << l.tdArticle + QLatin1Char('=') + QString::number(l.tdAmount);
+    if (const EntryPtr now = doc.entry(e->key); now->details)
+        for (const DetailLine &l : *now->details)
+            out << l.article + QLatin1Char('=') + QString::number(l.amount);
     return out;
 }
 
@@ -30,15 +30,15 @@ class TestDetail : public QObject {
     Q_OBJECT
 
     // Selects expense row `row` and presses "編集" as a user does.
-    frmDetail *open(WindowFixture &f, int row)
+    DetailWindow *open(WindowFixture &f, int row)
     {
-        SupplySheet *s = f.showSupply();
+        ExpenseSheet *s = f.showSupply();
         part<FlexGrid>(*s, "MSFlexGridSupply")->clickCell(row, 6);
         auto *detailButton = part<QPushButton>(*s, "CommandSupplyDetail");
         if (!detailButton->isVisible() || !detailButton->isEnabled())
             return nullptr;
         detailButton->click();
-        auto *dw = f.w->findChild<frmDetail *>();
+        auto *dw = f.w->findChild<DetailWindow *>();
         // Keys reach the detail window once it is the active window.
         if (dw && !QTest::qWaitFor([dw] { return dw->isActiveWindow(); }))
             qWarning("the detail window did not become active");
@@ -52,15 +52,15 @@ private slots:
         f.add(expense(d(2026, 4, 1), "first", 100));
         f.add(expense(d(2026, 5, 10), "画用紙", 3000, "図工", 12));
         f.refill();
-        frmDetail *dw = open(f, 2);
+        DetailWindow *dw = open(f, 2);
         QVERIFY(dw);
         QVERIFY(dw->isVisible());
         QVERIFY(!f.w->isEnabled());
         QCOMPARE(dw->windowTitle(), QStringLiteral("明細書"));
         QCOMPARE(part<QLabel>(*dw, "LabelDetailDate")->text(), QStringLiteral("2026/05/10"));
-        QCOMPARE(part<QLabel>(*dw, "LabelDetailRexeipt")->text(), QStringLiteral("No. 12"));
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailReceipt")->text(), QStringLiteral("No. 12"));
         QCOMPARE(part<QLabel>(*dw, "LabelDetailArticle")->text(), QStringLiteral("画用紙  図工"));
-        QCOMPARE(part<QLabel>(*dw, "LabelDetailRemainder")->text(), QStringLiteral("¥3,000"));
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailAmount")->text(), QStringLiteral("¥3,000"));
         QCOMPARE(part<QLabel>(*dw, "LabelDetailSum")->text(), QStringLiteral("¥ 0"));
         QCOMPARE(gridRow(part<FlexGrid>(*dw, "MSFlexGridDetail"), 0, 3), (QStringList{"No.", "項目", "金額"}));
         QVERIFY(part<QComboBox>(*dw, "ComboDetailArticle")->count() == 0);
@@ -77,10 +77,10 @@ private slots:
         WindowFixture f;
         f.add(expense(d(2026, 4, 1), "a", -1234));
         f.refill();
-        frmDetail *dw = open(f, 1);
+        DetailWindow *dw = open(f, 1);
         QVERIFY(dw);
-        QVERIFY(part<QLabel>(*dw, "LabelDetailRexeipt")->text().isEmpty());
-        QCOMPARE(part<QLabel>(*dw, "LabelDetailRemainder")->text(), QStringLiteral("-¥1,234"));
+        QVERIFY(part<QLabel>(*dw, "LabelDetailReceipt")->text().isEmpty());
+        QCOMPARE(part<QLabel>(*dw, "LabelDetailAmount")->text(), QStringLiteral("-¥1,234"));
         QCOMPARE(formatYen(1234), QStringLiteral("¥1,234"));
         dw->forceUnload();
     }
@@ -103,7 +103,7 @@ private slots:
         auto e = f.add(expense(d(2026, 4, 1), "a", 3000));
         f.setDetails(e, {{"x", 1000}, {"y", second}});
         f.refill();
-        frmDetail *dw = open(f, 1);
+        DetailWindow *dw = open(f, 1);
         QVERIFY(dw);
         QCOMPARE(part<QLabel>(*dw, "LabelDetailSum")->text(), text);
         QCOMPARE(part<QLabel>(*dw, "LabelDetailSum")->palette().color(part<QLabel>(*dw, "LabelDetailSum")->foregroundRole()).name(), color);
@@ -117,7 +117,7 @@ private slots:
         auto e = f.add(expense(d(2026, 4, 1), "a", 600));
         f.setDetails(e, {{"A", 100}, {"B", 200}, {"C", 300}});
         f.refill();
-        frmDetail *dw = open(f, 1);
+        DetailWindow *dw = open(f, 1);
         QVERIFY(dw);
         FlexGrid *g = part<FlexGrid>(*dw, "MSFlexGridDetail");
         // A click on the tenth row of a three-line grid starts line 4.
@@ -142,7 +142,7 @@ private slots:
         pressKey(Qt::Key_Return);
         QCOMPARE(lines(f.doc(), e), (QStringList{"A=100", "B=250", "C=300", "のり=50"}));
         // Delete a line: a change to save; the line below it keeps an empty cell for 0.
-        f.doc().recordDetailLine(e->taKey, 2, MekaluDetail{"C", 0}, true);
+        f.doc().recordDetailLine(e->key, 2, DetailLine{"C", 0}, true);
         dw->editFlexGridDetail();
         g->clickCell(2, 1);
         f.doc().setModified(false);
@@ -174,7 +174,7 @@ private slots:
         auto e = f.add(expense(d(2026, 4, 1), "a", 2000000000));
         f.setDetails(e, {{"x", 2000000000}});
         f.refill();
-        frmDetail *dw = open(f, 1);
+        DetailWindow *dw = open(f, 1);
         QVERIFY(dw);
         QCOMPARE(part<QLabel>(*dw, "LabelDetailSum")->text(), QStringLiteral("¥2,000,000,000"));
         mouseClickCell(part<FlexGrid>(*dw, "MSFlexGridDetail"), 2, 1);
@@ -196,7 +196,7 @@ private slots:
         auto e = f.add(expense(d(2026, 4, 1), "a", 300));
         f.setDetails(e, {{"A", 100}, {QString(), 0}, {"B", 200}});
         f.refill();
-        frmDetail *dw = open(f, 1);
+        DetailWindow *dw = open(f, 1);
         QVERIFY(dw);
         part<QPushButton>(*dw, "CommandDetailClose")->click();
         QCOMPARE(lines(f.doc(), e), (QStringList{"A=100", "B=200"}));
@@ -206,9 +206,9 @@ private slots:
         // An existing empty list with amount 500: asked; Yes keeps the window open.
         WindowFixture g;
         auto empty = g.add(expense(d(2026, 4, 1), "b", 500));
-        g.doc().ensureDetailList(empty->taKey);
+        g.doc().ensureDetailList(empty->key);
         g.refill();
-        frmDetail *dw2 = open(g, 1);
+        DetailWindow *dw2 = open(g, 1);
         QVERIFY(dw2);
         const QString question = QStringLiteral("支出表の記載金額と、明細の合計金額が違っています。\r明細表を見直しますか？");
         g.dialogs.expectMessage(question, Dialogs::Answer::Yes);
@@ -227,7 +227,7 @@ private slots:
         WindowFixture f;
         f.add(expense(d(2026, 6, 1), "画材", 300));
         f.refill();
-        frmDetail *dw = open(f, 1);
+        DetailWindow *dw = open(f, 1);
         QVERIFY(dw);
         for (auto [name, amount] : {std::pair{"絵の具", "100"}, std::pair{"筆", "200"}}) {
             // A click on the first blank row starts a new line there.
@@ -239,7 +239,7 @@ private slots:
         }
         part<QPushButton>(*dw, "CommandDetailClose")->click();
         QVERIFY(f.dialogs.done());
-        SupplySheet *s = part<SupplySheet>(*f.w, "supplySheet");
+        ExpenseSheet *s = part<ExpenseSheet>(*f.w, "expenseSheet");
         QCOMPARE(part<FlexGrid>(*s, "MSFlexGridSupply")->TextMatrix(1, 6), QStringLiteral("○"));
         f.w->refreshSummaries();
         FlexGrid *t1 = part<SummarySheet>(*f.w, "summarySheets", Term1)->grid();
@@ -253,8 +253,8 @@ private slots:
         QVERIFY(f.w->mnuFileClose_Click());
         QVERIFY(f.w->openFile(name));
         EntryPtr e = f.doc().entryAt(false, 1);
-        QCOMPARE(e->taArticle, QStringLiteral("画材"));
-        QCOMPARE(e->taAmount, 300);
+        QCOMPARE(e->article, QStringLiteral("画材"));
+        QCOMPARE(e->amount, 300);
         QCOMPARE(lines(f.doc(), e), (QStringList{"絵の具=100", "筆=200"}));
         QCOMPARE(part<FlexGrid>(*s, "MSFlexGridSupply")->TextMatrix(1, 6), QStringLiteral("○"));
         QCOMPARE(part<FlexGrid>(*s, "MSFlexGridSupply")->TextMatrix(1, 3), QStringLiteral("画材"));

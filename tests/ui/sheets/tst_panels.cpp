@@ -9,7 +9,7 @@
 #include "ui/widgets/datepicker.h"
 #include "ui/widgets/flexgrid.h"
 #include "ui/sheets/income_sheet.h"
-#include "ui/sheets/supply_sheet.h"
+#include "ui/sheets/expense_sheet.h"
 #include "support/parts.h"
 
 #include <QApplication>
@@ -32,7 +32,7 @@ static QStringList keys(const EntryList &list)
 {
     QStringList out;
     for (const EntryPtr &a : list.entries())
-        out << a->taArticle;
+        out << a->article;
     return out;
 }
 
@@ -80,8 +80,8 @@ private slots:
             pressKey(Qt::Key_Return);
             QVERIFY(f.dialogs.done());
             const EntryPtr e = f.doc().entryAt(true, 1);
-            QCOMPARE(qint64(e->taAmount), fits ? amount.trimmed().toLongLong() : 0);
-            QCOMPARE(e->taPerPerson, fits ? QString(perPupil).remove(QLatin1Char(',')).toInt() : 0);
+            QCOMPARE(qint64(e->amount), fits ? amount.trimmed().toLongLong() : 0);
+            QCOMPARE(e->perPupil, fits ? QString(perPupil).remove(QLatin1Char(',')).toInt() : 0);
             QCOMPARE(part<IncomeSheet>(*f.w, "incomeSheet")->defaultStudents(), qint16(pupils.toInt()));
         }
     }
@@ -95,7 +95,7 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), part<QComboBox>(*s, "ComboIncomeArticle"));
         commitText(QStringLiteral("学級費"));
         pressKey(Qt::Key_Return);
-        QCOMPARE(f.doc().entryAt(true, 1)->taArticle, QStringLiteral("学級費"));
+        QCOMPARE(f.doc().entryAt(true, 1)->article, QStringLiteral("学級費"));
         QCOMPARE(comboItems(part<QComboBox>(*s, "ComboIncomeArticle")), QStringList{QStringLiteral("学級費")});
         // A pasted line break is cut off.
         mouseClickCell(part<FlexGrid>(*s, "MSFlexGridIncome"), 1, 3);
@@ -130,7 +130,7 @@ private slots:
             f.add(income ? ::income(d(2026, 4, i * 2), QStringLiteral("e%1").arg(i), 100)
                          : expense(d(2026, 4, i * 2), QStringLiteral("e%1").arg(i), 100));
         part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(income ? 1 : 2);
-        EntrySheet *s = income ? static_cast<EntrySheet *>(part<IncomeSheet>(*f.w, "incomeSheet")) : part<SupplySheet>(*f.w, "supplySheet");
+        EntrySheet *s = income ? static_cast<EntrySheet *>(part<IncomeSheet>(*f.w, "incomeSheet")) : part<ExpenseSheet>(*f.w, "expenseSheet");
         DatePicker *picker = income ? part<DatePicker>(*f.w, "DTPickerIncomeDate") : part<DatePicker>(*f.w, "DTPickerSupplyDate");
         const int articleCol = income ? 2 : 3;
         FlexGrid *g = s->grid();
@@ -150,13 +150,13 @@ private slots:
         QCOMPARE(g->TextMatrix(3, articleCol), QStringLiteral("e5"));
         QVERIFY(g->TextMatrix(3, 1).endsWith(QStringLiteral("26/04/05")));
         // The selection, the keyboard cursor and any open editor are on the chosen entry.
-        QCOMPARE(f.doc().entryAt(income, s->selectedRow())->taArticle, chosen.isEmpty() ? QStringLiteral("e5") : chosen);
+        QCOMPARE(f.doc().entryAt(income, s->selectedRow())->article, chosen.isEmpty() ? QStringLiteral("e5") : chosen);
         QCOMPARE(g->keyRow(), int(s->selectedRow()));
         if (s->editorRow() != 0 || !chosen.isEmpty())
             QCOMPARE(s->editorRow(), int(s->selectedRow()));
         if (!chosen.isEmpty())
-            QCOMPARE(s->source()->taArticle, chosen);
-        QVERIFY(!part<SupplySheet>(*f.w, "supplySheet")->datePicked());
+            QCOMPARE(s->source()->article, chosen);
+        QVERIFY(!part<ExpenseSheet>(*f.w, "expenseSheet")->datePicked());
     }
 
     void recordingGivesNewKeysAndKeepsTheCount()
@@ -167,11 +167,11 @@ private slots:
         IncomeSheet *s = part<IncomeSheet>(*f.w, "incomeSheet");
         part<FlexGrid>(*s, "MSFlexGridIncome")->clickCell(1, 2);
         part<QPushButton>(*s, "CommandIncomeRecord")->click();
-        const qint32 k1 = f.doc().entryAt(true, 1)->taKey;
+        const qint32 k1 = f.doc().entryAt(true, 1)->key;
         part<FlexGrid>(*s, "MSFlexGridIncome")->clickCell(1, 6);
         part<QLineEdit>(*s, "TextIncomeAmount")->setText(QStringLiteral("200"));
         part<QPushButton>(*s, "CommandIncomeRecord")->click();
-        const qint32 k2 = f.doc().entryAt(true, 1)->taKey;
+        const qint32 k2 = f.doc().entryAt(true, 1)->key;
         QVERIFY(k1 != k2);
         QCOMPARE(f.doc().incomeCount(), qint16(1));
         QCOMPARE(keys(f.doc().entries()).size(), 1);
@@ -186,13 +186,13 @@ private slots:
         part<FlexGrid>(*s, "MSFlexGridIncome")->clickCell(1, 6);
         part<QLineEdit>(*s, "TextIncomeAmount")->setText(QStringLiteral("999"));
         part<QPushButton>(*s, "CommandIncomeNew")->click();
-        QCOMPARE(f.doc().entryAt(true, 1)->taAmount, 100);
+        QCOMPARE(f.doc().entryAt(true, 1)->amount, 100);
         QCOMPARE(f.doc().incomeCount(), qint16(2));
         // A click elsewhere records the change first.
         part<FlexGrid>(*s, "MSFlexGridIncome")->clickCell(1, 6);
         part<QLineEdit>(*s, "TextIncomeAmount")->setText(QStringLiteral("777"));
         part<FlexGrid>(*s, "MSFlexGridIncome")->clickCell(10, 2);
-        QCOMPARE(f.doc().entryAt(true, 1)->taAmount, 777);
+        QCOMPARE(f.doc().entryAt(true, 1)->amount, 777);
         QCOMPARE(f.doc().incomeCount(), qint16(3));
     }
 
@@ -226,17 +226,17 @@ private slots:
         // The box opens again with what was typed, to be corrected.
         QVERIFY(!part<QLineEdit>(*s, "TextIncomeStudents")->isHidden());
         QCOMPARE(part<QLineEdit>(*s, "TextIncomeStudents")->text(), QStringLiteral("40000"));
-        QCOMPARE(f.doc().entryAt(true, 1)->taAmount, 100);
+        QCOMPARE(f.doc().entryAt(true, 1)->amount, 100);
         QVERIFY(f.dialogs.done());
         // Expense amount beyond 32 bits.
         f.add(expense(d(2026, 4, 1), "E", 1));
         f.refill();
-        SupplySheet *e = part<SupplySheet>(*f.w, "supplySheet");
+        ExpenseSheet *e = part<ExpenseSheet>(*f.w, "expenseSheet");
         part<FlexGrid>(*e, "MSFlexGridSupply")->clickCell(1, 5);
         part<QLineEdit>(*e, "TextSupplyAmount")->setText(QStringLiteral("99999999999"));
         f.dialogs.expectMessageContaining(QStringLiteral("金額"));
         part<QPushButton>(*e, "CommandSupplyRecord")->click();
-        QCOMPARE(f.doc().entryAt(false, 1)->taAmount, 1);
+        QCOMPARE(f.doc().entryAt(false, 1)->amount, 1);
     }
 
     void receiptNumbersBelongToOneEntry()
@@ -246,7 +246,7 @@ private slots:
         f.add(expense(d(2026, 4, 7), "seven", 1, QString(), 7));
         f.add(expense(d(2026, 4, 9), "none", 1));
         f.refill();
-        SupplySheet *s = f.showSupply();
+        ExpenseSheet *s = f.showSupply();
         FlexGrid *g = part<FlexGrid>(*s, "MSFlexGridSupply");
         DatePicker *picker = part<DatePicker>(*s, "DTPickerSupplyDate");
         // A number of another entry, once the box is left, shows that entry's
@@ -262,12 +262,12 @@ private slots:
         QCOMPARE(picker->Value(), QDate(2026, 4, 9));
         part<QPushButton>(*s, "CommandSupplyRecord")->click();
         QCOMPARE(describe(f.doc().entries()).last(), QStringLiteral("E:04/09:none:1"));
-        QCOMPARE(f.doc().entryAt(false, 3)->taReceipt, qint16(0));
+        QCOMPARE(f.doc().entryAt(false, 3)->receipt, qint16(0));
         // The owner keeps its number.
         mouseClickCell(g, 2, 2);
         QCOMPARE(part<QComboBox>(*s, "ComboSupplyReceipt")->currentText(), QStringLiteral(" 7"));
         pressKey(Qt::Key_Return);
-        QCOMPARE(f.doc().entryAt(false, 2)->taReceipt, qint16(7));
+        QCOMPARE(f.doc().entryAt(false, 2)->receipt, qint16(7));
         // An unused number hides the box when it is left and is recorded next.
         mouseClickCell(g, 3, 2);
         typeKeys(QStringLiteral("5"));
@@ -302,7 +302,7 @@ private slots:
         f.add(expense(d(2026, 4, 3), "one", 1, QString(), 1));
         f.add(expense(d(2026, 4, 9), "none", 1));
         f.refill();
-        SupplySheet *s = f.showSupply();
+        ExpenseSheet *s = f.showSupply();
         mouseClickCell(part<FlexGrid>(*s, "MSFlexGridSupply"), 2, 2);
         // 18 passes through 1, which is the other entry's.
         typeKeys(typed);
@@ -316,8 +316,8 @@ private slots:
         else
             QTest::mouseClick(part<QPushButton>(*s, "CommandSupplyRecord"), Qt::LeftButton);
         const EntryPtr e = f.doc().entryAt(false, 2);
-        QCOMPARE(e->taReceipt, qint16(18));
-        QCOMPARE(e->taDate.date(), QDate(2026, 4, 9));
+        QCOMPARE(e->receipt, qint16(18));
+        QCOMPARE(e->date.date(), QDate(2026, 4, 9));
     }
 
     void theDateEditorTakesTheEntrysOwnDate_data()
@@ -334,14 +334,14 @@ private slots:
         WindowFixture f;
         f.add(expense(d(year, 4, 10), "a", 1));
         f.refill();
-        SupplySheet *s = f.showSupply();
+        ExpenseSheet *s = f.showSupply();
         QCOMPARE(part<FlexGrid>(*s, "MSFlexGridSupply")->TextMatrix(1, 1),
                  QStringLiteral("%1/04/10").arg(year % 100, 2, 10, QLatin1Char('0')));
         mouseClickCell(part<FlexGrid>(*s, "MSFlexGridSupply"), 1, 1);
         QCOMPARE(part<DatePicker>(*s, "DTPickerSupplyDate")->Value(), QDate(year, 4, 10));
         // Leaving the cell records the entry.
         mouseClickCell(part<FlexGrid>(*s, "MSFlexGridSupply"), 1, 3);
-        QCOMPARE(f.doc().entryAt(false, 1)->taDate.date(), QDate(year, 4, 10));
+        QCOMPARE(f.doc().entryAt(false, 1)->date.date(), QDate(year, 4, 10));
     }
 
     void scrollingKeepsWhatWasTypedInTheOpenEditor()
@@ -363,7 +363,7 @@ private slots:
         QVERIFY(part<QComboBox>(*s, "ComboIncomeArticle")->isVisible());
         QCOMPARE(part<QComboBox>(*s, "ComboIncomeArticle")->currentText(), QStringLiteral("途中"));
         part<QPushButton>(*s, "CommandIncomeRecord")->click();
-        QCOMPARE(f.doc().entryAt(true, 3)->taArticle, QStringLiteral("途中"));
+        QCOMPARE(f.doc().entryAt(true, 3)->article, QStringLiteral("途中"));
         // An editor whose row scrolls out below the view hides too.
         g->setTopRow(10);
         mouseClickCell(g, 20, 2);
@@ -377,13 +377,13 @@ private slots:
         auto e = f.add(expense(d(2026, 5, 1), "a", 300));
         e = f.setDetails(e, {{"x", 100}, {"y", 200}});
         f.refill();
-        SupplySheet *s = f.showSupply();
+        ExpenseSheet *s = f.showSupply();
         mouseClickCell(part<FlexGrid>(*s, "MSFlexGridSupply"), 1, 3);
         commitText(QStringLiteral("文房具"));
         part<QPushButton>(*s, "CommandSupplyRecord")->click();
         QCOMPARE(part<FlexGrid>(*s, "MSFlexGridSupply")->TextMatrix(1, 6), QStringLiteral("○"));
         QCOMPARE(part<FlexGrid>(*s, "MSFlexGridSupply")->TextMatrix(1, 3), QStringLiteral("文房具"));
-        QVERIFY(f.doc().entryAt(false, 1)->taDetailList == e->taDetailList);
+        QVERIFY(f.doc().entryAt(false, 1)->details == e->details);
         QCOMPARE(comboItems(part<QComboBox>(*s, "ComboSupplyArticle")), QStringList{QStringLiteral("文房具")});
     }
 
@@ -406,7 +406,7 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), part<QComboBox>(*s, "ComboIncomeArticle"));
         commitText(QStringLiteral("修学旅行"));
         pressKey(Qt::Key_Return);
-        QCOMPARE(f.doc().entryAt(true, 2)->taArticle, QStringLiteral("修学旅行"));
+        QCOMPARE(f.doc().entryAt(true, 2)->article, QStringLiteral("修学旅行"));
         // The closed editor hands the focus back to the grid.
         QCOMPARE(QApplication::focusWidget(), g);
         // Escape drops an edit.
@@ -416,7 +416,7 @@ private slots:
         pressKey(Qt::Key_Escape);
         QVERIFY(!part<QComboBox>(*s, "ComboIncomeArticle")->isVisible());
         QVERIFY(!part<IncomeSheet>(*f.w, "incomeSheet")->current());
-        QCOMPARE(f.doc().entryAt(true, 1)->taArticle, QStringLiteral("A"));
+        QCOMPARE(f.doc().entryAt(true, 1)->article, QStringLiteral("A"));
         QCOMPARE(QApplication::focusWidget(), g);
     }
 
@@ -424,7 +424,7 @@ private slots:
     {
         WindowFixture f;
         IncomeSheet *in = part<IncomeSheet>(*f.w, "incomeSheet");
-        SupplySheet *out = part<SupplySheet>(*f.w, "supplySheet");
+        ExpenseSheet *out = part<ExpenseSheet>(*f.w, "expenseSheet");
         for (int i = 0; i < 6; ++i) {
             part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(1);
             part<QPushButton>(*in, "CommandIncomeNew")->click();
@@ -441,7 +441,7 @@ private slots:
             part<QPushButton>(*out, "CommandSupplyNew")->click();
             part<DatePicker>(*out, "DTPickerSupplyDate")->setValue(QDate(2026, 4 + i, 12));
             emit part<DatePicker>(*out, "DTPickerSupplyDate")->CloseUp();
-            const int srow = part<SupplySheet>(*f.w, "supplySheet")->selectedRow();
+            const int srow = part<ExpenseSheet>(*f.w, "expenseSheet")->selectedRow();
             mouseClickCell(part<FlexGrid>(*out, "MSFlexGridSupply"), srow, 3);
             commitText(QStringLiteral("教材費"));
             mouseClickCell(part<FlexGrid>(*out, "MSFlexGridSupply"), srow, 5);

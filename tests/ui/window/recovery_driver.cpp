@@ -10,7 +10,7 @@
 #include "ui/widgets/dialogs.h"
 #include "ui/window/document_commands.h"
 #include "ui/widgets/flexgrid.h"
-#include "ui/window/frmmain.h"
+#include "ui/window/main_window.h"
 #include "ui/sheets/income_sheet.h"
 #include "support/parts.h"
 #include "support/silent_dialogs.h"

@@ -6,6 +6,7 @@
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/scripted_dialogs.h"
+#include "ui/window/account_session.h"
 #include "ui/window/document_commands.h"
 
 #include <QTemporaryDir>
@@ -17,10 +18,9 @@ namespace {
 struct Harness {
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
-    Document doc;
-    QUndoStack undo;
-    SelectionLists names;
-    DocumentCommands commands{doc, undo, names, dialogs, nullptr, dir.filePath(QStringLiteral("names.ini"))};
+    AccountSession session;
+    Document &doc = session.document();
+    DocumentCommands commands{session, dialogs, nullptr, dir.filePath(QStringLiteral("names.ini"))};
     QString file = dir.filePath(QStringLiteral("a.txt"));
     int cleared = 0;
     bool readOnlyShown = false;
@@ -93,11 +93,8 @@ private slots:
         }) << true << 0 << 3 << false << false << false << 1;
         // Held by another program: read-only, and Save asks for another name.
         QTest::newRow("read-only open") << Story([](Harness &h) {
-            Document otherDoc;
-            QUndoStack otherUndo;
-            SelectionLists otherNames;
-            DocumentCommands other(otherDoc, otherUndo, otherNames, h.dialogs, nullptr,
-                                   h.dir.filePath(QStringLiteral("other.ini")));
+            AccountSession otherSession;
+            DocumentCommands other(otherSession, h.dialogs, nullptr, h.dir.filePath(QStringLiteral("other.ini")));
             if (!other.openFile(h.file))
                 return false;
             h.dialogs.expectMessageContaining(QStringLiteral("読み取り専用で開きますか？"), Dialogs::Answer::Yes);

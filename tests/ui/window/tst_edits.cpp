@@ -7,11 +7,11 @@
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/window_fixture.h"
-#include "ui/detail/frmdetail.h"
+#include "ui/detail/detail_window.h"
 #include "ui/widgets/flexgrid.h"
 #include "ui/sheets/income_sheet.h"
 #include "ui/sheets/print_settings_sheet.h"
-#include "ui/sheets/supply_sheet.h"
+#include "ui/sheets/expense_sheet.h"
 #include "support/parts.h"
 
 #include <QComboBox>
@@ -31,11 +31,11 @@ enum class Edit {
     LookOnly,
 };
 
-frmDetail *openDetail(WindowFixture &f)
+DetailWindow *openDetail(WindowFixture &f)
 {
     part<FlexGrid>(*f.w, "MSFlexGridSupply")->clickCell(1, 6);
     part<QPushButton>(*f.w, "CommandSupplyDetail")->click();
-    return f.w->findChild<frmDetail *>();
+    return f.w->findChild<DetailWindow *>();
 }
 
 } // namespace
@@ -111,7 +111,7 @@ private slots:
             break;
         case Edit::DetailRecord:
         case Edit::DetailDelete: {
-            frmDetail *dw = openDetail(f);
+            DetailWindow *dw = openDetail(f);
             QVERIFY(dw);
             part<FlexGrid>(*dw, "MSFlexGridDetail")->clickCell(1, 2);
             if (edit == Edit::DetailRecord) {
@@ -140,7 +140,7 @@ private slots:
             commitText(part<QLineEdit>(*ps, "TextChargeHome"), QStringLiteral("山田"));
             break;
         case Edit::Title:
-            commitText(part<QLineEdit>(*ps, "TextTlTle"), QStringLiteral("（新）"));
+            commitText(part<QLineEdit>(*ps, "TextTitle"), QStringLiteral("（新）"));
             break;
         case Edit::Reporter:
             commitText(part<QLineEdit>(*ps, "TextReporter"), QStringLiteral("副"));
@@ -149,7 +149,7 @@ private slots:
             commitText(part<QLineEdit>(*ps, "TextCarryOver"), QStringLiteral("の"));
             break;
         case Edit::Mode:
-            part<QRadioButton>(*ps, "optTiTle", 0)->click();
+            part<QRadioButton>(*ps, "optTitle", 0)->click();
             break;
         case Edit::LookOnly:
             for (int tab = 0; tab < part<QTabWidget>(*f.w, "SSTabSheets")->count(); ++tab)

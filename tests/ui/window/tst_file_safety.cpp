@@ -36,7 +36,7 @@ const QStringList kAccount = {"iMekalu135", "True", "", "", "", "", "", "True", 
                               " 0", " 0", " 3000"};
 
 
-bool noticeShown(frmMain &w)
+bool noticeShown(MainWindow &w)
 {
     for (QAction *a : part<QToolBar>(w, "tbToolBar")->actions())
         if (part<QToolBar>(w, "tbToolBar")->widgetForAction(a) == part<QLabel>(w, "readOnlyNotice"))

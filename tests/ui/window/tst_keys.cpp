@@ -6,13 +6,13 @@
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/window_fixture.h"
-#include "ui/detail/frmdetail.h"
+#include "ui/detail/detail_window.h"
 #include "ui/widgets/datepicker.h"
 #include "ui/widgets/flexgrid.h"
 #include "ui/sheets/income_sheet.h"
 #include "ui/sheets/print_settings_sheet.h"
 #include "ui/widgets/sheet_widgets.h"
-#include "ui/sheets/supply_sheet.h"
+#include "ui/sheets/expense_sheet.h"
 #include "support/parts.h"
 
 #include <QUndoStack>
@@ -35,13 +35,13 @@ QString fields(const EntryPtr &e)
 {
     if (!e)
         return QStringLiteral("(none)");
-    const QString date = shortDate(e->taDate);
-    if (e->taIncome)
-        return QStringList{date, e->taArticle, e->taSubArticle, QString::number(e->taPerPerson),
-                           QString::number(e->taStudentsNumber), QString::number(e->taAmount)}
+    const QString date = shortDate(e->date);
+    if (e->income)
+        return QStringList{date, e->article, e->breakdown, QString::number(e->perPupil),
+                           QString::number(e->pupils), QString::number(e->amount)}
             .join('|');
-    return QStringList{date, QString::number(e->taReceipt), e->taArticle, e->taSubArticle,
-                       QString::number(e->taAmount)}
+    return QStringList{date, QString::number(e->receipt), e->article, e->breakdown,
+                       QString::number(e->amount)}
         .join('|');
 }
 
@@ -58,7 +58,7 @@ struct Sheets : WindowFixture {
     EntrySheet *sheet(int tab) const
     {
         return tab == 1 ? static_cast<EntrySheet *>(part<IncomeSheet>(*w, "incomeSheet"))
-                        : static_cast<EntrySheet *>(part<SupplySheet>(*w, "supplySheet"));
+                        : static_cast<EntrySheet *>(part<ExpenseSheet>(*w, "expenseSheet"));
     }
     // The editor laid over column `col` of a sheet's grid.
     QWidget *editor(int tab, int col) const
@@ -240,7 +240,7 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         f.add(expense(d(2026, 4, 3), "c", 300, QString(), 7));
         f.setDetails(f.entry(2, 2), {{"x", 100}, {"y", 200}});
         f.refill();
-        QPointer<frmDetail> dw;
+        QPointer<DetailWindow> dw;
         FlexGrid *g = nullptr;
         auto shown = [&g, rows = QStringList()]() mutable { // the grid's rows after No.: "2026/04/02,B,,500,30,15,000;..."
             for (int r = 1; !g->TextMatrix(r, 0).isEmpty(); ++r)
@@ -259,7 +259,7 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
                 if (arg == "3" && !dw) {
                     f.open(2, 2, 6);
                     part<QPushButton>(*f.w, "CommandSupplyDetail")->click();
-                    QTRY_VERIFY((dw = f.w->findChild<frmDetail *>()) && dw->isActiveWindow());
+                    QTRY_VERIFY((dw = f.w->findChild<DetailWindow *>()) && dw->isActiveWindow());
                 }
                 g = dw ? part<FlexGrid>(*dw, "MSFlexGridDetail") : f.sheet(arg.toInt())->grid();
                 g->setFocus();
@@ -333,7 +333,7 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         f.refill();
         f.open(2, 2, 6);
         part<QPushButton>(*f.w, "CommandSupplyDetail")->click();
-        auto *dw = f.w->findChild<frmDetail *>();
+        auto *dw = f.w->findChild<DetailWindow *>();
         QVERIFY(dw);
         QTRY_VERIFY(dw->isActiveWindow());
         mouseClickCell(part<FlexGrid>(*dw, "MSFlexGridDetail"), 1, col);
@@ -345,8 +345,8 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
             typeKeys(QStringLiteral("150"));
         pressKey(key);
         QStringList got;
-        for (const MekaluDetail &l : *f.entry(2, 2)->taDetailList)
-            got << l.tdArticle + '=' + QString::number(l.tdAmount);
+        for (const DetailLine &l : *f.entry(2, 2)->details)
+            got << l.article + '=' + QString::number(l.amount);
         QCOMPARE(got.join('|'), lines);
         QCOMPARE(QApplication::focusWidget(), focusCol == 2 ? static_cast<QWidget *>(part<QLineEdit>(*dw, "TextDetailAmount"))
                                                             : part<FlexGrid>(*dw, "MSFlexGridDetail"));
@@ -484,7 +484,7 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         Sheets f;
         f.add(expense(d(2026, 4, 3), "c", 300));
         f.refill();
-        SupplySheet *s = part<SupplySheet>(*f.w, "supplySheet");
+        ExpenseSheet *s = part<ExpenseSheet>(*f.w, "expenseSheet");
         f.open(2, 2, how == 3 ? 2 : 3);
         QPushButton *buttons[] = {part<QPushButton>(*s, "CommandSupplyRecord"), part<QPushButton>(*s, "CommandSupplyCancel"),
                                   part<QPushButton>(*s, "CommandSupplyDelete")};
@@ -571,7 +571,7 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         }
         f.open(2, 1, 6);
         part<QPushButton>(*f.w, "CommandSupplyDetail")->click();
-        auto *dw = f.w->findChild<frmDetail *>();
+        auto *dw = f.w->findChild<DetailWindow *>();
         QVERIFY(dw);
         widgets << part<FlexGrid>(*dw, "MSFlexGridDetail") << part<QLineEdit>(*dw, "TextDetailNo") << part<QComboBox>(*dw, "ComboDetailArticle") << part<QLineEdit>(*dw, "TextDetailAmount")
                 << part<QPushButton>(*dw, "CommandDetailNew") << part<QPushButton>(*dw, "CommandDetailRecord") << part<QPushButton>(*dw, "CommandDetailDelete")
@@ -613,7 +613,7 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
     {
         WindowFixture f;
         IncomeSheet *in = part<IncomeSheet>(*f.w, "incomeSheet");
-        SupplySheet *out = part<SupplySheet>(*f.w, "supplySheet");
+        ExpenseSheet *out = part<ExpenseSheet>(*f.w, "expenseSheet");
         // The window starts on the print settings sheet with the focus on the
         // sheet tabs: the next tab, and Tab into its grid.
         QCOMPARE(QApplication::focusWidget(), part<QTabWidget>(*f.w, "SSTabSheets")->tabBar());
@@ -654,7 +654,7 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         // Its detail line: the edit button, then the detail window's grid.
         QCOMPARE(QApplication::focusWidget(), part<QPushButton>(*out, "CommandSupplyDetail"));
         pressKey(Qt::Key_Space);
-        auto *dw = f.w->findChild<frmDetail *>();
+        auto *dw = f.w->findChild<DetailWindow *>();
         QVERIFY(dw);
         QTRY_VERIFY(dw->isActiveWindow());
         QCOMPARE(QApplication::focusWidget(), part<FlexGrid>(*dw, "MSFlexGridDetail"));
@@ -678,8 +678,8 @@ used receipt number | open 2 2 2; key 7; key Return | すでに使われてい�
         QVERIFY(part<QPushButton>(*out, "CommandSupplyDetail")->isHidden());
         const EntryPtr e = f.doc().entryAt(false, 1);
         QVERIFY(e->hasDetailLines());
-        QCOMPARE(e->taDetailList->first().tdArticle, QStringLiteral("画用紙（四つ切り）"));
-        QCOMPARE(e->taDetailList->first().tdAmount, 600);
+        QCOMPARE(e->details->first().article, QStringLiteral("画用紙（四つ切り）"));
+        QCOMPARE(e->details->first().amount, 600);
         QCOMPARE(part<FlexGrid>(*out, "MSFlexGridSupply")->TextMatrix(1, 6), QStringLiteral("○"));
         QVERIFY(f.dialogs.done());
     }

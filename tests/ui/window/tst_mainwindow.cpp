@@ -15,7 +15,7 @@
 #include "ui/widgets/flexgrid.h"
 #include "ui/sheets/income_sheet.h"
 #include "ui/sheets/print_settings_sheet.h"
-#include "ui/sheets/supply_sheet.h"
+#include "ui/sheets/expense_sheet.h"
 #include "ui/widgets/twips.h"
 #include "support/parts.h"
 
@@ -46,7 +46,7 @@ private slots:
     void freshStartShowsTheEmptyDocument()
     {
         WindowFixture f;
-        frmMain &w = *f.w;
+        MainWindow &w = *f.w;
         QCOMPARE(w.windowTitle(), QStringLiteral("ハルモカ　Ver1.0.11"));
         QCOMPARE(part<QTabWidget>(w, "SSTabSheets")->currentIndex(), 0);
         QCOMPARE(part<QTabWidget>(w, "SSTabSheets")->tabText(0), QStringLiteral(" 印刷設定"));
@@ -97,14 +97,14 @@ private slots:
         WindowFixture f;
         PrintSettingsSheet *s = part<PrintSettingsSheet>(*f.w, "printSheet");
         QVERIFY(part<QLineEdit>(*s, "TextSchoolName")->isEnabled());
-        QVERIFY(!part<QLineEdit>(*s, "TextTlTle")->isEnabled());
-        part<QRadioButton>(*s, "optTiTle", 1)->click();
+        QVERIFY(!part<QLineEdit>(*s, "TextTitle")->isEnabled());
+        part<QRadioButton>(*s, "optTitle", 1)->click();
         QVERIFY(!part<QLineEdit>(*s, "TextSchoolName")->isEnabled() && !part<QLabel>(*s, "LabelSchoolName")->isEnabled());
         QVERIFY(!part<QComboBox>(*s, "ComboRoomHome")->isEnabled() && !part<QLineEdit>(*s, "TextChargeHome")->isEnabled());
-        QVERIFY(part<QLineEdit>(*s, "TextTlTle")->isEnabled() && part<QLineEdit>(*s, "TextReporter")->isEnabled()
+        QVERIFY(part<QLineEdit>(*s, "TextTitle")->isEnabled() && part<QLineEdit>(*s, "TextReporter")->isEnabled()
                 && part<QLineEdit>(*s, "TextCarryOver")->isEnabled());
         QVERIFY(part<QLabel>(*s, "LabelCarryOver")->isEnabled());
-        part<QRadioButton>(*s, "optTiTle", 0)->click();
+        part<QRadioButton>(*s, "optTitle", 0)->click();
         QVERIFY(part<QLineEdit>(*s, "TextSchoolName")->isEnabled() && !part<QLineEdit>(*s, "TextCarryOver")->isEnabled());
         part<QRadioButton>(*s, "optPrint", 3)->click();
         QCOMPARE(part<PrintSettingsSheet>(*f.w, "printSheet")->printKind(), qint16(4));
@@ -116,7 +116,7 @@ private slots:
         // The carry-over name only counts in other-account mode.
         part<QLineEdit>(*s, "TextCarryOver")->setText(QStringLiteral("X"));
         QVERIFY(s->settings().carryOverOverride().isEmpty());
-        part<QRadioButton>(*s, "optTiTle", 1)->click();
+        part<QRadioButton>(*s, "optTitle", 1)->click();
         QCOMPARE(s->settings().carryOverOverride(), QStringLiteral("X"));
     }
 
@@ -216,12 +216,12 @@ private slots:
         WindowFixture f;
         f.add(expense(d(2026, 4, 1), "A", 100));
         f.refill();
-        SupplySheet *s = f.showSupply();
+        ExpenseSheet *s = f.showSupply();
         part<FlexGrid>(*s, "MSFlexGridSupply")->clickCell(7, 3);
         QCOMPARE(f.doc().supplyCount(), qint16(2));
         QCOMPARE(describe(f.doc().entries()).size(), 2);
         QCOMPARE(part<FlexGrid>(*s, "MSFlexGridSupply")->TextMatrix(2, 0), QStringLiteral(" 2"));
-        QCOMPARE(part<SupplySheet>(*f.w, "supplySheet")->selectedRow(), qint16(2));
+        QCOMPARE(part<ExpenseSheet>(*f.w, "expenseSheet")->selectedRow(), qint16(2));
         QVERIFY(part<DatePicker>(*s, "DTPickerSupplyDate")->isVisible());
         QVERIFY(f.doc().isModified());
     }
@@ -288,7 +288,7 @@ private slots:
         FlexGrid *year = part<SummarySheet>(*f.w, "summarySheets", Year)->grid();
         QCOMPARE(gridRow(year, 7, 5), (QStringList{"", "合　計", "51,200", "12,845", "38,355"}));
         // Other-account mode names every carry-over after TextCarryOver.
-        part<QRadioButton>(*f.w, "optTiTle", 1)->click();
+        part<QRadioButton>(*f.w, "optTitle", 1)->click();
         part<QLineEdit>(*f.w, "TextCarryOver")->setText(QStringLiteral("前回からの繰越"));
         f.w->refreshSummaries();
         QCOMPARE(t2->TextMatrix(1, 1), QStringLiteral("前回からの繰越 "));
@@ -316,7 +316,7 @@ private slots:
     void documentCommandsAvailability()
     {
         WindowFixture f;
-        frmMain &w = *f.w;
+        MainWindow &w = *f.w;
         const QString name = f.path(QStringLiteral("a.txt"));
         // Save As on the empty document writes it and enables Save.
         f.dialogs.expectSave(name);
@@ -352,15 +352,15 @@ private slots:
     {
         WindowFixture f;
         PrintSettingsSheet *s = part<PrintSettingsSheet>(*f.w, "printSheet");
-        part<QRadioButton>(*s, "optTiTle", 1)->click();
-        part<QLineEdit>(*s, "TextTlTle")->setText(QStringLiteral("PTA"));
+        part<QRadioButton>(*s, "optTitle", 1)->click();
+        part<QLineEdit>(*s, "TextTitle")->setText(QStringLiteral("PTA"));
         part<QLineEdit>(*s, "TextReporter")->setText(QStringLiteral("会計"));
         part<QLineEdit>(*s, "TextCarryOver")->setText(QStringLiteral("繰越"));
         // Title edits are changes to save.
         f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::No);
         f.w->mnuFileClose_Click();
-        QVERIFY(part<QRadioButton>(*s, "optTiTle", 0)->isChecked());
-        QVERIFY(part<QLineEdit>(*s, "TextTlTle")->text().isEmpty());
+        QVERIFY(part<QRadioButton>(*s, "optTitle", 0)->isChecked());
+        QVERIFY(part<QLineEdit>(*s, "TextTitle")->text().isEmpty());
         QVERIFY(part<QLineEdit>(*s, "TextReporter")->text().isEmpty());
         QCOMPARE(part<QLineEdit>(*s, "TextCarryOver")->text(), QStringLiteral("繰越"));
         QCOMPARE(Printout::fromKind(0 + 1).title(), QStringLiteral("一学期元帳"));
@@ -416,8 +416,8 @@ private slots:
         writeCp932(old, {"iMekalu", "False", "PTA会計", "会計係", "前年度繰越", "True", "2003/05/10", " 30",
                          "会費", "", " 0", " 0", " 5000"});
         QVERIFY(f.w->openFile(old));
-        QVERIFY(part<QRadioButton>(*f.w, "optTiTle", 1)->isChecked());
-        QCOMPARE(part<QLineEdit>(*f.w, "TextTlTle")->text(), QStringLiteral("PTA会計"));
+        QVERIFY(part<QRadioButton>(*f.w, "optTitle", 1)->isChecked());
+        QCOMPARE(part<QLineEdit>(*f.w, "TextTitle")->text(), QStringLiteral("PTA会計"));
         QCOMPARE(part<QLineEdit>(*f.w, "TextCarryOver")->text(), QStringLiteral("前年度繰越"));
         QCOMPARE(part<SummarySheet>(*f.w, "summarySheets", Term2)->grid()->TextMatrix(1, 1), QStringLiteral("前年度繰越 "));
         // Renamed, it is the summaries' name the next time one is shown.
@@ -467,8 +467,8 @@ private slots:
         QVERIFY(f.doc().fileName().isEmpty());
         QVERIFY(!part<QAction>(*f.w, "mnuFileSave")->isEnabled());
         // Unencodable text: refused with the text named, nothing written.
-        MekaluArticle renamed = *f.doc().entryAt(true, 1);
-        renamed.taArticle = QStringLiteral("𠮷野家");
+        Entry renamed = *f.doc().entryAt(true, 1);
+        renamed.article = QStringLiteral("𠮷野家");
         f.doc().recordEntry(renamed, f.doc().entryAt(true, 1));
         const QString good = f.path(QStringLiteral("b.txt"));
         f.dialogs.expectSave(good).expectMessageContaining(QStringLiteral("𠮷"));
@@ -502,11 +502,11 @@ private slots:
             WindowFixture f;
             f.w->documentCommands().setSettingsFilePath(f.path(QStringLiteral("names.ini")));
             f.w->selectionLists().income.appendSelectionWithCount(
-                MekaluSelection{QStringLiteral("学級費"), 1, makeDate(today())});
+                RememberedName{QStringLiteral("学級費"), 1, makeDate(today())});
             QVERIFY(f.w->close());
             SelectionLists again;
             readSelectionFile(f.path(QStringLiteral("names.ini")), again.income, again.supply);
-            QCOMPARE(again.income.records().first().tsArticle, QStringLiteral("学級費"));
+            QCOMPARE(again.income.records().first().name, QStringLiteral("学級費"));
         }
     }
 

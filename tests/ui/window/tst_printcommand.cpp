@@ -8,7 +8,7 @@
 #include "ui/widgets/flexgrid.h"
 #include "ui/sheets/income_sheet.h"
 #include "ui/sheets/print_settings_sheet.h"
-#include "ui/sheets/supply_sheet.h"
+#include "ui/sheets/expense_sheet.h"
 #include "support/parts.h"
 
 #include <QPushButton>
@@ -180,7 +180,7 @@ private slots:
         FlexGrid *grid = part<FlexGrid>(*s, "MSFlexGridIncome");
         const QStringList rows = {gridRow(grid, 1, 3).at(2), gridRow(grid, 2, 3).at(2), gridRow(grid, 3, 3).at(2)};
         QCOMPARE(rows, (QStringList{"e3", "e1", "e2"}));
-        QCOMPARE(f.doc().entryAt(true, 1)->taArticle, QStringLiteral("e3"));
+        QCOMPARE(f.doc().entryAt(true, 1)->article, QStringLiteral("e3"));
         // The selection went with e3 to row 1, and printing left it there.
         QCOMPARE(s->selectedRow(), qint16(1));
     }

@@ -84,7 +84,7 @@ private slots:
         QVERIFY(w->offerRecovery());
         QVERIFY(w->document().isModified());
         QCOMPARE(w->document().fileName(), account);
-        QCOMPARE(w->document().entryAt(true, 1)->taAmount, 7777);
+        QCOMPARE(w->document().entryAt(true, 1)->amount, 7777);
         QCOMPARE(readBytes(account), original);
         QVERIFY(part<QAction>(*w, "mnuFileSave")->isEnabled());
         QVERIFY(w->mnuFileSave_Click());
@@ -92,7 +92,7 @@ private slots:
         LoadedAccount back;
         AccountHeader h;
         readAccountFile(account, back, h);
-        QCOMPARE(back.entries().at(true, 0)->taAmount, 7777);
+        QCOMPARE(back.entries().at(true, 0)->amount, 7777);
         QCOMPARE(readBytes(dir.filePath(QStringLiteral("3年2組.bak"))), original);
         // Saved: no copy is left to offer.
         QVERIFY(RecoveryStore().leftBehind().isEmpty());
@@ -113,7 +113,7 @@ private slots:
         QVERIFY(w->offerRecovery());
         QCOMPARE(w->document().title().charge, QStringLiteral("X"));
         QCOMPARE(w->document().title().schoolName, QStringLiteral("ABCDEF"));
-        QCOMPARE(w->document().entryAt(true, 1)->taAmount, 7777);
+        QCOMPARE(w->document().entryAt(true, 1)->amount, 7777);
 
         // Text that reached the account by another road is copied as near as the file allows.
         AccountTitle t = w->document().title();
@@ -185,7 +185,7 @@ private slots:
             QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), QStringList());
             return;
         }
-        QCOMPARE(w->document().entryAt(true, 1)->taAmount, 7777);
+        QCOMPARE(w->document().entryAt(true, 1)->amount, 7777);
         // Full: the old copy is the only place the work is; otherwise this program's copy holds it.
         QCOMPARE(QFile::exists(copy), left == "full");
         if (left == "full") {
@@ -337,11 +337,11 @@ private slots:
         QCOMPARE(part<QComboBox>(*f.w, "ComboYearHome")->currentText(), QStringLiteral("令和9年度(2027年度）"));
         QCOMPARE(f.doc().incomeCount(), qint16(1));
         QCOMPARE(f.doc().supplyCount(), qint16(0));
-        const MekaluArticle &carry = *f.doc().entryAt(true, 1);
-        QCOMPARE(carry.taArticle, QStringLiteral("前年度からの繰越金"));
-        QCOMPARE(carry.taDate.date(), QDate(2027, 4, 1));
-        QCOMPARE(qint64(carry.taAmount), remainder);
-        QCOMPARE(carry.taPerPerson, 0);
+        const Entry &carry = *f.doc().entryAt(true, 1);
+        QCOMPARE(carry.article, QStringLiteral("前年度からの繰越金"));
+        QCOMPARE(carry.date.date(), QDate(2027, 4, 1));
+        QCOMPARE(qint64(carry.amount), remainder);
+        QCOMPARE(carry.perPupil, 0);
         // The new year ledger starts with that remainder.
         const PrintSettings next(f.doc().title());
         const LedgerTable year = ledgerTable(f.doc().entries().printOrder(), printSummaries(f.doc(), next), next, Year);

@@ -7,12 +7,12 @@
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/window_fixture.h"
-#include "ui/detail/frmdetail.h"
+#include "ui/detail/detail_window.h"
 #include "ui/widgets/flexgrid.h"
 #include "ui/sheets/income_sheet.h"
 #include "ui/widgets/readable_colors.h"
 #include "ui/sheets/summary_sheet.h"
-#include "ui/sheets/supply_sheet.h"
+#include "ui/sheets/expense_sheet.h"
 #include "support/parts.h"
 
 #include <QHeaderView>
@@ -139,7 +139,7 @@ private slots:
             part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(2);
             part<FlexGrid>(*f.w, "MSFlexGridSupply")->clickCell(1, 6);
             part<QPushButton>(*f.w, "CommandSupplyDetail")->click();
-            auto *dw = f.w->findChild<frmDetail *>();
+            auto *dw = f.w->findChild<DetailWindow *>();
             QVERIFY(dw);
             probe = label(part<QLabel>(*dw, "LabelDetailSum"));
             dw->forceUnload();
@@ -213,7 +213,7 @@ private slots:
         const QPoint scrolled(area->horizontalScrollBar()->value(), area->verticalScrollBar()->value());
         commitText(QStringLiteral("２００"));
         pressKey(Qt::Key_Return);
-        QCOMPARE(f.doc().entryAt(true, 1)->taAmount, 200);
+        QCOMPARE(f.doc().entryAt(true, 1)->amount, 200);
         QCOMPARE(QApplication::focusWidget(), in->grid());
         part<QWidget>(*f.w, "TextSupplyNo")->setFocus();
         QCOMPARE(QPoint(area->horizontalScrollBar()->value(), area->verticalScrollBar()->value()), scrolled);

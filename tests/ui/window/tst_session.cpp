@@ -21,7 +21,7 @@ private slots:
         QVERIFY(s.summariesCurrent());
         s.document().recordEntry(*expense(d(2026, 6, 1), QStringLiteral("画用紙"), 1200), nullptr);
         QVERIFY(!s.summariesCurrent());
-        QCOMPARE(s.summaries()[Year].supplyTotal, -1200); // an expense total is negative
+        QCOMPARE(s.summaries()[Year].minusExpenseTotal, -1200); // an expense total is negative
         PrintSettings ps(s.document().title());
         RecordingSurface rec;
         printKindOn(s.document(), s.summaries(), rec, ps, Printout::fromKind(11));

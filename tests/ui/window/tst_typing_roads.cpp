@@ -3,9 +3,9 @@
 // account holds after them, then seeded random walks checked at every step.
 #include "support/parts.h"
 #include "support/window_fixture.h"
-#include "ui/detail/frmdetail.h"
+#include "ui/detail/detail_window.h"
 #include "ui/sheets/income_sheet.h"
-#include "ui/sheets/supply_sheet.h"
+#include "ui/sheets/expense_sheet.h"
 #include "ui/widgets/flexgrid.h"
 #include "ui/widgets/panel_util.h"
 #include "ui/widgets/sheet_widgets.h"
@@ -35,13 +35,13 @@ EntrySheet *shown(WindowFixture &f)
 {
     if (part<QTabWidget>(*f.w, "SSTabSheets")->currentIndex() == 1)
         return part<IncomeSheet>(*f.w, "incomeSheet");
-    return part<SupplySheet>(*f.w, "supplySheet");
+    return part<ExpenseSheet>(*f.w, "expenseSheet");
 }
 
 // The detail window while it is open, otherwise the sheet shown.
 EntryPanel *active(WindowFixture &f)
 {
-    if (auto *d = f.w->findChild<frmDetail *>(); d && d->isVisible())
+    if (auto *d = f.w->findChild<DetailWindow *>(); d && d->isVisible())
         return d;
     return shown(f);
 }
@@ -53,7 +53,7 @@ void perform(WindowFixture &f, const QString &step)
 {
     EntryPanel *s = active(f);
     const QString arg = step.section(QLatin1Char(' '), 1);
-    const bool income = s == part<IncomeSheet>(*f.w, "incomeSheet"), detail = qobject_cast<frmDetail *>(s);
+    const bool income = s == part<IncomeSheet>(*f.w, "incomeSheet"), detail = qobject_cast<DetailWindow *>(s);
     if (step.startsWith(QLatin1String("click ")))
         mouseClickCell(s->grid(), arg.section(QLatin1Char(','), 0, 0).toInt(), arg.section(QLatin1Char(','), 1).toInt());
     else if (step.startsWith(QLatin1String("type ")))
@@ -99,8 +99,8 @@ void perform(WindowFixture &f, const QString &step)
 
 QString stored(const EntryPtr &e)
 {
-    return QStringLiteral("%1|%2|%3|%4|%5").arg(shortDate(e->taDate), e->taArticle).arg(e->taPerPerson)
-        .arg(e->taStudentsNumber).arg(e->taAmount);
+    return QStringLiteral("%1|%2|%3|%4|%5").arg(shortDate(e->date), e->article).arg(e->perPupil)
+        .arg(e->pupils).arg(e->amount);
 }
 
 } // namespace
@@ -216,21 +216,21 @@ private slots:
         const EntryPtr e = f.add(expense(d(2026, 6, 1), "遠足", 900));
         QUndoStack &undo = f.w->undoStack();
         for (const char *article : {"バス代", "入場料"}) {
-            const auto &lines = f.doc().entry(e->taKey)->taDetailList;
+            const auto &lines = f.doc().entry(e->key)->details;
             const int at = lines ? int(lines->size()) : 0;
-            f.doc().recordDetailLine(e->taKey, at, MekaluDetail{}, false); // 行の追加
+            f.doc().recordDetailLine(e->key, at, DetailLine{}, false); // 行の追加
             for (const qint32 amount : {0, 450, 450})
-                f.doc().recordDetailLine(e->taKey, at, MekaluDetail{QString::fromUtf8(article), amount}, true);
+                f.doc().recordDetailLine(e->key, at, DetailLine{QString::fromUtf8(article), amount}, true);
             f.w->finishUndoStep();
         }
         QCOMPARE(undo.count(), 2);
         QCOMPARE(undo.text(1), QStringLiteral("明細の登録 (入場料)"));
         undo.undo();
         undo.undo();
-        QVERIFY(!f.doc().entry(e->taKey)->hasDetailLines());
+        QVERIFY(!f.doc().entry(e->key)->hasDetailLines());
         undo.redo();
-        const DetailLines &lines = *f.doc().entry(e->taKey)->taDetailList;
-        QVERIFY(lines.size() == 1 && lines.first() == (MekaluDetail{QStringLiteral("バス代"), 450}));
+        const DetailLines &lines = *f.doc().entry(e->key)->details;
+        QVERIFY(lines.size() == 1 && lines.first() == (DetailLine{QStringLiteral("バス代"), 450}));
     }
 
     // Seeded random walks over both sheets, checked after every step. One
@@ -251,7 +251,7 @@ private slots:
             // An entry's amount changes only by a record after a number was typed.
             QHash<qint32, qint32> amounts;
             for (const EntryPtr &e : f.doc().entries().entries())
-                amounts[e->taKey] = e->taAmount;
+                amounts[e->key] = e->amount;
             bool typedNumber[2] = {false, false}; // per sheet: expense, income
             QString broken;
             qint32 added = -1;
@@ -259,11 +259,11 @@ private slots:
                 const EntryPtr now = f.doc().entry(e.resultKey);
                 if (e.kind == Document::Edit::AddIncome || e.kind == Document::Edit::AddSupply)
                     added = e.resultKey;
-                else if (now && !typedNumber[now->taIncome] && amounts.contains(e.sourceKey) && now->taAmount != amounts[e.sourceKey])
-                    broken = QStringLiteral("%1 became %2 with no number typed").arg(now->taArticle).arg(now->taAmount);
+                else if (now && !typedNumber[now->income] && amounts.contains(e.sourceKey) && now->amount != amounts[e.sourceKey])
+                    broken = QStringLiteral("%1 became %2 with no number typed").arg(now->article).arg(now->amount);
                 if (now) {
-                    amounts[e.resultKey] = now->taAmount;
-                    typedNumber[now->taIncome] = false;
+                    amounts[e.resultKey] = now->amount;
+                    typedNumber[now->income] = false;
                 }
             });
             for (int i = 0; i < length; ++i) {
@@ -284,7 +284,7 @@ private slots:
                 const QString before = box ? box->text() : QString();
                 const bool isTyping = !step.startsWith(QLatin1String("click")) && !step.startsWith(QLatin1String("key"));
                 typedNumber[income] = typedNumber[income] || (isTyping && box);
-                const bool fresh = s && s->editorCol() != 0 && s->source() && s->source()->taKey == added && s->source()->isBlank();
+                const bool fresh = s && s->editorCol() != 0 && s->source() && s->source()->key == added && s->source()->isBlank();
                 const qint32 freshKey = fresh ? added : -1;
                 perform(f, step);
                 done << step;
@@ -307,7 +307,7 @@ private slots:
                 if (s && !s->current())
                     typedNumber[income] = false; // what was typed went with the edit
                 // A new row stops being new once the user types, records or leaves it.
-                if (!s || isTyping || step == QLatin1String("key Enter") || s->editorCol() == 0 || !s->source() || s->source()->taKey != added)
+                if (!s || isTyping || step == QLatin1String("key Enter") || s->editorCol() == 0 || !s->source() || s->source()->key != added)
                     added = -1;
             }
         }

@@ -7,12 +7,12 @@
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/window_fixture.h"
-#include "ui/detail/frmdetail.h"
+#include "ui/detail/detail_window.h"
 #include "ui/widgets/datepicker.h"
 #include "ui/widgets/flexgrid.h"
 #include "ui/sheets/income_sheet.h"
 #include "ui/sheets/print_settings_sheet.h"
-#include "ui/sheets/supply_sheet.h"
+#include "ui/sheets/expense_sheet.h"
 #include "support/parts.h"
 
 #include <QAction>
@@ -25,7 +25,7 @@
 
 namespace {
 
-QByteArray saved(frmMain &w)
+QByteArray saved(MainWindow &w)
 {
     return encodeAccountFile(w.document().title(), w.document().entries());
 }
@@ -34,7 +34,7 @@ QByteArray saved(frmMain &w)
 void randomEdit(WindowFixture &f, QRandomGenerator &r)
 {
     IncomeSheet *in = part<IncomeSheet>(*f.w, "incomeSheet");
-    SupplySheet *out = part<SupplySheet>(*f.w, "supplySheet");
+    ExpenseSheet *out = part<ExpenseSheet>(*f.w, "expenseSheet");
     const int incomes = f.doc().incomeCount();
     const int expenses = f.doc().supplyCount();
     switch (r.bounded(7)) {
@@ -112,7 +112,7 @@ private slots:
             // The models tell every change as Qt's item views expect.
             QAbstractItemModelTester incomeTester(&part<IncomeSheet>(*f.w, "incomeSheet")->table(),
                                                   QAbstractItemModelTester::FailureReportingMode::QtTest);
-            QAbstractItemModelTester supplyTester(&part<SupplySheet>(*f.w, "supplySheet")->table(),
+            QAbstractItemModelTester supplyTester(&part<ExpenseSheet>(*f.w, "expenseSheet")->table(),
                                                   QAbstractItemModelTester::FailureReportingMode::QtTest);
             for (int i = 0; i < 14; ++i)
                 randomEdit(f, r);
@@ -128,7 +128,7 @@ private slots:
             QCOMPARE(f.doc().isModified(), f.w->undoStack().count() > 0);
             // The models, brought up to date row by row, show what a model made now shows.
             for (EntrySheet *sheet : {static_cast<EntrySheet *>(part<IncomeSheet>(*f.w, "incomeSheet")),
-                                      static_cast<EntrySheet *>(part<SupplySheet>(*f.w, "supplySheet"))}) {
+                                      static_cast<EntrySheet *>(part<ExpenseSheet>(*f.w, "expenseSheet"))}) {
                 EntryTableModel fresh(f.doc(), sheet == part<IncomeSheet>(*f.w, "incomeSheet"));
                 fresh.selectKey(sheet->table().selectedKey());
                 QCOMPARE(gridRows(sheet->table()), gridRows(fresh));
@@ -170,7 +170,7 @@ private slots:
             pressKey(Qt::Key_Tab);
             typeKeys(QStringLiteral("30"));
             pressKey(Qt::Key_Return);
-            QCOMPARE(f.doc().entryAt(true, 3)->taAmount, 15000);
+            QCOMPARE(f.doc().entryAt(true, 3)->amount, 15000);
         } else {
             mouseClickCell(g, 1, 2);
             if (how >= 2)
@@ -205,7 +205,7 @@ private slots:
         QVERIFY(f.w->openFile(path));
         QVERIFY(!part<QAction>(*f.w, "mnuEditUndo")->isEnabled());
         QCOMPARE(part<QAction>(*f.w, "mnuEditUndo")->text(), QStringLiteral("元に戻す(&U)"));
-        SupplySheet *out = part<SupplySheet>(*f.w, "supplySheet");
+        ExpenseSheet *out = part<ExpenseSheet>(*f.w, "expenseSheet");
         part<FlexGrid>(*out, "MSFlexGridSupply")->clickCell(1, 5);
         part<QLineEdit>(*out, "TextSupplyAmount")->setText(QStringLiteral("320"));
         part<QPushButton>(*out, "CommandSupplyRecord")->click();
@@ -213,7 +213,7 @@ private slots:
         // A detail line recorded in the detail window is undone from the main window.
         part<FlexGrid>(*out, "MSFlexGridSupply")->clickCell(1, 6);
         part<QPushButton>(*out, "CommandSupplyDetail")->click();
-        frmDetail *dw = f.w->findChild<frmDetail *>();
+        DetailWindow *dw = f.w->findChild<DetailWindow *>();
         QVERIFY(dw);
         part<FlexGrid>(*dw, "MSFlexGridDetail")->clickCell(1, 2);
         part<QLineEdit>(*dw, "TextDetailAmount")->setText(QStringLiteral("320"));
@@ -223,7 +223,7 @@ private slots:
         QVERIFY(f.w->mnuFileSave_Click());
         QVERIFY(!f.doc().isModified());
         part<QAction>(*f.w, "mnuEditUndo")->trigger();
-        QCOMPARE(sumDetail(*f.doc().entryAt(false, 1)->taDetailList), 300);
+        QCOMPARE(sumDetail(*f.doc().entryAt(false, 1)->details), 300);
         QVERIFY(f.doc().isModified());
         QCOMPARE(part<QAction>(*f.w, "mnuEditRedo")->text(), QStringLiteral("やり直し(&R): 明細の登録 (白)"));
         part<QAction>(*f.w, "mnuEditRedo")->trigger();

@@ -1,4 +1,4 @@
-#include "ui/sheets/supply_sheet.h"
+#include "ui/sheets/expense_sheet.h"
 
 #include "model/document.h"
 #include "model/periods.h"
@@ -14,7 +14,7 @@
 
 using namespace sheet;
 
-QString SupplySheet::helpText()
+QString ExpenseSheet::helpText()
 {
     return QStringLiteral(
     "○ 修正したいセルの上にマウスカーソルを移動して、マウスをクリックしてください。\n"
@@ -24,12 +24,12 @@ QString SupplySheet::helpText()
     "○ 明細書を編集するときは「明細」カラムをクリックすると出現する、編集ボタンを押してください。");
 }
 
-void SupplySheet::setDetailEnabled(bool enabled)
+void ExpenseSheet::setDetailEnabled(bool enabled)
 {
     CommandSupplyDetail->setEnabled(enabled);
 }
 
-SupplySheet::SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent)
+ExpenseSheet::ExpenseSheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent)
     : EntrySheet(false, doc, names, dialogs, parent)
 {
     const SheetControls c = buildSheetControls();
@@ -123,7 +123,7 @@ SupplySheet::SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     offerEntryDeletion();
 }
 
-bool SupplySheet::eventFilter(QObject *watched, QEvent *event)
+bool ExpenseSheet::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == ComboSupplyReceipt && event->type() == QEvent::FocusOut && ComboSupplyReceipt->isVisible()) {
         switch (static_cast<QFocusEvent *>(event)->reason()) {
@@ -140,7 +140,7 @@ bool SupplySheet::eventFilter(QObject *watched, QEvent *event)
     return EntrySheet::eventFilter(watched, event);
 }
 
-void SupplySheet::changeEvent(QEvent *event)
+void ExpenseSheet::changeEvent(QEvent *event)
 {
     EntrySheet::changeEvent(event);
     // Disabling the window took the focus from the grid; when the detail
@@ -153,13 +153,13 @@ void SupplySheet::changeEvent(QEvent *event)
     }
 }
 
-QList<QWidget *> SupplySheet::cellEditors() const
+QList<QWidget *> ExpenseSheet::cellEditors() const
 {
     return {DTPickerSupplyDate, ComboSupplyReceipt, ComboSupplyArticle, ComboSupplySubArticle,
             TextSupplyAmount, CommandSupplyDetail};
 }
 
-bool SupplySheet::commitEditor(int c)
+bool ExpenseSheet::commitEditor(int c)
 {
     if (c != 1)
         return EntrySheet::commitEditor(c);
@@ -176,7 +176,7 @@ bool SupplySheet::commitEditor(int c)
 
 
 
-void SupplySheet::clearForIdle()
+void ExpenseSheet::clearForIdle()
 {
     m_dateOwner = 0;
     DTPickerSupplyDate->setValue(today());
@@ -186,12 +186,12 @@ void SupplySheet::clearForIdle()
     setComboText(ComboSupplyReceipt, QString());
 }
 
-void SupplySheet::fillReceiptList()
+void ExpenseSheet::fillReceiptList()
 {
     refillCombo(ComboSupplyReceipt, m_doc.entries().freeReceiptNumbers());
 }
 
-void SupplySheet::openColumnEditor(int c, int x, int y, const QString &s, EditorFill fill)
+void ExpenseSheet::openColumnEditor(int c, int x, int y, const QString &s, EditorFill fill)
 {
     const bool fresh = fill == EditorFill::Fresh;
     const bool focus = fill != EditorFill::Move;
@@ -235,43 +235,43 @@ void SupplySheet::openColumnEditor(int c, int x, int y, const QString &s, Editor
     }
 }
 
-void SupplySheet::loadEntry(const MekaluArticle &src, MekaluArticle &cur)
+void ExpenseSheet::loadEntry(const Entry &src, Entry &cur)
 {
     m_dateOwner = 0;
-    DTPickerSupplyDate->setValue(src.taDate.date());
-    cur.taDate = src.taDate;
-    setComboText(ComboSupplyArticle, src.taArticle);
-    cur.taArticle = src.taArticle;
-    setComboText(ComboSupplySubArticle, src.taSubArticle);
-    cur.taSubArticle = src.taSubArticle;
-    setComboText(ComboSupplyReceipt, Str(src.taReceipt));
-    TextSupplyAmount->setText(src.taAmount == 0 ? QString() : Str(src.taAmount));
-    cur.taAmount = src.taAmount;
+    DTPickerSupplyDate->setValue(src.date.date());
+    cur.date = src.date;
+    setComboText(ComboSupplyArticle, src.article);
+    cur.article = src.article;
+    setComboText(ComboSupplySubArticle, src.breakdown);
+    cur.breakdown = src.breakdown;
+    setComboText(ComboSupplyReceipt, Str(src.receipt));
+    TextSupplyAmount->setText(src.amount == 0 ? QString() : Str(src.amount));
+    cur.amount = src.amount;
 }
 
-void SupplySheet::TextSupplyAmount_Change()
+void ExpenseSheet::TextSupplyAmount_Change()
 {
     amountBoxChanged(TextSupplyAmount);
 }
 
-void SupplySheet::ComboSupplyReceipt_Change()
+void ExpenseSheet::ComboSupplyReceipt_Change()
 {
     const QString text = comboText(ComboSupplyReceipt);
     if (m_dateOwner != 0 && textValue(text) != m_dateOwner)
         giveBackOwnDate();
 }
 
-void SupplySheet::receiptNumberComplete()
+void ExpenseSheet::receiptNumberComplete()
 {
     const double v = textValue(comboText(ComboSupplyReceipt));
     if (const EntryPtr owner = v >= 1 && v <= 32767 ? m_doc.entries().receiptOwner(qint16(v)) : nullptr) {
         // The entry's own number leaves its date alone.
-        if (m_source && owner->taKey == m_source->taKey)
+        if (m_source && owner->key == m_source->key)
             return;
         if (m_dateOwner == 0)
             m_ownDate = DTPickerSupplyDate->Value();
-        m_dateOwner = owner->taReceipt;
-        m_ownerDate = owner->taDate.date();
+        m_dateOwner = owner->receipt;
+        m_ownerDate = owner->date.date();
         DTPickerSupplyDate->setValue(m_ownerDate);
         return;
     }
@@ -283,7 +283,7 @@ void SupplySheet::receiptNumberComplete()
     }
 }
 
-void SupplySheet::giveBackOwnDate()
+void ExpenseSheet::giveBackOwnDate()
 {
     // A date the user chose meanwhile stays.
     if (m_dateOwner != 0 && DTPickerSupplyDate->Value() == m_ownerDate)
@@ -291,12 +291,12 @@ void SupplySheet::giveBackOwnDate()
     m_dateOwner = 0;
 }
 
-void SupplySheet::DTPickerSupplyDate_CloseUp()
+void ExpenseSheet::DTPickerSupplyDate_CloseUp()
 {
     commitEditor(1);
 }
 
-void SupplySheet::checkBoxes()
+void ExpenseSheet::checkBoxes()
 {
     // Converted before anything changes: a value that does not fit leaves
     // the list as it was and reopens the box to correct.
@@ -318,28 +318,28 @@ void SupplySheet::checkBoxes()
     }
 }
 
-bool SupplySheet::readBoxes(MekaluArticle &cur)
+bool ExpenseSheet::readBoxes(Entry &cur)
 {
-    cur.taDate = makeDate(DTPickerSupplyDate->Value());
-    cur.taArticle = comboText(ComboSupplyArticle);
-    cur.taSubArticle = comboText(ComboSupplySubArticle);
-    cur.taAmount = readAmountField(TextSupplyAmount->text(), QStringLiteral("金額"));
+    cur.date = makeDate(DTPickerSupplyDate->Value());
+    cur.article = comboText(ComboSupplyArticle);
+    cur.breakdown = comboText(ComboSupplySubArticle);
+    cur.amount = readAmountField(TextSupplyAmount->text(), QStringLiteral("金額"));
     const qint16 receipt = m_receipt;
     if (receipt != 0) {
-        if (const EntryPtr owner = m_doc.entries().receiptOwner(receipt, m_source ? m_source->taKey : -1)) {
+        if (const EntryPtr owner = m_doc.entries().receiptOwner(receipt, m_source ? m_source->key : -1)) {
             // Refused like a value that does not fit: the receipt box opens
             // again with the number selected, to type another, and the
             // message says whose number it is.
             reopenEditor(2);
             throw HarumokaError(QStringLiteral("この領収書番号はすでに使われています。\r使っているのは %1 の「%2」です。")
-                                    .arg(shortDate(owner->taDate), owner->taArticle));
+                                    .arg(shortDate(owner->date), owner->article));
         }
-        cur.taReceipt = receipt;
+        cur.receipt = receipt;
     }
     return true;
 }
 
-void SupplySheet::prepareNewRow(int)
+void ExpenseSheet::prepareNewRow(int)
 {
     setComboText(ComboSupplyReceipt, QString());
     setComboText(ComboSupplyArticle, QString());
@@ -347,7 +347,7 @@ void SupplySheet::prepareNewRow(int)
     TextSupplyAmount->clear();
 }
 
-void SupplySheet::clearForCancel()
+void ExpenseSheet::clearForCancel()
 {
     m_dateOwner = 0;
     DTPickerSupplyDate->setValue(today());
@@ -356,17 +356,17 @@ void SupplySheet::clearForCancel()
     TextSupplyAmount->clear();
 }
 
-void SupplySheet::selectionMoved()
+void ExpenseSheet::selectionMoved()
 {
     CommandSupplyDetail->setEnabled(true);
 }
 
-void SupplySheet::rowDeleted()
+void ExpenseSheet::rowDeleted()
 {
     CommandSupplyDetail->setEnabled(false);
 }
 
-void SupplySheet::CommandSupplyDetail_Click()
+void ExpenseSheet::CommandSupplyDetail_Click()
 {
     if (selectedRow() == 0)
         return;

@@ -32,17 +32,17 @@ class QToolBar;
 class QPrinter;
 class PrintSettingsSheet;
 class IncomeSheet;
-class SupplySheet;
+class ExpenseSheet;
 class SummarySheet;
 class FlexGrid;
 
-class frmMain : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // `settingsFilePath` is where the remembered article names are kept;
     // empty means the default place.
-    frmMain(Dialogs &dialogs, const QString &settingsFilePath = QString(), QWidget *parent = nullptr);
-    ~frmMain() override;
+    MainWindow(Dialogs &dialogs, const QString &settingsFilePath = QString(), QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     Document &document() { return m_doc; }
     AccountSession &session() { return m_session; }
@@ -115,7 +115,7 @@ private:
     // not yet recorded (which Undo then takes back instead of a step).
     bool closeCellEditors();
     IncomeSheet *incomeSheet = nullptr;
-    SupplySheet *supplySheet = nullptr;
+    ExpenseSheet *expenseSheet = nullptr;
     std::array<SummarySheet *, 6> summarySheets{};
     QToolBar *tbToolBar = nullptr;
     QAction *mnuFile = nullptr;
@@ -174,7 +174,7 @@ private:
     void buildMenus();
     void buildToolBar();
     // The usual keys (Ctrl+S without a name, Ctrl+Shift+S, Ctrl+Q),
-    // バージョン情報 and the file's name (frmmain_desktop.cpp).
+    // バージョン情報 and the file's name (main_window_desktop.cpp).
     void addDesktopConventions();
     void showDocumentName();
     void loadResourceCaptions();

@@ -12,10 +12,10 @@ class QPushButton;
 // Sheet 2 " 支出元帳": the expense grid and its entry panel, with receipt
 // numbers (each used by one entry at most) and the button that opens the
 // detail window for the selected expense.
-class SupplySheet : public EntrySheet {
+class ExpenseSheet : public EntrySheet {
     Q_OBJECT
 public:
-    SupplySheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent = nullptr);
+    ExpenseSheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent = nullptr);
 
     static QString helpText();
     void MSFlexGridSupply_Click() { gridClick(); }
@@ -55,9 +55,9 @@ protected:
     void clearForIdle() override;
     void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) override;
     bool commitEditor(int c) override;
-    void loadEntry(const MekaluArticle &src, MekaluArticle &cur) override;
+    void loadEntry(const Entry &src, Entry &cur) override;
     void checkBoxes() override;
-    bool readBoxes(MekaluArticle &cur) override;
+    bool readBoxes(Entry &cur) override;
     bool recordsByDate() const override { return m_editedCol == 1 && m_datePicked; }
     void prepareNewRow(int row) override;
     void clearForCancel() override;

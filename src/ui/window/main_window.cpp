@@ -1,4 +1,4 @@
-#include "ui/window/frmmain.h"
+#include "ui/window/main_window.h"
 
 #include "model/periods.h"
 #include "model/values.h"
@@ -19,7 +19,7 @@
 #include "ui/widgets/sheet_scroll_area.h"
 #include "ui/widgets/sheet_widgets.h"
 #include "ui/sheets/summary_sheet.h"
-#include "ui/sheets/supply_sheet.h"
+#include "ui/sheets/expense_sheet.h"
 #include "ui/widgets/twips.h"
 #include "ui/window/undo_commands.h"
 
@@ -69,7 +69,7 @@ const QString kNoHelp = QStringLiteral(
 
 } // namespace
 
-frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *parent)
+MainWindow::MainWindow(Dialogs &dialogs, const QString &settingsFilePath, QWidget *parent)
     : QMainWindow(parent), m_dialogs(dialogs)
 {
     setWindowTitle(versionCaption());
@@ -78,7 +78,7 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     setWindowIcon(appIcon);
     m_helpFileName = QStringLiteral(":/help/help.html");
 
-    m_commands = std::make_unique<DocumentCommands>(m_doc, *m_undo, m_names, m_dialogs, this, settingsFilePath);
+    m_commands = std::make_unique<DocumentCommands>(m_session, m_dialogs, this, settingsFilePath);
     m_print = std::make_unique<PrintCommands>(m_doc, m_dialogs, this);
     buildMenus();
     buildToolBar();
@@ -95,12 +95,12 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     SSTabSheets->tabBar()->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 4px 6px 4px 4px; }"));
     printSheet = new PrintSettingsSheet(m_doc, SSTabSheets);
     incomeSheet = new IncomeSheet(m_doc, m_names, m_dialogs, SSTabSheets);
-    supplySheet = new SupplySheet(m_doc, m_names, m_dialogs, SSTabSheets);
+    expenseSheet = new ExpenseSheet(m_doc, m_names, m_dialogs, SSTabSheets);
     const QIcon sheetIcon = style()->standardIcon(QStyle::SP_FileIcon);
     SSTabSheets->addTab(printSheet, style()->standardIcon(QStyle::SP_FileDialogDetailedView),
                         QStringLiteral(" 印刷設定"));
     SSTabSheets->addTab(incomeSheet, style()->standardIcon(QStyle::SP_ArrowDown), QStringLiteral(" 収入元帳"));
-    SSTabSheets->addTab(supplySheet, style()->standardIcon(QStyle::SP_ArrowUp), QStringLiteral(" 支出元帳"));
+    SSTabSheets->addTab(expenseSheet, style()->standardIcon(QStyle::SP_ArrowUp), QStringLiteral(" 支出元帳"));
     for (int p = 0; p < PeriodCount; ++p) {
         summarySheets[p] = new SummarySheet(
             [this, p]() -> std::optional<PeriodSummary> {
@@ -113,7 +113,7 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
             SSTabSheets);
         SSTabSheets->addTab(summarySheets[p], sheetIcon, QString::fromUtf8(periodInfo(p).sheetCaption));
     }
-    for (EntrySheet *sheet : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)}) {
+    for (EntrySheet *sheet : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(expenseSheet)}) {
         connect(sheet, &EntrySheet::entryFinished, this, [this] { closeUndoStep(*m_undo); });
         sheet->setDropAddedRow([this](qint32 key) { dropAddedRow(*m_undo, key); });
     }
@@ -124,10 +124,10 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     // sheet names its own boxes and frames).
     for (int p = 0; p < PeriodCount; ++p)
         summarySheets[p]->grid()->setAccessibleName(QString::fromUtf8(periodInfo(p).sheetCaption).trimmed());
-    for (EntryPanel *panel : {static_cast<EntryPanel *>(incomeSheet), static_cast<EntryPanel *>(supplySheet)})
+    for (EntryPanel *panel : {static_cast<EntryPanel *>(incomeSheet), static_cast<EntryPanel *>(expenseSheet)})
         panel->setGuard([this](const std::function<void()> &f) { return guarded(f); });
     sheet::nameParts({{SSTabSheets, "SSTabSheets"}, {printSheet, "printSheet"}, {incomeSheet, "incomeSheet"},
-                      {supplySheet, "supplySheet"}, {mnuHelpAbout, "mnuHelpAbout"}});
+                      {expenseSheet, "expenseSheet"}, {mnuHelpAbout, "mnuHelpAbout"}});
     for (int p = 0; p < PeriodCount; ++p)
         summarySheets[p]->setObjectName(sheet::indexedName("summarySheets", p));
     reportRefusedCharacters(this, m_dialogs);
@@ -145,13 +145,13 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     remainderFont.setBold(true);
     remainderFont.setPointSizeF(remainderFont.pointSizeF() * 1.3);
     incomeSheet->setRemainderFont(remainderFont);
-    supplySheet->setRemainderFont(remainderFont);
+    expenseSheet->setRemainderFont(remainderFont);
 
     connect(&m_doc, &Document::changed, this, [this](const Document::Update &update) {
         guarded([this, &update] { documentChanged(update); });
     });
     followCommands();
-    connect(supplySheet, &SupplySheet::detailRequested, this, [this](const EntryPtr &entry) {
+    connect(expenseSheet, &ExpenseSheet::detailRequested, this, [this](const EntryPtr &entry) {
         setEnabled(false);
         emit detailWindowRequested(entry);
     });
@@ -173,7 +173,7 @@ frmMain::frmMain(Dialogs &dialogs, const QString &settingsFilePath, QWidget *par
     }
 }
 
-frmMain::~frmMain()
+MainWindow::~MainWindow()
 {
     // The sheets hold the document by reference, and the undo stack (a
     // child, deleted later) signals as it empties: nothing may reach this
@@ -182,7 +182,7 @@ frmMain::~frmMain()
     m_undo->disconnect(this);
 }
 
-void frmMain::buildMenus()
+void MainWindow::buildMenus()
 {
     // Captions are designed as string-table numbers and replaced at load.
     QMenu *file = menuBar()->addMenu(QStringLiteral("1000"));
@@ -269,15 +269,15 @@ void frmMain::buildMenus()
     connect(mnuHelpHelp, &QAction::triggered, this, [this] { guarded([this] { mnuHelpHelp_Click(); }); });
 }
 
-void frmMain::finishUndoStep()
+void MainWindow::finishUndoStep()
 {
     closeUndoStep(*m_undo);
 }
 
-bool frmMain::closeCellEditors()
+bool MainWindow::closeCellEditors()
 {
     bool dropped = false;
-    for (EntrySheet *sheet : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)}) {
+    for (EntrySheet *sheet : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(expenseSheet)}) {
         if (sheet->editorCol() == 0)
             continue;
         dropped = sheet->holdsUnrecordedChange() || dropped;
@@ -286,7 +286,7 @@ bool frmMain::closeCellEditors()
     return dropped;
 }
 
-void frmMain::buildToolBar()
+void MainWindow::buildToolBar()
 {
     // Its title names it for screen readers and in the window's context menu;
     // so is the button that shows the buttons a narrow window cuts off.
@@ -340,7 +340,7 @@ void frmMain::buildToolBar()
     tbToolBar->addWidget(readOnlyNotice)->setVisible(false);
 }
 
-void frmMain::loadResourceCaptions()
+void MainWindow::loadResourceCaptions()
 {
     // Menu items whose caption is a number take it from the string table;
     // any other caption (separators, 印刷, ﾍﾙﾌﾟ) stays.
@@ -356,22 +356,22 @@ void frmMain::loadResourceCaptions()
     }
 }
 
-void frmMain::Form_Load()
+void MainWindow::Form_Load()
 {
     loadResourceCaptions();
-    supplySheet->setDetailEnabled(false);
+    expenseSheet->setDetailEnabled(false);
     incomeSheet->showHelp(IncomeSheet::helpText());
-    supplySheet->showHelp(SupplySheet::helpText());
+    expenseSheet->showHelp(ExpenseSheet::helpText());
     printSheet->showTitle(m_doc.title());
     printSheet->optPrint_Click(0);
     printSheet->setPrintDate(today());
     m_commands->loadRememberedNames();
     incomeSheet->layoutGrid();
-    supplySheet->layoutGrid();
+    expenseSheet->layoutGrid();
     for (SummarySheet *s : summarySheets)
         s->layoutGrid();
     incomeSheet->setEditorDate(today());
-    supplySheet->setEditorDate(today());
+    expenseSheet->setEditorDate(today());
     fillFreeReceiptNumbers();
     SSTabSheets->setCurrentIndex(0);
     DocumentCommands::Enabled commands = m_commands->enabled();
@@ -379,31 +379,31 @@ void frmMain::Form_Load()
     commands.saveAsMenu = true;
     m_commands->setEnabled(commands);
     incomeSheet->fillIncomeArticleList();
-    supplySheet->fillSupplyArticleList();
+    expenseSheet->fillSupplyArticleList();
     incomeSheet->setIdleButtons();
-    supplySheet->setIdleButtons();
+    expenseSheet->setIdleButtons();
     setRemainderLabels();
 }
 
-void frmMain::Form_Activate()
+void MainWindow::Form_Activate()
 {
     // The detail window's edits are in the grid already; the panel rests.
-    supplySheet->idlePanel();
+    expenseSheet->idlePanel();
 }
 
-void frmMain::SSTabSheets_Click()
+void MainWindow::SSTabSheets_Click()
 {
     const int tab = SSTabSheets->currentIndex();
     if (tab >= 3 && tab <= 8 && m_summariesStale)
         refreshSummaries();
 }
 
-void frmMain::documentChanged(const Document::Update &update)
+void MainWindow::documentChanged(const Document::Update &update)
 {
     using C = Document::Change;
     const Document::Changes what = update.what;
     incomeSheet->documentChanged(update);
-    supplySheet->documentChanged(update);
+    expenseSheet->documentChanged(update);
     if (what & C::SupplyEntries)
         fillFreeReceiptNumbers();
     if (what & C::TitleFields)
@@ -413,17 +413,17 @@ void frmMain::documentChanged(const Document::Update &update)
     setRemainderLabels();
 }
 
-bool frmMain::guarded(const std::function<void()> &f)
+bool MainWindow::guarded(const std::function<void()> &f)
 {
     return runShowingErrors(m_dialogs, this, f);
 }
 
-int frmMain::textWidth(const QString &text) const
+int MainWindow::textWidth(const QString &text) const
 {
     return textWidthTwips(font(), text, this);
 }
 
-void frmMain::refreshSummaries()
+void MainWindow::refreshSummaries()
 {
     m_session.summaries(); // a total that does not fit is reported here
     for (SummarySheet *s : summarySheets)
@@ -432,112 +432,112 @@ void frmMain::refreshSummaries()
 }
 
 
-void frmMain::setRemainderLabels()
+void MainWindow::setRemainderLabels()
 {
     // Summed in 64 bits: the label shows any total, the 32-bit period sums report an overflow.
     const qint64 remainder = m_doc.remainder();
     // The yen sign: a backslash would show as a backslash in Linux fonts.
     const QString text = QStringLiteral("¥") + formatAmount(remainder);
-    for (EntrySheet *s : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(supplySheet)})
+    for (EntrySheet *s : {static_cast<EntrySheet *>(incomeSheet), static_cast<EntrySheet *>(expenseSheet)})
         s->showRemainder(text, remainder < 0);
 }
 
-void frmMain::fillFreeReceiptNumbers()
+void MainWindow::fillFreeReceiptNumbers()
 {
-    supplySheet->fillReceiptList();
+    expenseSheet->fillReceiptList();
 }
 
-void frmMain::clearDocumentView()
+void MainWindow::clearDocumentView()
 {
     // The entry grids start again with the document's EntriesReplaced.
     for (SummarySheet *s : summarySheets)
         s->refresh();
 }
 
-void frmMain::saveArticleFile(const QString &fileName)
+void MainWindow::saveArticleFile(const QString &fileName)
 {
     m_commands->saveArticleFile(fileName);
 }
 
-void frmMain::loadArticleFile(const QString &fileName)
+void MainWindow::loadArticleFile(const QString &fileName)
 {
     m_commands->loadArticleFile(fileName);
 }
 
-bool frmMain::openFile(const QString &fileName)
+bool MainWindow::openFile(const QString &fileName)
 {
     return m_commands->openFile(fileName);
 }
 
-void frmMain::openRecentFile(const QString &fileName)
+void MainWindow::openRecentFile(const QString &fileName)
 {
     m_commands->openRecent(fileName);
 }
 
-void frmMain::mnuFileOpen_Click()
+void MainWindow::mnuFileOpen_Click()
 {
     m_commands->open();
 }
 
-bool frmMain::mnuFileClose_Click()
+bool MainWindow::mnuFileClose_Click()
 {
     return m_commands->close();
 }
 
-bool frmMain::mnuFileSave_Click()
+bool MainWindow::mnuFileSave_Click()
 {
     return m_commands->save();
 }
 
-bool frmMain::mnuFileSaveAs_Click()
+bool MainWindow::mnuFileSaveAs_Click()
 {
     return m_commands->saveAs();
 }
 
-void frmMain::mnuFileNextYear_Click()
+void MainWindow::mnuFileNextYear_Click()
 {
     m_commands->nextYear();
 }
 
-void frmMain::writeRecoveryCopy()
+void MainWindow::writeRecoveryCopy()
 {
     m_commands->writeRecoveryCopy();
 }
 
-bool frmMain::offerRecovery()
+bool MainWindow::offerRecovery()
 {
     return m_commands->offerRecovery();
 }
 
-QPrinter *frmMain::printer()
+QPrinter *MainWindow::printer()
 {
     return m_print->printer();
 }
 
-void frmMain::mnuFilePageSetup_Click()
+void MainWindow::mnuFilePageSetup_Click()
 {
     m_print->pageSetup();
 }
 
-void frmMain::mnuFilePrint_Click()
+void MainWindow::mnuFilePrint_Click()
 {
     refreshSummaries();
     m_print->print(printSheet->printout(), printSheet->settings(), m_session.summaries(), openFileName());
 }
 
-void frmMain::mnuFilePrintPreview_Click()
+void MainWindow::mnuFilePrintPreview_Click()
 {
     refreshSummaries();
     m_print->preview(printSheet->printout(), printSheet->settings(), m_session.summaries(),
                      openFileName());
 }
 
-void frmMain::mnuFileCsv_Click()
+void MainWindow::mnuFileCsv_Click()
 {
-    m_print->exportCsv(printSheet->printout(), printSheet->settings());
+    m_print->exportCsv(printSheet->printout(), printSheet->settings(), m_session.summaries());
 }
 
-void frmMain::followCommands()
+void MainWindow::followCommands()
 {
     connect(m_commands.get(), &DocumentCommands::enabledChanged, this, [this] { showEnabledCommands(); });
     connect(m_commands.get(), &DocumentCommands::readOnlyChanged, this, [this](bool on) { showReadOnly(on); });
@@ -548,15 +548,15 @@ void frmMain::followCommands()
     showEnabledCommands();
 }
 
-void frmMain::clearSheets()
+void MainWindow::clearSheets()
 {
     clearDocumentView();
     incomeSheet->resetState();
-    supplySheet->resetState();
+    expenseSheet->resetState();
     incomeSheet->setDefaultStudents(kDefaultStudents);
 }
 
-void frmMain::showEnabledCommands()
+void MainWindow::showEnabledCommands()
 {
     const DocumentCommands::Enabled &on = m_commands->enabled();
     toolOpen->setEnabled(on.open);
@@ -568,7 +568,7 @@ void frmMain::showEnabledCommands()
     showDocumentName();
 }
 
-void frmMain::showReadOnly(bool readOnly)
+void MainWindow::showReadOnly(bool readOnly)
 {
     // A widget on a toolbar is shown and hidden through its action.
     for (QAction *a : tbToolBar->actions()) {
@@ -578,7 +578,7 @@ void frmMain::showReadOnly(bool readOnly)
     showDocumentName();
 }
 
-void frmMain::fillRecentMenu()
+void MainWindow::fillRecentMenu()
 {
     mnuFileRecent->clear();
     const QStringList files = recentFiles();
@@ -592,12 +592,12 @@ void frmMain::fillRecentMenu()
     mnuFileRecent->setEnabled(!files.isEmpty());
 }
 
-void frmMain::mnuFileExit_Click()
+void MainWindow::mnuFileExit_Click()
 {
     close();
 }
 
-void frmMain::mnuHelpHelp_Click()
+void MainWindow::mnuHelpHelp_Click()
 {
     if (m_helpFileName.isEmpty()) {
         m_dialogs.message(this, kNoHelp, Dialogs::Buttons::Ok, Dialogs::Icon::Information, versionCaption());
@@ -608,7 +608,7 @@ void frmMain::mnuHelpHelp_Click()
         m_dialogs.message(this, error, Dialogs::Buttons::Ok);
 }
 
-bool frmMain::Form_Unload()
+bool MainWindow::Form_Unload()
 {
     // The window stays open when the save the user asked for did not complete.
     if (!m_commands->unload())
@@ -628,7 +628,7 @@ bool frmMain::Form_Unload()
     return true;
 }
 
-void frmMain::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (m_unloaded) {
         event->accept();

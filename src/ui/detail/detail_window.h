@@ -20,12 +20,12 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class frmDetail : public EntryPanel {
+class DetailWindow : public EntryPanel {
     Q_OBJECT
 public:
     // Edits the detail lines of `entry`, an expense of the document; the
     // main window stays disabled until the window closes.
-    frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, const EntryPtr &entry,
+    DetailWindow(Document &doc, SelectionLists &names, Dialogs &dialogs, const EntryPtr &entry,
               QWidget *mainWindow);
 
     void Form_Load();
@@ -75,12 +75,12 @@ private:
     QLabel *TitleDetailDate = nullptr;
     QLabel *LabelDetailDate = nullptr;
     QLabel *TitleDetailReceipt = nullptr;
-    QLabel *LabelDetailRexeipt = nullptr;
+    QLabel *LabelDetailReceipt = nullptr;
     QLabel *TitleDetailArticle = nullptr;
     QLabel *LabelDetailArticle = nullptr;
     QLabel *LabelDetailRest = nullptr;
-    QLabel *LabelDetailRemainder = nullptr;
-    QLabel *Label1 = nullptr;
+    QLabel *LabelDetailAmount = nullptr;
+    QLabel *LabelDetailSumCaption = nullptr;
     QLabel *LabelDetailSum = nullptr;
     QLabel *LabelDetailHelp = nullptr;
     FlexGrid *MSFlexGridDetail = nullptr;
@@ -94,7 +94,7 @@ private:
     QPushButton *CommandDetailClose = nullptr;
 
     // Editing state.
-    std::optional<MekaluDetail> currentDetail; // working copy of the line being edited
+    std::optional<DetailLine> currentDetail; // working copy of the line being edited
     int sourceDetail = -1;     // the index of the line it was loaded from; -1 none
     qint16 m_detailCount = 0;
     qint16 editedDetailCol = 0;

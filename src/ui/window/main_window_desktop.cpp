@@ -2,7 +2,7 @@
 // usual keys for saving and quitting, the open file's name with an unsaved
 // mark, and バージョン情報. Kept apart from the document commands, which these
 // only call.
-#include "ui/window/frmmain.h"
+#include "ui/window/main_window.h"
 
 #include "model/version.h"
 #include "storage/account_file.h"
@@ -26,7 +26,7 @@ const QString kUnnamed = QStringLiteral("名前のない会計");
 
 } // namespace
 
-void frmMain::addDesktopConventions()
+void MainWindow::addDesktopConventions()
 {
     mnuFileSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     mnuFileExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -62,12 +62,12 @@ void frmMain::addDesktopConventions()
     showDocumentName();
 }
 
-QString frmMain::openFileName() const
+QString MainWindow::openFileName() const
 {
     return m_commands->openFileName();
 }
 
-void frmMain::showDocumentName()
+void MainWindow::showDocumentName()
 {
     if (!documentName)
         return;
@@ -87,7 +87,7 @@ void frmMain::showDocumentName()
     documentName->setAccessibleDescription(file.isEmpty() ? QString() : QDir::toNativeSeparators(file));
 }
 
-QString frmMain::aboutText() const
+QString MainWindow::aboutText() const
 {
     const auto shown = [](const QString &path) { return QDir::toNativeSeparators(path); };
     const QString file = openFileName();
@@ -116,7 +116,7 @@ QString frmMain::aboutText() const
     return lines.join(QLatin1Char('\r'));
 }
 
-void frmMain::mnuHelpAbout_Click()
+void MainWindow::mnuHelpAbout_Click()
 {
     m_dialogs.message(this, aboutText(), Dialogs::Buttons::Ok, Dialogs::Icon::Information,
                       QStringLiteral("バージョン情報"));

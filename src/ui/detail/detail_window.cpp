@@ -1,4 +1,4 @@
-#include "ui/detail/frmdetail.h"
+#include "ui/detail/detail_window.h"
 
 #include "model/document.h"
 #include "model/selection.h"
@@ -26,7 +26,7 @@ QString formatYen(qint64 amount)
     return amount < 0 ? QLatin1Char('-') + text : text;
 }
 
-QString frmDetail::helpText()
+QString DetailWindow::helpText()
 {
     return QStringLiteral(
         "○ 修正したいセルの上にマウスカーソルを移動して、マウスをクリックしてください。\n"
@@ -37,9 +37,9 @@ QString frmDetail::helpText()
         "○ 元帳の印刷では逆に、支出表の項目が採られます。明細書の項目は反映されません。");
 }
 
-frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, const EntryPtr &entry,
+DetailWindow::DetailWindow(Document &doc, SelectionLists &names, Dialogs &dialogs, const EntryPtr &entry,
                      QWidget *mainWindow)
-    : EntryPanel(mainWindow), m_doc(doc), m_entryKey(entry ? entry->taKey : -1), m_names(names), m_dialogs(dialogs),
+    : EntryPanel(mainWindow), m_doc(doc), m_entryKey(entry ? entry->key : -1), m_names(names), m_dialogs(dialogs),
       m_mainWindow(mainWindow), m_table(doc, m_entryKey)
 {
     announceAsDialog(this); // it keeps the main window disabled while it is open
@@ -50,19 +50,19 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
     TitleDetailDate = label(this, QStringLiteral("日付"), 120, 120, 900, 330);
     LabelDetailDate = label(this, QString(), 1050, 120, 1800, 330);
     TitleDetailReceipt = label(this, QStringLiteral("領収書番号"), 3000, 120, 1300, 330);
-    LabelDetailRexeipt = label(this, QString(), 4350, 120, 1500, 330);
+    LabelDetailReceipt = label(this, QString(), 4350, 120, 1500, 330);
     TitleDetailArticle = label(this, QStringLiteral("費目"), 120, 500, 900, 330);
     LabelDetailArticle = label(this, QString(), 1050, 500, 6000, 330);
     LabelDetailRest = label(this, QStringLiteral("支出表の記載金額"), 7200, 120, 2100, 330);
-    LabelDetailRemainder = label(this, QString(), 9300, 120, 1650, 330);
-    Label1 = label(this, QStringLiteral("明細書の合計"), 7200, 500, 2100, 330);
+    LabelDetailAmount = label(this, QString(), 9300, 120, 1650, 330);
+    LabelDetailSumCaption = label(this, QStringLiteral("明細書の合計"), 7200, 500, 2100, 330);
     LabelDetailSum = label(this, QStringLiteral("¥ 0"), 9300, 500, 1650, 330);
-    for (QLabel *l : {LabelDetailRemainder, LabelDetailSum})
+    for (QLabel *l : {LabelDetailAmount, LabelDetailSum})
         l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Each figure is announced with its caption.
-    for (auto [caption, figure] : {std::pair{TitleDetailDate, LabelDetailDate}, {TitleDetailReceipt, LabelDetailRexeipt},
-                                   {TitleDetailArticle, LabelDetailArticle}, {LabelDetailRest, LabelDetailRemainder},
-                                   {Label1, LabelDetailSum}})
+    for (auto [caption, figure] : {std::pair{TitleDetailDate, LabelDetailDate}, {TitleDetailReceipt, LabelDetailReceipt},
+                                   {TitleDetailArticle, LabelDetailArticle}, {LabelDetailRest, LabelDetailAmount},
+                                   {LabelDetailSumCaption, LabelDetailSum}})
         caption->setBuddy(figure);
     LabelDetailHelp = label(this, QString(), 120, 900, 10800, 1500);
     LabelDetailHelp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -92,7 +92,7 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
     reportRefusedCharacters(this, m_dialogs);
 
     // Tests reach the parts by these names.
-    sheet::nameParts({{TitleDetailDate, "TitleDetailDate"}, {LabelDetailDate, "LabelDetailDate"}, {TitleDetailReceipt, "TitleDetailReceipt"}, {LabelDetailRexeipt, "LabelDetailRexeipt"}, {TitleDetailArticle, "TitleDetailArticle"}, {LabelDetailArticle, "LabelDetailArticle"}, {LabelDetailRest, "LabelDetailRest"}, {LabelDetailRemainder, "LabelDetailRemainder"}, {Label1, "Label1"}, {LabelDetailSum, "LabelDetailSum"}, {LabelDetailHelp, "LabelDetailHelp"}, {MSFlexGridDetail, "MSFlexGridDetail"}, {TextDetailNo, "TextDetailNo"}, {TextDetailAmount, "TextDetailAmount"}, {ComboDetailArticle, "ComboDetailArticle"}, {CommandDetailNew, "CommandDetailNew"}, {CommandDetailRecord, "CommandDetailRecord"}, {CommandDetailDelete, "CommandDetailDelete"}, {CommandDetailCancel, "CommandDetailCancel"}, {CommandDetailClose, "CommandDetailClose"}});
+    sheet::nameParts({{TitleDetailDate, "TitleDetailDate"}, {LabelDetailDate, "LabelDetailDate"}, {TitleDetailReceipt, "TitleDetailReceipt"}, {LabelDetailReceipt, "LabelDetailReceipt"}, {TitleDetailArticle, "TitleDetailArticle"}, {LabelDetailArticle, "LabelDetailArticle"}, {LabelDetailRest, "LabelDetailRest"}, {LabelDetailAmount, "LabelDetailAmount"}, {LabelDetailSumCaption, "LabelDetailSumCaption"}, {LabelDetailSum, "LabelDetailSum"}, {LabelDetailHelp, "LabelDetailHelp"}, {MSFlexGridDetail, "MSFlexGridDetail"}, {TextDetailNo, "TextDetailNo"}, {TextDetailAmount, "TextDetailAmount"}, {ComboDetailArticle, "ComboDetailArticle"}, {CommandDetailNew, "CommandDetailNew"}, {CommandDetailRecord, "CommandDetailRecord"}, {CommandDetailDelete, "CommandDetailDelete"}, {CommandDetailCancel, "CommandDetailCancel"}, {CommandDetailClose, "CommandDetailClose"}});
 
     guard = [this](const std::function<void()> &f) { return runShowingErrors(m_dialogs, this, f); };
 
@@ -126,8 +126,8 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
         [this](int row) {
             if (row < 1 || row > lines().size())
                 return QString();
-            const MekaluDetail &line = lines().at(row - 1);
-            return QStringLiteral("%1　%2円").arg(line.tdArticle, formatAmount(line.tdAmount));
+            const DetailLine &line = lines().at(row - 1);
+            return QStringLiteral("%1　%2円").arg(line.article, formatAmount(line.amount));
         },
         [this](int row) {
             m_table.selectRow(row);
@@ -137,54 +137,54 @@ frmDetail::frmDetail(Document &doc, SelectionLists &names, Dialogs &dialogs, con
     Form_Load();
 }
 
-QList<QWidget *> frmDetail::cellEditors() const
+QList<QWidget *> DetailWindow::cellEditors() const
 {
     return {ComboDetailArticle, TextDetailAmount};
 }
 
-EntryPtr frmDetail::detailArticle() const
+EntryPtr DetailWindow::detailArticle() const
 {
     return m_doc.entry(m_entryKey);
 }
 
-const DetailLines &frmDetail::lines() const
+const DetailLines &DetailWindow::lines() const
 {
     static const DetailLines none;
     const EntryPtr e = detailArticle();
-    return e && e->taDetailList ? *e->taDetailList : none;
+    return e && e->details ? *e->details : none;
 }
 
-void frmDetail::setSumLabel()
+void DetailWindow::setSumLabel()
 {
     // In 64 bits: lines whose total leaves the 32-bit range still show it and
     // still compare with the expense amount (the print check reports the
     // overflow), so the window never keeps an older figure nor refuses to close.
     const qint64 sum = detailTotal(lines());
-    const qint32 amount = detailArticle()->taAmount;
+    const qint32 amount = detailArticle()->amount;
     LabelDetailSum->setText(QStringLiteral("¥") + formatAmount(sum));
     const long color = sum == amount ? kGridBlack : (sum < amount ? kGridBlue : kGridRed);
     setLabelTextColor(LabelDetailSum, color);
 }
 
-void frmDetail::Form_Load()
+void DetailWindow::Form_Load()
 {
     hideEditors();
     const EntryPtr entry = detailArticle();
     if (!entry)
         throw HarumokaError(QStringLiteral("明細書を開く支出が見つかりません。"));
-    const MekaluArticle &e = *entry;
-    LabelDetailDate->setText(shortDate(e.taDate));
-    LabelDetailRexeipt->setText(e.taReceipt != 0 ? QStringLiteral("No.") + Str(e.taReceipt) : QString());
-    LabelDetailArticle->setText(e.taArticle + QStringLiteral("  ") + e.taSubArticle);
-    LabelDetailRemainder->setText(formatYen(e.taAmount));
+    const Entry &e = *entry;
+    LabelDetailDate->setText(shortDate(e.date));
+    LabelDetailReceipt->setText(e.receipt != 0 ? QStringLiteral("No.") + Str(e.receipt) : QString());
+    LabelDetailArticle->setText(e.article + QStringLiteral("  ") + e.breakdown);
+    LabelDetailAmount->setText(formatYen(e.amount));
     LabelDetailHelp->setText(helpText());
 
     MSFlexGridDetail->setRowHeight(0, 360);
     MSFlexGridDetail->setTable(&m_table);
     m_table.selectRow(0);
     editedDetailCol = 0;
-    m_detailCount = e.taDetailList ? to16(e.taDetailList->size()) : 0;
-    if (e.taDetailList)
+    m_detailCount = e.details ? to16(e.details->size()) : 0;
+    if (e.details)
         setSumLabel();
     currentDetail.reset();
     sourceDetail = -1;
@@ -193,7 +193,7 @@ void frmDetail::Form_Load()
 }
 
 
-void frmDetail::editFlexGridDetail()
+void DetailWindow::editFlexGridDetail()
 {
     currentDetail.reset();
     setIdleButtons();
@@ -204,7 +204,7 @@ void frmDetail::editFlexGridDetail()
     setSumLabel();
 }
 
-void frmDetail::MSFlexGridDetail_Click()
+void DetailWindow::MSFlexGridDetail_Click()
 {
     FlexGrid *g = MSFlexGridDetail;
     int r = g->Row();
@@ -230,7 +230,7 @@ void frmDetail::MSFlexGridDetail_Click()
     selectRowAndOpenEditor(r, c);
 }
 
-void frmDetail::openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill)
+void DetailWindow::openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill)
 {
     const bool fresh = fill == EditorFill::Fresh;
     if (c == 1) {
@@ -246,25 +246,25 @@ void frmDetail::openColumnEditor(int c, int x, int y, const QString &text, Edito
     }
 }
 
-void frmDetail::TextDetailNo_Change()
+void DetailWindow::TextDetailNo_Change()
 {
     const int n = numberBoxChanged(m_detailCount, [this] { CommandDetailCancel_Click(); });
     if (n > 0 && n <= lines().size()) {
-        const MekaluDetail line = lines().at(n - 1);
+        const DetailLine line = lines().at(n - 1);
         sourceDetail = n - 1;
         currentDetail = line;
-        setComboText(ComboDetailArticle, line.tdArticle);
-        TextDetailAmount->setText(line.tdAmount == 0 ? QString() : Str(line.tdAmount));
+        setComboText(ComboDetailArticle, line.article);
+        TextDetailAmount->setText(line.amount == 0 ? QString() : Str(line.amount));
         setEditingButtons();
     }
 }
 
-void frmDetail::TextDetailAmount_Change()
+void DetailWindow::TextDetailAmount_Change()
 {
     amountBoxChanged(TextDetailAmount);
 }
 
-void frmDetail::CommandDetailRecord_Click()
+void DetailWindow::CommandDetailRecord_Click()
 {
     qint32 amount = 0;
     if (currentDetail) {
@@ -283,13 +283,13 @@ void frmDetail::CommandDetailRecord_Click()
     m_doc.ensureDetailList(m_entryKey);
     if (!currentDetail)
         return;
-    const MekaluDetail line{comboText(ComboDetailArticle), amount};
+    const DetailLine line{comboText(ComboDetailArticle), amount};
     currentDetail.reset();
     const int source = sourceDetail;
     sourceDetail = -1;
     // In place of the line it was loaded from, or a new line at the selected row.
     m_doc.recordDetailLine(m_entryKey, source >= 0 ? source : selectedDetailRow() - 1, line, source >= 0);
-    m_names.supply.appendSelectionWithCount(MekaluSelection{line.tdArticle, 1, makeDate(today())});
+    m_names.supply.appendSelectionWithCount(RememberedName{line.article, 1, makeDate(today())});
     fillDetailArticleList();
     editFlexGridDetail();
     MSFlexGridDetail->setRow(selectedDetailRow());
@@ -297,7 +297,7 @@ void frmDetail::CommandDetailRecord_Click()
     MSFlexGridDetail_Click();
 }
 
-void frmDetail::CommandDetailNew_Click()
+void DetailWindow::CommandDetailNew_Click()
 {
     FlexGrid *g = MSFlexGridDetail;
     const int row = beginAddRow(m_detailCount);
@@ -316,10 +316,10 @@ void frmDetail::CommandDetailNew_Click()
     g->setKeyCell(at, 1);
 }
 
-void frmDetail::CommandDetailDelete_Click()
+void DetailWindow::CommandDetailDelete_Click()
 {
     const EntryPtr entry = detailArticle();
-    if (!entry || !entry->taDetailList)
+    if (!entry || !entry->details)
         return;
     if (sourceDetail >= 0) {
         const int line = sourceDetail;
@@ -331,7 +331,7 @@ void frmDetail::CommandDetailDelete_Click()
     emit lineFinished();
 }
 
-void frmDetail::CommandDetailCancel_Click()
+void DetailWindow::CommandDetailCancel_Click()
 {
     currentDetail.reset();
     sourceDetail = -1;
@@ -342,18 +342,18 @@ void frmDetail::CommandDetailCancel_Click()
     setIdleButtons();
 }
 
-void frmDetail::fillDetailArticleList()
+void DetailWindow::fillDetailArticleList()
 {
     refillCombo(ComboDetailArticle, m_names.supply.articles());
 }
 
-bool frmDetail::CommandDetailClose_Click()
+bool DetailWindow::CommandDetailClose_Click()
 {
     emit lineFinished();
     m_doc.dropBlankDetailLines(m_entryKey);
     const EntryPtr entry = detailArticle();
-    if (entry && entry->taDetailList) {
-        if (detailTotal(*entry->taDetailList) != entry->taAmount) {
+    if (entry && entry->details) {
+        if (detailTotal(*entry->details) != entry->amount) {
             const auto answer = m_dialogs.message(
                 this, QStringLiteral("支出表の記載金額と、明細の合計金額が違っています。\r明細表を見直しますか？"),
                 Dialogs::Buttons::YesNo);
@@ -369,7 +369,7 @@ bool frmDetail::CommandDetailClose_Click()
     return true;
 }
 
-void frmDetail::enableMainWindow()
+void DetailWindow::enableMainWindow()
 {
     if (m_mainWindow) {
         m_mainWindow->setEnabled(true);
@@ -379,14 +379,14 @@ void frmDetail::enableMainWindow()
     }
 }
 
-void frmDetail::forceUnload()
+void DetailWindow::forceUnload()
 {
     enableMainWindow();
     m_closing = true;
     close();
 }
 
-void frmDetail::showEvent(QShowEvent *event)
+void DetailWindow::showEvent(QShowEvent *event)
 {
     EntryPanel::showEvent(event);
     // The main window is disabled while this window is open: the keyboard
@@ -396,7 +396,7 @@ void frmDetail::showEvent(QShowEvent *event)
     QMetaObject::invokeMethod(this, [this] { activateWindow(); }, Qt::QueuedConnection);
 }
 
-void frmDetail::keyPressEvent(QKeyEvent *event)
+void DetailWindow::keyPressEvent(QKeyEvent *event)
 {
     // Escape, unless an editor took it to drop its edit, closes the window
     // as its close button does, question included.
@@ -408,7 +408,7 @@ void frmDetail::keyPressEvent(QKeyEvent *event)
     EntryPanel::keyPressEvent(event);
 }
 
-void frmDetail::closeEvent(QCloseEvent *event)
+void DetailWindow::closeEvent(QCloseEvent *event)
 {
     if (m_closing) {
         event->accept();
