@@ -101,7 +101,7 @@ void BM_Open_LoadArticleFile(benchmark::State &state)
         auto program = std::make_unique<ProgramWindow>();
         state.ResumeTiming();
 
-        program->w->loadArticleFile(path);
+        program->w->documentCommands().loadArticleFile(path);
         settle();
 
         state.PauseTiming();
@@ -210,7 +210,7 @@ void recordIncomeAmount(benchmark::State &state, bool shown)
 {
     const int entries = int(state.range(0));
     auto program = std::make_unique<ProgramWindow>();
-    program->w->loadArticleFile(accountFile(entries));
+    program->w->documentCommands().loadArticleFile(accountFile(entries));
     settle();
     if (shown) {
         part<QTabWidget>(*program->w, "SSTabSheets")->setCurrentIndex(1);
@@ -253,7 +253,7 @@ void BM_Edit_Undo(benchmark::State &state)
 {
     const int entries = int(state.range(0));
     auto program = std::make_unique<ProgramWindow>();
-    program->w->loadArticleFile(accountFile(entries));
+    program->w->documentCommands().loadArticleFile(accountFile(entries));
     settle();
     IncomeSheet *sheet = part<IncomeSheet>(*program->w, "incomeSheet");
     const int row = std::max(1, program->w->document().incomeCount() / 2);
@@ -283,7 +283,7 @@ void BM_FirstShow_IncomeSheet(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         auto program = std::make_unique<ProgramWindow>();
-        program->w->loadArticleFile(accountFile(entries));
+        program->w->documentCommands().loadArticleFile(accountFile(entries));
         settle();
         auto *tabs = part<QTabWidget>(*program->w, "SSTabSheets");
         state.ResumeTiming();

@@ -33,7 +33,7 @@ void BM_OpenAccountMemory(benchmark::State &state)
         const double rssBefore = currentRssMiB();
         state.ResumeTiming();
 
-        program->w->loadArticleFile(g_path);
+        program->w->documentCommands().loadArticleFile(g_path);
         settle();
 
         state.PauseTiming();

@@ -26,9 +26,9 @@ int main(int argc, char *argv[])
     // Work a crashed run left unsaved comes first; a file named on the
     // command line opens when nothing was restored.
     bool restored = false;
-    window->guarded([&] { restored = window->offerRecovery(); });
+    window->guarded([&] { restored = window->documentCommands().offerRecovery(); });
     if (!restored && !cl.file.isEmpty())
-        window->guarded([&] { window->openFile(cl.file); });
+        window->guarded([&] { window->documentCommands().openFile(cl.file); });
     quitWhenReadyIfAsked(*window);
     return app.exec();
 }

@@ -124,10 +124,10 @@ int leaveRecovery(const QString &account)
 {
     ShotDialogs dialogs;
     auto w = Main(dialogs, QDir::home().filePath(QStringLiteral("Mekalu.ini")));
-    if (!w->openFile(account))
+    if (!w->documentCommands().openFile(account))
         return 1;
     appendToSchoolName(*w, QStringLiteral("（編集中）"));
-    w->writeRecoveryCopy();
+    w->documentCommands().writeRecoveryCopy();
     // As a power cut would: no unload, the copy and the lock stay behind.
     std::fflush(nullptr);
     _exit(0);
@@ -141,8 +141,8 @@ void windowSet(const QString &account, const QString &settings)
     // Work an earlier run left unsaved: the question at start-up.
     dialogs.plans << ShotDialogs::Plan{QStringLiteral("復元しますか"), Dialogs::Answer::No,
                                        QStringLiteral("recovery.png"), w.get(), QRect(0, 0, 900, 360)};
-    w->offerRecovery();
-    if (!w->openFile(account)) {
+    w->documentCommands().offerRecovery();
+    if (!w->documentCommands().openFile(account)) {
         failed = true;
         return;
     }
@@ -184,7 +184,7 @@ void windowSet(const QString &account, const QString &settings)
         dialogs.plans << ShotDialogs::Plan{QStringLiteral("読み取り専用で開きますか"), Dialogs::Answer::Yes, QString(), nullptr, QRect()};
         auto second = Main(dialogs, settings);
         second->move(w->pos());
-        second->openFile(account);
+        second->documentCommands().openFile(account);
         shoot(second.get(), QStringLiteral("read-only.png"), QRect(0, 0, 910, 120));
         second->close();
     }
@@ -193,7 +193,7 @@ void windowSet(const QString &account, const QString &settings)
 
     // The next school year from this one (the edit above is not saved).
     dialogs.plans << ShotDialogs::Plan{QStringLiteral("保存しますか"), Dialogs::Answer::No, QString(), nullptr, QRect()};
-    w->mnuFileNextYear_Click();
+    w->documentCommands().nextYear();
     showTab(*w, 1);
     shoot(w.get(), QStringLiteral("next-year.png"), QRect(0, 0, 910, 330));
     dialogs.plans << ShotDialogs::Plan{QStringLiteral("保存しますか"), Dialogs::Answer::No, QString(), nullptr, QRect()};
@@ -204,7 +204,7 @@ void themeSet(const QString &kind, const QString &account, const QString &settin
 {
     ShotDialogs dialogs;
     auto w = Main(dialogs, settings);
-    if (!w->openFile(account)) {
+    if (!w->documentCommands().openFile(account)) {
         failed = true;
         return;
     }

@@ -57,7 +57,7 @@ std::unique_ptr<MainWindow> Main(Dialogs &dialogs, const QString &settingsFilePa
             auto *detail = new DetailWindow(w->document(), w->selectionLists(), dialogs, entry, w);
             detail->setAttribute(Qt::WA_DeleteOnClose);
             QObject::connect(detail, &DetailWindow::closedAndUnloaded, w,
-                             [w] { w->guarded([w] { w->Form_Activate(); }); });
+                             [w] { w->guarded([w] { w->activated(); }); });
             QObject::connect(w, &MainWindow::unloading, detail, &DetailWindow::forceUnload);
             QObject::connect(detail, &DetailWindow::lineFinished, w, [w] { w->finishUndoStep(); });
             detail->setEnabled(true);

@@ -282,7 +282,7 @@ private slots:
         const QString name = f.path(QStringLiteral("recent.txt"));
         writeCp932(name, {"iMekalu135", "True", "", "", "", "", "", "True", "2026/05/01", " 30", "学級費", "", " 0",
                           " 0", " 100"});
-        f.w->openFile(name);
+        f.w->documentCommands().openFile(name);
         QCOMPARE(recentFiles().first(), QDir::cleanPath(name));
         f.w->fillRecentMenu();
         QVERIFY(part<QMenu>(*f.w, "mnuFileRecent")->isEnabled());
@@ -295,7 +295,7 @@ private slots:
         QCOMPARE(f.doc().fileName(), name);
         // A file that is gone is taken off the list with a message.
         f.dialogs.expectMessageContaining(QStringLiteral("見つかりません"));
-        f.w->openRecentFile(f.path(QStringLiteral("f9.txt")));
+        f.w->documentCommands().openRecent(f.path(QStringLiteral("f9.txt")));
         QVERIFY(!recentFiles().contains(f.path(QStringLiteral("f9.txt"))));
     }
 

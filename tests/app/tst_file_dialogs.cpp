@@ -156,7 +156,7 @@ private slots:
             const QString file = f.path(QStringLiteral("account/") + kAccount);
             writeCp932(file, {"iMekalu135", "True", "", "", "", "", "", "True", "2026/05/01", " 30", "学級費", "",
                               " 0", " 0", " 100"});
-            QVERIFY(f.w->openFile(file));
+            QVERIFY(f.w->documentCommands().openFile(file));
             prefix = kAccount + QLatin1Char('_');
         }
         const QString folder = expected == QLatin1String("account") || expected == QLatin1String("last")
@@ -170,10 +170,10 @@ private slots:
             .expectPrint(false)
             .expectSave(QString())
             .expectOpen(QString());
-        f.w->mnuFileCsv_Click();
-        f.w->mnuFilePrint_Click();
-        f.w->mnuFileSaveAs_Click();
-        f.w->mnuFileOpen_Click();
+        f.w->exportCsv();
+        f.w->print();
+        f.w->documentCommands().saveAs();
+        f.w->documentCommands().open();
         QVERIFY(f.dialogs.done());
 
         const QList<Dialogs::FileRequest> &asked = f.dialogs.fileRequests;

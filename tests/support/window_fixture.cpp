@@ -58,7 +58,7 @@ EntryPtr WindowFixture::setDetails(const EntryPtr &e, const QList<QPair<QString,
 
 void WindowFixture::refill()
 {
-    w->fillFreeReceiptNumbers();
+    part<ExpenseSheet>(*w, "expenseSheet")->fillReceiptList();
     w->setRemainderLabels();
 }
 

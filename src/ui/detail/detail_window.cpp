@@ -96,27 +96,27 @@ DetailWindow::DetailWindow(Document &doc, SelectionLists &names, Dialogs &dialog
 
     guard = [this](const std::function<void()> &f) { return runShowingErrors(m_dialogs, this, f); };
 
-    connect(MSFlexGridDetail, &FlexGrid::Click, this, [this] { guarded([this] { MSFlexGridDetail_Click(); }); });
-    connect(MSFlexGridDetail, &FlexGrid::Scroll, this, [this] { guarded([this] { MSFlexGridDetail_Scroll(); }); });
-    connect(CommandDetailNew, &QPushButton::clicked, this, [this] { command([this] { CommandDetailNew_Click(); }); });
-    connect(CommandDetailRecord, &QPushButton::clicked, this, [this] { command([this] { CommandDetailRecord_Click(); }); });
-    connect(CommandDetailDelete, &QPushButton::clicked, this, [this] { command([this] { CommandDetailDelete_Click(); }); });
-    connect(CommandDetailCancel, &QPushButton::clicked, this, [this] { command([this] { CommandDetailCancel_Click(); }); });
-    connect(CommandDetailClose, &QPushButton::clicked, this, [this] { guarded([this] { CommandDetailClose_Click(); }); });
-    connect(TextDetailNo, &QLineEdit::textChanged, this, [this] { guarded([this] { TextDetailNo_Change(); }); });
-    connect(TextDetailAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { TextDetailAmount_Change(); }); });
-    auto record = [this] { CommandDetailRecord_Click(); };
-    auto add = [this] { CommandDetailNew_Click(); };
+    connect(MSFlexGridDetail, &FlexGrid::Click, this, [this] { guarded([this] { gridClick(); }); });
+    connect(MSFlexGridDetail, &FlexGrid::Scroll, this, [this] { guarded([this] { gridScroll(); }); });
+    connect(CommandDetailNew, &QPushButton::clicked, this, [this] { command([this] { addLine(); }); });
+    connect(CommandDetailRecord, &QPushButton::clicked, this, [this] { command([this] { recordLine(); }); });
+    connect(CommandDetailDelete, &QPushButton::clicked, this, [this] { command([this] { deleteLine(); }); });
+    connect(CommandDetailCancel, &QPushButton::clicked, this, [this] { command([this] { cancelLine(); }); });
+    connect(CommandDetailClose, &QPushButton::clicked, this, [this] { guarded([this] { closeByUser(); }); });
+    connect(TextDetailNo, &QLineEdit::textChanged, this, [this] { guarded([this] { lineNumberChanged(); }); });
+    connect(TextDetailAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { amountChanged(); }); });
+    auto record = [this] { recordLine(); };
+    auto add = [this] { addLine(); };
     enterRecordsOrAdds(TextDetailNo, record, add, false);
     enterRecordsOrAdds(ComboDetailArticle, record, add, true);
     enterRecordsOrAdds(TextDetailAmount, record, add, true);
     escapeCancels({ComboDetailArticle, TextDetailAmount}, [this] {
         hideEditors();
-        CommandDetailCancel_Click();
+        cancelLine();
     });
     auto commit = [this] {
         if (CommandDetailRecord->isEnabled())
-            CommandDetailRecord_Click();
+            recordLine();
         return true;
     };
     tabMoves(ComboDetailArticle, 1, 2, commit);
@@ -131,10 +131,10 @@ DetailWindow::DetailWindow(Document &doc, SelectionLists &names, Dialogs &dialog
         },
         [this](int row) {
             m_table.selectRow(row);
-            CommandDetailDelete_Click();
+            deleteLine();
         });
 
-    Form_Load();
+    showEntry();
 }
 
 QList<QWidget *> DetailWindow::cellEditors() const
@@ -166,7 +166,7 @@ void DetailWindow::setSumLabel()
     setLabelTextColor(LabelDetailSum, color);
 }
 
-void DetailWindow::Form_Load()
+void DetailWindow::showEntry()
 {
     hideEditors();
     const EntryPtr entry = detailArticle();
@@ -193,7 +193,7 @@ void DetailWindow::Form_Load()
 }
 
 
-void DetailWindow::editFlexGridDetail()
+void DetailWindow::linesChanged()
 {
     currentDetail.reset();
     setIdleButtons();
@@ -204,7 +204,7 @@ void DetailWindow::editFlexGridDetail()
     setSumLabel();
 }
 
-void DetailWindow::MSFlexGridDetail_Click()
+void DetailWindow::gridClick()
 {
     FlexGrid *g = MSFlexGridDetail;
     int r = g->Row();
@@ -218,13 +218,13 @@ void DetailWindow::MSFlexGridDetail_Click()
     const int c = r == m_detailCount + 1 ? 1 : g->Col();
     editedDetailCol = qint16(c);
     if (selectedDetailRow() != 0)
-        CommandDetailRecord_Click();
+        recordLine();
     if (r != selectedDetailRow()) {
         m_table.selectRow(r);
         emit lineFinished();
     }
     if (r >= m_detailCount + 1) {
-        CommandDetailNew_Click();
+        addLine();
         return;
     }
     selectRowAndOpenEditor(r, c);
@@ -246,9 +246,9 @@ void DetailWindow::openColumnEditor(int c, int x, int y, const QString &text, Ed
     }
 }
 
-void DetailWindow::TextDetailNo_Change()
+void DetailWindow::lineNumberChanged()
 {
-    const int n = numberBoxChanged(m_detailCount, [this] { CommandDetailCancel_Click(); });
+    const int n = numberBoxChanged(m_detailCount, [this] { cancelLine(); });
     if (n > 0 && n <= lines().size()) {
         const DetailLine line = lines().at(n - 1);
         sourceDetail = n - 1;
@@ -259,12 +259,12 @@ void DetailWindow::TextDetailNo_Change()
     }
 }
 
-void DetailWindow::TextDetailAmount_Change()
+void DetailWindow::amountChanged()
 {
     amountBoxChanged(TextDetailAmount);
 }
 
-void DetailWindow::CommandDetailRecord_Click()
+void DetailWindow::recordLine()
 {
     qint32 amount = 0;
     if (currentDetail) {
@@ -290,14 +290,14 @@ void DetailWindow::CommandDetailRecord_Click()
     // In place of the line it was loaded from, or a new line at the selected row.
     m_doc.recordDetailLine(m_entryKey, source >= 0 ? source : selectedDetailRow() - 1, line, source >= 0);
     m_names.supply.appendSelectionWithCount(RememberedName{line.article, 1, makeDate(today())});
-    fillDetailArticleList();
-    editFlexGridDetail();
+    fillArticleList();
+    linesChanged();
     MSFlexGridDetail->setRow(selectedDetailRow());
     MSFlexGridDetail->setCol(editedDetailCol);
-    MSFlexGridDetail_Click();
+    gridClick();
 }
 
-void DetailWindow::CommandDetailNew_Click()
+void DetailWindow::addLine()
 {
     FlexGrid *g = MSFlexGridDetail;
     const int row = beginAddRow(m_detailCount);
@@ -305,7 +305,7 @@ void DetailWindow::CommandDetailNew_Click()
     enterAddingState(row);
     setComboText(ComboDetailArticle, QString());
     TextDetailAmount->clear();
-    CommandDetailRecord_Click();
+    recordLine();
     // The blank line went in at the selected row, which is not always the
     // last one: the current cell and the keyboard cursor go to it.
     int at = std::clamp(int(selectedDetailRow()), 1, int(lines().size()));
@@ -316,7 +316,7 @@ void DetailWindow::CommandDetailNew_Click()
     g->setKeyCell(at, 1);
 }
 
-void DetailWindow::CommandDetailDelete_Click()
+void DetailWindow::deleteLine()
 {
     const EntryPtr entry = detailArticle();
     if (!entry || !entry->details)
@@ -327,11 +327,11 @@ void DetailWindow::CommandDetailDelete_Click()
         m_doc.removeDetailLine(m_entryKey, line);
     }
     releaseRow(m_detailCount, editedDetailCol);
-    editFlexGridDetail();
+    linesChanged();
     emit lineFinished();
 }
 
-void DetailWindow::CommandDetailCancel_Click()
+void DetailWindow::cancelLine()
 {
     currentDetail.reset();
     sourceDetail = -1;
@@ -342,12 +342,12 @@ void DetailWindow::CommandDetailCancel_Click()
     setIdleButtons();
 }
 
-void DetailWindow::fillDetailArticleList()
+void DetailWindow::fillArticleList()
 {
     refillCombo(ComboDetailArticle, m_names.supply.articles());
 }
 
-bool DetailWindow::CommandDetailClose_Click()
+bool DetailWindow::closeByUser()
 {
     emit lineFinished();
     m_doc.dropBlankDetailLines(m_entryKey);
@@ -402,7 +402,7 @@ void DetailWindow::keyPressEvent(QKeyEvent *event)
     // as its close button does, question included.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
-        guarded([this] { CommandDetailClose_Click(); });
+        guarded([this] { closeByUser(); });
         return;
     }
     EntryPanel::keyPressEvent(event);
@@ -416,7 +416,7 @@ void DetailWindow::closeEvent(QCloseEvent *event)
     }
     // The close box runs the same Close; a Yes to the question keeps the window.
     bool closed = false;
-    guarded([&] { closed = CommandDetailClose_Click(); });
+    guarded([&] { closed = closeByUser(); });
     if (closed)
         event->accept();
     else

@@ -28,19 +28,18 @@ public:
     DetailWindow(Document &doc, SelectionLists &names, Dialogs &dialogs, const EntryPtr &entry,
               QWidget *mainWindow);
 
-    void Form_Load();
-    void editFlexGridDetail();
-    void MSFlexGridDetail_Click();
-    void MSFlexGridDetail_Scroll() { gridScroll(); }
-    void fillDetailArticleList();
-    void CommandDetailNew_Click();
-    void CommandDetailRecord_Click();
-    void CommandDetailDelete_Click();
-    void CommandDetailCancel_Click();
+    void showEntry();
+    void linesChanged();
+    void gridClick();
+    void fillArticleList();
+    void addLine();
+    void recordLine();
+    void deleteLine();
+    void cancelLine();
     // False when the user chose to review the lines (the window stays open).
-    bool CommandDetailClose_Click();
-    void TextDetailNo_Change();
-    void TextDetailAmount_Change();
+    bool closeByUser();
+    void lineNumberChanged();
+    void amountChanged();
     // Closes without the question (the program is quitting).
     void forceUnload();
 

@@ -55,14 +55,15 @@ public:
     void documentChanged(const Document::Update &update);
     // The panel back at rest: no working entry, the boxes as for a new one.
     void idlePanel();
-    void gridClick();     // MSFlexGrid…_Click
-    void numberChanged(); // TextIncomeNo_Change / TextSupplyNo_Change
-    // CommandIncomeRecord_Click / CommandSupplyRecord_Click; false when the
-    // entry was refused and its edit goes on.
+    // A cell clicked: the entry opens in its editor (the blank row adds one).
+    void gridClick();
+    // The row-number box changed: that entry loads.
+    void numberChanged();
+    // 登録 or Enter; false when the entry was refused and its edit goes on.
     bool record();
-    void addRow();        // Command…New_Click
-    void deleteRow();     // Command…Delete_Click
-    // Command…Cancel_Click, Escape: a row just added and not yet changed
+    void addRow();        // 行の追加
+    void deleteRow();     // 行の削除
+    // ｷｬﾝｾﾙ, Escape: a row just added and not yet changed
     // goes with its undo step, so that a cancelled new row leaves nothing.
     void cancelByUser();
     // The edit dropped (also when the row-number box empties).

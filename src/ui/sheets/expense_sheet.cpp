@@ -74,16 +74,16 @@ ExpenseSheet::ExpenseSheet(Document &doc, SelectionLists &names, Dialogs &dialog
     for (const auto &[w, name] : accessibleNames)
         nameEditor(w, QString::fromUtf8(name));
 
-    connect(MSFlexGridSupply, &FlexGrid::Click, this, [this] { guarded([this] { MSFlexGridSupply_Click(); }); });
-    connect(MSFlexGridSupply, &FlexGrid::Scroll, this, [this] { guarded([this] { MSFlexGridSupply_Scroll(); }); });
-    connect(CommandSupplyNew, &QPushButton::clicked, this, [this] { command([this] { CommandSupplyNew_Click(); }); });
-    connect(CommandSupplyRecord, &QPushButton::clicked, this, [this] { command([this] { CommandSupplyRecord_Click(); }); });
-    connect(CommandSupplyDelete, &QPushButton::clicked, this, [this] { command([this] { CommandSupplyDelete_Click(); }); });
-    connect(CommandSupplyCancel, &QPushButton::clicked, this, [this] { command([this] { CommandSupplyCancel_Click(); }); });
-    connect(CommandSupplyDetail, &QPushButton::clicked, this, [this] { guarded([this] { CommandSupplyDetail_Click(); }); });
-    connect(TextSupplyNo, &QLineEdit::textChanged, this, [this] { guarded([this] { TextSupplyNo_Change(); }); });
-    connect(TextSupplyAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { TextSupplyAmount_Change(); }); });
-    connect(ComboSupplyReceipt, &QComboBox::editTextChanged, this, [this] { guarded([this] { ComboSupplyReceipt_Change(); }); });
+    connect(MSFlexGridSupply, &FlexGrid::Click, this, [this] { guarded([this] { gridClick(); }); });
+    connect(MSFlexGridSupply, &FlexGrid::Scroll, this, [this] { guarded([this] { gridScroll(); }); });
+    connect(CommandSupplyNew, &QPushButton::clicked, this, [this] { command([this] { addRow(); }); });
+    connect(CommandSupplyRecord, &QPushButton::clicked, this, [this] { command([this] { record(); }); });
+    connect(CommandSupplyDelete, &QPushButton::clicked, this, [this] { command([this] { deleteRow(); }); });
+    connect(CommandSupplyCancel, &QPushButton::clicked, this, [this] { command([this] { cancelByUser(); }); });
+    connect(CommandSupplyDetail, &QPushButton::clicked, this, [this] { guarded([this] { openDetail(); }); });
+    connect(TextSupplyNo, &QLineEdit::textChanged, this, [this] { guarded([this] { numberChanged(); }); });
+    connect(TextSupplyAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { amountChanged(); }); });
+    connect(ComboSupplyReceipt, &QComboBox::editTextChanged, this, [this] { guarded([this] { receiptNumberEdited(); }); });
     connect(ComboSupplyReceipt, &QComboBox::activated, this, [this] {
         command([this] {
             receiptNumberComplete();
@@ -93,18 +93,18 @@ ExpenseSheet::ExpenseSheet(Document &doc, SelectionLists &names, Dialogs &dialog
                 staysOnEntry([this] { return record(); });
         });
     });
-    connect(DTPickerSupplyDate, &DatePicker::CloseUp, this, [this] { command([this] { DTPickerSupplyDate_CloseUp(); }); });
+    connect(DTPickerSupplyDate, &DatePicker::CloseUp, this, [this] { command([this] { dateChosen(); }); });
 
-    auto record = [this] { CommandSupplyRecord_Click(); };
-    auto add = [this] { CommandSupplyNew_Click(); };
-    enterRecordsOrAdds(TextSupplyNo, record, add, false);
-    enterRecordsOrAdds(TextSupplyAmount, record, add, false);
-    enterRecordsOrAdds(ComboSupplyReceipt, record, add, true);
-    enterRecordsOrAdds(ComboSupplyArticle, record, add, true);
-    enterRecordsOrAdds(ComboSupplySubArticle, record, add, true);
+    auto recordEntry = [this] { record(); };
+    auto add = [this] { addRow(); };
+    enterRecordsOrAdds(TextSupplyNo, recordEntry, add, false);
+    enterRecordsOrAdds(TextSupplyAmount, recordEntry, add, false);
+    enterRecordsOrAdds(ComboSupplyReceipt, recordEntry, add, true);
+    enterRecordsOrAdds(ComboSupplyArticle, recordEntry, add, true);
+    enterRecordsOrAdds(ComboSupplySubArticle, recordEntry, add, true);
     // Enter in the date editor records by date, as a date chosen in the
     // calendar does: the sheet's help promises that a changed date re-sorts.
-    onEnterKey(DTPickerSupplyDate, [this] { command([this] { DTPickerSupplyDate_CloseUp(); }); });
+    onEnterKey(DTPickerSupplyDate, [this] { command([this] { dateChosen(); }); });
     // The edit button is pressed by Enter as well as by Space.
     onEnterKey(CommandSupplyDetail, [this] { CommandSupplyDetail->click(); });
     // Leaving the receipt box completes its number. A focus the program
@@ -114,7 +114,7 @@ ExpenseSheet::ExpenseSheet(Document &doc, SelectionLists &names, Dialogs &dialog
                    TextSupplyAmount, CommandSupplyDetail},
                   [this] {
                       hideEditors();
-                      CommandSupplyCancel_Click();
+                      cancelByUser();
                   });
     QWidget *const byColumn[] = {DTPickerSupplyDate, ComboSupplyReceipt, ComboSupplyArticle,
                                  ComboSupplySubArticle, TextSupplyAmount, CommandSupplyDetail};
@@ -249,12 +249,12 @@ void ExpenseSheet::loadEntry(const Entry &src, Entry &cur)
     cur.amount = src.amount;
 }
 
-void ExpenseSheet::TextSupplyAmount_Change()
+void ExpenseSheet::amountChanged()
 {
     amountBoxChanged(TextSupplyAmount);
 }
 
-void ExpenseSheet::ComboSupplyReceipt_Change()
+void ExpenseSheet::receiptNumberEdited()
 {
     const QString text = comboText(ComboSupplyReceipt);
     if (m_dateOwner != 0 && textValue(text) != m_dateOwner)
@@ -291,7 +291,7 @@ void ExpenseSheet::giveBackOwnDate()
     m_dateOwner = 0;
 }
 
-void ExpenseSheet::DTPickerSupplyDate_CloseUp()
+void ExpenseSheet::dateChosen()
 {
     commitEditor(1);
 }
@@ -366,7 +366,7 @@ void ExpenseSheet::rowDeleted()
     CommandSupplyDetail->setEnabled(false);
 }
 
-void ExpenseSheet::CommandSupplyDetail_Click()
+void ExpenseSheet::openDetail()
 {
     if (selectedRow() == 0)
         return;

@@ -18,28 +18,20 @@ public:
     ExpenseSheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent = nullptr);
 
     static QString helpText();
-    void MSFlexGridSupply_Click() { gridClick(); }
-    void MSFlexGridSupply_Scroll() { gridScroll(); }
     QList<QWidget *> cellEditors() const override;
     void fillReceiptList();
 
-    void CommandSupplyNew_Click() { addRow(); }
-    void CommandSupplyRecord_Click() { record(); }
-    void CommandSupplyDelete_Click() { deleteRow(); }
-    void CommandSupplyCancel_Click() { cancelByUser(); }
-    void CommandSupplyDetail_Click();
-    void TextSupplyNo_Change() { numberChanged(); }
-    void TextSupplyAmount_Change();
+    void openDetail();
+    void amountChanged();
     // The receipt box's change: only the digit rule runs on every keystroke
     // (a number being typed passes through its prefixes: 18 through 1).
-    void ComboSupplyReceipt_Change();
+    void receiptNumberEdited();
     // The receipt rule for a complete number (the user left the box or
     // picked a number from its list): the number of another entry brings
     // that entry's date into the date editor, to show whose it is; any
     // other number hides the box.
     void receiptNumberComplete();
-    void DTPickerSupplyDate_CloseUp();
-    void fillSupplyArticleList() { fillArticleList(); }
+    void dateChosen();
 
     // Set only while a record started by the calendar runs.
     bool datePicked() const { return m_datePicked; }

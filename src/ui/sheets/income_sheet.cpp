@@ -88,54 +88,54 @@ IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     for (const auto &[w, name] : accessibleNames)
         nameEditor(w, QString::fromUtf8(name));
 
-    connect(MSFlexGridIncome, &FlexGrid::Click, this, [this] { guarded([this] { MSFlexGridIncome_Click(); }); });
-    connect(MSFlexGridIncome, &FlexGrid::Scroll, this, [this] { guarded([this] { MSFlexGridIncome_Scroll(); }); });
-    connect(CommandIncomeNew, &QPushButton::clicked, this, [this] { command([this] { CommandIncomeNew_Click(); }); });
-    connect(CommandIncomeRecord, &QPushButton::clicked, this, [this] { command([this] { CommandIncomeRecord_Click(); }); });
-    connect(CommandIncomeDelete, &QPushButton::clicked, this, [this] { command([this] { CommandIncomeDelete_Click(); }); });
-    connect(CommandIncomeCancel, &QPushButton::clicked, this, [this] { command([this] { CommandIncomeCancel_Click(); }); });
-    connect(TextIncomeNo, &QLineEdit::textChanged, this, [this] { guarded([this] { TextIncomeNo_Change(); }); });
+    connect(MSFlexGridIncome, &FlexGrid::Click, this, [this] { guarded([this] { gridClick(); }); });
+    connect(MSFlexGridIncome, &FlexGrid::Scroll, this, [this] { guarded([this] { gridScroll(); }); });
+    connect(CommandIncomeNew, &QPushButton::clicked, this, [this] { command([this] { addRow(); }); });
+    connect(CommandIncomeRecord, &QPushButton::clicked, this, [this] { command([this] { record(); }); });
+    connect(CommandIncomeDelete, &QPushButton::clicked, this, [this] { command([this] { deleteRow(); }); });
+    connect(CommandIncomeCancel, &QPushButton::clicked, this, [this] { command([this] { cancelByUser(); }); });
+    connect(TextIncomeNo, &QLineEdit::textChanged, this, [this] { guarded([this] { numberChanged(); }); });
     // Only the user's own change of 一人分 or 生徒数 computes the amount: a box
     // filled by a visit (a click, Tab) leaves a stored amount as it is.
-    connect(TextIncomePerPerson, &QLineEdit::textEdited, this, [this] { guarded([this] { TextIncomePerPerson_Change(); }); });
-    connect(TextIncomeStudents, &QLineEdit::textEdited, this, [this] { guarded([this] { TextIncomeStudents_Change(); }); });
+    connect(TextIncomePerPerson, &QLineEdit::textEdited, this, [this] { guarded([this] { perPupilEdited(); }); });
+    connect(TextIncomeStudents, &QLineEdit::textEdited, this, [this] { guarded([this] { pupilsEdited(); }); });
     connect(TextIncomeStudents, &QLineEdit::textChanged, this, [this] {
         const double n = textValue(TextIncomeStudents->text());
         if (n > 0 && n <= 32767)
             m_defaultStudents = qint16(n);
     });
-    connect(TextIncomeAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { TextIncomeAmount_Change(); }); });
-    connect(DTPickerIncomeDate, &DatePicker::CloseUp, this, [this] { command([this] { DTPickerIncomeDate_CloseUp(); }); });
+    connect(TextIncomeAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { amountChanged(); }); });
+    connect(DTPickerIncomeDate, &DatePicker::CloseUp, this, [this] { command([this] { dateChosen(); }); });
 
-    auto record = [this] { CommandIncomeRecord_Click(); };
-    auto add = [this] { CommandIncomeNew_Click(); };
-    enterRecordsOrAdds(TextIncomeNo, record, add, false);
-    enterRecordsOrAdds(TextIncomePerPerson, record, add, false);
-    enterRecordsOrAdds(TextIncomeStudents, record, add, false);
-    enterRecordsOrAdds(ComboIncomeArticle, record, add, true);
-    enterRecordsOrAdds(ComboIncomeSubArticle, record, add, true);
+    auto recordEntry = [this] { record(); };
+    auto add = [this] { addRow(); };
+    enterRecordsOrAdds(TextIncomeNo, recordEntry, add, false);
+    enterRecordsOrAdds(TextIncomePerPerson, recordEntry, add, false);
+    enterRecordsOrAdds(TextIncomeStudents, recordEntry, add, false);
+    enterRecordsOrAdds(ComboIncomeArticle, recordEntry, add, true);
+    enterRecordsOrAdds(ComboIncomeSubArticle, recordEntry, add, true);
     // Enter in the amount box, then (as after any key typed there) the
     // per-pupil box empties: the amount is a plain amount.
     enterRecordsOrAdds(
         TextIncomeAmount,
         [this] {
-            CommandIncomeRecord_Click();
+            record();
             TextIncomePerPerson->clear();
         },
         [this] {
-            CommandIncomeNew_Click();
+            addRow();
             TextIncomePerPerson->clear();
         },
         false);
     // An amount the user changes is a plain amount, however it came in.
     connect(TextIncomeAmount, &QLineEdit::textEdited, TextIncomePerPerson, &QLineEdit::clear);
     // Enter in the date editor records as a date chosen in the calendar does.
-    onEnterKey(DTPickerIncomeDate, [this] { command([this] { DTPickerIncomeDate_CloseUp(); }); });
+    onEnterKey(DTPickerIncomeDate, [this] { command([this] { dateChosen(); }); });
     escapeCancels({DTPickerIncomeDate, ComboIncomeArticle, ComboIncomeSubArticle, TextIncomePerPerson,
                    TextIncomeStudents, TextIncomeAmount},
                   [this] {
                       hideEditors();
-                      CommandIncomeCancel_Click();
+                      cancelByUser();
                   });
     QWidget *const byColumn[] = {DTPickerIncomeDate, ComboIncomeArticle, ComboIncomeSubArticle,
                                  TextIncomePerPerson, TextIncomeStudents, TextIncomeAmount};
@@ -154,7 +154,7 @@ bool IncomeSheet::commitEditor(int c)
 {
     if (c != 1)
         return EntrySheet::commitEditor(c);
-    DTPickerIncomeDate_CloseUp();
+    dateChosen();
     return true;
 }
 
@@ -233,7 +233,7 @@ void IncomeSheet::loadEntry(const Entry &src, Entry &cur)
     cur.amount = src.amount;
 }
 
-void IncomeSheet::TextIncomePerPerson_Change()
+void IncomeSheet::perPupilEdited()
 {
     if (TextIncomePerPerson->isReadOnly())
         return;
@@ -248,21 +248,21 @@ void IncomeSheet::TextIncomePerPerson_Change()
     TextIncomeAmount->setText(collectionText(p, textValue(TextIncomeStudents->text())));
 }
 
-void IncomeSheet::TextIncomeStudents_Change()
+void IncomeSheet::pupilsEdited()
 {
     const double n = textValue(TextIncomeStudents->text());
     if (n > 0 && !TextIncomePerPerson->text().isEmpty())
         TextIncomeAmount->setText(collectionText(textValue(TextIncomePerPerson->text(), true), n));
 }
 
-void IncomeSheet::TextIncomeAmount_Change()
+void IncomeSheet::amountChanged()
 {
     amountBoxChanged(TextIncomeAmount);
 }
 
-void IncomeSheet::DTPickerIncomeDate_CloseUp()
+void IncomeSheet::dateChosen()
 {
-    CommandIncomeRecord_Click();
+    record();
     // The record's click reopened the picker on the entry's (new) row.
     hideEditors();
 }

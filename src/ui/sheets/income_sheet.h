@@ -20,20 +20,12 @@ public:
     IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent = nullptr);
 
     static QString helpText();
-    void MSFlexGridIncome_Click() { gridClick(); }
-    void MSFlexGridIncome_Scroll() { gridScroll(); }
     QList<QWidget *> cellEditors() const override;
 
-    void CommandIncomeNew_Click() { addRow(); }
-    void CommandIncomeRecord_Click() { record(); }
-    void CommandIncomeDelete_Click() { deleteRow(); }
-    void CommandIncomeCancel_Click() { cancelByUser(); }
-    void TextIncomeNo_Change() { numberChanged(); }
-    void TextIncomePerPerson_Change();
-    void TextIncomeStudents_Change();
-    void TextIncomeAmount_Change();
-    void DTPickerIncomeDate_CloseUp();
-    void fillIncomeArticleList() { fillArticleList(); }
+    void perPupilEdited();
+    void pupilsEdited();
+    void amountChanged();
+    void dateChosen();
 
     // Pupils offered for a new income entry and given to the carry-over
     // entries; follows the pupils box.

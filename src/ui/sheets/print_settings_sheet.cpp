@@ -159,14 +159,14 @@ PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget
 
     connect(titleGroup, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
         if (checked)
-            optTiTle_Click(id);
+            titleKindChosen(id);
     });
     connect(printGroup, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
         if (checked)
-            optPrint_Click(id);
+            printKindChosen(id);
     });
     optTitle[0]->setChecked(true);
-    optTiTle_Click(0);
+    titleKindChosen(0);
 
     // Every box is named by its label, for screen readers; the radio
     // buttons and the check box by their captions.
@@ -259,7 +259,7 @@ void PrintSettingsSheet::showTitle(const AccountTitle &t)
         selectTitleMode(t.classMode ? 0 : 1);
 }
 
-void PrintSettingsSheet::optTiTle_Click(int index)
+void PrintSettingsSheet::titleKindChosen(int index)
 {
     const bool classMode = index == 0;
     for (QWidget *w : std::initializer_list<QWidget *>{LabelSchoolName, TextSchoolName, LabelYearHome,
@@ -272,7 +272,7 @@ void PrintSettingsSheet::optTiTle_Click(int index)
         w->setEnabled(!classMode);
 }
 
-void PrintSettingsSheet::optPrint_Click(int)
+void PrintSettingsSheet::printKindChosen(int)
 {
     for (int i = 0; i < 12; ++i) {
         if (optPrint[i]->isChecked()) {
@@ -285,7 +285,7 @@ void PrintSettingsSheet::optPrint_Click(int)
 void PrintSettingsSheet::selectTitleMode(int index)
 {
     if (optTitle[index]->isChecked())
-        optTiTle_Click(index); // selecting the selected option still runs its handler
+        titleKindChosen(index); // selecting the selected option still runs its handler
     else
         optTitle[index]->setChecked(true);
 }

@@ -37,9 +37,9 @@ public:
     // The date the report is dated (the report's date box).
     void setPrintDate(const QDate &date);
 
-    void optTiTle_Click(int index);
-    void optPrint_Click(int index);
-    // Selects a title option as the program does (runs optTiTle_Click).
+    void titleKindChosen(int index);
+    void printKindChosen(int index);
+    // Selects a title option as the program does (runs titleKindChosen).
     void selectTitleMode(int index);
     bool classAccountMode() const;
 

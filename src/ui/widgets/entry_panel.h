@@ -136,7 +136,7 @@ public:
     // (cut off, above the view, or far away after a re-sort), unless the
     // grid is only scrolling, when an editor whose row left the view hides.
     void openCellEditor(int r, int c, EditorFill fill = EditorFill::Fresh);
-    // The grid scrolled (MSFlexGrid…_Scroll): the open editor follows its cell.
+    // The grid scrolled: the open editor follows its cell.
     void gridScroll() { editorFollowsScroll(handledRow() != 0); }
 
 protected:

@@ -155,9 +155,9 @@ MainWindow::MainWindow(Dialogs &dialogs, const QString &settingsFilePath, QWidge
         setEnabled(false);
         emit detailWindowRequested(entry);
     });
-    connect(SSTabSheets, &QTabWidget::currentChanged, this, [this] { guarded([this] { SSTabSheets_Click(); }); });
+    connect(SSTabSheets, &QTabWidget::currentChanged, this, [this] { guarded([this] { sheetChosen(); }); });
 
-    Form_Load();
+    loadSheets();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     sheetArea->fitToScreen();
 
@@ -256,17 +256,17 @@ void MainWindow::buildMenus()
                       {mnuFileExit, "mnuFileExit"}, {mnuEdit, "mnuEdit"}, {mnuEditUndo, "mnuEditUndo"},
                       {mnuEditRedo, "mnuEditRedo"}, {mnuHelp, "mnuHelp"}, {mnuHelpHelp, "mnuHelpHelp"}});
 
-    connect(mnuFileOpen, &QAction::triggered, this, [this] { guarded([this] { mnuFileOpen_Click(); }); });
-    connect(mnuFileClose, &QAction::triggered, this, [this] { guarded([this] { mnuFileClose_Click(); }); });
-    connect(mnuFileSave, &QAction::triggered, this, [this] { guarded([this] { mnuFileSave_Click(); }); });
-    connect(mnuFileSaveAs, &QAction::triggered, this, [this] { guarded([this] { mnuFileSaveAs_Click(); }); });
-    connect(mnuFilePageSetup, &QAction::triggered, this, [this] { guarded([this] { mnuFilePageSetup_Click(); }); });
-    connect(mnuFilePrintPreview, &QAction::triggered, this, [this] { guarded([this] { mnuFilePrintPreview_Click(); }); });
-    connect(mnuFilePrint, &QAction::triggered, this, [this] { guarded([this] { mnuFilePrint_Click(); }); });
-    connect(mnuFileCsv, &QAction::triggered, this, [this] { guarded([this] { mnuFileCsv_Click(); }); });
-    connect(mnuFileExit, &QAction::triggered, this, [this] { guarded([this] { mnuFileExit_Click(); }); });
-    connect(mnuFileNextYear, &QAction::triggered, this, [this] { guarded([this] { mnuFileNextYear_Click(); }); });
-    connect(mnuHelpHelp, &QAction::triggered, this, [this] { guarded([this] { mnuHelpHelp_Click(); }); });
+    connect(mnuFileOpen, &QAction::triggered, this, [this] { guarded([this] { m_commands->open(); }); });
+    connect(mnuFileClose, &QAction::triggered, this, [this] { guarded([this] { m_commands->close(); }); });
+    connect(mnuFileSave, &QAction::triggered, this, [this] { guarded([this] { m_commands->save(); }); });
+    connect(mnuFileSaveAs, &QAction::triggered, this, [this] { guarded([this] { m_commands->saveAs(); }); });
+    connect(mnuFilePageSetup, &QAction::triggered, this, [this] { guarded([this] { m_print->pageSetup(); }); });
+    connect(mnuFilePrintPreview, &QAction::triggered, this, [this] { guarded([this] { printPreview(); }); });
+    connect(mnuFilePrint, &QAction::triggered, this, [this] { guarded([this] { print(); }); });
+    connect(mnuFileCsv, &QAction::triggered, this, [this] { guarded([this] { exportCsv(); }); });
+    connect(mnuFileExit, &QAction::triggered, this, [this] { guarded([this] { quit(); }); });
+    connect(mnuFileNextYear, &QAction::triggered, this, [this] { guarded([this] { m_commands->nextYear(); }); });
+    connect(mnuHelpHelp, &QAction::triggered, this, [this] { guarded([this] { showHelpWindow(); }); });
 }
 
 void MainWindow::finishUndoStep()
@@ -303,13 +303,13 @@ void MainWindow::buildToolBar()
     };
     // The images are the program's own, the same on every desktop theme.
     const Button buttons[] = {
-        {"開く", "元帳ﾌｧｲﾙを開く", "元帳ファイルを開く", "open", &toolOpen, [this] { mnuFileOpen_Click(); }},
+        {"開く", "元帳ﾌｧｲﾙを開く", "元帳ファイルを開く", "open", &toolOpen, [this] { m_commands->open(); }},
         {"名前をつけて保存", "元帳ﾌｧｲﾙを名前をつけて保存", "名前をつけて保存", "saveas", &toolSaveAs,
-         [this] { mnuFileSaveAs_Click(); }},
-        {"上書き保存", "元帳ﾌｧｲﾙを上書き保存", "上書き保存", "save", &toolSave, [this] { mnuFileSave_Click(); }},
-        {"ページ設定", "ﾌﾟﾘﾝﾀの設定", "プリンタの設定", "setup", nullptr, [this] { mnuFilePageSetup_Click(); }},
-        {"印刷プレビュー", "印刷プレビュー", "印刷プレビュー", "preview", nullptr, [this] { mnuFilePrintPreview_Click(); }},
-        {"印刷", "印刷", "印刷", "print", nullptr, [this] { mnuFilePrint_Click(); }},
+         [this] { m_commands->saveAs(); }},
+        {"上書き保存", "元帳ﾌｧｲﾙを上書き保存", "上書き保存", "save", &toolSave, [this] { m_commands->save(); }},
+        {"ページ設定", "ﾌﾟﾘﾝﾀの設定", "プリンタの設定", "setup", nullptr, [this] { m_print->pageSetup(); }},
+        {"印刷プレビュー", "印刷プレビュー", "印刷プレビュー", "preview", nullptr, [this] { printPreview(); }},
+        {"印刷", "印刷", "印刷", "print", nullptr, [this] { print(); }},
     };
     int i = 0;
     for (const Button &b : buttons) {
@@ -356,14 +356,14 @@ void MainWindow::loadResourceCaptions()
     }
 }
 
-void MainWindow::Form_Load()
+void MainWindow::loadSheets()
 {
     loadResourceCaptions();
     expenseSheet->setDetailEnabled(false);
     incomeSheet->showHelp(IncomeSheet::helpText());
     expenseSheet->showHelp(ExpenseSheet::helpText());
     printSheet->showTitle(m_doc.title());
-    printSheet->optPrint_Click(0);
+    printSheet->printKindChosen(0);
     printSheet->setPrintDate(today());
     m_commands->loadRememberedNames();
     incomeSheet->layoutGrid();
@@ -372,26 +372,26 @@ void MainWindow::Form_Load()
         s->layoutGrid();
     incomeSheet->setEditorDate(today());
     expenseSheet->setEditorDate(today());
-    fillFreeReceiptNumbers();
+    expenseSheet->fillReceiptList();
     SSTabSheets->setCurrentIndex(0);
     DocumentCommands::Enabled commands = m_commands->enabled();
     commands.save = false;
     commands.saveAsMenu = true;
     m_commands->setEnabled(commands);
-    incomeSheet->fillIncomeArticleList();
-    expenseSheet->fillSupplyArticleList();
+    incomeSheet->fillArticleList();
+    expenseSheet->fillArticleList();
     incomeSheet->setIdleButtons();
     expenseSheet->setIdleButtons();
     setRemainderLabels();
 }
 
-void MainWindow::Form_Activate()
+void MainWindow::activated()
 {
     // The detail window's edits are in the grid already; the panel rests.
     expenseSheet->idlePanel();
 }
 
-void MainWindow::SSTabSheets_Click()
+void MainWindow::sheetChosen()
 {
     const int tab = SSTabSheets->currentIndex();
     if (tab >= 3 && tab <= 8 && m_summariesStale)
@@ -405,7 +405,7 @@ void MainWindow::documentChanged(const Document::Update &update)
     incomeSheet->documentChanged(update);
     expenseSheet->documentChanged(update);
     if (what & C::SupplyEntries)
-        fillFreeReceiptNumbers();
+        expenseSheet->fillReceiptList();
     if (what & C::TitleFields)
         printSheet->showTitle(m_doc.title());
     if (what & (C::IncomeEntries | C::SupplyEntries | C::DetailLines | C::TitleFields))
@@ -442,10 +442,6 @@ void MainWindow::setRemainderLabels()
         s->showRemainder(text, remainder < 0);
 }
 
-void MainWindow::fillFreeReceiptNumbers()
-{
-    expenseSheet->fillReceiptList();
-}
 
 void MainWindow::clearDocumentView()
 {
@@ -454,85 +450,33 @@ void MainWindow::clearDocumentView()
         s->refresh();
 }
 
-void MainWindow::saveArticleFile(const QString &fileName)
-{
-    m_commands->saveArticleFile(fileName);
-}
 
-void MainWindow::loadArticleFile(const QString &fileName)
-{
-    m_commands->loadArticleFile(fileName);
-}
 
-bool MainWindow::openFile(const QString &fileName)
-{
-    return m_commands->openFile(fileName);
-}
 
-void MainWindow::openRecentFile(const QString &fileName)
-{
-    m_commands->openRecent(fileName);
-}
 
-void MainWindow::mnuFileOpen_Click()
-{
-    m_commands->open();
-}
 
-bool MainWindow::mnuFileClose_Click()
-{
-    return m_commands->close();
-}
 
-bool MainWindow::mnuFileSave_Click()
-{
-    return m_commands->save();
-}
 
-bool MainWindow::mnuFileSaveAs_Click()
-{
-    return m_commands->saveAs();
-}
 
-void MainWindow::mnuFileNextYear_Click()
-{
-    m_commands->nextYear();
-}
 
-void MainWindow::writeRecoveryCopy()
-{
-    m_commands->writeRecoveryCopy();
-}
 
-bool MainWindow::offerRecovery()
-{
-    return m_commands->offerRecovery();
-}
 
-QPrinter *MainWindow::printer()
-{
-    return m_print->printer();
-}
 
-void MainWindow::mnuFilePageSetup_Click()
-{
-    m_print->pageSetup();
-}
 
-void MainWindow::mnuFilePrint_Click()
+void MainWindow::print()
 {
     refreshSummaries();
     m_print->print(printSheet->printout(), printSheet->settings(), m_session.summaries(), openFileName());
 }
 
-void MainWindow::mnuFilePrintPreview_Click()
+void MainWindow::printPreview()
 {
     refreshSummaries();
     m_print->preview(printSheet->printout(), printSheet->settings(), m_session.summaries(),
                      openFileName());
 }
 
-void MainWindow::mnuFileCsv_Click()
+void MainWindow::exportCsv()
 {
     m_print->exportCsv(printSheet->printout(), printSheet->settings(), m_session.summaries());
 }
@@ -543,7 +487,7 @@ void MainWindow::followCommands()
     connect(m_commands.get(), &DocumentCommands::readOnlyChanged, this, [this](bool on) { showReadOnly(on); });
     connect(m_commands.get(), &DocumentCommands::recentFilesChanged, this, [this] { fillRecentMenu(); });
     connect(m_commands.get(), &DocumentCommands::clearing, this, [this] { clearSheets(); });
-    connect(m_commands.get(), &DocumentCommands::cleared, this, [this] { Form_Load(); });
+    connect(m_commands.get(), &DocumentCommands::cleared, this, [this] { loadSheets(); });
     m_commands->setRefresh([this] { refreshSummaries(); });
     showEnabledCommands();
 }
@@ -587,17 +531,17 @@ void MainWindow::fillRecentMenu()
         const QString caption = QStringLiteral("&%1 %2").arg(n++).arg(QDir::toNativeSeparators(file));
         QAction *a = mnuFileRecent->addAction(caption);
         a->setData(file);
-        connect(a, &QAction::triggered, this, [this, file] { guarded([this, file] { openRecentFile(file); }); });
+        connect(a, &QAction::triggered, this, [this, file] { guarded([this, file] { m_commands->openRecent(file); }); });
     }
     mnuFileRecent->setEnabled(!files.isEmpty());
 }
 
-void MainWindow::mnuFileExit_Click()
+void MainWindow::quit()
 {
     close();
 }
 
-void MainWindow::mnuHelpHelp_Click()
+void MainWindow::showHelpWindow()
 {
     if (m_helpFileName.isEmpty()) {
         m_dialogs.message(this, kNoHelp, Dialogs::Buttons::Ok, Dialogs::Icon::Information, versionCaption());
@@ -608,7 +552,7 @@ void MainWindow::mnuHelpHelp_Click()
         m_dialogs.message(this, error, Dialogs::Buttons::Ok);
 }
 
-bool MainWindow::Form_Unload()
+bool MainWindow::unload()
 {
     // The window stays open when the save the user asked for did not complete.
     if (!m_commands->unload())
@@ -635,7 +579,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
         return;
     }
     bool ok = false;
-    guarded([&] { ok = Form_Unload(); });
+    guarded([&] { ok = unload(); });
     if (ok)
         event->accept();
     else

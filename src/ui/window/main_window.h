@@ -11,6 +11,8 @@
 
 #include "model/document.h"
 #include "ui/window/account_session.h"
+#include "ui/window/document_commands.h"
+#include "ui/window/print_commands.h"
 #include "model/selection.h"
 #include "summary/summaries.h"
 
@@ -24,8 +26,6 @@ class Dialogs;
 class QAction;
 class QLabel;
 class QMenu;
-class DocumentCommands;
-class PrintCommands;
 class QTabWidget;
 class QUndoStack;
 class QToolBar;
@@ -50,55 +50,37 @@ public:
     // Every edit of the document, for Undo and Redo; emptied by Close and Open.
     QUndoStack &undoStack() { return *m_undo; }
     Dialogs &dialogs() { return m_dialogs; }
+    // Open, save, close, the next year, recovery: the account's commands.
     DocumentCommands &documentCommands() { return *m_commands; }
+    // Page setup, print, preview and CSV export, with their printer.
+    PrintCommands &printCommands() { return *m_print; }
 
     // Lifecycle.
-    void Form_Load();
-    void Form_Activate();
-    void SSTabSheets_Click();
+    void loadSheets();
+    void activated();
+    void sheetChosen();
     // Runs the unload procedure; false when the user's save did not complete
     // and the window stays open.
-    bool Form_Unload();
+    bool unload();
 
-    // The menu's commands, carried out by DocumentCommands and PrintCommands.
-    void mnuFileOpen_Click();
-    // Returns false when a save the user asked for did not complete.
-    bool mnuFileClose_Click();
-    bool mnuFileSave_Click();
-    bool mnuFileSaveAs_Click();
-    void mnuFilePageSetup_Click();
-    void mnuFilePrint_Click();
-    void mnuFilePrintPreview_Click();
-    void mnuFileCsv_Click();
-    void mnuFileExit_Click();
-    // A new, unsaved account for the next school year: the same title with
-    // the year advanced, and the year's remainder as its first income.
-    void mnuFileNextYear_Click();
-    // Offers the recovery copies a program that did not end left behind;
-    // true when one was restored.
-    bool offerRecovery();
-    // Writes the recovery copy now (what the timer does a few seconds after a change).
-    void writeRecoveryCopy();
-    void openRecentFile(const QString &fileName);
+    // The menu's commands that need the window's sheets.
+    void print();
+    void printPreview();
+    void exportCsv();
+    void quit();
     void fillRecentMenu();
-    void mnuHelpHelp_Click();
+    void showHelpWindow();
     // バージョン情報: the version, the licence and where the files are.
-    void mnuHelpAbout_Click();
+    void showAbout();
     QString aboutText() const;
     // The open file, or empty while the account has no name (after start-up,
     // Close or 次年度の会計を作成, until Save As names it).
     QString openFileName() const;
     void clearDocumentView();
 
-    // Opens a file as Open does, without the dialog (command line, recent files).
-    bool openFile(const QString &fileName);
-    void saveArticleFile(const QString &fileName);
-    void loadArticleFile(const QString &fileName);
-
     // Shared by the sheets.
     void refreshSummaries();
     void setRemainderLabels();
-    void fillFreeReceiptNumbers();
     int textWidth(const QString &text) const; // twips, in the window's font
     // Runs `f`, turning HarumokaError into a message box. Returns false on error.
     bool guarded(const std::function<void()> &f);
@@ -146,9 +128,6 @@ private:
     QAction *toolSaveAs = nullptr;
 
 public:
-    // For tests: the printer the print and page-setup commands use.
-    QPrinter *printer();
-
     // Where the help text is looked for; empty shows the "no help" message.
     void setHelpFileName(const QString &fileName) { m_helpFileName = fileName; }
 

@@ -43,12 +43,12 @@ void MainWindow::addDesktopConventions()
     connect(mnuFileSave, &QAction::enabledChanged, this, follow);
     connect(mnuFileSaveAs, &QAction::enabledChanged, this, follow);
     follow();
-    connect(saveWithoutName, &QAction::triggered, this, [this] { guarded([this] { mnuFileSaveAs_Click(); }); });
+    connect(saveWithoutName, &QAction::triggered, this, [this] { guarded([this] { m_commands->saveAs(); }); });
 
     QMenu *help = qobject_cast<QMenu *>(mnuHelp->menu());
     help->addSeparator();
     mnuHelpAbout = help->addAction(QStringLiteral("バージョン情報(&A)"));
-    connect(mnuHelpAbout, &QAction::triggered, this, [this] { guarded([this] { mnuHelpAbout_Click(); }); });
+    connect(mnuHelpAbout, &QAction::triggered, this, [this] { guarded([this] { showAbout(); }); });
 
     // The file's name at the toolbar's end, beside the read-only notice;
     // the caption stays the program's.
@@ -116,7 +116,7 @@ QString MainWindow::aboutText() const
     return lines.join(QLatin1Char('\r'));
 }
 
-void MainWindow::mnuHelpAbout_Click()
+void MainWindow::showAbout()
 {
     m_dialogs.message(this, aboutText(), Dialogs::Buttons::Ok, Dialogs::Icon::Information,
                       QStringLiteral("バージョン情報"));

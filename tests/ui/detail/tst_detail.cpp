@@ -143,7 +143,7 @@ private slots:
         QCOMPARE(lines(f.doc(), e), (QStringList{"A=100", "B=250", "C=300", "のり=50"}));
         // Delete a line: a change to save; the line below it keeps an empty cell for 0.
         f.doc().recordDetailLine(e->key, 2, DetailLine{"C", 0}, true);
-        dw->editFlexGridDetail();
+        dw->linesChanged();
         g->clickCell(2, 1);
         f.doc().setModified(false);
         part<QPushButton>(*dw, "CommandDetailDelete")->click();
@@ -249,9 +249,9 @@ private slots:
         // Saved and reopened, the expense keeps its own article and amount.
         const QString name = f.path(QStringLiteral("d.txt"));
         f.dialogs.expectSave(name);
-        QVERIFY(f.w->mnuFileSaveAs_Click());
-        QVERIFY(f.w->mnuFileClose_Click());
-        QVERIFY(f.w->openFile(name));
+        QVERIFY(f.w->documentCommands().saveAs());
+        QVERIFY(f.w->documentCommands().close());
+        QVERIFY(f.w->documentCommands().openFile(name));
         EntryPtr e = f.doc().entryAt(false, 1);
         QCOMPARE(e->article, QStringLiteral("画材"));
         QCOMPARE(e->amount, 300);

@@ -465,7 +465,7 @@ private slots:
 
         const QString name = f.path(QStringLiteral("session.txt"));
         f.dialogs.expectSave(name);
-        QVERIFY(f.w->mnuFileSaveAs_Click());
+        QVERIFY(f.w->documentCommands().saveAs());
         f.w->refreshSummaries();
         auto snapshot = [&] {
             QStringList rows;
@@ -482,14 +482,14 @@ private slots:
         file.open(QIODevice::ReadOnly);
         const QByteArray bytes = file.readAll();
         file.close();
-        QVERIFY(f.w->mnuFileClose_Click());
-        QVERIFY(f.w->openFile(name));
+        QVERIFY(f.w->documentCommands().close());
+        QVERIFY(f.w->documentCommands().openFile(name));
         // Keys are new after a reopen; compare everything but the hidden key column.
         QCOMPARE(snapshot(), before);
         QCOMPARE(gridRow(part<FlexGrid>(*in, "MSFlexGridIncome"), 2, 7).last(), QStringLiteral("12,345"));
         QCOMPARE(gridRow(part<FlexGrid>(*out, "MSFlexGridSupply"), 3, 7).at(4), QStringLiteral("ドリル"));
         f.dialogs.expectSave(f.path(QStringLiteral("again.txt")));
-        QVERIFY(f.w->mnuFileSaveAs_Click());
+        QVERIFY(f.w->documentCommands().saveAs());
         QFile again(f.path(QStringLiteral("again.txt")));
         again.open(QIODevice::ReadOnly);
         QCOMPARE(again.readAll(), bytes);

@@ -34,7 +34,7 @@ int main(int argc, char **argv)
     SilentDialogs dialogs(true);
     auto w = Main(dialogs, QString::fromLocal8Bit(argv[1]) + QStringLiteral(".names.ini"));
     w->documentCommands().setRecoveryDelay(100);
-    if (!w->openFile(QString::fromLocal8Bit(argv[1])))
+    if (!w->documentCommands().openFile(QString::fromLocal8Bit(argv[1])))
         return 1;
     IncomeSheet *s = part<IncomeSheet>(*w, "incomeSheet");
     part<FlexGrid>(*s, "MSFlexGridIncome")->clickCell(1, 6);

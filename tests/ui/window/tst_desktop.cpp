@@ -39,8 +39,8 @@ private slots:
         QVERIFY(about.contains("MIT") && about.contains(f.path("3年2組.bak")) && about.contains(f.path("Mekalu.ini")));
         part<QRadioButton>(*f.w, "optPrint", 10)->click();
         f.dialogs.expectMessageContaining(QStringLiteral("年間元帳を印刷"), Dialogs::Answer::Yes).expectPrint(true, f.path("l.pdf"));
-        f.w->mnuFilePrint_Click();
-        QCOMPARE(f.w->printer()->docName(), QStringLiteral("3年2組 年間元帳"));
+        f.w->print();
+        QCOMPARE(f.w->printCommands().printer()->docName(), QStringLiteral("3年2組 年間元帳"));
         edit(); // Ctrl+Q asks about unsaved changes; キャンセル keeps the window
         f.dialogs.expectMessageContaining(ask, Dialogs::Answer::Cancel).expectMessageContaining(ask, Dialogs::Answer::No);
         pressKey(Qt::Key_Q, Qt::ControlModifier);

@@ -82,7 +82,7 @@ private slots:
         writeCp932(path, header + QStringList{"True", "2026/04/10", " 30", "学級費", "", " 0", " 0", " 3000",
                                               "False", "2026/04/15", " 0", "画用紙", "", " 1", " 0", " 300",
                                               "<DETAIL>", "白", " 100", "色", " 200", "</DETAIL>"});
-        QVERIFY(f.w->openFile(path));
+        QVERIFY(f.w->documentCommands().openFile(path));
         QVERIFY(!f.doc().isModified());
         QSignalSpy changed(&f.doc(), &Document::changed);
         IncomeSheet *in = part<IncomeSheet>(*f.w, "incomeSheet");
@@ -164,11 +164,11 @@ private slots:
         QCOMPARE(!changed.isEmpty(), changes);
         if (changes)
             f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::No);
-        QVERIFY(f.w->mnuFileClose_Click());
+        QVERIFY(f.w->documentCommands().close());
         QVERIFY(f.dialogs.done());
         // Closing is no edit either: the empty document asks nothing.
         QVERIFY(!f.doc().isModified());
-        QVERIFY(f.w->mnuFileClose_Click());
+        QVERIFY(f.w->documentCommands().close());
     }
 };
 

@@ -83,7 +83,7 @@ private slots:
         if (command == "open" && left)
             f.dialogs.expectOpen(QString());
         if (command == QLatin1String("close"))
-            QCOMPARE(f.w->mnuFileClose_Click(), left);
+            QCOMPARE(f.w->documentCommands().close(), left);
         else if (command == QLatin1String("open"))
             part<QAction>(*f.w, "mnuFileOpen")->trigger();
         else if (command == QLatin1String("exit"))
@@ -134,7 +134,7 @@ private slots:
                                           Dialogs::Answer(answer));
         if (holder == QLatin1String("folder"))
             f.dialogs.expectMessageContaining(QStringLiteral("がフォルダーになっています。"), Dialogs::Answer::Yes);
-        const bool opened = f.w->openFile(path);
+        const bool opened = f.w->documentCommands().openFile(path);
         QVERIFY(f.dialogs.done());
         QCOMPARE(opened, result != QLatin1String("closed"));
         QCOMPARE(noticeShown(*f.w), result == QLatin1String("read-only"));
@@ -147,11 +147,11 @@ private slots:
             QVERIFY(!part<QAction>(*f.w, "mnuFileSave")->isEnabled());
             f.doc().setModified(true);
             f.dialogs.expectSave(QString());
-            QVERIFY(!f.w->mnuFileSave_Click());
+            QVERIFY(!f.w->documentCommands().save());
             QCOMPARE(readBytes(lockPath), lock);
             f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::No);
         }
-        QVERIFY(f.w->mnuFileClose_Click());
+        QVERIFY(f.w->documentCommands().close());
         if (result != QLatin1String("locked"))
             QCOMPARE(readBytes(lockPath), lock); // never removed what is not ours
         else
@@ -163,7 +163,7 @@ private slots:
         WindowFixture f;
         const QString path = f.path(QStringLiteral("a.txt"));
         writeCp932(path, kAccount);
-        QVERIFY(f.w->openFile(path));
+        QVERIFY(f.w->documentCommands().openFile(path));
         part<QPushButton>(*f.w, "CommandIncomeNew")->click();
         // Another program writes the file meanwhile.
         QStringList other = kAccount;
@@ -171,15 +171,15 @@ private slots:
         writeCp932(path, other);
         const QByteArray theirs = readBytes(path);
         f.dialogs.expectMessageContaining(QStringLiteral("ほかのプログラムで変更されています"), Dialogs::Answer::No);
-        QVERIFY(!f.w->mnuFileSave_Click());
+        QVERIFY(!f.w->documentCommands().save());
         QCOMPARE(readBytes(path), theirs);
         QVERIFY(f.doc().isModified());
         f.dialogs.expectMessageContaining(QStringLiteral("ほかのプログラムで変更されています"), Dialogs::Answer::Yes);
-        QVERIFY(f.w->mnuFileSave_Click());
+        QVERIFY(f.w->documentCommands().save());
         QVERIFY(readBytes(path) != theirs);
         // Once saved here, the next Save asks nothing.
         part<QPushButton>(*f.w, "CommandIncomeNew")->click();
-        QVERIFY(f.w->mnuFileSave_Click());
+        QVERIFY(f.w->documentCommands().save());
         QVERIFY(f.dialogs.done());
     }
 
@@ -214,7 +214,7 @@ private slots:
         const QByteArray before = readBytes(a), other = readBytes(b);
         if (change == "damaged")
             f.dialogs.expectMessageContaining(QStringLiteral("読み込めた部分だけ"));
-        QVERIFY(f.w->openFile(link));
+        QVERIFY(f.w->documentCommands().openFile(link));
         // The toolbar as the account stands: Save As always; Save unless damaged; Open once something is open.
         for (const char *button : {"開く", "名前をつけて保存", "上書き保存"})
             QCOMPARE(part<QAction>(*f.w, button)->isEnabled(),
@@ -222,19 +222,19 @@ private slots:
         part<QPushButton>(*f.w, "CommandIncomeNew")->click();
         if (change == "link") {
             QVERIFY(QFile::remove(link) && QFile::link(b, link));
-            QVERIFY(f.w->mnuFileSave_Click());
+            QVERIFY(f.w->documentCommands().save());
             QVERIFY(readBytes(a) != before);
             QCOMPARE(readBytes(b), other);
         } else if (change == "damaged") {
             f.dialogs.expectSave(a).expectMessageContaining(QStringLiteral("壊れていて途中までしか読み込めなかった元のファイル"));
-            QVERIFY(!f.w->mnuFileSave_Click());
+            QVERIFY(!f.w->documentCommands().save());
             QCOMPARE(readBytes(a), before);
             QVERIFY(!QFile::exists(a + QStringLiteral(".bak")));
         } else if (change == "file") {
             // Only the file gone: asked as before, and saved in its folder.
             QVERIFY(QFile::remove(a));
             f.dialogs.expectMessageContaining(QStringLiteral("削除されたか移動されています"), Dialogs::Answer::Yes);
-            QVERIFY(f.w->mnuFileSave_Click());
+            QVERIFY(f.w->documentCommands().save());
             QVERIFY(QFile::exists(a));
         } else {
             const QString moved = f.path(QStringLiteral("moved"));
@@ -243,7 +243,7 @@ private slots:
                 QVERIFY(QFile::link(moved, folder)); // where the stick was, another disk's folder
             f.dialogs.expectMessageContaining(QStringLiteral("ここには保存しません"), Dialogs::Answer::Yes)
                 .expectSave(QString());
-            QVERIFY(!f.w->mnuFileSave_Click());
+            QVERIFY(!f.w->documentCommands().save());
             QCOMPARE(QDir(moved).entryList({QStringLiteral("2026*")}, QDir::Files).size(), change == "removed" ? 1 : 0);
             QVERIFY(!QFile::exists(folder + QStringLiteral("/2026.txt")) || change == "removed");
         }
@@ -269,16 +269,16 @@ private slots:
         temporaries(kept + stale);
         QFile held(f.path(kept[1]));
         QVERIFY(held.open(QIODevice::ReadOnly) && ::flock(held.handle(), LOCK_EX) == 0); // a save still running
-        QVERIFY(f.w->openFile(path));
+        QVERIFY(f.w->documentCommands().openFile(path));
         QCOMPARE(temporaries({}), kept);
         part<QPushButton>(*f.w, "CommandIncomeNew")->click();
         const QByteArray before = readBytes(path);
         for (const auto answer : {Dialogs::Answer::No, Dialogs::Answer::Yes})
             f.dialogs.expectMessageContaining(QStringLiteral("ほかの名前（ハードリンク）もあります"), answer);
-        QVERIFY(!f.w->mnuFileSave_Click());
+        QVERIFY(!f.w->documentCommands().save());
         QCOMPARE(readBytes(path), before);
         temporaries(stale);
-        QVERIFY(f.w->mnuFileSave_Click());
+        QVERIFY(f.w->documentCommands().save());
         QCOMPARE(temporaries({}), kept);
         QVERIFY(readBytes(path) != before);
         QCOMPARE(readBytes(other), before);
@@ -290,12 +290,12 @@ private slots:
         WindowFixture f;
         const QString path = f.path(QStringLiteral("a.txt"));
         writeCp932(path, kAccount);
-        QVERIFY(f.w->openFile(path));
+        QVERIFY(f.w->documentCommands().openFile(path));
         // A folder where the backup should go: the save succeeds, the backup cannot.
         QVERIFY(QDir().mkdir(f.path(QStringLiteral("a.bak"))));
         part<QPushButton>(*f.w, "CommandIncomeNew")->click();
         f.dialogs.expectMessageContaining(QStringLiteral("a.bak"));
-        QVERIFY(f.w->mnuFileSave_Click());
+        QVERIFY(f.w->documentCommands().save());
         QVERIFY(f.dialogs.done());
         QVERIFY(!f.doc().isModified());
     }
@@ -320,14 +320,14 @@ private slots:
         WindowFixture f;
         const QString path = disk.path(QStringLiteral("a.txt"));
         QVERIFY(QFile::copy(QStringLiteral(HARUMOKA_TEST_DATA "/golden/mixed.txt"), path));
-        QVERIFY(f.w->openFile(path));
+        QVERIFY(f.w->documentCommands().openFile(path));
         QVERIFY(writeBytes(disk.path(QStringLiteral("a.bak")), "old backup"));
         const QByteArray old = readBytes(path);
         disk.fill(room);
         const QStringList files = QDir(disk.path(QString())).entryList(QDir::Files | QDir::Hidden);
         part<QPushButton>(*f.w, "CommandIncomeNew")->click();
         f.dialogs.expectMessageContaining(QStringLiteral("ファイル「%1」に保存できませんでした。").arg(path));
-        QVERIFY(!f.w->mnuFileSave_Click());
+        QVERIFY(!f.w->documentCommands().save());
         QVERIFY(f.dialogs.done());
         QVERIFY(f.dialogs.log.last().contains(QStringLiteral("変更されていません")));
         QCOMPARE(readBytes(path), old);
@@ -347,7 +347,7 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY(dialogs.done());
         // Loading the window again (as Close does) reads the names again: nothing more is said.
-        w->Form_Load();
+        w->loadSheets();
         QCoreApplication::processEvents();
         QVERIFY(dialogs.done());
         w->documentCommands().setSettingsFilePath(dir.filePath(QStringLiteral("other.ini"))); // where quitting saves them

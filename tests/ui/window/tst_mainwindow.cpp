@@ -229,7 +229,7 @@ private slots:
     void loadingTheWindowTwiceKeepsTheGrids()
     {
         WindowFixture f;
-        f.w->Form_Load();
+        f.w->loadSheets();
         FlexGrid *g = part<FlexGrid>(*f.w, "MSFlexGridSupply");
         QCOMPARE(g->Cols(), 7);
         QCOMPARE(g->Rows(), 100);
@@ -320,7 +320,7 @@ private slots:
         const QString name = f.path(QStringLiteral("a.txt"));
         // Save As on the empty document writes it and enables Save.
         f.dialogs.expectSave(name);
-        QVERIFY(w.mnuFileSaveAs_Click());
+        QVERIFY(w.documentCommands().saveAs());
         QVERIFY(QFile::exists(name));
         QVERIFY(part<QAction>(w, "mnuFileSave")->isEnabled());
         QVERIFY(part<QAction>(w, QStringLiteral("上書き保存"))->isEnabled());
@@ -328,11 +328,11 @@ private slots:
         // A further change followed by Save writes without a dialog.
         f.add(income(d(2026, 4, 1), "A", 100));
         f.doc().setModified(true);
-        QVERIFY(w.mnuFileSave_Click());
+        QVERIFY(w.documentCommands().save());
         QVERIFY(!f.doc().isModified());
         QVERIFY(readBytes(name).contains("A\r\n"));
         // Close: Open enabled, Save disabled, Save As button disabled, menu enabled.
-        QVERIFY(w.mnuFileClose_Click());
+        QVERIFY(w.documentCommands().close());
         QVERIFY(part<QAction>(w, "mnuFileOpen")->isEnabled());
         QVERIFY(!part<QAction>(w, "mnuFileSave")->isEnabled());
         QVERIFY(!part<QAction>(w, QStringLiteral("名前をつけて保存"))->isEnabled());
@@ -340,7 +340,7 @@ private slots:
         QCOMPARE(f.doc().fileName(), name); // Close keeps the name
         // Open: the file's entries, Open disabled, Save enabled.
         f.dialogs.expectOpen(name);
-        w.mnuFileOpen_Click();
+        w.documentCommands().open();
         QVERIFY(f.dialogs.done());
         QCOMPARE(part<FlexGrid>(w, "MSFlexGridIncome")->TextMatrix(1, 2), QStringLiteral("A"));
         QVERIFY(!part<QAction>(w, "mnuFileOpen")->isEnabled());
@@ -358,7 +358,7 @@ private slots:
         part<QLineEdit>(*s, "TextCarryOver")->setText(QStringLiteral("繰越"));
         // Title edits are changes to save.
         f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::No);
-        f.w->mnuFileClose_Click();
+        f.w->documentCommands().close();
         QVERIFY(part<QRadioButton>(*s, "optTitle", 0)->isChecked());
         QVERIFY(part<QLineEdit>(*s, "TextTitle")->text().isEmpty());
         QVERIFY(part<QLineEdit>(*s, "TextReporter")->text().isEmpty());
@@ -373,7 +373,7 @@ private slots:
         writeCp932(old, {"Mekalu", "平成15年度(2003年度）", "第２学年", "１組", "山田", "True", "2003/05/10", " 30",
                          "学級費", "5月", " 0", " 1000", " 30000", "False", "2003/05/12", " 0", "画用紙", "",
                          " 3", " 0", " 1500"});
-        QVERIFY(f.w->openFile(old));
+        QVERIFY(f.w->documentCommands().openFile(old));
         QCOMPARE(part<QComboBox>(*f.w, "ComboYearHome")->currentText(), QStringLiteral("平成15年度(2003年度）"));
         QCOMPARE(part<QComboBox>(*f.w, "ComboGradeHome")->currentText(), QStringLiteral("第２学年"));
         QCOMPARE(part<QLineEdit>(*f.w, "TextChargeHome")->text(), QStringLiteral("山田"));
@@ -382,13 +382,13 @@ private slots:
         QCOMPARE(part<SummarySheet>(*f.w, "summarySheets", Term1)->grid()->TextMatrix(3, 1), QStringLiteral("合　計"));
         QCOMPARE(part<QComboBox>(*f.w, "ComboSupplyReceipt")->findText(QStringLiteral(" 3")), -1);
         QVERIFY(part<QAction>(*f.w, "mnuFileSave")->isEnabled());
-        QVERIFY(f.w->mnuFileClose_Click());
+        QVERIFY(f.w->documentCommands().close());
 
         // Not an account file: reported, nothing opened, the name not taken.
         const QString other = f.path(QStringLiteral("other.txt"));
         writeCp932(other, {"hello"});
         f.dialogs.expectMessageContaining(QStringLiteral("学級会計のファイルではありません"));
-        QVERIFY(!f.w->openFile(other));
+        QVERIFY(!f.w->documentCommands().openFile(other));
         QVERIFY(f.doc().fileName() != other);
         QVERIFY(part<QAction>(*f.w, "mnuFileOpen")->isEnabled());
 
@@ -397,14 +397,14 @@ private slots:
         writeCp932(damaged, {"iMekalu135", "True", "学校", "", "", "", "", "True", "2026/05/01", " 30", "A", "",
                              " 0", " 0", " 100", "True", "2026/05/02"});
         f.dialogs.expectMessageContaining(QStringLiteral("上書き保存はできません"));
-        QVERIFY(f.w->openFile(damaged));
+        QVERIFY(f.w->documentCommands().openFile(damaged));
         QCOMPARE(part<FlexGrid>(*f.w, "MSFlexGridIncome")->TextMatrix(1, 2), QStringLiteral("A"));
         QVERIFY(!part<QAction>(*f.w, "mnuFileSave")->isEnabled());
         const QByteArray before = readBytes(damaged);
         f.doc().setModified(true);
         f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::Yes)
             .expectSave(f.path(QStringLiteral("repaired.txt")));
-        QVERIFY(f.w->mnuFileClose_Click());
+        QVERIFY(f.w->documentCommands().close());
         QCOMPARE(readBytes(damaged), before);
         QVERIFY(QFile::exists(f.path(QStringLiteral("repaired.txt"))));
     }
@@ -415,7 +415,7 @@ private slots:
         const QString old = f.path(QStringLiteral("imekalu.txt"));
         writeCp932(old, {"iMekalu", "False", "PTA会計", "会計係", "前年度繰越", "True", "2003/05/10", " 30",
                          "会費", "", " 0", " 0", " 5000"});
-        QVERIFY(f.w->openFile(old));
+        QVERIFY(f.w->documentCommands().openFile(old));
         QVERIFY(part<QRadioButton>(*f.w, "optTitle", 1)->isChecked());
         QCOMPARE(part<QLineEdit>(*f.w, "TextTitle")->text(), QStringLiteral("PTA会計"));
         QCOMPARE(part<QLineEdit>(*f.w, "TextCarryOver")->text(), QStringLiteral("前年度繰越"));
@@ -425,14 +425,14 @@ private slots:
         part<QTabWidget>(*f.w, "SSTabSheets")->setCurrentIndex(3 + Term2);
         QCOMPARE(part<SummarySheet>(*f.w, "summarySheets", Term2)->grid()->TextMatrix(1, 1), QStringLiteral("前期より "));
         f.dialogs.expectMessage(kSaveQuestion, Dialogs::Answer::No);
-        QVERIFY(f.w->mnuFileClose_Click());
+        QVERIFY(f.w->documentCommands().close());
 
         // Totals beyond 32 bits: reported, and the window is back on the empty document.
         const QString big = f.path(QStringLiteral("big.txt"));
         writeCp932(big, {"iMekalu135", "True", "", "", "", "", "", "True", "2026/05/01", " 0", "a", "", " 0",
                          " 0", " 2147483647", "True", "2026/05/02", " 0", "b", "", " 0", " 0", " 1"});
         f.dialogs.expectMessageContaining(QStringLiteral("ファイル「%1」は開けませんでした。").arg(big));
-        QVERIFY(!f.w->openFile(big));
+        QVERIFY(!f.w->documentCommands().openFile(big));
         QVERIFY(f.dialogs.log.last().contains(QStringLiteral("何も開いていません")));
         QCOMPARE(f.doc().entries().size(), 0);
         QVERIFY(part<FlexGrid>(*f.w, "MSFlexGridIncome")->TextMatrix(1, 2).isEmpty());
@@ -444,14 +444,14 @@ private slots:
         WindowFixture f;
         const QString name = f.path(QStringLiteral("shared.txt"));
         writeCp932(name, {"iMekalu135", "True", "", "", "", "", ""});
-        QVERIFY(f.w->openFile(name));
+        QVERIFY(f.w->documentCommands().openFile(name));
         WindowFixture g;
         g.dialogs.expectMessageContaining(QStringLiteral("ほかのハルモカで開かれています"));
-        QVERIFY(!g.w->openFile(name));
+        QVERIFY(!g.w->documentCommands().openFile(name));
         QVERIFY(g.dialogs.done());
         // Once the first window closes the file, it can be opened.
-        QVERIFY(f.w->mnuFileClose_Click());
-        QVERIFY(g.w->openFile(name));
+        QVERIFY(f.w->documentCommands().close());
+        QVERIFY(g.w->documentCommands().openFile(name));
     }
 
     void failedSaveKeepsTheChangesMarked()
@@ -462,7 +462,7 @@ private slots:
         // A folder that does not exist cannot take the file.
         const QString bad = f.path(QStringLiteral("missing/folder/a.txt"));
         f.dialogs.expectSave(bad).expectMessageContaining(QStringLiteral("a.txt"));
-        QVERIFY(!f.w->mnuFileSaveAs_Click());
+        QVERIFY(!f.w->documentCommands().saveAs());
         QVERIFY(f.doc().isModified());
         QVERIFY(f.doc().fileName().isEmpty());
         QVERIFY(!part<QAction>(*f.w, "mnuFileSave")->isEnabled());
@@ -472,7 +472,7 @@ private slots:
         f.doc().recordEntry(renamed, f.doc().entryAt(true, 1));
         const QString good = f.path(QStringLiteral("b.txt"));
         f.dialogs.expectSave(good).expectMessageContaining(QStringLiteral("𠮷"));
-        QVERIFY(!f.w->mnuFileSaveAs_Click());
+        QVERIFY(!f.w->documentCommands().saveAs());
         QVERIFY(!QFile::exists(good));
         QVERIFY(f.doc().isModified());
     }
@@ -516,19 +516,19 @@ private slots:
         f.dialogs.expectPageSetup(false);
         part<QAction>(*f.w, "ページ設定")->trigger();
         f.dialogs.expectPageSetup(true);
-        f.w->mnuFilePageSetup_Click();
+        f.w->printCommands().pageSetup();
         QVERIFY(f.dialogs.done());
         f.w->setHelpFileName(QString());
         f.dialogs.expectMessage(QStringLiteral(
             "ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。"));
-        f.w->mnuHelpHelp_Click();
+        f.w->showHelpWindow();
         QCOMPARE(f.dialogs.titlesSeen.last(), QStringLiteral("ハルモカ　Ver1.0.11"));
         f.w->setHelpFileName(f.path(QStringLiteral("nohelp.html")));
         f.dialogs.expectMessageContaining(QStringLiteral("nohelp.html"));
-        f.w->mnuHelpHelp_Click();
+        f.w->showHelpWindow();
         // The real help opens in a window of its own.
         f.w->setHelpFileName(QStringLiteral(":/help/help.html"));
-        f.w->mnuHelpHelp_Click();
+        f.w->showHelpWindow();
         auto *help = f.w->findChild<QDialog *>(QStringLiteral("helpWindow"));
         QVERIFY(help && help->isVisible());
         QVERIFY(f.dialogs.done());

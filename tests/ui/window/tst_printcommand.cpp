@@ -75,7 +75,7 @@ private slots:
         f.dialogs.expectMessageContaining(QStringLiteral("支出表の3番目"), Dialogs::Answer::Yes)
             .expectMessage(kConfirmYear, Dialogs::Answer::Yes)
             .expectPrint(false);
-        f.w->mnuFilePrint_Click();
+        f.w->print();
         QVERIFY(f.dialogs.done());
     }
 
@@ -86,11 +86,11 @@ private slots:
         if (queue.isEmpty())
             QSKIP("needs a print service with a stopped queue");
         WindowFixture f;
-        f.w->printer()->setOutputFormat(QPrinter::NativeFormat);
-        f.w->printer()->setPrinterName(queue);
+        f.w->printCommands().printer()->setOutputFormat(QPrinter::NativeFormat);
+        f.w->printCommands().printer()->setPrinterName(queue);
         f.dialogs.expectMessage(kConfirmYear, Dialogs::Answer::Yes).expectPrint(true)
             .expectMessageContaining(QStringLiteral("は停止しています"));
-        f.w->mnuFilePrint_Click();
+        f.w->print();
         QVERIFY(f.dialogs.done());
     }
 
@@ -109,13 +109,13 @@ private slots:
         part<QRadioButton>(*f.w, "optPrint", 1)->click(); // 一学期会計報告
         // The job and the proposed PDF are named after the whole account name, dots and all.
         f.dialogs.expectSave(f.path(QStringLiteral("2026.3年2組.txt")));
-        QVERIFY(f.w->mnuFileSaveAs_Click());
+        QVERIFY(f.w->documentCommands().saveAs());
         const QString pdf = f.path(QStringLiteral("report.pdf"));
         f.dialogs.expectMessage(QStringLiteral("一学期会計報告を印刷します。よろしいですか？"), Dialogs::Answer::Yes)
             .expectPrint(true, pdf);
-        f.w->mnuFilePrint_Click();
+        f.w->print();
         QVERIFY(f.dialogs.done());
-        QCOMPARE(f.w->printer()->docName(), QStringLiteral("2026.3年2組 一学期会計報告"));
+        QCOMPARE(f.w->printCommands().printer()->docName(), QStringLiteral("2026.3年2組 一学期会計報告"));
         QCOMPARE(f.dialogs.pdfNamesSeen.last(), f.path(QStringLiteral("2026.3年2組_一学期会計報告.pdf")));
         const QString text = pdfText(pdf);
         QVERIFY2(text.contains(QStringLiteral("学級会計報告")), qPrintable(text));
@@ -128,7 +128,7 @@ private slots:
         part<QRadioButton>(*f.w, "optPrint", 10)->click();
         const QString ledger = f.path(QStringLiteral("ledger.pdf"));
         f.dialogs.expectMessage(kConfirmYear, Dialogs::Answer::Yes).expectPrint(true, ledger);
-        f.w->mnuFilePrint_Click();
+        f.w->print();
         QVERIFY(pdfText(ledger).contains(QStringLiteral("学級会計元帳")));
         QCOMPARE(part<FlexGrid>(*f.w, "MSFlexGridIncome")->TextMatrix(1, 2), QStringLiteral("学級費"));
         QCOMPARE(part<FlexGrid>(*f.w, "MSFlexGridSupply")->TextMatrix(1, 3), QStringLiteral("画用紙"));
@@ -148,10 +148,10 @@ private slots:
         f.dialogs.expectMessage(kConfirmYear, Dialogs::Answer::Yes)
             .expectPrint(true, account)
             .expectMessageContaining(QStringLiteral("帳簿が失われるため、書き出しませんでした"));
-        f.w->mnuFilePrint_Click();
+        f.w->print();
         QVERIFY(f.dialogs.done());
         QCOMPARE(readBytes(account), before);
-        QCOMPARE(f.w->printer()->outputFileName(), account);
+        QCOMPARE(f.w->printCommands().printer()->outputFileName(), account);
         // The same from the preview's print button.
         f.dialogs.expectPreview().expectMessageContaining(QStringLiteral("印刷できませんでした。\r書き出し先"));
         part<QAction>(*f.w, "mnuFilePrintPreview")->trigger();
@@ -174,7 +174,7 @@ private slots:
         QCOMPARE(part<FlexGrid>(*s, "MSFlexGridIncome")->TextMatrix(1, 2), QStringLiteral("e3"));
         part<QRadioButton>(*f.w, "optPrint", 10)->click();
         f.dialogs.expectMessage(kConfirmYear, Dialogs::Answer::Yes).expectPrint(true, f.path(QStringLiteral("l.pdf")));
-        f.w->mnuFilePrint_Click();
+        f.w->print();
         QVERIFY(f.dialogs.done());
         // The ledger printed in date order and left the list as it was: row n shows entry No. n.
         FlexGrid *grid = part<FlexGrid>(*s, "MSFlexGridIncome");
@@ -191,7 +191,7 @@ private slots:
         f.add(income(d(2026, 5, 1), "学級費", 1000));
         f.refill();
         const QString pdf = f.path(QStringLiteral("preview.pdf"));
-        f.w->printer()->setOutputFileName(pdf);
+        f.w->printCommands().printer()->setOutputFileName(pdf);
         f.dialogs.expectPreview();
         part<QAction>(*f.w, "mnuFilePrintPreview")->trigger();
         QVERIFY(f.dialogs.done());
@@ -225,7 +225,7 @@ private slots:
             f.dialogs.expectOpen(path);
         } else if (button == "上書き保存") {
             f.dialogs.expectSave(path);
-            QVERIFY(f.w->mnuFileSaveAs_Click());
+            QVERIFY(f.w->documentCommands().saveAs());
             f.add(income(d(2026, 5, 2), "追加", 500));
             f.refill();
         } else if (button.endsWith("保存")) {
@@ -233,7 +233,7 @@ private slots:
         } else if (button == "ページ設定") {
             f.dialogs.expectPageSetup(false);
         } else if (button == "印刷プレビュー") {
-            f.w->printer()->setOutputFileName(path);
+            f.w->printCommands().printer()->setOutputFileName(path);
             f.dialogs.expectPreview();
         } else {
             f.dialogs.expectMessageContaining(QStringLiteral("印刷します。よろしいですか？"), Dialogs::Answer::Yes)

@@ -74,20 +74,20 @@ private slots:
             ScriptedDialogs d;
             auto w = Main(d, dir.filePath(QStringLiteral("names.ini")));
             d.expectMessageContaining(kQuestion, Dialogs::Answer::No);
-            QVERIFY(!w->offerRecovery());
+            QVERIFY(!w->documentCommands().offerRecovery());
             QVERIFY(d.done());
         }
         // はい restores it, unsaved, named after its account.
         ScriptedDialogs d;
         auto w = Main(d, dir.filePath(QStringLiteral("names.ini")));
         d.expectMessageContaining(QDir::toNativeSeparators(account), Dialogs::Answer::Yes);
-        QVERIFY(w->offerRecovery());
+        QVERIFY(w->documentCommands().offerRecovery());
         QVERIFY(w->document().isModified());
         QCOMPARE(w->document().fileName(), account);
         QCOMPARE(w->document().entryAt(true, 1)->amount, 7777);
         QCOMPARE(readBytes(account), original);
         QVERIFY(part<QAction>(*w, "mnuFileSave")->isEnabled());
-        QVERIFY(w->mnuFileSave_Click());
+        QVERIFY(w->documentCommands().save());
         QVERIFY(d.done());
         LoadedAccount back;
         AccountHeader h;
@@ -110,7 +110,7 @@ private slots:
         ScriptedDialogs d;
         auto w = Main(d, dir.filePath(QStringLiteral("names.ini")));
         d.expectMessageContaining(kQuestion, Dialogs::Answer::Yes);
-        QVERIFY(w->offerRecovery());
+        QVERIFY(w->documentCommands().offerRecovery());
         QCOMPARE(w->document().title().charge, QStringLiteral("X"));
         QCOMPARE(w->document().title().schoolName, QStringLiteral("ABCDEF"));
         QCOMPARE(w->document().entryAt(true, 1)->amount, 7777);
@@ -119,7 +119,7 @@ private slots:
         AccountTitle t = w->document().title();
         t.schoolName = QStringLiteral("𠮷田\n小");
         w->document().setTitle(t);
-        w->writeRecoveryCopy();
+        w->documentCommands().writeRecoveryCopy();
         const QString copy = QDir(recoveryFolder()).entryInfoList({QStringLiteral("*.txt")}, QDir::Files).value(0).filePath();
         QVERIFY(decodeCp932(readBytes(copy)).contains(QStringLiteral("\r\n〓田 小\r\n")));
     }
@@ -173,7 +173,7 @@ private slots:
             if (left == "unreadable")
                 d.expectMessageContaining(QStringLiteral("復元用のコピーを読み込めませんでした。"));
         }
-        QCOMPARE(w->offerRecovery(), !asked.isEmpty() && left != "unreadable");
+        QCOMPARE(w->documentCommands().offerRecovery(), !asked.isEmpty() && left != "unreadable");
         if (left == "unreadable") { // offered again, where 削除 can throw it away
             QVERIFY(d.done() && QFile::exists(copy));
             return;
@@ -190,7 +190,7 @@ private slots:
         QCOMPARE(QFile::exists(copy), left == "full");
         if (left == "full") {
             d.expectMessageContaining(QStringLiteral("保存しますか"), Dialogs::Answer::No);
-            QVERIFY(w->mnuFileClose_Click());
+            QVERIFY(w->documentCommands().close());
             QVERIFY(!QFile::exists(copy));
         }
     }
@@ -214,7 +214,7 @@ private slots:
         ScriptedDialogs d;
         auto w = Main(d, QString());
         d.expectMessageContaining(QStringLiteral("ほかにも、保存されていない変更のコピーが 1 件あります"), Dialogs::Answer::Yes);
-        QVERIFY(w->offerRecovery());
+        QVERIFY(w->documentCommands().offerRecovery());
         QVERIFY(encodeAccountFile(w->document().title(), w->document().entries()).contains(" 200\r\n"));
     }
 
@@ -229,9 +229,9 @@ private slots:
         ScriptedDialogs d;
         auto w = Main(d, dir.filePath(QStringLiteral("names.ini")));
         d.expectMessageContaining(kQuestion, Dialogs::Answer::Delete);
-        QVERIFY(!w->offerRecovery());
+        QVERIFY(!w->documentCommands().offerRecovery());
         QVERIFY(d.done());
-        QVERIFY(!w->offerRecovery()); // asks nothing more
+        QVERIFY(!w->documentCommands().offerRecovery()); // asks nothing more
         QVERIFY(running.hasCopy());
         QCOMPARE(QDir(recoveryFolder()).entryList(QDir::Files | QDir::Hidden).size(), 3); // the running one's
     }
@@ -270,10 +270,10 @@ private slots:
         d.expectMessageContaining(QStringLiteral("会計: %1\r時刻: ").arg(account), Dialogs::Answer::Yes);
         if (!saves)
             d.expectSave(QString());
-        QVERIFY(w->offerRecovery() && d.log.last().contains(caution));
+        QVERIFY(w->documentCommands().offerRecovery() && d.log.last().contains(caution));
         QCOMPARE(w->document().fileName(), named ? account : QString());
         QCOMPARE(w->document().isDamaged(), change == "damaged");
-        QVERIFY(part<QAction>(*w, "mnuFileSave")->isEnabled() == saves && w->mnuFileSave_Click() == saves);
+        QVERIFY(part<QAction>(*w, "mnuFileSave")->isEnabled() == saves && w->documentCommands().save() == saves);
         QVERIFY(d.done());
         QCOMPARE(readBytes(there), change == "other" ? other : QByteArray("<missing>"));
         QVERIFY(saves ? readBytes(account).contains(" 7777\r\n") : readBytes(account) == before);
@@ -304,8 +304,8 @@ private slots:
         part<QPushButton>(*f.w, "CommandIncomeNew")->click();
         if (!usable)
             f.dialogs.expectMessageContaining(QStringLiteral("復元用のコピーを保存できません"));
-        f.w->writeRecoveryCopy();
-        f.w->writeRecoveryCopy();
+        f.w->documentCommands().writeRecoveryCopy();
+        f.w->documentCommands().writeRecoveryCopy();
         QVERIFY(f.dialogs.done());
         qputenv("XDG_STATE_HOME", oldState);
         const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
@@ -319,7 +319,7 @@ private slots:
         WindowFixture f;
         const QString old = f.path(QStringLiteral("mixed.txt"));
         QFile::copy(QStringLiteral(HARUMOKA_TEST_DATA "/golden/mixed.txt"), old);
-        QVERIFY(f.w->openFile(old));
+        QVERIFY(f.w->documentCommands().openFile(old));
         const QByteArray oldBytes = readBytes(old);
         const PrintSettings ps(f.doc().title());
         const qint64 remainder =
@@ -349,7 +349,7 @@ private slots:
         // Saved under a new name, it reads back as written; the old account is untouched.
         const QString fresh = f.path(QStringLiteral("next.txt"));
         f.dialogs.expectSave(fresh);
-        QVERIFY(f.w->mnuFileSaveAs_Click());
+        QVERIFY(f.w->documentCommands().saveAs());
         QCOMPARE(readBytes(old), oldBytes);
         LoadedAccount back;
         AccountHeader h;

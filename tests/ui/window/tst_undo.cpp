@@ -106,7 +106,7 @@ private slots:
     {
         for (quint32 seed = 1; seed <= 12; ++seed) {
             WindowFixture f;
-            QVERIFY(f.w->openFile(QStringLiteral(HARUMOKA_TEST_DATA "/golden/sample.txt")));
+            QVERIFY(f.w->documentCommands().openFile(QStringLiteral(HARUMOKA_TEST_DATA "/golden/sample.txt")));
             const QByteArray before = saved(*f.w);
             QRandomGenerator r(seed);
             // The models tell every change as Qt's item views expect.
@@ -134,7 +134,7 @@ private slots:
                 QCOMPARE(gridRows(sheet->table()), gridRows(fresh));
             }
             f.dialogs.expectMessage(QStringLiteral("ﾌｧｲﾙが保存していません。保存しますか？"), Dialogs::Answer::No);
-            QVERIFY(f.w->mnuFileClose_Click() || f.w->undoStack().count() == 0);
+            QVERIFY(f.w->documentCommands().close() || f.w->undoStack().count() == 0);
         }
     }
 
@@ -202,7 +202,7 @@ private slots:
         const QString path = f.path(QStringLiteral("a.txt"));
         writeCp932(path, {"iMekalu135", "True", "", "", "", "", "", "False", "2026/05/01", " 0", "画用紙", "",
                           " 1", " 0", " 300", "<DETAIL>", "白", " 300", "</DETAIL>"});
-        QVERIFY(f.w->openFile(path));
+        QVERIFY(f.w->documentCommands().openFile(path));
         QVERIFY(!part<QAction>(*f.w, "mnuEditUndo")->isEnabled());
         QCOMPARE(part<QAction>(*f.w, "mnuEditUndo")->text(), QStringLiteral("元に戻す(&U)"));
         ExpenseSheet *out = part<ExpenseSheet>(*f.w, "expenseSheet");
@@ -220,7 +220,7 @@ private slots:
         part<QPushButton>(*dw, "CommandDetailRecord")->click();
         part<QPushButton>(*dw, "CommandDetailClose")->click();
         QCOMPARE(part<QAction>(*f.w, "mnuEditUndo")->text(), QStringLiteral("元に戻す(&U): 明細の登録 (白)"));
-        QVERIFY(f.w->mnuFileSave_Click());
+        QVERIFY(f.w->documentCommands().save());
         QVERIFY(!f.doc().isModified());
         part<QAction>(*f.w, "mnuEditUndo")->trigger();
         QCOMPARE(sumDetail(*f.doc().entryAt(false, 1)->details), 300);
@@ -235,7 +235,7 @@ private slots:
         part<QAction>(*f.w, "mnuEditUndo")->trigger();
         QVERIFY(part<QLineEdit>(*f.w, "TextChargeHome")->text().isEmpty());
         QVERIFY(!f.doc().isModified());
-        QVERIFY(f.w->mnuFileClose_Click());
+        QVERIFY(f.w->documentCommands().close());
         QVERIFY(!part<QAction>(*f.w, "mnuEditUndo")->isEnabled() && !part<QAction>(*f.w, "mnuEditRedo")->isEnabled());
         QVERIFY(f.dialogs.done());
     }
