@@ -1,6 +1,7 @@
 #include "ui/sheets/entry_sheet.h"
 
 #include "model/document.h"
+#include "model/periods.h"
 #include "model/selection.h"
 #include "model/values.h"
 #include "ui/widgets/datepicker.h"
@@ -150,6 +151,36 @@ bool EntrySheet::staysOnEntry(const std::function<bool()> &commit)
 {
     const QScopedValueRollback staying(m_staying, true);
     return commit();
+}
+
+void EntrySheet::wireEditors(const QList<QWidget *> &byColumn)
+{
+    datePicker->setSchoolYear([this] { return schoolYearOf(m_doc.title().schoolYear, m_doc.entries()); });
+    hideEditors();
+    connect(grid(), &FlexGrid::Click, this, [this] { guarded([this] { gridClick(); }); });
+    connect(grid(), &FlexGrid::Scroll, this, [this] { guarded([this] { gridScroll(); }); });
+    connect(newButton, &QPushButton::clicked, this, [this] { command([this] { addRow(); }); });
+    connect(recordButton, &QPushButton::clicked, this, [this] { command([this] { record(); }); });
+    connect(deleteButton, &QPushButton::clicked, this, [this] { command([this] { deleteRow(); }); });
+    connect(cancelButton, &QPushButton::clicked, this, [this] { command([this] { cancelByUser(); }); });
+    connect(numberBox, &QLineEdit::textChanged, this, [this] { guarded([this] { numberChanged(); }); });
+    connect(datePicker, &DatePicker::CloseUp, this, [this] { command([this] { dateChosen(); }); });
+    // Enter in the date editor records by date, as a date chosen in the
+    // calendar does: the sheet's help promises that a changed date re-sorts.
+    onEnterKey(datePicker, [this] { command([this] { dateChosen(); }); });
+    auto recordEntry = [this] { record(); };
+    auto add = [this] { addRow(); };
+    enterRecordsOrAdds(numberBox, recordEntry, add, false);
+    enterRecordsOrAdds(articleCombo, recordEntry, add, true);
+    enterRecordsOrAdds(subArticleCombo, recordEntry, add, true);
+    escapeCancels(byColumn, [this] {
+        hideEditors();
+        cancelByUser();
+    });
+    const int last = int(byColumn.size());
+    for (int c = 1; c <= last; ++c)
+        tabMoves(byColumn[c - 1], c, last, [this, c] { return staysOnEntry([this, c] { return commitEditor(c); }); });
+    offerEntryDeletion();
 }
 
 void EntrySheet::reopenEditor(int col)

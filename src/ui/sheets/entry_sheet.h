@@ -140,6 +140,12 @@ protected:
     virtual void selectionMoved() {}
     virtual void rowDeleted() {}
 
+    // What both sheets wire alike once their editors exist (`byColumn`: the
+    // cell editors of columns 1 on): the grid, the buttons and the number
+    // box; Enter, Escape and Tab in the editors; Delete and the context menu.
+    void wireEditors(const QList<QWidget *> &byColumn);
+    // A date chosen in the date editor's calendar, or Enter in it.
+    virtual void dateChosen() = 0;
     // Reopens the editor of column `col` on the selected row (a value there
     // could not be recorded).
     void reopenEditor(int col);

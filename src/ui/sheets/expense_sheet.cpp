@@ -56,8 +56,6 @@ ExpenseSheet::ExpenseSheet(Document &doc, SelectionLists &names, Dialogs &dialog
     remainderLabel = LabelSupplyRemainder;
     helpLabel = LabelSupplyHelp;
     datePicker = DTPickerSupplyDate;
-    DTPickerSupplyDate->setSchoolYear([this] { return schoolYearOf(m_doc.title().schoolYear, m_doc.entries()); });
-    hideEditors();
     nameParts({{MSFlexGridSupply, "MSFlexGridSupply"}, {DTPickerSupplyDate, "DTPickerSupplyDate"},
                {TextSupplyNo, "TextSupplyNo"}, {ComboSupplyReceipt, "ComboSupplyReceipt"},
                {ComboSupplyArticle, "ComboSupplyArticle"}, {ComboSupplySubArticle, "ComboSupplySubArticle"},
@@ -74,14 +72,7 @@ ExpenseSheet::ExpenseSheet(Document &doc, SelectionLists &names, Dialogs &dialog
     for (const auto &[w, name] : accessibleNames)
         nameEditor(w, QString::fromUtf8(name));
 
-    connect(MSFlexGridSupply, &FlexGrid::Click, this, [this] { guarded([this] { gridClick(); }); });
-    connect(MSFlexGridSupply, &FlexGrid::Scroll, this, [this] { guarded([this] { gridScroll(); }); });
-    connect(CommandSupplyNew, &QPushButton::clicked, this, [this] { command([this] { addRow(); }); });
-    connect(CommandSupplyRecord, &QPushButton::clicked, this, [this] { command([this] { record(); }); });
-    connect(CommandSupplyDelete, &QPushButton::clicked, this, [this] { command([this] { deleteRow(); }); });
-    connect(CommandSupplyCancel, &QPushButton::clicked, this, [this] { command([this] { cancelByUser(); }); });
     connect(CommandSupplyDetail, &QPushButton::clicked, this, [this] { guarded([this] { openDetail(); }); });
-    connect(TextSupplyNo, &QLineEdit::textChanged, this, [this] { guarded([this] { numberChanged(); }); });
     connect(TextSupplyAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { amountChanged(); }); });
     connect(ComboSupplyReceipt, &QComboBox::editTextChanged, this, [this] { guarded([this] { receiptNumberEdited(); }); });
     connect(ComboSupplyReceipt, &QComboBox::activated, this, [this] {
@@ -93,34 +84,18 @@ ExpenseSheet::ExpenseSheet(Document &doc, SelectionLists &names, Dialogs &dialog
                 staysOnEntry([this] { return record(); });
         });
     });
-    connect(DTPickerSupplyDate, &DatePicker::CloseUp, this, [this] { command([this] { dateChosen(); }); });
 
     auto recordEntry = [this] { record(); };
     auto add = [this] { addRow(); };
-    enterRecordsOrAdds(TextSupplyNo, recordEntry, add, false);
     enterRecordsOrAdds(TextSupplyAmount, recordEntry, add, false);
     enterRecordsOrAdds(ComboSupplyReceipt, recordEntry, add, true);
-    enterRecordsOrAdds(ComboSupplyArticle, recordEntry, add, true);
-    enterRecordsOrAdds(ComboSupplySubArticle, recordEntry, add, true);
-    // Enter in the date editor records by date, as a date chosen in the
-    // calendar does: the sheet's help promises that a changed date re-sorts.
-    onEnterKey(DTPickerSupplyDate, [this] { command([this] { dateChosen(); }); });
     // The edit button is pressed by Enter as well as by Space.
     onEnterKey(CommandSupplyDetail, [this] { CommandSupplyDetail->click(); });
     // Leaving the receipt box completes its number. A focus the program
     // moves (a record, a refill) is no leaving by the user.
     ComboSupplyReceipt->installEventFilter(this);
-    escapeCancels({DTPickerSupplyDate, ComboSupplyReceipt, ComboSupplyArticle, ComboSupplySubArticle,
-                   TextSupplyAmount, CommandSupplyDetail},
-                  [this] {
-                      hideEditors();
-                      cancelByUser();
-                  });
-    QWidget *const byColumn[] = {DTPickerSupplyDate, ComboSupplyReceipt, ComboSupplyArticle,
-                                 ComboSupplySubArticle, TextSupplyAmount, CommandSupplyDetail};
-    for (int c = 1; c <= 6; ++c)
-        tabMoves(byColumn[c - 1], c, 6, [this, c] { return staysOnEntry([this, c] { return commitEditor(c); }); });
-    offerEntryDeletion();
+    wireEditors({DTPickerSupplyDate, ComboSupplyReceipt, ComboSupplyArticle, ComboSupplySubArticle,
+                 TextSupplyAmount, CommandSupplyDetail});
 }
 
 bool ExpenseSheet::eventFilter(QObject *watched, QEvent *event)

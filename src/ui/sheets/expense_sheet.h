@@ -31,7 +31,7 @@ public:
     // that entry's date into the date editor, to show whose it is; any
     // other number hides the box.
     void receiptNumberComplete();
-    void dateChosen();
+    void dateChosen() override;
 
     // Set only while a record started by the calendar runs.
     bool datePicked() const { return m_datePicked; }

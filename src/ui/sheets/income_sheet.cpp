@@ -70,8 +70,6 @@ IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     remainderLabel = LabelIncomeRemainder;
     helpLabel = LabelIncomeHelp;
     datePicker = DTPickerIncomeDate;
-    DTPickerIncomeDate->setSchoolYear([this] { return schoolYearOf(m_doc.title().schoolYear, m_doc.entries()); });
-    hideEditors();
     nameParts({{MSFlexGridIncome, "MSFlexGridIncome"}, {DTPickerIncomeDate, "DTPickerIncomeDate"},
                {TextIncomeNo, "TextIncomeNo"}, {ComboIncomeArticle, "ComboIncomeArticle"},
                {ComboIncomeSubArticle, "ComboIncomeSubArticle"}, {TextIncomePerPerson, "TextIncomePerPerson"},
@@ -88,13 +86,6 @@ IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     for (const auto &[w, name] : accessibleNames)
         nameEditor(w, QString::fromUtf8(name));
 
-    connect(MSFlexGridIncome, &FlexGrid::Click, this, [this] { guarded([this] { gridClick(); }); });
-    connect(MSFlexGridIncome, &FlexGrid::Scroll, this, [this] { guarded([this] { gridScroll(); }); });
-    connect(CommandIncomeNew, &QPushButton::clicked, this, [this] { command([this] { addRow(); }); });
-    connect(CommandIncomeRecord, &QPushButton::clicked, this, [this] { command([this] { record(); }); });
-    connect(CommandIncomeDelete, &QPushButton::clicked, this, [this] { command([this] { deleteRow(); }); });
-    connect(CommandIncomeCancel, &QPushButton::clicked, this, [this] { command([this] { cancelByUser(); }); });
-    connect(TextIncomeNo, &QLineEdit::textChanged, this, [this] { guarded([this] { numberChanged(); }); });
     // Only the user's own change of 一人分 or 生徒数 computes the amount: a box
     // filled by a visit (a click, Tab) leaves a stored amount as it is.
     connect(TextIncomePerPerson, &QLineEdit::textEdited, this, [this] { guarded([this] { perPupilEdited(); }); });
@@ -105,15 +96,11 @@ IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
             m_defaultStudents = qint16(n);
     });
     connect(TextIncomeAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { amountChanged(); }); });
-    connect(DTPickerIncomeDate, &DatePicker::CloseUp, this, [this] { command([this] { dateChosen(); }); });
 
     auto recordEntry = [this] { record(); };
     auto add = [this] { addRow(); };
-    enterRecordsOrAdds(TextIncomeNo, recordEntry, add, false);
     enterRecordsOrAdds(TextIncomePerPerson, recordEntry, add, false);
     enterRecordsOrAdds(TextIncomeStudents, recordEntry, add, false);
-    enterRecordsOrAdds(ComboIncomeArticle, recordEntry, add, true);
-    enterRecordsOrAdds(ComboIncomeSubArticle, recordEntry, add, true);
     // Enter in the amount box, then (as after any key typed there) the
     // per-pupil box empties: the amount is a plain amount.
     enterRecordsOrAdds(
@@ -129,19 +116,8 @@ IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
         false);
     // An amount the user changes is a plain amount, however it came in.
     connect(TextIncomeAmount, &QLineEdit::textEdited, TextIncomePerPerson, &QLineEdit::clear);
-    // Enter in the date editor records as a date chosen in the calendar does.
-    onEnterKey(DTPickerIncomeDate, [this] { command([this] { dateChosen(); }); });
-    escapeCancels({DTPickerIncomeDate, ComboIncomeArticle, ComboIncomeSubArticle, TextIncomePerPerson,
-                   TextIncomeStudents, TextIncomeAmount},
-                  [this] {
-                      hideEditors();
-                      cancelByUser();
-                  });
-    QWidget *const byColumn[] = {DTPickerIncomeDate, ComboIncomeArticle, ComboIncomeSubArticle,
-                                 TextIncomePerPerson, TextIncomeStudents, TextIncomeAmount};
-    for (int c = 1; c <= 6; ++c)
-        tabMoves(byColumn[c - 1], c, 6, [this, c] { return staysOnEntry([this, c] { return commitEditor(c); }); });
-    offerEntryDeletion();
+    wireEditors({DTPickerIncomeDate, ComboIncomeArticle, ComboIncomeSubArticle, TextIncomePerPerson,
+                 TextIncomeStudents, TextIncomeAmount});
 }
 
 QList<QWidget *> IncomeSheet::cellEditors() const

@@ -25,7 +25,7 @@ public:
     void perPupilEdited();
     void pupilsEdited();
     void amountChanged();
-    void dateChosen();
+    void dateChosen() override;
 
     // Pupils offered for a new income entry and given to the carry-over
     // entries; follows the pupils box.
