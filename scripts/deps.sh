@@ -4,7 +4,7 @@
 # The README's "Dependencies" says why each package is needed.
 set -euo pipefail
 mode=${1:-run}
-packages=(g++ cmake ninja-build qt6-base-dev libcups2-dev zlib1g-dev qt6-translations-l10n
+packages=(g++ cmake ninja-build qt6-base-dev libcups2-dev qt6-translations-l10n
           fonts-ipafont-mincho fonts-ipafont-gothic)
 case $mode in
   run) ;;

@@ -8,7 +8,6 @@
 #include <QPaintEngine>
 #include <QPen>
 #include <QPrinter>
-#include <zlib.h>
 
 namespace {
 const QString kNotActive = QStringLiteral("印刷中ではないプリンタに書き込もうとしました。");
@@ -168,19 +167,3 @@ void PrinterSurface::endDocument()
         throw HarumokaError(QStringLiteral("印刷を最後まで送ることができませんでした。"));
 }
 
-// Qt's PDF engine compresses each page's content with zlib at zlib's default
-// level. That content holds one positioning operator per glyph (30 MB for a
-// 900-page year ledger), and at the default level compressing it is a third
-// of the export's time. Level 3 takes a third of that time for a file about a
-// fifth larger. This definition is the one the engine's deflateInit() call
-// reaches: the dynamic linker looks in the program before the libraries.
-// It is zlib's own deflateInit_, with level 3 where the caller asks for the
-// default; a caller naming a level gets that level.
-extern "C" int deflateInit_(z_streamp strm, int level, const char *version, int stream_size)
-{
-    constexpr int kDefaultMemLevel = 8; // zlib's DEF_MEM_LEVEL, which deflateInit uses
-    if (level == Z_DEFAULT_COMPRESSION)
-        level = 3;
-    return deflateInit2_(strm, level, Z_DEFLATED, MAX_WBITS, kDefaultMemLevel, Z_DEFAULT_STRATEGY, version,
-                         stream_size);
-}

@@ -45,9 +45,16 @@ void appendRecords(QByteArray &out, Cp932Codec &codec, const SelectionList &list
 
 QString defaultSettingsFilePath()
 {
-    const QString programDir = QCoreApplication::applicationDirPath();
-    if (!programDir.isEmpty() && QFileInfo(programDir).isWritable())
-        return QDir(programDir).filePath(kFileName);
+    return defaultSettingsFilePath(QCoreApplication::applicationDirPath());
+}
+
+QString defaultSettingsFilePath(const QString &programDir)
+{
+    const QDir dir(programDir);
+    const bool buildTree = !programDir.isEmpty()
+        && (dir.exists(QStringLiteral("CMakeCache.txt")) || dir.exists(QStringLiteral("../CMakeCache.txt")));
+    if (buildTree && QFileInfo(programDir).isWritable())
+        return dir.filePath(kFileName);
     const QString configDir = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     QDir().mkpath(configDir);
     return QDir(configDir).filePath(kFileName);

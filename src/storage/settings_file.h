@@ -8,9 +8,13 @@
 // drop-down lists, in sections "Income" and "Supply", three lines a name
 // (name, use count, last use), code page 932, CR LF line ends.
 
-// "Mekalu.ini" in the program's folder when that folder is writable,
-// otherwise in the per-user configuration folder (created when missing).
+// "Mekalu.ini" in the per-user configuration folder (created when missing);
+// in the program's folder only for a build run from its own tree (a
+// CMakeCache.txt in that folder or the one above) that can write there, as
+// the older program kept it beside itself. An installed program never
+// writes into its folder.
 QString defaultSettingsFilePath();
+QString defaultSettingsFilePath(const QString &programDir);
 // Appends what the file holds to the two lists through
 // appendSelectionWithCount (which also forgets names not used for more than
 // two calendar years); a missing or malformed file ends the reading

@@ -197,18 +197,21 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Mekalu.ini")});
     }
 
-    void defaultPathIsBesideTheProgramWhenWritable()
+    void theProgramFolderHoldsTheSettingsOnlyInABuildTree()
     {
-        const QString programDir = QCoreApplication::applicationDirPath();
-        const QString path = defaultSettingsFilePath();
-        if (QFileInfo(programDir).isWritable()) {
-            QCOMPARE(path, QDir(programDir).filePath(QStringLiteral("Mekalu.ini")));
-        } else {
-            QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("Mekalu.ini"));
-            QVERIFY(QFileInfo(QFileInfo(path).path()).isDir());
-            QCOMPARE(QFileInfo(path).path(),
-                     QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
-        }
+        // An installed program, even in a folder it can write (root, ~/.local/bin):
+        // the user's configuration folder.
+        QTemporaryDir root;
+        const QString bin = root.filePath(QStringLiteral("usr/bin"));
+        QVERIFY(QDir().mkpath(bin));
+        const QString config = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+        QCOMPARE(defaultSettingsFilePath(bin), QDir(config).filePath(QStringLiteral("Mekalu.ini")));
+        QVERIFY(QFileInfo(config).isDir());
+        // A build run from its own tree keeps it beside itself, as the older program did.
+        const QString built = root.filePath(QStringLiteral("build/src"));
+        QVERIFY(QDir().mkpath(built));
+        QVERIFY(writeBytes(root.filePath(QStringLiteral("build/CMakeCache.txt")), QByteArray()));
+        QCOMPARE(defaultSettingsFilePath(built), QDir(built).filePath(QStringLiteral("Mekalu.ini")));
     }
 
     void placementWrittenAndReadBack()
