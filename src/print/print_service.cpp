@@ -5,6 +5,7 @@
 #include "print/printouts.h"
 
 #include <QFile>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <cups/cups.h>
 #include <dlfcn.h>
@@ -83,7 +84,12 @@ QString stateMessage(const cups_dest_t *dest)
     if (ipp_attribute_t *a = c.ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT))
         message = QString::fromUtf8(c.ippGetString(a, 0, nullptr)).trimmed();
     c.ippDelete(response);
-    return message.isEmpty() ? QString() : QStringLiteral("（%1）").arg(message);
+    // What the service says of a queue stopped or refusing without a reason
+    // is what the sentence says already, in English.
+    if (message.isEmpty() || message.compare(QLatin1String("Paused"), Qt::CaseInsensitive) == 0
+        || message.compare(QLatin1String("Rejecting Jobs"), Qt::CaseInsensitive) == 0)
+        return QString();
+    return QStringLiteral("（%1）").arg(message);
 }
 
 bool serviceReachable()
@@ -145,16 +151,20 @@ void checkReady(const cups_dest_t *dest)
 
 } // namespace
 
-void checkQueueReady(const QString &queue)
+bool isServiceQueue(const QString &queue)
 {
-    const QByteArray wanted = queue.toUtf8();
-    if (cups_dest_t *found = cups().cupsGetNamedDest(CUPS_HTTP_DEFAULT, wanted.constData(), nullptr)) {
+    try {
+        const QByteArray wanted = queue.toUtf8();
+        cups_dest_t *found = cups().cupsGetNamedDest(CUPS_HTTP_DEFAULT, wanted.constData(), nullptr);
         Dests dest(found, FreeDests{1});
-        checkReady(dest.get());
+        return found != nullptr;
+    } catch (const HarumokaError &) {
+        return false;
     }
 }
 
-PrintedJob printOnQueue(const Document &doc, const PrintSettings &ps, Printout printout, const QString &queue)
+PrintedJob printOnQueue(const Document &doc, const PrintSettings &ps, Printout printout, const QString &queue,
+                        const QPrinter *chosen)
 {
     const Cups &c = cups();
     const QByteArray wanted = queue.toUtf8();
@@ -175,6 +185,19 @@ PrintedJob printOnQueue(const Document &doc, const PrintSettings &ps, Printout p
 
     cups_option_t *options = nullptr;
     int count = c.cupsAddOption("media", "A4", 0, &options);
+    if (chosen) {
+        if (chosen->copyCount() > 1)
+            count = c.cupsAddOption("copies", QByteArray::number(chosen->copyCount()).constData(), count, &options);
+        if (chosen->printRange() == QPrinter::PageRange && chosen->fromPage() > 0) {
+            const QByteArray pages = QByteArray::number(chosen->fromPage()) + '-' + QByteArray::number(chosen->toPage());
+            count = c.cupsAddOption("page-ranges", pages.constData(), count, &options);
+        }
+        const QPrinter::DuplexMode duplex = chosen->duplex();
+        if (duplex == QPrinter::DuplexLongSide || duplex == QPrinter::DuplexShortSide)
+            count = c.cupsAddOption("sides", duplex == QPrinter::DuplexLongSide ? "two-sided-long-edge"
+                                                                                : "two-sided-short-edge",
+                                    count, &options);
+    }
     const QByteArray title = printJobName(doc.fileName(), printout).toUtf8();
     const int id = c.cupsPrintFile2(CUPS_HTTP_DEFAULT, dest->name, QFile::encodeName(pdf).constData(),
                                     title.constData(), count, options);

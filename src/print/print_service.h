@@ -9,6 +9,7 @@
 #include <QString>
 
 class Document;
+class QPrinter;
 
 struct PrintedJob {
     QString queue; // the queue that took it
@@ -22,8 +23,11 @@ struct PrintedJob {
 // what to do, when the print service cannot be reached, there is no such
 // queue or no default one, the queue is stopped or not accepting jobs, or the
 // job is refused.
-// Throws what printOnQueue says of a stopped queue or one that takes no jobs;
-// a queue the print service does not know is left to the printer's own path.
-void checkQueueReady(const QString &queue);
+// Whether the print service has a queue of that name (false when it cannot
+// be reached or its library is missing).
+bool isServiceQueue(const QString &queue);
 
-PrintedJob printOnQueue(const Document &doc, const PrintSettings &ps, Printout printout, const QString &queue);
+// `chosen`, when given, is a print dialog's choice: its copies, pages and
+// two-sided printing go with the job.
+PrintedJob printOnQueue(const Document &doc, const PrintSettings &ps, Printout printout, const QString &queue,
+                        const QPrinter *chosen = nullptr);

@@ -23,10 +23,20 @@ for c in "true||既定のプリンタが決まっていません|lpadmin -d $q" 
   [[ $out == *"$says"* && ! -s $log ]] || fail "after '$before': '$out'"
   $after
 done
-cupsdisable "$q" # the window's print command checks the queue as --print does
-HARUMOKA_STOPPED_QUEUE=$q "$2" aStoppedQueueIsSaidAndGetsNothing >"$work/window.log" 2>&1 && [ ! -s "$log" ] ||
-  fail "the window printed to a stopped queue: $(cat "$work/window.log")"
-cupsenable "$q"
+# The window's 印刷 sends the job as --print does and says what the queue did with it.
+for c in "cupsdisable $q|は停止しています。|cupsenable $q" \
+  "lpadmin -p $q -u deny:root|が印刷を受け付けませんでした（|lpadmin -p $q -u allow:all"; do
+  IFS='|' read -r before says after <<<"$c"
+  $before
+  HARUMOKA_QUEUE=$q HARUMOKA_QUEUE_SAYS=$says "$2" aQueueSaysWhatItDidWithTheJob >"$work/window.log" 2>&1 &&
+    [ ! -s "$log" ] || fail "the window after '$before': $(grep -E 'FAIL|Loc|Actual|Expected' "$work/window.log")"
+  $after
+done
+HARUMOKA_QUEUE=$q "$2" aQueueSaysWhatItDidWithTheJob >"$work/window.log" 2>&1 || fail "the window's print: $(cat "$work/window.log")"
+for _ in $(seq 600); do grep -qF " 年間元帳 A4 " "$log" 2>/dev/null && break; sleep 0.1; done
+grep -qF " 年間元帳 A4 " "$log" || fail "the window's job is not in the page log"
+for _ in $(seq 600); do [ -z "$(lpstat -o)" ] && break; sleep 0.1; done
+: >"$log"
 for c in "11|$q|3年2組 年間元帳" "12||3年2組 年間会計報告"; do # kind | --printer (none: default) | job name
   IFS='|' read -r kind printer name <<<"$c"
   id=$("$exe" --print ${printer:+--printer "$printer"} --kind "$kind" --date 2027-03-20 "$a" | grep -oE '[0-9]+）')

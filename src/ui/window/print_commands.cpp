@@ -35,6 +35,25 @@ void PrintCommands::pageSetup()
     }
 }
 
+void PrintCommands::sendToPrinter(QPrinter &printer, Printout printout, const PrintSettings &ps,
+                                  const PeriodSummaries &sums)
+{
+    // The dialog's "PDF file" is written as an export is: never over an
+    // account file, and a failed write leaves the older file as it was.
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        printToPdfFile(m_doc, sums, printer, ps, printout, printer.outputFileName());
+        return;
+    }
+    // A queue of the print service gets the job as --print sends it, and
+    // its answer is read: Qt's own printing hands a job to a stopped or
+    // refusing queue without a word, and the treasurer would believe it printed.
+    if (isServiceQueue(printer.printerName())) {
+        printOnQueue(m_doc, ps, printout, printer.printerName(), &printer);
+        return;
+    }
+    printKindOnPrinter(m_doc, sums, printer, ps, printout);
+}
+
 void PrintCommands::print(Printout printout, const PrintSettings &ps, const PeriodSummaries &sums,
                           const QString &accountFile)
 {
@@ -57,16 +76,7 @@ void PrintCommands::print(Printout printout, const PrintSettings &ps, const Peri
                                proposedOutputPath(m_doc.fileName(), printout.title(), QStringLiteral("pdf"))))
         return;
     try {
-        // Qt hands a job to a stopped queue without a word, and the pages
-        // would wait there: the window says so as --print does.
-        if (printer()->outputFormat() == QPrinter::NativeFormat)
-            checkQueueReady(printer()->printerName());
-        // The dialog's "PDF file" is written as an export is: never over an
-        // account file, and a failed write leaves the older file as it was.
-        if (printer()->outputFormat() == QPrinter::PdfFormat)
-            printToPdfFile(m_doc, sums, *printer(), ps, printout, printer()->outputFileName());
-        else
-            printKindOnPrinter(m_doc, sums, *printer(), ps, printout);
+        sendToPrinter(*printer(), printout, ps, sums);
     } catch (const HarumokaError &e) {
         // A printout that fails half-way must not look like success.
         m_dialogs.message(m_parent, QStringLiteral("印刷できませんでした。\r") + e.message(), Dialogs::Buttons::Ok,
@@ -87,10 +97,8 @@ void PrintCommands::preview(Printout printout, const PrintSettings &ps, const Pe
         const QPaintEngine *engine = p->paintEngine();
         printing = !engine || engine->type() != QPaintEngine::Picture;
         try {
-            if (printing && p->outputFormat() == QPrinter::NativeFormat)
-                checkQueueReady(p->printerName());
-            if (printing && p->outputFormat() == QPrinter::PdfFormat)
-                printToPdfFile(m_doc, sums, *p, ps, printout, p->outputFileName());
+            if (printing)
+                sendToPrinter(*p, printout, ps, sums);
             else
                 printKindOnPrinter(m_doc, sums, *p, ps, printout);
         } catch (const HarumokaError &e) {

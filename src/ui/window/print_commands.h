@@ -36,6 +36,9 @@ public:
     void exportCsv(Printout printout, const PrintSettings &ps, const PeriodSummaries &sums);
 
 private:
+    // A PDF file, a queue of the print service, or another printer Qt drives.
+    void sendToPrinter(QPrinter &printer, Printout printout, const PrintSettings &ps, const PeriodSummaries &sums);
+
     const Document &m_doc;
     Dialogs &m_dialogs;
     QWidget *m_parent;
