@@ -127,10 +127,8 @@ void EntryTableModel::selectKey(qint32 key)
 
 int EntryTableModel::selectedRow() const
 {
-    if (m_selectedKey < 0)
-        return 0;
-    const EntryPtr e = m_doc.entry(m_selectedKey);
-    return e && e->income == m_income ? m_doc.rowOf(m_selectedKey) : 0;
+    // A key selected is one of this kind's rows; 0 once that entry left.
+    return m_selectedKey >= 0 ? m_doc.rowOf(m_selectedKey) : 0;
 }
 
 void EntryTableModel::selectRow(int row)
