@@ -267,8 +267,9 @@ void FlexGrid::setCol(int col)
 int FlexGrid::cellAlignmentAt(int row, int col) const
 {
     TextMatrix(row, col); // fetched
-    if (!m_table || row < 0 || row >= Rows() || col < 0 || col >= Cols())
+    if (!m_table)
         return LeftCenter;
+    // A cell outside the table has no alignment: left.
     const QVariant a = row == 0 ? m_table->headerData(col, Qt::Horizontal, Qt::TextAlignmentRole)
                                 : m_table->index(row - 1, col).data(Qt::TextAlignmentRole);
     const Qt::Alignment h = a.value<Qt::Alignment>() & Qt::AlignHorizontal_Mask;

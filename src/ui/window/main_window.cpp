@@ -79,7 +79,7 @@ MainWindow::MainWindow(Dialogs &dialogs, const QString &settingsFilePath, QWidge
     m_helpFileName = QStringLiteral(":/help/help.html");
 
     m_commands = std::make_unique<DocumentCommands>(m_session, m_dialogs, this, settingsFilePath);
-    m_print = std::make_unique<PrintCommands>(m_doc, m_dialogs, this);
+    m_print = std::make_unique<PrintCommands>(m_session, m_dialogs, this);
     buildMenus();
     buildToolBar();
     addDesktopConventions();
@@ -466,19 +466,18 @@ void MainWindow::clearDocumentView()
 void MainWindow::print()
 {
     refreshSummaries();
-    m_print->print(printSheet->printout(), printSheet->settings(), m_session.summaries(), openFileName());
+    m_print->print(printSheet->printout(), printSheet->settings(), openFileName());
 }
 
 void MainWindow::printPreview()
 {
     refreshSummaries();
-    m_print->preview(printSheet->printout(), printSheet->settings(), m_session.summaries(),
-                     openFileName());
+    m_print->preview(printSheet->printout(), printSheet->settings(), openFileName());
 }
 
 void MainWindow::exportCsv()
 {
-    m_print->exportCsv(printSheet->printout(), printSheet->settings(), m_session.summaries());
+    m_print->exportCsv(printSheet->printout(), printSheet->settings());
 }
 
 void MainWindow::followCommands()

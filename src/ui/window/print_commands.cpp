@@ -1,18 +1,21 @@
 #include "ui/window/print_commands.h"
 
+#include "ui/window/account_session.h"
+
 #include "model/document.h"
 #include "print/csv_export.h"
 #include "print/printer_surface.h"
 #include "print/print_service.h"
 #include "print/printouts.h"
 #include "ui/widgets/dialogs.h"
+#include "ui/window/account_session.h"
 #include "ui/window/file_requests.h"
 
 #include <QPaintEngine>
 #include <QPrinter>
 
-PrintCommands::PrintCommands(const Document &doc, Dialogs &dialogs, QWidget *dialogParent)
-    : m_doc(doc), m_dialogs(dialogs), m_parent(dialogParent)
+PrintCommands::PrintCommands(AccountSession &session, Dialogs &dialogs, QWidget *dialogParent)
+    : m_session(session), m_doc(session.document()), m_dialogs(dialogs), m_parent(dialogParent)
 {
 }
 
@@ -54,8 +57,7 @@ void PrintCommands::sendToPrinter(QPrinter &printer, Printout printout, const Pr
     printKindOnPrinter(m_doc, sums, printer, ps, printout);
 }
 
-void PrintCommands::print(Printout printout, const PrintSettings &ps, const PeriodSummaries &sums,
-                          const QString &accountFile)
+void PrintCommands::print(Printout printout, const PrintSettings &ps, const QString &accountFile)
 {
     const qint16 n = findDetailMismatch(m_doc.entries());
     if (n != 0) {
@@ -70,6 +72,7 @@ void PrintCommands::print(Printout printout, const PrintSettings &ps, const Peri
                           Dialogs::Buttons::Ok);
         return;
     }
+    const PeriodSummaries &sums = m_session.summaries();
     // The queue and a PDF file show the job under the account's and the printout's name.
     printer()->setDocName(printJobName(accountFile, printout));
     if (!m_dialogs.printDialog(m_parent, printer(), QStringLiteral("ﾍﾟｰｼﾞ設定"),
@@ -84,9 +87,9 @@ void PrintCommands::print(Printout printout, const PrintSettings &ps, const Peri
     }
 }
 
-void PrintCommands::preview(Printout printout, const PrintSettings &ps, const PeriodSummaries &sums,
-                            const QString &accountFile)
+void PrintCommands::preview(Printout printout, const PrintSettings &ps, const QString &accountFile)
 {
+    const PeriodSummaries &sums = m_session.summaries();
     QString error;
     bool printing = false;
     // The preview's print button sends the job under the same name as 印刷.
@@ -113,12 +116,12 @@ void PrintCommands::preview(Printout printout, const PrintSettings &ps, const Pe
                           Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
 }
 
-void PrintCommands::exportCsv(Printout printout, const PrintSettings &ps, const PeriodSummaries &sums)
+void PrintCommands::exportCsv(Printout printout, const PrintSettings &ps)
 {
     int filter = 0;
     const QString name =
         m_dialogs.saveFileName(m_parent, csvExportRequest(m_doc.fileName(), printout.title()), &filter);
     if (name.isEmpty())
         return;
-    ::exportCsv(m_doc, sums, ps, printout, name, chosenCsvEncoding(filter));
+    ::exportCsv(m_doc, m_session.summaries(), ps, printout, name, chosenCsvEncoding(filter));
 }

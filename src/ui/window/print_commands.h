@@ -10,6 +10,7 @@
 #include <QObject>
 #include <memory>
 
+class AccountSession;
 class Dialogs;
 class Document;
 class QPrinter;
@@ -19,26 +20,25 @@ class PrintCommands : public QObject {
     Q_OBJECT
 public:
     // `dialogParent` is the window the questions belong to (may be null).
-    PrintCommands(const Document &doc, Dialogs &dialogs, QWidget *dialogParent);
+    PrintCommands(AccountSession &session, Dialogs &dialogs, QWidget *dialogParent);
     ~PrintCommands() override;
 
     // Made on first use, so that starting the program asks no printer anything.
     QPrinter *printer();
     // Ends quietly whatever happens.
     void pageSetup();
-    // `sums` are the document's summaries, up to date; `accountFile` the open
+    // Of the session's account and its summaries; `accountFile` the open
     // file (empty for an account without a name), which names the print job.
-    void print(Printout printout, const PrintSettings &ps, const PeriodSummaries &sums,
-               const QString &accountFile);
-    void preview(Printout printout, const PrintSettings &ps, const PeriodSummaries &sums,
-                 const QString &accountFile);
+    void print(Printout printout, const PrintSettings &ps, const QString &accountFile);
+    void preview(Printout printout, const PrintSettings &ps, const QString &accountFile);
     // Throws HarumokaError when the file cannot be written.
-    void exportCsv(Printout printout, const PrintSettings &ps, const PeriodSummaries &sums);
+    void exportCsv(Printout printout, const PrintSettings &ps);
 
 private:
     // A PDF file, a queue of the print service, or another printer Qt drives.
     void sendToPrinter(QPrinter &printer, Printout printout, const PrintSettings &ps, const PeriodSummaries &sums);
 
+    AccountSession &m_session;
     const Document &m_doc;
     Dialogs &m_dialogs;
     QWidget *m_parent;
