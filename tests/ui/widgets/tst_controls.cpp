@@ -226,7 +226,9 @@ private slots:
         g.setFocus();
         g.setKeyCell(3, 2);
         QTest::keyClick(&g, Qt::Key_Tab);
-        QCOMPARE(clicks, QList<QPoint>{QPoint(3, 3)});
+        g.setKeyCell(3, 2);
+        QTest::keyClick(&g, Qt::Key_Backtab);
+        QCOMPARE(clicks, (QList<QPoint>{QPoint(3, 3), QPoint(1, 3)}));
     }
 
     // ---- grid: mouse --------------------------------------------------------
