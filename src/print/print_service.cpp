@@ -186,8 +186,7 @@ PrintedJob printOnQueue(const Document &doc, const PrintSettings &ps, Printout p
     cups_option_t *options = nullptr;
     int count = c.cupsAddOption("media", "A4", 0, &options);
     if (chosen) {
-        if (chosen->copyCount() > 1)
-            count = c.cupsAddOption("copies", QByteArray::number(chosen->copyCount()).constData(), count, &options);
+        count = c.cupsAddOption("copies", QByteArray::number(chosen->copyCount()).constData(), count, &options);
         if (chosen->printRange() == QPrinter::PageRange && chosen->fromPage() > 0) {
             const QByteArray pages = QByteArray::number(chosen->fromPage()) + '-' + QByteArray::number(chosen->toPage());
             count = c.cupsAddOption("page-ranges", pages.constData(), count, &options);
