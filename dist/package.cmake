@@ -35,6 +35,6 @@ Its windows, messages and printouts are Japanese.")
 # (X11; Wayland is recommended).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-  "libcups2, fonts-ipafont-mincho | fonts-noto-cjk, fonts-ipafont-gothic | fonts-noto-cjk, qt6-translations-l10n, qt6-qpa-plugins")
+  "libcups2 (>= 1.7.0), fonts-ipafont-mincho | fonts-noto-cjk, fonts-ipafont-gothic | fonts-noto-cjk, qt6-translations-l10n, qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 include(CPack)

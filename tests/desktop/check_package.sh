@@ -10,7 +10,11 @@ lintian -L ">=pedantic" --pedantic "$deb" | tee "$work/lintian" || true
 depends=$(dpkg-deb -f "$deb" Depends) && echo "$deb: $(stat -c %s "$deb") bytes, Depends: $depends"
 fail() { echo "FAIL $*"; failed=$((failed + 1)); }
 ! grep -qE '^[EW]: ' "$work/lintian" && [[ $deb == */harumoka_[0-9.]*_amd64.deb ]] || fail "lintian or the name"
-for need in libqt6widgets6 libcups2 "fonts-ipafont-mincho | fonts-noto-cjk" qt6-translations-l10n qt6-qpa-plugins; do
+# libcups is opened with dlopen, so no tool derives its version: the newest function of the
+# program's table, by Debian's symbols file, gives it.
+cups=$(grep -oE 'X\([a-zA-Z0-9_]+\)' "$src/src/print/print_service.cpp" | sed 's/X(//; s/)//' | while read -r f; do
+  awk -v f="$f@Base" '$1 == f { print $2 }' /var/lib/dpkg/info/libcups2*.symbols; done | sort -V | tail -n 1)
+for need in libqt6widgets6 "libcups2 (>= $cups)" "fonts-ipafont-mincho | fonts-noto-cjk" qt6-translations-l10n qt6-qpa-plugins; do
   [[ $depends == *"$need"* ]] || fail "Depends lacks $need"
 done
 dpkg -x "$deb" "$work/root" && mkdir -m 700 "$work/rt" && [ "$(ls "$work/root")" = usr ] || fail "not all in /usr"
