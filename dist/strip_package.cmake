@@ -9,3 +9,14 @@ foreach(program ${programs})
     message(FATAL_ERROR "strip failed on ${program}")
   endif()
 endforeach()
+
+# Every file and folder of the package carries the commit's time
+# (SOURCE_DATE_EPOCH, set by scripts/package.sh), so that two builds of one
+# commit give the same package.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  execute_process(COMMAND find "${CPACK_TEMPORARY_INSTALL_DIRECTORY}" -exec touch -h -d "@$ENV{SOURCE_DATE_EPOCH}" {} +
+                  RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "could not set the files' times")
+  endif()
+endif()

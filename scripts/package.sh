@@ -9,6 +9,9 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${1:-$root/build-package}
 "$root/scripts/deps.sh" package >&2
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+# Reproducible: the package's times are the commit's (a tree without git: the changelog's).
+SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct 2>/dev/null || stat -c %Y "$root/dist/changelog")
+export SOURCE_DATE_EPOCH
 cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
 ldflags=$(dpkg-buildflags --get LDFLAGS)
 # Build type None: the flags are exactly Debian's (-O2 -g and the hardening).

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The .deb (scripts/package.sh): lintian clean at pedantic, Depends, all under /usr; unpacked, it
+# The .deb (scripts/package.sh): lintian clean at pedantic, reproducible, Depends, all under /usr; unpacked, it
 # runs --help and --pdf, and without IPA fonts prints in Noto Serif CJK JP alone (src/print/fonts.cpp;
 # Qt's own fallback took Noto Sans with DejaVu digits). Usage: check_package.sh BUILD_DIR
 set -euo pipefail
@@ -7,6 +7,9 @@ src=$(cd "$(dirname "$0")/../.." && pwd) work=$(mktemp -d) failed=0
 trap 'rm -rf "$work"' EXIT
 deb=$("$src/scripts/package.sh" "$1" 2>"$work/log" | tail -n 1) || { tail -n 30 "$work/log"; exit 1; }
 lintian -L ">=pedantic" --pedantic "$deb" | tee "$work/lintian" || true
+# Reproducible: packed again from the same build, byte for byte the same package.
+cp "$deb" "$work/first.deb" && sleep 1 && "$src/scripts/package.sh" "$1" >/dev/null 2>&1
+cmp -s "$deb" "$work/first.deb" || { echo "FAIL two packages of one commit differ"; exit 1; }
 depends=$(dpkg-deb -f "$deb" Depends) && echo "$deb: $(stat -c %s "$deb") bytes, Depends: $depends"
 fail() { echo "FAIL $*"; failed=$((failed + 1)); }
 ! grep -qE '^[EW]: ' "$work/lintian" && [[ $deb == */harumoka_[0-9.]*_amd64.deb ]] || fail "lintian or the name"
