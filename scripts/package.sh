@@ -13,6 +13,10 @@ export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct 2>/dev/null || stat -c %Y "$root/dist/changelog")
 export SOURCE_DATE_EPOCH
 cxxflags="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)"
+# The sources' and the build's folders out of the debug information, whose
+# hash is the program's build ID: another build folder gives the same program.
+mkdir -p "$build" && build=$(cd "$build" && pwd)
+cxxflags="$cxxflags -ffile-prefix-map=$root=. -ffile-prefix-map=$build=."
 ldflags=$(dpkg-buildflags --get LDFLAGS)
 # Build type None: the flags are exactly Debian's (-O2 -g and the hardening).
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=None -DCMAKE_INSTALL_PREFIX=/usr \
