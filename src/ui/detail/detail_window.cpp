@@ -192,7 +192,6 @@ void DetailWindow::showEntry()
     CommandDetailClose->setEnabled(true);
 }
 
-
 void DetailWindow::linesChanged()
 {
     currentDetail.reset();

@@ -98,7 +98,6 @@ private:
     qint16 m_detailCount = 0;
     qint16 editedDetailCol = 0;
 
-
     void setSumLabel();
     void enableMainWindow();
     // The lines being edited (empty when the expense has none).

@@ -92,7 +92,6 @@ public:
     qint16 selectedRow() const { return qint16(m_table.selectedRow()); }
     qint16 editedCol() const { return m_editedCol; }
 
-
     // The help text at the top left, in the help's size.
     void showHelp(const QString &text);
     // The remaining money at the top right, red when negative.

@@ -146,18 +146,9 @@ bool ExpenseSheet::commitEditor(int c)
     return recorded;
 }
 
-
-
-
-
-
 void ExpenseSheet::clearForIdle()
 {
-    m_dateOwner = 0;
-    DTPickerSupplyDate->setValue(today());
-    setComboText(ComboSupplyArticle, QString());
-    setComboText(ComboSupplySubArticle, QString());
-    TextSupplyAmount->clear();
+    clearForCancel();
     setComboText(ComboSupplyReceipt, QString());
 }
 

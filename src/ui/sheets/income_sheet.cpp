@@ -134,17 +134,9 @@ bool IncomeSheet::commitEditor(int c)
     return true;
 }
 
-
-
-
-
 void IncomeSheet::clearForIdle()
 {
-    DTPickerIncomeDate->setValue(today());
-    setComboText(ComboIncomeArticle, QString());
-    setComboText(ComboIncomeSubArticle, QString());
-    TextIncomePerPerson->clear();
-    TextIncomeAmount->clear();
+    clearForCancel();
     TextIncomeStudents->setText(Str(m_defaultStudents));
 }
 

@@ -66,7 +66,6 @@ const QHash<int, QString> &stringTable()
 const QString kNoHelp = QStringLiteral(
     "ﾍﾙﾌﾟの目次を表示できません。 このﾌﾟﾛｼﾞｪｸﾄに関連付けられたﾍﾙﾌﾟが存在しません。");
 
-
 } // namespace
 
 MainWindow::MainWindow(Dialogs &dialogs, const QString &settingsFilePath, QWidget *parent)
@@ -431,7 +430,6 @@ void MainWindow::refreshSummaries()
     m_summariesStale = false;
 }
 
-
 void MainWindow::setRemainderLabels()
 {
     // Summed in 64 bits: the label shows any total, the 32-bit period sums report an overflow.
@@ -442,26 +440,12 @@ void MainWindow::setRemainderLabels()
         s->showRemainder(text, remainder < 0);
 }
 
-
 void MainWindow::clearDocumentView()
 {
     // The entry grids start again with the document's EntriesReplaced.
     for (SummarySheet *s : summarySheets)
         s->refresh();
 }
-
-
-
-
-
-
-
-
-
-
-
-
-
 
 void MainWindow::print()
 {
