@@ -7,6 +7,7 @@
 #include "support/print_test_main.h"
 #include "support/test_util.h"
 #include "ui/models/detail_table_model.h"
+#include "ui/models/entry_table_model.h"
 #include "ui/models/summary_table_model.h"
 #include "ui/window/account_session.h"
 
@@ -68,6 +69,13 @@ private slots:
         QCOMPARE(year.headerData(3, Qt::Vertical, Qt::DisplayRole).toString(), QString());
         QCOMPARE(year.index(3, 4).data().toString(), QStringLiteral("2,700"));
         QCOMPARE(year.index(0, 2).data().toString(), QStringLiteral("3,000"));
+
+        // Entries beyond the first batch come in as theirs, in date order.
+        for (int i = 0; i < 300; ++i)
+            doc.recordEntry(*income(QDate(2026, 4, 1).addDays(i), QStringLiteral("e%1").arg(i), 100), nullptr);
+        EntryTableModel incomes(doc, true);
+        incomes.fetchAll();
+        QCOMPARE(incomes.index(299, 2).data().toString(), doc.entryAt(true, 300)->article);
     }
 };
 
