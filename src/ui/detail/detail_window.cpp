@@ -110,7 +110,8 @@ DetailWindow::DetailWindow(Document &doc, SelectionLists &names, Dialogs &dialog
     enterRecordsOrAdds(TextDetailNo, record, add, false);
     enterRecordsOrAdds(ComboDetailArticle, record, add, true);
     enterRecordsOrAdds(TextDetailAmount, record, add, true);
-    escapeCancels({ComboDetailArticle, TextDetailAmount}, [this] {
+    setColumnEditors({ComboDetailArticle, TextDetailAmount});
+    escapeCancels(cellEditors(), [this] {
         hideEditors();
         cancelLine();
     });
@@ -135,11 +136,6 @@ DetailWindow::DetailWindow(Document &doc, SelectionLists &names, Dialogs &dialog
         });
 
     showEntry();
-}
-
-QList<QWidget *> DetailWindow::cellEditors() const
-{
-    return {ComboDetailArticle, TextDetailAmount};
 }
 
 EntryPtr DetailWindow::detailArticle() const
@@ -227,22 +223,6 @@ void DetailWindow::gridClick()
         return;
     }
     selectRowAndOpenEditor(r, c);
-}
-
-void DetailWindow::openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill)
-{
-    const bool fresh = fill == EditorFill::Fresh;
-    if (c == 1) {
-        placeEditor(ComboDetailArticle, x, y + 15, MSFlexGridDetail->Width() - 2060);
-        if (fresh)
-            setComboText(ComboDetailArticle, text);
-        openEditor(ComboDetailArticle, fill != EditorFill::Move);
-    } else if (c == 2) {
-        placeEditor(TextDetailAmount, x, y);
-        if (fresh)
-            TextDetailAmount->setText(text);
-        openEditor(TextDetailAmount, fill != EditorFill::Move);
-    }
 }
 
 void DetailWindow::lineNumberChanged()

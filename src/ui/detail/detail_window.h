@@ -63,8 +63,6 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
-    QList<QWidget *> cellEditors() const override;
-    void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) override;
 
 protected:
     int handledRow() const override { return selectedDetailRow(); }

@@ -9,8 +9,9 @@ constexpr Qt::Alignment L = Qt::AlignLeft, C = Qt::AlignHCenter, R = Qt::AlignRi
 } // namespace
 
 DetailTableModel::DetailTableModel(Document &doc, qint32 entryKey, QObject *parent)
-    : GridTable({{QStringLiteral("No."), C, L, 500}, {QStringLiteral("項目"), C, L, -2060},
-                 {QStringLiteral("金額"), C, R, 1200}},
+    : GridTable({{QStringLiteral("No."), C, L, 500},
+                 {QStringLiteral("項目"), C, L, -2060, Column::Editor::Text, 15},
+                 {QStringLiteral("金額"), C, R, 1200, Column::Editor::Text}},
                 parent),
       m_doc(doc), m_key(entryKey)
 {

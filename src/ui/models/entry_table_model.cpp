@@ -5,16 +5,27 @@
 namespace {
 
 constexpr Qt::Alignment L = Qt::AlignLeft, C = Qt::AlignHCenter, R = Qt::AlignRight;
+using E = GridTable::Column::Editor;
 
 std::vector<GridTable::Column> columnsOf(bool income)
 {
     const QString no = QStringLiteral("No."), date = QStringLiteral("日付"), article = QStringLiteral("項目"),
                   sub = QStringLiteral("内訳"), amount = QStringLiteral("金額");
     if (income)
-        return {{no, L, L, 500}, {date, C, C, 1695}, {article, C, L, -7130}, {sub, C, L, 1575},
-                {QStringLiteral("一人分"), C, R, 1000}, {QStringLiteral("生徒数"), C, R, 800}, {amount, C, R, 1200}};
-    return {{no, L, L, 500}, {date, C, C, 1695}, {QStringLiteral("領収書"), C, L, 1000}, {article, C, L, -7050},
-            {sub, C, L, 1575}, {amount, C, R, 1200}, {QStringLiteral("明細"), C, C, 720}};
+        return {{no, L, L, 500},
+                {date, C, C, 1695, E::Date},
+                {article, C, L, -7130, E::Text, 15},
+                {sub, C, L, 1575, E::Text, 15},
+                {QStringLiteral("一人分"), C, R, 1000, E::Text},
+                {QStringLiteral("生徒数"), C, R, 800, E::Text},
+                {amount, C, R, 1200, E::Text}};
+    return {{no, L, L, 500},
+            {date, C, C, 1695, E::Date},
+            {QStringLiteral("領収書"), C, L, 1000, E::Text, 15},
+            {article, C, L, -7050, E::Text, 15},
+            {sub, C, L, 1575, E::Text, 15},
+            {amount, C, R, 1200, E::Text, 15},
+            {QStringLiteral("明細"), C, C, 720, E::Button}};
 }
 
 QString amountText(qint32 amount)

@@ -132,7 +132,7 @@ void EntrySheet::gridClick()
     selectRowAndOpenEditor(row, c);
 }
 
-QDate EntrySheet::entryDate() const
+QDate EntrySheet::editorDate() const
 {
     return m_current ? m_current->date.date() : QDate();
 }
@@ -155,6 +155,7 @@ bool EntrySheet::staysOnEntry(const std::function<bool()> &commit)
 
 void EntrySheet::wireEditors(const QList<QWidget *> &byColumn)
 {
+    setColumnEditors(byColumn);
     datePicker->setSchoolYear([this] { return schoolYearOf(m_doc.title().schoolYear, m_doc.entries()); });
     hideEditors();
     connect(grid(), &FlexGrid::Click, this, [this] { guarded([this] { gridClick(); }); });

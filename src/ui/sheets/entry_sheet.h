@@ -117,7 +117,7 @@ protected:
     int handledRow() const override { return selectedRow(); }
     int handledCol() const override { return m_editedCol; }
     // The date the date editor shows when it opens: the working entry's.
-    QDate entryDate() const;
+    QDate editorDate() const override;
     // Row (1-based, among the entries of the sheet's kind) of an entry; 0 when not listed.
     int rowOf(qint32 key) const;
     // Fills the boxes and the working entry from a list entry.

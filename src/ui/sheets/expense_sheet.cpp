@@ -128,12 +128,6 @@ void ExpenseSheet::changeEvent(QEvent *event)
     }
 }
 
-QList<QWidget *> ExpenseSheet::cellEditors() const
-{
-    return {DTPickerSupplyDate, ComboSupplyReceipt, ComboSupplyArticle, ComboSupplySubArticle,
-            TextSupplyAmount, CommandSupplyDetail};
-}
-
 bool ExpenseSheet::commitEditor(int c)
 {
     if (c != 1)
@@ -157,48 +151,13 @@ void ExpenseSheet::fillReceiptList()
     refillCombo(ComboSupplyReceipt, m_doc.entries().freeReceiptNumbers());
 }
 
-void ExpenseSheet::openColumnEditor(int c, int x, int y, const QString &s, EditorFill fill)
+void ExpenseSheet::fillEditor(int c, QWidget *editor, const QString &text)
 {
-    const bool fresh = fill == EditorFill::Fresh;
-    const bool focus = fill != EditorFill::Move;
-    switch (c) {
-    case 1:
-        openDateEditor(DTPickerSupplyDate, x, y, entryDate(), fill);
-        break;
-    case 2:
-        placeEditor(ComboSupplyReceipt, x, y + 15, 1000);
-        if (fresh) {
-            fillReceiptList();
-            setComboText(ComboSupplyReceipt, s.size() < 4 ? QString() : s.mid(3));
-        }
-        openEditor(ComboSupplyReceipt, focus);
-        break;
-    case 3:
-        placeEditor(ComboSupplyArticle, x, y + 15, MSFlexGridSupply->Width() - 7050);
-        if (fresh)
-            setComboText(ComboSupplyArticle, s);
-        openEditor(ComboSupplyArticle, focus);
-        break;
-    case 4:
-        placeEditor(ComboSupplySubArticle, x, y + 15);
-        if (fresh)
-            setComboText(ComboSupplySubArticle, s);
-        openEditor(ComboSupplySubArticle, focus);
-        break;
-    case 5:
-        placeEditor(TextSupplyAmount, x, y + 15);
-        if (fresh)
-            TextSupplyAmount->setText(s);
-        openEditor(TextSupplyAmount, focus);
-        break;
-    case 6:
-        // Focused, so that the keyboard reaches it (Space or Enter presses it).
-        placeEditor(CommandSupplyDetail, x, y);
-        openEditor(CommandSupplyDetail, focus);
-        break;
-    default:
-        break;
-    }
+    if (c != 2)
+        return EntrySheet::fillEditor(c, editor, text);
+    // The cell shows "No." before the number.
+    fillReceiptList();
+    setComboText(ComboSupplyReceipt, text.size() < 4 ? QString() : text.mid(3));
 }
 
 void ExpenseSheet::loadEntry(const Entry &src, Entry &cur)

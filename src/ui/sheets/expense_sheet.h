@@ -18,7 +18,6 @@ public:
     ExpenseSheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent = nullptr);
 
     static QString helpText();
-    QList<QWidget *> cellEditors() const override;
     void fillReceiptList();
 
     void openDetail();
@@ -45,7 +44,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void changeEvent(QEvent *event) override;
     void clearForIdle() override;
-    void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) override;
+    void fillEditor(int c, QWidget *editor, const QString &text) override;
     bool commitEditor(int c) override;
     void loadEntry(const Entry &src, Entry &cur) override;
     void checkBoxes() override;

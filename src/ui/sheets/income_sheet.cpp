@@ -140,49 +140,12 @@ void IncomeSheet::clearForIdle()
     TextIncomeStudents->setText(Str(m_defaultStudents));
 }
 
-void IncomeSheet::openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill)
+void IncomeSheet::editorOpened(int c, int x, int y)
 {
-    const bool fresh = fill == EditorFill::Fresh;
-    const bool focus = fill != EditorFill::Move;
-    switch (c) {
-    case 1:
-        openDateEditor(DTPickerIncomeDate, x, y, entryDate(), fill);
-        break;
-    case 2:
-        placeEditor(ComboIncomeArticle, x, y + 15, MSFlexGridIncome->Width() - 7130);
-        if (fresh)
-            setComboText(ComboIncomeArticle, text);
-        openEditor(ComboIncomeArticle, focus);
-        break;
-    case 3:
-        placeEditor(ComboIncomeSubArticle, x, y + 15);
-        if (fresh)
-            setComboText(ComboIncomeSubArticle, text);
-        openEditor(ComboIncomeSubArticle, focus);
-        break;
-    case 4:
-        placeEditor(TextIncomePerPerson, x, y);
-        if (fresh)
-            TextIncomePerPerson->setText(text);
-        openEditor(TextIncomePerPerson, focus);
-        break;
-    case 5:
-        placeEditor(TextIncomeStudents, x, y);
-        if (fresh)
-            TextIncomeStudents->setText(text);
-        openEditor(TextIncomeStudents, focus);
-        placeEditor(UpDownIncomeStudents, x + 560, y);
-        openEditor(UpDownIncomeStudents, false);
-        break;
-    case 6:
-        placeEditor(TextIncomeAmount, x, y);
-        if (fresh)
-            TextIncomeAmount->setText(text);
-        openEditor(TextIncomeAmount, focus);
-        break;
-    default:
-        break;
-    }
+    if (c != 5)
+        return;
+    placeEditor(UpDownIncomeStudents, x + 560, y);
+    openEditor(UpDownIncomeStudents, false);
 }
 
 void IncomeSheet::loadEntry(const Entry &src, Entry &cur)

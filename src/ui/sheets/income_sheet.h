@@ -34,7 +34,8 @@ public:
 
 protected:
     void clearForIdle() override;
-    void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) override;
+    // The pupils box opens with its spinner beside it.
+    void editorOpened(int c, int x, int y) override;
     bool commitEditor(int c) override;
     void loadEntry(const Entry &src, Entry &cur) override;
     void checkBoxes() override;

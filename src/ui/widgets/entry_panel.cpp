@@ -355,6 +355,32 @@ void EntryPanel::openDateEditor(DatePicker *picker, int x, int y, const QDate &d
         picker->setSelectedSection(picker->sectionAt(0));
 }
 
+void EntryPanel::openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill)
+{
+    using Editor = GridTable::Column::Editor;
+    QWidget *editor = m_columnEditors.value(c - 1);
+    const GridTable::Column &column = m_grid->table()->columns()[size_t(c)];
+    if (!editor || column.editor == Editor::None)
+        return;
+    if (column.editor == Editor::Date) {
+        openDateEditor(static_cast<DatePicker *>(editor), x, y, editorDate(), fill);
+        return;
+    }
+    placeEditor(editor, x, y + column.editorDrop, column.width < 0 ? m_grid->ColWidth(c) : 0);
+    if (fill == EditorFill::Fresh)
+        fillEditor(c, editor, text);
+    openEditor(editor, fill != EditorFill::Move);
+    editorOpened(c, x, y);
+}
+
+void EntryPanel::fillEditor(int, QWidget *editor, const QString &text)
+{
+    if (auto *combo = qobject_cast<QComboBox *>(editor))
+        setComboText(combo, text);
+    else if (auto *box = qobject_cast<QLineEdit *>(editor))
+        box->setText(text);
+}
+
 void EntryPanel::selectRowAndOpenEditor(int r, int c)
 {
     m_grid->table()->selectRow(r);

@@ -96,8 +96,10 @@ public:
     void offerRowDeletion(Dialogs &dialogs, const std::function<QString(int row)> &describe,
                           const std::function<void(int row)> &remove);
 
+    // The editors laid over the cells, by column (the first for column 1).
+    void setColumnEditors(const QList<QWidget *> &byColumn) { m_columnEditors = byColumn; }
     // The panel's cell editors (a spinner counts with its box).
-    virtual QList<QWidget *> cellEditors() const { return {}; }
+    virtual QList<QWidget *> cellEditors() const { return m_columnEditors; }
     // Whether the user changed the text of a cell editor since it was filled.
     bool editorsTyped() const;
     // Hides every cell editor. The focus, if one of them holds it, goes to
@@ -140,9 +142,15 @@ public:
     void gridScroll() { editorFollowsScroll(handledRow() != 0); }
 
 protected:
-    // Lays the editor of column c over the cell at (x, y) twips; Fresh shows
-    // `text`, the cell's text.
-    virtual void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill) = 0;
+    // Lays the editor of column c over the cell at (x, y) twips, as the
+    // grid's column table says; Fresh shows `text`, the cell's text.
+    void openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill);
+    // A fresh editor shows the cell's text; a column with its own rule says so here.
+    virtual void fillEditor(int c, QWidget *editor, const QString &text);
+    // Column c's editor opened at (x, y): what goes beside it follows.
+    virtual void editorOpened(int, int, int) {}
+    // The date a date editor opens on.
+    virtual QDate editorDate() const { return {}; }
     // A click's last steps on a row in use: the row selected, the cell made
     // current and the keyboard cursor's, the row loaded through the number
     // box, its editor opened.
@@ -176,6 +184,7 @@ private:
     bool keyForOpenEditor(QKeyEvent *ke);
     std::function<void()> m_escape;
     FlexGrid *m_grid = nullptr;
+    QList<QWidget *> m_columnEditors;
     int m_editorRow = 0;
     int m_editorCol = 0;
 };

@@ -24,6 +24,12 @@ public:
         // Twips; a negative width is the grid's width less its magnitude,
         // and that column's text wraps (the row grows to hold it).
         int width;
+        // What the user edits the column's cells with, laid over the
+        // clicked cell; `editorDrop` twips below the cell's top. An editor
+        // of a column with a negative width is as wide as the column.
+        enum class Editor { None, Date, Text, Button };
+        Editor editor = Editor::None;
+        int editorDrop = 0;
     };
     // Blank rows below the list.
     static constexpr int kBlankRows = 99;

@@ -15,3 +15,11 @@ const PeriodSummaries &AccountSession::summaries()
     }
     return m_summaries;
 }
+
+void AccountSession::setCommands(const Commands &commands)
+{
+    if (commands == m_commands)
+        return;
+    m_commands = commands;
+    emit commandsChanged(m_commands);
+}

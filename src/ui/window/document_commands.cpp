@@ -71,20 +71,12 @@ QString DocumentCommands::settingsFilePath() const
     return m_settingsFilePath.isEmpty() ? defaultSettingsFilePath() : m_settingsFilePath;
 }
 
-void DocumentCommands::setEnabled(const Enabled &enabled)
-{
-    if (enabled == m_enabled)
-        return;
-    m_enabled = enabled;
-    emit enabledChanged(m_enabled);
-}
-
 QString DocumentCommands::openFileName() const
 {
     // The document keeps its last name after Close (Save As starts there);
     // it is the open file's only while it can be saved under it, or was
     // opened read-only or damaged.
-    const bool named = m_enabled.save || m_readOnly || m_doc.isDamaged();
+    const bool named = m_session.commands().save || m_readOnly || m_doc.isDamaged();
     return named ? m_doc.fileName() : QString();
 }
 
@@ -132,9 +124,9 @@ bool DocumentCommands::askToSaveChanges()
         return false;
     if (answer == Dialogs::Answer::Yes) {
         bool saved = true;
-        if (m_enabled.save)
+        if (m_session.commands().save)
             saved = save();
-        else if (m_enabled.saveAsMenu)
+        else if (m_session.commands().saveAsMenu)
             saved = saveAs();
         // A save that did not complete keeps the changes marked.
         if (!saved)
@@ -183,7 +175,7 @@ bool DocumentCommands::close()
 void DocumentCommands::closeDocument()
 {
     emit clearing();
-    setEnabled({.open = true, .save = false, .saveAsButton = false, .saveAsMenu = true});
+    m_session.setCommands({.open = true, .save = false, .saveAsButton = false, .saveAsMenu = true});
     m_names.reset();
     m_doc.reset();
     m_undo.clear();
@@ -225,7 +217,7 @@ bool DocumentCommands::openFile(const QString &fileName)
         }
         stampFile(fileName);
         setReadOnly(lock == LockResult::ReadOnly);
-        setEnabled({.open = false, .save = false, .saveAsButton = true, .saveAsMenu = true});
+        m_session.setCommands({.open = false, .save = false, .saveAsButton = true, .saveAsMenu = true});
         m_dialogs.message(m_parent,
                           e.message() + QStringLiteral("\r読み込めた部分だけを表示しています。"
                                                        "元のファイルを守るため、上書き保存はできません。"
@@ -243,7 +235,7 @@ bool DocumentCommands::openFile(const QString &fileName)
     stampFile(fileName);
     setReadOnly(lock == LockResult::ReadOnly);
     // A read-only account is saved under another name only.
-    setEnabled({.open = false, .save = lock != LockResult::ReadOnly, .saveAsButton = true, .saveAsMenu = true});
+    m_session.setCommands({.open = false, .save = lock != LockResult::ReadOnly, .saveAsButton = true, .saveAsMenu = true});
     addRecentFile(fileName);
     emit recentFilesChanged();
     return true;
@@ -352,9 +344,9 @@ bool DocumentCommands::saveAs()
     setReadOnly(false);
     addRecentFile(name);
     emit recentFilesChanged();
-    Enabled now = m_enabled;
+    AccountSession::Commands now = m_session.commands();
     now.save = true;
-    setEnabled(now);
+    m_session.setCommands(now);
     return true;
 }
 
@@ -548,7 +540,7 @@ bool DocumentCommands::offerRecovery()
         m_doc.setModified(true);
         stampFile(restoreName);
         setReadOnly(lock == LockResult::ReadOnly);
-        setEnabled({.open = false,
+        m_session.setCommands({.open = false,
                     .save = !restoreName.isEmpty() && !copy.damaged && lock != LockResult::ReadOnly,
                     .saveAsButton = true,
                     .saveAsMenu = true});
@@ -573,7 +565,7 @@ void DocumentCommands::nextYear()
     m_undo.resetClean();
     m_doc.setModified(true);
     // A new document: named by Save As.
-    setEnabled({.open = true, .save = false, .saveAsButton = true, .saveAsMenu = true});
+    m_session.setCommands({.open = true, .save = false, .saveAsButton = true, .saveAsMenu = true});
 }
 
 bool DocumentCommands::unload()

@@ -2,8 +2,8 @@
 // next school year, the lock on the open file and its stamp, the read-only
 // state, the recovery copy of unsaved work and the remembered article names.
 // No widgets of its own: questions go through Dialogs, and the window learns
-// from the signals what to show (the read-only notice, the file's name, which
-// commands are available) and when to clear and load its sheets.
+// from the signals what to show (the read-only notice, the file's name; which
+// commands are available is the session's) and when to clear and load its sheets.
 #pragma once
 
 #include <optional>
@@ -27,16 +27,6 @@ class QWidget;
 class DocumentCommands : public QObject {
     Q_OBJECT
 public:
-    // Which document commands the user may give. Save As has a toolbar
-    // button and a menu item that are not always available together.
-    struct Enabled {
-        bool open = true;
-        bool save = false;
-        bool saveAsButton = true;
-        bool saveAsMenu = true;
-        bool operator==(const Enabled &) const = default;
-    };
-
     // `dialogParent` is the window the questions belong to (may be null).
     // `settingsFilePath` is where the remembered names are kept; empty means the default place.
     DocumentCommands(AccountSession &session, Dialogs &dialogs, QWidget *dialogParent,
@@ -75,8 +65,6 @@ public:
     // Close or the next year, until Save As names it).
     QString openFileName() const;
     bool isReadOnly() const { return m_readOnly; }
-    const Enabled &enabled() const { return m_enabled; }
-    void setEnabled(const Enabled &enabled);
 
     QString settingsFilePath() const;
     void setSettingsFilePath(const QString &path) { m_settingsFilePath = path; }
@@ -90,7 +78,6 @@ public:
     void setRefresh(std::function<void()> refresh) { m_refresh = std::move(refresh); }
 
 signals:
-    void enabledChanged(const DocumentCommands::Enabled &enabled);
     void readOnlyChanged(bool readOnly);
     void recentFilesChanged();
     // The document is about to be emptied: the window lets go of what it shows.
@@ -121,7 +108,6 @@ private:
     QWidget *m_parent;
     QString m_settingsFilePath;
     std::function<void()> m_refresh;
-    Enabled m_enabled;
     std::unique_ptr<AccountLock> m_lock;
     // How the open file looked when it was read or last saved here.
     FileStamp m_stamp;

@@ -373,10 +373,10 @@ void MainWindow::loadSheets()
     expenseSheet->setEditorDate(today());
     expenseSheet->fillReceiptList();
     SSTabSheets->setCurrentIndex(0);
-    DocumentCommands::Enabled commands = m_commands->enabled();
+    AccountSession::Commands commands = m_session.commands();
     commands.save = false;
     commands.saveAsMenu = true;
-    m_commands->setEnabled(commands);
+    m_session.setCommands(commands);
     incomeSheet->fillArticleList();
     expenseSheet->fillArticleList();
     incomeSheet->setIdleButtons();
@@ -466,7 +466,7 @@ void MainWindow::exportCsv()
 
 void MainWindow::followCommands()
 {
-    connect(m_commands.get(), &DocumentCommands::enabledChanged, this, [this] { showEnabledCommands(); });
+    connect(&m_session, &AccountSession::commandsChanged, this, [this] { showEnabledCommands(); });
     connect(m_commands.get(), &DocumentCommands::readOnlyChanged, this, [this](bool on) { showReadOnly(on); });
     connect(m_commands.get(), &DocumentCommands::recentFilesChanged, this, [this] { fillRecentMenu(); });
     connect(m_commands.get(), &DocumentCommands::clearing, this, [this] { clearSheets(); });
@@ -485,7 +485,7 @@ void MainWindow::clearSheets()
 
 void MainWindow::showEnabledCommands()
 {
-    const DocumentCommands::Enabled &on = m_commands->enabled();
+    const AccountSession::Commands &on = m_session.commands();
     toolOpen->setEnabled(on.open);
     mnuFileOpen->setEnabled(on.open);
     toolSave->setEnabled(on.save);

@@ -121,7 +121,7 @@ private slots:
         QCOMPARE(h.doc.isModified(), modified);
         QCOMPARE(h.commands.isReadOnly(), readOnly);
         QCOMPARE(h.readOnlyShown, readOnly);
-        QCOMPARE(h.commands.enabled().save, canSave);
+        QCOMPARE(h.session.commands().save, canSave);
         QCOMPARE(h.cleared, cleared);
     }
 };
