@@ -85,10 +85,8 @@ DetailWindow::DetailWindow(Document &doc, SelectionLists &names, Dialogs &dialog
     ComboDetailArticle = combo(this, 0, 0, 6540);
     TextDetailAmount = sheet::numberBox(this, true, 0, 0, 1200);
     TextDetailAmount->setAlignment(Qt::AlignRight);
-    const std::pair<QWidget *, const char *> accessibleNames[] = {
-        {MSFlexGridDetail, "明細書"}, {TextDetailNo, "行番号"}, {ComboDetailArticle, "項目"}, {TextDetailAmount, "金額"}};
-    for (const auto &[w, name] : accessibleNames)
-        nameEditor(w, QString::fromUtf8(name));
+    MSFlexGridDetail->setAccessibleName(QStringLiteral("明細書"));
+    TextDetailNo->setAccessibleName(QStringLiteral("行番号"));
     reportRefusedCharacters(this, m_dialogs);
 
     // Tests reach the parts by these names.
@@ -110,7 +108,7 @@ DetailWindow::DetailWindow(Document &doc, SelectionLists &names, Dialogs &dialog
     enterRecordsOrAdds(TextDetailNo, record, add, false);
     enterRecordsOrAdds(ComboDetailArticle, record, add, true);
     enterRecordsOrAdds(TextDetailAmount, record, add, true);
-    setColumnEditors({ComboDetailArticle, TextDetailAmount});
+    setColumnEditors({ComboDetailArticle, TextDetailAmount}, m_table);
     escapeCancels(cellEditors(), [this] {
         hideEditors();
         cancelLine();

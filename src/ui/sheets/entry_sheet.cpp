@@ -18,6 +18,10 @@
 EntrySheet::EntrySheet(bool income, Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent)
     : EntryPanel(parent), m_doc(doc), m_names(names), m_dialogs(dialogs), m_income(income), m_table(doc, income)
 {
+    const SheetControls c = buildSheetControls(QLatin1String(income ? "Income" : "Supply"));
+    helpLabel = c.help;
+    remainderLabel = c.remainder;
+    c.grid->setAccessibleName(income ? QStringLiteral("収入元帳") : QStringLiteral("支出元帳"));
 }
 
 void EntrySheet::layoutGrid()
@@ -155,7 +159,7 @@ bool EntrySheet::staysOnEntry(const std::function<bool()> &commit)
 
 void EntrySheet::wireEditors(const QList<QWidget *> &byColumn)
 {
-    setColumnEditors(byColumn);
+    setColumnEditors(byColumn, m_table);
     datePicker->setSchoolYear([this] { return schoolYearOf(m_doc.title().schoolYear, m_doc.entries()); });
     hideEditors();
     connect(grid(), &FlexGrid::Click, this, [this] { guarded([this] { gridClick(); }); });

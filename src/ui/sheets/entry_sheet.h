@@ -151,7 +151,7 @@ protected:
     // Delete and the grid's context menu remove an entry (offerRowDeletion).
     void offerEntryDeletion();
 
-    // Set by the sheets: their article boxes, help and remaining-money labels and date editor.
+    // The help and remaining-money labels; the sheets set their article boxes and date editor.
     QComboBox *articleCombo = nullptr;
     QComboBox *subArticleCombo = nullptr;
     QLabel *helpLabel = nullptr;

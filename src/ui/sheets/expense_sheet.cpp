@@ -32,17 +32,6 @@ void ExpenseSheet::setDetailEnabled(bool enabled)
 ExpenseSheet::ExpenseSheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent)
     : EntrySheet(false, doc, names, dialogs, parent)
 {
-    const SheetControls c = buildSheetControls();
-    MSFlexGridSupply = c.grid;
-    LabelSupplyHelp = c.help;
-    LabelSupplyRest = c.rest;
-    LabelSupplyRemainder = c.remainder;
-    TextSupplyNo = numberBox;
-    CommandSupplyNew = newButton;
-    CommandSupplyRecord = recordButton;
-    CommandSupplyDelete = deleteButton;
-    CommandSupplyCancel = cancelButton;
-
     DTPickerSupplyDate = new DatePicker(this);
     place(DTPickerSupplyDate, 0, 0, 1695, 360);
     ComboSupplyReceipt = numberCombo(this, 0, 0, 1000);
@@ -53,24 +42,12 @@ ExpenseSheet::ExpenseSheet(Document &doc, SelectionLists &names, Dialogs &dialog
     CommandSupplyDetail = button(this, QStringLiteral("編集"), 0, 0, 720, 360);
     articleCombo = ComboSupplyArticle;
     subArticleCombo = ComboSupplySubArticle;
-    remainderLabel = LabelSupplyRemainder;
-    helpLabel = LabelSupplyHelp;
     datePicker = DTPickerSupplyDate;
-    nameParts({{MSFlexGridSupply, "MSFlexGridSupply"}, {DTPickerSupplyDate, "DTPickerSupplyDate"},
-               {TextSupplyNo, "TextSupplyNo"}, {ComboSupplyReceipt, "ComboSupplyReceipt"},
+    nameParts({{DTPickerSupplyDate, "DTPickerSupplyDate"}, {ComboSupplyReceipt, "ComboSupplyReceipt"},
                {ComboSupplyArticle, "ComboSupplyArticle"}, {ComboSupplySubArticle, "ComboSupplySubArticle"},
-               {TextSupplyAmount, "TextSupplyAmount"}, {CommandSupplyDetail, "CommandSupplyDetail"},
-               {CommandSupplyNew, "CommandSupplyNew"}, {CommandSupplyRecord, "CommandSupplyRecord"},
-               {CommandSupplyDelete, "CommandSupplyDelete"}, {CommandSupplyCancel, "CommandSupplyCancel"},
-               {LabelSupplyHelp, "LabelSupplyHelp"}, {LabelSupplyRest, "LabelSupplyRest"},
-               {LabelSupplyRemainder, "LabelSupplyRemainder"}});
+               {TextSupplyAmount, "TextSupplyAmount"}, {CommandSupplyDetail, "CommandSupplyDetail"}});
 
-    const std::pair<QWidget *, const char *> accessibleNames[] = {
-        {MSFlexGridSupply, "支出元帳"}, {DTPickerSupplyDate, "日付"}, {ComboSupplyReceipt, "領収書"},
-        {ComboSupplyArticle, "項目"}, {ComboSupplySubArticle, "内訳"}, {TextSupplyAmount, "金額"},
-        {CommandSupplyDetail, "明細の編集"}};
-    for (const auto &[w, name] : accessibleNames)
-        nameEditor(w, QString::fromUtf8(name));
+    CommandSupplyDetail->setAccessibleName(QStringLiteral("明細の編集"));
 
     connect(CommandSupplyDetail, &QPushButton::clicked, this, [this] { guarded([this] { openDetail(); }); });
     connect(TextSupplyAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { amountChanged(); }); });
@@ -124,7 +101,7 @@ void ExpenseSheet::changeEvent(QEvent *event)
     if (event->type() == QEvent::EnabledChange && isEnabled() && m_detailOpen) {
         m_detailOpen = false;
         hideEditors();
-        MSFlexGridSupply->setFocus(Qt::OtherFocusReason);
+        grid()->setFocus(Qt::OtherFocusReason);
     }
 }
 
@@ -203,7 +180,7 @@ void ExpenseSheet::receiptNumberComplete()
     giveBackOwnDate();
     if (ComboSupplyReceipt->isVisible()) {
         if (ComboSupplyReceipt->hasFocus())
-            MSFlexGridSupply->setFocus(Qt::OtherFocusReason);
+            grid()->setFocus(Qt::OtherFocusReason);
         ComboSupplyReceipt->hide();
     }
 }

@@ -68,20 +68,11 @@ private:
     QDate m_ownerDate;       // the date brought in
     bool m_datePicked = false;
 
-    FlexGrid *MSFlexGridSupply = nullptr;
     DatePicker *DTPickerSupplyDate = nullptr;
-    QLineEdit *TextSupplyNo = nullptr;
     QComboBox *ComboSupplyReceipt = nullptr;
     QComboBox *ComboSupplyArticle = nullptr;
     QComboBox *ComboSupplySubArticle = nullptr;
     QLineEdit *TextSupplyAmount = nullptr;
     QPushButton *CommandSupplyDetail = nullptr;
-    QPushButton *CommandSupplyNew = nullptr;
-    QPushButton *CommandSupplyRecord = nullptr;
-    QPushButton *CommandSupplyDelete = nullptr;
-    QPushButton *CommandSupplyCancel = nullptr;
-    QLabel *LabelSupplyHelp = nullptr;
-    QLabel *LabelSupplyRest = nullptr;
-    QLabel *LabelSupplyRemainder = nullptr;
 };
 

@@ -41,17 +41,6 @@ QString collectionText(double perPupil, double pupils)
 IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs, QWidget *parent)
     : EntrySheet(true, doc, names, dialogs, parent)
 {
-    const SheetControls c = buildSheetControls();
-    MSFlexGridIncome = c.grid;
-    LabelIncomeHelp = c.help;
-    LabelIncomeRest = c.rest;
-    LabelIncomeRemainder = c.remainder;
-    TextIncomeNo = numberBox;
-    CommandIncomeNew = newButton;
-    CommandIncomeRecord = recordButton;
-    CommandIncomeDelete = deleteButton;
-    CommandIncomeCancel = cancelButton;
-
     // Cell editors, laid over the clicked cell.
     DTPickerIncomeDate = new DatePicker(this);
     place(DTPickerIncomeDate, 0, 0, 1695, 360);
@@ -67,24 +56,13 @@ IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     TextIncomeStudents->setText(QString::number(kDefaultStudents));
     articleCombo = ComboIncomeArticle;
     subArticleCombo = ComboIncomeSubArticle;
-    remainderLabel = LabelIncomeRemainder;
-    helpLabel = LabelIncomeHelp;
     datePicker = DTPickerIncomeDate;
-    nameParts({{MSFlexGridIncome, "MSFlexGridIncome"}, {DTPickerIncomeDate, "DTPickerIncomeDate"},
-               {TextIncomeNo, "TextIncomeNo"}, {ComboIncomeArticle, "ComboIncomeArticle"},
+    nameParts({{DTPickerIncomeDate, "DTPickerIncomeDate"}, {ComboIncomeArticle, "ComboIncomeArticle"},
                {ComboIncomeSubArticle, "ComboIncomeSubArticle"}, {TextIncomePerPerson, "TextIncomePerPerson"},
                {TextIncomeStudents, "TextIncomeStudents"}, {UpDownIncomeStudents, "UpDownIncomeStudents"},
-               {TextIncomeAmount, "TextIncomeAmount"}, {CommandIncomeNew, "CommandIncomeNew"},
-               {CommandIncomeRecord, "CommandIncomeRecord"}, {CommandIncomeDelete, "CommandIncomeDelete"},
-               {CommandIncomeCancel, "CommandIncomeCancel"}, {LabelIncomeHelp, "LabelIncomeHelp"},
-               {LabelIncomeRest, "LabelIncomeRest"}, {LabelIncomeRemainder, "LabelIncomeRemainder"}});
+               {TextIncomeAmount, "TextIncomeAmount"}});
 
-    const std::pair<QWidget *, const char *> accessibleNames[] = {
-        {MSFlexGridIncome, "収入元帳"}, {DTPickerIncomeDate, "日付"}, {ComboIncomeArticle, "項目"},
-        {ComboIncomeSubArticle, "内訳"}, {TextIncomePerPerson, "一人分"}, {TextIncomeStudents, "生徒数"},
-        {UpDownIncomeStudents, "生徒数の増減"}, {TextIncomeAmount, "金額"}};
-    for (const auto &[w, name] : accessibleNames)
-        nameEditor(w, QString::fromUtf8(name));
+    UpDownIncomeStudents->setAccessibleName(QStringLiteral("生徒数の増減"));
 
     // Only the user's own change of 一人分 or 生徒数 computes the amount: a box
     // filled by a visit (a click, Tab) leaves a stored amount as it is.

@@ -47,20 +47,11 @@ protected:
 private:
     qint16 m_defaultStudents = kDefaultStudents;
 
-    FlexGrid *MSFlexGridIncome = nullptr;
     DatePicker *DTPickerIncomeDate = nullptr;
-    QLineEdit *TextIncomeNo = nullptr;
     QComboBox *ComboIncomeArticle = nullptr;
     QComboBox *ComboIncomeSubArticle = nullptr;
     QLineEdit *TextIncomePerPerson = nullptr;
     QLineEdit *TextIncomeStudents = nullptr;
     UpDown *UpDownIncomeStudents = nullptr;
     QLineEdit *TextIncomeAmount = nullptr;
-    QPushButton *CommandIncomeNew = nullptr;
-    QPushButton *CommandIncomeRecord = nullptr;
-    QPushButton *CommandIncomeDelete = nullptr;
-    QPushButton *CommandIncomeCancel = nullptr;
-    QLabel *LabelIncomeHelp = nullptr;
-    QLabel *LabelIncomeRest = nullptr;
-    QLabel *LabelIncomeRemainder = nullptr;
 };

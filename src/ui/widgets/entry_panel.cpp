@@ -23,7 +23,7 @@ void EntryPanel::setGrid(FlexGrid *grid)
     m_grid = grid;
 }
 
-EntryPanel::SheetControls EntryPanel::buildSheetControls()
+EntryPanel::SheetControls EntryPanel::buildSheetControls(const QString &kind)
 {
     using namespace sheet;
     SheetControls c;
@@ -43,6 +43,12 @@ EntryPanel::SheetControls EntryPanel::buildSheetControls()
     c.remainder = label(this, QString(), 9950, 960, 3400, 360);
     c.remainder->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     c.rest->setBuddy(c.remainder); // the figure is announced as the remaining money
+    const std::pair<QWidget *, QString> names[] = {
+        {c.grid, "MSFlexGrid%1"}, {numberBox, "Text%1No"}, {newButton, "Command%1New"},
+        {recordButton, "Command%1Record"}, {deleteButton, "Command%1Delete"}, {cancelButton, "Command%1Cancel"},
+        {c.help, "Label%1Help"}, {c.rest, "Label%1Rest"}, {c.remainder, "Label%1Remainder"}};
+    for (const auto &[w, name] : names)
+        w->setObjectName(name.arg(kind));
     return c;
 }
 
@@ -353,6 +359,15 @@ void EntryPanel::openDateEditor(DatePicker *picker, int x, int y, const QDate &d
     // (20260515) give the whole date.
     if (fill == EditorFill::Fresh)
         picker->setSelectedSection(picker->sectionAt(0));
+}
+
+void EntryPanel::setColumnEditors(const QList<QWidget *> &byColumn, const GridTable &table)
+{
+    m_columnEditors = byColumn;
+    for (int c = 1; c <= byColumn.size(); ++c) {
+        if (byColumn[c - 1]->accessibleName().isEmpty())
+            nameEditor(byColumn[c - 1], table.columns()[size_t(c)].header);
+    }
 }
 
 void EntryPanel::openColumnEditor(int c, int x, int y, const QString &text, EditorFill fill)

@@ -11,6 +11,7 @@
 class DatePicker;
 class Dialogs;
 class FlexGrid;
+class GridTable;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -96,8 +97,9 @@ public:
     void offerRowDeletion(Dialogs &dialogs, const std::function<QString(int row)> &describe,
                           const std::function<void(int row)> &remove);
 
-    // The editors laid over the cells, by column (the first for column 1).
-    void setColumnEditors(const QList<QWidget *> &byColumn) { m_columnEditors = byColumn; }
+    // The editors laid over the cells of `table`'s columns (the first for
+    // column 1); an editor not named otherwise is named by its column.
+    void setColumnEditors(const QList<QWidget *> &byColumn, const GridTable &table);
     // The panel's cell editors (a spinner counts with its box).
     virtual QList<QWidget *> cellEditors() const { return m_columnEditors; }
     // Whether the user changed the text of a cell editor since it was filled.
@@ -162,14 +164,14 @@ protected:
     // The layout the income and expense sheets share: the grid below, the
     // help text at the top left, the row-number box, the four buttons and
     // the remaining money at the top right. Sets the grid, the number box
-    // and the buttons of this panel.
+    // and the buttons of this panel, and names them after `kind` (Income, Supply).
     struct SheetControls {
         FlexGrid *grid;
         QLabel *help;
         QLabel *rest;
         QLabel *remainder;
     };
-    SheetControls buildSheetControls();
+    SheetControls buildSheetControls(const QString &kind);
     // Wires a widget signal to a handler through the error guard.
     void guarded(const std::function<void()> &f) const;
 
