@@ -37,6 +37,18 @@ static QLineEdit *makeText(QWidget *parent)
     return e;
 }
 
+// A box with its label on a row of `grid`: the label names the box (for the
+// access key and for screen readers).
+static QLabel *addField(QGridLayout *grid, int row, int col, int span, const char *caption, QWidget *box)
+{
+    auto *label = new QLabel(QString::fromUtf8(caption), box->parentWidget());
+    label->setBuddy(box);
+    nameEditor(box, label->text());
+    grid->addWidget(label, row, col);
+    grid->addWidget(box, row, col + 1, 1, span);
+    return label;
+}
+
 PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget(parent), m_doc(doc)
 {
     FrameHome = new QGroupBox(QStringLiteral("会計タイトルの設定"), this);
@@ -46,34 +58,39 @@ PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget
     titleGroup->addButton(optTitle[0], 0);
     titleGroup->addButton(optTitle[1], 1);
 
-    LabelSchoolName = new QLabel(QStringLiteral("学校"), FrameHome);
-    TextSchoolName = makeText(FrameHome);
-    LabelYearHome = new QLabel(QStringLiteral("年度"), FrameHome);
-    ComboYearHome = makeCombo(FrameHome, schoolYearItems(today()));
-    LabelGradeHome = new QLabel(QStringLiteral("学年"), FrameHome);
-    ComboGradeHome = makeCombo(FrameHome, {QStringLiteral("第１学年"), QStringLiteral("第２学年"),
-                                           QStringLiteral("第３学年"), QStringLiteral("第４学年"),
-                                           QStringLiteral("第５学年"), QStringLiteral("第６学年")});
-    LabelRoomHome = new QLabel(QStringLiteral("学級"), FrameHome);
-    ComboRoomHome = makeCombo(FrameHome, {QStringLiteral("１組"), QStringLiteral("２組"),
-                                          QStringLiteral("３組"), QStringLiteral("４組"),
-                                          QStringLiteral("５組"), QStringLiteral("６組"),
-                                          QStringLiteral("７組"), QStringLiteral("8組"),
-                                          QStringLiteral("9組")});
-    LabelChargeHome = new QLabel(QStringLiteral("担任"), FrameHome);
-    TextChargeHome = makeText(FrameHome);
-    LabelTitle = new QLabel(QStringLiteral("表題"), FrameHome);
-    TextTitle = makeText(FrameHome);
-    LabelReporter = new QLabel(QStringLiteral("報告者"), FrameHome);
-    TextReporter = makeText(FrameHome);
-    LabelCarryOver = new QLabel(QStringLiteral("繰越金の名称"), FrameHome);
-    TextCarryOver = makeText(FrameHome);
-    for (auto [label, field] : std::initializer_list<std::pair<QLabel *, QWidget *>>{
-             {LabelSchoolName, TextSchoolName}, {LabelYearHome, ComboYearHome},
-             {LabelGradeHome, ComboGradeHome}, {LabelRoomHome, ComboRoomHome},
-             {LabelChargeHome, TextChargeHome}, {LabelTitle, TextTitle},
-             {LabelReporter, TextReporter}, {LabelCarryOver, TextCarryOver}})
-        label->setBuddy(field);
+    auto *home = new QGridLayout(FrameHome);
+    home->addWidget(optTitle[0], 0, 0, 1, 2);
+    home->addWidget(optTitle[1], 0, 2, 1, 2);
+    // The fields of a class account's title first, then those of any other account's.
+    struct Field {
+        const char *caption, *labelName, *boxName;
+        QWidget *box;
+        int row, col, span;
+    };
+    const Field fields[] = {
+        {"学校", "LabelSchoolName", "TextSchoolName", TextSchoolName = makeText(FrameHome), 1, 0, 3},
+        {"年度", "LabelYearHome", "ComboYearHome", ComboYearHome = makeCombo(FrameHome, schoolYearItems(today())),
+         2, 0, 3},
+        {"学年", "LabelGradeHome", "ComboGradeHome",
+         ComboGradeHome = makeCombo(FrameHome, {QStringLiteral("第１学年"), QStringLiteral("第２学年"),
+                                                QStringLiteral("第３学年"), QStringLiteral("第４学年"),
+                                                QStringLiteral("第５学年"), QStringLiteral("第６学年")}),
+         3, 0, 1},
+        {"学級", "LabelRoomHome", "ComboRoomHome",
+         ComboRoomHome = makeCombo(FrameHome, {QStringLiteral("１組"), QStringLiteral("２組"), QStringLiteral("３組"),
+                                               QStringLiteral("４組"), QStringLiteral("５組"), QStringLiteral("６組"),
+                                               QStringLiteral("７組"), QStringLiteral("8組"), QStringLiteral("9組")}),
+         3, 2, 1},
+        {"担任", "LabelChargeHome", "TextChargeHome", TextChargeHome = makeText(FrameHome), 4, 0, 3},
+        {"表題", "LabelTitle", "TextTitle", TextTitle = makeText(FrameHome), 5, 0, 3},
+        {"報告者", "LabelReporter", "TextReporter", TextReporter = makeText(FrameHome), 6, 0, 3},
+        {"繰越金の名称", "LabelCarryOver", "TextCarryOver", TextCarryOver = makeText(FrameHome), 7, 0, 3}};
+    for (std::size_t i = 0; i < std::size(fields); ++i) {
+        const Field &f = fields[i];
+        QLabel *label = addField(home, f.row, f.col, f.span, f.caption, f.box);
+        sheet::nameParts({{label, f.labelName}, {f.box, f.boxName}});
+        m_titleFields[i] = {label, f.box};
+    }
 
     FrameLedgerForm = new QGroupBox(QStringLiteral("元帳印刷書式の設定"), FrameHome);
     CheckPrintCarry = new QCheckBox(QStringLiteral("繰越金を期の支出とする"), FrameLedgerForm);
@@ -81,7 +98,6 @@ PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget
     ledgerLayout->addWidget(CheckPrintCarry);
 
     FrameReportForm = new QGroupBox(QStringLiteral("会計報告印刷書式の設定"), FrameHome);
-    LabelPrintRespect = new QLabel(QStringLiteral("報告相手の名称"), FrameReportForm);
     ComboPrintRespect = new QComboBox(FrameReportForm);
     ComboPrintRespect->setEditable(true);
     ComboPrintRespect->setInsertPolicy(QComboBox::NoInsert);
@@ -89,44 +105,20 @@ PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget
                                  QStringLiteral("保護者のみなさま")});
     ComboPrintRespect->setEditText(QStringLiteral("保護者各位"));
     ComboPrintRespect->setValidator(new TextRule(ComboPrintRespect));
-    LabelPrintDate = new QLabel(QStringLiteral("報告書の日付"), FrameReportForm);
     DTPickerPrintDate = new DatePicker(FrameReportForm);
     DTPickerPrintDate->setValue(today());
     LabelReportColumn = new QLabel(QStringLiteral("支出欄の行数"), FrameReportForm);
     OptionAltColumn1 = new QRadioButton(QStringLiteral("1行"), FrameReportForm);
     OptionAltColumn2 = new QRadioButton(QStringLiteral("２行"), FrameReportForm);
     OptionAltColumn2->setChecked(true);
-    LabelPrintRespect->setBuddy(ComboPrintRespect);
-    LabelPrintDate->setBuddy(DTPickerPrintDate);
     LabelReportColumn->setBuddy(OptionAltColumn1);
     auto *reportLayout = new QGridLayout(FrameReportForm);
-    reportLayout->addWidget(LabelPrintRespect, 0, 0);
-    reportLayout->addWidget(ComboPrintRespect, 0, 1, 1, 2);
-    reportLayout->addWidget(LabelPrintDate, 1, 0);
-    reportLayout->addWidget(DTPickerPrintDate, 1, 1, 1, 2);
+    sheet::nameParts({{addField(reportLayout, 0, 0, 2, "報告相手の名称", ComboPrintRespect), "LabelPrintRespect"},
+                      {addField(reportLayout, 1, 0, 2, "報告書の日付", DTPickerPrintDate), "LabelPrintDate"}});
     reportLayout->addWidget(LabelReportColumn, 2, 0);
     reportLayout->addWidget(OptionAltColumn1, 2, 1);
     reportLayout->addWidget(OptionAltColumn2, 2, 2);
 
-    auto *home = new QGridLayout(FrameHome);
-    home->addWidget(optTitle[0], 0, 0, 1, 2);
-    home->addWidget(optTitle[1], 0, 2, 1, 2);
-    home->addWidget(LabelSchoolName, 1, 0);
-    home->addWidget(TextSchoolName, 1, 1, 1, 3);
-    home->addWidget(LabelYearHome, 2, 0);
-    home->addWidget(ComboYearHome, 2, 1, 1, 3);
-    home->addWidget(LabelGradeHome, 3, 0);
-    home->addWidget(ComboGradeHome, 3, 1);
-    home->addWidget(LabelRoomHome, 3, 2);
-    home->addWidget(ComboRoomHome, 3, 3);
-    home->addWidget(LabelChargeHome, 4, 0);
-    home->addWidget(TextChargeHome, 4, 1, 1, 3);
-    home->addWidget(LabelTitle, 5, 0);
-    home->addWidget(TextTitle, 5, 1, 1, 3);
-    home->addWidget(LabelReporter, 6, 0);
-    home->addWidget(TextReporter, 6, 1, 1, 3);
-    home->addWidget(LabelCarryOver, 7, 0);
-    home->addWidget(TextCarryOver, 7, 1, 1, 3);
     home->addWidget(FrameLedgerForm, 8, 0, 1, 4);
     home->addWidget(FrameReportForm, 9, 0, 1, 4);
     home->setRowStretch(10, 1);
@@ -168,33 +160,17 @@ PrintSettingsSheet::PrintSettingsSheet(Document &doc, QWidget *parent) : QWidget
     optTitle[0]->setChecked(true);
     titleKindChosen(0);
 
-    // Every box is named by its label, for screen readers; the radio
-    // buttons and the check box by their captions.
-    for (QLabel *label : {LabelSchoolName, LabelYearHome, LabelGradeHome, LabelRoomHome, LabelChargeHome,
-                          LabelTitle, LabelReporter, LabelCarryOver, LabelPrintRespect, LabelPrintDate})
-        label->buddy()->setAccessibleName(label->text());
-    // On Linux a drop-down's own name is its text: the line edit that holds
-    // the text is named by the label too. The inner frames by their titles
-    // (an unnamed frame inside a frame is announced by the outer one's).
-    for (QLabel *label : {LabelYearHome, LabelGradeHome, LabelRoomHome, LabelPrintRespect})
-        static_cast<QComboBox *>(label->buddy())->lineEdit()->setAccessibleName(label->text());
+    // The inner frames are named by their titles (an unnamed frame inside a
+    // frame is announced by the outer one's).
     for (QGroupBox *frame : {FrameLedgerForm, FrameReportForm})
         frame->setAccessibleName(frame->title());
 
-    sheet::nameParts({{FrameHome, "FrameHome"}, {LabelSchoolName, "LabelSchoolName"},
-                      {TextSchoolName, "TextSchoolName"}, {LabelYearHome, "LabelYearHome"},
-                      {ComboYearHome, "ComboYearHome"}, {LabelGradeHome, "LabelGradeHome"},
-                      {ComboGradeHome, "ComboGradeHome"}, {LabelRoomHome, "LabelRoomHome"},
-                      {ComboRoomHome, "ComboRoomHome"}, {LabelChargeHome, "LabelChargeHome"},
-                      {TextChargeHome, "TextChargeHome"}, {LabelTitle, "LabelTitle"}, {TextTitle, "TextTitle"},
-                      {LabelReporter, "LabelReporter"}, {TextReporter, "TextReporter"},
-                      {LabelCarryOver, "LabelCarryOver"}, {TextCarryOver, "TextCarryOver"},
-                      {FrameLedgerForm, "FrameLedgerForm"}, {CheckPrintCarry, "CheckPrintCarry"},
-                      {FrameReportForm, "FrameReportForm"}, {LabelPrintRespect, "LabelPrintRespect"},
-                      {ComboPrintRespect, "ComboPrintRespect"}, {LabelPrintDate, "LabelPrintDate"},
-                      {DTPickerPrintDate, "DTPickerPrintDate"}, {LabelReportColumn, "LabelReportColumn"},
-                      {OptionAltColumn1, "OptionAltColumn1"}, {OptionAltColumn2, "OptionAltColumn2"},
-                      {frmPrint, "frmPrint"}, {LabelCommentHome, "LabelCommentHome"}});
+    sheet::nameParts({{FrameHome, "FrameHome"}, {FrameLedgerForm, "FrameLedgerForm"},
+                      {CheckPrintCarry, "CheckPrintCarry"}, {FrameReportForm, "FrameReportForm"},
+                      {ComboPrintRespect, "ComboPrintRespect"}, {DTPickerPrintDate, "DTPickerPrintDate"},
+                      {LabelReportColumn, "LabelReportColumn"}, {OptionAltColumn1, "OptionAltColumn1"},
+                      {OptionAltColumn2, "OptionAltColumn2"}, {frmPrint, "frmPrint"},
+                      {LabelCommentHome, "LabelCommentHome"}});
     for (std::size_t i = 0; i < optTitle.size(); ++i)
         optTitle[i]->setObjectName(sheet::indexedName("optTitle", int(i)));
     for (std::size_t i = 0; i < optPrint.size(); ++i)
@@ -262,14 +238,11 @@ void PrintSettingsSheet::showTitle(const AccountTitle &t)
 void PrintSettingsSheet::titleKindChosen(int index)
 {
     const bool classMode = index == 0;
-    for (QWidget *w : std::initializer_list<QWidget *>{LabelSchoolName, TextSchoolName, LabelYearHome,
-                                                      ComboYearHome, LabelGradeHome, ComboGradeHome,
-                                                      LabelRoomHome, ComboRoomHome, LabelChargeHome,
-                                                      TextChargeHome})
-        w->setEnabled(classMode);
-    for (QWidget *w : std::initializer_list<QWidget *>{LabelTitle, TextTitle, LabelReporter,
-                                                      TextReporter, LabelCarryOver, TextCarryOver})
-        w->setEnabled(!classMode);
+    // The first five fields are a class account's, the others any other account's.
+    for (std::size_t i = 0; i < m_titleFields.size(); ++i) {
+        m_titleFields[i].first->setEnabled(classMode == (i < 5));
+        m_titleFields[i].second->setEnabled(classMode == (i < 5));
+    }
 }
 
 void PrintSettingsSheet::printKindChosen(int)

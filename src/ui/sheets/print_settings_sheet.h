@@ -50,29 +50,21 @@ private:
     qint16 m_printKind = 11;
 
     QGroupBox *FrameHome = nullptr;
+    // The title's fields, each with its label.
+    std::array<std::pair<QLabel *, QWidget *>, 8> m_titleFields{};
     std::array<QRadioButton *, 2> optTitle{};
-    QLabel *LabelSchoolName = nullptr;
     QLineEdit *TextSchoolName = nullptr;
-    QLabel *LabelYearHome = nullptr;
     QComboBox *ComboYearHome = nullptr;
-    QLabel *LabelGradeHome = nullptr;
     QComboBox *ComboGradeHome = nullptr;
-    QLabel *LabelRoomHome = nullptr;
     QComboBox *ComboRoomHome = nullptr;
-    QLabel *LabelChargeHome = nullptr;
     QLineEdit *TextChargeHome = nullptr;
-    QLabel *LabelTitle = nullptr;
     QLineEdit *TextTitle = nullptr;
-    QLabel *LabelReporter = nullptr;
     QLineEdit *TextReporter = nullptr;
-    QLabel *LabelCarryOver = nullptr;
     QLineEdit *TextCarryOver = nullptr;
     QGroupBox *FrameLedgerForm = nullptr;
     QCheckBox *CheckPrintCarry = nullptr;
     QGroupBox *FrameReportForm = nullptr;
-    QLabel *LabelPrintRespect = nullptr;
     QComboBox *ComboPrintRespect = nullptr;
-    QLabel *LabelPrintDate = nullptr;
     DatePicker *DTPickerPrintDate = nullptr;
     QLabel *LabelReportColumn = nullptr;
     QRadioButton *OptionAltColumn1 = nullptr;
