@@ -67,45 +67,39 @@ DetailWindow::DetailWindow(Document &doc, SelectionLists &names, Dialogs &dialog
     LabelDetailHelp = label(this, QString(), 120, 900, 10800, 1500);
     LabelDetailHelp->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    MSFlexGridDetail = new FlexGrid(this);
-    MSFlexGridDetail->setTwipsGeometry(120, 2500, 8600, 4960);
-    setGrid(MSFlexGridDetail);
-    TextDetailNo = sheet::numberBox(this, false, 8900, 2500, 900, 400);
-    numberBox = TextDetailNo;
-    TextDetailNo->setToolTip(QStringLiteral("行番号"));
-    CommandDetailNew = button(this, QStringLiteral("行の追加"), 8900, 3050, 2000);
-    CommandDetailRecord = button(this, QStringLiteral("登録"), 8900, 3550, 2000);
-    CommandDetailDelete = button(this, QStringLiteral("行の削除"), 8900, 4050, 2000);
-    CommandDetailCancel = button(this, QStringLiteral("ｷｬﾝｾﾙ"), 8900, 4550, 2000);
+    setGrid(new FlexGrid(this));
+    grid()->setTwipsGeometry(120, 2500, 8600, 4960);
+    numberBox = sheet::numberBox(this, false, 8900, 2500, 900, 400);
+    numberBox->setToolTip(QStringLiteral("行番号"));
+    newButton = button(this, QStringLiteral("行の追加"), 8900, 3050, 2000);
+    recordButton = button(this, QStringLiteral("登録"), 8900, 3550, 2000);
+    deleteButton = button(this, QStringLiteral("行の削除"), 8900, 4050, 2000);
+    cancelButton = button(this, QStringLiteral("ｷｬﾝｾﾙ"), 8900, 4550, 2000);
     CommandDetailClose = button(this, QStringLiteral("閉じる"), 8900, 7000, 2000);
-    newButton = CommandDetailNew;
-    recordButton = CommandDetailRecord;
-    deleteButton = CommandDetailDelete;
-    cancelButton = CommandDetailCancel;
     ComboDetailArticle = combo(this, 0, 0, 6540);
     TextDetailAmount = sheet::numberBox(this, true, 0, 0, 1200);
     TextDetailAmount->setAlignment(Qt::AlignRight);
-    MSFlexGridDetail->setAccessibleName(QStringLiteral("明細書"));
-    TextDetailNo->setAccessibleName(QStringLiteral("行番号"));
+    grid()->setAccessibleName(QStringLiteral("明細書"));
+    numberBox->setAccessibleName(QStringLiteral("行番号"));
     reportRefusedCharacters(this, m_dialogs);
 
     // Tests reach the parts by these names.
-    sheet::nameParts({{TitleDetailDate, "TitleDetailDate"}, {LabelDetailDate, "LabelDetailDate"}, {TitleDetailReceipt, "TitleDetailReceipt"}, {LabelDetailReceipt, "LabelDetailReceipt"}, {TitleDetailArticle, "TitleDetailArticle"}, {LabelDetailArticle, "LabelDetailArticle"}, {LabelDetailRest, "LabelDetailRest"}, {LabelDetailAmount, "LabelDetailAmount"}, {LabelDetailSumCaption, "LabelDetailSumCaption"}, {LabelDetailSum, "LabelDetailSum"}, {LabelDetailHelp, "LabelDetailHelp"}, {MSFlexGridDetail, "MSFlexGridDetail"}, {TextDetailNo, "TextDetailNo"}, {TextDetailAmount, "TextDetailAmount"}, {ComboDetailArticle, "ComboDetailArticle"}, {CommandDetailNew, "CommandDetailNew"}, {CommandDetailRecord, "CommandDetailRecord"}, {CommandDetailDelete, "CommandDetailDelete"}, {CommandDetailCancel, "CommandDetailCancel"}, {CommandDetailClose, "CommandDetailClose"}});
+    sheet::nameParts({{TitleDetailDate, "TitleDetailDate"}, {LabelDetailDate, "LabelDetailDate"}, {TitleDetailReceipt, "TitleDetailReceipt"}, {LabelDetailReceipt, "LabelDetailReceipt"}, {TitleDetailArticle, "TitleDetailArticle"}, {LabelDetailArticle, "LabelDetailArticle"}, {LabelDetailRest, "LabelDetailRest"}, {LabelDetailAmount, "LabelDetailAmount"}, {LabelDetailSumCaption, "LabelDetailSumCaption"}, {LabelDetailSum, "LabelDetailSum"}, {LabelDetailHelp, "LabelDetailHelp"}, {grid(), "grid()"}, {numberBox, "numberBox"}, {TextDetailAmount, "TextDetailAmount"}, {ComboDetailArticle, "ComboDetailArticle"}, {newButton, "newButton"}, {recordButton, "recordButton"}, {deleteButton, "deleteButton"}, {cancelButton, "cancelButton"}, {CommandDetailClose, "CommandDetailClose"}});
 
     guard = [this](const std::function<void()> &f) { return runShowingErrors(m_dialogs, this, f); };
 
-    connect(MSFlexGridDetail, &FlexGrid::Click, this, [this] { guarded([this] { gridClick(); }); });
-    connect(MSFlexGridDetail, &FlexGrid::Scroll, this, [this] { guarded([this] { gridScroll(); }); });
-    connect(CommandDetailNew, &QPushButton::clicked, this, [this] { command([this] { addLine(); }); });
-    connect(CommandDetailRecord, &QPushButton::clicked, this, [this] { command([this] { recordLine(); }); });
-    connect(CommandDetailDelete, &QPushButton::clicked, this, [this] { command([this] { deleteLine(); }); });
-    connect(CommandDetailCancel, &QPushButton::clicked, this, [this] { command([this] { cancelLine(); }); });
+    connect(grid(), &FlexGrid::Click, this, [this] { guarded([this] { gridClick(); }); });
+    connect(grid(), &FlexGrid::Scroll, this, [this] { guarded([this] { gridScroll(); }); });
+    connect(newButton, &QPushButton::clicked, this, [this] { command([this] { addLine(); }); });
+    connect(recordButton, &QPushButton::clicked, this, [this] { command([this] { recordLine(); }); });
+    connect(deleteButton, &QPushButton::clicked, this, [this] { command([this] { deleteLine(); }); });
+    connect(cancelButton, &QPushButton::clicked, this, [this] { command([this] { cancelLine(); }); });
     connect(CommandDetailClose, &QPushButton::clicked, this, [this] { guarded([this] { closeByUser(); }); });
-    connect(TextDetailNo, &QLineEdit::textChanged, this, [this] { guarded([this] { lineNumberChanged(); }); });
+    connect(numberBox, &QLineEdit::textChanged, this, [this] { guarded([this] { lineNumberChanged(); }); });
     connect(TextDetailAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { amountChanged(); }); });
     auto record = [this] { recordLine(); };
     auto add = [this] { addLine(); };
-    enterRecordsOrAdds(TextDetailNo, record, add, false);
+    enterRecordsOrAdds(numberBox, record, add, false);
     enterRecordsOrAdds(ComboDetailArticle, record, add, true);
     enterRecordsOrAdds(TextDetailAmount, record, add, true);
     setColumnEditors({ComboDetailArticle, TextDetailAmount}, m_table);
@@ -114,7 +108,7 @@ DetailWindow::DetailWindow(Document &doc, SelectionLists &names, Dialogs &dialog
         cancelLine();
     });
     auto commit = [this] {
-        if (CommandDetailRecord->isEnabled())
+        if (recordButton->isEnabled())
             recordLine();
         return true;
     };
@@ -173,8 +167,8 @@ void DetailWindow::showEntry()
     LabelDetailAmount->setText(formatYen(e.amount));
     LabelDetailHelp->setText(helpText());
 
-    MSFlexGridDetail->setRowHeight(0, 360);
-    MSFlexGridDetail->setTable(&m_table);
+    grid()->setRowHeight(0, 360);
+    grid()->setTable(&m_table);
     m_table.selectRow(0);
     editedDetailCol = 0;
     m_detailCount = e.details ? to16(e.details->size()) : 0;
@@ -190,16 +184,16 @@ void DetailWindow::linesChanged()
 {
     currentDetail.reset();
     setIdleButtons();
-    TextDetailNo->clear();
+    numberBox->clear();
     setComboText(ComboDetailArticle, QString());
     TextDetailAmount->clear();
-    TextDetailNo->setReadOnly(false);
+    numberBox->setReadOnly(false);
     setSumLabel();
 }
 
 void DetailWindow::gridClick()
 {
-    FlexGrid *g = MSFlexGridDetail;
+    FlexGrid *g = grid();
     int r = g->Row();
     if (r == 0)
         return;
@@ -269,14 +263,14 @@ void DetailWindow::recordLine()
     m_names.supply.appendSelectionWithCount(RememberedName{line.article, 1, makeDate(today())});
     fillArticleList();
     linesChanged();
-    MSFlexGridDetail->setRow(selectedDetailRow());
-    MSFlexGridDetail->setCol(editedDetailCol);
+    grid()->setRow(selectedDetailRow());
+    grid()->setCol(editedDetailCol);
     gridClick();
 }
 
 void DetailWindow::addLine()
 {
-    FlexGrid *g = MSFlexGridDetail;
+    FlexGrid *g = grid();
     const int row = beginAddRow(m_detailCount);
     currentDetail.emplace();
     enterAddingState(row);
@@ -312,8 +306,8 @@ void DetailWindow::cancelLine()
 {
     currentDetail.reset();
     sourceDetail = -1;
-    TextDetailNo->setReadOnly(false);
-    TextDetailNo->clear();
+    numberBox->setReadOnly(false);
+    numberBox->clear();
     setComboText(ComboDetailArticle, QString());
     TextDetailAmount->clear();
     setIdleButtons();
@@ -369,7 +363,7 @@ void DetailWindow::showEvent(QShowEvent *event)
     // The main window is disabled while this window is open: the keyboard
     // must come here, to the grid. Asked once the window is on screen.
     if (!focusWidget())
-        MSFlexGridDetail->setFocus(Qt::OtherFocusReason);
+        grid()->setFocus(Qt::OtherFocusReason);
     QMetaObject::invokeMethod(this, [this] { activateWindow(); }, Qt::QueuedConnection);
 }
 

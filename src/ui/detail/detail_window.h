@@ -62,9 +62,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
-
-
-protected:
     int handledRow() const override { return selectedDetailRow(); }
     int handledCol() const override { return editedDetailCol; }
 
@@ -80,14 +77,8 @@ private:
     QLabel *LabelDetailSumCaption = nullptr;
     QLabel *LabelDetailSum = nullptr;
     QLabel *LabelDetailHelp = nullptr;
-    FlexGrid *MSFlexGridDetail = nullptr;
-    QLineEdit *TextDetailNo = nullptr;
     QComboBox *ComboDetailArticle = nullptr;
     QLineEdit *TextDetailAmount = nullptr;
-    QPushButton *CommandDetailNew = nullptr;
-    QPushButton *CommandDetailRecord = nullptr;
-    QPushButton *CommandDetailDelete = nullptr;
-    QPushButton *CommandDetailCancel = nullptr;
     QPushButton *CommandDetailClose = nullptr;
 
     // Editing state.

@@ -10,22 +10,7 @@ class QLineEdit;
 class QWidget;
 class QObject;
 
-// Input rules shared by the entry panels and the detail window.
-
-// Digit rule: only blanks and 0-9.
-bool passesDigitRule(const QString &text);
-// Amount rule: only blanks, 0-9, "-" and ",".
-bool passesAmountRule(const QString &text);
-// Value of a text as the panels read it, every "," removed first when asked.
-double textValue(const QString &text, bool removeCommas = false);
-// A computed amount as the amount box shows it (spaced decimal). Past 64
-// bits, where a conversion would wrap, the whole number is written out;
-// Record refuses it as it refuses any amount beyond 32 bits.
-QString amountBoxText(double amount);
-// Reads a box for recording; throws HarumokaError naming the field when the
-// value does not fit its 16- or 32-bit field.
-qint32 readAmountField(const QString &text, const QString &fieldName);
-qint16 readCountField(const QString &text, const QString &fieldName);
+#include "model/box_rules.h"
 
 // Selects the whole text whenever the widget gets the focus, except when
 // it comes back from a message, a menu or another window.
@@ -35,9 +20,6 @@ void selectAllOnFocus(QWidget *w);
 // input method's state. Text an input method commits all the same (on a
 // focus change, or from one that ignores the query) is typed as keys.
 //
-// The committed text as a keyboard would have typed it: full-width digits,
-// signs, commas and spaces (what kana mode gives) in their half-width forms.
-QString halfWidthNumberText(const QString &committed);
 // A key whose text is a full-width form (a keyboard layout or a tool that
 // sends "１" as a key, not through the input method) is typed as its
 // half-width text, as a commit is; true when the key was taken so.

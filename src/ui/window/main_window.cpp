@@ -181,36 +181,54 @@ MainWindow::~MainWindow()
     m_undo->disconnect(this);
 }
 
+QAction *MainWindow::addCommand(QMenu *menu, const QString &caption, const char *name,
+                               const std::function<void()> &run, const QKeySequence &key)
+{
+    QAction *item = menu->addAction(caption);
+    item->setObjectName(QLatin1String(name)); // tests reach the items by these names
+    item->setShortcut(key);
+    connect(item, &QAction::triggered, this, [this, run] { guarded(run); });
+    return item;
+}
+
 void MainWindow::buildMenus()
 {
     // Captions are designed as string-table numbers and replaced at load.
     QMenu *file = menuBar()->addMenu(QStringLiteral("1000"));
     mnuFile = file->menuAction();
-    mnuFileOpen = file->addAction(QStringLiteral("1001"));
-    mnuFileOpen->setShortcut(QKeySequence::Open);
-    mnuFileClose = file->addAction(QStringLiteral("1002"));
+    mnuFileOpen = addCommand(file, QStringLiteral("1001"), "mnuFileOpen", [this] { m_commands->open(); },
+                             QKeySequence::Open);
+    addCommand(file, QStringLiteral("1002"), "mnuFileClose", [this] { m_commands->close(); });
     file->addSeparator();
-    mnuFileSave = file->addAction(QStringLiteral("1003"));
-    mnuFileSave->setShortcut(QKeySequence::Save);
-    mnuFileSaveAs = file->addAction(QStringLiteral("1004"));
-    mnuFileNextYear = file->addAction(QStringLiteral("次年度の会計を作成(&N)..."));
+    mnuFileSave = addCommand(file, QStringLiteral("1003"), "mnuFileSave", [this] { m_commands->save(); },
+                             QKeySequence::Save);
+    mnuFileSaveAs = addCommand(file, QStringLiteral("1004"), "mnuFileSaveAs", [this] { m_commands->saveAs(); });
+    addCommand(file, QStringLiteral("次年度の会計を作成(&N)..."), "mnuFileNextYear", [this] { m_commands->nextYear(); });
     file->addSeparator();
-    mnuFilePageSetup = file->addAction(QStringLiteral("1005"));
-    mnuFilePrintPreview = file->addAction(QStringLiteral("印刷プレビュー(&V)..."));
-    mnuFilePrint = file->addAction(QStringLiteral("印刷"));
-    mnuFilePrint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    mnuFileCsv = file->addAction(QStringLiteral("CSVに出力(&E)..."));
+    addCommand(file, QStringLiteral("1005"), "mnuFilePageSetup", [this] { m_print->pageSetup(); });
+    addCommand(file, QStringLiteral("印刷プレビュー(&V)..."), "mnuFilePrintPreview", [this] { printPreview(); });
+    addCommand(file, QStringLiteral("印刷"), "mnuFilePrint", [this] { print(); }, QKeySequence(Qt::CTRL | Qt::Key_P));
+    addCommand(file, QStringLiteral("CSVに出力(&E)..."), "mnuFileCsv", [this] { exportCsv(); });
     file->addSeparator();
     mnuFileRecent = file->addMenu(QStringLiteral("最近使ったファイル(&R)"));
     connect(mnuFileRecent, &QMenu::aboutToShow, this, [this] { fillRecentMenu(); });
     fillRecentMenu();
     file->addSeparator();
-    mnuFileExit = file->addAction(QStringLiteral("1006"));
+    mnuFileExit = addCommand(file, QStringLiteral("1006"), "mnuFileExit", [this] { quit(); });
     QMenu *edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
-    mnuEdit = edit->menuAction();
-    mnuEditUndo = edit->addAction(QIcon(QStringLiteral(":/icons/undo.png")), QStringLiteral("元に戻す(&U)"));
-    mnuEditUndo->setShortcut(QKeySequence::Undo);
-    mnuEditRedo = edit->addAction(QIcon(QStringLiteral(":/icons/redo.png")), QStringLiteral("やり直し(&R)"));
+    // An open cell editor closes first, as Escape closes it. What was typed
+    // there and not recorded is what Undo takes back first; with nothing
+    // typed the account's last step is undone at once.
+    mnuEditUndo = addCommand(edit, QStringLiteral("元に戻す(&U)"), "mnuEditUndo", [this] {
+        if (!closeCellEditors())
+            m_undo->undo();
+    }, QKeySequence::Undo);
+    mnuEditUndo->setIcon(QIcon(QStringLiteral(":/icons/undo.png")));
+    mnuEditRedo = addCommand(edit, QStringLiteral("やり直し(&R)"), "mnuEditRedo", [this] {
+        closeCellEditors();
+        m_undo->redo();
+    });
+    mnuEditRedo->setIcon(QIcon(QStringLiteral(":/icons/redo.png")));
     mnuEditRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     // The items name what they undo and redo.
     auto updateEditItems = [this] {
@@ -224,48 +242,15 @@ void MainWindow::buildMenus()
     connect(m_undo, &QUndoStack::indexChanged, this, updateEditItems);
     connect(m_undo, &QUndoStack::cleanChanged, this, [this](bool clean) { m_doc.setModified(!clean); });
     updateEditItems();
-    // An open cell editor closes first, as Escape closes it. What was typed
-    // there and not recorded is what Undo takes back first; with nothing
-    // typed the account's last step is undone at once.
-    connect(mnuEditUndo, &QAction::triggered, this, [this] {
-        guarded([this] {
-            if (!closeCellEditors())
-                m_undo->undo();
-        });
-    });
-    connect(mnuEditRedo, &QAction::triggered, this, [this] {
-        guarded([this] {
-            closeCellEditors();
-            m_undo->redo();
-        });
-    });
     connect(&m_doc, &Document::editDone, this, [this](const Document::Edit &edit) {
         m_undo->push(makeUndoCommand(m_doc, edit).release());
     });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("1007"));
     mnuHelp = help->menuAction();
-    mnuHelpHelp = help->addAction(QStringLiteral("ﾍﾙﾌﾟ"));
-    mnuHelpHelp->setShortcut(QKeySequence::HelpContents);
-    sheet::nameParts({{mnuFile, "mnuFile"}, {mnuFileOpen, "mnuFileOpen"}, {mnuFileClose, "mnuFileClose"},
-                      {mnuFileSave, "mnuFileSave"}, {mnuFileSaveAs, "mnuFileSaveAs"},
-                      {mnuFilePageSetup, "mnuFilePageSetup"}, {mnuFilePrint, "mnuFilePrint"},
-                      {mnuFilePrintPreview, "mnuFilePrintPreview"}, {mnuFileCsv, "mnuFileCsv"},
-                      {mnuFileNextYear, "mnuFileNextYear"}, {mnuFileRecent, "mnuFileRecent"},
-                      {mnuFileExit, "mnuFileExit"}, {mnuEdit, "mnuEdit"}, {mnuEditUndo, "mnuEditUndo"},
-                      {mnuEditRedo, "mnuEditRedo"}, {mnuHelp, "mnuHelp"}, {mnuHelpHelp, "mnuHelpHelp"}});
-
-    connect(mnuFileOpen, &QAction::triggered, this, [this] { guarded([this] { m_commands->open(); }); });
-    connect(mnuFileClose, &QAction::triggered, this, [this] { guarded([this] { m_commands->close(); }); });
-    connect(mnuFileSave, &QAction::triggered, this, [this] { guarded([this] { m_commands->save(); }); });
-    connect(mnuFileSaveAs, &QAction::triggered, this, [this] { guarded([this] { m_commands->saveAs(); }); });
-    connect(mnuFilePageSetup, &QAction::triggered, this, [this] { guarded([this] { m_print->pageSetup(); }); });
-    connect(mnuFilePrintPreview, &QAction::triggered, this, [this] { guarded([this] { printPreview(); }); });
-    connect(mnuFilePrint, &QAction::triggered, this, [this] { guarded([this] { print(); }); });
-    connect(mnuFileCsv, &QAction::triggered, this, [this] { guarded([this] { exportCsv(); }); });
-    connect(mnuFileExit, &QAction::triggered, this, [this] { guarded([this] { quit(); }); });
-    connect(mnuFileNextYear, &QAction::triggered, this, [this] { guarded([this] { m_commands->nextYear(); }); });
-    connect(mnuHelpHelp, &QAction::triggered, this, [this] { guarded([this] { showHelpWindow(); }); });
+    addCommand(help, QStringLiteral("ﾍﾙﾌﾟ"), "mnuHelpHelp", [this] { showHelpWindow(); }, QKeySequence::HelpContents);
+    sheet::nameParts({{mnuFile, "mnuFile"}, {mnuFileRecent, "mnuFileRecent"}, {edit->menuAction(), "mnuEdit"},
+                      {mnuHelp, "mnuHelp"}});
 }
 
 void MainWindow::finishUndoStep()

@@ -16,6 +16,7 @@
 #include "model/selection.h"
 #include "summary/summaries.h"
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QHash>
 #include <array>
@@ -84,6 +85,9 @@ public:
     int textWidth(const QString &text) const; // twips, in the window's font
     // Runs `f`, turning HarumokaError into a message box. Returns false on error.
     bool guarded(const std::function<void()> &f);
+    // A menu item, named `name`, that runs `run` through the error guard.
+    QAction *addCommand(QMenu *menu, const QString &caption, const char *name, const std::function<void()> &run,
+                        const QKeySequence &key = {});
 
 private:
     // Sheets and controls; each has its member's name as object name (tests find them by it).
@@ -102,21 +106,13 @@ private:
     QToolBar *tbToolBar = nullptr;
     QAction *mnuFile = nullptr;
     QAction *mnuFileOpen = nullptr;
-    QAction *mnuFileClose = nullptr;
     QAction *mnuFileSave = nullptr;
     QAction *mnuFileSaveAs = nullptr;
-    QAction *mnuFilePageSetup = nullptr;
-    QAction *mnuFilePrint = nullptr;
-    QAction *mnuFilePrintPreview = nullptr;
-    QAction *mnuFileCsv = nullptr;
-    QAction *mnuFileNextYear = nullptr;
     QMenu *mnuFileRecent = nullptr;
     QAction *mnuFileExit = nullptr;
-    QAction *mnuEdit = nullptr;
     QAction *mnuEditUndo = nullptr;
     QAction *mnuEditRedo = nullptr;
     QAction *mnuHelp = nullptr;
-    QAction *mnuHelpHelp = nullptr;
     QAction *mnuHelpAbout = nullptr;
     // Shown while the account is open read-only.
     QLabel *readOnlyNotice = nullptr;
