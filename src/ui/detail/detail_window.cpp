@@ -84,7 +84,16 @@ DetailWindow::DetailWindow(Document &doc, SelectionLists &names, Dialogs &dialog
     reportRefusedCharacters(this, m_dialogs);
 
     // Tests reach the parts by these names.
-    sheet::nameParts({{TitleDetailDate, "TitleDetailDate"}, {LabelDetailDate, "LabelDetailDate"}, {TitleDetailReceipt, "TitleDetailReceipt"}, {LabelDetailReceipt, "LabelDetailReceipt"}, {TitleDetailArticle, "TitleDetailArticle"}, {LabelDetailArticle, "LabelDetailArticle"}, {LabelDetailRest, "LabelDetailRest"}, {LabelDetailAmount, "LabelDetailAmount"}, {LabelDetailSumCaption, "LabelDetailSumCaption"}, {LabelDetailSum, "LabelDetailSum"}, {LabelDetailHelp, "LabelDetailHelp"}, {grid(), "grid()"}, {numberBox, "numberBox"}, {TextDetailAmount, "TextDetailAmount"}, {ComboDetailArticle, "ComboDetailArticle"}, {newButton, "newButton"}, {recordButton, "recordButton"}, {deleteButton, "deleteButton"}, {cancelButton, "cancelButton"}, {CommandDetailClose, "CommandDetailClose"}});
+    sheet::nameParts({{TitleDetailDate, "TitleDetailDate"}, {LabelDetailDate, "LabelDetailDate"},
+                      {TitleDetailReceipt, "TitleDetailReceipt"}, {LabelDetailReceipt, "LabelDetailReceipt"},
+                      {TitleDetailArticle, "TitleDetailArticle"}, {LabelDetailArticle, "LabelDetailArticle"},
+                      {LabelDetailRest, "LabelDetailRest"}, {LabelDetailAmount, "LabelDetailAmount"},
+                      {LabelDetailSumCaption, "LabelDetailSumCaption"}, {LabelDetailSum, "LabelDetailSum"},
+                      {LabelDetailHelp, "LabelDetailHelp"}, {grid(), "MSFlexGridDetail"}, {numberBox, "TextDetailNo"},
+                      {TextDetailAmount, "TextDetailAmount"}, {ComboDetailArticle, "ComboDetailArticle"},
+                      {newButton, "CommandDetailNew"}, {recordButton, "CommandDetailRecord"},
+                      {deleteButton, "CommandDetailDelete"}, {cancelButton, "CommandDetailCancel"},
+                      {CommandDetailClose, "CommandDetailClose"}});
 
     guard = [this](const std::function<void()> &f) { return runShowingErrors(m_dialogs, this, f); };
 
