@@ -173,11 +173,9 @@ void EntrySheet::wireEditors(const QList<QWidget *> &byColumn)
     // Enter in the date editor records by date, as a date chosen in the
     // calendar does: the sheet's help promises that a changed date re-sorts.
     onEnterKey(datePicker, [this] { command([this] { dateChosen(); }); });
-    auto recordEntry = [this] { record(); };
-    auto add = [this] { addRow(); };
-    enterRecordsOrAdds(numberBox, recordEntry, add, false);
-    enterRecordsOrAdds(articleCombo, recordEntry, add, true);
-    enterRecordsOrAdds(subArticleCombo, recordEntry, add, true);
+    enterRecords(numberBox, false);
+    enterRecords(articleCombo, true);
+    enterRecords(subArticleCombo, true);
     escapeCancels(byColumn, [this] {
         hideEditors();
         cancelByUser();
@@ -186,6 +184,29 @@ void EntrySheet::wireEditors(const QList<QWidget *> &byColumn)
     for (int c = 1; c <= last; ++c)
         tabMoves(byColumn[c - 1], c, last, [this, c] { return staysOnEntry([this, c] { return commitEditor(c); }); });
     offerEntryDeletion();
+}
+
+void EntrySheet::enterRecords(QWidget *w, bool hideAfter)
+{
+    enterRecordsOrAdds(w, [this] { record(); }, [this] { addRow(); }, hideAfter);
+}
+
+// The message for a date the date editor could not take: digits a part
+// refused, or what was typed (`typed`) when it is no date.
+static QString dateRefusedMessage(const QString &typed)
+{
+    if (typed.isEmpty())
+        return QStringLiteral("「日付」に入力された日付は正しくありません。年・月・日を確かめてください。");
+    return QStringLiteral("「日付」に入力された「%1」は日付として読めません。"
+                          "5/8、2026/5/8、R8/5/8、0508 のように入力してください。").arg(typed);
+}
+
+void EntrySheet::checkDateTyping()
+{
+    if (datePicker->typingRefused()) {
+        reopenEditor(1);
+        throw HarumokaError(dateRefusedMessage(datePicker->refusedText()));
+    }
 }
 
 void EntrySheet::reopenEditor(int col)

@@ -18,6 +18,7 @@
 #pragma once
 
 #include "model/document.h"
+#include "model/values.h"
 #include "ui/models/entry_table_model.h"
 #include "ui/widgets/entry_panel.h"
 
@@ -29,16 +30,6 @@ class QFont;
 class QComboBox;
 class QLabel;
 struct SelectionLists;
-
-// The message for a date the date editor could not take: digits a part
-// refused, or what was typed (`typed`) when it is no date.
-inline QString dateRefusedMessage(const QString &typed)
-{
-    if (typed.isEmpty())
-        return QStringLiteral("「日付」に入力された日付は正しくありません。年・月・日を確かめてください。");
-    return QStringLiteral("「日付」に入力された「%1」は日付として読めません。"
-                          "5/8、2026/5/8、R8/5/8、0508 のように入力してください。").arg(typed);
-}
 
 class EntrySheet : public EntryPanel {
     Q_OBJECT
@@ -148,6 +139,21 @@ protected:
     // Reopens the editor of column `col` on the selected row (a value there
     // could not be recorded).
     void reopenEditor(int col);
+    // Reads a box for recording: a value `read` refuses (HarumokaError)
+    // opens column `col`'s editor again, to correct.
+    template <class Read> auto readOrReopen(int col, Read read)
+    {
+        try {
+            return read();
+        } catch (const HarumokaError &) {
+            reopenEditor(col);
+            throw;
+        }
+    }
+    // Typing the date editor refused opens it again, and says why.
+    void checkDateTyping();
+    // Enter in `w` records the entry, or adds a row when none is open.
+    void enterRecords(QWidget *w, bool hideAfter);
     // Delete and the grid's context menu remove an entry (offerRowDeletion).
     void offerEntryDeletion();
 

@@ -62,10 +62,8 @@ ExpenseSheet::ExpenseSheet(Document &doc, SelectionLists &names, Dialogs &dialog
         });
     });
 
-    auto recordEntry = [this] { record(); };
-    auto add = [this] { addRow(); };
-    enterRecordsOrAdds(TextSupplyAmount, recordEntry, add, false);
-    enterRecordsOrAdds(ComboSupplyReceipt, recordEntry, add, true);
+    enterRecords(TextSupplyAmount, false);
+    enterRecords(ComboSupplyReceipt, true);
     // The edit button is pressed by Enter as well as by Space.
     onEnterKey(CommandSupplyDetail, [this] { CommandSupplyDetail->click(); });
     // Leaving the receipt box completes its number. A focus the program
@@ -202,22 +200,10 @@ void ExpenseSheet::checkBoxes()
 {
     // Converted before anything changes: a value that does not fit leaves
     // the list as it was and reopens the box to correct.
-    if (DTPickerSupplyDate->typingRefused()) {
-        reopenEditor(1);
-        throw HarumokaError(dateRefusedMessage(DTPickerSupplyDate->refusedText()));
-    }
-    try {
-        readAmountField(TextSupplyAmount->text(), QStringLiteral("金額"));
-    } catch (const HarumokaError &) {
-        reopenEditor(5);
-        throw;
-    }
-    try {
-        m_receipt = readCountField(comboText(ComboSupplyReceipt), QStringLiteral("領収書番号"));
-    } catch (const HarumokaError &) {
-        reopenEditor(2);
-        throw;
-    }
+    checkDateTyping();
+    readOrReopen(5, [this] { return readAmountField(TextSupplyAmount->text(), QStringLiteral("金額")); });
+    m_receipt =
+        readOrReopen(2, [this] { return readCountField(comboText(ComboSupplyReceipt), QStringLiteral("領収書番号")); });
 }
 
 bool ExpenseSheet::readBoxes(Entry &cur)

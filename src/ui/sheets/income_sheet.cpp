@@ -75,10 +75,8 @@ IncomeSheet::IncomeSheet(Document &doc, SelectionLists &names, Dialogs &dialogs,
     });
     connect(TextIncomeAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { amountChanged(); }); });
 
-    auto recordEntry = [this] { record(); };
-    auto add = [this] { addRow(); };
-    enterRecordsOrAdds(TextIncomePerPerson, recordEntry, add, false);
-    enterRecordsOrAdds(TextIncomeStudents, recordEntry, add, false);
+    enterRecords(TextIncomePerPerson, false);
+    enterRecords(TextIncomeStudents, false);
     // Enter in the amount box, then (as after any key typed there) the
     // per-pupil box empties: the amount is a plain amount.
     enterRecordsOrAdds(
@@ -180,29 +178,19 @@ void IncomeSheet::checkBoxes()
 {
     // Every value is converted before the list is touched: a value that does
     // not fit leaves the entry list as it was and reopens the box to correct.
-    auto fail = [this](int col, const HarumokaError &e) {
-        reopenEditor(col);
-        throw e;
-    };
-    if (DTPickerIncomeDate->typingRefused())
-        fail(1, HarumokaError(dateRefusedMessage(DTPickerIncomeDate->refusedText())));
-    try {
-        readAmountField(TextIncomePerPerson->text(), QStringLiteral("一人分"));
-    } catch (const HarumokaError &e) {
-        fail(4, e);
-    }
-    try {
-        readCountField(TextIncomeStudents->text(), QStringLiteral("生徒数"));
-    } catch (const HarumokaError &e) {
-        fail(5, e);
-    }
-    try {
-        readAmountField(TextIncomeAmount->text(), QStringLiteral("金額"));
-    } catch (const HarumokaError &e) {
-        if (!TextIncomePerPerson->text().isEmpty())
-            fail(6, HarumokaError(QStringLiteral("「一人分」×「生徒数」の金額が大きすぎます。一人分か生徒数を直してください。")));
-        fail(6, e);
-    }
+    checkDateTyping();
+    readOrReopen(4, [this] { return readAmountField(TextIncomePerPerson->text(), QStringLiteral("一人分")); });
+    readOrReopen(5, [this] { return readCountField(TextIncomeStudents->text(), QStringLiteral("生徒数")); });
+    readOrReopen(6, [this] {
+        try {
+            return readAmountField(TextIncomeAmount->text(), QStringLiteral("金額"));
+        } catch (const HarumokaError &) {
+            if (TextIncomePerPerson->text().isEmpty())
+                throw;
+            throw HarumokaError(
+                QStringLiteral("「一人分」×「生徒数」の金額が大きすぎます。一人分か生徒数を直してください。"));
+        }
+    });
 }
 
 bool IncomeSheet::readBoxes(Entry &cur)
