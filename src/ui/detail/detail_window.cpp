@@ -97,32 +97,24 @@ DetailWindow::DetailWindow(Document &doc, SelectionLists &names, Dialogs &dialog
 
     guard = [this](const std::function<void()> &f) { return runShowingErrors(m_dialogs, this, f); };
 
-    connect(grid(), &FlexGrid::Click, this, [this] { guarded([this] { gridClick(); }); });
-    connect(grid(), &FlexGrid::Scroll, this, [this] { guarded([this] { gridScroll(); }); });
-    connect(newButton, &QPushButton::clicked, this, [this] { command([this] { addLine(); }); });
-    connect(recordButton, &QPushButton::clicked, this, [this] { command([this] { recordLine(); }); });
-    connect(deleteButton, &QPushButton::clicked, this, [this] { command([this] { deleteLine(); }); });
-    connect(cancelButton, &QPushButton::clicked, this, [this] { command([this] { cancelLine(); }); });
     connect(CommandDetailClose, &QPushButton::clicked, this, [this] { guarded([this] { closeByUser(); }); });
-    connect(numberBox, &QLineEdit::textChanged, this, [this] { guarded([this] { lineNumberChanged(); }); });
     connect(TextDetailAmount, &QLineEdit::textChanged, this, [this] { guarded([this] { amountChanged(); }); });
-    auto record = [this] { recordLine(); };
-    auto add = [this] { addLine(); };
-    enterRecordsOrAdds(numberBox, record, add, false);
+    const auto record = [this] { recordLine(); };
+    const auto add = [this] { addLine(); };
+    wirePanel({ComboDetailArticle, TextDetailAmount}, m_table,
+              {.click = [this] { gridClick(); },
+               .numberChanged = [this] { lineNumberChanged(); },
+               .add = add,
+               .record = record,
+               .remove = [this] { deleteLine(); },
+               .cancel = [this] { cancelLine(); },
+               .commit = [this](int) {
+                   if (recordButton->isEnabled())
+                       recordLine();
+                   return true;
+               }});
     enterRecordsOrAdds(ComboDetailArticle, record, add, true);
     enterRecordsOrAdds(TextDetailAmount, record, add, true);
-    setColumnEditors({ComboDetailArticle, TextDetailAmount}, m_table);
-    escapeCancels(cellEditors(), [this] {
-        hideEditors();
-        cancelLine();
-    });
-    auto commit = [this] {
-        if (recordButton->isEnabled())
-            recordLine();
-        return true;
-    };
-    tabMoves(ComboDetailArticle, 1, 2, commit);
-    tabMoves(TextDetailAmount, 2, 2, commit);
     offerRowDeletion(
         m_dialogs,
         [this](int row) {

@@ -159,30 +159,22 @@ bool EntrySheet::staysOnEntry(const std::function<bool()> &commit)
 
 void EntrySheet::wireEditors(const QList<QWidget *> &byColumn)
 {
-    setColumnEditors(byColumn, m_table);
     datePicker->setSchoolYear([this] { return schoolYearOf(m_doc.title().schoolYear, m_doc.entries()); });
     hideEditors();
-    connect(grid(), &FlexGrid::Click, this, [this] { guarded([this] { gridClick(); }); });
-    connect(grid(), &FlexGrid::Scroll, this, [this] { guarded([this] { gridScroll(); }); });
-    connect(newButton, &QPushButton::clicked, this, [this] { command([this] { addRow(); }); });
-    connect(recordButton, &QPushButton::clicked, this, [this] { command([this] { record(); }); });
-    connect(deleteButton, &QPushButton::clicked, this, [this] { command([this] { deleteRow(); }); });
-    connect(cancelButton, &QPushButton::clicked, this, [this] { command([this] { cancelByUser(); }); });
-    connect(numberBox, &QLineEdit::textChanged, this, [this] { guarded([this] { numberChanged(); }); });
     connect(datePicker, &DatePicker::CloseUp, this, [this] { command([this] { dateChosen(); }); });
     // Enter in the date editor records by date, as a date chosen in the
     // calendar does: the sheet's help promises that a changed date re-sorts.
     onEnterKey(datePicker, [this] { command([this] { dateChosen(); }); });
-    enterRecords(numberBox, false);
+    wirePanel(byColumn, m_table,
+              {.click = [this] { gridClick(); },
+               .numberChanged = [this] { numberChanged(); },
+               .add = [this] { addRow(); },
+               .record = [this] { record(); },
+               .remove = [this] { deleteRow(); },
+               .cancel = [this] { cancelByUser(); },
+               .commit = [this](int c) { return staysOnEntry([this, c] { return commitEditor(c); }); }});
     enterRecords(articleCombo, true);
     enterRecords(subArticleCombo, true);
-    escapeCancels(byColumn, [this] {
-        hideEditors();
-        cancelByUser();
-    });
-    const int last = int(byColumn.size());
-    for (int c = 1; c <= last; ++c)
-        tabMoves(byColumn[c - 1], c, last, [this, c] { return staysOnEntry([this, c] { return commitEditor(c); }); });
     offerEntryDeletion();
 }
 

@@ -361,10 +361,25 @@ void EntryPanel::openDateEditor(DatePicker *picker, int x, int y, const QDate &d
         picker->setSelectedSection(picker->sectionAt(0));
 }
 
-void EntryPanel::setColumnEditors(const QList<QWidget *> &byColumn, const GridTable &table)
+void EntryPanel::wirePanel(const QList<QWidget *> &byColumn, const GridTable &table, const Actions &actions)
 {
     m_columnEditors = byColumn;
-    for (int c = 1; c <= byColumn.size(); ++c) {
+    connect(m_grid, &FlexGrid::Click, this, [this, f = actions.click] { guarded(f); });
+    connect(m_grid, &FlexGrid::Scroll, this, [this] { guarded([this] { gridScroll(); }); });
+    const std::pair<QPushButton *, std::function<void()>> buttons[] = {
+        {newButton, actions.add}, {recordButton, actions.record}, {deleteButton, actions.remove},
+        {cancelButton, actions.cancel}};
+    for (const auto &[b, f] : buttons)
+        connect(b, &QPushButton::clicked, this, [this, f] { command(f); });
+    connect(numberBox, &QLineEdit::textChanged, this, [this, f = actions.numberChanged] { guarded(f); });
+    enterRecordsOrAdds(numberBox, actions.record, actions.add, false);
+    escapeCancels(byColumn, [this, f = actions.cancel] {
+        hideEditors();
+        f();
+    });
+    const int last = int(byColumn.size());
+    for (int c = 1; c <= last; ++c) {
+        tabMoves(byColumn[c - 1], c, last, [c, f = actions.commit] { return f(c); });
         if (byColumn[c - 1]->accessibleName().isEmpty())
             nameEditor(byColumn[c - 1], table.columns()[size_t(c)].header);
     }

@@ -97,9 +97,18 @@ public:
     void offerRowDeletion(Dialogs &dialogs, const std::function<QString(int row)> &describe,
                           const std::function<void(int row)> &remove);
 
-    // The editors laid over the cells of `table`'s columns (the first for
-    // column 1); an editor not named otherwise is named by its column.
-    void setColumnEditors(const QList<QWidget *> &byColumn, const GridTable &table);
+    // What a panel's controls do: a click in the grid, a changed number box,
+    // the four buttons, and Tab in column `col`'s editor (commits as Enter
+    // does; false: refused, the editor stays).
+    struct Actions {
+        std::function<void()> click, numberChanged, add, record, remove, cancel;
+        std::function<bool(int col)> commit;
+    };
+    // Wires the grid, the number box, the buttons and the editors laid over
+    // the cells of `table`'s columns (`byColumn`, the first for column 1;
+    // one not named otherwise is named by its column): Enter in the number
+    // box, Escape and Tab in the editors.
+    void wirePanel(const QList<QWidget *> &byColumn, const GridTable &table, const Actions &actions);
     // The panel's cell editors (a spinner counts with its box).
     virtual QList<QWidget *> cellEditors() const { return m_columnEditors; }
     // Whether the user changed the text of a cell editor since it was filled.
