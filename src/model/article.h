@@ -6,6 +6,7 @@
 #pragma once
 
 #include "model/detail.h"
+#include "model/roster.h"
 #include "model/values.h"
 
 #include <QDateTime>
@@ -28,7 +29,11 @@ public:
     // window first opens; an empty list then still differs from none (the
     // print check compares the amount with an empty list's total, 0).
     std::optional<DetailLines> details;
+    // A collection's paid marks, once the account has a roster.
+    std::optional<CollectionMarks> marks;
 
+    // Collected per pupil: an income with a per-pupil amount.
+    bool isCollection() const { return income && perPupil != 0; }
     bool isBlank() const { return article.isEmpty() && amount == 0; }
     // At least one detail line (the grid's "○").
     bool hasDetailLines() const { return details && !details->isEmpty(); }

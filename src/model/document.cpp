@@ -58,6 +58,7 @@ EntryPtr Document::recordEntry(const Entry &entry, const EntryPtr &source)
     Entry copy = entry;
     if (current) {
         copy.details = current->details;
+        copy.marks = current->marks;
         if (copy.sameBooking(*current))
             return current;
     } else if (count(copy.income) == std::numeric_limits<qint16>::max()) {
@@ -123,7 +124,7 @@ void Document::replaceEntry(Edit::Kind kind, const QString &subject, const Entry
     edit.ops.push_back({m_entries.placeOf(old->key), old, entry});
     Update update;
     apply(edit.ops.back(), update, false);
-    update.what |= DetailLines;
+    update.what |= kind == Edit::Marks ? RosterMarks : DetailLines;
     edited(edit, update);
 }
 
@@ -200,6 +201,74 @@ void Document::setTitle(const AccountTitle &title)
     edited(edit, update);
 }
 
+void Document::setRoster(const Roster &roster)
+{
+    if (roster == m_roster)
+        return;
+    Edit edit(Edit::RosterChange, QString());
+    edit.rosterBefore = m_roster;
+    edit.rosterAfter = roster;
+    Update update{RosterMarks, {}};
+    if (m_roster.isEmpty()) {
+        const int pupils = activePupils(roster);
+        for (const EntryPtr &e : std::vector<EntryPtr>(m_entries.ofKind(true))) {
+            if (!e->isCollection() || e->marks)
+                continue;
+            auto marked = std::make_shared<Entry>(*e);
+            marked->marks.emplace();
+            if (e->pupils == pupils) {
+                for (const Pupil &p : roster) {
+                    if (!p.movedOut)
+                        marked->marks->byPupil.insert(p.id, Mark{Mark::Paid, e->date.date()});
+                }
+            } else {
+                marked->marks->unconfirmed = true;
+            }
+            edit.ops.push_back({m_entries.placeOf(e->key), e, marked});
+            apply(edit.ops.back(), update, false);
+        }
+    }
+    m_roster = roster;
+    edited(edit, update);
+}
+
+void Document::setMark(qint32 entryKey, qint32 pupilId, const Mark &mark)
+{
+    const EntryPtr old = entry(entryKey);
+    if (!old || !old->isCollection())
+        return;
+    auto marked = std::make_shared<Entry>(*old);
+    CollectionMarks &marks = marked->marks ? *marked->marks : marked->marks.emplace();
+    const bool following = !marks.unconfirmed && old->pupils == marks.count(Mark::Paid);
+    marks.unconfirmed = false;
+    if (mark.state == Mark::Unpaid)
+        marks.byPupil.remove(pupilId);
+    else
+        marks.byPupil.insert(pupilId, mark);
+    if (following) {
+        marked->pupils = qint16(marks.count(Mark::Paid));
+        marked->amount = collectionAmount(marked->perPupil, marked->pupils);
+    }
+    if (marked->sameBooking(*old))
+        return;
+    replaceEntry(Edit::Marks, old->breakdown.isEmpty() ? old->article : old->breakdown, old, marked);
+}
+
+void Document::matchPupilsToMarks(qint32 entryKey)
+{
+    const EntryPtr old = entry(entryKey);
+    if (!old || !old->isCollection())
+        return;
+    auto matched = std::make_shared<Entry>(*old);
+    const CollectionMarks marks = old->marks.value_or(CollectionMarks());
+    matched->pupils = qint16(marks.count(Mark::Paid));
+    matched->amount = collectionAmount(matched->perPupil, matched->pupils);
+    matched->marks = marks;
+    matched->marks->unconfirmed = false;
+    if (!matched->sameBooking(*old))
+        replaceEntry(Edit::Marks, old->breakdown.isEmpty() ? old->article : old->breakdown, old, matched);
+}
+
 void Document::undo(const Edit &edit)
 {
     Update update;
@@ -209,8 +278,14 @@ void Document::undo(const Edit &edit)
         m_title = *edit.titleBefore;
         update.what |= TitleFields;
     }
+    if (edit.rosterBefore) {
+        m_roster = *edit.rosterBefore;
+        update.what |= RosterMarks;
+    }
     if (edit.kind == Edit::RecordDetail || edit.kind == Edit::RemoveDetail || edit.kind == Edit::DropBlankDetails)
         update.what |= DetailLines;
+    if (edit.kind == Edit::Marks)
+        update.what |= RosterMarks;
     finish(update);
 }
 
@@ -223,8 +298,14 @@ void Document::redo(const Edit &edit)
         m_title = *edit.titleAfter;
         update.what |= TitleFields;
     }
+    if (edit.rosterAfter) {
+        m_roster = *edit.rosterAfter;
+        update.what |= RosterMarks;
+    }
     if (edit.kind == Edit::RecordDetail || edit.kind == Edit::RemoveDetail || edit.kind == Edit::DropBlankDetails)
         update.what |= DetailLines;
+    if (edit.kind == Edit::Marks)
+        update.what |= RosterMarks;
     finish(update);
 }
 
@@ -234,16 +315,18 @@ void Document::reset()
     AccountTitle title;
     title.carryOverName = m_title.carryOverName;
     m_title = title;
+    m_roster.clear();
     m_damaged = false;
     setModified(false);
     emit changed(Update{Everything, {}});
 }
 
 void Document::load(EntryList entries, const AccountTitle &title, qint32 nextKey, bool damaged,
-                    const QString &fileName)
+                    const QString &fileName, const Roster &roster)
 {
     m_entries = std::move(entries);
     m_title = title;
+    m_roster = roster;
     m_nextKey = nextKey;
     m_damaged = damaged;
     m_fileName = fileName;

@@ -42,7 +42,8 @@ public:
         TitleFields = 0x08,   // the title
         EntryRemoved = 0x10,  // an entry left the list
         EntriesReplaced = 0x20, // every entry is new (load, close): views start again
-        Everything = 0x3f,
+        RosterMarks = 0x40,   // the roster, or a collection's marks
+        Everything = 0x7f,
     };
     Q_DECLARE_FLAGS(Changes, Change)
 
@@ -78,6 +79,7 @@ public:
             AddSupply, RecordSupply, RemoveSupply,   // the same for expenses
             RecordDetail, RemoveDetail, DropBlankDetails,
             Title,
+            Marks, RosterChange, // a collection's marks (and its pupils); the roster
         };
         Edit(Kind k, const QString &about, int field = -1) : kind(k), subject(about), titleField(field) {}
         Kind kind;
@@ -85,6 +87,7 @@ public:
         int titleField = -1;   // for Title: which field changed (TitleField), -1 several
         std::vector<EntryOp> ops;
         std::optional<AccountTitle> titleBefore, titleAfter;
+        std::optional<Roster> rosterBefore, rosterAfter;
         // The key of the entry the edit started from (-1: a new one), and
         // of the entry it leaves in its place (-1: none).
         qint32 sourceKey = -1;
@@ -112,6 +115,7 @@ public:
     // window loaded, perhaps with other detail lines by now).
     bool contains(const EntryPtr &entry) const { return entry && m_entries.find(entry->key); }
     const AccountTitle &title() const { return m_title; }
+    const Roster &roster() const { return m_roster; }
     qint32 nextArticleKey() const { return m_nextKey; }
     // Income minus expenses of every entry, in 64 bits so that any list has one.
     qint64 remainder() const { return m_entries.remainder(); }
@@ -148,6 +152,20 @@ public:
     // Replaces the title; nothing happens when it is equal.
     void setTitle(const AccountTitle &title);
 
+    // Replaces the roster. The first roster of an account that has
+    // collections marks them in the same step: a collection whose pupils
+    // are the roster's pupils is paid by everyone (on its date), any other
+    // is unconfirmed.
+    void setRoster(const Roster &roster);
+    // Marks a pupil on a collection (Unpaid takes the mark away). While the
+    // collection's pupils are its 済 marks, they follow the marks and the
+    // amount follows them (per pupil × pupils); a number typed by hand that
+    // differs is left as it is. Throws OverflowError before anything
+    // changes when the amount would not fit.
+    void setMark(qint32 entryKey, qint32 pupilId, const Mark &mark);
+    // The collection's pupils become its 済 marks, and its amount follows.
+    void matchPupilsToMarks(qint32 entryKey);
+
     // Undo and redo of an edit that happened on this document, in the order
     // of an undo stack. Both mark the document modified; the stack decides
     // when it is clean again.
@@ -161,7 +179,7 @@ public:
     // A document read from a file: the entries, the title, the next key;
     // damaged when only part of the file could be read.
     void load(EntryList entries, const AccountTitle &title, qint32 nextKey, bool damaged,
-              const QString &fileName);
+              const QString &fileName, const Roster &roster = {});
     void setFileName(const QString &fileName) { m_fileName = fileName; }
     void setDamaged(bool damaged) { m_damaged = damaged; }
     void setModified(bool modified);
@@ -183,6 +201,7 @@ private:
 
     EntryList m_entries;
     AccountTitle m_title;
+    Roster m_roster;
     qint32 m_nextKey = 0;
     bool m_modified = false;
     bool m_damaged = false;
@@ -199,5 +218,8 @@ struct NewAccount {
     AccountTitle title;
     EntryList entries;
     qint32 nextKey = 1;
+    // The roster, when the next year keeps it (no marks: none of its
+    // collections exist yet).
+    Roster roster;
 };
 NewAccount nextSchoolYear(const Document &doc);

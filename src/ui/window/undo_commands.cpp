@@ -40,6 +40,10 @@ QString kindText(const Edit &e)
             return QStringLiteral("印刷設定の変更");
         return QStringLiteral("「%1」の変更").arg(QString::fromUtf8(fields[e.titleField]));
     }
+    case Edit::Marks:
+        return withSubject(QStringLiteral("集金の記録"), e.subject);
+    case Edit::RosterChange:
+        return QStringLiteral("名簿の変更");
     }
     return QString();
 }
@@ -159,6 +163,9 @@ std::unique_ptr<DocumentCommand> makeUndoCommand(Document &doc, const Document::
         return std::make_unique<DetailLinesCommand>(doc, edit);
     case Edit::Title:
         return std::make_unique<TitleCommand>(doc, edit);
+    case Edit::Marks:
+    case Edit::RosterChange:
+        return std::make_unique<DocumentCommand>(doc, edit, kindText(edit));
     }
     return nullptr;
 }
