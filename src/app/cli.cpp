@@ -7,6 +7,9 @@
 #include "print/print_service.h"
 #include "print/printouts.h"
 #include "storage/account_file.h"
+#include "storage/account_lock.h"
+#include "storage/companion_file.h"
+#include "storage/roster_import.h"
 
 #include <QDate>
 #include <QFileInfo>
@@ -66,7 +69,7 @@ bool wantsHeadless(int argc, char **argv)
         if (std::strcmp(argv[i], "--pdf") == 0 || std::strcmp(argv[i], "--csv") == 0
             || std::strcmp(argv[i], "--csv-encoding") == 0 || isPrintOption(argv[i])
             || std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0
-            || std::strcmp(argv[i], "--version") == 0)
+            || std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "--import-roster") == 0)
             return true;
         if (kExportOptions.contains(QLatin1String(argv[i])))
             return true;
@@ -89,6 +92,7 @@ QString commandLineHelp()
         "        harumoka --pdf 出力.pdf --kind 番号 [オプション] ファイル\n"
         "        harumoka --csv 出力.csv --kind 番号 [--csv-encoding utf-8] ファイル\n"
         "        harumoka --print [--printer プリンタ] --kind 番号 [オプション] ファイル\n"
+        "        harumoka --import-roster 名簿.csv ファイル\n"
         "\n"
         "学級会計のファイルを開きます。--pdf か --csv を付けると、ウィンドウを開かずに\n"
         "印刷物を PDF ファイルに、またはその表を CSV ファイルに書き出します。\n"
@@ -109,6 +113,8 @@ QString commandLineHelp()
         "  --one-column           会計報告の支出欄を 1 行に 1 項目にする（既定は 2 項目）\n"
         "  --carry-as-expense     元帳で繰越金を期の支出とする\n"
         "  --addressee 名称       会計報告の報告相手（既定は「保護者各位」）\n"
+        "  --import-roster 名簿.csv\n"
+        "                         出席番号,氏名 の CSV（UTF-8 か Shift_JIS）を会計の名簿に読み込む\n"
         "  -h, --help             この説明を表示する\n"
         "  --version              版を表示する\n");
 }
@@ -164,6 +170,8 @@ CommandLine parseCommandLine(const QStringList &args)
             cl.carryAsExpense = true;
         else if (a == QLatin1String("--addressee"))
             cl.addressee = value(i, a);
+        else if (a == QLatin1String("--import-roster"))
+            cl.rosterCsv = value(i, a);
         else if (a.startsWith(QLatin1Char('-')) && a.size() > 1)
             cl.error = QStringLiteral("知らないオプションです: %1").arg(a);
         else if (cl.file.isEmpty())
@@ -185,6 +193,39 @@ CommandLine parseCommandLine(const QStringList &args)
     return cl;
 }
 
+namespace {
+
+// --import-roster: the class list becomes the account's roster, in its
+// companion file, under the account's lock; the account file is not written.
+int importRoster(const CommandLine &cl, QTextStream &err)
+{
+    AccountLock lock(cl.file);
+    const AccountLock::Verdict verdict = lock.tryLock();
+    if (verdict != AccountLock::Verdict::Acquired && verdict != AccountLock::Verdict::StaleTakenOver) {
+        err << lock.explain(verdict) << '\n';
+        return 1;
+    }
+    try {
+        Document doc;
+        readAccountFile(cl.file, doc);
+        CompanionContent companion;
+        if (readCompanion(cl.file, doc.entries(), companion))
+            doc.load(std::move(companion.entries), doc.title(), doc.nextArticleKey(), false, cl.file, companion.roster);
+        const Roster listed = readRosterCsv(cl.rosterCsv, nextPupilId(doc.roster()));
+        doc.setRoster(mergedRoster(doc.roster(), listed, [&doc](qint32 id) { return doc.hasMarks(id); }));
+        writeCompanion(cl.file, doc.roster(), doc.entries());
+        QTextStream(stdout) << QStringLiteral("名簿に %1 人を読み込みました: %2\n")
+                                   .arg(activePupils(doc.roster()))
+                                   .arg(displayPath(companionPath(cl.file)));
+    } catch (const HarumokaError &e) {
+        err << e.message() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
 int runHeadless(const CommandLine &cl)
 {
     QTextStream err(stderr);
@@ -201,6 +242,8 @@ int runHeadless(const CommandLine &cl)
         err << cl.error << '\n' << QStringLiteral("harumoka --help で使い方を表示します。\n");
         return 2;
     }
+    if (!cl.rosterCsv.isEmpty())
+        return importRoster(cl, err);
     Document doc;
     try {
         // Checked before anything is read or written: "--csv a.txt ... a.txt"

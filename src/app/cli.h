@@ -24,8 +24,9 @@ struct CommandLine {
     QString error;         // set when the arguments are wrong
     bool print = false;    // --print: to a queue of the print service
     QString printer;       // --printer QUEUE; empty: the default queue
+    QString rosterCsv;     // --import-roster NAMES.csv: the class list into the account's roster
 
-    bool headless() const { return !pdfPath.isEmpty() || !csvPath.isEmpty() || print; }
+    bool headless() const { return !pdfPath.isEmpty() || !csvPath.isEmpty() || print || !rosterCsv.isEmpty(); }
 };
 
 CommandLine parseCommandLine(const QStringList &args);

@@ -254,6 +254,13 @@ void Document::setMark(qint32 entryKey, qint32 pupilId, const Mark &mark)
     replaceEntry(Edit::Marks, old->breakdown.isEmpty() ? old->article : old->breakdown, old, marked);
 }
 
+bool Document::hasMarks(qint32 pupilId) const
+{
+    const auto &incomes = m_entries.ofKind(true);
+    return std::any_of(incomes.cbegin(), incomes.cend(),
+                       [pupilId](const EntryPtr &e) { return e->marks && e->marks->byPupil.contains(pupilId); });
+}
+
 void Document::matchPupilsToMarks(qint32 entryKey)
 {
     const EntryPtr old = entry(entryKey);

@@ -163,6 +163,8 @@ public:
     // differs is left as it is. Throws OverflowError before anything
     // changes when the amount would not fit.
     void setMark(qint32 entryKey, qint32 pupilId, const Mark &mark);
+    // Whether any collection has a mark for the pupil.
+    bool hasMarks(qint32 pupilId) const;
     // The collection's pupils become its 済 marks, and its amount follows.
     void matchPupilsToMarks(qint32 entryKey);
 

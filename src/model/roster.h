@@ -9,6 +9,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <functional>
 
 struct Pupil {
     // Never reused within an account: the marks name a pupil by it, so that
@@ -28,6 +29,11 @@ using Roster = QList<Pupil>;
 int activePupils(const Roster &roster);
 // The next free pupil id.
 qint32 nextPupilId(const Roster &roster);
+// A class list read in again over the roster: a pupil whose 出席番号 is
+// there already keeps their id, and so their marks, under the list's name;
+// a new number is a new pupil; one the list no longer has is kept as 転出
+// when `hasMarks` says so, else left out. In 出席番号 order.
+Roster mergedRoster(const Roster &current, const Roster &listed, const std::function<bool(qint32 id)> &hasMarks);
 
 struct Mark {
     enum State { Unpaid, Paid, Exempt };

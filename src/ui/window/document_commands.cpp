@@ -3,6 +3,7 @@
 #include "model/values.h"
 #include "storage/account_file.h"
 #include "storage/account_lock.h"
+#include "storage/companion_file.h"
 #include "storage/recent_files.h"
 #include "storage/settings_file.h"
 #include "summary/summaries.h"
@@ -203,9 +204,11 @@ bool DocumentCommands::openFile(const QString &fileName)
         m_dialogs.message(m_parent, message, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
         return false;
     };
+    QString companionNote;
     try {
         readAccountFile(fileName, m_doc);
         m_undo.clear();
+        companionNote = loadCompanion(fileName);
     } catch (const HarumokaError &e) {
         m_undo.clear();
         if (!m_doc.isDamaged())
@@ -234,11 +237,39 @@ bool DocumentCommands::openFile(const QString &fileName)
     }
     stampFile(fileName);
     setReadOnly(lock == LockResult::ReadOnly);
-    // A read-only account is saved under another name only.
-    m_session.setCommands({.open = false, .save = lock != LockResult::ReadOnly, .saveAsButton = true, .saveAsMenu = true});
+    // A read-only account is saved under another name only, and so is one
+    // whose companion file must not be overwritten.
+    m_session.setCommands({.open = false,
+                           .save = lock != LockResult::ReadOnly && m_keptCompanion.isEmpty(),
+                           .saveAsButton = true,
+                           .saveAsMenu = true});
     addRecentFile(fileName);
     emit recentFilesChanged();
+    if (!companionNote.isEmpty())
+        m_dialogs.message(m_parent, companionNote, Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
     return true;
+}
+
+QString DocumentCommands::loadCompanion(const QString &fileName)
+{
+    m_keptCompanion.clear();
+    CompanionContent companion;
+    try {
+        if (!readCompanion(fileName, m_doc.entries(), companion))
+            return QString();
+    } catch (const HarumokaError &e) {
+        m_keptCompanion = companionPath(fileName);
+        return e.message()
+            + QStringLiteral("\r元帳だけを開いています。名簿ファイルを守るため、上書き保存はできません。"
+                             "「名前を付けて保存」で別の名前を付けて保存してください。");
+    }
+    m_doc.load(std::move(companion.entries), m_doc.title(), m_doc.nextArticleKey(), false, fileName,
+               companion.roster);
+    if (companion.notFound.isEmpty())
+        return QString();
+    return QStringLiteral("名簿ファイルにある次の集金が元帳に見つかりません（ほかのプログラムで変えられたようです）。"
+                          "その集金の記録は読み込んでいないため、上書き保存すると名簿ファイルから消えます。\r")
+        + companion.notFound.join(QLatin1Char('\r'));
 }
 
 void DocumentCommands::stampFile(const QString &fileName)
@@ -362,6 +393,20 @@ bool DocumentCommands::confirmOtherNames(const QString &fileName)
 void DocumentCommands::saveArticleFile(const QString &fileName)
 {
     const SaveResult result = writeAccountFile(fileName, m_doc.title(), m_doc.entries());
+    // The roster and the marks go beside it, under the same lock; a companion
+    // that could not be read stays as it is.
+    const QString companion = companionPath(fileName);
+    if (companion != m_keptCompanion && (needsCompanion(m_doc.roster()) || QFileInfo::exists(companion))) {
+        try {
+            writeCompanion(fileName, m_doc.roster(), m_doc.entries());
+        } catch (const HarumokaError &e) {
+            stampFile(fileName);
+            if (m_lock)
+                m_lock->fileReplaced();
+            throw HarumokaError(QStringLiteral("元帳は保存しましたが、名簿と集金の記録は保存できませんでした。\r")
+                                + e.message());
+        }
+    }
     m_doc.markSaved();
     // Nothing joins the saved step: the unsaved mark follows what is on disk.
     closeUndoStep(m_undo);
@@ -558,9 +603,20 @@ void DocumentCommands::nextYear()
     if (!askToSaveChanges())
         return;
     NewAccount next = nextSchoolYear(m_doc);
+    if (activePupils(m_doc.roster()) > 0
+        && m_dialogs.message(m_parent,
+                             QStringLiteral("名簿を次の年度に引き継ぎますか？\r集金の記録は引き継ぎません。"
+                                            "転出した生徒は名簿から外します。"),
+                             Dialogs::Buttons::YesNo, Dialogs::Icon::Question)
+               == Dialogs::Answer::Yes) {
+        for (const Pupil &p : m_doc.roster()) {
+            if (!p.movedOut)
+                next.roster.append(p);
+        }
+    }
     saveRememberedNames();
     closeDocument();
-    m_doc.load(std::move(next.entries), next.title, next.nextKey, false, QString());
+    m_doc.load(std::move(next.entries), next.title, next.nextKey, false, QString(), next.roster);
     m_refresh();
     m_undo.resetClean();
     m_doc.setModified(true);

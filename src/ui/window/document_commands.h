@@ -98,6 +98,11 @@ private:
     // Asks before a save would part a file from its other names (hard links).
     bool confirmOtherNames(const QString &fileName);
     void setReadOnly(bool readOnly);
+    // Puts the roster and marks of the account's companion file into the
+    // document just read; what the user is to be told (empty: nothing).
+    QString loadCompanion(const QString &fileName);
+    // A companion file that could not be read: never overwritten.
+    QString m_keptCompanion;
     bool guarded(const std::function<void()> &f);
 
     AccountSession &m_session;
