@@ -28,8 +28,9 @@ set(layers
   "ui/sheets: model storage summary print ui/widgets ui/models"
   "ui/window: model storage summary print ui/widgets ui/models ui/sheets"
   "ui/detail: model storage summary print ui/widgets ui/models"
-  "app: model storage summary print ui/widgets ui/models ui/sheets ui/window ui/detail"
-  ".: model storage summary print ui/widgets ui/models ui/sheets ui/window ui/detail app")
+  "ui/collection: model storage summary print ui/widgets ui/models"
+  "app: model storage summary print ui/widgets ui/models ui/sheets ui/window ui/detail ui/collection"
+  ".: model storage summary print ui/widgets ui/models ui/sheets ui/window ui/detail ui/collection app")
 
 set(folders "")
 foreach(row ${layers})

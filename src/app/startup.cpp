@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "print/printouts.h"
+#include "ui/collection/collection_window.h"
 #include "ui/detail/detail_window.h"
 #include "ui/widgets/panel_util.h"
 #include "ui/window/main_window.h"
@@ -65,6 +66,18 @@ std::unique_ptr<MainWindow> Main(Dialogs &dialogs, const QString &settingsFilePa
         });
         if (!opened)
             w->setEnabled(true);
+    });
+    QObject::connect(w, &MainWindow::collectionWindowRequested, w, [w, &dialogs] {
+        // One 集金 window, brought to the front when asked again.
+        auto *shown = w->findChild<CollectionWindow *>();
+        if (!shown) {
+            shown = new CollectionWindow(w->document(), w->session().undoStack(), dialogs, w);
+            shown->setAttribute(Qt::WA_DeleteOnClose);
+            QObject::connect(w, &MainWindow::unloading, shown, &QWidget::close);
+        }
+        shown->show();
+        shown->raise();
+        shown->activateWindow();
     });
     window->show();
     return window;

@@ -230,6 +230,9 @@ void MainWindow::buildMenus()
     });
     mnuEditRedo->setIcon(QIcon(QStringLiteral(":/icons/redo.png")));
     mnuEditRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    edit->addSeparator();
+    addCommand(edit, QStringLiteral("集金と名簿(&M)..."), "mnuEditCollection", [this] { emit collectionWindowRequested(); },
+               QKeySequence(Qt::CTRL | Qt::Key_M));
     // The items name what they undo and redo.
     auto updateEditItems = [this] {
         mnuEditUndo->setEnabled(m_undo->canUndo());
@@ -313,6 +316,13 @@ void MainWindow::buildToolBar()
     tbToolBar->addSeparator();
     for (QAction *a : {mnuEditUndo, mnuEditRedo})
         tbToolBar->addAction(a);
+    tbToolBar->addSeparator();
+    QAction *collection = tbToolBar->addAction(style()->standardIcon(QStyle::SP_FileDialogListView),
+                                               QStringLiteral("集金"));
+    collection->setObjectName(QStringLiteral("集金"));
+    collection->setToolTip(QStringLiteral("集金と名簿"));
+    collection->setStatusTip(QStringLiteral("だれが払ったかを記録する"));
+    connect(collection, &QAction::triggered, this, [this] { emit collectionWindowRequested(); });
     // At the toolbar's right end: in view without changing the window's size.
     auto *spacer = new QWidget(tbToolBar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);

@@ -135,6 +135,8 @@ signals:
     // The detail window is to be opened on an expense; the main window is
     // disabled meanwhile and enabled by the detail window when it closes.
     void detailWindowRequested(const EntryPtr &entry);
+    // The 集金 window is to be shown (made, or brought to the front).
+    void collectionWindowRequested();
     // The window is unloading: the other windows close without their questions.
     void unloading();
 

@@ -1,0 +1,277 @@
+#include "ui/models/collection_table_model.h"
+
+#include "model/values.h"
+
+#include <QColor>
+#include <algorithm>
+
+namespace {
+
+QString yen(qint64 amount)
+{
+    return QStringLiteral("¥") + formatAmount(amount);
+}
+
+QString collectionTitle(const Entry &e)
+{
+    return e.breakdown.isEmpty() ? e.article : e.breakdown;
+}
+
+} // namespace
+
+CollectionTableModel::CollectionTableModel(Document &doc, QObject *parent)
+    : QAbstractTableModel(parent), m_doc(doc), m_collections(currentCollections()), m_roster(doc.roster())
+{
+    connect(&doc, &Document::changed, this, &CollectionTableModel::documentChanged);
+}
+
+std::vector<EntryPtr> CollectionTableModel::currentCollections() const
+{
+    std::vector<EntryPtr> out;
+    for (const EntryPtr &e : m_doc.entries().ofKind(true)) {
+        if (e->isCollection())
+            out.push_back(e);
+    }
+    return out;
+}
+
+int CollectionTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_roster.size());
+}
+
+int CollectionTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : outstandingColumn() + 1;
+}
+
+EntryPtr CollectionTableModel::collectionAt(int column) const
+{
+    return isCollectionColumn(column) ? m_collections[size_t(column - kFirstCollection)] : nullptr;
+}
+
+bool CollectionTableModel::isCollectionColumn(int column) const
+{
+    return column >= kFirstCollection && column < outstandingColumn();
+}
+
+const Pupil *CollectionTableModel::pupilAt(int row) const
+{
+    return row >= 0 && row < m_roster.size() ? &m_roster.at(row) : nullptr;
+}
+
+bool CollectionTableModel::pupilsDiffer(const Entry &c)
+{
+    return c.marks && !c.marks->unconfirmed && c.pupils != c.marks->count(Mark::Paid);
+}
+
+qint64 CollectionTableModel::outstanding(const Pupil &pupil) const
+{
+    if (pupil.movedOut)
+        return 0;
+    qint64 owed = 0;
+    for (const EntryPtr &c : m_collections) {
+        if (c->marks && !c->marks->unconfirmed && c->marks->mark(pupil.id).state == Mark::Unpaid)
+            owed += c->perPupil;
+    }
+    return owed;
+}
+
+QVariant CollectionTableModel::data(const QModelIndex &index, int role) const
+{
+    const Pupil *pupil = index.isValid() ? pupilAt(index.row()) : nullptr;
+    if (!pupil)
+        return {};
+    const int col = index.column();
+    if (col == kNumberColumn || col == kNameColumn) {
+        if (role == Qt::EditRole)
+            return col == kNumberColumn ? QVariant(int(pupil->number)) : QVariant(pupil->name);
+        if (role == Qt::DisplayRole) {
+            if (col == kNumberColumn)
+                return QString::number(pupil->number);
+            return pupil->movedOut ? pupil->name + QStringLiteral("（転出）") : pupil->name;
+        }
+        if (role == Qt::TextAlignmentRole && col == kNumberColumn)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        if (role == Qt::ForegroundRole && pupil->movedOut)
+            return QColor(Qt::gray);
+        return {};
+    }
+    if (col == outstandingColumn()) {
+        const qint64 owed = outstanding(*pupil);
+        if (role == Qt::DisplayRole)
+            return owed ? yen(owed) : QString();
+        if (role == Qt::TextAlignmentRole)
+            return int(Qt::AlignRight | Qt::AlignVCenter);
+        if (role == Qt::ForegroundRole && owed)
+            return QColor(0xc0, 0, 0);
+        return {};
+    }
+    const EntryPtr c = collectionAt(col);
+    if (!c)
+        return {};
+    const Mark mark = c->marks ? c->marks->mark(pupil->id) : Mark();
+    const bool unknown = !c->marks || c->marks->unconfirmed;
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole: {
+        QString text;
+        if (mark.state == Mark::Paid)
+            text = QStringLiteral("済 ") + mark.paidOn.toString(QStringLiteral("M/d"));
+        else if (mark.state == Mark::Exempt)
+            text = QStringLiteral("免除");
+        else
+            text = unknown ? QStringLiteral("未確認") : QStringLiteral("未");
+        if (role == Qt::AccessibleTextRole)
+            return QStringLiteral("%1 %2、%3 %4").arg(pupil->name, collectionTitle(*c), text.trimmed());
+        return text.trimmed();
+    }
+    case Qt::TextAlignmentRole:
+        return int(Qt::AlignCenter);
+    case Qt::ForegroundRole:
+        if (mark.state == Mark::Unpaid && !unknown && !pupil->movedOut)
+            return QColor(0xc0, 0, 0);
+        if (mark.state == Mark::Exempt || unknown)
+            return QColor(Qt::gray);
+        return {};
+    case Qt::ToolTipRole:
+        return QStringLiteral("Space: 済／未　E: 免除／未　Delete: 未");
+    default:
+        return {};
+    }
+}
+
+QVariant CollectionTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Vertical)
+        return role == Qt::DisplayRole ? QVariant(section + 1) : QVariant();
+    if (role != Qt::DisplayRole)
+        return {};
+    if (section == kNumberColumn)
+        return QStringLiteral("出席番号");
+    if (section == kNameColumn)
+        return QStringLiteral("氏名");
+    if (section == outstandingColumn())
+        return QStringLiteral("未納計");
+    const EntryPtr c = collectionAt(section);
+    if (!c)
+        return {};
+    QStringList lines{collectionTitle(*c), c->date.date().toString(QStringLiteral("M/d")) + QStringLiteral("　")
+                                                 + yen(c->perPupil)};
+    if (!c->marks || c->marks->unconfirmed) {
+        lines << QStringLiteral("未確認") << QStringLiteral("生徒数 %1").arg(c->pupils);
+        return lines.join(QLatin1Char('\n'));
+    }
+    const int paid = c->marks->count(Mark::Paid);
+    int unpaid = 0;
+    for (const Pupil &p : m_roster) {
+        if (!p.movedOut && c->marks->mark(p.id).state == Mark::Unpaid)
+            ++unpaid;
+    }
+    lines << QStringLiteral("済 %1人 %2").arg(paid).arg(yen(qint64(paid) * c->perPupil))
+          << QStringLiteral("未納 %1").arg(yen(qint64(unpaid) * c->perPupil));
+    if (pupilsDiffer(*c))
+        lines << QStringLiteral("生徒数 %1（済 %2）").arg(c->pupils).arg(paid);
+    return lines.join(QLatin1Char('\n'));
+}
+
+Qt::ItemFlags CollectionTableModel::flags(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.column() == kNumberColumn || index.column() == kNameColumn)
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool CollectionTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    const Pupil *pupil = index.isValid() ? pupilAt(index.row()) : nullptr;
+    if (!pupil || role != Qt::EditRole)
+        return false;
+    Roster roster = m_doc.roster();
+    Pupil &p = roster[index.row()];
+    if (index.column() == kNameColumn) {
+        const QString name = value.toString().trimmed();
+        if (name.isEmpty() || name == p.name)
+            return false;
+        p.name = name;
+    } else if (index.column() == kNumberColumn) {
+        bool ok = false;
+        const int number = value.toString().normalized(QString::NormalizationForm_KC).toInt(&ok);
+        const bool taken = std::any_of(roster.cbegin(), roster.cend(), [&](const Pupil &o) {
+            return o.number == number && o.id != p.id && !o.movedOut;
+        });
+        if (!ok || number < 1 || number > 32767 || taken || number == p.number)
+            return false;
+        p.number = qint16(number);
+        std::stable_sort(roster.begin(), roster.end(),
+                         [](const Pupil &a, const Pupil &b) { return a.number < b.number; });
+    } else {
+        return false;
+    }
+    m_doc.setRoster(roster);
+    return true;
+}
+
+void CollectionTableModel::setMark(const QModelIndex &index, const Mark &mark)
+{
+    const Pupil *pupil = pupilAt(index.row());
+    const EntryPtr c = collectionAt(index.column());
+    if (pupil && c)
+        m_doc.setMark(c->key, pupil->id, mark);
+}
+
+void CollectionTableModel::togglePaid(const QModelIndex &index, const QDate &paidOn)
+{
+    const EntryPtr c = collectionAt(index.column());
+    const Pupil *pupil = pupilAt(index.row());
+    if (!c || !pupil)
+        return;
+    const bool paid = c->marks && c->marks->mark(pupil->id).state == Mark::Paid;
+    setMark(index, paid ? Mark() : Mark{Mark::Paid, paidOn});
+}
+
+void CollectionTableModel::toggleExempt(const QModelIndex &index)
+{
+    const EntryPtr c = collectionAt(index.column());
+    const Pupil *pupil = pupilAt(index.row());
+    if (!c || !pupil)
+        return;
+    const bool exempt = c->marks && c->marks->mark(pupil->id).state == Mark::Exempt;
+    setMark(index, exempt ? Mark() : Mark{Mark::Exempt, QDate()});
+}
+
+void CollectionTableModel::setUnpaid(const QModelIndex &index)
+{
+    setMark(index, Mark());
+}
+
+void CollectionTableModel::documentChanged(const Document::Update &update)
+{
+    using C = Document::Change;
+    if (!(update.what & (C::IncomeEntries | C::RosterMarks | C::EntriesReplaced)))
+        return;
+    std::vector<EntryPtr> now = currentCollections();
+    const bool sameColumns = !(update.what & C::EntriesReplaced) && now.size() == m_collections.size()
+        && std::equal(now.cbegin(), now.cend(), m_collections.cbegin(),
+                      [](const EntryPtr &a, const EntryPtr &b) { return a->key == b->key; });
+    // A new roster, or collections added, taken out or recorded anew: the table starts again.
+    if (!sameColumns || m_roster != m_doc.roster()) {
+        beginResetModel();
+        m_collections = std::move(now);
+        m_roster = m_doc.roster();
+        endResetModel();
+        return;
+    }
+    for (size_t i = 0; i < now.size(); ++i) {
+        if (now[i] == m_collections[i])
+            continue;
+        m_collections[i] = now[i];
+        const int col = kFirstCollection + int(i);
+        emit dataChanged(index(0, col), index(rowCount() - 1, col));
+        emit headerDataChanged(Qt::Horizontal, col, col);
+    }
+    emit dataChanged(index(0, outstandingColumn()), index(rowCount() - 1, outstandingColumn()));
+}
