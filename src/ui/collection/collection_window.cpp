@@ -185,6 +185,7 @@ void CollectionWindow::addPupil()
     roster.append(Pupil{nextPupilId(roster), qint16(number + 1), QStringLiteral("（氏名）"), false});
     m_doc.setRoster(roster);
     const QModelIndex name = m_table.index(m_table.rowCount() - 1, CollectionTableModel::kNameColumn);
+    m_view->setFocus(Qt::OtherFocusReason); // the name is typed straight away
     m_view->setCurrentIndex(name);
     m_view->edit(name);
 }
