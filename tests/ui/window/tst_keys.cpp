@@ -208,6 +208,7 @@ expense row number | open 2 0 0; ime １; shows 1; key Return | | $a;$b;$c | 支
 expense date | open 2 2 1; ime ２０２６／０３／３１; key Return | | 26/03/31,,b,,200,○;$a;$c | 支出元帳
 receipt, Tab | open 2 2 2; ime １２; key Tab | | $a;26/04/02,No. 12,b,,200,○;$c | 項目
 expense amount | open 2 2 5; ime ー４５０; key Return | | $a;26/04/02,,b,,-450,○;$c | 支出元帳
+too large an expense | open 2 2 5; ime ９９９９９９９９９９９; key Return; shows 99999999999 | 「金額」の金額が大きすぎます。 | $a;$b;$c | 金額
 expense article | open 2 2 3; ime 画用紙; unchanged; key Return | | $a;26/04/02,,画用紙,,200,○;$c | 支出元帳
 expense breakdown | open 2 2 4; ime 図工; unchanged; key Return | | $a;26/04/02,,b,図工,200,○;$c | 支出元帳
 detail row number | open 3 0 0; ime ２; shows 2; key Return | | x,100;y,200 | 明細書
