@@ -120,6 +120,7 @@ RecoveryCopy readNote(const QString &notePath)
     c.originalStamp.inode = text("inode").toULongLong();
     c.originalDigest = QByteArray::fromHex(text("digest").toLatin1());
     c.damaged = o.value(QLatin1String("damaged")).toBool();
+    c.companion = o.value(QLatin1String("companion")).toString().toUtf8();
     c.sequence = text("sequence").toLongLong();
     return c;
 }
@@ -237,12 +238,13 @@ QString RecoveryStore::claim()
 }
 
 QString RecoveryStore::write(const QByteArray &account, const QString &originalPath, const FileStamp &stamp,
-                             bool damaged)
+                             bool damaged, const QByteArray &companion)
 {
     QString problem = claim();
     if (problem.isEmpty()) {
         try {
-            writeCopy(account, originalPath.isEmpty() ? QString() : canonicalFilePath(originalPath), stamp, damaged);
+            writeCopy(account, originalPath.isEmpty() ? QString() : canonicalFilePath(originalPath), stamp, damaged,
+                      companion);
         } catch (const HarumokaError &e) {
             problem = e.message();
         }
@@ -257,7 +259,7 @@ QString RecoveryStore::write(const QByteArray &account, const QString &originalP
 }
 
 void RecoveryStore::writeCopy(const QByteArray &account, const QString &original, const FileStamp &stamp,
-                              bool damaged)
+                              bool damaged, const QByteArray &companion)
 {
     if (original != m_digestPath || !(stamp == m_digestStamp)) {
         m_digestPath = original;
@@ -279,6 +281,8 @@ void RecoveryStore::writeCopy(const QByteArray &account, const QString &original
     note.insert(QStringLiteral("inode"), QString::number(stamp.inode));
     note.insert(QStringLiteral("digest"), QString::fromLatin1(m_digest.toHex()));
     note.insert(QStringLiteral("damaged"), damaged);
+    if (!companion.isEmpty())
+        note.insert(QStringLiteral("companion"), QString::fromUtf8(companion));
     // Newest work first whatever the clock says: each copy written in the
     // folder gets the next number.
     note.insert(QStringLiteral("sequence"), number(sequenceIn(dir) + 1));

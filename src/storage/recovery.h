@@ -28,6 +28,9 @@ struct RecoveryCopy {
     QByteArray originalDigest;  // SHA-256 of the account's bytes then; empty when not known
     bool damaged = false;       // the account could be read only in part
     qint64 sequence = 0;        // copies written in the folder are numbered; 0 in older notes
+    // The companion file's content (the roster and the marks) as it was
+    // with the copy; empty when the account had none.
+    QByteArray companion;
 
     // How the account the copy belongs to stands now. Same: the very file
     // the work started from (by its stamp, or by its content), so the copy
@@ -60,8 +63,9 @@ public:
     // or, the first time in this program's life that the copy cannot be
     // kept (the state folder is a file, not writable, full, or a link to a
     // folder others can read), the Japanese message that says so.
+    // `companion`: the companion file's content to keep with it (none: empty).
     QString write(const QByteArray &account, const QString &originalPath, const FileStamp &stamp,
-                  bool damaged = false);
+                  bool damaged = false, const QByteArray &companion = QByteArray());
     // Takes this program's copy away (a clean save, Close, Exit).
     void remove();
     bool hasCopy() const { return m_written; }
@@ -79,7 +83,8 @@ public:
 
 private:
     QString claim();
-    void writeCopy(const QByteArray &account, const QString &original, const FileStamp &stamp, bool damaged);
+    void writeCopy(const QByteArray &account, const QString &original, const FileStamp &stamp, bool damaged,
+                   const QByteArray &companion);
 
     QString m_folder;
     QString m_id;

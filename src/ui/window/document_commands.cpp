@@ -511,7 +511,10 @@ void DocumentCommands::writeRecoveryCopy()
         // Only a date the file cannot hold, which Record never lets in.
         return;
     }
-    const QString problem = m_recovery.write(copy, m_doc.fileName(), m_stamp, m_doc.isDamaged());
+    // The roster and the marks are kept with it: a crash loses no mark either.
+    const QByteArray companion =
+        needsCompanion(m_doc.roster()) ? encodeCompanion(m_doc.roster(), m_doc.entries()) : QByteArray();
+    const QString problem = m_recovery.write(copy, m_doc.fileName(), m_stamp, m_doc.isDamaged(), companion);
     // The restored copy goes once the work is safe in this program's own.
     if (m_recovery.lastWriteOk() && m_restoredFrom) {
         RecoveryStore::discard(*m_restoredFrom);
@@ -572,8 +575,20 @@ bool DocumentCommands::offerRecovery()
             if (lock == LockResult::Refused)
                 continue;
         }
-        m_doc.load(loaded.entries(), header.appliedTo(AccountTitle()), loaded.nextArticleKey, copy.damaged,
-                   restoreName);
+        EntryList entries = loaded.entries();
+        Roster roster;
+        if (!copy.companion.isEmpty()) {
+            try {
+                CompanionContent companion = decodeCompanion(copy.companion, copy.copyPath, entries);
+                entries = std::move(companion.entries);
+                roster = companion.roster;
+            } catch (const HarumokaError &e) {
+                m_dialogs.message(m_parent, QStringLiteral("名簿と集金の記録は復元できませんでした。\r") + e.message(),
+                                  Dialogs::Buttons::Ok, Dialogs::Icon::Warning);
+            }
+        }
+        m_doc.load(std::move(entries), header.appliedTo(AccountTitle()), loaded.nextArticleKey, copy.damaged,
+                   restoreName, roster);
         try {
             m_refresh();
         } catch (const HarumokaError &) {

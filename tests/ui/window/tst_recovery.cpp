@@ -8,6 +8,7 @@
 #include "print/printouts.h"
 #include "storage/account_file.h"
 #include "storage/codec.h"
+#include "storage/companion_file.h"
 #include "storage/recovery.h"
 #include "support/full_disk.h"
 #include "support/test_main.h"
@@ -62,7 +63,15 @@ private slots:
         const QString account = dir.filePath(QStringLiteral("3年2組.txt"));
         QFile::copy(QStringLiteral(HARUMOKA_TEST_DATA "/golden/sample.txt"), account);
         const QByteArray original = readBytes(account);
+        {
+            // A roster with marks beside it, which the copy keeps too.
+            Document withRoster;
+            readAccountFile(account, withRoster);
+            withRoster.setRoster({Pupil{1, 1, QStringLiteral("𠮷田 一郎"), false}});
+            writeCompanion(account, withRoster.roster(), withRoster.entries());
+        }
         killAfterAnEdit(account);
+        QVERIFY(QFile::remove(companionPath(account)));
         // The account is as it was; the copy waits elsewhere.
         QCOMPARE(readBytes(account), original);
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.txt")}, QDir::Files | QDir::Hidden),
@@ -85,6 +94,8 @@ private slots:
         QVERIFY(w->document().isModified());
         QCOMPARE(w->document().fileName(), account);
         QCOMPARE(w->document().entryAt(true, 1)->amount, 7777);
+        QCOMPARE(w->document().roster().first().name, QStringLiteral("𠮷田 一郎"));
+        QVERIFY(w->document().entryAt(true, 1)->marks);
         QCOMPARE(readBytes(account), original);
         QVERIFY(part<QAction>(*w, "mnuFileSave")->isEnabled());
         QVERIFY(w->documentCommands().save());
