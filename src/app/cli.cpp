@@ -109,6 +109,7 @@ QString commandLineHelp()
         "                          1 一学期元帳   2 一学期会計報告   3 二学期元帳   4 二学期会計報告\n"
         "                          5 三学期元帳   6 三学期会計報告   7 前期元帳     8 前期会計報告\n"
         "                          9 後期元帳    10 後期会計報告    11 年間元帳    12 年間会計報告\n"
+        "                         13 集金確認表  14 未納のお知らせ（名簿と集金の記録から）\n"
         "  --date YYYY-MM-DD      会計報告の日付（既定は今日）\n"
         "  --one-column           会計報告の支出欄を 1 行に 1 項目にする（既定は 2 項目）\n"
         "  --carry-as-expense     元帳で繰越金を期の支出とする\n"
@@ -156,8 +157,8 @@ CommandLine parseCommandLine(const QStringList &args)
             bool ok = false;
             const QString v = value(i, a);
             cl.kind = v.toInt(&ok);
-            if (cl.error.isEmpty() && (!ok || cl.kind < 1 || cl.kind > 12))
-                cl.error = QStringLiteral("--kind には 1 から 12 までの番号を指定してください。");
+            if (cl.error.isEmpty() && (!ok || cl.kind < 1 || cl.kind > Printout::kLastKind))
+                cl.error = QStringLiteral("--kind には 1 から 14 までの番号を指定してください。");
         } else if (a == QLatin1String("--date")) {
             cl.date = value(i, a);
             static const QRegularExpression iso(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
@@ -253,6 +254,10 @@ int runHeadless(const CommandLine &cl)
                 checkExportTarget(out, {cl.file});
         }
         readAccountFile(cl.file, doc);
+        // The roster and the marks, for the collections' printouts.
+        CompanionContent companion;
+        if (readCompanion(cl.file, doc.entries(), companion))
+            doc.load(std::move(companion.entries), doc.title(), doc.nextArticleKey(), false, cl.file, companion.roster);
     } catch (const HarumokaError &e) {
         err << e.message() << '\n';
         return 1;

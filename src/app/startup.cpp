@@ -3,6 +3,7 @@
 #include "print/printouts.h"
 #include "ui/collection/collection_window.h"
 #include "ui/detail/detail_window.h"
+#include "ui/widgets/error_message.h"
 #include "ui/widgets/panel_util.h"
 #include "ui/window/main_window.h"
 
@@ -74,6 +75,9 @@ std::unique_ptr<MainWindow> Main(Dialogs &dialogs, const QString &settingsFilePa
             shown = new CollectionWindow(w->document(), w->session().undoStack(), dialogs, w);
             shown->setAttribute(Qt::WA_DeleteOnClose);
             QObject::connect(w, &MainWindow::unloading, shown, &QWidget::close);
+            QObject::connect(shown, &CollectionWindow::printRequested, w, [w, shown](const Printout &p, bool preview) {
+                runShowingErrors(w->dialogs(), shown, [&] { w->printPrintout(p, preview); });
+            });
         }
         shown->show();
         shown->raise();

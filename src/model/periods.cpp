@@ -23,9 +23,10 @@ const std::array<PeriodInfo, PeriodCount> kPeriods = {{
     {1, 99, "", "年度", " 年間明細", -1, 0, nullptr, nullptr, nullptr, nullptr},
 }};
 
-const std::array<const char *, 12> kTitles = {
+const std::array<const char *, 14> kTitles = {
     "一学期元帳", "一学期会計報告", "二学期元帳", "二学期会計報告", "三学期元帳", "三学期会計報告",
     "前期元帳",   "前期会計報告",   "後期元帳",   "後期会計報告",   "年間元帳",   "年間会計報告",
+    "集金確認表", "未納のお知らせ",
 };
 
 } // namespace
@@ -71,8 +72,10 @@ int schoolYearOf(const QString &schoolYearText, const EntryList &entries)
 
 Printout Printout::fromKind(int printKind)
 {
-    if (printKind < 1 || printKind > 12)
+    if (printKind < 1 || printKind > kLastKind)
         throw HarumokaError(QStringLiteral("印刷の種類の指定が正しくありません。"));
+    if (printKind > 12)
+        return Printout{Year, false, printKind == 13 ? Checklist : Reminders};
     return Printout{Period((printKind - 1) / 2), printKind % 2 == 1};
 }
 

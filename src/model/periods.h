@@ -57,12 +57,25 @@ int schoolYearOf(const QString &schoolYearText, const EntryList &entries);
 struct Printout {
     Period period = Year;
     bool ledger = true;
+    // Kinds 13 and 14 are the year's collections, not a period's money:
+    // 集金確認表 (the roster × the collections) and 未納のお知らせ (a slip
+    // for each household that owes).
+    enum Collections { NoCollections, Checklist, Reminders };
+    Collections collections = NoCollections;
 
-    // Throws HarumokaError for a kind outside 1-12.
+    static constexpr int kLastKind = 14;
+    // Throws HarumokaError for a kind outside 1-14.
     static Printout fromKind(int printKind);
-    int kind() const { return int(period) * 2 + (ledger ? 1 : 2); }
-    // "一学期元帳" ... "年間会計報告".
+    int kind() const
+    {
+        if (collections != NoCollections)
+            return collections == Checklist ? 13 : 14;
+        return int(period) * 2 + (ledger ? 1 : 2);
+    }
+    // "一学期元帳" ... "年間会計報告", "集金確認表", "未納のお知らせ".
     QString title() const;
+    // The checklist is printed across A4.
+    bool landscape() const { return collections == Checklist; }
     const PeriodInfo &info() const { return periodInfo(period); }
     bool operator==(const Printout &) const = default;
 };

@@ -1,6 +1,7 @@
 #include "print/csv_export.h"
 
 #include "model/values.h"
+#include "print/collection_paper.h"
 #include "storage/account_file.h"
 #include "storage/codec.h"
 #include "storage/safe_save.h"
@@ -65,6 +66,10 @@ QList<QStringList> summaryRows(const PeriodSummary &period)
 QList<QStringList> printoutTable(const Document &doc, const PeriodSummaries &sums,
                                  const PrintSettings &ps, Printout printout)
 {
+    if (printout.collections == Printout::Checklist)
+        return checklistRows(doc);
+    if (printout.collections == Printout::Reminders)
+        throw HarumokaError(QStringLiteral("未納のお知らせは CSV に書き出せません。集金確認表（--kind 13）を書き出してください。"));
     if (printout.ledger)
         return ledgerRows(doc, sums, ps, printout.period);
     return summaryRows(sums[printout.period]);
@@ -72,6 +77,8 @@ QList<QStringList> printoutTable(const Document &doc, const PeriodSummaries &sum
 
 QList<int> printoutTextColumns(Printout printout)
 {
+    if (printout.collections != Printout::NoCollections)
+        return {1};
     if (printout.ledger)
         return {2};
     return {1, 2};

@@ -2,6 +2,7 @@
 
 #include "model/document.h"
 #include "model/values.h"
+#include "print/collection_paper.h"
 #include "print/ledger.h"
 #include "print/printer_surface.h"
 #include "print/recording_surface.h"
@@ -43,7 +44,7 @@ qint16 findDetailMismatch(const EntryList &entries)
 
 QString closingSentence(const PeriodSummaries &sums, const PrintSettings &ps, Printout printout)
 {
-    if (printout.ledger)
+    if (printout.ledger || printout.collections != Printout::NoCollections)
         return QString();
     const PeriodInfo &info = printout.info();
     if (info.carryOutClassEnding)
@@ -59,6 +60,14 @@ PeriodSummaries printSummaries(const Document &doc, const PrintSettings &ps)
 void printKindOn(const Document &doc, const PeriodSummaries &sums, PageSurface &s, const PrintSettings &ps,
                  Printout printout)
 {
+    if (printout.collections == Printout::Checklist) {
+        printChecklist(doc, s, ps);
+        return;
+    }
+    if (printout.collections == Printout::Reminders) {
+        printReminders(doc, s, ps);
+        return;
+    }
     if (printout.ledger) {
         printLedger(doc, sums, s, ps, printout.period);
         return;
@@ -70,6 +79,7 @@ void printKindOn(const Document &doc, const PeriodSummaries &sums, PageSurface &
 void printKindOnPrinter(const Document &doc, const PeriodSummaries &sums, QPrinter &printer,
                         const PrintSettings &ps, Printout printout)
 {
+    printer.setPageOrientation(printout.landscape() ? QPageLayout::Landscape : QPageLayout::Portrait);
     {
         RehearsalSurface rehearsal;
         printKindOn(doc, sums, rehearsal, ps, printout);
@@ -135,6 +145,7 @@ void printToPdfFile(const Document &doc, const PeriodSummaries &sums, QPrinter &
     ::flock(temp.handle(), LOCK_EX | LOCK_NB);
 
     printer.setCreator(QStringLiteral("ハルモカ"));
+    printer.setPageOrientation(printout.landscape() ? QPageLayout::Landscape : QPageLayout::Portrait);
     printer.setOutputFileName(temp.fileName());
     try {
         // No rehearsal: an error half-way leaves only the temporary file,

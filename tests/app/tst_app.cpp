@@ -130,8 +130,8 @@ private slots:
         row("mismatch said, exported", "--pdf OUT.pdf --kind 1 MISMATCH", 0,
             "注意: 支出表の1番目の記載金額と、その明細書の合計金額が違っています。\n", "%PDF");
         row("unknown option", "--csv OUT.csv --bogus ACCOUNT", 2, "知らないオプションです: --bogus");
-        row("kind 13", "--pdf OUT.pdf --kind 13 ACCOUNT", 2, "--kind には 1 から 12 までの番号を指定してください。");
-        row("kind not a number", "--pdf OUT.pdf --kind 1x ACCOUNT", 2, "--kind には 1 から 12 までの番号を指定してください。");
+        row("kind 15", "--pdf OUT.pdf --kind 15 ACCOUNT", 2, "--kind には 1 から 14 までの番号を指定してください。");
+        row("kind not a number", "--pdf OUT.pdf --kind 1x ACCOUNT", 2, "--kind には 1 から 14 までの番号を指定してください。");
         row("no such day", "--pdf OUT.pdf --kind 12 --date 2027-02-30 ACCOUNT", 2, "--date は YYYY-MM-DD の形で指定してください。");
         row("date with slashes", "--pdf OUT.pdf --date 2027/03/20 ACCOUNT", 2, "--date は YYYY-MM-DD の形で指定してください。");
         row("value missing", "--pdf OUT.pdf ACCOUNT --kind", 2, "--kind には値が必要です。");

@@ -375,7 +375,7 @@ void TestPdf::failuresLeaveNoFile()
     bad.add(expense(d(2026, 5, 1), QStringLiteral("大"), 2000000000));
     bad.add(expense(d(2026, 5, 2), QStringLiteral("大"), 2000000000));
     QVERIFY_THROWS_EXCEPTION(HarumokaError, exportPdf(bad.doc, bad.ps, Printout::fromKind(11), target));
-    QVERIFY_THROWS_EXCEPTION(HarumokaError, exportPdf(a.doc, a.ps, Printout::fromKind(13), target));
+    QVERIFY_THROWS_EXCEPTION(HarumokaError, exportPdf(a.doc, a.ps, Printout::fromKind(15), target));
     QFile f(target);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("old contents"));

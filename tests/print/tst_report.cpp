@@ -379,7 +379,7 @@ void TestReport::closingSentences()
     zero.refresh();
     QCOMPARE(closingSentence(zero.sums, zero.ps, Printout::fromKind(2)),
              QStringLiteral("尚、残金の0円は第２学期学級会計に繰り越させていただきます。"));
-    QVERIFY_THROWS_EXCEPTION(HarumokaError, closingSentence(zero.sums, zero.ps, Printout::fromKind(13)));
+    QVERIFY_THROWS_EXCEPTION(HarumokaError, closingSentence(zero.sums, zero.ps, Printout::fromKind(15)));
 }
 
 void TestReport::detailMismatch()
@@ -457,7 +457,7 @@ void TestReport::dispatcher()
     QVERIFY(findText(year, QStringLiteral("学級費 ")));
     QVERIFY(findText(year, QStringLiteral("一年間ご協力ありがとうございました。")));
 
-    for (int bad : {0, 13, -1}) {
+    for (int bad : {0, 15, -1}) {
         RecordingSurface rec;
         QVERIFY_THROWS_EXCEPTION(HarumokaError, printKindOn(a.doc, a.sums, rec, a.ps, Printout::fromKind(bad)));
         QVERIFY(rec.texts().isEmpty());

@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QUndoStack>
@@ -64,10 +65,21 @@ CollectionWindow::CollectionWindow(Document &doc, QUndoStack &undo, Dialogs &dia
     auto *addButton = new QPushButton(QStringLiteral("生徒の追加(&A)"), this);
     m_removeButton = new QPushButton(QStringLiteral("名簿から外す(&R)"), this);
     m_matchButton = new QPushButton(QStringLiteral("生徒数を済の数に合わせる(&M)"), this);
+    auto *printButton = new QPushButton(QStringLiteral("印刷(&P)"), this);
+    auto *printMenu = new QMenu(printButton);
+    for (int kind : {13, 14}) {
+        const Printout printout = Printout::fromKind(kind);
+        connect(printMenu->addAction(printout.title() + QStringLiteral("を印刷...")), &QAction::triggered, this,
+                [this, printout] { emit printRequested(printout, false); });
+        connect(printMenu->addAction(printout.title() + QStringLiteral("の印刷プレビュー...")), &QAction::triggered,
+                this, [this, printout] { emit printRequested(printout, true); });
+    }
+    printButton->setMenu(printMenu);
     auto *closeButton = new QPushButton(QStringLiteral("閉じる"), this);
     const std::pair<QPushButton *, const char *> names[] = {{importButton, "importRoster"}, {addButton, "addPupil"},
                                                             {m_removeButton, "removePupil"},
-                                                            {m_matchButton, "matchPupils"}, {closeButton, "close"}};
+                                                            {m_matchButton, "matchPupils"}, {printButton, "print"},
+                                                            {closeButton, "close"}};
     for (const auto &[b, name] : names)
         b->setObjectName(QLatin1String(name));
     connect(importButton, &QPushButton::clicked, this, [this] { guarded([this] { importRoster(); }); });
@@ -92,6 +104,7 @@ CollectionWindow::CollectionWindow(Document &doc, QUndoStack &undo, Dialogs &dia
     for (QPushButton *b : {importButton, addButton, m_removeButton, m_matchButton})
         buttons->addWidget(b);
     buttons->addStretch(1);
+    buttons->addWidget(printButton);
     buttons->addWidget(closeButton);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(help);

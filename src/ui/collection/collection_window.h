@@ -7,6 +7,8 @@
 
 #include "ui/models/collection_table_model.h"
 
+#include "model/periods.h"
+
 #include <QWidget>
 
 class DatePicker;
@@ -36,6 +38,10 @@ public:
     void matchPupils();
     // A key in the table: Space, E and Delete mark the current cell.
     bool markKey(int key);
+
+signals:
+    // 印刷: the checklist or the reminders, printed (or previewed) as every printout is.
+    void printRequested(const Printout &printout, bool preview);
 
 private:
     bool guarded(const std::function<void()> &f);

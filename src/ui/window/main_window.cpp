@@ -454,6 +454,15 @@ void MainWindow::printPreview()
     m_print->preview(printSheet->printout(), printSheet->settings(), openFileName());
 }
 
+void MainWindow::printPrintout(const Printout &printout, bool preview)
+{
+    refreshSummaries();
+    if (preview)
+        m_print->preview(printout, printSheet->settings(), openFileName());
+    else
+        m_print->print(printout, printSheet->settings(), openFileName());
+}
+
 void MainWindow::exportCsv()
 {
     m_print->exportCsv(printSheet->printout(), printSheet->settings());

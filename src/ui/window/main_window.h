@@ -85,6 +85,8 @@ public:
     int textWidth(const QString &text) const; // twips, in the window's font
     // Runs `f`, turning HarumokaError into a message box. Returns false on error.
     bool guarded(const std::function<void()> &f);
+    // Prints (or previews) a printout with the print settings as they stand.
+    void printPrintout(const Printout &printout, bool preview);
     // A menu item, named `name`, that runs `run` through the error guard.
     QAction *addCommand(QMenu *menu, const QString &caption, const char *name, const std::function<void()> &run,
                         const QKeySequence &key = {});

@@ -59,7 +59,8 @@ void PrintCommands::sendToPrinter(QPrinter &printer, Printout printout, const Pr
 
 void PrintCommands::print(Printout printout, const PrintSettings &ps, const QString &accountFile)
 {
-    const qint16 n = findDetailMismatch(m_doc.entries());
+    const bool collections = printout.collections != Printout::NoCollections;
+    const qint16 n = collections ? 0 : findDetailMismatch(m_doc.entries());
     if (n != 0) {
         const QString question = QStringLiteral("支出表の") + QString::number(n)
             + QStringLiteral("番目の記載金額と、その明細書の合計金額が違っています。\r印刷してもいいですか？");
@@ -68,13 +69,15 @@ void PrintCommands::print(Printout printout, const PrintSettings &ps, const QStr
     }
     const QString confirm = printout.title() + QStringLiteral("を印刷します。よろしいですか？");
     if (m_dialogs.message(m_parent, confirm, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes) {
-        m_dialogs.message(m_parent, QStringLiteral("「設定」画面から、印刷の種類を選択してください。"),
-                          Dialogs::Buttons::Ok);
+        if (!collections) // the kind is chosen on the print settings sheet
+            m_dialogs.message(m_parent, QStringLiteral("「設定」画面から、印刷の種類を選択してください。"),
+                              Dialogs::Buttons::Ok);
         return;
     }
     const PeriodSummaries &sums = m_session.summaries();
     // The queue and a PDF file show the job under the account's and the printout's name.
     printer()->setDocName(printJobName(accountFile, printout));
+    printer()->setPageOrientation(printout.landscape() ? QPageLayout::Landscape : QPageLayout::Portrait);
     if (!m_dialogs.printDialog(m_parent, printer(), QStringLiteral("ﾍﾟｰｼﾞ設定"),
                                proposedOutputPath(m_doc.fileName(), printout.title(), QStringLiteral("pdf"))))
         return;
@@ -94,6 +97,7 @@ void PrintCommands::preview(Printout printout, const PrintSettings &ps, const QS
     bool printing = false;
     // The preview's print button sends the job under the same name as 印刷.
     printer()->setDocName(printJobName(accountFile, printout));
+    printer()->setPageOrientation(printout.landscape() ? QPageLayout::Landscape : QPageLayout::Portrait);
     m_dialogs.printPreview(m_parent, printer(), [&](QPrinter *p) {
         // The preview draws through a picture engine; its print button draws
         // on the printer itself, and a PDF file then goes the export's way.
