@@ -19,6 +19,25 @@
 #include <QUndoStack>
 #include <QVBoxLayout>
 
+namespace {
+
+// Qt measures every section's text for the header's height; a year of
+// hundreds of collections would lay out each header. They all have at most
+// five lines: the first few sections and five lines' height decide it.
+class CollectionHeader : public QHeaderView {
+public:
+    explicit CollectionHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent) {}
+    QSize sizeHint() const override
+    {
+        QSize hint(0, fontMetrics().height() * 5 + 8);
+        for (int i = 0; i < std::min(count(), 4); ++i)
+            hint = hint.expandedTo(sectionSizeFromContents(i));
+        return hint;
+    }
+};
+
+} // namespace
+
 CollectionWindow::CollectionWindow(Document &doc, QUndoStack &undo, Dialogs &dialogs, QWidget *mainWindow)
     : QWidget(mainWindow, Qt::Window), m_doc(doc), m_dialogs(dialogs), m_table(doc)
 {
@@ -42,6 +61,7 @@ CollectionWindow::CollectionWindow(Document &doc, QUndoStack &undo, Dialogs &dia
     m_summary->setObjectName(QStringLiteral("summary"));
 
     m_view = new QTableView(this);
+    m_view->setHorizontalHeader(new CollectionHeader(m_view));
     m_view->setObjectName(QStringLiteral("collectionTable"));
     m_view->setAccessibleName(QStringLiteral("集金の表"));
     m_view->setModel(&m_table);
@@ -127,9 +147,7 @@ bool CollectionWindow::guarded(const std::function<void()> &f)
 void CollectionWindow::showState()
 {
     const Roster &roster = m_doc.roster();
-    qint64 owed = 0;
-    for (const Pupil &p : roster)
-        owed += m_table.outstanding(p);
+    const qint64 owed = m_table.totalOutstanding();
     m_summary->setText(roster.isEmpty()
                            ? QStringLiteral("名簿がありません。「名簿の読み込み」で学級の名簿（出席番号,氏名 の CSV）を読み込むか、"
                                             "「生徒の追加」で一人ずつ入れてください。")

@@ -23,6 +23,7 @@ CollectionTableModel::CollectionTableModel(Document &doc, QObject *parent)
     : QAbstractTableModel(parent), m_doc(doc), m_collections(currentCollections()), m_roster(doc.roster())
 {
     connect(&doc, &Document::changed, this, &CollectionTableModel::documentChanged);
+    recountOwed();
 }
 
 std::vector<EntryPtr> CollectionTableModel::currentCollections() const
@@ -65,16 +66,45 @@ bool CollectionTableModel::pupilsDiffer(const Entry &c)
     return c.marks && !c.marks->unconfirmed && c.pupils != c.marks->count(Mark::Paid);
 }
 
-qint64 CollectionTableModel::outstanding(const Pupil &pupil) const
+qint64 CollectionTableModel::totalOutstanding() const
 {
-    if (pupil.movedOut)
-        return 0;
-    qint64 owed = 0;
-    for (const EntryPtr &c : m_collections) {
-        if (c->marks && !c->marks->unconfirmed && c->marks->mark(pupil.id).state == Mark::Unpaid)
-            owed += c->perPupil;
+    qint64 total = 0;
+    for (qint64 owed : m_owed)
+        total += owed;
+    return total;
+}
+
+int CollectionTableModel::addOwed(const Entry &c, int sign)
+{
+    if (!c.marks || c.marks->unconfirmed)
+        return 0; // nobody knows who owes
+    const qint64 each = qint64(sign) * c.perPupil;
+    int owing = 0;
+    for (int row = 0; row < m_roster.size(); ++row) {
+        if (!m_roster[row].movedOut) {
+            m_owed[size_t(row)] += each;
+            ++owing;
+        }
     }
-    return owed;
+    for (auto m = c.marks->byPupil.cbegin(); m != c.marks->byPupil.cend(); ++m) {
+        const int row = m_rowOfPupil.value(m.key(), -1);
+        if (row >= 0 && !m_roster[row].movedOut) {
+            m_owed[size_t(row)] -= each;
+            --owing;
+        }
+    }
+    return owing;
+}
+
+void CollectionTableModel::recountOwed()
+{
+    m_rowOfPupil.clear();
+    for (int row = 0; row < m_roster.size(); ++row)
+        m_rowOfPupil.insert(m_roster[row].id, row);
+    m_owed.assign(size_t(m_roster.size()), 0);
+    m_unpaid.clear();
+    for (const EntryPtr &c : m_collections)
+        m_unpaid.push_back(addOwed(*c, 1));
 }
 
 QVariant CollectionTableModel::data(const QModelIndex &index, int role) const
@@ -98,7 +128,7 @@ QVariant CollectionTableModel::data(const QModelIndex &index, int role) const
         return {};
     }
     if (col == outstandingColumn()) {
-        const qint64 owed = outstanding(*pupil);
+        const qint64 owed = outstanding(index.row());
         if (role == Qt::DisplayRole)
             return owed ? yen(owed) : QString();
         if (role == Qt::TextAlignmentRole)
@@ -163,11 +193,7 @@ QVariant CollectionTableModel::headerData(int section, Qt::Orientation orientati
         return lines.join(QLatin1Char('\n'));
     }
     const int paid = c->marks->count(Mark::Paid);
-    int unpaid = 0;
-    for (const Pupil &p : m_roster) {
-        if (!p.movedOut && c->marks->mark(p.id).state == Mark::Unpaid)
-            ++unpaid;
-    }
+    const int unpaid = m_unpaid[size_t(section - kFirstCollection)];
     lines << QStringLiteral("済 %1人 %2").arg(paid).arg(yen(qint64(paid) * c->perPupil))
           << QStringLiteral("未納 %1").arg(yen(qint64(unpaid) * c->perPupil));
     if (pupilsDiffer(*c))
@@ -262,12 +288,15 @@ void CollectionTableModel::documentChanged(const Document::Update &update)
         beginResetModel();
         m_collections = std::move(now);
         m_roster = m_doc.roster();
+        recountOwed();
         endResetModel();
         return;
     }
     for (size_t i = 0; i < now.size(); ++i) {
         if (now[i] == m_collections[i])
             continue;
+        addOwed(*m_collections[i], -1);
+        m_unpaid[i] = addOwed(*now[i], 1);
         m_collections[i] = now[i];
         const int col = kFirstCollection + int(i);
         emit dataChanged(index(0, col), index(rowCount() - 1, col));

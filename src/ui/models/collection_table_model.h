@@ -10,6 +10,7 @@
 
 #include <QAbstractTableModel>
 #include <QDate>
+#include <QHash>
 #include <vector>
 
 class CollectionTableModel : public QAbstractTableModel {
@@ -43,7 +44,8 @@ public:
 
     // What a household owes: per pupil on every collection it has not paid
     // and is not excused from (an unconfirmed collection counts for nobody).
-    qint64 outstanding(const Pupil &pupil) const;
+    qint64 outstanding(int row) const { return row >= 0 && row < int(m_owed.size()) ? m_owed[size_t(row)] : 0; }
+    qint64 totalOutstanding() const;
     // A collection's pupils differ from its 済 marks (typed by hand): the
     // difference is shown, never mended silently.
     static bool pupilsDiffer(const Entry &collection);
@@ -52,8 +54,17 @@ private:
     void documentChanged(const Document::Update &update);
     std::vector<EntryPtr> currentCollections() const;
     void setMark(const QModelIndex &index, const Mark &mark);
+    // What a collection adds to each row's outstanding total, times `sign`:
+    // per pupil for every pupil still in the class it has no mark for.
+    // Kept per row, so that one mark costs one column, not the whole table.
+    // Returns how many pupils owe on it.
+    int addOwed(const Entry &collection, int sign);
+    void recountOwed();
 
     Document &m_doc;
     std::vector<EntryPtr> m_collections;
     Roster m_roster; // the rows shown
+    QHash<qint32, int> m_rowOfPupil;
+    std::vector<qint64> m_owed; // by row
+    std::vector<int> m_unpaid;  // by collection: the pupils who owe
 };
