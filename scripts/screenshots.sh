@@ -2,11 +2,12 @@
 # Retakes every picture of the guides from the program as it is now:
 #   docs/screenshots/*.png  the real window under Xvfb (a 1600×1200 screen, no
 #                           window manager), driven by tools/screenshots.cpp:
-#                           the sheets, the detail window, the 編集 menu,
+#                           the sheets, the detail window, the 集金 window, the 編集 menu,
 #                           バージョン情報, the read-only notice, the recovery
 #                           question, the next year; GTK's dark theme (Adwaita:dark
 #                           through Qt's gtk3 platform theme); scale 2
-#   docs/printouts/*.png    the first term's ledger and the year's report by --pdf, at 70 dpi
+#   docs/printouts/*.png    the first term's ledger, the year's report, the collections' checklist and
+#                           reminders by --pdf, at 70 dpi
 # from docs/sample/sample.txt, in a private home (no settings of the user's).
 # Builds what it needs in BUILD_DIR (build-screenshots unless given; a few
 # minutes the first time).
@@ -43,7 +44,12 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM QT_SCALE_FACTOR QT_QPA_PLATFORMTHEME GTK_THEME
 
 # Each run gets a fresh copy of the sample named as a teacher would name it.
-fresh() { mkdir -p "$work/$1"; cp "$root/docs/sample/sample.txt" "$work/$1/3年2組.txt"; echo "$work/$1/3年2組.txt"; }
+fresh() {
+  mkdir -p "$work/$1"
+  cp "$root/docs/sample/sample.txt" "$work/$1/3年2組.txt"
+  cp "$root/docs/sample/sample.harumoka" "$work/$1/3年2組.harumoka" # the roster and who has paid
+  echo "$work/$1/3年2組.txt"
+}
 account=$(fresh window)
 "$tool" leave-recovery "$account"
 "$tool" window "$account" "$shots"
@@ -51,7 +57,7 @@ QT_QPA_PLATFORMTHEME=gtk3 GTK_THEME=Adwaita:dark "$tool" dark "$(fresh dark)" "$
 QT_SCALE_FACTOR=2 "$tool" scale2 "$(fresh scale2)" "$shots"
 
 # The printouts as paper shows them, the sample's year at its end.
-for c in "1 ledger" "12 report"; do
+for c in "1 ledger" "12 report" "13 checklist" "14 reminders"; do
   set -- $c
   QT_QPA_PLATFORM=offscreen "$build/src/harumoka" --pdf "$work/$2.pdf" --kind "$1" --date 2027-03-20 \
     "$(fresh print)"

@@ -16,6 +16,7 @@
 #include "app/startup.h"
 #include "model/values.h"
 #include "support/parts.h"
+#include "ui/collection/collection_window.h"
 #include "ui/detail/detail_window.h"
 #include "ui/widgets/flexgrid.h"
 #include "ui/window/main_window.h"
@@ -166,6 +167,14 @@ void windowSet(const QString &account, const QString &settings)
     }
     showTab(*w, 4);
     shoot(w.get(), QStringLiteral("summary.png"));
+    {
+        CollectionWindow collection(w->document(), w->session().undoStack(), dialogs, w.get());
+        collection.resize(1100, 420);
+        collection.show();
+        settle();
+        collection.view()->setCurrentIndex(collection.table().index(1, CollectionTableModel::kFirstCollection + 1));
+        shoot(&collection, QStringLiteral("collection.png"));
+    }
 
     // An edit, and the 編集 menu naming it.
     showTab(*w, 0);
