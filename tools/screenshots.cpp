@@ -201,7 +201,9 @@ void windowSet(const QString &account, const QString &settings)
     w->activateWindow();
 
     // The next school year from this one (the edit above is not saved).
-    dialogs.plans << ShotDialogs::Plan{QStringLiteral("保存しますか"), Dialogs::Answer::No, QString(), nullptr, QRect()};
+    dialogs.plans << ShotDialogs::Plan{QStringLiteral("保存しますか"), Dialogs::Answer::No, QString(), nullptr, QRect()}
+                  << ShotDialogs::Plan{QStringLiteral("名簿を次の年度に引き継ぎますか"), Dialogs::Answer::Yes, QString(),
+                                       nullptr, QRect()};
     w->documentCommands().nextYear();
     showTab(*w, 1);
     shoot(w.get(), QStringLiteral("next-year.png"), QRect(0, 0, 910, 330));

@@ -2,6 +2,7 @@
 
 #include "model/values.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -167,6 +168,19 @@ CompanionContent decodeCompanion(const QByteArray &bytes, const QString &fileNam
         all[indexOfKey.value(entry->key)] = marked;
     }
     out.entries = EntryList(all);
+    return out;
+}
+
+QStringList orphanCompanions(const QString &accountPath)
+{
+    const QFileInfo account(followSymlinks(accountPath));
+    const QDir folder = account.dir();
+    QStringList out;
+    for (const QString &name : folder.entryList({QStringLiteral("*.harumoka")}, QDir::Files, QDir::Name)) {
+        const QString base = name.chopped(int(QStringLiteral(".harumoka").size()));
+        if (!folder.exists(base + QStringLiteral(".txt")) && !folder.exists(base))
+            out << folder.filePath(name);
+    }
     return out;
 }
 

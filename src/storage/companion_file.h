@@ -47,6 +47,11 @@ struct CompanionContent {
 // by a newer version.
 CompanionContent decodeCompanion(const QByteArray &bytes, const QString &fileName, const EntryList &entries);
 
+// Companion files in the account's folder whose own account is not beside
+// them (NAME.harumoka without NAME.txt: an account renamed or moved by
+// another program), for the user to be told.
+QStringList orphanCompanions(const QString &accountPath);
+
 // Reads the companion of an account, when there is one (false: none).
 bool readCompanion(const QString &accountPath, const EntryList &entries, CompanionContent &out);
 // Saves it atomically beside the account, private to its owner (children's

@@ -250,12 +250,47 @@ bool DocumentCommands::openFile(const QString &fileName)
     return true;
 }
 
+bool DocumentCommands::adoptOrphanCompanion(const QString &fileName, CompanionContent &out)
+{
+    // Only those that are this account's: some collection of theirs is found in it.
+    for (const QString &orphan : orphanCompanions(fileName)) {
+        QByteArray bytes;
+        bool tooLarge = false;
+        if (!readFileLimited(orphan, 64 * 1024 * 1024, bytes, &tooLarge, nullptr))
+            continue;
+        CompanionContent found;
+        try {
+            found = decodeCompanion(bytes, orphan, m_doc.entries());
+        } catch (const HarumokaError &) {
+            continue;
+        }
+        const bool matches = std::any_of(found.entries.entries().cbegin(), found.entries.entries().cend(),
+                                         [](const EntryPtr &e) { return bool(e->marks); });
+        if (!matches)
+            continue;
+        const QString question =
+            QStringLiteral("この会計の名簿ファイルがありません。同じフォルダの名簿ファイル「%1」は、"
+                           "その会計のファイルが見つかりません（会計のファイルの名前を変えましたか？）。\r"
+                           "この会計の名簿と集金の記録として読み込みますか？\r"
+                           "読み込むと、上書き保存で「%2」として保存します（元の名簿ファイルはそのまま残ります）。")
+                .arg(QFileInfo(orphan).fileName(), QFileInfo(companionPath(fileName)).fileName());
+        if (m_dialogs.message(m_parent, question, Dialogs::Buttons::YesNo, Dialogs::Icon::Question)
+            == Dialogs::Answer::Yes) {
+            out = std::move(found);
+            return true;
+        }
+    }
+    return false;
+}
+
 QString DocumentCommands::loadCompanion(const QString &fileName)
 {
     m_keptCompanion.clear();
     CompanionContent companion;
+    bool adopted = false;
     try {
-        if (!readCompanion(fileName, m_doc.entries(), companion))
+        if (!readCompanion(fileName, m_doc.entries(), companion)
+            && !(adopted = adoptOrphanCompanion(fileName, companion)))
             return QString();
     } catch (const HarumokaError &e) {
         m_keptCompanion = companionPath(fileName);
@@ -265,6 +300,8 @@ QString DocumentCommands::loadCompanion(const QString &fileName)
     }
     m_doc.load(std::move(companion.entries), m_doc.title(), m_doc.nextArticleKey(), false, fileName,
                companion.roster);
+    if (adopted)
+        m_doc.setModified(true); // beside this account only once saved
     if (companion.notFound.isEmpty())
         return QString();
     return QStringLiteral("名簿ファイルにある次の集金が元帳に見つかりません（ほかのプログラムで変えられたようです）。"

@@ -18,6 +18,7 @@
 #include <memory>
 
 class AccountLock;
+struct CompanionContent;
 class AccountSession;
 class Dialogs;
 class QTimer;
@@ -101,6 +102,9 @@ private:
     // Puts the roster and marks of the account's companion file into the
     // document just read; what the user is to be told (empty: nothing).
     QString loadCompanion(const QString &fileName);
+    // A companion file beside the account whose own account is gone is
+    // offered as this account's (it was renamed elsewhere).
+    bool adoptOrphanCompanion(const QString &fileName, CompanionContent &out);
     // A companion file that could not be read: never overwritten.
     QString m_keptCompanion;
     bool guarded(const std::function<void()> &f);

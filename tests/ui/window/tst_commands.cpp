@@ -3,6 +3,7 @@
 // saved and closed; what the commands leave behind and tell the window is
 // checked after each story.
 #include "storage/account_file.h"
+#include "storage/companion_file.h"
 #include "support/test_main.h"
 #include "support/test_util.h"
 #include "support/scripted_dialogs.h"
@@ -72,6 +73,21 @@ private slots:
             h.commands.open();
             return h.commands.openFileName() == h.file;
         }) << true << 2 << 2 << false << false << true << 1;
+        // The account was renamed elsewhere: its roster, left under the old
+        // name, is offered, and saved beside the account's new name.
+        QTest::newRow("open, a companion left under another name") << Story([](Harness &h) {
+            const EntryList entries = listOf({income(d(2026, 4, 1), QStringLiteral("学級費"), 3000,
+                                                     QStringLiteral("4月分"), 1500, 2)});
+            writeAccountFile(h.file, AccountTitle(), entries);
+            Document old;
+            readAccountFile(h.file, old);
+            old.setRoster({Pupil{1, 1, QStringLiteral("山田"), false}, Pupil{2, 2, QStringLiteral("𠮷田"), false}});
+            writeCompanion(h.dir.filePath(QStringLiteral("old.txt")), old.roster(), old.entries());
+            h.dialogs.expectMessageContaining(QStringLiteral("「old.harumoka」"), Dialogs::Answer::Yes);
+            return h.commands.openFile(h.file) && h.doc.roster().size() == 2
+                && h.doc.entryAt(true, 1)->marks->count(Mark::Paid) == 2 && h.commands.save()
+                && QFile::exists(h.dir.filePath(QStringLiteral("a.harumoka")));
+        }) << true << 1 << 1 << false << false << true << 0;
         QTest::newRow("save") << Story([](Harness &h) {
             h.openAndEdit();
             return h.commands.save();
