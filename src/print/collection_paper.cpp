@@ -24,11 +24,6 @@ QString yen(qint64 amount)
     return QStringLiteral("¥") + formatAmount(amount);
 }
 
-QString collectionTitle(const Entry &c)
-{
-    return c.breakdown.isEmpty() ? c.article : c.breakdown;
-}
-
 bool owes(const Entry &c, const Pupil &p)
 {
     return !p.movedOut && c.marks && !c.marks->unconfirmed && c.marks->mark(p.id).state == Mark::Unpaid;
@@ -70,6 +65,11 @@ void cell(PageSurface &s, double left, double right, double top, const QString &
 }
 
 } // namespace
+
+QString collectionTitle(const Entry &c)
+{
+    return c.breakdown.isEmpty() ? c.article : c.breakdown;
+}
 
 std::vector<EntryPtr> yearCollections(const EntryList &entries)
 {

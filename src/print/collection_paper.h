@@ -14,6 +14,8 @@
 
 // The year's collections (incomes with a per-pupil amount), in date order.
 std::vector<EntryPtr> yearCollections(const EntryList &entries);
+// A collection by its breakdown ("5月分"), else its article.
+QString collectionTitle(const Entry &collection);
 // What a cell of the checklist says: "済 5/10", "未", "免除", "未確認",
 // "" for a pupil who moved out and has no mark.
 QString markText(const Entry &collection, const Pupil &pupil);

@@ -1,6 +1,7 @@
 #include "ui/models/collection_table_model.h"
 
 #include "model/values.h"
+#include "print/collection_paper.h"
 
 #include <QColor>
 #include <algorithm>
@@ -10,11 +11,6 @@ namespace {
 QString yen(qint64 amount)
 {
     return QStringLiteral("¥") + formatAmount(amount);
-}
-
-QString collectionTitle(const Entry &e)
-{
-    return e.breakdown.isEmpty() ? e.article : e.breakdown;
 }
 
 } // namespace
@@ -145,16 +141,10 @@ QVariant CollectionTableModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole: {
-        QString text;
-        if (mark.state == Mark::Paid)
-            text = QStringLiteral("済 ") + mark.paidOn.toString(QStringLiteral("M/d"));
-        else if (mark.state == Mark::Exempt)
-            text = QStringLiteral("免除");
-        else
-            text = unknown ? QStringLiteral("未確認") : QStringLiteral("未");
+        const QString text = markText(*c, *pupil);
         if (role == Qt::AccessibleTextRole)
-            return QStringLiteral("%1 %2、%3 %4").arg(pupil->name, collectionTitle(*c), text.trimmed());
-        return text.trimmed();
+            return QStringLiteral("%1 %2、%3").arg(pupil->name, collectionTitle(*c), text);
+        return text;
     }
     case Qt::TextAlignmentRole:
         return int(Qt::AlignCenter);
