@@ -4,7 +4,10 @@
 // prints "ready", then saves version START, START+1, ... (cycling) to
 // TARGET with writeAccountFile, printing "saved" after each save (and a
 // backup's warning to standard error), COUNT times or until it is killed.
+// With HARUMOKA_SAVER_COMPANION set, each save writes the account's
+// companion file (a roster of three) after it, as Save does.
 #include "crash_safety_versions.h"
+#include "storage/companion_file.h"
 
 #include <array>
 #include <csignal>
@@ -30,12 +33,17 @@ int main(int argc, char **argv)
         makeCrashSafetyVersion(v, versions[v], headers[v]);
         lists[v] = versions[v].entries();
     }
+    const bool withCompanion = qEnvironmentVariableIsSet("HARUMOKA_SAVER_COMPANION");
+    const Roster roster{Pupil{1, 1, QStringLiteral("𠮷田 一郎"), false}, Pupil{2, 2, QStringLiteral("髙橋 花子"), false},
+                        Pupil{3, 3, QStringLiteral("﨑山 太郎"), true}};
     std::puts("ready");
     std::fflush(stdout);
     try {
         for (int i = start; i < start + count; ++i) {
             const int v = i % kCrashSafetyVersions;
             const SaveResult result = writeAccountFile(target, headers[v], lists[v]);
+            if (withCompanion)
+                writeCompanion(target, roster, lists[v]);
             if (!result.backupWarning.isEmpty())
                 std::fprintf(stderr, "%s\n", qPrintable(result.backupWarning));
             std::puts("saved");

@@ -4,11 +4,13 @@
 // in progress or the one it was writing, and the backup a complete earlier
 // version, exactly where the order of saves allows.
 #include "crash_safety_versions.h"
+#include "storage/companion_file.h"
 #include "support/core_test_main.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -156,6 +158,40 @@ private slots:
 
     // Four runs of ten kills (one run per function keeps each well within
     // the per-function time limit).
+    // The companion file, saved after its account each time and killed
+    // likewise: what is left of it and of its backup always reads whole.
+    void killedCompanionSavesReadWhole()
+    {
+        const QString target = m_dir.filePath(QStringLiteral("companion/account.txt"));
+        QVERIFY(QDir().mkpath(QFileInfo(target).path()));
+        QRandomGenerator random(20261210);
+        int read = 0;
+        for (int round = 0; round < 8; ++round) {
+            QProcess saver;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("HARUMOKA_SAVER_COMPANION"), QStringLiteral("1"));
+            saver.setProcessEnvironment(env);
+            saver.start(QStringLiteral(CRASH_SAFETY_SAVER), {target, QString::number(round)});
+            QVERIFY(saver.waitForStarted());
+            while (!saver.canReadLine())
+                QVERIFY(saver.waitForReadyRead(10000));
+            QThread::usleep(random.bounded(quint64(m_saveMicros * 4)));
+            saver.kill();
+            QVERIFY(saver.waitForFinished(10000));
+            const QString companion = companionPath(target);
+            for (const QString &path : {companion, companionBackupPath(companion)}) {
+                QFile f(path);
+                if (!f.open(QIODevice::ReadOnly))
+                    continue; // killed before the first one was written
+                const CompanionContent content = decodeCompanion(f.readAll(), path, EntryList());
+                QCOMPARE(content.roster.size(), 3);
+                QCOMPARE(content.roster.first().name, QStringLiteral("𠮷田 一郎"));
+                ++read;
+            }
+        }
+        QVERIFY(read > 0);
+    }
+
     void killedSavesLeaveCompleteVersions1() { killSaves(1); }
     void killedSavesLeaveCompleteVersions2() { killSaves(2); }
     void killedSavesLeaveCompleteVersions3() { killSaves(3); }
