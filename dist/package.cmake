@@ -32,9 +32,10 @@ Its windows, messages and printouts are Japanese.")
 # named here: libcups (opened when a printout is first sent), the fonts that
 # stand in for the Windows fonts of the design (IPA, else Noto CJK), Qt's
 # Japanese strings (calendar, standard buttons) and Qt's platform plugins
-# (X11; Wayland is recommended).
+# (X11; Wayland is recommended). Noto CJK is recommended beside the IPA
+# fonts: it has the names they lack (𠮷), on screen and in the printouts.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "libcups2 (>= 1.7.0), fonts-ipafont-mincho | fonts-noto-cjk, fonts-ipafont-gothic | fonts-noto-cjk, qt6-translations-l10n, qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, fonts-noto-cjk")
 include(CPack)

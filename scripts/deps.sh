@@ -5,7 +5,9 @@
 set -euo pipefail
 mode=${1:-run}
 packages=(g++ cmake ninja-build qt6-base-dev libcups2-dev qt6-translations-l10n
-          fonts-ipafont-mincho fonts-ipafont-gothic)
+          fonts-ipafont-mincho fonts-ipafont-gothic
+          # the names the IPA fonts lack (𠮷) in the roster and its printouts
+          fonts-noto-cjk)
 case $mode in
   run) ;;
   install)
@@ -19,8 +21,6 @@ case $mode in
     packages+=(poppler-utils libbenchmark-dev dpkg-dev file lintian
                # a private print service with a PDF printer for --print
                cups printer-driver-cups-pdf
-               # the printouts' fonts on a desktop without the IPA fonts
-               fonts-noto-cjk
                # reads the CSV export back with its own csv module and codecs
                python3
                # dbus-run-session: each test has a session bus of its own, which ends with it
