@@ -121,6 +121,16 @@ private slots:
         for (int row = 1; row <= 3; ++row)
             QCOMPARE(read.entries.at(true, row - 1)->marks, doc.entryAt(true, row)->marks);
         QCOMPARE(read.roster.first().name, QStringLiteral("𠮷田 一郎"));
+
+        // The list read in again without 佐藤 (paid in April), and 髙橋 renamed:
+        // the marks stay with their pupils, 佐藤 as 転出.
+        QVERIFY(writeBytes(dir.filePath(QStringLiteral("names.csv")), "1,𠮷田 一郎\n2,髙橋 はな\n"));
+        doc.setRoster(mergedRoster(doc.roster(), readRosterCsv(dir.filePath(QStringLiteral("names.csv")), 4),
+                                   [&doc](qint32 id) { return doc.hasMarks(id); }));
+        QCOMPARE(doc.roster().size(), 3);
+        QCOMPARE(doc.roster().at(1).name, QStringLiteral("髙橋 はな"));
+        QCOMPARE(doc.roster().at(1).id, 2);
+        QVERIFY(doc.roster().at(2).movedOut);
     }
 
     void unreadableCompanions_data()

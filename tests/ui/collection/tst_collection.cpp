@@ -96,6 +96,7 @@ private slots:
         QTRY_COMPARE(f.doc().roster().last().name, QStringLiteral("山田"));
         QTableView *view = window.view();
         QVERIFY(view->model()->setData(view->model()->index(1, 0), QStringLiteral("0")) == false);
+        QVERIFY(view->model()->setData(view->model()->index(1, 1), QStringLiteral("　")) == false); // a name stays a name
         QVERIFY(view->model()->setData(view->model()->index(0, 0), QStringLiteral("5")));
         QCOMPARE(f.doc().roster().first().name, QStringLiteral("山田")); // re-sorted by 出席番号
         // 﨑山 has a mark: kept as 転出; 山田 has none: gone.
