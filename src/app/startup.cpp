@@ -76,7 +76,7 @@ std::unique_ptr<MainWindow> Main(Dialogs &dialogs, const QString &settingsFilePa
             shown->setAttribute(Qt::WA_DeleteOnClose);
             QObject::connect(w, &MainWindow::unloading, shown, &QWidget::close);
             QObject::connect(shown, &CollectionWindow::printRequested, w, [w, shown](const Printout &p, bool preview) {
-                runShowingErrors(w->dialogs(), shown, [&] { w->printPrintout(p, preview); });
+                runShowingErrors(w->dialogs(), shown, [&] { w->printPrintout(p, preview, shown); });
             });
         }
         shown->show();

@@ -37,6 +37,7 @@
 #include <QMenuBar>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStyle>
 #include <QTabBar>
@@ -454,8 +455,10 @@ void MainWindow::printPreview()
     m_print->preview(printSheet->printout(), printSheet->settings(), openFileName());
 }
 
-void MainWindow::printPrintout(const Printout &printout, bool preview)
+void MainWindow::printPrintout(const Printout &printout, bool preview, QWidget *from)
 {
+    QWidget *const previous = m_print->setDialogParent(from ? from : this);
+    const auto restore = qScopeGuard([&] { m_print->setDialogParent(previous); });
     refreshSummaries();
     if (preview)
         m_print->preview(printout, printSheet->settings(), openFileName());

@@ -86,7 +86,8 @@ public:
     // Runs `f`, turning HarumokaError into a message box. Returns false on error.
     bool guarded(const std::function<void()> &f);
     // Prints (or previews) a printout with the print settings as they stand.
-    void printPrintout(const Printout &printout, bool preview);
+    // `from`: the window whose 印刷 it was; its questions and dialogs belong to it.
+    void printPrintout(const Printout &printout, bool preview, QWidget *from = nullptr);
     // A menu item, named `name`, that runs `run` through the error guard.
     QAction *addCommand(QMenu *menu, const QString &caption, const char *name, const std::function<void()> &run,
                         const QKeySequence &key = {});

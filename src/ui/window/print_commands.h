@@ -8,6 +8,7 @@
 #include "summary/summaries.h"
 
 #include <QObject>
+#include <utility>
 #include <memory>
 
 class AccountSession;
@@ -29,6 +30,9 @@ public:
     void pageSetup();
     // Of the session's account and its summaries; `accountFile` the open
     // file (empty for an account without a name), which names the print job.
+    // The questions and dialogs that follow belong to `window` (another
+    // window than the main one asked); returns the one they belonged to.
+    QWidget *setDialogParent(QWidget *window) { return std::exchange(m_parent, window); }
     void print(Printout printout, const PrintSettings &ps, const QString &accountFile);
     void preview(Printout printout, const PrintSettings &ps, const QString &accountFile);
     // Throws HarumokaError when the file cannot be written.
