@@ -28,4 +28,10 @@ printf '<fontconfig><dir>%s</dir><dir>/usr/share/fonts/truetype/dejavu</dir><cac
 FONTCONFIG_FILE=$work/fonts.conf "$exe" --pdf "$work/r.pdf" --kind 12 "$src/docs/sample/sample.txt" || fail "--pdf"
 fonts=$(pdffonts "$work/r.pdf" | awk 'NR > 2 { sub(/^[A-Z]+\+/, "", $1); print $1 }' | sort -u | xargs)
 [ "$fonts" = NotoSerifCJKjp-Regular ] || fail "fonts without IPA: $fonts"
+# The installed program writes nothing into its own tree (so a purge leaves nothing behind):
+# exports and a roster read in go where they are asked, settings under $HOME.
+cp "$src/docs/sample/sample.txt" "$work/a.txt" && printf '1,山田\n' >"$work/names.csv"
+"$exe" --import-roster "$work/names.csv" "$work/a.txt" >/dev/null || fail "--import-roster"
+written=$(find "$work/root" -newer "$deb" ! -type d)
+[ -z "$written" ] || fail "written into the program's tree: $written"
 echo "package: $failed failed" && [ "$failed" -eq 0 ]
