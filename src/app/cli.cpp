@@ -209,9 +209,7 @@ int importRoster(const CommandLine &cl, QTextStream &err)
     try {
         Document doc;
         readAccountFile(cl.file, doc);
-        CompanionContent companion;
-        if (readCompanion(cl.file, doc.entries(), companion))
-            doc.load(std::move(companion.entries), doc.title(), doc.nextArticleKey(), false, cl.file, companion.roster);
+        readCompanion(cl.file, doc);
         const Roster listed = readRosterCsv(cl.rosterCsv, nextPupilId(doc.roster()));
         doc.setRoster(mergedRoster(doc.roster(), listed, [&doc](qint32 id) { return doc.hasMarks(id); }));
         writeCompanion(cl.file, doc.roster(), doc.entries());
@@ -255,9 +253,7 @@ int runHeadless(const CommandLine &cl)
         }
         readAccountFile(cl.file, doc);
         // The roster and the marks, for the collections' printouts.
-        CompanionContent companion;
-        if (readCompanion(cl.file, doc.entries(), companion))
-            doc.load(std::move(companion.entries), doc.title(), doc.nextArticleKey(), false, cl.file, companion.roster);
+        readCompanion(cl.file, doc);
     } catch (const HarumokaError &e) {
         err << e.message() << '\n';
         return 1;

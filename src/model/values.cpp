@@ -112,6 +112,12 @@ double Val(const QString &text)
     return negative ? -value : value;
 }
 
+QString formatYen(qint64 amount)
+{
+    const QString text = QStringLiteral("¥") + formatAmount(amount < 0 ? -amount : amount);
+    return amount < 0 ? QLatin1Char('-') + text : text;
+}
+
 QString formatAmount(qint64 amount)
 {
     const bool negative = amount < 0;

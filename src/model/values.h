@@ -52,6 +52,8 @@ QString Str(qint64 n);
 double Val(const QString &text);
 // Whole yen grouped by three: 1234 -> "1,234", -1234 -> "-1,234".
 QString formatAmount(qint64 amount);
+// "¥1,234"; "-¥1,234" for a negative amount.
+QString formatYen(qint64 amount);
 
 // ---- dates ------------------------------------------------------------------
 // Entry dates are date-times without a time zone (UTC is used internally so

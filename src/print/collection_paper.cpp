@@ -19,11 +19,6 @@ constexpr double kNameWidth = 2600;
 constexpr double kOwedWidth = 1300;
 constexpr double kMinCollectionWidth = 900;
 
-QString yen(qint64 amount)
-{
-    return QStringLiteral("¥") + formatAmount(amount);
-}
-
 bool owes(const Entry &c, const Pupil &p)
 {
     return !p.movedOut && c.marks && !c.marks->unconfirmed && c.marks->mark(p.id).state == Mark::Unpaid;
@@ -147,7 +142,7 @@ void printChecklist(const Document &doc, PageSurface &s, const PrintSettings &ps
                 const double l = edges[c - from + 2], r = edges[c - from + 3];
                 cell(s, l, r, headerTop, collectionTitle(e));
                 cell(s, l, r, headerTop + kRow, e.date.date().toString(QStringLiteral("M/d")));
-                cell(s, l, r, headerTop + 2 * kRow, yen(e.perPupil));
+                cell(s, l, r, headerTop + 2 * kRow, formatYen(e.perPupil));
             }
             cell(s, edges[edges.size() - 2], edges.back(), headerTop + kRow,
                  lastGroup ? QStringLiteral("未納計") : QString());
@@ -164,7 +159,7 @@ void printChecklist(const Document &doc, PageSurface &s, const PrintSettings &ps
                 s.setColor(kBlack);
                 if (lastGroup)
                     if (const qint64 owed = owedBy(collections, p))
-                        cell(s, edges[edges.size() - 2], edges.back(), y, yen(owed), true);
+                        cell(s, edges[edges.size() - 2], edges.back(), y, formatYen(owed), true);
             }
             if (!lastRows)
                 continue;
@@ -178,14 +173,14 @@ void printChecklist(const Document &doc, PageSurface &s, const PrintSettings &ps
                 const int unpaid = int(std::count_if(roster.cbegin(), roster.cend(), [&](const Pupil &p) { return owes(e, p); }));
                 const double l = edges[c - from + 2], r = edges[c - from + 3];
                 cell(s, l, r, foot, QString::number(paid), true);
-                cell(s, l, r, foot + kRow, yen(qint64(paid) * e.perPupil), true);
-                cell(s, l, r, foot + 2 * kRow, yen(qint64(unpaid) * e.perPupil), true);
+                cell(s, l, r, foot + kRow, formatYen(qint64(paid) * e.perPupil), true);
+                cell(s, l, r, foot + 2 * kRow, formatYen(qint64(unpaid) * e.perPupil), true);
             }
             if (lastGroup) {
                 qint64 total = 0;
                 for (const Pupil &p : roster)
                     total += owedBy(collections, p);
-                cell(s, edges[edges.size() - 2], edges.back(), foot + 2 * kRow, yen(total), true);
+                cell(s, edges[edges.size() - 2], edges.back(), foot + 2 * kRow, formatYen(total), true);
             }
         }
     }
@@ -234,7 +229,7 @@ void printReminders(const Document &doc, PageSurface &s, const PrintSettings &ps
                 continue;
             }
             s.textAt(left + 400, y, QStringLiteral("%1（%2）").arg(collectionTitle(*c), c->date.date().toString(QStringLiteral("M/d"))));
-            s.textRightAligned(right - 2400, y, yen(c->perPupil));
+            s.textRightAligned(right - 2400, y, formatYen(c->perPupil));
             y += 280;
             ++shown;
         }
@@ -244,7 +239,7 @@ void printReminders(const Document &doc, PageSurface &s, const PrintSettings &ps
         }
         s.drawLine(left + 400, y + 20, right - 2400, y + 20);
         s.textAt(left + 400, y + 60, QStringLiteral("合計"));
-        s.textRightAligned(right - 2400, y + 60, yen(owedBy(collections, p)));
+        s.textRightAligned(right - 2400, y + 60, formatYen(owedBy(collections, p)));
         s.textRightAligned(right, top + slip - 450, QStringLiteral("%1　%2").arg(className(ps), keeper(ps)).trimmed());
     }
     s.endDocument();

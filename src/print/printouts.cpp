@@ -76,10 +76,15 @@ void printKindOn(const Document &doc, const PeriodSummaries &sums, PageSurface &
                 closingSentence(sums, ps, printout));
 }
 
+void orientPrinter(QPrinter &printer, Printout printout)
+{
+    printer.setPageOrientation(printout.landscape() ? QPageLayout::Landscape : QPageLayout::Portrait);
+}
+
 void printKindOnPrinter(const Document &doc, const PeriodSummaries &sums, QPrinter &printer,
                         const PrintSettings &ps, Printout printout)
 {
-    printer.setPageOrientation(printout.landscape() ? QPageLayout::Landscape : QPageLayout::Portrait);
+    orientPrinter(printer, printout);
     {
         RehearsalSurface rehearsal;
         printKindOn(doc, sums, rehearsal, ps, printout);
@@ -145,7 +150,7 @@ void printToPdfFile(const Document &doc, const PeriodSummaries &sums, QPrinter &
     ::flock(temp.handle(), LOCK_EX | LOCK_NB);
 
     printer.setCreator(QStringLiteral("ハルモカ"));
-    printer.setPageOrientation(printout.landscape() ? QPageLayout::Landscape : QPageLayout::Portrait);
+    orientPrinter(printer, printout);
     printer.setOutputFileName(temp.fileName());
     try {
         // No rehearsal: an error half-way leaves only the temporary file,

@@ -34,6 +34,8 @@ void printKindOn(const Document &doc, const PeriodSummaries &sums, PageSurface &
 // preview). The printout is first rehearsed (RehearsalSurface), so that an
 // error in the data (an overflow) is reported before a single page reaches
 // the printer. Throws HarumokaError.
+// A4 down, or across for the printouts that want it (the checklist).
+void orientPrinter(QPrinter &printer, Printout printout);
 void printKindOnPrinter(const Document &doc, const PeriodSummaries &sums, QPrinter &printer,
                         const PrintSettings &ps, Printout printout);
 

@@ -201,6 +201,23 @@ bool readCompanion(const QString &accountPath, const EntryList &entries, Compani
     return true;
 }
 
+void applyCompanion(Document &doc, CompanionContent content)
+{
+    const bool modified = doc.isModified();
+    doc.load(std::move(content.entries), doc.title(), doc.nextArticleKey(), doc.isDamaged(), doc.fileName(),
+             content.roster);
+    doc.setModified(modified);
+}
+
+bool readCompanion(const QString &accountPath, Document &doc)
+{
+    CompanionContent content;
+    if (!readCompanion(accountPath, doc.entries(), content))
+        return false;
+    applyCompanion(doc, std::move(content));
+    return true;
+}
+
 SaveResult writeCompanion(const QString &accountPath, const Roster &roster, const EntryList &entries,
                           const SaveDeviceFilter &filter)
 {

@@ -17,6 +17,7 @@
 // account file keeps no keys. Unpaid pupils have no mark.
 #pragma once
 
+#include "model/document.h"
 #include "model/entry_list.h"
 #include "model/roster.h"
 #include "storage/safe_save.h"
@@ -54,6 +55,12 @@ QStringList orphanCompanions(const QString &accountPath);
 
 // Reads the companion of an account, when there is one (false: none).
 bool readCompanion(const QString &accountPath, const EntryList &entries, CompanionContent &out);
+// Puts what a companion holds into the document read from its account
+// (not an edit: nothing to undo, the modified mark as it was).
+void applyCompanion(Document &doc, CompanionContent content);
+// Reads the account's companion into the document read from it; false when there is none.
+bool readCompanion(const QString &accountPath, Document &doc);
+
 // Saves it atomically beside the account, private to its owner (children's
 // names are personal data), the old one kept as its backup. Throws SaveError.
 SaveResult writeCompanion(const QString &accountPath, const Roster &roster, const EntryList &entries,

@@ -87,11 +87,7 @@ struct Loaded {
     Loaded(const QString &account, const Variant &v)
     {
         readAccountFile(kData + QLatin1Char('/') + account, doc);
-        CompanionContent companion;
-        hasRoster = readCompanion(kData + QLatin1Char('/') + account, doc.entries(), companion);
-        if (hasRoster)
-            doc.load(std::move(companion.entries), doc.title(), doc.nextArticleKey(), false, doc.fileName(),
-                     companion.roster);
+        hasRoster = readCompanion(kData + QLatin1Char('/') + account, doc);
         ps = PrintSettings(doc.title());
         ps.printCarry = v.printCarry;
         ps.oneColumn = v.oneColumn;

@@ -20,12 +20,6 @@
 
 using namespace sheet;
 
-QString formatYen(qint64 amount)
-{
-    const QString text = QStringLiteral("¥") + formatAmount(amount < 0 ? -amount : amount);
-    return amount < 0 ? QLatin1Char('-') + text : text;
-}
-
 QString DetailWindow::helpText()
 {
     return QStringLiteral(

@@ -102,5 +102,3 @@ private:
     bool m_closing = false;
 };
 
-// "¥1,234"; "-¥1,234" for a negative amount.
-QString formatYen(qint64 amount);

@@ -6,15 +6,6 @@
 #include <QColor>
 #include <algorithm>
 
-namespace {
-
-QString yen(qint64 amount)
-{
-    return QStringLiteral("¥") + formatAmount(amount);
-}
-
-} // namespace
-
 CollectionTableModel::CollectionTableModel(Document &doc, QObject *parent)
     : QAbstractTableModel(parent), m_doc(doc), m_collections(currentCollections()), m_roster(doc.roster())
 {
@@ -126,7 +117,7 @@ QVariant CollectionTableModel::data(const QModelIndex &index, int role) const
     if (col == outstandingColumn()) {
         const qint64 owed = outstanding(index.row());
         if (role == Qt::DisplayRole)
-            return owed ? yen(owed) : QString();
+            return owed ? formatYen(owed) : QString();
         if (role == Qt::TextAlignmentRole)
             return int(Qt::AlignRight | Qt::AlignVCenter);
         if (role == Qt::ForegroundRole && owed)
@@ -177,15 +168,15 @@ QVariant CollectionTableModel::headerData(int section, Qt::Orientation orientati
     if (!c)
         return {};
     QStringList lines{collectionTitle(*c), c->date.date().toString(QStringLiteral("M/d")) + QStringLiteral("　")
-                                                 + yen(c->perPupil)};
+                                                 + formatYen(c->perPupil)};
     if (!c->marks || c->marks->unconfirmed) {
         lines << QStringLiteral("未確認") << QStringLiteral("生徒数 %1").arg(c->pupils);
         return lines.join(QLatin1Char('\n'));
     }
     const int paid = c->marks->count(Mark::Paid);
     const int unpaid = m_unpaid[size_t(section - kFirstCollection)];
-    lines << QStringLiteral("済 %1人 %2").arg(paid).arg(yen(qint64(paid) * c->perPupil))
-          << QStringLiteral("未納 %1").arg(yen(qint64(unpaid) * c->perPupil));
+    lines << QStringLiteral("済 %1人 %2").arg(paid).arg(formatYen(qint64(paid) * c->perPupil))
+          << QStringLiteral("未納 %1").arg(formatYen(qint64(unpaid) * c->perPupil));
     if (pupilsDiffer(*c))
         lines << QStringLiteral("生徒数 %1（済 %2）").arg(c->pupils).arg(paid);
     return lines.join(QLatin1Char('\n'));

@@ -298,8 +298,7 @@ QString DocumentCommands::loadCompanion(const QString &fileName)
             + QStringLiteral("\r元帳だけを開いています。名簿ファイルを守るため、上書き保存はできません。"
                              "「名前を付けて保存」で別の名前を付けて保存してください。");
     }
-    m_doc.load(std::move(companion.entries), m_doc.title(), m_doc.nextArticleKey(), false, fileName,
-               companion.roster);
+    applyCompanion(m_doc, std::move(companion));
     if (adopted)
         m_doc.setModified(true); // beside this account only once saved
     if (companion.notFound.isEmpty())

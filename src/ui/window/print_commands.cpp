@@ -77,7 +77,7 @@ void PrintCommands::print(Printout printout, const PrintSettings &ps, const QStr
     const PeriodSummaries &sums = m_session.summaries();
     // The queue and a PDF file show the job under the account's and the printout's name.
     printer()->setDocName(printJobName(accountFile, printout));
-    printer()->setPageOrientation(printout.landscape() ? QPageLayout::Landscape : QPageLayout::Portrait);
+    orientPrinter(*printer(), printout);
     if (!m_dialogs.printDialog(m_parent, printer(), QStringLiteral("ﾍﾟｰｼﾞ設定"),
                                proposedOutputPath(m_doc.fileName(), printout.title(), QStringLiteral("pdf"))))
         return;
@@ -97,7 +97,7 @@ void PrintCommands::preview(Printout printout, const PrintSettings &ps, const QS
     bool printing = false;
     // The preview's print button sends the job under the same name as 印刷.
     printer()->setDocName(printJobName(accountFile, printout));
-    printer()->setPageOrientation(printout.landscape() ? QPageLayout::Landscape : QPageLayout::Portrait);
+    orientPrinter(*printer(), printout);
     m_dialogs.printPreview(m_parent, printer(), [&](QPrinter *p) {
         // The preview draws through a picture engine; its print button draws
         // on the printer itself, and a PDF file then goes the export's way.
