@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QStringDecoder>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -48,6 +49,7 @@ Roster parseRosterCsv(const QByteArray &bytes, qint32 firstId)
     Roster roster;
     QStringList problems;
     QSet<int> numbers;
+    bool atFirstLine = true;
     for (int i = 0; i < lines.size(); ++i) {
         QString line = lines[i];
         if (line.endsWith(QLatin1Char('\r')))
@@ -59,9 +61,9 @@ Roster parseRosterCsv(const QByteArray &bytes, qint32 firstId)
         const QString name = unquoted(fields.mid(1).join(QLatin1Char(',')));
         bool ok = false;
         const int number = numberText.toInt(&ok);
-        if (!ok && roster.isEmpty() && problems.isEmpty() && !numberText.isEmpty()
-            && !numberText.front().isDigit())
-            continue; // a header line (出席番号,氏名)
+        const bool firstLine = std::exchange(atFirstLine, false);
+        if (!ok && firstLine && !numberText.isEmpty() && !numberText.front().isDigit())
+            continue; // a header line (出席番号,氏名): the first line only
         const QString at = QStringLiteral("%1 行目: ").arg(i + 1);
         if (numberText.isEmpty())
             problems << at + QStringLiteral("出席番号がありません。");

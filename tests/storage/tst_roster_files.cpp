@@ -54,6 +54,9 @@ private slots:
         QTest::newRow("full-width number") << QByteArray("１２,山田\n") << "12 山田";
         QTest::newRow("duplicate, missing, empty name")
             << QByteArray("1,a\n1,b\n,c\n4,\n") << "2 行目: 出席番号 1 が重複しています。\n3 行目: 出席番号がありません。\n4 行目: 氏名がありません。";
+        QTest::newRow("22 bad lines: the first 20 and how many more")
+            << QByteArray("出席番号,氏名\n") + QByteArray("x,a\n").repeated(22)
+            << "21 行目: 出席番号「x」は 1 から 32767 までの数ではありません。\nほか 2 行";
         QTest::newRow("not text") << QByteArray("1,\xff\xfe\xfd\n") << "名簿のファイルの文字コードを読み取れません";
         QTest::newRow("header only") << QByteArray("出席番号,氏名\n") << "名簿のファイルに生徒がいません";
     }
